@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks, builds, then starts the program ("run")
+# or runs every test ("test").
+set -euo pipefail
+mode=${1:-run}
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${ZUVRAX_BUILD_DIR:-$here/build}
+
+packages=(build-essential cmake pkg-config git
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
+  libsqlite3-dev libblkid-dev libchm-dev fp-utils
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth fonts-dejavu-core)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+fi
+
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j"$(nproc)"
+
+case "$mode" in
+  run)
+    exec "$build/bin/zuvrax" "${@:2}"
+    ;;
+  test)
+    cd "$build"
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 600
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
