@@ -1,0 +1,39 @@
+#include "foundation/MessageTable.h"
+
+#include "platform/runtime/RaisedError.h"
+
+#include <QHash>
+#include <QStringList>
+
+namespace {
+
+const QHash<int32_t, QString>& table() {
+  static const QHash<int32_t, QString> t = [] {
+    QHash<int32_t, QString> h;
+    const QString text = QString::fromUtf8(
+#include "MessageTableData.inc"
+    );
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+      if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+      const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+      if (tab <= 0) continue;
+      bool ok = false;
+      const int32_t id = line.left(tab).toInt(&ok);
+      if (ok) h.insert(id, line.mid(tab + 1));
+    }
+    return h;
+  }();
+  return t;
+}
+
+}  // namespace
+
+bool HasResString(int32_t id) { return table().contains(id); }
+
+QString LoadResString(int32_t id) {
+  const auto it = table().constFind(id);
+  if (it == table().constEnd())
+    throw rt::RaisedError(326, QStringLiteral("ZUVRAX"),
+                          QStringLiteral("Ressource mit der Kennung '%1' nicht gefunden.").arg(id));
+  return *it;
+}

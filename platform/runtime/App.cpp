@@ -1,0 +1,28 @@
+#include "platform/runtime/App.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace rt {
+
+namespace {
+QString& helpFileSlot() {
+  static QString file = QStringLiteral("zuvrax.chm");
+  return file;
+}
+QString executablePath() {
+  if (QCoreApplication::instance()) return QCoreApplication::applicationFilePath();
+  return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+}  // namespace
+
+QString App::path() { return QFileInfo(executablePath()).absolutePath(); }
+
+// The program's name is fixed; tests run from executables with other names.
+QString App::exeName() { return QStringLiteral("zuvrax"); }
+
+QString App::helpFile() { return helpFileSlot(); }
+
+void App::setHelpFile(const QString& file) { helpFileSlot() = file; }
+
+}  // namespace rt
