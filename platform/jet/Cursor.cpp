@@ -3,6 +3,8 @@
 #include "platform/jet/JetError.h"
 #include "platform/jet/JetSql.h"
 
+#include <QRegularExpression>
+
 #include <sqlite3.h>
 
 namespace jet::detail {
@@ -32,6 +34,10 @@ Cursor::Cursor(Connection& conn, RecordsetType t, QString src, std::vector<rt::V
     hiddenCols_ = 1;
     editable_ = type == RecordsetType::Dynaset && !conn_.readOnly();
   } else {
+    // A bare name that is no table is an unknown table, not a bad SQL text.
+    static const QRegularExpression bareName(QStringLiteral("^\\[?[\\w ]+\\]?$"));
+    if (bareName.match(source.trimmed()).hasMatch() && !source.trimmed().contains(QLatin1Char(' ')))
+      raise(err::kUnknownTable, object(), source);
     stmt_ = conn_.prepare(translateJetSql(source), object());
     if (!sqlite3_stmt_readonly(stmt_.get())) raise(err::kNotSupported, object(), source);
     const int n = sqlite3_column_count(stmt_.get());
@@ -313,6 +319,7 @@ void Cursor::moveLast() {
       if (known_ == 0) raise(err::kNoCurrentRecord, object());
       restart();
       for (int64_t i = 0; i < known_ - 1; ++i) stepQuery();
+      position = known_ - 2;
       moveNext();
       return;
     }
