@@ -437,6 +437,16 @@ const rt::Variant& Cursor::value(int i) const {
 
 void Cursor::update() {
   if (mode == EditMode::None) raise(err::kUpdateWithoutEdit, object());
+  if (mode == EditMode::Add && type == RecordsetType::Table && insert_ && dirty == insertMask_) {
+    StmtUse use(insert_);
+    int n = 0;
+    for (size_t i = 0; i < columns.size(); ++i)
+      if (dirty[i]) bindVariant(insert_, ++n, buffer[i]);
+    const int rc = sqlite3_step(insert_);
+    if (rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
+    mode = EditMode::None;
+    return;
+  }
   QStringList names, marks;
   std::vector<rt::Variant> bind;
   for (size_t i = 0; i < columns.size(); ++i) {
@@ -462,6 +472,10 @@ void Cursor::update() {
     bind.push_back(rt::Variant(static_cast<long long>(rowid)));
   }
   sqlite3_stmt* s = conn_.cached(sql, object());
+  if (mode == EditMode::Add) {
+    insert_ = s;
+    insertMask_ = dirty;
+  }
   {
     StmtUse use(s);
     for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i]);

@@ -61,6 +61,9 @@ class Cursor {
   bool complete_ = false;
   std::vector<std::vector<rt::Variant>> rows_;  // dynaset: all rows
   std::vector<int64_t> rowids_;
+  // The INSERT of the last AddNew and the fields it sets: rows added alike reuse it.
+  std::vector<bool> insertMask_;
+  sqlite3_stmt* insert_ = nullptr;
 
   QString object() const { return QStringLiteral("Recordset"); }
   QString orderBy(bool desc) const;
