@@ -201,3 +201,18 @@ void RleEncodeBitmap(QByteArray& bytes) {
   work[kCompressionAt] = kCodedMarker;
   bytes = work;
 }
+
+std::optional<Picture> ReadPictureField(const jet::Field& field) {
+  if (field.Value().isNull()) return std::nullopt;
+  QByteArray bytes = field.GetChunk(0, field.FieldSize());
+  RleDecodeBitmap(bytes);
+  return PictureFromBytes(bytes);
+}
+
+void WritePictureField(const Picture& picture, jet::Field field, bool compress) {
+  QByteArray bytes;
+  PictureToBytes(picture, bytes);
+  if (compress) RleEncodeBitmap(bytes);
+  field.SetValue(rt::Null);
+  field.AppendChunk(bytes);
+}

@@ -8,9 +8,7 @@
 
 #include <optional>
 
-namespace jet {
-class Field;
-}
+#include "platform/jet/Field.h"
 
 enum class PictureType { None = 0, Bitmap = 1, Icon = 3 };
 
@@ -49,3 +47,11 @@ void RleDecodeBitmap(QByteArray& bytes);
 // An uncompressed bitmap file into the "BU" form when that is more than 4 bytes shorter;
 // anything else (icons, coded bitmaps, bitmaps the form cannot carry) passes unchanged.
 void RleEncodeBitmap(QByteArray& bytes);
+
+// No picture when the field is Null; else its whole content, decoded and loaded. Errors of
+// the field, the coding and the picture reach the caller.
+std::optional<Picture> ReadPictureField(const jet::Field& field);
+
+// Stores the plain form (run-length coded when `compress` and the picture is a bitmap that
+// gains by it). The caller holds the record in AddNew or Edit and updates it afterwards.
+void WritePictureField(const Picture& picture, jet::Field field, bool compress);
