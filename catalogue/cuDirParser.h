@@ -30,7 +30,6 @@ class cuDirParser {
   void setSkipHidden(bool v) { skipHidden_ = v; }
   bool SkipHidden() const { return skipHidden_; }
   void setSkipSystem(bool v) { skipSystem_ = v; }
-  bool SkipSystemn() const { return skipSystem_; }
   bool SkipSystem() const { return skipSystem_; }
 
   // Meant to be called while Run pumps messages; the flag stays set after Run.
