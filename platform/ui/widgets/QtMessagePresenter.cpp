@@ -10,7 +10,7 @@ namespace ui {
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonDef {
   QString caption;
   QMessageBox::ButtonRole role;
   int answer;
@@ -21,12 +21,12 @@ constexpr int kAnswerAbort = 3;
 constexpr int kAnswerRetry = 4;
 constexpr int kAnswerIgnore = 5;
 
-std::vector<ButtonSpec> buttonsOf(int style) {
-  const ButtonSpec ok{QStringLiteral("OK"), QMessageBox::AcceptRole, kAnswerOk};
-  const ButtonSpec cancel{QStringLiteral("Abbrechen"), QMessageBox::RejectRole, kAnswerCancel};
-  const ButtonSpec yes{QStringLiteral("&Ja"), QMessageBox::YesRole, kAnswerYes};
-  const ButtonSpec no{QStringLiteral("&Nein"), QMessageBox::NoRole, kAnswerNo};
-  const ButtonSpec retry{QStringLiteral("&Wiederholen"), QMessageBox::AcceptRole, kAnswerRetry};
+std::vector<ButtonDef> buttonsOf(int style) {
+  const ButtonDef ok{QStringLiteral("OK"), QMessageBox::AcceptRole, kAnswerOk};
+  const ButtonDef cancel{QStringLiteral("Abbrechen"), QMessageBox::RejectRole, kAnswerCancel};
+  const ButtonDef yes{QStringLiteral("&Ja"), QMessageBox::YesRole, kAnswerYes};
+  const ButtonDef no{QStringLiteral("&Nein"), QMessageBox::NoRole, kAnswerNo};
+  const ButtonDef retry{QStringLiteral("&Wiederholen"), QMessageBox::AcceptRole, kAnswerRetry};
   switch (style & 7) {
     case 1: return {ok, cancel};
     case 2:
@@ -60,16 +60,16 @@ int QtMessagePresenter::show(const MessageBoxRequest& request) {
     box.setWindowTitle(request.title);
     box.setText(QString(request.text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     box.setIcon(iconOf(request.style));
-    const std::vector<ButtonSpec> specs = buttonsOf(request.style);
+    const std::vector<ButtonDef> defs = buttonsOf(request.style);
     std::vector<QPushButton*> buttons;
-    for (const ButtonSpec& s : specs) buttons.push_back(box.addButton(s.caption, s.role));
+    for (const ButtonDef& s : defs) buttons.push_back(box.addButton(s.caption, s.role));
     QPushButton* help = nullptr;
     if (request.style & kHelpButton) help = box.addButton(QStringLiteral("Hilfe"), QMessageBox::HelpRole);
     const size_t defaultIndex = static_cast<size_t>((request.style >> 8) & 3);
     box.setDefaultButton(buttons[defaultIndex < buttons.size() ? defaultIndex : 0]);
     // Esc and the close button: Cancel where there is one, OK in a lone OK box, else No.
-    for (size_t i = 0; i < specs.size(); ++i)
-      if (specs[i].answer == kAnswerCancel) box.setEscapeButton(buttons[i]);
+    for (size_t i = 0; i < defs.size(); ++i)
+      if (defs[i].answer == kAnswerCancel) box.setEscapeButton(buttons[i]);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     if (help && clicked == help) {
@@ -77,7 +77,7 @@ int QtMessagePresenter::show(const MessageBoxRequest& request) {
       continue;
     }
     for (size_t i = 0; i < buttons.size(); ++i)
-      if (clicked == buttons[i]) return specs[i].answer;
+      if (clicked == buttons[i]) return defs[i].answer;
     return defaultAnswer(request.style);
   }
 }
