@@ -89,6 +89,7 @@ struct Item {
   bool plainName = false;  // a column reference, possibly qualified
   int nameParts = 0;
   QString lastPart;
+  bool collated = false;  // carries COLLATE JETTEXT already
 };
 
 struct Expr {
@@ -96,6 +97,7 @@ struct Expr {
   bool plainName = false;
   int nameParts = 0;
   QString lastPart;
+  bool collated = false;
   bool hasCondition = false;  // a comparison or logical operator at the top level
 };
 
@@ -386,7 +388,11 @@ class Translator {
       }
       if (j + 1 < in.size() && isArithmetic(in[j + 1]))
         fail(QStringLiteral("\"&\" neben einem Rechenzeichen; bitte Klammern setzen"));
-      out.push_back({Item::Kind::Operand, QStringLiteral("jet_concat(") + parts.join(QStringLiteral(", ")) + QLatin1Char(')')});
+      // The joined text compares like a text column, not byte by byte.
+      Item joined{Item::Kind::Operand, QStringLiteral("jet_concat(") + parts.join(QStringLiteral(", ")) +
+                                           QStringLiteral(") COLLATE ") + QString::fromLatin1(kTextCollation)};
+      joined.collated = true;
+      out.push_back(std::move(joined));
     }
     return out;
   }
@@ -414,6 +420,7 @@ class Translator {
     }
     if (list.back().kind == Item::Kind::Operator) fail(QStringLiteral("unvollständiger Ausdruck"));
     x.text = parts.join(QLatin1Char(' '));
+    x.collated = list.size() == 1 && list[0].collated;
     if (list.size() == 1 && list[0].plainName) {
       x.plainName = true;
       x.nameParts = list[0].nameParts;
@@ -474,7 +481,7 @@ class Translator {
     const Expr x = expr(nodes, b, e);
     if (x.hasCondition) fail(QStringLiteral("Bedingung in %1").arg(clause));
     QString text = x.text;
-    if (!x.plainName) text += QStringLiteral(" COLLATE ") + QString::fromLatin1(kTextCollation);
+    if (!x.plainName && !x.collated) text += QStringLiteral(" COLLATE ") + QString::fromLatin1(kTextCollation);
     return text + direction;
   }
 
