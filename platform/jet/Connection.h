@@ -1,0 +1,110 @@
+#pragma once
+
+// Internal: one SQLite connection of an open database, with its statement cache, the engine
+// lock on its file and the record sets open on it.
+
+#include "platform/jet/Field.h"
+#include "platform/jet/FileLock.h"
+
+#include "platform/runtime/Variant.h"
+
+#include <QHash>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace jet {
+class Recordset;
+}
+
+namespace jet::detail {
+
+struct StmtDeleter {
+  void operator()(sqlite3_stmt* s) const;
+};
+using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
+
+// A cached statement in use: reset and unbound when the use ends.
+class StmtUse {
+ public:
+  explicit StmtUse(sqlite3_stmt* s) : s_(s) {}
+  ~StmtUse();
+  StmtUse(const StmtUse&) = delete;
+  StmtUse& operator=(const StmtUse&) = delete;
+  sqlite3_stmt* get() const { return s_; }
+
+ private:
+  sqlite3_stmt* s_;
+};
+
+struct ColumnInfo {
+  QString name;
+  FieldType type = FieldType::Text;
+  int size = 0;
+  bool declared = false;
+  bool notNull = false;
+};
+
+// Field type and size from a declared column type (see Field.h).
+ColumnInfo columnFromDecl(const QString& name, const QString& declType);
+
+// Binds `v` to parameter `index` (1-based); Empty and Null bind NULL, True binds -1.
+void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v);
+// Binds the list to ?1..?n; raises 3075 when the count does not match.
+void bindAll(sqlite3_stmt* s, const std::vector<rt::Variant>& params, const QString& object);
+// Column `i` of the current row as the field type tells.
+rt::Variant columnVariant(sqlite3_stmt* s, int i, const ColumnInfo& col);
+// A value converted for storing in `col` (3421 not convertible, 3163 too long or too big).
+rt::Variant convertForField(const rt::Variant& v, const ColumnInfo& col, const QString& object);
+
+QString quoteName(const QString& name);
+
+class Connection {
+ public:
+  Connection(sqlite3* db, QString path, bool exclusive, bool readOnly, std::unique_ptr<FileLock> lock);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  sqlite3* db() const { return db_; }
+  const QString& path() const { return path_; }
+  bool exclusive() const { return exclusive_; }
+  bool readOnly() const { return readOnly_; }
+  bool isOpen() const { return db_ != nullptr; }
+  // 3420 when closed.
+  void requireOpen(const QString& object) const;
+
+  // Prepared statement for an SQLite text, cached per text.
+  sqlite3_stmt* cached(const QString& sql, const QString& object);
+  // Translated from Jet SQL, then cached.
+  sqlite3_stmt* cachedJet(const QString& jetSql, const QString& object);
+  // A statement of its own (for record sets that step it over time).
+  StmtPtr prepare(const QString& sql, const QString& object);
+  // Runs an SQLite text without results.
+  void exec(const QString& sql, const QString& object);
+
+  // The columns of a table as declared (3078 for an unknown table). Cached.
+  const std::vector<ColumnInfo>& tableColumns(const QString& table, const QString& object);
+  // The table's exact name when `name` is one (without regard to case), else empty.
+  QString tableName(const QString& name);
+
+  void addRecordset(const std::shared_ptr<Recordset>& rs);
+  std::vector<std::shared_ptr<Recordset>> recordsets();
+  void close();
+
+ private:
+  sqlite3* db_;
+  QString path_;
+  bool exclusive_;
+  bool readOnly_;
+  std::unique_ptr<FileLock> lock_;
+  QHash<QString, sqlite3_stmt*> cache_;
+  QHash<QString, std::vector<ColumnInfo>> tables_;
+  std::vector<std::weak_ptr<Recordset>> recordsets_;
+};
+
+}  // namespace jet::detail

@@ -1,0 +1,60 @@
+#include "platform/jet/Database.h"
+
+#include "platform/jet/Connection.h"
+#include "platform/jet/Cursor.h"
+#include "platform/jet/JetError.h"
+#include "platform/jet/Workspace.h"
+
+#include <sqlite3.h>
+
+namespace jet {
+
+namespace {
+const QString kObject = QStringLiteral("Database");
+}
+
+Database::Database(std::shared_ptr<detail::Connection> connection, Workspace* workspace)
+    : connection_(std::move(connection)), workspace_(workspace) {}
+
+Database::~Database() { Close(); }
+
+QString Database::Name() const { return connection_->path(); }
+bool Database::IsOpen() const { return connection_->isOpen(); }
+bool Database::IsExclusive() const { return connection_->exclusive(); }
+bool Database::IsReadOnly() const { return connection_->readOnly(); }
+
+std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, RecordsetType type,
+                                                   const std::vector<rt::Variant>& params) {
+  connection_->requireOpen(kObject);
+  auto cursor = std::make_unique<detail::Cursor>(*connection_, type, source, params);
+  auto rs = std::make_shared<Recordset>(connection_, std::move(cursor));
+  connection_->addRecordset(rs);
+  return rs;
+}
+
+int64_t Database::Execute(const QString& sql, int /*options*/, const std::vector<rt::Variant>& params) {
+  sqlite3_stmt* s = connection_->cachedJet(sql, kObject);
+  detail::StmtUse use(s);
+  detail::bindAll(s, params, kObject);
+  int rc;
+  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) raiseSqlite(connection_->db(), rc, kObject);
+  return sqlite3_changes64(connection_->db());
+}
+
+std::vector<std::shared_ptr<Recordset>> Database::Recordsets() const {
+  connection_->requireOpen(kObject);
+  return connection_->recordsets();
+}
+
+void Database::Close() {
+  connection_->close();
+  if (workspace_) {
+    Workspace* ws = workspace_;
+    workspace_ = nullptr;
+    ws->forgetClosed();
+  }
+}
+
+}  // namespace jet

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/jet/Recordset.h"
+
+#include "platform/runtime/Variant.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace jet {
+
+namespace detail {
+class Connection;
+}
+
+class Workspace;
+
+// DAO's execute option: fail on any error. Execute always fails on errors (a partial change
+// reported as success would hide lost data), so the option is accepted for its callers' sake.
+inline constexpr int dbFailOnError = 128;
+
+// One open catalogue file.
+class Database {
+ public:
+  Database(std::shared_ptr<detail::Connection> connection, Workspace* workspace);
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // The file path as it was opened.
+  QString Name() const;
+  bool IsOpen() const;
+  bool IsExclusive() const;
+  bool IsReadOnly() const;
+
+  // `source` is a table name or an SQL text (Jet dialect). Values in `params` are bound to the
+  // `?` markers in order. Table type needs a table name (3251 otherwise).
+  std::shared_ptr<Recordset> OpenRecordset(const QString& source,
+                                           RecordsetType type = RecordsetType::Dynaset,
+                                           const std::vector<rt::Variant>& params = {});
+
+  // Runs one action statement (Jet dialect) with `params` bound to its `?` markers; returns the
+  // number of rows changed. Any failure raises.
+  int64_t Execute(const QString& sql, int options = 0, const std::vector<rt::Variant>& params = {});
+
+  // The record sets still open on this database.
+  std::vector<std::shared_ptr<Recordset>> Recordsets() const;
+
+  // Closes every record set of the database, then the file. Closing twice is harmless.
+  void Close();
+
+ private:
+  std::shared_ptr<detail::Connection> connection_;
+  Workspace* workspace_;
+
+  friend class Workspace;
+};
+
+}  // namespace jet

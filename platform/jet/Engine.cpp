@@ -1,0 +1,85 @@
+#include "platform/jet/Engine.h"
+
+#include "platform/jet/Connection.h"
+#include "platform/jet/JetError.h"
+#include "platform/jet/JetSql.h"
+#include "platform/jet/Workgroup.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace jet {
+
+namespace {
+const QString kObject = QStringLiteral("DBEngine");
+}
+
+Engine& Engine::DBEngine() {
+  static Engine engine;
+  return engine;
+}
+
+void Engine::SetSystemDB(const QString& path) {
+  std::lock_guard guard(mutex_);
+  if (!systemDbFrozen_) systemDb_ = path;
+}
+
+QString Engine::SystemDB() const {
+  std::lock_guard guard(mutex_);
+  return systemDb_;
+}
+
+void Engine::SetOption(int, const rt::Variant&) {}
+
+std::shared_ptr<Workspace> Engine::CreateWorkspace(const QString& name, const QString& user, const QString& password) {
+  const QString file = SystemDB();
+  switch (checkWorkgroupUser(file, user, password)) {
+    case WorkgroupCheck::Ok: break;
+    case WorkgroupCheck::FileMissing:
+    case WorkgroupCheck::FileDamaged: raise(err::kWorkgroupFile, kObject, file);
+    case WorkgroupCheck::UnknownUser:
+    case WorkgroupCheck::WrongPassword: raise(err::kWrongLogin, kObject, user);
+  }
+  {
+    std::lock_guard guard(mutex_);
+    systemDbFrozen_ = true;
+  }
+  return std::make_shared<Workspace>(name, user);
+}
+
+void Engine::CompactDatabase(const QString& source, const QString& target) {
+  if (!QFile::exists(source)) raise(err::kFileNotFound, kObject, source);
+  if (QFile::exists(target)) raise(err::kTargetExists, kObject, target);
+  // Nobody else may hold the file while it is copied: later writes of another opener would
+  // otherwise go to a file that the copy replaces.
+  auto lock = detail::FileLock::acquire(source, detail::FileLock::Mode::Exclusive, false, err::kExclusiveByOther, kObject);
+  {
+    QFile f(source);
+    if (!f.open(QIODevice::ReadOnly) || f.read(16) != QByteArray("SQLite format 3\0", 16))
+      raise(err::kNotADatabase, kObject, source);
+  }
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(source.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+  detail::Connection conn(raw, source, true, true, nullptr);
+  if (rc != SQLITE_OK) raiseSqlite(raw, rc, kObject);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  registerJetFunctions(raw);
+  sqlite3_stmt* s = conn.cached(QStringLiteral("VACUUM INTO ?1"), kObject);
+  {
+    detail::StmtUse use(s);
+    detail::bindVariant(s, 1, rt::Variant(target));
+    const int step = sqlite3_step(s);
+    if (step != SQLITE_DONE) {
+      QFile::remove(target);
+      raiseSqlite(raw, step, kObject);
+    }
+  }
+  conn.close();
+  struct stat st {};
+  if (::stat(source.toLocal8Bit().constData(), &st) == 0) ::chmod(target.toLocal8Bit().constData(), st.st_mode & 07777);
+}
+
+}  // namespace jet

@@ -1,0 +1,374 @@
+#include "platform/jet/Engine.h"
+#include "platform/jet/JetError.h"
+#include "platform/jet/JetSql.h"
+#include "platform/jet/Workgroup.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using jet::RecordsetType;
+
+const char* kSchema = R"(
+CREATE TABLE tblCATEGORIES (CID INTEGER PRIMARY KEY NOT NULL, CatName TEXT(100) NOT NULL COLLATE JETTEXT,
+  CatDescription TEXT(255) COLLATE JETTEXT, Parent INTEGER, Icon LONGBINARY_BLOB);
+CREATE TABLE tblVOLUMES (VID INTEGER PRIMARY KEY NOT NULL, VolumeName TEXT(100) NOT NULL COLLATE JETTEXT,
+  EditDate DATE_REAL NOT NULL);
+CREATE TABLE tblPATHS (PID INTEGER PRIMARY KEY NOT NULL,
+  VolumeID INTEGER NOT NULL REFERENCES tblVOLUMES(VID) ON DELETE CASCADE, Path TEXT(255) COLLATE JETTEXT);
+CREATE TABLE tblLOCATIONS (lID INTEGER PRIMARY KEY NOT NULL, LocName TEXT(100) NOT NULL COLLATE JETTEXT,
+  LocDescription TEXT(255) COLLATE JETTEXT);
+CREATE INDEX tblLOCATIONS_LocName ON tblLOCATIONS(LocName);
+CREATE TABLE tblVERSION (Major INTEGER NOT NULL, GUID TEXT(38) COLLATE JETTEXT);
+INSERT INTO tblVERSION VALUES (1, NULL);
+)";
+
+QString makeCatalogue(const QString& dir, const QString& name = QStringLiteral("cat.db")) {
+  const QString path = dir + QLatin1Char('/') + name;
+  sqlite3* db = nullptr;
+  sqlite3_open(path.toUtf8().constData(), &db);
+  jet::registerJetFunctions(db);
+  char* msg = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, kSchema, nullptr, nullptr, &msg), SQLITE_OK) << (msg ? msg : "");
+  sqlite3_close(db);
+  return path;
+}
+
+int errorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const rt::RaisedError& e) {
+    return e.number;
+  }
+  return 0;
+}
+
+class EngineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = testenv::freshTempDir();
+    mdw = dir + QStringLiteral("/zx.mdw");
+    jet::createWorkgroupFile(mdw, QStringLiteral("Admin"), QStringLiteral("Geheim"));
+    engine.SetSystemDB(mdw);
+    ws = engine.CreateWorkspace(QStringLiteral("ws"), QStringLiteral("admin"), QStringLiteral("Geheim"));
+    path = makeCatalogue(dir);
+  }
+  QString dir, mdw, path;
+  jet::Engine engine;
+  std::shared_ptr<jet::Workspace> ws;
+};
+
+TEST(Workgroup, ChecksUsersAndPasswords) {
+  const QString dir = testenv::freshTempDir();
+  const QString mdw = dir + QStringLiteral("/w.mdw");
+  jet::createWorkgroupFile(mdw, QStringLiteral("Admin"), QStringLiteral("Pw"));
+  EXPECT_EQ(jet::checkWorkgroupUser(mdw, QStringLiteral("ADMIN"), QStringLiteral("Pw")), jet::WorkgroupCheck::Ok);
+  EXPECT_EQ(jet::checkWorkgroupUser(mdw, QStringLiteral("Admin"), QStringLiteral("pw")),
+            jet::WorkgroupCheck::WrongPassword);
+  EXPECT_EQ(jet::checkWorkgroupUser(mdw, QStringLiteral("Gast"), QStringLiteral("Pw")), jet::WorkgroupCheck::UnknownUser);
+  EXPECT_EQ(jet::checkWorkgroupUser(dir + QStringLiteral("/none"), QStringLiteral("Admin"), QStringLiteral("Pw")),
+            jet::WorkgroupCheck::FileMissing);
+  QFile bad(dir + QStringLiteral("/bad.mdw"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("irgendwas\n");
+  bad.close();
+  EXPECT_EQ(jet::checkWorkgroupUser(bad.fileName(), QStringLiteral("Admin"), QStringLiteral("Pw")),
+            jet::WorkgroupCheck::FileDamaged);
+
+  jet::Engine engine;
+  engine.SetSystemDB(dir + QStringLiteral("/none"));
+  EXPECT_EQ(errorOf([&] { engine.CreateWorkspace("w", "Admin", "Pw"); }), 3028);
+  engine.SetSystemDB(mdw);
+  EXPECT_EQ(errorOf([&] { engine.CreateWorkspace("w", "Admin", "falsch"); }), 3029);
+  engine.CreateWorkspace("w", "Admin", "Pw");
+  engine.SetSystemDB(dir + QStringLiteral("/other"));  // frozen after the first workspace
+  EXPECT_EQ(engine.SystemDB(), mdw);
+}
+
+TEST_F(EngineTest, AddNewSeekAndNullValues) {
+  auto db = ws->OpenDatabase(path, false);
+  auto rs = db->OpenRecordset(QStringLiteral("tbllocations"), RecordsetType::Table);
+  for (int i = 1; i <= 3; ++i) {
+    rs->AddNew();
+    rs->Fields("LID").SetValue(i);
+    rs->Fields("locname").SetValue(QStringLiteral("Regal %1").arg(QChar(u'Ä' + 0 * i)).append(QString::number(i)));
+    EXPECT_TRUE(rs->Fields("LocDescription").Value().isNull());
+    EXPECT_EQ(rs->Fields(0).Value().toInt(), i);  // readable before Update
+    rs->Update();
+  }
+  rs->SetIndex(QStringLiteral("Primarykey"));
+  rs->Seek("=", {2});
+  ASSERT_FALSE(rs->NoMatch());
+  EXPECT_EQ(rs->Fields("LocName").Value().toText(), QStringLiteral("Regal Ä2"));
+  EXPECT_TRUE(rs->Fields("LocDescription").Value().isNull());
+  rs->Seek("=", {9});
+  EXPECT_TRUE(rs->NoMatch());
+  EXPECT_EQ(errorOf([&] { rs->Fields("LocName").Value(); }), 3021);
+
+  rs->SetIndex(QStringLiteral("LocName"));
+  rs->Seek("=", {QStringLiteral("regal ä3")});
+  ASSERT_FALSE(rs->NoMatch());
+  EXPECT_EQ(rs->Fields("lID").Value().toInt(), 3);
+
+  rs->Edit();
+  rs->Fields("LocDescription").SetValue(QStringLiteral("oben"));
+  rs->Update();
+  rs->Edit();
+  rs->Fields("LocDescription").SetValue(rt::Null);
+  rs->Update();
+  EXPECT_TRUE(rs->Fields("LocDescription").Value().isNull());
+  EXPECT_EQ(rs->RecordCount(), 3);
+  EXPECT_EQ(errorOf([&] { rs->Fields("Nope"); }), 3265);
+  EXPECT_EQ(errorOf([&] { rs->Update(); }), 3020);
+  EXPECT_EQ(rs->Fields(0).Attributes() & jet::dbSystemField, 0);
+
+  rs->AddNew();
+  rs->Fields("LID").SetValue(1);
+  rs->Fields("LocName").SetValue(QStringLiteral("doppelt"));
+  EXPECT_EQ(errorOf([&] { rs->Update(); }), 3022);
+}
+
+TEST_F(EngineTest, MovesEofBofAndCounts) {
+  auto db = ws->OpenDatabase(path, false);
+  for (auto type : {RecordsetType::Table, RecordsetType::Dynaset, RecordsetType::Snapshot}) {
+    SCOPED_TRACE(static_cast<int>(type));
+    auto empty = db->OpenRecordset(QStringLiteral("tblVOLUMES"), type);
+    EXPECT_TRUE(empty->IsBOF());
+    EXPECT_TRUE(empty->IsEOF());
+    EXPECT_EQ(errorOf([&] { empty->MoveLast(); }), 3021);
+  }
+  for (int i = 1; i <= 4; ++i)
+    db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (?, ?, ?)"), 0,
+                {i, QStringLiteral("V%1").arg(i), rt::Variant::date(45000.5)});
+  for (auto type : {RecordsetType::Table, RecordsetType::Dynaset, RecordsetType::Snapshot}) {
+    SCOPED_TRACE(static_cast<int>(type));
+    auto rs = db->OpenRecordset(QStringLiteral("tblVOLUMES"), type);
+    EXPECT_EQ(rs->Fields("VID").Value().toInt(), 1);
+    EXPECT_EQ(rs->Fields("EditDate").Value(), rt::Variant::date(45000.5));
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), 4);
+    EXPECT_EQ(rs->Fields("VID").Value().toInt(), 4);
+    EXPECT_DOUBLE_EQ(rs->PercentPosition(), 75.0);
+    rs->MovePrevious();
+    EXPECT_EQ(rs->Fields("VID").Value().toInt(), 3);
+    rs->MoveNext();
+    rs->MoveNext();
+    EXPECT_TRUE(rs->IsEOF());
+    EXPECT_EQ(errorOf([&] { rs->MoveNext(); }), 3021);
+    rs->MoveFirst();
+    EXPECT_FALSE(rs->IsBOF());
+    EXPECT_EQ(rs->Fields(1).Value().toText(), QStringLiteral("V1"));
+  }
+  auto fwd = db->OpenRecordset(QStringLiteral("SELECT VID FROM tblVOLUMES WHERE VID > ?"), RecordsetType::ForwardOnly, {1});
+  EXPECT_EQ(fwd->RecordCount(), 1);
+  EXPECT_EQ(fwd->Fields("vid").Value().toInt(), 2);
+  EXPECT_EQ(errorOf([&] { fwd->MovePrevious(); }), 3251);
+  EXPECT_EQ(errorOf([&] { fwd->Edit(); }), 3027);
+
+  auto snap = db->OpenRecordset(QStringLiteral("tblVOLUMES"), RecordsetType::Snapshot);
+  snap->FindFirst(QStringLiteral("VID >= 3"));
+  ASSERT_FALSE(snap->NoMatch());
+  EXPECT_EQ(snap->Fields("VID").Value().toInt(), 3);
+  snap->FindNext(QStringLiteral("VID >= 3"));
+  EXPECT_EQ(snap->Fields("VID").Value().toInt(), 4);
+  snap->FindNext(QStringLiteral("VID >= 3"));
+  EXPECT_TRUE(snap->NoMatch());
+  EXPECT_EQ(snap->Fields("VID").Value().toInt(), 4);
+
+  auto dyn = db->OpenRecordset(QStringLiteral("tblVOLUMES"), RecordsetType::Dynaset);
+  dyn->MoveNext();
+  dyn->Delete();
+  dyn->MoveNext();
+  EXPECT_EQ(dyn->Fields("VID").Value().toInt(), 3);
+  EXPECT_EQ(db->OpenRecordset(QStringLiteral("tblVOLUMES"), RecordsetType::Table)->RecordCount(), 3);
+}
+
+TEST_F(EngineTest, LongBinaryWholeAndInChunks) {
+  auto db = ws->OpenDatabase(path, false);
+  QByteArray blob(300000, '\0');
+  for (qsizetype i = 0; i < blob.size(); ++i) blob[i] = static_cast<char>(i * 7);
+  auto rs = db->OpenRecordset(QStringLiteral("tblCATEGORIES"), RecordsetType::Dynaset);
+  rs->AddNew();
+  rs->Fields("CID").SetValue(1);
+  rs->Fields("CatName").SetValue(QStringLiteral("a"));
+  rs->Fields("Icon").AppendChunk(blob.left(1000));
+  rs->Fields("Icon").AppendChunk(blob.mid(1000));
+  rs->Update();
+  rs->AddNew();
+  rs->Fields("CID").SetValue(2);
+  rs->Fields("CatName").SetValue(QStringLiteral("b"));
+  rs->Update();
+  auto read = db->OpenRecordset(QStringLiteral("SELECT * FROM tblCATEGORIES ORDER BY CID"), RecordsetType::Snapshot);
+  jet::Field icon = read->Fields("Icon");
+  EXPECT_EQ(icon.FieldSize(), blob.size());
+  EXPECT_EQ(icon.Value().toBinary(), blob);
+  EXPECT_EQ(icon.GetChunk(299990, 100), blob.mid(299990));
+  EXPECT_TRUE(icon.GetChunk(400000, 10).isEmpty());
+  read->MoveNext();
+  EXPECT_TRUE(icon.Value().isNull());
+  EXPECT_EQ(icon.FieldSize(), 0);
+}
+
+TEST_F(EngineTest, ValueRulesOfFields) {
+  auto db = ws->OpenDatabase(path, false);
+  auto rs = db->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table);
+  rs->AddNew();
+  EXPECT_EQ(errorOf([&] { rs->Fields("LocName").SetValue(QString(101, QLatin1Char('x'))); }), 3163);
+  EXPECT_EQ(errorOf([&] { rs->Fields("lID").SetValue(QStringLiteral("abc")); }), 3421);
+  EXPECT_EQ(errorOf([&] { rs->Fields("lID").SetValue(5e12); }), 3163);
+  rs->Fields("lID").SetValue(QStringLiteral("7"));
+  EXPECT_EQ(errorOf([&] { rs->Update(); }), 3314);  // LocName required
+  rs->CancelUpdate();
+  // A Null key is refused too, never numbered by the store behind the program's back.
+  rs->AddNew();
+  rs->Fields("LocName").SetValue(QStringLiteral("Keller"));
+  EXPECT_EQ(errorOf([&] { rs->Update(); }), 3314);
+  rs->CancelUpdate();
+  EXPECT_EQ(rs->RecordCount(), 0);
+}
+
+TEST_F(EngineTest, TransactionAcrossTwoDatabasesRollsBack) {
+  const QString second = makeCatalogue(dir, QStringLiteral("two.db"));
+  auto a = ws->OpenDatabase(path, false);
+  auto b = ws->OpenDatabase(second, false);
+  ws->BeginTrans();
+  for (int i = 1; i <= 1000; ++i)
+    a->Execute(QStringLiteral("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (?, 'x')"), 0, {i});
+  b->Execute(QStringLiteral("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (1, 'y')"));
+  // The transaction sees its own rows.
+  EXPECT_EQ(a->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table)->RecordCount(), 1000);
+  ws->BeginTrans();
+  b->Execute(QStringLiteral("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (2, 'y')"));
+  ws->Rollback();  // inner only
+  EXPECT_EQ(b->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table)->RecordCount(), 1);
+  ws->Rollback();
+  EXPECT_EQ(a->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table)->RecordCount(), 0);
+  EXPECT_EQ(b->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table)->RecordCount(), 0);
+  EXPECT_EQ(errorOf([&] { ws->CommitTrans(); }), 3034);
+
+  ws->BeginTrans();
+  b->Execute(QStringLiteral("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (3, 'z')"));
+  ws->CommitTrans();
+  EXPECT_EQ(b->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table)->RecordCount(), 1);
+}
+
+TEST_F(EngineTest, CascadeDeleteAndClosedObjects) {
+  auto db = ws->OpenDatabase(path, false);
+  db->Execute(QStringLiteral("INSERT INTO tblVOLUMES VALUES (1, 'v', 1.0)"));
+  db->Execute(QStringLiteral("INSERT INTO tblPATHS VALUES (1, 1, NULL)"));
+  EXPECT_EQ(errorOf([&] { db->Execute(QStringLiteral("INSERT INTO tblPATHS VALUES (2, 9, NULL)")); }), 3201);
+  EXPECT_EQ(db->Execute(QStringLiteral("DELETE FROM tblVOLUMES WHERE VID = ?"), 0, {1}), 1);
+  auto rs = db->OpenRecordset(QStringLiteral("tblPATHS"), RecordsetType::Snapshot);
+  EXPECT_TRUE(rs->IsEOF());
+  EXPECT_EQ(db->Recordsets().size(), 1u);
+  EXPECT_EQ(errorOf([&] { db->OpenRecordset(QStringLiteral("tblNOPE")); }), 3078);
+  EXPECT_EQ(errorOf([&] { db->Execute(QStringLiteral("SELEC x")); }), 3075);
+  db->Close();
+  EXPECT_FALSE(rs->IsOpen());
+  EXPECT_EQ(errorOf([&] { rs->MoveFirst(); }), 3420);
+  EXPECT_EQ(errorOf([&] { db->Execute(QStringLiteral("DELETE FROM tblPATHS")); }), 3420);
+  EXPECT_TRUE(ws->Databases().empty());
+}
+
+TEST_F(EngineTest, ExclusiveAndSharedExcludeEachOtherInProcess) {
+  auto shared1 = ws->OpenDatabase(path, false);
+  auto shared2 = ws->OpenDatabase(path, false);
+  EXPECT_EQ(errorOf([&] { ws->OpenDatabase(path, true); }), 3045);
+  shared1->Close();
+  shared2->Close();
+  auto excl = ws->OpenDatabase(path, true);
+  EXPECT_EQ(errorOf([&] { ws->OpenDatabase(path, false); }), 3045);
+  EXPECT_EQ(errorOf([&] { ws->OpenDatabase(path, true); }), 3045);
+  excl->Close();
+  ws->OpenDatabase(path, false);
+}
+
+// Opens the file in a child process and reports the error number through the exit status.
+int openInChild(const QString& mdw, const QString& path, bool exclusive) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    int code = 0;
+    try {
+      jet::Engine engine;
+      engine.SetSystemDB(mdw);
+      auto ws = engine.CreateWorkspace("c", "Admin", "Geheim");
+      ws->OpenDatabase(path, exclusive);
+    } catch (const rt::RaisedError& e) {
+      code = e.number == 3045 ? 45 : 99;
+    }
+    _exit(code);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WEXITSTATUS(status);
+}
+
+TEST_F(EngineTest, ExclusiveAndSharedExcludeEachOtherAcrossProcesses) {
+  {
+    auto shared = ws->OpenDatabase(path, false);
+    EXPECT_EQ(openInChild(mdw, path, true), 45);
+    EXPECT_EQ(openInChild(mdw, path, false), 0);
+    shared->Close();
+  }
+  {
+    auto excl = ws->OpenDatabase(path, true);
+    EXPECT_EQ(openInChild(mdw, path, false), 45);
+    excl->Close();
+  }
+  EXPECT_EQ(openInChild(mdw, path, true), 0);
+}
+
+TEST_F(EngineTest, MissingAndForeignFilesAreRefused) {
+  const QString missing = dir + QStringLiteral("/fehlt.db");
+  EXPECT_EQ(errorOf([&] { ws->OpenDatabase(missing, false); }), 3024);
+  EXPECT_FALSE(QFile::exists(missing));
+  struct Foreign {
+    const char* name;
+    QByteArray bytes;
+  };
+  QByteArray random(8192, '\0');
+  for (auto& c : random) c = static_cast<char>(QRandomGenerator::global()->generate());
+  QByteArray damaged = QByteArray("SQLite format 3\0", 16) + random;
+  for (const Foreign& f : {Foreign{"random.db", random}, Foreign{"text.db", "Hallo Welt\n"}, Foreign{"empty.db", {}},
+                           Foreign{"damaged.db", damaged}}) {
+    SCOPED_TRACE(f.name);
+    QFile file(dir + QLatin1Char('/') + QLatin1String(f.name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(f.bytes);
+    file.close();
+    const int e = errorOf([&] { ws->OpenDatabase(file.fileName(), false); });
+    EXPECT_TRUE(e == 3343 || e == 3049) << e;
+    EXPECT_EQ(file.size(), f.bytes.size());
+  }
+}
+
+TEST_F(EngineTest, CompactionMakesACopyAndIsRefusedWhileHeld) {
+  {
+    auto db = ws->OpenDatabase(path, false);
+    db->Execute(QStringLiteral("INSERT INTO tblLOCATIONS VALUES (1, 'a', NULL)"));
+    const QString target = dir + QStringLiteral("/held.db");
+    EXPECT_EQ(errorOf([&] { engine.CompactDatabase(path, target); }), 3356);
+    EXPECT_FALSE(QFile::exists(target));
+    db->Close();
+  }
+  const QString target = dir + QStringLiteral("/copy.db");
+  engine.CompactDatabase(path, target);
+  EXPECT_EQ(errorOf([&] { engine.CompactDatabase(path, target); }), 3204);
+  auto copy = ws->OpenDatabase(target, false);
+  auto rs = copy->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table);
+  EXPECT_EQ(rs->RecordCount(), 1);
+  EXPECT_EQ(errorOf([&] { engine.CompactDatabase(dir + QStringLiteral("/none.db"), dir + QStringLiteral("/x.db")); }),
+            3024);
+}
+
+}  // namespace
