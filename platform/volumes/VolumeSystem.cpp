@@ -161,6 +161,18 @@ uint32_t serialFromId(const QString& id) {
   return fnv1a(id.toUtf8());
 }
 
+namespace {
+SystemRoots& defaultRootsStore() {
+  static SystemRoots roots;
+  return roots;
+}
+}  // namespace
+
+SystemRoots defaultRoots() { return defaultRootsStore(); }
+void setDefaultRoots(const SystemRoots& roots) { defaultRootsStore() = roots; }
+
+VolumeSystem::VolumeSystem() : VolumeSystem(defaultRoots()) {}
+
 VolumeSystem::VolumeSystem(SystemRoots roots) : roots_(std::move(roots)), mounts_(MountTable::fromFile(roots_.mountInfo)) {}
 
 std::vector<std::pair<QString, QString>> VolumeSystem::fstabOptical() const {

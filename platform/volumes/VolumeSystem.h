@@ -74,7 +74,9 @@ QString decodeUdevName(const QString& name);
 
 class VolumeSystem {
  public:
-  explicit VolumeSystem(SystemRoots roots = SystemRoots());
+  // Reads the system named by defaultRoots().
+  VolumeSystem();
+  explicit VolumeSystem(SystemRoots roots);
 
   const MountTable& mounts() const { return mounts_; }
 
@@ -106,6 +108,10 @@ class VolumeSystem {
   SystemRoots roots_;
   MountTable mounts_;
 };
+
+// The system files that VolumeSystem() reads: the real ones unless a test points them elsewhere.
+SystemRoots defaultRoots();
+void setDefaultRoots(const SystemRoots& roots);
 
 // The computer's network name without its domain; "" when it cannot be had.
 QString hostName();
