@@ -18,6 +18,12 @@
 using rt::Variant;
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+namespace rt {
+inline void PrintTo(const Variant& v, std::ostream* os) {
+  if (v.isNull()) *os << "Null";
+  else *os << static_cast<int>(v.type()) << ":" << v.toText().toStdString();
+}
+}  // namespace rt
 
 namespace {
 
@@ -209,7 +215,9 @@ TEST_F(RecordRoutinesTest, AQuotedValueCannotWidenALookup) {
     const QString criterion = q("[VolumeSerial]='55555' AND [VolumePath] Like '") + q(p) + q("*'");
     rt::Variant found;
     const rt::RaisedError e = raised([&] { found = LookupFieldValue(*db, q("tblVOLUMES"), criterion, q("VID")); });
-    if (e.number == 0) EXPECT_TRUE(found.isNull()) << p << " found " << found.toText().toStdString();
+    if (e.number == 0) {
+      EXPECT_TRUE(found.isNull()) << p << " found " << found.toText().toStdString();
+    }
   }
   EXPECT_EQ(count("SELECT count(*) FROM tblVOLUMES"), 3);
 }
