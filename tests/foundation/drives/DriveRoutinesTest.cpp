@@ -146,7 +146,8 @@ TEST(RealDrives, ThisMachine) {
   const double total = GetDiskFreeSpaceValue("/", 1);
   const double free = GetDiskFreeSpaceValue("/", 0);
   EXPECT_GT(total, 0);
-  EXPECT_DOUBLE_EQ(GetDiskFreeSpaceValue("/", 2), total - free);
+  // Other processes write while the test runs: used and free agree only within some slack.
+  EXPECT_NEAR(GetDiskFreeSpaceValue("/", 2), total - free, 512.0 * 1024 * 1024);
   EXPECT_EQ(GetDiskFreeSpaceValue("/", 3), 0);
   EXPECT_EQ(GetDiskFreeSpaceValue("/no/such/zx", 0), 0);
   EXPECT_TRUE(DriveGetSpace_ExSupported("/"));
