@@ -4,6 +4,7 @@
 #include "SqlFixture.h"
 
 #include "platform/jet/JetSql.h"
+#include "platform/runtime/RaisedError.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,14 @@ TEST(ProgramSql, FolderSearchHavingVolumeAndPathCondition) {
   const Rows all = db.query(QString(k515).replace(QStringLiteral("#FILTER# AND"), QStringLiteral("HAVING")));
   EXPECT_EQ(column(all, 2), QStringList({"Äpfel-CD", "Äpfel-CD", "backup"}));  // Ä beside A, before b
   EXPECT_EQ(column(all, 4), QStringList({"Bilder", "Musik", "Projekte"}));
+  // The marker merely emptied would leave "GROUP BY ..., a & b AND (...)": refused, not run as a
+  // grouping by a truth value.
+  try {
+    jet::translateJetSql(QString(k515).replace(QStringLiteral("#FILTER#"), QString()));
+    ADD_FAILURE() << "accepted";
+  } catch (const rt::RaisedError& e) {
+    EXPECT_EQ(e.number, 3075);
+  }
 }
 
 TEST(ProgramSql, CategoryFigures) {

@@ -24,6 +24,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Double-quoted texts become single-quoted, doubled quotes inside survive.
         Case{R"(SELECT * FROM t WHERE a = "O'Brien ""x""")", R"(SELECT * FROM "t" WHERE "a" = 'O''Brien "x"')"},
         Case{"SELECT * FROM t WHERE a = 'O''Brien'", R"(SELECT * FROM "t" WHERE "a" = 'O''Brien')"},
+        // Nothing inside a text is touched.
+        Case{"SELECT * FROM t WHERE a = 'x & [y] -- \"z\" ; True'",
+             R"(SELECT * FROM "t" WHERE "a" = 'x & [y] -- "z" ; True')"},
         // & becomes the Null-safe join, with the text collation.
         Case{"SELECT a & b & 'x' AS c FROM t",
              R"(SELECT jet_concat("a", "b", 'x') COLLATE JETTEXT AS "c" FROM "t")"},
@@ -58,6 +61,17 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Translation, CriteriaOnTheirOwn) {
   EXPECT_EQ(jet::translateJetCriteria(QStringLiteral("[VolumeName]= 'Rock' & Chr(124) & 'Pop' AND [VID] <> 7")),
             QStringLiteral(R"("VolumeName" = jet_concat('Rock', jet_chr(124), 'Pop') COLLATE JETTEXT AND "VID" <> 7)"));
+}
+
+TEST(Translation, CriteriaRefuseStatementParts) {
+  for (const char* crit : {"[a]=1; DROP TABLE t", "[a]=1) OR (1=1", "[a]=1 ORDER BY a", "#VolID#"}) {
+    try {
+      jet::translateJetCriteria(QString::fromUtf8(crit));
+      ADD_FAILURE() << "accepted: " << crit;
+    } catch (const rt::RaisedError& e) {
+      EXPECT_EQ(e.number, 3075) << crit;
+    }
+  }
 }
 
 TEST(Translation, CachedResultIsTheSame) {
