@@ -1,0 +1,179 @@
+#include "catalogue/DirSource.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/msdos_fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace dirsrc {
+
+namespace {
+
+constexpr long kMsdosMagic = 0x4d44;  // vfat and msdos
+
+struct DirCloser {
+  void operator()(DIR* d) const { closedir(d); }
+};
+
+class FdGuard {
+ public:
+  explicit FdGuard(int fd) : fd_(fd) {}
+  ~FdGuard() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FdGuard(const FdGuard&) = delete;
+  FdGuard& operator=(const FdGuard&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+class PosixListing final : public DirListing {
+ public:
+  PosixListing(std::unique_ptr<DIR, DirCloser> dir, QByteArray path, dev_t device, bool fileFacts, bool fat)
+      : dir_(std::move(dir)), path_(std::move(path)), device_(device), fileFacts_(fileFacts), fat_(fat) {}
+
+  bool next(DirEntry& e) override {
+    for (;;) {
+      errno = 0;
+      const dirent* d = readdir(dir_.get());
+      if (!d) {
+        if (errno != 0) throw osError(errno, decodeName(path_));
+        return false;
+      }
+      const char* n = d->d_name;
+      if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+      if (fill(e, n, d->d_type)) return true;
+    }
+  }
+
+ private:
+  // False when the entry vanished between listing and stat.
+  bool fill(DirEntry& e, const char* name, unsigned char dtype) {
+    e.name = QByteArray(name);
+    e.size = 0;
+    e.mtimeSec = 0;
+    e.mtimeNsec = 0;
+    e.mountPoint = false;
+    e.attributes = name[0] == '.' ? kAttrHidden : 0;
+
+    // Only folders need a stat when sizes and times of the rest are not wanted.
+    if (!fileFacts_ && !fat_ && dtype != DT_DIR && dtype != DT_UNKNOWN) {
+      e.kind = dtype == DT_REG ? EntryKind::File : dtype == DT_LNK ? EntryKind::Link : EntryKind::Special;
+      return true;
+    }
+    struct stat st;
+    if (fstatat(dirfd(dir_.get()), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (errno == ENOENT) return false;
+      throw osError(errno, decodeName(path_ + name));
+    }
+    e.mtimeSec = st.st_mtim.tv_sec;
+    e.mtimeNsec = static_cast<int32_t>(st.st_mtim.tv_nsec);
+    if (S_ISDIR(st.st_mode)) {
+      e.kind = EntryKind::Folder;
+      e.attributes |= kAttrFolder;
+      e.mountPoint = st.st_dev != device_;
+    } else if (S_ISREG(st.st_mode)) {
+      e.kind = EntryKind::File;
+      e.size = st.st_size;
+    } else if (S_ISLNK(st.st_mode)) {
+      e.kind = EntryKind::Link;
+      e.size = st.st_size;
+    } else {
+      e.kind = EntryKind::Special;
+    }
+    if (fat_ && (e.kind == EntryKind::File || e.kind == EntryKind::Folder) && fatSystemBit(name))
+      e.attributes |= kAttrSystem;
+    return true;
+  }
+
+  bool fatSystemBit(const char* name) const {
+    FdGuard fd(openat(dirfd(dir_.get()), name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0) return false;
+    uint32_t attrs = 0;
+    if (ioctl(fd.get(), FAT_IOCTL_GET_ATTRIBUTES, &attrs) != 0) return false;
+    return (attrs & ATTR_SYS) != 0;
+  }
+
+  std::unique_ptr<DIR, DirCloser> dir_;
+  QByteArray path_;  // with trailing "/"
+  dev_t device_;
+  bool fileFacts_;
+  bool fat_;
+};
+
+}  // namespace
+
+std::unique_ptr<DirListing> PosixDirSource::open(const QByteArray& path, bool fileFacts) {
+  const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) throw osError(errno, decodeName(path));
+  struct stat st;
+  struct statfs sf;
+  if (fstat(fd, &st) != 0 || fstatfs(fd, &sf) != 0) {
+    const int err = errno;
+    ::close(fd);
+    throw osError(err, decodeName(path));
+  }
+  std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
+  if (!dir) {
+    const int err = errno;
+    ::close(fd);
+    throw osError(err, decodeName(path));
+  }
+  QByteArray base = path;
+  if (!base.endsWith('/')) base += '/';
+  return std::make_unique<PosixListing>(std::move(dir), std::move(base), st.st_dev, fileFacts,
+                                        sf.f_type == kMsdosMagic);
+}
+
+rt::RaisedError osError(int errnum, const QString& path) {
+  int32_t number = 75;
+  QString text;
+  switch (errnum) {
+    case ENOENT:
+      number = 76;
+      text = QStringLiteral("Pfad nicht gefunden");
+      break;
+    case ENOTDIR:
+      number = 76;
+      text = QStringLiteral("Kein Ordner");
+      break;
+    case EACCES:
+    case EPERM:
+      number = 70;
+      text = QStringLiteral("Zugriff verweigert");
+      break;
+    case EIO:
+      number = 57;
+      text = QStringLiteral("Ein-/Ausgabefehler des Geräts");
+      break;
+    case ENOMEM:
+      number = rt::kErrOutOfMemory;
+      text = QStringLiteral("Nicht genügend Speicher");
+      break;
+    case ENAMETOOLONG:
+      text = QStringLiteral("Pfad zu lang");
+      break;
+    case ELOOP:
+      text = QStringLiteral("Zu viele symbolische Verknüpfungen");
+      break;
+    case EMFILE:
+    case ENFILE:
+      number = 67;
+      text = QStringLiteral("Zu viele Dateien geöffnet");
+      break;
+    default:
+      text = QStringLiteral("Fehler beim Zugriff auf Pfad/Datei (%1)").arg(QString::fromLocal8Bit(std::strerror(errnum)));
+      break;
+  }
+  return rt::RaisedError(number, QString(), text + QStringLiteral(": ") + path);
+}
+
+}  // namespace dirsrc

@@ -1,0 +1,47 @@
+#pragma once
+
+// One folder found by the walker, with its own and cumulative counts and byte sizes.
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+class cuDirParserFolder {
+ public:
+  int32_t Files() const { return files_; }
+  QString FullPath() const { return fullPath_; }
+  int32_t Index() const { return index_; }
+  QString Name() const { return name_; }
+  int32_t Parent() const { return parent_; }
+  int64_t Size() const { return size_; }
+  int32_t SubDirs() const { return subDirs_; }
+  int32_t TotalDirs() const { return totalDirs_; }
+  int32_t TotalFiles() const { return totalFiles_; }
+  int64_t TotalSize() const { return totalSize_; }
+  void X_Index(int32_t v) { index_ = v; }
+
+  // The path as the file system spells it (the text form may hold U+FFFD), with trailing "/".
+  const QByteArray& RawPath() const { return rawPath_; }
+  const QByteArray& RawName() const { return rawName_; }
+  // False for a folder that holds another file system: it is recorded but not listed.
+  bool Entered() const { return entered_; }
+
+ private:
+  friend class cuDirParser;
+  friend class cuDirParserFolders;
+
+  QString fullPath_;
+  QString name_;
+  QByteArray rawPath_;
+  QByteArray rawName_;
+  int32_t index_ = 0;
+  int32_t parent_ = 0;
+  int32_t files_ = 0;
+  int32_t subDirs_ = 0;
+  int64_t size_ = 0;
+  int32_t totalFiles_ = 0;
+  int32_t totalDirs_ = 0;
+  int64_t totalSize_ = 0;
+  bool entered_ = true;
+};

@@ -1,0 +1,78 @@
+#include "catalogue/cuDirParserFolders.h"
+
+#include "catalogue/DirSource.h"
+#include "platform/runtime/RaisedError.h"
+
+namespace {
+const QString kSource = QStringLiteral("cuDirParserFolders");
+
+[[noreturn]] void raiseNoSuchItem(int32_t number, const QString& what) {
+  throw rt::RaisedError(number, kSource, what);
+}
+}  // namespace
+
+cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const QByteArray& rawParentKey,
+                                           const QByteArray& rawName) {
+  if (byKey_.contains(rawFullPath))
+    throw rt::RaisedError(457, kSource,
+                          QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet: ") +
+                              dirsrc::decodeName(rawFullPath));
+  int32_t parent = 0;
+  if (!rawParentKey.isEmpty()) {
+    const cuDirParserFolder* p = Find(rawParentKey);
+    if (!p) raiseNoSuchItem(5, QStringLiteral("Übergeordneter Ordner nicht gefunden: ") + dirsrc::decodeName(rawParentKey));
+    parent = p->Index();
+  }
+  auto item = std::make_unique<cuDirParserFolder>();
+  item->rawPath_ = rawFullPath;
+  item->rawName_ = rawName;
+  item->fullPath_ = dirsrc::decodeName(rawFullPath);
+  item->name_ = dirsrc::decodeName(rawName);
+  item->parent_ = parent;
+  item->index_ = counter_ + 1;
+  byKey_.insert(rawFullPath, static_cast<int32_t>(items_.size()));
+  items_.push_back(std::move(item));
+  ++counter_;
+  return *items_.back();
+}
+
+cuDirParserFolder& cuDirParserFolders::Item(int32_t position) const {
+  if (position < 1 || position > Count())
+    raiseNoSuchItem(9, QStringLiteral("Index außerhalb des gültigen Bereichs."));
+  return *items_[static_cast<size_t>(position - 1)];
+}
+
+cuDirParserFolder& cuDirParserFolders::Item(const QString& key) const {
+  cuDirParserFolder* f = Find(key.toUtf8());
+  if (!f) raiseNoSuchItem(5, QStringLiteral("Ordner nicht gefunden: ") + key);
+  return *f;
+}
+
+cuDirParserFolder* cuDirParserFolders::Find(const QByteArray& rawFullPath) const {
+  const auto it = byKey_.constFind(rawFullPath);
+  return it == byKey_.constEnd() ? nullptr : items_[static_cast<size_t>(*it)].get();
+}
+
+void cuDirParserFolders::Remove(int32_t position) {
+  Item(position);
+  items_.erase(items_.begin() + (position - 1));
+  reindex();
+}
+
+void cuDirParserFolders::Remove(const QString& key) {
+  const cuDirParserFolder& f = Item(key);
+  const auto it = byKey_.constFind(f.RawPath());
+  items_.erase(items_.begin() + *it);
+  reindex();
+}
+
+void cuDirParserFolders::Clear() {
+  items_.clear();
+  byKey_.clear();
+  counter_ = 0;
+}
+
+void cuDirParserFolders::reindex() {
+  byKey_.clear();
+  for (size_t i = 0; i < items_.size(); ++i) byKey_.insert(items_[i]->RawPath(), static_cast<int32_t>(i));
+}

@@ -1,0 +1,437 @@
+#include "WalkerTestSupport.h"
+#include "catalogue/cuDirParser.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include <filesystem>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <sched.h>
+
+using namespace walktest;
+
+namespace {
+
+struct Counts {
+  int32_t files, subDirs;
+  int64_t size;
+  int32_t totalFiles, totalDirs;
+  int64_t totalSize;
+};
+
+void expectCounts(const cuDirParserFolder& f, const Counts& c) {
+  SCOPED_TRACE(f.FullPath().toStdString());
+  EXPECT_EQ(f.Files(), c.files);
+  EXPECT_EQ(f.SubDirs(), c.subDirs);
+  EXPECT_EQ(f.Size(), c.size);
+  EXPECT_EQ(f.TotalFiles(), c.totalFiles);
+  EXPECT_EQ(f.TotalDirs(), c.totalDirs);
+  EXPECT_EQ(f.TotalSize(), c.totalSize);
+}
+
+// Every parent comes before its children and Index is the position.
+void expectWalkOrder(const cuDirParserFolders& folders) {
+  int32_t pos = 0;
+  for (const cuDirParserFolder& f : folders) {
+    ++pos;
+    EXPECT_EQ(f.Index(), pos);
+    if (pos == 1) {
+      EXPECT_EQ(f.Parent(), 0);
+      continue;
+    }
+    ASSERT_GE(f.Parent(), 1);
+    ASSERT_LT(f.Parent(), pos);
+    const cuDirParserFolder& p = folders.Item(f.Parent());
+    EXPECT_EQ(f.RawPath(), p.RawPath() + f.RawName() + '/');
+  }
+}
+
+// A real tree with the names and kinds of entries a volume holds.
+class RealTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = QDir(testenv::freshTempDir()).absolutePath().toUtf8() + "/vol";
+    makeDir(root);
+    const QByteArray r = root + "/";
+    writeFile(r + "README", 1);
+    writeFile(r + "readme", 2);
+    ASSERT_EQ(symlink("a b", (r + "linkdir").constData()), 0);
+    ASSERT_EQ(symlink("nowhere", (r + "dangling").constData()), 0);
+    ASSERT_EQ(mkfifo((r + "fifo").constData(), 0644), 0);
+    makeDir(r + "a b");
+    writeFile(r + "a b/x.txt", 10);
+    writeFile(r + "a b/.h", 1);
+    makeDir(r + "\xc3\x9c" "mlaut");
+    writeFile(r + "\xc3\x9c" "mlaut/\xc3\xa4.dat", 100);
+    makeDir(r + ".hidden");
+    writeFile(r + ".hidden/.dot", 5);
+    writeFile(r + ".hidden/f", 7);
+    makeDir(r + "bad\xff\xfe");
+    writeFile(r + "bad\xff\xfe/n\xe9", 3);
+    makeDir(r + "empty");
+    makeDir(r + "Foto");
+    writeFile(r + "Foto/a", 4);
+    makeDir(r + "foto");
+    writeFile(r + "foto/b", 6);
+    QByteArray deep = r + "deep";
+    makeDir(deep);
+    for (int i = 1; i <= kDepth; ++i) {
+      deep += "/d";
+      makeDir(deep);
+    }
+    writeFile(deep + "/leaf.bin", 11);
+    deepest = deep + "/";
+  }
+
+  // The temporary folder's own clean-up cannot remove names that are not valid UTF-8.
+  void TearDown() override { std::filesystem::remove_all(std::filesystem::path(root.toStdString())); }
+
+  const cuDirParserFolder& at(const cuDirParser& p, const QByteArray& rel) {
+    const cuDirParserFolder* f = p.Folders().Find(root + "/" + rel);
+    if (!f) throw std::runtime_error("no folder " + rel.toStdString());
+    return *f;
+  }
+
+  static constexpr int kDepth = 200;
+  QByteArray root;
+  QByteArray deepest;
+};
+
+}  // namespace
+
+TEST_F(RealTree, EveryFolderAndTotal) {
+  cuDirParser p;
+  QList<QByteArray> filePaths;
+  QList<int64_t> fileSizes;
+  int folderEvents = 0;
+  p.NewFile = [&](const QString& folderPath, const QString& shortName, const QString& name, int64_t size, int32_t,
+                  const QByteArray& raw) {
+    EXPECT_EQ(shortName, name);
+    EXPECT_EQ(QString::fromUtf8(raw), folderPath + name);
+    filePaths << raw;
+    fileSizes << size;
+  };
+  p.Folder = [&](const QString& full, const QString& listed, const QString& name, int32_t index) {
+    ++folderEvents;
+    EXPECT_EQ(p.Folders().Item(index).FullPath(), full);
+    EXPECT_EQ(listed + name + "/", full);
+  };
+  p.setRoot(QString::fromUtf8(root));  // no trailing "/"
+  p.Run();
+
+  EXPECT_TRUE(p.Errors().isEmpty()) << p.Errors().join("\n").toStdString();
+  const cuDirParserFolders& f = p.Folders();
+  ASSERT_EQ(f.Count(), 1 + 8 + kDepth);
+  EXPECT_EQ(folderEvents, f.Count() - 1);
+  EXPECT_EQ(f.Item(1).FullPath(), QString::fromUtf8(root) + "/");
+  EXPECT_EQ(f.Item(1).Name(), "");
+  expectWalkOrder(f);
+
+  // The links (3 and 7 bytes: the length of their targets) and the FIFO count as files.
+  expectCounts(f.Item(1), {5, 8, 13, 14, 8 + kDepth, 160});
+  expectCounts(at(p, "a b/"), {2, 0, 11, 2, 0, 11});
+  expectCounts(at(p, "\xc3\x9cmlaut/"), {1, 0, 100, 1, 0, 100});
+  expectCounts(at(p, ".hidden/"), {2, 0, 12, 2, 0, 12});
+  expectCounts(at(p, "empty/"), {0, 0, 0, 0, 0, 0});
+  expectCounts(at(p, "Foto/"), {1, 0, 4, 1, 0, 4});
+  expectCounts(at(p, "foto/"), {1, 0, 6, 1, 0, 6});
+  expectCounts(at(p, "deep/"), {0, 1, 0, 1, kDepth, 11});
+  expectCounts(*f.Find(deepest), {1, 0, 11, 1, 0, 11});
+
+  // Undecodable bytes: U+FFFD in the text, the exact bytes kept for opening.
+  const cuDirParserFolder& bad = at(p, "bad\xff\xfe/");
+  expectCounts(bad, {1, 0, 3, 1, 0, 3});
+  EXPECT_EQ(bad.Name(), QString("bad") + QChar(0xFFFD) + QChar(0xFFFD));
+  EXPECT_TRUE(filePaths.contains(root + "/bad\xff\xfe/n\xe9"));
+  EXPECT_EQ(access((root + "/bad\xff\xfe/n\xe9").constData(), R_OK), 0);
+
+  EXPECT_EQ(filePaths.size(), 14);
+  EXPECT_EQ(fileSizes[filePaths.indexOf(root + "/fifo")], 0);
+  EXPECT_EQ(fileSizes[filePaths.indexOf(root + "/linkdir")], 3);
+  EXPECT_TRUE(filePaths.contains(root + "/README"));
+  EXPECT_TRUE(filePaths.contains(root + "/readme"));
+  // The link to a folder is not followed: "a b"'s file is seen once.
+  EXPECT_EQ(filePaths.count(root + "/a b/x.txt"), 1);
+}
+
+TEST_F(RealTree, SkipHiddenDropsHiddenFilesAndWholeHiddenFolders) {
+  cuDirParser p;
+  int events = 0;
+  p.NewFile = [&](const QString&, const QString&, const QString& name, int64_t, int32_t attrs, const QByteArray&) {
+    ++events;
+    EXPECT_FALSE(name.startsWith('.'));
+    EXPECT_EQ(attrs & dirsrc::kAttrHidden, 0);
+  };
+  p.setSkipHidden(true);
+  p.setRoot(QString::fromUtf8(root) + "/");
+  p.Run();
+  EXPECT_EQ(p.Folders().Find(root + "/.hidden/"), nullptr);
+  expectCounts(p.Folders().Item(1), {5, 7, 13, 11, 7 + kDepth, 147});
+  expectCounts(at(p, "a b/"), {1, 0, 10, 1, 0, 10});
+  EXPECT_EQ(events, 11);
+}
+
+TEST_F(RealTree, WithoutFolderSizesOnlySubDirsAreCounted) {
+  cuDirParser p;
+  int files = 0;
+  p.NewFile = [&](auto&&...) { ++files; };
+  p.setCalcFolderSize(false);
+  p.setRoot(QString::fromUtf8(root));
+  p.Run();
+  EXPECT_EQ(files, 0);
+  ASSERT_EQ(p.Folders().Count(), 1 + 8 + kDepth);
+  expectCounts(p.Folders().Item(1), {0, 8, 0, 0, 0, 0});
+  expectCounts(at(p, "deep/"), {0, 1, 0, 0, 0, 0});
+}
+
+TEST_F(RealTree, CancelMidwayStopsReportingAndKeepsTheFlag) {
+  cuDirParser p;
+  int files = 0, canceled = 0;
+  p.NewFile = [&](auto&&...) {
+    EXPECT_EQ(canceled, 0) << "no file after the cancel";
+    if (++files == 3) p.Cancel();
+  };
+  p.Canceled = [&] { ++canceled; };
+  p.setRoot(QString::fromUtf8(root));
+  p.Run();
+  EXPECT_EQ(files, 3);
+  EXPECT_GE(canceled, 1);
+  EXPECT_TRUE(p.isCanceled());
+  EXPECT_TRUE(p.Errors().isEmpty());
+  // The totals are incomplete: the start folder is short of the whole tree.
+  EXPECT_LT(p.Folders().Item(1).TotalFiles(), 14);
+
+  // A new run clears the flag and walks everything.
+  p.Canceled = nullptr;
+  p.NewFile = nullptr;
+  p.Run();
+  EXPECT_FALSE(p.isCanceled());
+  EXPECT_EQ(p.Folders().Item(1).TotalFiles(), 14);
+}
+
+TEST_F(RealTree, UnreadableFolderIsReportedAndTheWalkGoesOn) {
+  const QByteArray locked = root + "/a b";
+  ASSERT_EQ(chmod(locked.constData(), 0700), 0);
+  // The temporary folders above the tree must let "nobody" pass.
+  for (QByteArray up = root; up.count('/') > 1; up = up.left(up.lastIndexOf('/'))) chmod(up.constData(), 0755);
+  chmod(locked.constData(), 0700);
+  const int code = inChild([&] {
+    if (!dropPrivileges()) return kSkipCode;
+    cuDirParser p;
+    p.setRoot(QString::fromUtf8(root));
+    p.Run();
+    const cuDirParserFolder& f = *p.Folders().Find(locked + "/");
+    if (p.Errors().size() != 1) return 10;
+    if (!p.Errors()[0].contains("Ungültiger Pfad: " + QString::fromUtf8(locked) + "/")) return 11;
+    if (!p.Errors()[0].contains("StartPath: " + QString::fromUtf8(locked) + "/, CurrentFile/Folder: ")) return 12;
+    if (f.Files() != 0 || f.TotalFiles() != 0) return 13;
+    // Everything else was walked: 14 files less the two in the locked folder.
+    if (p.Folders().Item(1).TotalFiles() != 12) return 14;
+    return 0;
+  });
+  if (code == kSkipCode) GTEST_SKIP() << "cannot drop privileges";
+  EXPECT_EQ(code, 0);
+}
+
+TEST_F(RealTree, MountPointBelowTheRootIsRecordedButNotEntered) {
+  const QByteArray mnt = root + "/empty";
+  const int code = inChild([&] {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", mnt.constData(), "tmpfs", 0, nullptr) != 0)
+      return kSkipCode;
+    writeFile(mnt + "/inside", 1000);
+    cuDirParser p;
+    p.setRoot(QString::fromUtf8(root));
+    p.Run();
+    const cuDirParserFolder* f = p.Folders().Find(mnt + "/");
+    if (!f || f->Entered()) return 10;
+    if (f->Files() != 0 || p.Folders().Item(1).TotalSize() != 160) return 11;
+    if (p.Folders().Item(1).SubDirs() != 8) return 12;
+    return p.Errors().isEmpty() ? 0 : 13;
+  });
+  if (code == kSkipCode) GTEST_SKIP() << "no private mount namespace";
+  EXPECT_EQ(code, 0);
+}
+
+TEST(DirParser, FileOfFiveGibibytesCountsWhole) {
+  const QByteArray dir = QDir(testenv::freshTempDir()).absolutePath().toUtf8();
+  const QByteArray big = dir + "/big";
+  writeFile(big, 0);
+  ASSERT_EQ(truncate(big.constData(), 5LL << 30), 0);  // sparse
+  cuDirParser p;
+  p.setRoot(QString::fromUtf8(dir));
+  p.Run();
+  EXPECT_EQ(p.Folders().Item(1).Size(), 5LL << 30);
+  EXPECT_EQ(p.Folders().Item(1).TotalSize(), 5LL << 30);
+}
+
+// Walks over a scripted source, where order, attributes and failures are set exactly.
+class ScriptedWalk : public ::testing::Test {
+ protected:
+  ScriptedWalk() {
+    auto s = std::make_unique<FakeDirSource>();
+    src = s.get();
+    parser = std::make_unique<cuDirParser>(std::move(s));
+  }
+  void add(const QByteArray& path, std::vector<dirsrc::DirEntry> entries) { src->folders[path].entries = entries; }
+  FakeDirSource* src = nullptr;
+  std::unique_ptr<cuDirParser> parser;
+};
+
+TEST_F(ScriptedWalk, ParentsComeBeforeChildren) {
+  add("/R/", {folder("A"), file("r", 1), folder("B")});
+  add("/R/A/", {folder("A1"), folder("A2")});
+  add("/R/B/", {folder("B1")});
+  add("/R/A/A1/", {folder("A1x")});
+  add("/R/A/A2/", {});
+  add("/R/A/A1/A1x/", {file("x", 2)});
+  add("/R/B/B1/", {});
+  QStringList events;
+  parser->Folder = [&](const QString& full, const QString& listed, const QString& name, int32_t index) {
+    events << QString("%1|%2|%3|%4").arg(full, listed, name).arg(index);
+  };
+  parser->setRoot("/R");
+  parser->Run();
+  QStringList order;
+  QList<int32_t> parents;
+  for (const cuDirParserFolder& f : parser->Folders()) {
+    order << f.Name();
+    parents << f.Parent();
+  }
+  EXPECT_EQ(order, QStringList({"", "A", "B", "A1", "A2", "A1x", "B1"}));
+  EXPECT_EQ(parents, QList<int32_t>({0, 1, 1, 2, 2, 4, 3}));
+  EXPECT_EQ(events.first(), "/R/A/|/R/|A|2");
+  EXPECT_EQ(events.last(), "/R/B/B1/|/R/B/|B1|7");
+  EXPECT_EQ(src->opened, QList<QByteArray>({"/R/", "/R/A/", "/R/A/A1/", "/R/A/A1/A1x/", "/R/A/A2/", "/R/B/", "/R/B/B1/"}));
+  expectCounts(parser->Folders().Item(1), {1, 2, 1, 2, 6, 3});
+  expectCounts(parser->Folders().Item(2), {0, 2, 0, 1, 3, 2});
+}
+
+TEST_F(ScriptedWalk, SkipSwitches) {
+  using dirsrc::kAttrHidden;
+  using dirsrc::kAttrSystem;
+  add("/R/", {file("h", 1, kAttrHidden), file("s", 10, kAttrSystem), file("hs", 100, kAttrHidden | kAttrSystem),
+              file("n", 1000), folder("H", kAttrHidden), folder("S", kAttrSystem)});
+  add("/R/H/", {file("x", 10000)});
+  add("/R/S/", {file("y", 100000)});
+  struct Case {
+    bool skipHidden, skipSystem;
+    int32_t files, dirs;
+    int64_t totalSize;
+  };
+  for (const Case& c : {Case{false, false, 4, 2, 111111}, Case{true, false, 2, 1, 101010},
+                        Case{false, true, 2, 1, 11001}, Case{true, true, 1, 0, 1000}}) {
+    SCOPED_TRACE(testing::Message() << "hidden " << c.skipHidden << " system " << c.skipSystem);
+    int events = 0;
+    parser->NewFile = [&](auto&&...) { ++events; };
+    parser->setSkipHidden(c.skipHidden);
+    parser->setSkipSystem(c.skipSystem);
+    parser->setRoot("/R/");
+    parser->Run();
+    const cuDirParserFolder& r = parser->Folders().Item(1);
+    EXPECT_EQ(r.Files(), c.files);
+    EXPECT_EQ(r.SubDirs(), c.dirs);
+    EXPECT_EQ(r.TotalSize(), c.totalSize);
+    EXPECT_EQ(parser->Folders().Count(), 1 + c.dirs);
+    EXPECT_EQ(events, r.TotalFiles());
+  }
+}
+
+TEST_F(ScriptedWalk, FailuresGoIntoErrorsAndTheWalkGoesOn) {
+  add("/R/", {folder("A"), folder("B"), folder("C"), file("f", 5)});
+  src->folders["/R/A/"].failOpen = true;
+  add("/R/B/", {folder("B1"), file("b", 7), file("c", 9)});
+  src->folders["/R/B/"].failAfter = 2;  // an I/O error after "B1" and "b"
+  add("/R/B/B1/", {file("never", 1)});
+  add("/R/C/", {file("c", 3)});
+  parser->setRoot("/R/");
+  parser->Run();
+
+  ASSERT_EQ(parser->Errors().size(), 2);
+  EXPECT_TRUE(parser->Errors()[0].startsWith("Tolvarent Kerbolith <Fehler Nr. -2147221503>\r\n"));
+  EXPECT_TRUE(parser->Errors()[0].contains("cuDirParser: GetSubDirs\r\n\r\nUngültiger Pfad: /R/A/"));
+  EXPECT_TRUE(parser->Errors()[0].endsWith("\r\nStartPath: /R/A/, CurrentFile/Folder: "));
+  EXPECT_TRUE(parser->Errors()[1].contains("Ein-/Ausgabefehler"));
+  EXPECT_TRUE(parser->Errors()[1].endsWith("\r\nStartPath: /R/B/, CurrentFile/Folder: b"));
+
+  // B keeps its sub-folder found before the failure, with zero counts, and walks none of it.
+  const cuDirParserFolders& f = parser->Folders();
+  ASSERT_EQ(f.Count(), 5);
+  expectCounts(f.Item(3), {0, 0, 0, 0, 0, 0});
+  EXPECT_FALSE(src->opened.contains("/R/B/B1/"));
+  expectCounts(f.Item(4), {1, 0, 3, 1, 0, 3});
+  expectCounts(f.Item(1), {1, 3, 5, 2, 3, 8});
+}
+
+TEST_F(ScriptedWalk, StartFolderThatCannotBeListed) {
+  parser->setRoot("/gone");
+  parser->Run();
+  ASSERT_EQ(parser->Folders().Count(), 1);
+  expectCounts(parser->Folders().Item(1), {0, 0, 0, 0, 0, 0});
+  ASSERT_EQ(parser->Errors().size(), 1);
+  EXPECT_TRUE(parser->Errors()[0].contains("Ungültiger Pfad: /gone/"));
+}
+
+TEST_F(ScriptedWalk, EmptyRootChangesNothing) {
+  parser->setRoot("/gone");
+  parser->Run();
+  parser->setRoot("");
+  parser->Run();
+  EXPECT_EQ(parser->Folders().Count(), 1);
+  EXPECT_EQ(parser->Errors().size(), 1);
+  EXPECT_EQ(parser->Root(), "");
+}
+
+TEST_F(ScriptedWalk, CancelInFolderEventEndsThatListing) {
+  add("/R/", {folder("A"), file("late", 1)});
+  add("/R/A/", {file("a", 1)});
+  int canceled = 0, files = 0;
+  parser->Folder = [&](auto&&...) { parser->Cancel(); };
+  parser->Canceled = [&] { ++canceled; };
+  parser->NewFile = [&](auto&&...) { ++files; };
+  parser->setRoot("/R/");
+  parser->Run();
+  EXPECT_EQ(files, 0);
+  EXPECT_EQ(canceled, 1);
+  EXPECT_FALSE(src->opened.contains("/R/A/"));
+  EXPECT_EQ(parser->Folders().Count(), 2);
+}
+
+TEST_F(ScriptedWalk, MountPointFolderIsNotOpened) {
+  dirsrc::DirEntry m = folder("mnt");
+  m.mountPoint = true;
+  add("/R/", {m, folder("d")});
+  add("/R/d/", {file("x", 1)});
+  parser->setRoot("/R/");
+  parser->Run();
+  ASSERT_EQ(parser->Folders().Count(), 3);
+  EXPECT_FALSE(parser->Folders().Item(2).Entered());
+  EXPECT_TRUE(parser->Folders().Item(3).Entered());
+  EXPECT_FALSE(src->opened.contains("/R/mnt/"));
+  EXPECT_TRUE(parser->Errors().isEmpty());
+  expectCounts(parser->Folders().Item(1), {0, 2, 0, 1, 2, 1});
+}
+
+TEST(DirParserFolders, KeysAreExactAndAFailedAddKeepsTheCounter) {
+  cuDirParserFolders f;
+  f.Add("/R/", "", "");
+  f.Add("/R/Foto/", "/R/", "Foto");
+  EXPECT_NO_THROW(f.Add("/R/foto/", "/R/", "foto"));
+  EXPECT_THROW(f.Add("/R/foto/", "/R/", "foto"), rt::RaisedError);
+  EXPECT_THROW(f.Add("/X/y/", "/X/", "y"), rt::RaisedError);
+  const cuDirParserFolder& next = f.Add("/R/x/", "/R/foto/", "x");
+  EXPECT_EQ(next.Index(), 4);
+  EXPECT_EQ(next.Parent(), 3);
+  EXPECT_EQ(f.Item("/R/Foto/").Index(), 2);
+  EXPECT_THROW(f.Item("/R/FOTO/"), rt::RaisedError);
+  EXPECT_THROW(f.Item(5), rt::RaisedError);
+  f.Clear();
+  EXPECT_EQ(f.Count(), 0);
+  EXPECT_EQ(f.Add("/S/", "", "").Index(), 1);
+}
