@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -162,13 +163,13 @@ void gRegOptions::Read() {
   lastIconDir_ = ReadFolder(QStringLiteral("LastIconDir"));
   readInt(QStringLiteral("MainformSplit"), mainformSplit_);
   {
-    const QString s = Get(QStringLiteral("MaxLocksPerFile"));
     int32_t v = 0;
-    switch (s.isEmpty() ? Number::OutOfRange : parseNumber(s, v)) {
-      case Number::InRange: MaxLocksPerFile = v < 0 ? 0 : v; break;
-      case Number::OutOfRange: MaxLocksPerFile = kDefaultMaxLocks; break;
-      case Number::NotNumeric: MaxLocksPerFile = 0; break;
-    }
+    const QString s = Get(QStringLiteral("MaxLocksPerFile"));
+    const Number n = parseNumber(s, v);
+    if (s.isEmpty() || n == Number::OutOfRange)
+      MaxLocksPerFile = kDefaultMaxLocks;
+    else
+      MaxLocksPerFile = n == Number::InRange ? std::max(v, 0) : 0;
   }
   readBool(QStringLiteral("OnReadSkipHidden"), onReadSkipHidden_);
   readBool(QStringLiteral("OnReadSkipSystem"), onReadSkipSystem_);
@@ -182,13 +183,13 @@ void gRegOptions::Read() {
   catDescFontname_ = ReadFontName(QStringLiteral("CatDescFontName"));
   catDescFontsize_ = ReadLongDefault(QStringLiteral("CatDescFontSize"), 8);
   {
-    const QString s = Get(QStringLiteral("Exclusive"));
     int32_t v = 0;
-    switch (s.isEmpty() ? Number::OutOfRange : parseNumber(s, v)) {
-      case Number::InRange: exclusive_ = v != 0; break;
-      case Number::OutOfRange: exclusive_ = true; break;
-      case Number::NotNumeric: exclusive_ = false; break;
-    }
+    const QString s = Get(QStringLiteral("Exclusive"));
+    const Number n = parseNumber(s, v);
+    if (s.isEmpty() || n == Number::OutOfRange)
+      exclusive_ = true;
+    else
+      exclusive_ = n == Number::InRange && v != 0;
   }
   readInt(QStringLiteral("ReadingBreakDuration"), readingBreakDuration_);
   readInt(QStringLiteral("ReadingBreakFileCount"), readingBreakFiles_);

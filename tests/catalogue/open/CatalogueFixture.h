@@ -29,6 +29,8 @@ class CatalogueTest : public ::testing::Test {
     boxes = rec.get();
     ui::setPresenter(std::move(rec));
     gDB = std::make_unique<cuDAODatabase>();
+    // The engine takes its workgroup file once per process; every test uses the built one.
+    jet::Engine::DBEngine().SetSystemDB(SystemDBPath());
   }
   void TearDown() override {
     gDB.reset();
@@ -44,18 +46,22 @@ class CatalogueTest : public ::testing::Test {
     return path;
   }
 
+  // A second opener beside gDB, as another part of the program or another user would be.
+  static std::shared_ptr<jet::Workspace> otherWorkspace() {
+    jet::Engine::DBEngine().SetSystemDB(SystemDBPath());
+    return jet::Engine::DBEngine().CreateWorkspace(QStringLiteral("Andere"), kCatalogueUser, kCataloguePassword);
+  }
+
   // Runs action statements on a catalogue through a workspace of its own.
   static void execute(const QString& path, const QString& sql, const std::vector<rt::Variant>& params = {}) {
-    jet::Engine::DBEngine().SetSystemDB(SystemDBPath());
-    auto ws = jet::Engine::DBEngine().CreateWorkspace(QStringLiteral("Fixture"), kCatalogueUser, kCataloguePassword);
+    auto ws = otherWorkspace();
     auto db = ws->OpenDatabase(path, true);
     db->Execute(sql, 0, params);
     ws->Close();
   }
 
   static rt::Variant versionField(const QString& path, const QString& field) {
-    jet::Engine::DBEngine().SetSystemDB(SystemDBPath());
-    auto ws = jet::Engine::DBEngine().CreateWorkspace(QStringLiteral("Fixture"), kCatalogueUser, kCataloguePassword);
+    auto ws = otherWorkspace();
     auto db = ws->OpenDatabase(path, false);
     auto rs = db->OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Snapshot);
     const rt::Variant v = rs->Fields(field).Value();

@@ -145,8 +145,7 @@ TEST_F(DatabaseWrapperTest, FailuresCarryTheirChain) {
        QStringLiteral("DAO.Workspace | cuDAODatabase: Init")},
   };
   // The engine takes the workgroup file once; every later one is refused.
-  jet::Engine::DBEngine().SetSystemDB(SystemDBPath());
-  jet::Engine::DBEngine().CreateWorkspace(QStringLiteral("x"), kCatalogueUser, kCataloguePassword)->Close();
+  otherWorkspace()->Close();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     cuDAODatabase w;
