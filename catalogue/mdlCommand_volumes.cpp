@@ -1,5 +1,6 @@
 #include "catalogue/mdlCommand_volumes.h"
 
+#include "catalogue/mdlGlobals.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "platform/jet/Database.h"
@@ -177,4 +178,36 @@ void fVolumeInfo2InfoData(const pVolumeInfo& info, std::vector<PropItem>& data) 
   } catch (const rt::RaisedError&) {
     gErr->ErrRaise(0, kModule, QStringLiteral("fVolumeInfo2InfoData"));
   }
+}
+
+bool VolumeCheck(const QString& path, const QString& serial, const rt::Variant& VID) {
+  std::shared_ptr<jet::Database> db = gDB ? gDB->DB() : nullptr;
+  if (!db) {
+    try {
+      throw rt::RaisedError(3420, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
+    } catch (const rt::RaisedError&) {
+      gErr->ErrMsg(kModule, QStringLiteral("VolumeCheck"));
+    }
+    return false;
+  }
+  return VolumeCheck(*db, path, serial, VID, [](int32_t vid) {
+    if (gfrmMain) gfrmMain->pubVolumeSelect(vid);
+  });
+}
+
+int32_t fVolumeCount() {
+  if (!gDB || gDB->DBPath().isEmpty()) return 0;
+  return fVolumeCount(gDB->DB().get());
+}
+
+std::shared_ptr<pVolumeInfo> fVolumeInfo(const int32_t& VID) {
+  std::shared_ptr<jet::Database> db = gDB ? gDB->DB() : nullptr;
+  if (!db) {
+    try {
+      throw rt::RaisedError(3420, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
+    } catch (const rt::RaisedError&) {
+      gErr->ErrRaise(0, kModule, QStringLiteral("fVolumeInfo"));
+    }
+  }
+  return fVolumeInfo(*db, VID);
 }

@@ -34,10 +34,16 @@ struct DriveInfoRec {
 bool VolumeCheck(jet::Database& db, const QString& path, const QString& serial, const rt::Variant& VID,
                  const std::function<void(int32_t)>& selectVolume);
 
+// The same on the open catalogue, selecting through the main window.
+bool VolumeCheck(const QString& path, const QString& serial, const rt::Variant& VID);
+
 DriveInfoRec DriveInfo(const QString& path);
 bool IsChangeableDrive(int32_t driveType);
 QString fVolumeTypeString(const int32_t& driveType);
 // The number of volumes of db; 0 without a database (errors are shown).
 int32_t fVolumeCount(jet::Database* db);
+// Of the open catalogue (gDB); 0 when none is open.
+int32_t fVolumeCount();
 std::shared_ptr<pVolumeInfo> fVolumeInfo(jet::Database& db, const int32_t& VID);
+std::shared_ptr<pVolumeInfo> fVolumeInfo(const int32_t& VID);
 void fVolumeInfo2InfoData(const pVolumeInfo& info, std::vector<PropItem>& data);

@@ -1,5 +1,6 @@
 #include "catalogue/pReader.h"
 
+#include "catalogue/mdlGlobals.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mQZFw40.h"
 #include "platform/jet/Database.h"
@@ -102,6 +103,19 @@ QString folderOfWalkError(const QString& text) {
 
 }  // namespace
 
+pReaderSettings pReaderSettings::FromOptions() {
+  pReaderSettings s;
+  if (gOptions) {
+    s.ReadingBreakDuration = gOptions->ReadingBreakDuration();
+    s.ReadingBreakFiles = gOptions->ReadingBreakFiles();
+    s.AutoMemoCol = gOptions->AutoMemoCol();
+  }
+  return s;
+}
+
+pReader::pReader(pReaderOwner* owner)
+    : pReader(gDB ? gDB->WS() : nullptr, gDB ? gDB->DB() : nullptr, pReaderSettings::FromOptions(), owner) {}
+
 pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Database> db, pReaderSettings settings,
                  pReaderOwner* owner, std::unique_ptr<dirsrc::DirSource> walkerSource,
                  std::unique_ptr<dirsrc::DirSource> listSource)
@@ -114,6 +128,7 @@ pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Databa
   if (!settings_.wait) settings_.wait = [](int32_t ms) { Wait(ms, false); };
   // A record set that cannot be opened shows up as an error of the first Read.
   try {
+    if (!db_) throw rt::RaisedError(3420, QString(), QString());
     volumes_ = db_->OpenRecordset(QStringLiteral("tblVOLUMES"), jet::RecordsetType::Table);
     volumes_->SetIndex(QStringLiteral("PrimaryKey"));
     files_ = db_->OpenRecordset(QStringLiteral("tblFILES"), jet::RecordsetType::Table);
@@ -213,7 +228,7 @@ bool pReader::Read(int32_t volId) {
   ui::setMousePointer(ui::kPointerHourglass);
   try {
     if (volId != 0) volId_ = volId;
-    if (!volumes_ || !files_ || !paths_)
+    if (!ws_ || !volumes_ || !files_ || !paths_)
       throw rt::RaisedError(3420, QString(), QStringLiteral("Die Katalogtabellen sind nicht geöffnet."));
     volumes_->Seek(QStringLiteral("="), {rt::Variant(volId_)});
     if (volumes_->NoMatch()) gErr->ErrRaise(-103, QString(), QString(), QString(), volId_);

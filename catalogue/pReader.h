@@ -31,10 +31,15 @@ struct pReaderSettings {
   QStringList AutoMemoCol;              // memo file names, wildcards allowed, tried in order
   // The pause itself; a plain sleep without pumping unless a test puts something else here.
   std::function<void(int32_t ms)> wait;
+
+  // The options as gOptions holds them.
+  static pReaderSettings FromOptions();
 };
 
 class pReader {
  public:
+  // The program's reader: the open catalogue of gDB and the user's options of gOptions.
+  explicit pReader(pReaderOwner* owner);
   // Works on db inside transactions of ws. The folder source lists folders for the file rows
   // and the memo search (the real file system unless given); the walker lists through its own.
   pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Database> db, pReaderSettings settings,

@@ -112,6 +112,7 @@ TEST_F(VolumeCommandsTest, DriveInfoOfAFolderOnThisMachine) {
 
 TEST_F(VolumeCommandsTest, VolumeCountAndInfo) {
   EXPECT_EQ(fVolumeCount(nullptr), 0);
+  EXPECT_EQ(fVolumeCount(), 0);  // no catalogue open in gDB
   EXPECT_EQ(fVolumeCount(cat.db.get()), 0);
   cat.addVolume(1, QStringLiteral("/a/"));
   cat.addVolume(2, QStringLiteral("/b/"));
