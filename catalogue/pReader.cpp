@@ -1,5 +1,7 @@
 #include "catalogue/pReader.h"
 
+#include "catalogue/mdlCommand_open.h"
+
 #include "catalogue/mdlGlobals.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mQZFw40.h"
@@ -41,18 +43,6 @@ rt::Variant oleDateOf(int64_t secs) {
   if (!localtime_r(&t, &local)) return rt::Variant::date(kOleUnixEpoch + static_cast<double>(secs) / 86400.0);
   const int64_t localSecs = secs + local.tm_gmtoff;
   return rt::Variant::date(kOleUnixEpoch + static_cast<double>(localSecs) / 86400.0);
-}
-
-// The largest key of a table + 1, or 1 for an empty table.
-int32_t nextKeyOf(jet::Database& db, const QString& table, const QString& key) {
-  auto rs = db.OpenRecordset(QStringLiteral("SELECT Max(") + key + QStringLiteral(") AS TempKey FROM ") + table,
-                             jet::RecordsetType::Snapshot);
-  const rt::Variant v = rs->Fields(0).Value();
-  rs->Close();
-  if (v.isNull()) return 1;
-  const int64_t n = v.toLong();
-  if (n >= kMaxKey) throw rt::RaisedError(6, QString(), QStringLiteral("Überlauf"));
-  return static_cast<int32_t>(n + 1);
 }
 
 // Text of a memo file: UTF-8, or Windows-1252 when the bytes are not valid UTF-8.
@@ -253,8 +243,8 @@ bool pReader::Read(int32_t volId) {
 
     const cuDirParserFolders& folders = walker_.Folders();
     if (folders.Count() > 0) {
-      nextPathKey_ = nextKeyOf(*db_, QStringLiteral("tblPATHS"), QStringLiteral("PID"));
-      nextFileKey_ = nextKeyOf(*db_, QStringLiteral("tblFILES"), QStringLiteral("FID"));
+      nextPathKey_ = NewKey(*db_, kKeyPID);
+      nextFileKey_ = NewKey(*db_, kKeyFID);
       int64_t fileCounter = 0;
       for (const cuDirParserFolder& folder : folders) {
         ui::pumpMessagesThrottled();
