@@ -437,6 +437,12 @@ const rt::Variant& Cursor::value(int i) const {
 
 void Cursor::update() {
   if (mode == EditMode::None) raise(err::kUpdateWithoutEdit, object());
+  if (mode == EditMode::Add) {
+    // SQLite would number a Null integer key itself; keys are the program's to allocate.
+    for (size_t i = 0; i < columns.size(); ++i)
+      if (columns[i].notNull && (!dirty[i] || buffer[i].isNull() || buffer[i].isEmpty()))
+        raise(err::kRequiredField, object(), columns[i].name);
+  }
   if (mode == EditMode::Add && type == RecordsetType::Table && insert_ && dirty == insertMask_) {
     StmtUse use(insert_);
     int n = 0;

@@ -229,6 +229,12 @@ TEST_F(EngineTest, ValueRulesOfFields) {
   rs->Fields("lID").SetValue(QStringLiteral("7"));
   EXPECT_EQ(errorOf([&] { rs->Update(); }), 3314);  // LocName required
   rs->CancelUpdate();
+  // A Null key is refused too, never numbered by the store behind the program's back.
+  rs->AddNew();
+  rs->Fields("LocName").SetValue(QStringLiteral("Keller"));
+  EXPECT_EQ(errorOf([&] { rs->Update(); }), 3314);
+  rs->CancelUpdate();
+  EXPECT_EQ(rs->RecordCount(), 0);
 }
 
 TEST_F(EngineTest, TransactionAcrossTwoDatabasesRollsBack) {
