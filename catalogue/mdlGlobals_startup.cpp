@@ -1,0 +1,33 @@
+#include "catalogue/mdlGlobals_startup.h"
+
+#include "foundation/cuAppError.h"
+#include "platform/runtime/App.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace {
+const QString kModule = QStringLiteral("mdlGlobals");
+}
+
+QString GetCommandLineFile() { return GetCommandLineFile(QCoreApplication::arguments()); }
+
+QString GetCommandLineFile(const QStringList& arguments) {
+  // The shell has split and unquoted the arguments already; splitting the joined line again
+  // would break quoted paths.
+  if (arguments.size() < 2) return QString();
+  const QString candidate = arguments.at(1);
+  if (!candidate.contains(QLatin1Char('/'))) return QString();
+  const QFileInfo info(candidate);
+  if (!info.isFile()) return QString();
+  return info.absoluteFilePath();
+}
+
+void CheckFiles() {
+  try {
+    const QString path = rt::App::path() + QLatin1Char('/') + rt::App::exeName() + QStringLiteral(".mdw");
+    if (!QFileInfo(path).isFile()) gErr->ErrRaise(-196, QString(), QString(), QString(), path, gErr->AppName());
+  } catch (...) {
+    gErr->ErrRaise(0, kModule, QStringLiteral("CheckFiles"));
+  }
+}
