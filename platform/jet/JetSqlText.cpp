@@ -1,0 +1,319 @@
+#include "platform/jet/JetSqlText.h"
+
+#include "platform/runtime/RaisedError.h"
+
+#include <QChar>
+
+#include <array>
+
+namespace jet {
+
+namespace {
+
+// Sort key of one character: up to two base letters (case folded, accents removed: "ß" is
+// "ss") and an accent weight that only breaks ties between equal bases (0 for plain letters).
+struct CharKey {
+  char32_t base[2] = {0, 0};
+  uint8_t count = 1;
+  char32_t weight = 0;
+};
+
+constexpr char32_t kTableEnd = 0x250;  // Latin-1 and Latin Extended-A/B get a table
+
+char32_t foldSimple(char32_t cp) {
+  if (cp < 0x80) return (cp >= 'A' && cp <= 'Z') ? cp + 32 : cp;
+  return QChar::toCaseFolded(cp);
+}
+
+CharKey computeKey(char32_t cp) {
+  CharKey k;
+  const char32_t folded = foldSimple(cp);
+  auto expand = [&](char32_t a, char32_t b) {
+    k.base[0] = a;
+    k.base[1] = b;
+    k.count = b ? 2 : 1;
+    k.weight = folded;
+  };
+  switch (folded) {
+    case 0xDF: expand('s', 's'); return k;   // ß
+    case 0xE6: expand('a', 'e'); return k;   // æ
+    case 0x153: expand('o', 'e'); return k;  // œ
+    case 0xFE: expand('t', 'h'); return k;   // þ
+    case 0xF8: expand('o', 0); return k;     // ø
+    case 0x111: expand('d', 0); return k;    // đ
+    case 0xF0: expand('d', 0); return k;     // ð
+    case 0x142: expand('l', 0); return k;    // ł
+    case 0x131: expand('i', 0); return k;    // dotless i
+    default: break;
+  }
+  char32_t base = folded;
+  // Follow canonical decompositions down to the base letter (ǖ -> ü -> u).
+  for (int guard = 0; guard < 4; ++guard) {
+    if (QChar::decompositionTag(base) != QChar::Canonical) break;
+    const QString d = QChar::decomposition(base);
+    if (d.isEmpty()) break;
+    const char32_t first = d.at(0).isHighSurrogate() && d.size() > 1
+                               ? QChar::surrogateToUcs4(d.at(0), d.at(1))
+                               : d.at(0).unicode();
+    base = foldSimple(first);
+  }
+  k.base[0] = base;
+  k.weight = base == folded ? 0 : folded;
+  return k;
+}
+
+const std::array<CharKey, kTableEnd>& keyTable() {
+  static const std::array<CharKey, kTableEnd> table = [] {
+    std::array<CharKey, kTableEnd> t{};
+    for (char32_t cp = 0; cp < kTableEnd; ++cp) t[cp] = computeKey(cp);
+    return t;
+  }();
+  return table;
+}
+
+inline CharKey keyOf(char32_t cp) {
+  if (cp < kTableEnd) return keyTable()[cp];
+  CharKey k;
+  k.base[0] = QChar::toCaseFolded(cp);
+  return k;
+}
+
+// Decodes one code point; a byte that starts no valid sequence stands for itself.
+inline char32_t decode(const unsigned char*& p, const unsigned char* end) {
+  const unsigned char c = *p++;
+  if (c < 0x80) return c;
+  int extra = 0;
+  char32_t cp = 0;
+  if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
+  else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
+  else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
+  else return c;
+  if (end - p < extra) return c;
+  for (int i = 0; i < extra; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return c;
+    cp = (cp << 6) | (p[i] & 0x3F);
+  }
+  p += extra;
+  return cp;
+}
+
+// Base letters of a text, one at a time.
+class BaseStream {
+ public:
+  BaseStream(const unsigned char* p, const unsigned char* end) : p_(p), end_(end) {}
+  bool next(char32_t& out) {
+    if (pending_) {
+      out = pending_;
+      pending_ = 0;
+      return true;
+    }
+    if (p_ == end_) return false;
+    const CharKey k = keyOf(decode(p_, end_));
+    out = k.base[0];
+    if (k.count == 2) pending_ = k.base[1];
+    return true;
+  }
+
+ private:
+  const unsigned char* p_;
+  const unsigned char* end_;
+  char32_t pending_ = 0;
+};
+
+inline int sign(int64_t d) { return d < 0 ? -1 : (d > 0 ? 1 : 0); }
+
+int compareSlow(const unsigned char* a, const unsigned char* ae, const unsigned char* b, const unsigned char* be) {
+  BaseStream sa(a, ae), sb(b, be);
+  for (;;) {
+    char32_t ca = 0, cb = 0;
+    const bool ha = sa.next(ca), hb = sb.next(cb);
+    if (!ha || !hb) {
+      if (ha != hb) return ha ? 1 : -1;
+      break;
+    }
+    if (ca != cb) return sign(int64_t(ca) - int64_t(cb));
+  }
+  // Same base letters: the accents decide, character by character.
+  while (a != ae && b != be) {
+    const char32_t wa = keyOf(decode(a, ae)).weight, wb = keyOf(decode(b, be)).weight;
+    if (wa != wb) return sign(int64_t(wa) - int64_t(wb));
+  }
+  if (a != ae) return 1;
+  if (b != be) return -1;
+  return 0;
+}
+
+inline char32_t lowerAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+
+// Order of two single (folded) characters, as compareText orders them.
+int compareChar(char32_t x, char32_t y) {
+  if (x == y) return 0;
+  const CharKey kx = keyOf(x), ky = keyOf(y);
+  for (int i = 0; i < 2; ++i) {
+    const char32_t bx = i < kx.count ? kx.base[i] : 0, by = i < ky.count ? ky.base[i] : 0;
+    if (bx != by) return sign(int64_t(bx) - int64_t(by));
+  }
+  return sign(int64_t(kx.weight) - int64_t(ky.weight));
+}
+
+[[noreturn]] void raiseBadPattern(const QString& pattern) {
+  throw rt::RaisedError(93, QStringLiteral("ZUVRAX"),
+                        QStringLiteral("Ungültige Musterzeichenfolge: \"%1\" (eckige Klammer ohne \"]\").").arg(pattern));
+}
+
+std::u32string decodeAll(std::string_view s) {
+  std::u32string out;
+  out.reserve(s.size());
+  auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  auto* end = p + s.size();
+  while (p != end) out.push_back(decode(p, end));
+  return out;
+}
+
+}  // namespace
+
+int compareText(std::string_view a, std::string_view b) {
+  auto* pa = reinterpret_cast<const unsigned char*>(a.data());
+  auto* pb = reinterpret_cast<const unsigned char*>(b.data());
+  const size_t n = std::min(a.size(), b.size());
+  // ASCII fast path: plain letters carry no accent weight, so an equal prefix decides nothing.
+  size_t i = 0;
+  for (; i < n; ++i) {
+    const unsigned char ca = pa[i], cb = pb[i];
+    if ((ca | cb) & 0x80) break;
+    if (ca != cb) {
+      const char32_t la = lowerAscii(ca), lb = lowerAscii(cb);
+      if (la != lb) return la < lb ? -1 : 1;
+    }
+  }
+  if (i == n && ((i == a.size()) || (i == b.size()))) {
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+  }
+  return compareSlow(pa + i, pa + a.size(), pb + i, pb + b.size());
+}
+
+int compareText(const QString& a, const QString& b) {
+  const QByteArray ua = a.toUtf8(), ub = b.toUtf8();
+  return compareText(std::string_view(ua.constData(), ua.size()), std::string_view(ub.constData(), ub.size()));
+}
+
+// ---- Like ---------------------------------------------------------------------------------
+
+LikePattern::LikePattern(const QString& pattern) {
+  const QByteArray u = pattern.toUtf8();
+  compile(decodeAll(std::string_view(u.constData(), u.size())));
+}
+
+LikePattern::LikePattern(std::string_view utf8Pattern) { compile(decodeAll(utf8Pattern)); }
+
+void LikePattern::compile(const std::u32string& p) {
+  for (size_t i = 0; i < p.size(); ++i) {
+    Element e;
+    const char32_t c = p[i];
+    if (c == '*') {
+      if (!elements_.empty() && elements_.back().kind == Element::Kind::Star) continue;
+      e.kind = Element::Kind::Star;
+    } else if (c == '?') {
+      e.kind = Element::Kind::AnyOne;
+    } else if (c == '#') {
+      e.kind = Element::Kind::Digit;
+    } else if (c == '[') {
+      const size_t close = p.find(U']', i + 1);
+      if (close == std::u32string::npos) {
+        QString text;
+        for (char32_t x : p) text += QString::fromUcs4(&x, 1);
+        raiseBadPattern(text);
+      }
+      size_t j = i + 1;
+      if (j < close && p[j] == '!') {
+        e.negated = true;
+        ++j;
+      }
+      if (j == close && !e.negated) {  // "[]" stands for nothing
+        i = close;
+        continue;
+      }
+      e.kind = Element::Kind::Set;
+      for (; j < close; ++j) {
+        if (j + 2 < close && p[j + 1] == '-') {
+          e.ranges.emplace_back(foldSimple(p[j]), foldSimple(p[j + 2]));
+          j += 2;
+        } else {
+          e.singles.push_back(foldSimple(p[j]));
+        }
+      }
+      i = close;
+    } else {
+      e.ch = foldSimple(c);
+    }
+    elements_.push_back(std::move(e));
+  }
+}
+
+bool LikePattern::matchOne(const Element& e, char32_t c) const {
+  switch (e.kind) {
+    case Element::Kind::Literal: return e.ch == c;
+    case Element::Kind::AnyOne: return true;
+    case Element::Kind::Digit: return c >= '0' && c <= '9';
+    case Element::Kind::Star: return false;
+    case Element::Kind::Set: {
+      bool in = false;
+      for (char32_t s : e.singles)
+        if (s == c) { in = true; break; }
+      if (!in)
+        for (const auto& [lo, hi] : e.ranges)
+          if (compareChar(lo, c) <= 0 && compareChar(c, hi) <= 0) { in = true; break; }
+      return in != e.negated;
+    }
+  }
+  return false;
+}
+
+bool LikePattern::matchFolded(const char32_t* v, size_t n) const {
+  const size_t m = elements_.size();
+  size_t pi = 0, vi = 0;
+  size_t starP = SIZE_MAX, starV = 0;
+  while (vi < n) {
+    if (pi < m && elements_[pi].kind == Element::Kind::Star) {
+      starP = pi++;
+      starV = vi;
+      continue;
+    }
+    if (pi < m && matchOne(elements_[pi], v[vi])) {
+      ++pi;
+      ++vi;
+      continue;
+    }
+    if (starP == SIZE_MAX) return false;
+    pi = starP + 1;
+    vi = ++starV;
+  }
+  while (pi < m && elements_[pi].kind == Element::Kind::Star) ++pi;
+  return pi == m;
+}
+
+bool LikePattern::matches(std::string_view utf8Value) const {
+  // One buffer per thread: the matcher runs once per row over large tables.
+  thread_local std::vector<char32_t> buf;
+  buf.clear();
+  auto* p = reinterpret_cast<const unsigned char*>(utf8Value.data());
+  auto* end = p + utf8Value.size();
+  while (p != end) {
+    const unsigned char c = *p;
+    if (c < 0x80) {
+      buf.push_back(lowerAscii(c));
+      ++p;
+    } else {
+      buf.push_back(foldSimple(decode(p, end)));
+    }
+  }
+  return matchFolded(buf.data(), buf.size());
+}
+
+bool LikePattern::matches(const QString& value) const {
+  const QByteArray u = value.toUtf8();
+  return matches(std::string_view(u.constData(), u.size()));
+}
+
+}  // namespace jet

@@ -1,0 +1,49 @@
+#pragma once
+
+// Text comparison as Jet does it: letter case is ignored, and accented letters sort beside
+// their base letter ("Äpfel" between "Apfel" and "Apfelbaum"). Shared by the collation, the
+// Like matcher and anyone who must compare catalogue texts outside SQL.
+
+#include <QString>
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace jet {
+
+// Orders two UTF-8 texts: negative, 0 or positive. Case variants compare equal ("zebra" ==
+// "Zebra"); otherwise base letters decide first and accents only break ties ("Apfel" <
+// "Äpfel" < "Apfelbaum" < "Birne"). Invalid UTF-8 bytes count as the Latin-1 characters.
+int compareText(std::string_view a, std::string_view b);
+int compareText(const QString& a, const QString& b);
+
+// A compiled Jet Like pattern: "*" any run, "?" one character, "#" one digit, "[abc]",
+// "[a-c]" and "[!a-c]" one character of (or not of) a list; "[*]" is a literal "*". Letters
+// match without regard to case; ranges follow the order of compareText.
+class LikePattern {
+ public:
+  // Raises rt::RaisedError 93 for a "[" without its "]".
+  explicit LikePattern(const QString& pattern);
+  explicit LikePattern(std::string_view utf8Pattern);
+
+  bool matches(std::string_view utf8Value) const;
+  bool matches(const QString& value) const;
+
+ private:
+  struct Element {
+    enum class Kind : uint8_t { Literal, AnyOne, Digit, Star, Set };
+    Kind kind = Kind::Literal;
+    bool negated = false;
+    char32_t ch = 0;                      // Literal: folded character
+    std::vector<char32_t> singles;        // Set: folded characters
+    std::vector<std::pair<char32_t, char32_t>> ranges;  // Set: inclusive ranges
+  };
+  void compile(const std::u32string& pattern);
+  bool matchOne(const Element& e, char32_t folded) const;
+  bool matchFolded(const char32_t* v, size_t n) const;
+
+  std::vector<Element> elements_;
+};
+
+}  // namespace jet

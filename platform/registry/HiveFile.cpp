@@ -1,0 +1,299 @@
+#include "platform/registry/HiveFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <sys/stat.h>
+
+#include <utility>
+
+namespace registry {
+
+namespace {
+
+const QString kFormat = QStringLiteral("zuvrax-registry 1");
+
+bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+QString typeName(uint32_t type) {
+  switch (type) {
+    case REG_SZ: return QStringLiteral("sz");
+    case REG_EXPAND_SZ: return QStringLiteral("expand_sz");
+    case REG_DWORD: return QStringLiteral("dword");
+    default: return QString();
+  }
+}
+
+QJsonObject toJson(const HiveFile::Node& node) {
+  QJsonObject o;
+  o.insert(QStringLiteral("name"), node.name);
+  QJsonArray values;
+  for (const auto& v : node.values) {
+    QJsonObject jv;
+    jv.insert(QStringLiteral("name"), v.name);
+    const QString t = typeName(v.value.type);
+    if (v.value.type == REG_SZ || v.value.type == REG_EXPAND_SZ) {
+      jv.insert(QStringLiteral("type"), t);
+      jv.insert(QStringLiteral("data"), QString::fromUtf8(v.value.data));
+    } else if (v.value.type == REG_DWORD && v.value.data.size() == 4) {
+      jv.insert(QStringLiteral("type"), t);
+      uint32_t n = 0;
+      for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<uint8_t>(v.value.data[i]);
+      jv.insert(QStringLiteral("data"), static_cast<double>(n));
+    } else {
+      jv.insert(QStringLiteral("type"), static_cast<double>(v.value.type));
+      jv.insert(QStringLiteral("hex"), QString::fromLatin1(v.value.data.toHex()));
+    }
+    values.append(jv);
+  }
+  if (!values.isEmpty()) o.insert(QStringLiteral("values"), values);
+  QJsonArray keys;
+  for (const auto& k : node.keys) keys.append(toJson(*k));
+  if (!keys.isEmpty()) o.insert(QStringLiteral("keys"), keys);
+  return o;
+}
+
+// False when the object is not a well-formed key.
+bool fromJson(const QJsonObject& o, HiveFile::Node& node) {
+  if (!o.value(QStringLiteral("name")).isString()) return false;
+  node.name = o.value(QStringLiteral("name")).toString();
+  const QJsonValue values = o.value(QStringLiteral("values"));
+  if (!values.isUndefined() && !values.isArray()) return false;
+  for (const QJsonValue& jv : values.toArray()) {
+    if (!jv.isObject()) return false;
+    const QJsonObject v = jv.toObject();
+    if (!v.value(QStringLiteral("name")).isString()) return false;
+    HiveFile::NamedValue nv{v.value(QStringLiteral("name")).toString(), {}};
+    const QJsonValue type = v.value(QStringLiteral("type"));
+    const QJsonValue data = v.value(QStringLiteral("data"));
+    if (type == QJsonValue(QStringLiteral("sz")) || type == QJsonValue(QStringLiteral("expand_sz"))) {
+      if (!data.isString()) return false;
+      nv.value = Value::text(data.toString(), type.toString() == QLatin1String("sz") ? REG_SZ : REG_EXPAND_SZ);
+    } else if (type == QJsonValue(QStringLiteral("dword"))) {
+      const double d = data.toDouble(-1);
+      if (!data.isDouble() || d < 0 || d > 4294967295.0) return false;
+      nv.value = Value::dword(static_cast<uint32_t>(d));
+    } else if (type.isDouble() && type.toDouble() >= 0 && type.toDouble() <= 4294967295.0) {
+      const QJsonValue hex = v.value(QStringLiteral("hex"));
+      if (!hex.isString()) return false;
+      nv.value.type = static_cast<uint32_t>(type.toDouble());
+      nv.value.data = QByteArray::fromHex(hex.toString().toLatin1());
+    } else {
+      return false;
+    }
+    if (node.value(nv.name)) return false;
+    node.values.push_back(std::move(nv));
+  }
+  const QJsonValue keys = o.value(QStringLiteral("keys"));
+  if (!keys.isUndefined() && !keys.isArray()) return false;
+  for (const QJsonValue& jk : keys.toArray()) {
+    if (!jk.isObject()) return false;
+    auto child = std::make_unique<HiveFile::Node>();
+    if (!fromJson(jk.toObject(), *child) || child->name.isEmpty() || node.child(child->name)) return false;
+    node.keys.push_back(std::move(child));
+  }
+  return true;
+}
+
+}  // namespace
+
+Value Value::dword(uint32_t n) {
+  QByteArray b(4, '\0');
+  for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((n >> (8 * i)) & 0xFF);
+  return {REG_DWORD, b};
+}
+
+HiveFile::Node* HiveFile::Node::child(const QString& n) const {
+  for (const auto& k : keys)
+    if (sameName(k->name, n)) return k.get();
+  return nullptr;
+}
+
+HiveFile::NamedValue* HiveFile::Node::value(const QString& n) {
+  for (auto& v : values)
+    if (sameName(v.name, n)) return &v;
+  return nullptr;
+}
+
+HiveFile::HiveFile(QString path, bool writable) : path_(std::move(path)), writable_(writable) {}
+
+HiveFile::Stamp HiveFile::currentStamp() const {
+  struct stat st {};
+  Stamp now;
+  const QByteArray native = QFile::encodeName(path_);
+  if (::stat(native.constData(), &st) == 0) {
+    now.exists = true;
+    now.dev = st.st_dev;
+    now.ino = st.st_ino;
+    now.size = static_cast<unsigned long long>(st.st_size);
+    now.mtimeNs = static_cast<unsigned long long>(st.st_mtim.tv_sec) * 1000000000ull + st.st_mtim.tv_nsec;
+  }
+  return now;
+}
+
+void HiveFile::refresh() {
+  const Stamp now = currentStamp();
+  if (loaded_ && now == stamp_) return;
+
+  root_ = std::make_unique<Node>();
+  stamp_ = now;
+  loaded_ = true;
+  unreadable_ = false;
+  if (!now.exists) return;
+
+  QFile f(path_);
+  if (!f.open(QIODevice::ReadOnly)) {
+    // Keep it: rewriting it from an empty copy would lose whatever it holds.
+    unreadable_ = true;
+    return;
+  }
+  const QByteArray bytes = f.readAll();
+  f.close();
+  QJsonParseError err{};
+  const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
+  auto root = std::make_unique<Node>();
+  const bool ok = err.error == QJsonParseError::NoError && doc.isObject() &&
+                  doc.object().value(QStringLiteral("format")).toString() == kFormat &&
+                  doc.object().value(QStringLiteral("root")).isObject() &&
+                  fromJson(doc.object().value(QStringLiteral("root")).toObject(), *root);
+  if (ok) {
+    root_ = std::move(root);
+    return;
+  }
+  // A damaged file is kept aside for inspection and the hive starts empty.
+  if (writable_) {
+    const QString aside = path_ + QStringLiteral(".damaged");
+    QFile::remove(aside);
+    if (QFile::rename(path_, aside)) stamp_ = Stamp{};
+  }
+}
+
+HiveFile::Node* HiveFile::find(const QStringList& keys) {
+  Node* n = root_.get();
+  for (const QString& k : keys) {
+    n = n->child(k);
+    if (!n) return nullptr;
+  }
+  return n;
+}
+
+int32_t HiveFile::save() {
+  QJsonObject doc;
+  doc.insert(QStringLiteral("format"), kFormat);
+  doc.insert(QStringLiteral("root"), toJson(*root_));
+  QDir().mkpath(QFileInfo(path_).absolutePath());
+  QSaveFile f(path_);
+  if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(doc).toJson(QJsonDocument::Indented)) < 0 ||
+      !f.commit()) {
+    loaded_ = false;
+    return kCantWrite;
+  }
+  stamp_ = currentStamp();
+  return kSuccess;
+}
+
+int32_t HiveFile::openKey(const QStringList& keys) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  return find(keys) ? kSuccess : kNotFound;
+}
+
+int32_t HiveFile::createKey(const QStringList& keys) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  if (find(keys)) return kSuccess;
+  if (!writable_ || unreadable_) return kAccessDenied;
+  Node* n = root_.get();
+  for (const QString& k : keys) {
+    Node* c = n->child(k);
+    if (!c) {
+      auto made = std::make_unique<Node>();
+      made->name = k;
+      c = made.get();
+      n->keys.push_back(std::move(made));
+    }
+    n = c;
+  }
+  return save();
+}
+
+int32_t HiveFile::queryValue(const QStringList& keys, const QString& name, Value& out) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  Node* n = find(keys);
+  if (!n) return kNotFound;
+  NamedValue* v = n->value(name);
+  if (!v) return kNotFound;
+  out = v->value;
+  return kSuccess;
+}
+
+int32_t HiveFile::setValue(const QStringList& keys, const QString& name, const Value& value) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  if (!writable_ || unreadable_) return kAccessDenied;
+  Node* n = root_.get();
+  for (const QString& k : keys) {
+    Node* c = n->child(k);
+    if (!c) {
+      auto made = std::make_unique<Node>();
+      made->name = k;
+      c = made.get();
+      n->keys.push_back(std::move(made));
+    }
+    n = c;
+  }
+  if (NamedValue* v = n->value(name))
+    v->value = value;
+  else
+    n->values.push_back({name, value});
+  return save();
+}
+
+int32_t HiveFile::deleteValue(const QStringList& keys, const QString& name) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  Node* n = find(keys);
+  if (!n || !n->value(name)) return kNotFound;
+  if (!writable_ || unreadable_) return kAccessDenied;
+  std::erase_if(n->values, [&](const NamedValue& v) { return sameName(v.name, name); });
+  return save();
+}
+
+int32_t HiveFile::deleteKey(const QStringList& keys) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  if (keys.isEmpty()) return kAccessDenied;
+  Node* parent = find(keys.mid(0, keys.size() - 1));
+  if (!parent || !parent->child(keys.last())) return kNotFound;
+  if (!writable_ || unreadable_) return kAccessDenied;
+  std::erase_if(parent->keys, [&](const std::unique_ptr<Node>& k) { return sameName(k->name, keys.last()); });
+  return save();
+}
+
+int32_t HiveFile::enumValues(const QStringList& keys, QStringList& names) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  names.clear();
+  Node* n = find(keys);
+  if (!n) return kNotFound;
+  for (const auto& v : n->values) names << v.name;
+  return kSuccess;
+}
+
+int32_t HiveFile::enumKeys(const QStringList& keys, QStringList& names) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  names.clear();
+  Node* n = find(keys);
+  if (!n) return kNotFound;
+  for (const auto& k : n->keys) names << k->name;
+  return kSuccess;
+}
+
+}  // namespace registry

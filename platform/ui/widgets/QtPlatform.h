@@ -1,0 +1,16 @@
+#pragma once
+
+// Puts the Qt implementations behind the platform/ui seams: message boxes, the mouse pointer
+// and shell open. The program calls this once at start-up, after QApplication exists.
+
+#include "platform/ui/widgets/QtMessagePresenter.h"
+
+namespace ui {
+
+void installQtPlatform(HelpOpener openHelp);
+
+// Makes the real cursor follow the pointer state: one override cursor for the hourglass, none
+// for the default.
+void applyMousePointer(int pointer);
+
+}  // namespace ui

@@ -1,0 +1,170 @@
+// The text collation, the Like matcher and the registered functions.
+
+#include "platform/jet/JetSql.h"
+#include "platform/jet/JetSqlText.h"
+#include "platform/runtime/RaisedError.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+int cmp(const char* a, const char* b) { return jet::compareText(QString::fromUtf8(a), QString::fromUtf8(b)); }
+
+TEST(Collation, OrdersLikeJet) {
+  struct {
+    const char* a;
+    const char* b;
+    int expected;
+  } cases[] = {
+      {"Äpfel", "Birne", -1},        // umlaut beside its base letter, not after "z"
+      {"Apfel", "Äpfel", -1},        // ties of the base letters: plain before accented
+      {"Äpfel", "Apfelbaum", -1},    // the base letters decide before the accent
+      {"äpfel", "ÄPFEL", 0},         // case does not count
+      {"zebra", "Zebra", 0},
+      {"abc", "ABD", -1},
+      {"abc", "abcd", -1},
+      {"", "a", -1},
+      {"Straße", "Strasse", 1},      // ß is ss with an accent weight
+      {"Straße", "Strassf", -1},
+      {"Öl", "Ozean", -1},
+      {"é", "e", 1},
+      {"é", "f", -1},
+      {"_x", "a", -1},               // punctuation before letters, as with lower case
+      {"1", "a", -1},
+      {"D:\\Bilder", "D:\\Musik", -1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(cmp(c.a, c.b), c.expected) << c.a << " vs " << c.b;
+    EXPECT_EQ(cmp(c.b, c.a), -c.expected) << c.b << " vs " << c.a;
+  }
+}
+
+TEST(Collation, SortsAListConsistently) {
+  QStringList words = {"zebra", "Birne", "Äpfel", "apfel", "Apfelbaum", "Zebra", "öl", "Ozean", "ähre", "Ahorn"};
+  std::sort(words.begin(), words.end(), [](const QString& a, const QString& b) { return jet::compareText(a, b) < 0; });
+  const QStringList expected = {"Ahorn", "ähre", "apfel", "Äpfel", "Apfelbaum", "Birne", "öl", "Ozean"};
+  EXPECT_EQ(words.mid(0, 8), expected);
+  EXPECT_EQ(jet::compareText(words[8], words[9]), 0);  // the two zebras are equal
+}
+
+TEST(Collation, InvalidUtf8DoesNotCrashAndIsStable) {
+  const std::string bad1("a\xff" "b", 3), bad2("a\xc3", 2);
+  EXPECT_EQ(jet::compareText(bad1, bad1), 0);
+  EXPECT_NE(jet::compareText(bad1, bad2), 0);
+  EXPECT_EQ(jet::compareText(bad1, bad2), -jet::compareText(bad2, bad1));
+}
+
+struct LikeCase {
+  const char* value;
+  const char* pattern;
+  bool matches;
+};
+
+class Like : public testing::TestWithParam<LikeCase> {};
+
+TEST_P(Like, MatchesWithJetWildcards) {
+  const auto& c = GetParam();
+  EXPECT_EQ(jet::LikePattern(QString::fromUtf8(c.pattern)).matches(QString::fromUtf8(c.value)), c.matches)
+      << c.value << " Like " << c.pattern;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Like,
+    testing::Values(LikeCase{"xxabcyy", "*abc*", true}, LikeCase{"xxabyy", "*abc*", false},
+                    LikeCase{"abc", "*abc*", true}, LikeCase{"ABC", "*abc*", true},
+                    LikeCase{"abc", "a?c", true}, LikeCase{"ac", "a?c", false}, LikeCase{"abbc", "a?c", false},
+                    LikeCase{"Disc 7", "Disc #", true}, LikeCase{"Disc x", "Disc #", false},
+                    LikeCase{"banane", "[a-c]*", true}, LikeCase{"dattel", "[a-c]*", false},
+                    LikeCase{"Birne", "[a-c]*", true},       // case-insensitive range
+                    LikeCase{"äpfel", "[a-c]*", true},       // ä sorts between a and b
+                    LikeCase{"apfel", "[!a]*", false}, LikeCase{"birne", "[!a]*", true},
+                    LikeCase{"a*b", "a[*]b", true}, LikeCase{"axb", "a[*]b", false},
+                    LikeCase{"Disc #1", "Disc [#]1", true}, LikeCase{"[x]", "[[]x]", true},
+                    LikeCase{"ÄPFEL", "*äpf*", true}, LikeCase{"Apfel", "*äpf*", false},  // accents count
+                    LikeCase{"100%", "100%", true}, LikeCase{"1000", "100%", false},       // % and _ are plain
+                    LikeCase{"a_c", "a_c", true}, LikeCase{"abc", "a_c", false},
+                    LikeCase{"D:\\Daten\\x", "D:\\Daten\\*", true}, LikeCase{"D:\\Daten2\\", "D:\\Daten\\*", false},
+                    LikeCase{"", "*", true}, LikeCase{"", "?", false}, LikeCase{"x", "", false},
+                    LikeCase{"abcabd", "*ab?", true}, LikeCase{"aaa", "a**a", true}));
+
+TEST(LikePattern, UnclosedBracketIsAnError) {
+  try {
+    jet::LikePattern p(QStringLiteral("[abc"));
+    ADD_FAILURE() << "accepted";
+  } catch (const rt::RaisedError& e) {
+    EXPECT_EQ(e.number, 93);
+  }
+}
+
+// The functions as SQL sees them.
+class Functions : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(sqlite3_open(":memory:", &db_), SQLITE_OK);
+    jet::registerJetFunctions(db_);
+  }
+  void TearDown() override { sqlite3_close(db_); }
+
+  // The first value of an SQLite text, "<Null>" for Null, "<error: ...>" for a failure.
+  std::string value(const char* sql) {
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK) return std::string("<error: ") + sqlite3_errmsg(db_) + ">";
+    std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> owned(s, sqlite3_finalize);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_ROW) return std::string("<error: ") + sqlite3_errmsg(db_) + ">";
+    if (sqlite3_column_type(s, 0) == SQLITE_NULL) return "<Null>";
+    return reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+  }
+
+  sqlite3* db_ = nullptr;
+};
+
+TEST_F(Functions, ConcatTreatsNullAsEmptyButKeepsNullAndNull) {
+  EXPECT_EQ(value("SELECT jet_concat('a', NULL, 'b')"), "ab");
+  EXPECT_EQ(value("SELECT jet_concat(NULL, 'x')"), "x");
+  EXPECT_EQ(value("SELECT jet_concat(NULL, NULL)"), "<Null>");
+  EXPECT_EQ(value("SELECT jet_concat('n', 12, 2.5)"), "n122.5");
+}
+
+TEST_F(Functions, ChrNzAndIIf) {
+  EXPECT_EQ(value("SELECT jet_chr(124)"), "|");
+  EXPECT_EQ(value("SELECT jet_chr(180)"), "´");
+  EXPECT_EQ(value("SELECT jet_chr(128)"), "€");
+  EXPECT_EQ(value("SELECT jet_chr(300)").rfind("<error:", 0), 0u);
+  EXPECT_EQ(value("SELECT jet_chr(NULL)").rfind("<error:", 0), 0u);
+  EXPECT_EQ(value("SELECT jet_nz(NULL)"), "");
+  EXPECT_EQ(value("SELECT jet_nz(NULL, 7)"), "7");
+  EXPECT_EQ(value("SELECT jet_nz(3, 7)"), "3");
+  EXPECT_EQ(value("SELECT iif(NULL, 'a', 'b')"), "b");
+}
+
+TEST_F(Functions, LikeOperatorUsesJetRulesAndKeepsNull) {
+  EXPECT_EQ(value("SELECT 'Äpfel' LIKE '*PF*'"), "1");
+  EXPECT_EQ(value("SELECT 'abc' LIKE 'a%'"), "0");
+  EXPECT_EQ(value("SELECT NULL LIKE '*'"), "<Null>");
+  EXPECT_EQ(value("SELECT 'x' LIKE NULL"), "<Null>");
+  EXPECT_EQ(value("SELECT 'x' LIKE '[x'").rfind("<error: Ungültige Musterzeichenfolge", 0), 0u);
+}
+
+TEST_F(Functions, CollationInSqlAndFirstLastAggregates) {
+  EXPECT_EQ(value("SELECT 'ÄPFEL' = 'äpfel' COLLATE JETTEXT"), "1");
+  EXPECT_EQ(value("SELECT 'Apfel' = 'Äpfel' COLLATE JETTEXT"), "0");
+  ASSERT_EQ(sqlite3_exec(db_,
+                         "CREATE TABLE t (k INTEGER, v TEXT COLLATE JETTEXT);"
+                         "INSERT INTO t VALUES (1, NULL), (2, 'zwei'), (3, 'drei'), (4, NULL);",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  EXPECT_EQ(value("SELECT jet_first(v) FROM (SELECT v FROM t ORDER BY k)"), "<Null>");
+  EXPECT_EQ(value("SELECT jet_first(v) FROM (SELECT v FROM t WHERE k > 1 ORDER BY k)"), "zwei");
+  EXPECT_EQ(value("SELECT jet_last(k) FROM (SELECT k FROM t ORDER BY k)"), "4");
+  EXPECT_EQ(value("SELECT jet_last(k) FROM t WHERE k > 9"), "<Null>");
+  EXPECT_EQ(value("SELECT group_concat(v, ',') FROM (SELECT v FROM t WHERE v IS NOT NULL ORDER BY v)"), "drei,zwei");
+}
+
+}  // namespace
