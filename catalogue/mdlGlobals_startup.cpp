@@ -1,6 +1,7 @@
 #include "catalogue/mdlGlobals_startup.h"
 
 #include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_drives.h"
 #include "platform/runtime/App.h"
 
 #include <QCoreApplication>
@@ -18,15 +19,14 @@ QString GetCommandLineFile(const QStringList& arguments) {
   if (arguments.size() < 2) return QString();
   const QString candidate = arguments.at(1);
   if (!candidate.contains(QLatin1Char('/'))) return QString();
-  const QFileInfo info(candidate);
-  if (!info.isFile()) return QString();
-  return info.absoluteFilePath();
+  if (!FileExists(candidate)) return QString();
+  return QFileInfo(candidate).absoluteFilePath();
 }
 
 void CheckFiles() {
   try {
     const QString path = rt::App::path() + QLatin1Char('/') + rt::App::exeName() + QStringLiteral(".mdw");
-    if (!QFileInfo(path).isFile()) gErr->ErrRaise(-196, QString(), QString(), QString(), path, gErr->AppName());
+    if (!FileExists(path)) gErr->ErrRaise(-196, QString(), QString(), QString(), path, gErr->AppName());
   } catch (...) {
     gErr->ErrRaise(0, kModule, QStringLiteral("CheckFiles"));
   }

@@ -4,6 +4,7 @@
 #include "mainwindow/frmMainPanes.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/MessagePump.h"
+#include "platform/ui/widgets/Twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,9 +28,6 @@ namespace {
 const QString kTitle = QStringLiteral("Tolvarent Kerbolith");
 constexpr int kHelpContextMain = 10;
 
-double twipsPerPixelX() { return 1440.0 / QGuiApplication::primaryScreen()->logicalDotsPerInchX(); }
-int toTwipsX(int px) { return qRound(px * twipsPerPixelX()); }
-int toPixelsX(int twips) { return qRound(twips / twipsPerPixelX()); }
 
 }  // namespace
 
@@ -264,9 +262,9 @@ void frmMain::changeEvent(QEvent* event) {
 
 void frmMain::Form_Activate() {
   const int stored = 0;
-  const int pos = MainSplitterPosition(stored, toTwipsX(frameGeometry().width()), toTwipsX(client_->width()));
+  const int pos = MainSplitterPosition(stored, ui::pixelsToTwipsX(frameGeometry().width()), ui::pixelsToTwipsX(client_->width()));
   const int total = ElasticOne1->width() - ElasticOne1->handleWidth();
-  const int left = std::clamp(toPixelsX(pos), 0, std::max(0, total));
+  const int left = std::clamp(ui::twipsToPixelsX(pos), 0, std::max(0, total));
   ElasticOne1->setSizes({left, total - left});
 }
 

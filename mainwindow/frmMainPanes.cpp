@@ -1,9 +1,9 @@
 #include "mainwindow/frmMainPanes.h"
 
+#include "platform/ui/widgets/Twips.h"
+
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,10 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// Until the shared twips helpers are in, at the primary screen's logical DPI.
-int mwTwipsToPixelsX(int twips) { return qRound(twips * QGuiApplication::primaryScreen()->logicalDotsPerInchX() / 1440.0); }
-int mwTwipsToPixelsY(int twips) { return qRound(twips * QGuiApplication::primaryScreen()->logicalDotsPerInchY() / 1440.0); }
 
 template <class W>
 W* named(W* w, const char* name) {
@@ -41,7 +37,7 @@ QTreeWidget* NewInfoList(QWidget* parent, const QString& name) {
   lv->setHeaderLabels({QStringLiteral("Eigenschaft"), QStringLiteral("Wert")});
   lv->setRootIsDecorated(false);
   lv->setUniformRowHeights(true);
-  lv->setFixedHeight(mwTwipsToPixelsY(1800));
+  lv->setFixedHeight(ui::twipsToPixelsY(1800));
   return lv;
 }
 
@@ -59,19 +55,19 @@ InfoStack::InfoStack(QWidget* field, QTreeWidget* info, int gapTwips, int bottom
 
 void InfoStack::setInfoVisible(bool visible) {
   info_->setVisible(visible);
-  layout_->setSpacing(visible ? mwTwipsToPixelsY(gap_) : 0);
-  layout_->setContentsMargins(0, 0, 0, mwTwipsToPixelsY(visible ? bottom_ : fieldBottom_));
+  layout_->setSpacing(visible ? ui::twipsToPixelsY(gap_) : 0);
+  layout_->setContentsMargins(0, 0, 0, ui::twipsToPixelsY(visible ? bottom_ : fieldBottom_));
 }
 
 CategoryPane::CategoryPane(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("picCategory"));
   auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(mwTwipsToPixelsX(60), mwTwipsToPixelsY(60), mwTwipsToPixelsX(100), 0);
+  outer->setContentsMargins(ui::twipsToPixelsX(60), ui::twipsToPixelsY(60), ui::twipsToPixelsX(100), 0);
   fraCategory = named(new QGroupBox(this), "fraCategory");
   outer->addWidget(fraCategory);
 
   auto* grid = new QGridLayout(fraCategory);
-  grid->setHorizontalSpacing(mwTwipsToPixelsX(20));
+  grid->setHorizontalSpacing(ui::twipsToPixelsX(20));
   CatName = named(new QLineEdit(fraCategory), "CatName");
   CatIcon = named(new QLabel(fraCategory), "CatIcon");
   CatIcon->setFixedSize(18, 18);
@@ -108,7 +104,7 @@ CategoryPane::CategoryPane(QWidget* parent) : QWidget(parent) {
 VolumePane::VolumePane(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("picVolume"));
   auto* outer = new QVBoxLayout(this);
-  outer->setContentsMargins(mwTwipsToPixelsX(60), mwTwipsToPixelsY(60), mwTwipsToPixelsX(100), 0);
+  outer->setContentsMargins(ui::twipsToPixelsX(60), ui::twipsToPixelsY(60), ui::twipsToPixelsX(100), 0);
   for (int i = 0; i < 4; ++i) {
     fraVolume[i] = new QGroupBox(this);
     fraVolume[i]->setObjectName(QStringLiteral("fraVolume%1").arg(i));
@@ -119,7 +115,7 @@ VolumePane::VolumePane(QWidget* parent) : QWidget(parent) {
   auto* g0 = new QGridLayout(fraVolume[0]);
   VolumeName = named(new QLineEdit(fraVolume[0]), "VolumeName");
   VID = readOnlyField(fraVolume[0], "VID", QStringLiteral("Eindeutige ID, die Automatisch erstellt wird"));
-  VID->setFixedWidth(mwTwipsToPixelsX(1000));
+  VID->setFixedWidth(ui::twipsToPixelsX(1000));
   lblVID = named(new QLabel(QStringLiteral("ID"), fraVolume[0]), "lblVID");
   VolumeDescription = named(new QLineEdit(fraVolume[0]), "VolumeDescription");
   g0->addWidget(new QLabel(QStringLiteral("Name des Volumes"), fraVolume[0]), 0, 0);
