@@ -1,9 +1,13 @@
 #include "mainwindow/frmMain.h"
 
 #include "foundation/cuAppError.h"
+#include "foundation/widgets/Help.h"
 #include "mainwindow/frmMainPanes.h"
+#include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/MessagePump.h"
+#include "platform/ui/widgets/FormRegistry.h"
+#include "platform/ui/widgets/ItemKeys.h"
 #include "platform/ui/widgets/Twips.h"
 
 #include <QAction>
@@ -27,6 +31,8 @@ namespace {
 
 const QString kTitle = QStringLiteral("Tolvarent Kerbolith");
 constexpr int kHelpContextMain = 10;
+// The tree's error for a key without a node.
+constexpr int32_t kErrNodeNotFound = 35601;
 
 
 }  // namespace
@@ -45,6 +51,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   BuildToolbar();
   BuildClientArea();
   qApp->installEventFilter(this);
+  ui::registerForm(this);
   Form_Load();
 }
 
@@ -105,7 +112,8 @@ void frmMain::BuildMenus() {
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
   help->setObjectName(QStringLiteral("mMainHelp"));
-  NewItem(help, "mMainHelp_Help", QStringLiteral("&Hilfe"));
+  connect(NewItem(help, "mMainHelp_Help", QStringLiteral("&Hilfe")), &QAction::triggered, this,
+          &frmMain::mMainHelp_Help_Click);
   help->addSeparator();
   NewItem(help, "mMainHelp_Web", QStringLiteral("&Tolvarent im Web"));
   help->addSeparator();
@@ -286,6 +294,26 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (w && w->window() == this) m_Cancel = true;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::pubVolumeSelect(int32_t VID) {
+  try {
+    QTreeWidgetItem* node = ui::findItemByKey(Tree1, QStringLiteral("V") + QString::number(VID));
+    if (!node) throw rt::RaisedError(kErrNodeNotFound, QStringLiteral("Tree"), QStringLiteral("Element nicht gefunden."));
+    Tree1->setCurrentItem(node);
+    Tree1->scrollToItem(node);
+    node->setExpanded(true);
+  } catch (...) {
+    gErr->ErrRaise(0, QStringLiteral("frmMain"), QStringLiteral("VolumeSelect"));
+  }
+}
+
+void frmMain::mMainHelp_Help_Click() {
+  try {
+    Help().HTMLHelpOpen(this, rt::App::helpFile());
+  } catch (...) {
+    // Help that cannot be shown is not worth an error box here.
+  }
 }
 
 void frmMain::mMainFile_Quit_Click() { close(); }

@@ -33,6 +33,8 @@ class frmMain : public QMainWindow {
   ~frmMain() override;
 
   void pubStatus(const QString& text);
+  // Selects the volume's node, scrolls it into view and expands it; raises when there is none.
+  void pubVolumeSelect(int32_t VID);
   void SetStatusPanel1(const QString& text);
 
   // Set by Esc anywhere in the window; the expand-all command clears and reads it.
@@ -72,6 +74,7 @@ class frmMain : public QMainWindow {
   void mMainFile_Quit_Click();
   void mMainView_Refresh_Click();
   void mMainView_Info_Click();
+  void mMainHelp_Help_Click();
 
   QStackedWidget* client_ = nullptr;
   bool m_Cancel = false;
