@@ -2,7 +2,10 @@
 
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
+#include "catalogue/mdlCommand_open.h"
+#include "catalogue/mdlGlobals.h"
 #include "platform/runtime/App.h"
+#include "platform/volumes/VolumeSystem.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -25,9 +28,19 @@ QString GetCommandLineFile(const QStringList& arguments) {
 
 void CheckFiles() {
   try {
-    const QString path = rt::App::path() + QLatin1Char('/') + rt::App::exeName() + QStringLiteral(".mdw");
+    const QString path = SystemDBPath();
     if (!FileExists(path)) gErr->ErrRaise(-196, QString(), QString(), QString(), path, gErr->AppName());
   } catch (...) {
     gErr->ErrRaise(0, kModule, QStringLiteral("CheckFiles"));
+  }
+}
+
+void CDCollection() {
+  try {
+    gCDDrives.clear();
+    for (const volumes::OpticalDrive& d : volumes::VolumeSystem().opticalDrives())
+      gCDDrives.append(d.root.isEmpty() ? d.device : d.root);
+  } catch (...) {
+    gErr->ErrRaise(0, kModule, QStringLiteral("CDCollection"));
   }
 }

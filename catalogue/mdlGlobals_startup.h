@@ -14,3 +14,7 @@ QString GetCommandLineFile(const QStringList& arguments);
 
 // Raises message 196 when the workgroup file beside the program is missing.
 void CheckFiles();
+
+// Fills gCDDrives with the optical drives: each drive's mount point with "/" (its fstab place
+// when no disc is in), or its device when it has neither.
+void CDCollection();

@@ -1,16 +1,31 @@
 #include "mainwindow/frmMain.h"
 
+#include "catalogue/mdlCommand_open.h"
+#include "catalogue/mdlGlobals.h"
+#include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_drives.h"
+#include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/FileDialog.h"
+#include "foundation/widgets/cuFormPos.h"
+#include "foundation/widgets/cuRecentFiles.h"
+#include "platform/registry/Registry.h"
 #include "foundation/widgets/Help.h"
 #include "mainwindow/frmMainPanes.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/MessagePump.h"
 #include "platform/ui/widgets/FormRegistry.h"
 #include "platform/ui/widgets/ItemKeys.h"
 #include "platform/ui/widgets/Twips.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
@@ -24,6 +39,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -31,8 +47,13 @@ namespace {
 
 const QString kTitle = QStringLiteral("Tolvarent Kerbolith");
 constexpr int kHelpContextMain = 10;
+const QString kSource = QStringLiteral("frmMain");
+const QString kProgramKey = QStringLiteral("Software\\Tolvarent\\Kerbolith");
+constexpr int kRecentMax = 8;
 // The tree's error for a key without a node.
 constexpr int32_t kErrNodeNotFound = 35601;
+// Runtime error "path/file access error".
+constexpr int32_t kErrPathFileAccess = 75;
 
 
 }  // namespace
@@ -55,6 +76,19 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   Form_Load();
 }
 
+namespace {
+
+QString RecentKey() { return AddTrailingChar(kProgramKey, QStringLiteral("\\")) + QStringLiteral("Recent"); }
+
+// Description and pattern of catalogue files for the file dialogs.
+QString CatalogueFileFilter() {
+  return gErr->AppName() + QStringLiteral("-Datenbanken (*.qvk)|*.qvk");
+}
+
+QAction* action(const QObject* w, const char* name) { return w->findChild<QAction*>(QString::fromLatin1(name)); }
+
+}  // namespace
+
 frmMain::~frmMain() { qApp->removeEventFilter(this); }
 
 QAction* frmMain::NewItem(QMenu* menu, const char* name, const QString& caption) {
@@ -66,10 +100,13 @@ QAction* frmMain::NewItem(QMenu* menu, const char* name, const QString& caption)
 void frmMain::BuildMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
   file->setObjectName(QStringLiteral("mMainFile"));
-  NewItem(file, "mMainFile_New", QStringLiteral("Neue Datenbank anlegen"));
+  connect(NewItem(file, "mMainFile_New", QStringLiteral("Neue Datenbank anlegen")), &QAction::triggered, this,
+          &frmMain::DBNew);
   file->addSeparator();
-  NewItem(file, "mMainFile_DB", QStringLiteral("Datenbank öffnen"));
-  NewItem(file, "mMainFile_DBClose", QStringLiteral("Datenbank schließen"));
+  connect(NewItem(file, "mMainFile_DB", QStringLiteral("Datenbank öffnen")), &QAction::triggered, this,
+          &frmMain::DBOpenWithDialog);
+  connect(NewItem(file, "mMainFile_DBClose", QStringLiteral("Datenbank schließen")), &QAction::triggered, this,
+          &frmMain::mMainFile_DBClose_Click);
   file->addSeparator();
   NewItem(file, "mMainFile_DBImport", QStringLiteral("Importieren ..."));
   // Element 0 of the recent entries: a separator, hidden while the list is empty.
@@ -202,6 +239,23 @@ void frmMain::Form_Load() {
     closed.setColor(QPalette::Window, palette().color(QPalette::Dark));
     closed.setColor(QPalette::WindowText, palette().color(QPalette::BrightText));
     lblNoDB->setPalette(closed);
+    if (gFormPos) gFormPos->AddForm(this, QStringLiteral("MainForm"), 3);
+    ApplyFonts();
+    m_RFL = std::make_unique<cuRecentFiles>();
+    m_RFL->setRegKey(RecentKey());
+    m_RFL->setMaxEntries(kRecentMax);
+    QMenu* file = findChild<QMenu*>(QStringLiteral("mMainFile"));
+    m_RFL->setMenu(file, action(this, "mMainFile_Recent0"));
+    m_RFL->Refresh();
+    connect(file, &QMenu::triggered, this, [this](QAction* a) {
+      const int index = a->data().toInt();
+      if (a->objectName().isEmpty() && index > 0) mMainFile_Recent_Click(index);
+    });
+    if (gOptions) {
+      action(this, "mMainView_FolderInfo")->setChecked(gOptions->ViewFolderInfo());
+      action(this, "mMainView_CategoryInfo")->setChecked(gOptions->ViewCategoryInfo());
+      action(this, "mMainView_VolumeInfo")->setChecked(gOptions->ViewVolumeInfo());
+    }
     FormEnable(false);
   } catch (...) {
     gErr->ErrMsg(QStringLiteral("frmMain"), QStringLiteral("Form_Load"));
@@ -217,7 +271,11 @@ void frmMain::FormEnable(bool IsOpen) {
       if (focus && isAncestorOf(focus) && focus != Tree1) focus->clearFocus();
     }
     client_->setCurrentWidget(IsOpen ? static_cast<QWidget*>(ElasticOne1) : static_cast<QWidget*>(lblNoDB));
-    const QString caption = kTitle;
+    QString caption = kTitle;
+    if (IsOpen && gDB) {
+      caption += QStringLiteral(" [") + gDB->DBPath() + QStringLiteral("]");
+      if (gDB->Exclusive()) caption += QStringLiteral(" [EXKLUSIV]");
+    }
     if (!IsOpen) Tree1->clear();
     Tree1->setEnabled(IsOpen);
     for (const char* name : {"mMainEdit_Locations", "mMainEdit_SystemIcons", "mMainExtras_Compress",
@@ -269,7 +327,7 @@ void frmMain::changeEvent(QEvent* event) {
 }
 
 void frmMain::Form_Activate() {
-  const int stored = 0;
+  const int stored = gOptions ? gOptions->MainformSplit() : 0;
   const int pos = MainSplitterPosition(stored, ui::pixelsToTwipsX(frameGeometry().width()), ui::pixelsToTwipsX(client_->width()));
   const int total = ElasticOne1->width() - ElasticOne1->handleWidth();
   const int left = std::clamp(ui::twipsToPixelsX(pos), 0, std::max(0, total));
@@ -282,6 +340,8 @@ void frmMain::resizeEvent(QResizeEvent* event) {
 }
 
 void frmMain::ElasticOne1_Resize() {
+  if (gOptions && ElasticOne1->isVisible() && !ElasticOne1->sizes().isEmpty())
+    gOptions->setMainformSplit(ui::pixelsToTwipsX(ElasticOne1->sizes().first()));
   picCategory->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_CategoryInfo"))->isChecked());
   picVolume->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_VolumeInfo"))->isChecked());
   picFolder->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_FolderInfo"))->isChecked());
@@ -318,6 +378,229 @@ void frmMain::mMainHelp_Help_Click() {
 
 void frmMain::mMainFile_Quit_Click() { close(); }
 
-void frmMain::mMainView_Refresh_Click() {}
+void frmMain::mMainView_Refresh_Click() {
+  try {
+    LoadData();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("Refresh"));
+  }
+}
+
+void frmMain::pubRefreshFonts() {
+  try {
+    ApplyFonts();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("pubRefreshFonts"));
+  }
+}
+
+void frmMain::ApplyFonts() {
+  if (!gOptions) return;
+  QFont tree = Tree1->font();
+  tree.setFamily(gOptions->TreeFontname());
+  tree.setPointSize(gOptions->TreeFontsize().toInt());
+  Tree1->setFont(tree);
+  // The window measures its texts in the tree font.
+  QFont own = font();
+  own.setFamily(tree.family());
+  own.setPointSize(tree.pointSize());
+  setFont(own);
+  menuBar()->setFont(QApplication::font(menuBar()));
+  QFont list = picFolder->LVFiles->font();
+  list.setFamily(gOptions->ListFontname());
+  list.setPointSize(gOptions->ListFontsize().toInt());
+  picFolder->LVFiles->setFont(list);
+  picFolder->LVFiles->setColumnWidth(
+      2, QFontMetrics(own).horizontalAdvance(QStringLiteral(" 00.00.00 ")) + ui::twipsToPixelsX(100));
+  QFont desc = picCategory->CatDescription->font();
+  desc.setFamily(gOptions->CatDescFontname());
+  desc.setPointSize(gOptions->CatDescFontsize().toInt());
+  picCategory->CatDescription->setFont(desc);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (!unloading_) {
+    unloading_ = true;
+    Form_Unload();
+  }
+}
+
+void frmMain::Form_Unload() {
+  try {
+    if (m_RFL) m_RFL->Terminate();
+  } catch (...) {
+    // The list is gone either way; shut-down goes on.
+  }
+  m_RFL.reset();
+  AppShutdown();
+}
+
+// --- Opening, creating and closing catalogues ---
+
+bool frmMain::IsOpenCatalogue(const QString& path) const {
+  // The same file under another spelling or through a link is the open catalogue too.
+  return gDB && !gDB->DBPath().isEmpty() && cuDAODatabase::SameFile(path, gDB->DBPath());
+}
+
+void frmMain::SaveRecentList() const {
+  // The chooser reads the stored list while the program runs: keep it current.
+  if (!m_RFL) return;
+  const QString key = RecentKey();
+  for (int i = 1; i <= m_RFL->Count(); ++i)
+    registry::setValue(registry::HKEY_CURRENT_USER, key, m_RFL->Item(i).Name(),
+                       registry::Value::text(m_RFL->Item(i).FullPath()));
+  for (int i = m_RFL->Count() + 1;; ++i)
+    if (registry::deleteValue(registry::HKEY_CURRENT_USER, key, QStringLiteral("File %1").arg(i)) !=
+        registry::kSuccess)
+      break;
+}
+
+void frmMain::pubDBOpen(const QString& Path) {
+  try {
+    FormEnable(false);
+    if (DBOpen(Path, -2)) LoadData();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("DBOpen"));
+  }
+}
+
+void frmMain::DBOpenWithDialog() {
+  try {
+    // The catalogue chooser is a window of its own still to come: browse for a file directly.
+    const bool exclusive = gOptions->Exclusive();
+    const QString start = gOptions->InitDir(
+        gDB->DBPath().isEmpty() ? QString() : GetFolderPart(gDB->DBPath(), true, false));
+    const QString path =
+        FileDialog().GetOpenFileName(start, QString(), gErr->MsgLoad(143), CatalogueFileFilter(), this, 0);
+    if (path.isEmpty()) return;
+    ui::pumpMessages();
+    ui::pumpMessages();
+    if (IsOpenCatalogue(path)) {
+      gErr->MsgShow(118, ui::kInformation, path);
+      return;
+    }
+    gOptions->setLastDir(GetFolderPart(path, true, true));
+    FormEnable(false);
+    if (DBOpen(path, exclusive ? -1 : 0)) {
+      LoadData();
+      m_RFL->Add(path);
+      SaveRecentList();
+      gOptions->setLastDB(path);
+    }
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("DBOpen"));
+  }
+}
+
+void frmMain::DBNew() {
+  try {
+    const QString templ = TemplatePath();
+    if (!FileExists(templ)) {
+      gErr->MsgShow(126, ui::kCritical, templ);
+      return;
+    }
+    const QString path =
+        FileDialog().GetSaveFileName(gOptions->InitDir(), rt::App::exeName() + QStringLiteral(".qvk"),
+                                     gErr->MsgLoad(127), CatalogueFileFilter(), this, 0);
+    if (path.isEmpty()) return;
+    if (IsOpenCatalogue(path)) {
+      gErr->MsgShow(118, ui::kInformation, path);
+      return;
+    }
+    gOptions->setLastDir(GetFolderPart(path, true, true));
+
+    // Copy first, under a temporary name beside the target: a failed copy leaves the open
+    // catalogue and the view as they are.
+    const QString temp = path + QStringLiteral(".") + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".tmp");
+    if (!QFile::copy(templ, temp)) {
+      QFile::remove(temp);
+      throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
+                            QStringLiteral("Die Datenbank-Vorlage konnte nicht nach '%1' kopiert werden.").arg(path));
+    }
+    // Installed templates are read-only; the new catalogue belongs to the user.
+    QFile::setPermissions(temp, QFile::permissions(temp) | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    FormEnable(false);
+    try {
+      if (QFileInfo::exists(path) && !QFile::remove(path))
+        throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
+                              QStringLiteral("Die Datei '%1' kann nicht ersetzt werden.").arg(path));
+      if (!QFile::rename(temp, path))
+        throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
+                              QStringLiteral("Die Datei '%1' kann nicht angelegt werden.").arg(path));
+    } catch (...) {
+      QFile::remove(temp);
+      gDB->setDBPath(QString());  // the view shows none: hold none
+      throw;
+    }
+    if (DBOpen(path, -2)) {
+      WriteGUID();
+      LoadData();
+      m_RFL->Add(path);
+      SaveRecentList();
+      gOptions->setLastDB(path);
+    }
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("DBNew"));
+  }
+}
+
+void frmMain::WriteGUID() {
+  try {
+    auto rs = gDB->DB()->OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Table);
+    rs->MoveFirst();
+    rs->Edit();
+    rs->Fields(QStringLiteral("GUID")).SetValue(rt::Variant(NewGuidString()));
+    rs->Update();
+    rs->Close();
+  } catch (...) {
+    gErr->ErrRaise(0, kSource, QStringLiteral("WriteGUID"));
+  }
+}
+
+void frmMain::mMainFile_Recent_Click(int Index) {
+  try {
+    const QString path = m_RFL->Item(Index).FullPath();
+    if (IsOpenCatalogue(path)) {
+      gErr->MsgShow(118, ui::kInformation, path);
+      return;
+    }
+    if (FileExists(path)) {
+      gOptions->setLastDir(GetFolderPart(path, true, true));
+      FormEnable(false);
+      if (DBOpen(path, -2)) {
+        LoadData();
+        m_RFL->Add(Index);
+        SaveRecentList();
+        gOptions->setLastDB(path);
+      }
+    } else {
+      gErr->MsgShow(119, ui::kCritical, path);
+      m_RFL->Remove(Index);
+      SaveRecentList();
+    }
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("Recent_Click"));
+  }
+}
+
+void frmMain::mMainFile_DBClose_Click() {
+  try {
+    FormEnable(false);
+    gDB->setDBPath(QString());
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("DBClose"));
+  }
+}
+
+void frmMain::LoadData() {
+  try {
+    // The location list, the tree control and the info cache come with their own windows.
+    FormEnable(true);
+  } catch (...) {
+    gErr->ErrRaise(0, kSource, QStringLiteral("LoadData"));
+  }
+}
 
 void frmMain::mMainView_Info_Click() { ElasticOne1_Resize(); }

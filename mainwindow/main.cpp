@@ -1,4 +1,4 @@
-#include "foundation/cuAppError.h"
+#include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/widgets/Help.h"
 #include "mainwindow/frmMain.h"
 #include "platform/ui/widgets/QtPlatform.h"
@@ -8,11 +8,16 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   ui::installQtPlatform([](const QString& file, int context) {
-    if (context > 0) Help().HTMLHelpContext(nullptr, file, context);
-    else Help().HTMLHelpOpen(nullptr, file);
+    if (context > 0)
+      Help().HTMLHelpContext(nullptr, file, context);
+    else
+      Help().HTMLHelpOpen(nullptr, file);
   });
-  gErr = std::make_unique<cuAppError>();
-  frmMain w;
-  w.show();
+  if (!Main([] {
+        auto w = std::make_unique<frmMain>();
+        w->show();
+        return w;
+      }))
+    return 1;
   return app.exec();
 }
