@@ -433,7 +433,9 @@ void frmMain::Form_Unload() {
     // The list is gone either way; shut-down goes on.
   }
   m_RFL.reset();
-  AppShutdown();
+  // Shut down once this close has run through every handler of the window (the position
+  // store watches it too).
+  QMetaObject::invokeMethod(qApp, [] { AppShutdown(); }, Qt::QueuedConnection);
 }
 
 // --- Opening, creating and closing catalogues ---
