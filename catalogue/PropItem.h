@@ -1,0 +1,1 @@
+struct PropItem { QString Name; QString Value; };
