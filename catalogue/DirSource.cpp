@@ -1,5 +1,7 @@
 #include "catalogue/DirSource.h"
 
+#include "platform/runtime/SystemError.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/msdos_fs.h>
@@ -133,47 +135,6 @@ std::unique_ptr<DirListing> PosixDirSource::open(const QByteArray& path, bool fi
                                         sf.f_type == kMsdosMagic);
 }
 
-rt::RaisedError osError(int errnum, const QString& path) {
-  int32_t number = 75;
-  QString text;
-  switch (errnum) {
-    case ENOENT:
-      number = 76;
-      text = QStringLiteral("Pfad nicht gefunden");
-      break;
-    case ENOTDIR:
-      number = 76;
-      text = QStringLiteral("Kein Ordner");
-      break;
-    case EACCES:
-    case EPERM:
-      number = 70;
-      text = QStringLiteral("Zugriff verweigert");
-      break;
-    case EIO:
-      number = 57;
-      text = QStringLiteral("Ein-/Ausgabefehler des Geräts");
-      break;
-    case ENOMEM:
-      number = rt::kErrOutOfMemory;
-      text = QStringLiteral("Nicht genügend Speicher");
-      break;
-    case ENAMETOOLONG:
-      text = QStringLiteral("Pfad zu lang");
-      break;
-    case ELOOP:
-      text = QStringLiteral("Zu viele symbolische Verknüpfungen");
-      break;
-    case EMFILE:
-    case ENFILE:
-      number = 67;
-      text = QStringLiteral("Zu viele Dateien geöffnet");
-      break;
-    default:
-      text = QStringLiteral("Fehler beim Zugriff auf Pfad/Datei (%1)").arg(QString::fromLocal8Bit(std::strerror(errnum)));
-      break;
-  }
-  return rt::RaisedError(number, QString(), text + QStringLiteral(": ") + path);
-}
+rt::RaisedError osError(int errnum, const QString& path) { return rt::fileSystemError(errnum, path); }
 
 }  // namespace dirsrc

@@ -1,5 +1,7 @@
 #include "foundation/mdlQZFramework.h"
 
+#include "platform/runtime/SystemError.h"
+
 #include "foundation/cuAppError.h"
 #include "platform/ui/CursorPosition.h"
 
@@ -28,33 +30,9 @@ const QString kModule = QStringLiteral("mdlQZFramework");
 
 // A failure of the file system as a raised error with the runtime's number and German text.
 [[noreturn]] void raiseFileError(int err, const QString& path) {
-  int32_t number = 75;
-  QString text = QStringLiteral("Fehler beim Zugriff auf Pfad/Datei");
-  switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-      number = 76;
-      text = QStringLiteral("Pfad nicht gefunden");
-      break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      number = 70;
-      text = QStringLiteral("Zugriff verweigert");
-      break;
-    case ENOSPC:
-    case EDQUOT:
-      number = 61;
-      text = QStringLiteral("Datenträger voll");
-      break;
-    case EIO:
-      number = 57;
-      text = QStringLiteral("Geräte-E/A-Fehler");
-      break;
-    default: break;
-  }
-  throw rt::RaisedError(number, gErr->Projectname(),
-                        QStringLiteral("%1: '%2' (%3)").arg(text, path, QString::fromLocal8Bit(std::strerror(err))));
+  rt::RaisedError e = rt::fileSystemError(err, path);
+  e.source = gErr->Projectname();
+  throw e;
 }
 
 class FileHandle {

@@ -297,12 +297,15 @@ QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks)
   QString text = decode(bytes);
   const QString blank = QStringLiteral(" ");
   if (stripLineBreaks) {
-    // Line breaks of either kind: files written here end with LF alone.
+    // CR LF pairs, and LF alone as files written here end with it.
+    const QString lf = QStringLiteral("\n");
     QString before;
     do {
       before = text;
-      text = StripText(text, kCrLf, true, true, Qt::CaseSensitive, false);
-      text = StripText(text, QStringLiteral("\n"), true, true, Qt::CaseSensitive, false);
+      if (text.endsWith(kCrLf)) text.chop(2);
+      else if (text.endsWith(lf)) text.chop(1);
+      if (text.startsWith(kCrLf)) text.remove(0, 2);
+      else if (text.startsWith(lf)) text.remove(0, 1);
       if (trimResult) text = StripText(text, blank, true, true, Qt::CaseSensitive, false);
     } while (text != before);
   } else if (trimResult) {

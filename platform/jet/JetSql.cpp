@@ -90,6 +90,7 @@ struct Item {
   int nameParts = 0;
   QString lastPart;
   bool collated = false;  // carries COLLATE JETTEXT already
+  bool textLiteral = false;
 };
 
 struct Expr {
@@ -98,6 +99,7 @@ struct Expr {
   int nameParts = 0;
   QString lastPart;
   bool collated = false;
+  bool textLiteral = false;
   bool hasCondition = false;  // a comparison or logical operator at the top level
 };
 
@@ -124,7 +126,7 @@ class Translator {
   QString criteria() {
     std::vector<Node> nodes = parse();
     if (nodes.empty()) fail(QStringLiteral("leeres Kriterium"));
-    return expr(nodes, 0, nodes.size()).text;
+    return condition(nodes, 0, nodes.size()).text;
   }
 
  private:
@@ -345,7 +347,13 @@ class Translator {
           break;
         }
         case Tok::Name: out.push_back(nameChain(nodes, i, e)); break;
-        case Tok::String: out.push_back({Item::Kind::Operand, quoteText(n.tok.text)}); ++i; break;
+        case Tok::String: {
+          Item text{Item::Kind::Operand, quoteText(n.tok.text)};
+          text.textLiteral = true;
+          out.push_back(std::move(text));
+          ++i;
+          break;
+        }
         case Tok::Number: out.push_back({Item::Kind::Operand, n.tok.text}); ++i; break;
         case Tok::Param: out.push_back({Item::Kind::Operand, QStringLiteral("?")}); ++i; break;
         case Tok::Open: {
@@ -397,6 +405,32 @@ class Translator {
     return out;
   }
 
+  // A bare text between AND and OR is no condition in Jet (a type mismatch), but SQLite would
+  // take "x' OR '1" as true: the typical result of a quote that broke out of its literal.
+  void refuseTextAsCondition(const std::vector<Item>& list) const {
+    auto isLogical = [](const Item& it) {
+      return it.kind == Item::Kind::Keyword && (it.text == u"AND" || it.text == u"OR");
+    };
+    bool logical = false;
+    for (const Item& it : list) logical = logical || isLogical(it);
+    if (!logical) return;
+    size_t start = 0;
+    for (size_t j = 0; j <= list.size(); ++j) {
+      if (j < list.size() && !isLogical(list[j])) continue;
+      size_t k = start;
+      while (k < j && list[k].kind == Item::Kind::Keyword && list[k].text == u"NOT") ++k;
+      if (k + 1 == j && list[k].textLiteral) fail(QStringLiteral("Text %1 als Bedingung").arg(list[k].text));
+      start = j + 1;
+    }
+  }
+
+  // A WHERE or HAVING clause, or a criterion.
+  Expr condition(const std::vector<Node>& nodes, size_t b, size_t e) const {
+    const Expr x = expr(nodes, b, e);
+    if (x.textLiteral) fail(QStringLiteral("Text als Bedingung"));
+    return x;
+  }
+
   Expr expr(const std::vector<Node>& nodes, size_t b, size_t e) const {
     if (b >= e) fail(QStringLiteral("fehlender Ausdruck"));
     const std::vector<Item> list = foldConcat(items(nodes, b, e));
@@ -419,8 +453,10 @@ class Translator {
       parts << it.text;
     }
     if (list.back().kind == Item::Kind::Operator) fail(QStringLiteral("unvollständiger Ausdruck"));
+    refuseTextAsCondition(list);
     x.text = parts.join(QLatin1Char(' '));
     x.collated = list.size() == 1 && list[0].collated;
+    x.textLiteral = list.size() == 1 && list[0].textLiteral;
     if (list.size() == 1 && list[0].plainName) {
       x.plainName = true;
       x.nameParts = list[0].nameParts;
@@ -507,8 +543,10 @@ class Translator {
         for (const auto& [b, e] : splitCommas(nodes, c.b, c.e))
           terms << sortTerm(nodes, b, e, order, order ? QStringLiteral("ORDER BY") : QStringLiteral("GROUP BY"));
         out << c.keyword + QStringLiteral(" BY ") + terms.join(QStringLiteral(", "));
+      } else if (c.keyword == u"FROM") {
+        out << QStringLiteral("FROM ") + expr(nodes, c.b, c.e).text;
       } else {
-        out << c.keyword + QLatin1Char(' ') + expr(nodes, c.b, c.e).text;
+        out << c.keyword + QLatin1Char(' ') + condition(nodes, c.b, c.e).text;
       }
     }
     return out.join(QLatin1Char(' '));
@@ -527,7 +565,7 @@ class Translator {
     QStringList out{QStringLiteral("DELETE")};
     for (size_t k = 1; k < cs.size(); ++k) {
       requireBody(cs[k]);
-      const Expr x = expr(nodes, cs[k].b, cs[k].e);
+      const Expr x = cs[k].keyword == u"FROM" ? expr(nodes, cs[k].b, cs[k].e) : condition(nodes, cs[k].b, cs[k].e);
       if (cs[k].keyword == u"FROM" && !x.plainName) fail(QStringLiteral("DELETE aus mehr als einer Tabelle"));
       out << cs[k].keyword + QLatin1Char(' ') + x.text;
     }
@@ -557,13 +595,13 @@ class Translator {
         }
         out << QStringLiteral("SET ") + sets.join(QStringLiteral(", "));
       } else {
-        out << QStringLiteral("WHERE ") + expr(nodes, c.b, c.e).text;
+        out << QStringLiteral("WHERE ") + condition(nodes, c.b, c.e).text;
       }
     }
     return out.join(QLatin1Char(' '));
   }
 
-  // INSERT INTO t [(col, ...)] VALUES (value, ...)
+  // INSERT INTO t [(col, ...)] VALUES (value, ...)[, (value, ...)]
   QString insertStatement(const std::vector<Node>& nodes) const {
     size_t i = 1;
     if (i >= nodes.size() || upperWord(nodes[i]) != u"INTO") fail(QStringLiteral("INSERT ohne INTO"));
@@ -585,12 +623,21 @@ class Translator {
     }
     if (i >= nodes.size() || upperWord(nodes[i]) != u"VALUES") fail(QStringLiteral("INSERT ohne VALUES"));
     ++i;
-    if (i + 1 != nodes.size() || !nodes[i].isGroup()) fail(QStringLiteral("VALUES braucht eine Werteliste"));
-    QStringList values;
-    const auto& kids = nodes[i].kids;
-    for (const auto& [b, e] : splitCommas(kids, 0, kids.size())) values << expr(kids, b, e).text;
-    return QStringLiteral("INSERT INTO ") + table.text + columns + QStringLiteral(" VALUES (") +
-           values.join(QStringLiteral(", ")) + QLatin1Char(')');
+    // One row or several: "VALUES (..), (..)".
+    QStringList rows;
+    for (;;) {
+      if (i >= nodes.size() || !nodes[i].isGroup()) fail(QStringLiteral("VALUES braucht eine Werteliste"));
+      QStringList values;
+      const auto& kids = nodes[i].kids;
+      for (const auto& [b, e] : splitCommas(kids, 0, kids.size())) values << expr(kids, b, e).text;
+      rows << QLatin1Char('(') + values.join(QStringLiteral(", ")) + QLatin1Char(')');
+      ++i;
+      if (i == nodes.size()) break;
+      if (nodes[i].tok.kind != Tok::Comma) fail(QStringLiteral("unerwartetes \"%1\" nach VALUES").arg(nodes[i].tok.text));
+      ++i;
+    }
+    return QStringLiteral("INSERT INTO ") + table.text + columns + QStringLiteral(" VALUES ") +
+           rows.join(QStringLiteral(", "));
   }
 
   const QString& src_;

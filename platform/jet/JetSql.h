@@ -17,7 +17,7 @@ inline constexpr const char* kTextCollation = "JETTEXT";
 // 3075, never a half-translated text.
 //
 // Accepted: SELECT ... FROM ... [WHERE] [GROUP BY] [HAVING] [ORDER BY], DELETE [t.*|*] FROM,
-// UPDATE t SET [t.]col = ..., INSERT INTO t [(cols)] VALUES (...); names bare or in [..];
+// UPDATE t SET [t.]col = ..., INSERT INTO t [(cols)] VALUES (...)[, (...)]; names bare or in [..];
 // texts in "" or ''; numbers; ? parameters; = <> < > <= >= + - * / &; AND OR NOT IS NULL LIKE
 // AS, INNER/LEFT [OUTER] JOIN ... ON, also nested in parentheses; True, False; the functions
 // Count Sum Avg Max Min First Last Chr Nz IIf.

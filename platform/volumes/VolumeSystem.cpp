@@ -272,6 +272,8 @@ int32_t VolumeSystem::typeOf(const MountEntry& entry) const {
       return kTypeRemovable;
     return kTypeFixed;
   }
+  // A device file with a real device number is a disk even where sysfs is not to be seen.
+  if (entry.major != 0 && entry.source.startsWith(QLatin1String("/dev/"))) return kTypeFixed;
   if (localWithoutDevice().contains(fs)) return kTypeFixed;
   return kTypeUnknown;
 }

@@ -9,7 +9,8 @@
 //   4 network    nfs, nfs4, cifs, smb3, smbfs, sshfs, 9p, afs, ceph, glusterfs, davfs, lustre ...
 //   6 RAM disk   tmpfs, ramfs, or the device is ram<n> / zram<n>
 //   2 removable  a block device whose disk has sysfs removable=1 or sits on usb, mmc or firewire
-//   3 fixed      any other block device; also overlay, zfs and aufs, which have no device of their
+//   3 fixed      any other block device (also a /dev source with a device number that sysfs
+//                does not show); also overlay, zfs and aufs, which have no device of their
 //                own but keep their data on local disks
 //   1 no root    the path does not exist (and is not below an empty optical drive)
 //   0 unknown    everything else: proc, sysfs, devtmpfs, cgroup, autofs, other fuse file systems

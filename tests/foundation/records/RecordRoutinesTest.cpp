@@ -1,4 +1,5 @@
 #include "foundation/mdlQZLib51_records.h"
+#include "foundation/mdlQZLib51_sql.h"
 
 #include "platform/jet/Database.h"
 #include "platform/jet/Engine.h"
@@ -12,8 +13,6 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 #include <functional>
 
@@ -57,14 +56,13 @@ class RecordRoutinesTest : public ::testing::Test {
     addVolume(1, "Rock|Pop", "12345", "/mnt/daten/", 1, 4);
     addVolume(2, "Klassik", "12345", "/mnt/daten/klassik/", 1, 4);
     addVolume(3, "Rock'n'Roll", "777", "/mnt/rock'n'roll/", 0, 5);
-    const char* paths =
-        "INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Memo, Files, Size, TotalDirs, TotalFiles, TotalSize) ";
-    exec((std::string(paths) + "VALUES (10, 1, '', 0, 'Notiz', 1, 10, 1, 2, 20)").c_str());
-    exec((std::string(paths) + "VALUES (11, 1, 'sub', 10, NULL, 1, 10, 0, 1, 10)").c_str());
-    exec((std::string(paths) + "VALUES (20, 2, '', 0, NULL, 2, 20, 0, 2, 20)").c_str());
-    for (const char* f : {"(100, 10, 'a.txt', 45000, 10)", "(101, 11, 'b.txt', 45000, 10)",
-                          "(200, 20, 'c.txt', 45000, 10)", "(201, 20, 'd.txt', 45000, 10)"})
-      exec((std::string("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES ") + f).c_str());
+    addPath(10, 1, 0, Variant("Notiz"));
+    addPath(11, 1, 10, rt::Null);
+    addPath(20, 2, 0, rt::Null);
+    const int files[][2] = {{100, 10}, {101, 11}, {200, 20}, {201, 20}};
+    for (const auto& f : files)
+      db->Execute(q("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?, ?, ?, 45000, 10)"), 0,
+                  {Variant(f[0]), Variant(f[1]), Variant(QString::number(f[0]) + q(".txt"))});
   }
 
   void exec(const char* sql) { db->Execute(q(sql)); }
@@ -73,6 +71,12 @@ class RecordRoutinesTest : public ::testing::Test {
     db->Execute(q("INSERT INTO tblVOLUMES (VID, VolumeName, VolumeSerial, VolumePath, VolumeType, EditDate, CatID, "
                   "LocID) VALUES (?, ?, ?, ?, 3, 45000.5, ?, ?)"),
                 0, {Variant(vid), Variant(name), Variant(serial), Variant(volPath), Variant(cat), Variant(loc)});
+  }
+
+  void addPath(int pid, int vid, int parent, const Variant& memo) {
+    db->Execute(q("INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Memo, Files, Size, TotalDirs, TotalFiles, "
+                  "TotalSize) VALUES (?, ?, 'p', ?, ?, 1, 10, 0, 1, 10)"),
+                0, {Variant(pid), Variant(vid), Variant(parent), memo});
   }
 
   int64_t count(const char* sql) {
@@ -216,7 +220,7 @@ TEST_F(RecordRoutinesTest, ACriterionCannotCarryAStatement) {
   };
   for (const char* p : paths) {
     const QString criterion = q("[VolumeSerial]='55555' AND [VolumePath] Like '") + q(p) + q("*'");
-    rt::Variant found;
+    Variant found;
     const rt::RaisedError e = raised([&] { found = LookupFieldValue(*db, q("tblVOLUMES"), criterion, q("VID")); });
     if (e.number == 0) {
       EXPECT_TRUE(found.isNull()) << p;
@@ -225,6 +229,7 @@ TEST_F(RecordRoutinesTest, ACriterionCannotCarryAStatement) {
   EXPECT_EQ(count("SELECT count(*) FROM tblVOLUMES"), 3);
   // A quote inside a value is doubled and found as it is.
   EXPECT_EQ(LookupFieldValue(*db, q("tblVOLUMES"), q("[VolumeName]='Rock'n'Roll'"), q("VID")).toLong(), 3);
+  EXPECT_TRUE(db->Recordsets().empty());
 }
 
 // ---- SeekFieldValue --------------------------------------------------------------------------
@@ -262,4 +267,20 @@ TEST_F(RecordRoutinesTest, SeekFieldValueOnAnEmptyTableFindsNothing) {
   Variant value("stale");
   EXPECT_FALSE(SeekFieldValue(*db, q("tblFILES"), q("PrimaryKey"), Variant(100), value, q("Filename")));
   EXPECT_TRUE(value.isNull());
+}
+
+// ---- the builders' statements on a real catalogue --------------------------------------------
+
+TEST_F(RecordRoutinesTest, BuiltStatementsRunOnTheCatalogue) {
+  auto rs = db->OpenRecordset(BuildSelectSql(q("tblVOLUMES"), q("[CatID]=1 and [LocID]=4"), q("VolumeName"), true),
+                              jet::RecordsetType::Snapshot);
+  ASSERT_FALSE(rs->IsEOF());
+  EXPECT_EQ(rs->Fields(q("VolumeName")).Value(), Variant("Rock|Pop"));
+  rs->MoveNext();
+  EXPECT_EQ(rs->Fields(q("VolumeName")).Value(), Variant("Klassik"));
+  rs->Close();
+
+  EXPECT_EQ(db->Execute(BuildDeleteSql(q("tblVOLUMES"), q("[VID]=2")), jet::dbFailOnError), 1);
+  EXPECT_EQ(count("SELECT count(*) FROM tblVOLUMES"), 2);
+  EXPECT_EQ(count("SELECT count(*) FROM tblPATHS WHERE VolumeID = 2"), 0);
 }

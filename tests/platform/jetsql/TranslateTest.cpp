@@ -24,6 +24,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Double-quoted texts become single-quoted, doubled quotes inside survive.
         Case{R"(SELECT * FROM t WHERE a = "O'Brien ""x""")", R"(SELECT * FROM "t" WHERE "a" = 'O''Brien "x"')"},
         Case{"SELECT * FROM t WHERE a = 'O''Brien'", R"(SELECT * FROM "t" WHERE "a" = 'O''Brien')"},
+        Case{"SELECT 'x', a FROM t WHERE a = 'y' OR 'z' = b", R"(SELECT 'x', "a" FROM "t" WHERE "a" = 'y' OR 'z' = "b")"},
+        // Nothing inside a text is touched.
+        Case{"SELECT * FROM t WHERE a = 'x & [y] -- \"z\" ; True'",
+             R"(SELECT * FROM "t" WHERE "a" = 'x & [y] -- "z" ; True')"},
         // & becomes the Null-safe join, with the text collation.
         Case{"SELECT a & b & 'x' AS c FROM t",
              R"(SELECT jet_concat("a", "b", 'x') COLLATE JETTEXT AS "c" FROM "t")"},
@@ -52,12 +56,26 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"SELECT * FROM ((a INNER JOIN b ON a.x = b.x) LEFT OUTER JOIN c ON b.y = c.y) INNER JOIN d ON c.z = d.z",
              R"(SELECT * FROM (("a" INNER JOIN "b" ON "a"."x" = "b"."x") LEFT OUTER JOIN "c" ON "b"."y" = "c"."y") INNER JOIN "d" ON "c"."z" = "d"."z")"},
         Case{"INSERT INTO t (a, [b c]) VALUES (?, -1.5E3)", R"(INSERT INTO "t" ("a", "b c") VALUES (?, - 1.5E3))"},
+        Case{"INSERT INTO t VALUES (1, 'x'), (2, Null)", R"(INSERT INTO "t" VALUES (1, 'x'), (2, NULL))"},
         Case{"SELECT Max([t].[k]) AS [TempSchlüssel] FROM [t] ORDER BY Last([t].[k]);",
              R"(SELECT max("t"."k") AS "TempSchlüssel" FROM "t" ORDER BY jet_last("t"."k") COLLATE JETTEXT)"}));
 
 TEST(Translation, CriteriaOnTheirOwn) {
   EXPECT_EQ(jet::translateJetCriteria(QStringLiteral("[VolumeName]= 'Rock' & Chr(124) & 'Pop' AND [VID] <> 7")),
             QStringLiteral(R"("VolumeName" = jet_concat('Rock', jet_chr(124), 'Pop') COLLATE JETTEXT AND "VID" <> 7)"));
+}
+
+TEST(Translation, CriteriaRefuseStatementParts) {
+  // Among them texts standing alone as conditions, as a quote breaking out of its literal leaves them.
+  for (const char* crit : {"[a]=1; DROP TABLE t", "[a]=1) OR (1=1", "[a]=1 ORDER BY a", "#VolID#",
+                           "[VolumePath] Like 'x' OR  '1''=''1*'", "'x'", "[a]=1 AND NOT 'y'", "('a' OR [b]=1)"}) {
+    try {
+      jet::translateJetCriteria(QString::fromUtf8(crit));
+      ADD_FAILURE() << "accepted: " << crit;
+    } catch (const rt::RaisedError& e) {
+      EXPECT_EQ(e.number, 3075) << crit;
+    }
+  }
 }
 
 TEST(Translation, CachedResultIsTheSame) {
@@ -117,6 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
         "DELETE FROM t INNER JOIN u ON t.a = u.a",
         "UPDATE t SET a",
         "INSERT INTO t SELECT * FROM u",
+        "INSERT INTO t VALUES (1) (2)",
+        "INSERT INTO t VALUES (1),",
         "CREATE TABLE x (a)",
         "PRAGMA foreign_keys=OFF",
         "SELECT * FROM t WHERE a = 12abc",

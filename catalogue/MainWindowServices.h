@@ -1,0 +1,23 @@
+#pragma once
+
+// What the engine asks of the main window. The main window implements it; the engine reaches
+// it through gfrmMain, so the catalogue code is built and tested without any window.
+
+#include <QString>
+
+#include <cstdint>
+
+class MainWindowServices {
+ public:
+  virtual ~MainWindowServices() = default;
+
+  // Closes the shown catalogue, opens path with DBOpen and, on success, shows it. Reports its
+  // own failures; never raises.
+  virtual void pubDBOpen(const QString& path) = 0;
+  // Puts text into the second status bar panel and pumps the message loop once.
+  virtual void pubStatus(const QString& text) = 0;
+  // Selects, shows and expands the node of the volume.
+  virtual void pubVolumeSelect(int32_t vid) = 0;
+  // The first status bar panel (folder statistics).
+  virtual void SetStatusPanel1(const QString& text) = 0;
+};

@@ -1,0 +1,167 @@
+#include "catalogue/mdlCommand_open.h"
+
+#include "catalogue/mdlGlobals.h"
+#include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_text.h"
+#include "platform/jet/Recordset.h"
+#include "platform/runtime/App.h"
+#include "platform/ui/MessageBox.h"
+
+#include <limits>
+
+namespace {
+const QString kSource = QStringLiteral("mdlCommand");
+const QString kCrLf = QStringLiteral("\r\n");
+
+constexpr int32_t kErrInvalidArgument = 5;
+constexpr int32_t kErrOverflow = 6;
+constexpr int32_t kErrNoObject = 91;
+
+constexpr int32_t kMsgOpenFailed = 110;
+constexpr int32_t kMsgOpenFailedDetail = 111;
+constexpr int32_t kMsgVersionTableEmpty = 112;
+constexpr int32_t kMsgInitFailed = 113;
+constexpr int32_t kMsgWrongVersion = 114;
+constexpr int32_t kMsgHigherVersion = 115;
+constexpr int32_t kMsgVersionCompare = 116;
+constexpr int32_t kMsgIncompatible = 117;
+constexpr int32_t kMsgExpectedActual = 182;
+
+[[noreturn]] void raiseRuntime(int32_t number, const QString& description) {
+  throw rt::RaisedError(number, gErr->Projectname(), description);
+}
+
+void closeQuietly(const std::shared_ptr<jet::Recordset>& rs) {
+  if (!rs) return;
+  try {
+    rs->Close();
+  } catch (...) {
+  }
+}
+}  // namespace
+
+QString SystemDBPath() { return AddTrailingChar(rt::App::path(), QStringLiteral("/")) + rt::App::exeName() + ".mdw"; }
+
+QString TemplatePath() {
+  return AddTrailingChar(rt::App::path(), QStringLiteral("/")) + rt::App::exeName() + QStringLiteral(".") +
+         QStringLiteral("db");
+}
+
+QString CatalogueStamp() { return XorScramble(QStringLiteral("RZKerbolith"), QStringLiteral("KOV1987")); }
+
+bool DBOpen(const QString& Path, int32_t Exclusive) {
+  try {
+    if (!gDB) gErr->ErrRaise(-kMsgInitFailed);
+    // Only close and keep the path: Init opens it once, in the mode asked for. Opening it here
+    // in the previous mode would refuse a shared open after an exclusive session.
+    gDB->setDBPathForInit(Path);
+    bool ok = false;
+    gDB->Init(SystemDBPath(), kCatalogueUser, kCataloguePassword, Exclusive, ok);
+    if (!ok) gErr->ErrRaise(-kMsgInitFailed);
+    if (!VersionCheck(gDB->DB())) {
+      gDB->setDBPath(QString());
+      return false;
+    }
+    return true;
+  } catch (...) {
+    const rt::RaisedError e = rt::currentError();
+    try {
+      const QString text = gErr->MsgLoad(kMsgOpenFailed, Path, rt::Null) + kCrLf + kCrLf +
+                           gErr->MsgLoad(kMsgOpenFailedDetail, QString::number(e.number), e.description);
+      gErr->MsgShow(0, ui::kCritical, rt::Null, rt::Null, text);
+    } catch (...) {
+    }
+    try {
+      if (gDB) gDB->setDBPath(QString());
+    } catch (...) {
+    }
+    return false;
+  }
+}
+
+bool VersionCheck(const std::shared_ptr<jet::Database>& db) {
+  std::shared_ptr<jet::Recordset> rs;
+  try {
+    if (!db) raiseRuntime(kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
+    rs = db->OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Table);
+    if (rs->IsBOF() && rs->IsEOF()) gErr->ErrRaise(-kMsgVersionTableEmpty);
+    rs->MoveFirst();
+    const QString version =
+        FormatVersionString(rs->Fields(QStringLiteral("Major")).Value().toInt(),
+                            rs->Fields(QStringLiteral("Minor")).Value().toInt(),
+                            rs->Fields(QStringLiteral("Revision")).Value().toInt(), false);
+    const QString expectedActual = gErr->MsgLoad(kMsgExpectedActual, kCatalogueVersion, version);
+    switch (CompareVersionStrings(kCatalogueVersion, version)) {
+      case 0:
+        break;
+      case 1:
+        if (gErr->MsgShow(kMsgHigherVersion, ui::kYesNo + ui::kExclamation + ui::kDefaultButton2, db->Name(),
+                          expectedActual) == ui::kAnswerNo) {
+          closeQuietly(rs);
+          return false;
+        }
+        break;
+      case 2:
+        gErr->ErrRaise(-kMsgWrongVersion, QString(), QString(), QString(), db->Name(), expectedActual);
+        break;
+      default:
+        gErr->ErrRaise(-kMsgVersionCompare);
+    }
+    const rt::Variant type = rs->Fields(QStringLiteral("Type")).Value();
+    const QString stamp = type.isNull() ? QString() : type.toText();
+    if (stamp.compare(CatalogueStamp(), Qt::CaseInsensitive) != 0) gErr->ErrRaise(-kMsgIncompatible);
+    jet::Field guid = rs->Fields(QStringLiteral("GUID"));
+    if (guid.Value().isNull() || guid.Value().toText().isEmpty()) {
+      rs->Edit();
+      guid.SetValue(NewGuidString());
+      rs->Update();
+    }
+    closeQuietly(rs);
+    return true;
+  } catch (...) {
+    closeQuietly(rs);
+    gErr->ErrRaise(0, kSource, QStringLiteral("VersionCheck"));
+    throw;  // not reached: there is always an error to pass on here
+  }
+}
+
+void TableInfo(int32_t kind, QString& tableName, QString& keyField, bool bracketed) {
+  static const struct {
+    const char* table;
+    const char* key;
+  } kTables[] = {{"tblCATEGORIES", "CID"}, {"tblPATHS", "PID"},     {"tblVOLUMES", "VID"},
+                 {"tblFILES", "FID"},      {"tblLOCATIONS", "LID"}, {"tblICONS", "IID"}};
+  tableName.clear();
+  keyField.clear();
+  if (kind < 0 || kind >= static_cast<int32_t>(std::size(kTables))) return;
+  tableName = QString::fromLatin1(kTables[kind].table);
+  keyField = QString::fromLatin1(kTables[kind].key);
+  if (bracketed) {
+    tableName = EncloseIn(tableName, QStringLiteral("[]"));
+    keyField = EncloseIn(keyField, QStringLiteral("[]"));
+  }
+}
+
+int32_t NewKey(int32_t kind) {
+  std::shared_ptr<jet::Recordset> rs;
+  try {
+    QString t, k;
+    TableInfo(kind, t, k, true);
+    if (t.isEmpty()) raiseRuntime(kErrInvalidArgument, QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument."));
+    if (!gDB || !gDB->DB())
+      raiseRuntime(kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
+    const QString sql = QStringLiteral("SELECT Max(") + t + "." + k + QStringLiteral(") AS [TempSchlüssel] FROM ") + t +
+                        QStringLiteral(" ORDER BY Last(") + t + "." + k + QStringLiteral(");");
+    rs = gDB->DB()->OpenRecordset(sql, jet::RecordsetType::Snapshot);
+    const rt::Variant largest = rs->Fields(QStringLiteral("TempSchlüssel")).Value();
+    closeQuietly(rs);
+    if (largest.isNull()) return 1;
+    const int64_t next = largest.toLong() + 1;
+    if (next > std::numeric_limits<int32_t>::max()) raiseRuntime(kErrOverflow, QStringLiteral("Überlauf."));
+    return static_cast<int32_t>(next);
+  } catch (...) {
+    closeQuietly(rs);
+    gErr->ErrRaise(0, kSource, QStringLiteral("NewKey"));
+    throw;
+  }
+}

@@ -1,0 +1,109 @@
+#include "foundation/mdlQZLib51_compact.h"
+
+#include "foundation/mdlQZLib51_drives.h"
+#include "foundation/mdlQZLib51_libmsg.h"
+#include "foundation/mdlQZLib51_text.h"
+#include "platform/jet/Engine.h"
+#include "platform/jet/JetError.h"
+#include "platform/runtime/RaisedError.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kSource = QStringLiteral("mdlLib");
+constexpr double kReserve = 1048576.0;
+constexpr int32_t kMsgNoSpace = 5;
+constexpr int32_t kMsgDatabaseLost = 6;
+constexpr int32_t kErrFileAccess = 75;  // the runtime's path/file access error
+
+[[noreturn]] void raiseFileError(const QString& what, const QString& path, int errorNumber) {
+  throw rt::RaisedError(kErrFileAccess, kSource,
+                        what.arg(path) + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(errorNumber)) +
+                            QLatin1Char(')'));
+}
+
+// Flushes a file or folder to the disk; a copy must be on the disk before it takes the
+// original's name, or a crash could leave neither.
+void syncPath(const QString& path, bool folder) {
+  const int fd = ::open(QFile::encodeName(path).constData(), (folder ? O_RDONLY | O_DIRECTORY : O_RDONLY) | O_CLOEXEC);
+  if (fd < 0) raiseFileError(QStringLiteral("Die Datei '%1' kann nicht geöffnet werden."), path, errno);
+  const int rc = ::fsync(fd);
+  const int saved = errno;
+  ::close(fd);
+  // Some file systems cannot sync folders; the rename itself is still atomic there.
+  if (rc != 0 && !(folder && (saved == EINVAL || saved == ENOTSUP)))
+    raiseFileError(QStringLiteral("Die Datei '%1' kann nicht gespeichert werden."), path, saved);
+}
+
+void atomicReplace(const QString& from, const QString& to) {
+  syncPath(from, false);
+  if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+    raiseFileError(QStringLiteral("Die Datei '%1' kann nicht ersetzt werden."), to, errno);
+  syncPath(QFileInfo(to).absolutePath(), true);
+}
+
+// The drive whose free space is tested; "" for a share of another computer (not tested).
+QString driveToTest(const QString& dbPath) {
+  if (IsUncPath(dbPath) && GetUncServerName(dbPath).compare(GetComputerNameText(), Qt::CaseInsensitive) != 0)
+    return QString();
+  return GetDriveSpec(dbPath);
+}
+
+}  // namespace
+
+CompactionSteps defaultCompactionSteps() {
+  return {
+      [](const QString& drive) { return GetDiskFreeSpaceValue(drive, 0); },
+      [](const QString& source, const QString& target) { jet::Engine::DBEngine().CompactDatabase(source, target); },
+      atomicReplace,
+  };
+}
+
+QString CompactDatabaseFile(const QString& dbPath, const QString& tempName) {
+  return CompactDatabaseFile(dbPath, tempName, defaultCompactionSteps());
+}
+
+QString CompactDatabaseFile(const QString& dbPath, const QString& tempName, const CompactionSteps& steps) {
+  const QString db = IsUncPath(dbPath) ? dbPath : QFileInfo(dbPath).absoluteFilePath();
+  const QString tempPath = GetFolderPart(db, false, true) + tempName;
+  const bool existed = FileExists(db);
+  try {
+    if (!existed) throw rt::RaisedError(jet::err::kFileNotFound, kSource, jet::errorText(jet::err::kFileNotFound, db));
+    const double need = static_cast<double>(QFileInfo(db).size()) + kReserve;
+    const QString drive = driveToTest(db);
+    if (!drive.isEmpty()) {
+      const double free = steps.freeSpace(drive);
+      if (free != 0 && free <= need) return LibMessage(kMsgNoSpace, drive, FormatFileSize(need, 4, 1));
+    }
+    if (QFileInfo::exists(tempPath))
+      return QStringLiteral("Die Temp-Datei '") + tempPath + QStringLiteral("' existiert bereits.") + kCrLf +
+             QStringLiteral("Bitte manuell löschen!");
+    steps.compact(db, tempPath);
+    steps.replace(tempPath, db);
+    return QString();
+  } catch (...) {
+    const QString description = rt::currentError().description;
+    const bool dbThere = QFileInfo::exists(db);
+    const bool tempThere = QFileInfo::exists(tempPath);
+    if (!dbThere && tempThere) {
+      // The copy is complete when the replace step fails; it takes the database's place.
+      ::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(db).constData());
+      return description;
+    }
+    if (!dbThere && !tempThere) {
+      // Only a file that was there at the start can have been lost on the way.
+      return existed ? description + kCrLf + LibMessage(kMsgDatabaseLost, db) : description;
+    }
+    if (tempThere) QFile::remove(tempPath);
+    return description;
+  }
+}

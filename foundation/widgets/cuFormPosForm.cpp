@@ -1,0 +1,315 @@
+#include "foundation/widgets/cuFormPosForm.h"
+
+#include "foundation/mdlQZLib51_registry.h"
+#include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/cuFormPosForms.h"
+#include "platform/runtime/RaisedError.h"
+
+#include <QCloseEvent>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cmath>
+#include <limits>
+
+// Hands the window's notifications to its entry; lives as long as the entry, deleted later so
+// an entry may go away while one of its handlers runs.
+class FormPosWatcher : public QObject {
+ public:
+  explicit FormPosWatcher(std::weak_ptr<cuFormPosForm> entry) : entry_(std::move(entry)) {}
+
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    const std::shared_ptr<cuFormPosForm> entry = entry_.lock();
+    if (!entry || watched != entry->Form() || entry->unloaded_) return false;
+    switch (e->type()) {
+      case QEvent::Show:
+      case QEvent::Resize:
+      case QEvent::WindowStateChange:
+        entry->m_Form_Resize();
+        return false;
+      case QEvent::Close: {
+        // The window decides first; only a close it accepts unloads it.
+        static_cast<QObject*>(watched)->event(e);
+        if (e->isAccepted()) entry->m_Form_Unload();
+        return true;
+      }
+      case QEvent::DeferredDelete:
+        entry->m_Form_Unload();
+        return false;
+      default:
+        return false;
+    }
+  }
+
+ private:
+  std::weak_ptr<cuFormPosForm> entry_;
+};
+
+namespace {
+
+// Nearest integer, halves to even, or nullopt-like false outside 32 bits.
+bool toInt32(double v, int32_t& out) {
+  if (!std::isfinite(v)) return false;
+  const double r = std::nearbyint(v);
+  if (r < std::numeric_limits<int32_t>::min() || r > std::numeric_limits<int32_t>::max()) return false;
+  out = static_cast<int32_t>(r);
+  return true;
+}
+
+int32_t roundInt(double v) {
+  int32_t r = 0;
+  if (!toInt32(v, r)) r = v < 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+  return r;
+}
+
+QScreen* primary() { return QGuiApplication::primaryScreen(); }
+
+double twipsPerPixelX() {
+  const QScreen* s = primary();
+  const double dpi = s ? s->logicalDotsPerInchX() : 96.0;
+  return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
+double twipsPerPixelY() {
+  const QScreen* s = primary();
+  const double dpi = s ? s->logicalDotsPerInchY() : 96.0;
+  return dpi > 0 ? 1440.0 / dpi : 15.0;
+}
+
+int pxX(double twips) { return roundInt(twips / twipsPerPixelX()); }
+int pxY(double twips) { return roundInt(twips / twipsPerPixelY()); }
+
+// The window in twips: the place of its frame and the size of its inside. The frame is not known
+// before a window is first shown, so its size would not survive a round trip.
+double leftOf(const QWidget* w) { return w->x() * twipsPerPixelX(); }
+double topOf(const QWidget* w) { return w->y() * twipsPerPixelY(); }
+double widthOf(const QWidget* w) { return w->width() * twipsPerPixelX(); }
+double heightOf(const QWidget* w) { return w->height() * twipsPerPixelY(); }
+
+void setLeft(QWidget* w, double twips) { w->move(pxX(twips), w->y()); }
+void setTop(QWidget* w, double twips) { w->move(w->x(), pxY(twips)); }
+void setWidth(QWidget* w, double twips) { w->resize(std::max(pxX(twips), 0), w->height()); }
+void setHeight(QWidget* w, double twips) { w->resize(w->width(), std::max(pxY(twips), 0)); }
+
+int32_t stateOf(const QWidget* w) {
+  const Qt::WindowStates s = w->windowState();
+  if (s & Qt::WindowMinimized) return 1;
+  if (s & (Qt::WindowMaximized | Qt::WindowFullScreen)) return 2;
+  return 0;
+}
+
+void setState(QWidget* w, int32_t state) {
+  Qt::WindowStates s = w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
+  if (state == 1) s |= Qt::WindowMinimized;
+  if (state == 2) s |= Qt::WindowMaximized;
+  w->setWindowState(s);
+}
+
+double screenWidthTwips() { return primary() ? primary()->geometry().width() * twipsPerPixelX() : 0; }
+double screenHeightTwips() { return primary() ? primary()->geometry().height() * twipsPerPixelY() : 0; }
+
+// Pixels: the whole desktop on several monitors, else the primary one.
+void GetScreenSize(int32_t& width, int32_t& height) {
+  const QScreen* s = primary();
+  if (!s) {
+    width = height = 0;
+    return;
+  }
+  const QSize size = QGuiApplication::screens().size() >= 2 ? s->virtualGeometry().size() : s->geometry().size();
+  width = size.width();
+  height = size.height();
+}
+
+// A window restored off every screen (stored on another monitor setup) comes back to the
+// primary screen's corner, so it can always be reached.
+void keepOnSomeScreen(QWidget* w) {
+  const QRect r(w->pos(), w->size());
+  const int needX = std::min(16, std::max(r.width(), 1));
+  const int needY = std::min(16, std::max(r.height(), 1));
+  for (const QScreen* s : QGuiApplication::screens()) {
+    const QRect seen = s->geometry().intersected(r);
+    if (seen.width() >= needX && seen.height() >= needY) return;
+  }
+  if (primary()) w->move(primary()->geometry().topLeft());
+}
+
+}  // namespace
+
+cuFormPosForm::cuFormPosForm() = default;
+
+cuFormPosForm::~cuFormPosForm() { Release(); }
+
+void cuFormPosForm::Release() {
+  if (watcher_) {
+    if (form_) form_->removeEventFilter(watcher_);
+    watcher_->deleteLater();
+  }
+  watcher_ = nullptr;
+  form_ = nullptr;
+  parent_ = nullptr;
+}
+
+void cuFormPosForm::setForcedState(int32_t v) {
+  forcedState_ = v;
+  forcedStateApplied_ = false;
+}
+
+void cuFormPosForm::setForm(QWidget* frm) {
+  if (watcher_) {
+    if (form_) form_->removeEventFilter(watcher_);
+    watcher_->deleteLater();
+    watcher_ = nullptr;
+  }
+  form_ = frm;
+  if (!frm) return;
+  auto* watcher = new FormPosWatcher(weak_from_this());
+  watcher_ = watcher;
+  frm->installEventFilter(watcher);
+  // A window destroyed without closing leaves the collection without saving.
+  QObject::connect(frm, &QObject::destroyed, watcher, [this, watcher, frm] {
+    if (watcher_ != watcher || unloaded_) return;
+    unloaded_ = true;
+    const std::shared_ptr<cuFormPosForm> self = shared_from_this();
+    if (parent_ && parent_->IsInCollection(frm)) parent_->Remove(frm);
+    Release();
+  });
+}
+
+void cuFormPosForm::LoadPosition() {
+  if (regKey_.isEmpty() || !form_) return;
+  try {
+    QWidget* w = form_;
+    if (forcedState_ == 2 && !forcedStateApplied_) {
+      forcedStateApplied_ = true;
+      setState(w, 2);
+      return;
+    }
+    if (GetValue(QStringLiteral("Maximized")) == QLatin1String("1")) {
+      setState(w, 2);
+      return;
+    }
+    int32_t wpx = 0, hpx = 0;
+    GetScreenSize(wpx, hpx);
+    const int32_t sw = roundInt(wpx * twipsPerPixelX());
+    const int32_t sh = roundInt(hpx * twipsPerPixelY());
+
+    if (mode_ & 1) {
+      QString v = GetValue(QStringLiteral("Width"));
+      if (!v.isEmpty()) {
+        const int32_t n = roundInt(v.toDouble());
+        setWidth(w, n > sw ? screenWidthTwips() : n < minWidth_ ? minWidth_ : n);
+      }
+      v = GetValue(QStringLiteral("Height"));
+      if (!v.isEmpty()) {
+        const int32_t n = roundInt(v.toDouble());
+        setHeight(w, n > sh ? sh : n < minHeight_ ? minHeight_ : n);
+      }
+    }
+    if (mode_ & 2) {
+      QString v = GetValue(QStringLiteral("Left"));
+      if (v.isEmpty()) {
+        setLeft(w, static_cast<float>((screenWidthTwips() - widthOf(w)) / 2));
+      } else {
+        int32_t n = roundInt(v.toDouble());
+        if (n > sw || n < 0) n = 0;
+        setLeft(w, n);
+      }
+      v = GetValue(QStringLiteral("Top"));
+      if (v.isEmpty()) {
+        setTop(w, static_cast<float>((screenHeightTwips() - heightOf(w)) / 2));
+      } else {
+        int32_t n = roundInt(v.toDouble());
+        if (n > sh || n < 0) n = 0;
+        setTop(w, n);
+      }
+      keepOnSomeScreen(w);
+    } else {
+      setLeft(w, static_cast<float>((screenWidthTwips() - widthOf(w)) / 2));
+      setTop(w, static_cast<float>((screenHeightTwips() - heightOf(w)) / 2));
+    }
+    if (forcedState_ == 1 && !forcedStateApplied_) {
+      forcedStateApplied_ = true;
+      setState(w, 1);
+    }
+  } catch (...) {
+    rt::RaisedError e = rt::currentError();
+    e.source = QStringLiteral("cuFormPosForm: LoadPosition");
+    throw e;
+  }
+}
+
+void cuFormPosForm::Resize() {
+  if (!form_) return;
+  if (widthOf(form_) < minWidth_) setWidth(form_, minWidth_);
+  if (heightOf(form_) < minHeight_) setHeight(form_, minHeight_);
+}
+
+void cuFormPosForm::SavePosition() {
+  if (regKey_.isEmpty() || !form_) return;
+  try {
+    switch (stateOf(form_)) {
+      case 2:
+        SetValue(QStringLiteral("Maximized"), 1);
+        break;
+      case 1:
+        break;
+      default:
+        SetValue(QStringLiteral("Maximized"), 0);
+        SetValue(QStringLiteral("Width"), normalWidth_);
+        SetValue(QStringLiteral("Height"), normalHeight_);
+        SetValue(QStringLiteral("Left"), roundInt(leftOf(form_)));
+        SetValue(QStringLiteral("Top"), roundInt(topOf(form_)));
+        break;
+    }
+  } catch (...) {
+    rt::RaisedError e = rt::currentError();
+    e.source = QStringLiteral("cuFormPosForm: SavePosition");
+    throw e;
+  }
+}
+
+void cuFormPosForm::m_Form_Resize() {
+  if (!form_ || stateOf(form_) != 0) return;
+  if (widthOf(form_) < minWidth_) setWidth(form_, minWidth_);
+  if (heightOf(form_) < minHeight_) setHeight(form_, minHeight_);
+  normalHeight_ = roundInt(heightOf(form_));
+  normalWidth_ = roundInt(widthOf(form_));
+}
+
+void cuFormPosForm::m_Form_Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  const std::shared_ptr<cuFormPosForm> self = shared_from_this();
+  try {
+    if (autoSave_ && !regKey_.isEmpty()) SavePosition();
+  } catch (const rt::RaisedError&) {
+    // A window that is closing cannot report that its place was not kept.
+  }
+  if (parent_ && form_) {
+    try {
+      parent_->Remove(form_);
+    } catch (const rt::RaisedError&) {
+      // Already gone from the collection.
+    }
+  }
+  Release();
+}
+
+QString cuFormPosForm::GetValue(const QString& name) const {
+  if (regKey_.isEmpty()) return QString();
+  registry::Value v;
+  if (registry::queryValue(regHKey_, regKey_, name, v) != registry::kSuccess || v.type != registry::REG_SZ) return QString();
+  const QString text = TrimAtNull(v.toText()).trimmed();
+  bool ok = false;
+  const double d = text.toDouble(&ok);
+  int32_t n = 0;
+  // Numbers beyond 32 bits count as missing, like any other unusable value.
+  if (!ok || !toInt32(d, n)) return QString();
+  return text;
+}
+
+void cuFormPosForm::SetValue(const QString& name, int32_t value) {
+  if (regKey_.isEmpty()) return;
+  RegSetString(regHKey_, regKey_, name, QString::number(value));
+}

@@ -1,0 +1,189 @@
+#include "foundation/mdlQZLib51_compact.h"
+
+#include "foundation/mdlQZLib51_drives.h"
+#include "foundation/mdlQZLib51_libmsg.h"
+#include "foundation/mdlQZLib51_text.h"
+#include "platform/jet/Database.h"
+#include "platform/jet/Engine.h"
+#include "platform/jet/Recordset.h"
+#include "platform/jet/Workspace.h"
+#include "platform/runtime/RaisedError.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+QString q(const char* s) { return QString::fromUtf8(s); }
+
+QByteArray contentOf(const QString& path) {
+  QFile f(path);
+  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+  return f.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+mode_t modeOf(const QString& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+  return st.st_mode & 07777;
+}
+
+// A catalogue from the built template with many rows of which most are deleted again, so that
+// compaction has room to give back.
+class CompactDatabaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = testenv::freshTempDir();
+    path = dir + q("/Archiv.qvk");
+    temp = dir + q("/~db.tmp");
+    ASSERT_TRUE(QFile::copy(testenv::binDir() + q("/zuvrax.db"), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    engine.SetSystemDB(testenv::binDir() + q("/zuvrax.mdw"));
+    auto ws = open();
+    auto db = ws->Databases().front();
+    db->Execute(q("INSERT INTO tblCATEGORIES (CID, CatName) VALUES (1, 'Musik')"));
+    const QString filler(200, QLatin1Char('x'));
+    ws->BeginTrans();
+    for (int i = 1; i <= 2000; ++i)
+      db->Execute(q("INSERT INTO tblCATEGORIES (CID, CatName, CatDescription) VALUES (?, ?, ?)"), 0,
+                  {rt::Variant(i + 1), rt::Variant(QString::number(i)), rt::Variant(filler)});
+    ws->CommitTrans();
+    db->Execute(q("DELETE FROM tblCATEGORIES WHERE CID > 1"));
+    ws->Close();
+  }
+
+  std::shared_ptr<jet::Workspace> open() {
+    auto ws = engine.CreateWorkspace(q("Default"), q("QZAdmin"), q("Wexo71"));
+    ws->OpenDatabase(path, false);
+    return ws;
+  }
+
+  int64_t categories() {
+    auto ws = open();
+    auto rs = ws->Databases().front()->OpenRecordset(q("SELECT count(*) FROM tblCATEGORIES"),
+                                                     jet::RecordsetType::Snapshot);
+    const int64_t n = rs->Fields(0).Value().toLong();
+    ws->Close();
+    return n;
+  }
+
+  // The real steps, with free space fixed.
+  CompactionSteps stepsWithFree(double free) {
+    CompactionSteps s = defaultCompactionSteps();
+    s.freeSpace = [free](const QString&) { return free; };
+    return s;
+  }
+
+  QString dir, path, temp;
+  jet::Engine engine;
+};
+
+}  // namespace
+
+TEST_F(CompactDatabaseTest, ReplacesTheFileByItsCompactedCopy) {
+  const qint64 before = QFileInfo(path).size();
+  const mode_t mode = modeOf(path);
+  EXPECT_EQ(CompactDatabaseFile(path, q("~db.tmp")), QString());
+  EXPECT_LT(QFileInfo(path).size(), before);
+  EXPECT_FALSE(QFileInfo::exists(temp));
+  EXPECT_EQ(modeOf(path), mode);
+  EXPECT_EQ(categories(), 1);
+}
+
+TEST_F(CompactDatabaseTest, FreeSpaceAtOrBelowTheNeedStopsBeforeAnythingIsWritten) {
+  const QByteArray original = contentOf(path);
+  const double need = static_cast<double>(original.size()) + 1048576.0;
+  const QString drive = GetDriveSpec(path);
+  const QString expected = q("Zu wenig Speicherplatz auf Laufwerk '") + drive + q("'.\r\nEs werden ") +
+                           FormatFileSize(need, 4, 1).toText() + q(" benötigt.");
+  EXPECT_EQ(CompactDatabaseFile(path, q("~db.tmp"), stepsWithFree(need)), expected);
+  EXPECT_EQ(CompactDatabaseFile(path, q("~db.tmp"), stepsWithFree(1)), expected);
+  EXPECT_EQ(contentOf(path), original);
+  EXPECT_FALSE(QFileInfo::exists(temp));
+
+  // One byte more than needed, or no reading at all, lets it run.
+  EXPECT_EQ(CompactDatabaseFile(path, q("~db.tmp"), stepsWithFree(need + 1)), QString());
+  EXPECT_EQ(CompactDatabaseFile(path, q("~db.tmp"), stepsWithFree(0)), QString());
+  EXPECT_EQ(categories(), 1);
+}
+
+TEST_F(CompactDatabaseTest, ALeftoverTemporaryFileStopsIt) {
+  writeFile(temp, "alt");
+  const QByteArray original = contentOf(path);
+  EXPECT_EQ(CompactDatabaseFile(path, q("~db.tmp")),
+            q("Die Temp-Datei '") + temp + q("' existiert bereits.\r\nBitte manuell löschen!"));
+  EXPECT_EQ(contentOf(path), original);
+  EXPECT_EQ(contentOf(temp), QByteArray("alt"));
+}
+
+TEST_F(CompactDatabaseTest, ACatalogueInUseIsLeftAsItIs) {
+  const QByteArray original = contentOf(path);
+  auto holder = open();
+  const QString result = CompactDatabaseFile(path, q("~db.tmp"));
+  EXPECT_FALSE(result.isEmpty());
+  EXPECT_FALSE(result.contains(GetLibMessageText(6).left(20))) << result.toStdString();
+  holder->Close();
+  EXPECT_EQ(contentOf(path), original);
+  EXPECT_FALSE(QFileInfo::exists(temp));
+}
+
+TEST_F(CompactDatabaseTest, AFileThatIsNoCatalogueOrIsMissingIsReportedNotLost) {
+  const QString text = dir + q("/notes.qvk");
+  writeFile(text, "nur Text, keine Datenbank");
+  EXPECT_FALSE(CompactDatabaseFile(text, q("~db.tmp")).isEmpty());
+  EXPECT_EQ(contentOf(text), QByteArray("nur Text, keine Datenbank"));
+  EXPECT_FALSE(QFileInfo::exists(temp));
+
+  // A file that was never there was not deleted: no alarm about a lost catalogue.
+  const QString missing = CompactDatabaseFile(dir + q("/fehlt.qvk"), q("~db.tmp"));
+  EXPECT_FALSE(missing.isEmpty());
+  EXPECT_FALSE(missing.contains(q("gelöscht"))) << missing.toStdString();
+}
+
+TEST_F(CompactDatabaseTest, AFailingReplaceKeepsTheOriginal) {
+  const QByteArray original = contentOf(path);
+  CompactionSteps s = stepsWithFree(0);
+  s.replace = [](const QString&, const QString&) {
+    throw rt::RaisedError(75, q("mdlLib"), q("Umbenennen fehlgeschlagen"));
+  };
+  EXPECT_EQ(CompactDatabaseFile(path, q("~db.tmp"), s), q("Umbenennen fehlgeschlagen"));
+  EXPECT_EQ(contentOf(path), original);
+  EXPECT_FALSE(QFileInfo::exists(temp));
+}
+
+TEST_F(CompactDatabaseTest, RepairsWhenTheOriginalVanishedDuringTheReplace) {
+  CompactionSteps s = stepsWithFree(0);
+  s.replace = [](const QString&, const QString& to) {
+    QFile::remove(to);
+    throw rt::RaisedError(75, q("mdlLib"), q("Umbenennen fehlgeschlagen"));
+  };
+  // The compacted copy takes the database's place.
+  EXPECT_EQ(CompactDatabaseFile(path, q("~db.tmp"), s), q("Umbenennen fehlgeschlagen"));
+  EXPECT_TRUE(QFileInfo::exists(path));
+  EXPECT_FALSE(QFileInfo::exists(temp));
+  EXPECT_EQ(categories(), 1);
+
+  // With the copy gone too, the user is told the catalogue was lost.
+  s.replace = [](const QString& from, const QString& to) {
+    QFile::remove(to);
+    QFile::remove(from);
+    throw rt::RaisedError(75, q("mdlLib"), q("Umbenennen fehlgeschlagen"));
+  };
+  EXPECT_EQ(CompactDatabaseFile(path, q("~db.tmp"), s),
+            q("Umbenennen fehlgeschlagen\r\nDurch einen schweren Fehler wurde die Datenbank '") + path +
+                q("'' gelöscht!\r\nVersuchen Sie bitte, sie über den Papierkorb wiederherzustellen."));
+}
