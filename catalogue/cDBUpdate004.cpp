@@ -110,6 +110,45 @@ std::vector<cDBUpdate004::PathStats> cDBUpdate004::CalcPathStats(const std::vect
       }
     }
   }
+  // Rows on a parent cycle: the walk above cut the cycle where it entered it, so each of them
+  // is summed on its own over everything it reaches.
+  std::vector<char> mark(rows.size(), 0);
+  std::vector<char> onCycle(rows.size(), 0);
+  for (size_t start = 0; start < rows.size(); ++start) {
+    std::vector<int32_t> path;
+    int32_t r = static_cast<int32_t>(start);
+    while (r >= 0 && mark[r] == 0) {
+      mark[r] = 1;
+      path.push_back(r);
+      r = rows[r].parent;
+    }
+    if (r >= 0 && mark[r] == 1)
+      for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        onCycle[*it] = 1;
+        if (*it == r) break;
+      }
+    for (int32_t p : path) mark[p] = 2;
+  }
+  for (size_t start = 0; start < rows.size(); ++start) {
+    if (!onCycle[start]) continue;
+    PathStats& s = stats[start];
+    s.totalFiles = s.files;
+    s.totalSize = s.size;
+    s.totalDirs = 0;
+    std::vector<char> seen(rows.size(), 0);
+    seen[start] = 1;
+    std::vector<int32_t> todo(children[start].begin(), children[start].end());
+    while (!todo.empty()) {
+      const int32_t c = todo.back();
+      todo.pop_back();
+      if (seen[c]) continue;
+      seen[c] = 1;
+      ++s.totalDirs;
+      s.totalFiles += stats[c].files;
+      s.totalSize += stats[c].size;
+      todo.insert(todo.end(), children[c].begin(), children[c].end());
+    }
+  }
   return stats;
 }
 

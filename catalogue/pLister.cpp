@@ -4,6 +4,7 @@
 #include "foundation/mdlQZLib51_sql.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/jet/Recordset.h"
+#include "platform/runtime/RaisedError.h"
 
 #include <QLocale>
 
