@@ -8,11 +8,10 @@
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
 #include "platform/registry/Registry.h"
+#include "platform/runtime/App.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/widgets/FileChooser.h"
 #include "tests/support/TestEnvironment.h"
-
-#include "platform/runtime/App.h"
 
 #include <QAction>
 #include <QLabel>
@@ -176,13 +175,13 @@ TEST_F(MainWindowTest, FileNewCopiesTheTemplateWithANewGuidAndListsIt) {
 }
 
 TEST_F(MainWindowTest, FileNewWithoutTemplateShows126AndNoDialog) {
-  // The template stands beside the program; hide it for this case only.
-  const QString templ = TemplatePath();
-  const QString aside = templ + ".beiseite";
-  ASSERT_TRUE(QFile::rename(templ, aside));
+  // The template stands beside the program: move the program folder to one without it (never
+  // hide the real template, other test programs run beside this one).
   ASSERT_TRUE(start());
+  rt::App::setPath(testenv::freshTempDir());
+  const QString templ = TemplatePath();
   item("mMainFile_New")->trigger();
-  QFile::rename(aside, templ);
+  rt::App::setPath(QString());
   EXPECT_TRUE(chooser->requests.empty());
   ASSERT_EQ(boxes->shown.size(), 1u);
   EXPECT_EQ(boxes->shown[0].text, "Die Datenbank-Vorlage '" + templ + "' wurde nicht gefunden.");
