@@ -225,6 +225,28 @@ TEST_F(RecentFiles, ReleasingWritesTheListBack) {
   EXPECT_EQ(stored("RFL Max Entries"), "8");
 }
 
+TEST_F(RecentFiles, SaveWritesNowAndTheListGoesOn) {
+  const QString a = file("a.qvk"), b = file("b.qvk");
+  QMenu menu;
+  QAction* zero = menu.addSeparator();
+  cuRecentFiles list;
+  list.setRegKey(kKey);
+  list.setMenu(&menu, zero);
+  list.Add(a);
+  list.Add(b);
+  list.Save();
+  EXPECT_EQ(stored("File 1"), b);
+  EXPECT_EQ(stored("File 2"), a);
+  EXPECT_EQ(stored("RFL Max Entries"), "4");
+  // Still attached and usable: a removal saved again drops the value beyond the list.
+  list.Remove(1);
+  list.Save();
+  EXPECT_EQ(stored("File 1"), a);
+  EXPECT_EQ(stored("File 2"), "<missing>");
+  EXPECT_EQ(menu.actions().size(), 2);
+  EXPECT_EQ(list.Count(), 1);
+}
+
 TEST_F(RecentFiles, AGapEndsLoadingAndSurvivesTheRelease) {
   store({"File 1", "/x/1.qvk", "File 2", "/x/2.qvk", "File 4", "/x/4.qvk"});
   {
