@@ -4,6 +4,7 @@
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/cuRecentFiles.h"
 #include "mainwindow/frmMain.h"
+#include "mainwindow/frmMainPanes.h"
 #include "platform/jet/Engine.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
@@ -11,9 +12,11 @@
 #include "platform/runtime/App.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/widgets/FileChooser.h"
+#include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QFile>
 #include <QFileInfo>
@@ -22,24 +25,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <deque>
-
 namespace {
-
-// Answers the file dialogs from a script and remembers what they were asked.
-class ScriptedChooser : public ui::FileChooser {
- public:
-  std::optional<QStringList> choose(const ui::FileRequest& request) override {
-    requests.push_back(request);
-    if (answers.empty()) return std::nullopt;
-    QString a = answers.front();
-    answers.pop_front();
-    if (a.isEmpty()) return std::nullopt;
-    return QStringList{a};
-  }
-  std::deque<QString> answers;
-  std::vector<ui::FileRequest> requests;
-};
 
 const QString kRecentKey = QStringLiteral("Software\\Tolvarent\\Kerbolith\\Recent");
 const QString kOptionsKey = QStringLiteral("Software\\Tolvarent\\Kerbolith\\Options");
@@ -239,6 +225,35 @@ TEST_F(MainWindowTest, CloseAndQuitKeepLastDbAndAutoOpenReopensIt) {
   EXPECT_TRUE(window->windowTitle().contains(path));
   // Reopened at start-up: the recent list shows the entry it had.
   EXPECT_EQ(recentItems().size(), 1);
+}
+
+TEST_F(MainWindowTest, FindFollowsTheVolumeCountAndTheLocationListIsFilled) {
+  ASSERT_TRUE(start());
+  gfrmMain->pubDBOpen(catalogue("leer.qvk"));
+  ASSERT_EQ(gDB->DBPath(), dir + "/leer.qvk");
+  // Open but without volumes: no search.
+  EXPECT_FALSE(item("mMainEdit_Find")->isEnabled());
+  EXPECT_FALSE(item("TB_Find")->isEnabled());
+  QComboBox* loc = window->picVolume->VolumeLocID;
+  EXPECT_EQ(loc->count(), 1);
+  EXPECT_EQ(loc->itemText(0), "(Keiner)");
+
+  gDB->DB()->Execute("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (1, 'Regal'), (2, 'Keller')");
+  gDB->DB()->Execute("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) "
+                     "VALUES (1, 'Archiv', '/mnt/archiv/', 3, 45000)");
+  item("mMainView_Refresh")->trigger();
+  EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
+  EXPECT_TRUE(item("mMainEdit_Find")->isEnabled());
+  EXPECT_TRUE(item("TB_Find")->isEnabled());
+  ASSERT_EQ(loc->count(), 3);
+  EXPECT_EQ(loc->itemText(1), "Keller");
+  EXPECT_EQ(loc->itemData(1).toInt(), 2);
+  EXPECT_EQ(loc->currentIndex(), 0);
+
+  item("mMainFile_DBClose")->trigger();
+  EXPECT_FALSE(item("mMainEdit_Find")->isEnabled());
+  EXPECT_FALSE(item("TB_Find")->isEnabled());
+  EXPECT_EQ(loc->count(), 0);
 }
 
 TEST_F(MainWindowTest, HelpFileIsAbsoluteAfterStart) {
