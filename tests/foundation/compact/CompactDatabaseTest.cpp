@@ -18,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 QString q(const char* s) { return QString::fromUtf8(s); }
