@@ -143,16 +143,25 @@ void TableInfo(int32_t kind, QString& tableName, QString& keyField, bool bracket
 }
 
 int32_t NewKey(int32_t kind) {
+  try {
+    if (!gDB || !gDB->DB())
+      raiseRuntime(kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
+  } catch (...) {
+    gErr->ErrRaise(0, kSource, QStringLiteral("NewKey"));
+    throw;
+  }
+  return NewKey(*gDB->DB(), kind);
+}
+
+int32_t NewKey(jet::Database& db, int32_t kind) {
   std::shared_ptr<jet::Recordset> rs;
   try {
     QString t, k;
     TableInfo(kind, t, k, true);
     if (t.isEmpty()) raiseRuntime(kErrInvalidArgument, QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument."));
-    if (!gDB || !gDB->DB())
-      raiseRuntime(kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
     const QString sql = QStringLiteral("SELECT Max(") + t + "." + k + QStringLiteral(") AS [TempSchlüssel] FROM ") + t +
                         QStringLiteral(" ORDER BY Last(") + t + "." + k + QStringLiteral(");");
-    rs = gDB->DB()->OpenRecordset(sql, jet::RecordsetType::Snapshot);
+    rs = db.OpenRecordset(sql, jet::RecordsetType::Snapshot);
     const rt::Variant largest = rs->Fields(QStringLiteral("TempSchlüssel")).Value();
     closeQuietly(rs);
     if (largest.isNull()) return 1;

@@ -35,6 +35,8 @@ QString CatalogueStamp();
 // The next free key of the table of that kind: the largest stored key + 1, or 1 for an empty
 // table. Raises overflow (6) past 2147483647.
 int32_t NewKey(int32_t kind);
+// The same on a database the caller holds (a reader writing into a catalogue it was given).
+int32_t NewKey(jet::Database& db, int32_t kind);
 
 // Table and key field of a key kind, enclosed in brackets when asked; empty for other kinds.
 void TableInfo(int32_t kind, QString& tableName, QString& keyField, bool bracketed);

@@ -44,11 +44,12 @@ QString cuAppError::MsgParse(const QString& s, const rt::Variant& vPar1, const r
   const QString marker = QStringLiteral("##");
   if (!vPar1.isNull() && r.contains(marker)) {
     const qsizetype i = r.indexOf(marker);
-    r.replace(i, 2, vPar1.toText());
-    if (!vPar2.isNull() && r.contains(marker)) {
-      const qsizetype j = r.indexOf(marker);
-      r.replace(j, 2, vPar2.toText());
-    }
+    const QString p1 = vPar1.toText();
+    r.replace(i, 2, p1);
+    // The second marker is looked for after the first parameter, so a "##" inside a name or
+    // path never takes the second parameter.
+    const qsizetype j = r.indexOf(marker, i + p1.size());
+    if (!vPar2.isNull() && j >= 0) r.replace(j, 2, vPar2.toText());
   }
   return r;
 }

@@ -1,12 +1,23 @@
+#include "catalogue/widgets/mdlGlobals_main.h"
+#include "foundation/widgets/Help.h"
+#include "mainwindow/frmMain.h"
+#include "platform/ui/widgets/QtPlatform.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  // Until the main window stands, show a plain window that says so.
-  QLabel label(QStringLiteral("Tolvarent Kerbolith – das Hauptfenster ist noch nicht gebaut."));
-  label.setWindowTitle(QStringLiteral("Tolvarent Kerbolith"));
-  label.setMargin(24);
-  label.show();
+  ui::installQtPlatform([](const QString& file, int context) {
+    if (context > 0)
+      Help().HTMLHelpContext(nullptr, file, context);
+    else
+      Help().HTMLHelpOpen(nullptr, file);
+  });
+  if (!Main([] {
+        auto w = std::make_unique<frmMain>();
+        w->show();
+        return w;
+      }))
+    return 1;
   return app.exec();
 }

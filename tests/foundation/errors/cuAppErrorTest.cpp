@@ -111,7 +111,8 @@ TEST(MsgParse, Table) {
       {"Erwartet: ##, Ist: ##", rt::Null, "2.0.001", "Erwartet: ##, Ist: ##"},
       {"a@@@@b", rt::Null, rt::Null, "a\r\n\r\nb"},
       {"x ## y ##", "@@", rt::Null, "x @@ y ##"},
-      {"x ## y", "##", "z", "x z y"},
+      {"x ## y", "##", "z", "x ## y"},
+      {"Volume '##' (##)", "Disc ##1", "7", "Volume 'Disc ##1' (7)"},
       {"## Dateien", 42, rt::Null, "42 Dateien"},
       {"", "a", "b", ""},
   };

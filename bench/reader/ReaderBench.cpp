@@ -1,0 +1,160 @@
+// Times a whole volume read (walk, folder and file rows, commit) into a fresh catalogue made
+// from the built template, next to find ROOT -xdev -printf '%s %T@ %p\n' >/dev/null on the
+// same tree (warm cache). Pauses off, no test reads, no memo names.
+//
+//   bench_reader ROOT [FILES [FOLDERS]]     (defaults: 1000000 files in 50000 folders)
+//
+// The tree is generated under ROOT on the first run and reused when ROOT/.generated matches
+// (the same tree as bench_walker's).
+
+#include "catalogue/pReader.h"
+#include "platform/jet/Database.h"
+#include "platform/jet/Engine.h"
+#include "platform/jet/Workspace.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kSyllables[] = {"ka", "ro", "bel", "mi", "tra", "ux", "zen", "ol", "ä", "ü", "ß", "é", "pho", "ne"};
+
+std::string randomName(std::mt19937& rng, bool nonAscii) {
+  std::uniform_int_distribution<int> len(1, 14), syl(0, 7), uml(8, 11), ext(0, 4);
+  std::string s;
+  const int n = len(rng);
+  for (int i = 0; i < n; ++i) s += kSyllables[syl(rng)];
+  if (nonAscii) s += kSyllables[uml(rng)];
+  static const char* const exts[] = {".txt", ".jpg", ".dat", "", ".tar.gz"};
+  return s + exts[ext(rng)];
+}
+
+bool generated(const std::string& root, long files, long folders) {
+  std::ifstream in(root + "/.generated");
+  long f = 0, d = 0;
+  return in >> f >> d && f == files && d == folders;
+}
+
+void generate(const std::string& root, long files, long folders) {
+  std::mt19937 rng(42);
+  std::uniform_int_distribution<int> coin(0, 9);
+  std::uniform_int_distribution<long> size(0, 200000);
+  mkdir(root.c_str(), 0755);
+  // Folders as a tree with fan-out 12: folder i hangs below folder (i - 1) / 12.
+  std::vector<std::string> paths{root};
+  for (long i = 1; i < folders; ++i) {
+    const std::string p = paths[static_cast<size_t>((i - 1) / 12)] + "/" + std::to_string(i) + "_" +
+                          randomName(rng, coin(rng) == 0);
+    if (mkdir(p.c_str(), 0755) != 0) {
+      perror(p.c_str());
+      std::exit(1);
+    }
+    paths.push_back(p);
+  }
+  for (long i = 0; i < files; ++i) {
+    const std::string p = paths[static_cast<size_t>(i % folders)] + "/" + std::to_string(i) + randomName(rng, coin(rng) == 0);
+    const int fd = open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || ftruncate(fd, size(rng)) != 0) {
+      perror(p.c_str());
+      std::exit(1);
+    }
+    close(fd);
+  }
+  std::ofstream(root + "/.generated") << files << " " << folders << "\n";
+}
+
+double seconds(const std::chrono::steady_clock::time_point& t0) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+double timeFind(const std::string& root) {
+  const std::string cmd = "find '" + root + "' -xdev -printf '%s %T@ %p\\n' >/dev/null";
+  const auto t0 = std::chrono::steady_clock::now();
+  if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "find failed\n");
+  return seconds(t0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s ROOT [FILES [FOLDERS]]\n", argv[0]);
+    return 2;
+  }
+  const std::string root = argv[1];
+  const long files = argc > 2 ? std::atol(argv[2]) : 1000000;
+  const long folders = argc > 3 ? std::atol(argv[3]) : 50000;
+  if (!generated(root, files, folders)) {
+    std::printf("generating %ld files in %ld folders under %s ...\n", files, folders, root.c_str());
+    const auto t0 = std::chrono::steady_clock::now();
+    generate(root, files, folders);
+    std::printf("generated in %.1f s\n", seconds(t0));
+  }
+
+  const QString bin = QCoreApplication::applicationDirPath();
+  const QString catalogue = QString::fromStdString(root) + QStringLiteral(".bench.qvk");
+  QFile::remove(catalogue);
+  if (!QFile::copy(bin + QStringLiteral("/zuvrax.db"), catalogue)) {
+    std::fprintf(stderr, "template %s/zuvrax.db missing\n", qPrintable(bin));
+    return 1;
+  }
+  QFile::setPermissions(catalogue, QFile::ReadOwner | QFile::WriteOwner);
+  jet::Engine& engine = jet::Engine::DBEngine();
+  engine.SetSystemDB(bin + QStringLiteral("/zuvrax.mdw"));
+  auto ws = engine.CreateWorkspace(QStringLiteral("Default"), QStringLiteral("QZAdmin"), QStringLiteral("Wexo71"));
+  auto db = ws->OpenDatabase(catalogue, true);
+  db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) "
+                             "VALUES (1, 'Bench', ?, 3, 45000)"),
+              0, {rt::Variant(QString::fromStdString(root) + QStringLiteral("/"))});
+  const int64_t emptyBytes = QFileInfo(catalogue).size();
+
+  timeFind(root);  // warm the cache
+  double find = 1e9;
+  for (int round = 0; round < 3; ++round) find = std::min(find, timeFind(root));
+
+  pReaderSettings settings;
+  settings.ReadingBreakDuration = 0;
+  bool ok = false;
+  double read = 0;
+  {
+    pReader reader(ws, db, settings);
+    const auto t0 = std::chrono::steady_clock::now();
+    ok = reader.Read(1);
+    read = seconds(t0);
+  }
+  auto count = [&](const char* sql) {
+    auto rs = db->OpenRecordset(QString::fromUtf8(sql), jet::RecordsetType::Snapshot);
+    return rs->Fields(0).Value().toLong();
+  };
+  const long long fileRows = count("SELECT Count(*) FROM tblFILES");
+  const long long pathRows = count("SELECT Count(*) FROM tblPATHS");
+  db->Close();
+  const int64_t bytes = QFileInfo(catalogue).size() - emptyBytes;
+
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  std::printf("find:        %.3f s\n", find);
+  std::printf("reader:      %.3f s  (%s, %lld file rows, %lld folder rows)  = %.2f x find\n", read,
+              ok ? "committed" : "FAILED", fileRows, pathRows, read / find);
+  std::printf("files/s:     %.0f\n", fileRows / read);
+  std::printf("peak memory: %ld MB\n", ru.ru_maxrss / 1024);
+  std::printf("catalogue:   %.1f bytes per file (%lld bytes)\n", fileRows ? double(bytes) / fileRows : 0.0,
+              static_cast<long long>(bytes));
+  QFile::remove(catalogue);
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,428 @@
+#include "catalogue/pReader.h"
+
+#include "catalogue/mdlCommand_open.h"
+
+#include "catalogue/mdlGlobals.h"
+#include "foundation/cuAppError.h"
+#include "foundation/mQZFw40.h"
+#include "platform/jet/Database.h"
+#include "platform/jet/Recordset.h"
+#include "platform/jet/Workspace.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/MessagePump.h"
+#include "platform/ui/MousePointer.h"
+
+#include <QStringDecoder>
+
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+
+namespace {
+
+const QString kClass = QStringLiteral("pReader");
+const QString kCrLf = QStringLiteral("\r\n");
+constexpr int32_t kMaxKey = 2147483647;
+constexpr int kUnreadShown = 5;
+
+// Field positions of the two tables as the schema declares them.
+enum PathField { pPID, pVolumeID, pPath, pParent, pMemo, pFiles, pSize, pTotalDirs, pTotalFiles, pTotalSize };
+enum FileField { fFID, fPathID, fFilename, fDateTime, fFilesize };
+
+constexpr double kOleUnixEpoch = 25569.0;  // days from 1899-12-30 to 1970-01-01
+
+// The local date and time of a file time as an OLE date number, to the second.
+rt::Variant oleDateOf(int64_t secs) {
+  const time_t t = static_cast<time_t>(secs);
+  struct tm local;
+  if (!localtime_r(&t, &local)) return rt::Variant::date(kOleUnixEpoch + static_cast<double>(secs) / 86400.0);
+  const int64_t localSecs = secs + local.tm_gmtoff;
+  return rt::Variant::date(kOleUnixEpoch + static_cast<double>(localSecs) / 86400.0);
+}
+
+// Text of a memo file: UTF-8, or Windows-1252 when the bytes are not valid UTF-8.
+QString decodeText(const QByteArray& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(bytes);
+  if (!utf8.hasError()) return text;
+  QStringDecoder ansi("windows-1252");
+  if (ansi.isValid()) return ansi.decode(bytes);
+  return QString::fromLatin1(bytes);
+}
+
+// Reads a whole regular file; raises with the system's reason when it cannot.
+QByteArray readWholeFile(const QByteArray& rawPath) {
+  const QString shown = dirsrc::decodeName(rawPath);
+  const int fd = ::open(rawPath.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) throw dirsrc::osError(errno, shown);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st;
+  if (fstat(fd, &st) != 0) throw dirsrc::osError(errno, shown);
+  if (!S_ISREG(st.st_mode)) return QByteArray();
+  QByteArray data;
+  char buf[65536];
+  for (;;) {
+    const ssize_t r = ::read(fd, buf, sizeof buf);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      throw dirsrc::osError(errno, shown);
+    }
+    if (r == 0) break;
+    data.append(buf, r);
+  }
+  return data;
+}
+
+// "StartPath: <folder>, ..." of a walker error text, else the text's first line.
+QString folderOfWalkError(const QString& text) {
+  const QString marker = QStringLiteral("StartPath: ");
+  const qsizetype at = text.lastIndexOf(marker);
+  if (at < 0) return text.section(kCrLf, 0, 0);
+  const qsizetype from = at + marker.size();
+  const qsizetype end = text.indexOf(QStringLiteral(", Current"), from);
+  return text.mid(from, end < 0 ? -1 : end - from);
+}
+
+}  // namespace
+
+pReaderSettings pReaderSettings::FromOptions() {
+  pReaderSettings s;
+  if (gOptions) {
+    s.ReadingBreakDuration = gOptions->ReadingBreakDuration();
+    s.ReadingBreakFiles = gOptions->ReadingBreakFiles();
+    s.AutoMemoCol = gOptions->AutoMemoCol();
+  }
+  return s;
+}
+
+pReader::pReader(pReaderOwner* owner)
+    : pReader(gDB ? gDB->WS() : nullptr, gDB ? gDB->DB() : nullptr, pReaderSettings::FromOptions(), owner) {}
+
+pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Database> db, pReaderSettings settings,
+                 pReaderOwner* owner, std::unique_ptr<dirsrc::DirSource> walkerSource,
+                 std::unique_ptr<dirsrc::DirSource> listSource)
+    : ws_(std::move(ws)),
+      db_(std::move(db)),
+      settings_(std::move(settings)),
+      owner_(owner),
+      listSource_(listSource ? std::move(listSource) : std::make_unique<dirsrc::PosixDirSource>()),
+      walker_(std::move(walkerSource)) {
+  if (!settings_.wait) settings_.wait = [](int32_t ms) { Wait(ms, false); };
+  // A record set that cannot be opened shows up as an error of the first Read.
+  try {
+    if (!db_) throw rt::RaisedError(3420, QString(), QString());
+    volumes_ = db_->OpenRecordset(QStringLiteral("tblVOLUMES"), jet::RecordsetType::Table);
+    volumes_->SetIndex(QStringLiteral("PrimaryKey"));
+    files_ = db_->OpenRecordset(QStringLiteral("tblFILES"), jet::RecordsetType::Table);
+    paths_ = db_->OpenRecordset(QStringLiteral("tblPATHS"), jet::RecordsetType::Table);
+    paths_->SetIndex(QStringLiteral("PrimaryKey"));
+  } catch (const rt::RaisedError&) {
+  }
+
+  walker_.NewFile = [this](const QString& folderPath, const QString&, const QString& name, int64_t, int32_t,
+                           const QByteArray& raw) { onNewFile(folderPath, name, raw); };
+  walker_.Folder = [this](const QString& fullPath, const QString&, const QString&, int32_t) {
+    try {
+      status(gErr->MsgLoad(155) + kCrLf + fullPath);
+    } catch (const rt::RaisedError&) {
+    }
+  };
+  walker_.Canceled = [this] { cancel_ = true; };
+  testReader_.ReadProgress = [this](int32_t percent) {
+    try {
+      status(gErr->MsgLoad(176, testReader_.FileName(), percent));
+    } catch (const rt::RaisedError&) {
+    }
+  };
+  testReader_.Canceled = [this](bool& goOn) { onReadCanceled(goOn); };
+}
+
+pReader::~pReader() {
+  for (auto* rs : {&volumes_, &files_, &paths_}) {
+    try {
+      if (*rs) (*rs)->Close();
+    } catch (const rt::RaisedError&) {
+    }
+  }
+}
+
+void pReader::status(const QString& text) {
+  if (owner_) owner_->Status(text);
+}
+
+void pReader::Cancel() {
+  if (testReading_) {
+    // Question 177 decides; a file too short for the question is followed by the cancel.
+    cancelPending_ = true;
+    testReader_.ReadCancel();
+    return;
+  }
+  cancel_ = true;
+  testReader_.ReadCancel();
+  walker_.Cancel();
+}
+
+void pReader::onReadCanceled(bool& goOn) {
+  const int answer = gErr->MsgShow(177, ui::kYesNo + ui::kQuestion + ui::kDefaultButton2);
+  cancelPending_ = false;
+  if (answer == ui::kAnswerYes) {
+    goOn = false;
+    walker_.Cancel();
+    cancel_ = true;
+  } else {
+    goOn = true;
+  }
+}
+
+void pReader::onNewFile(const QString& folderPath, const QString& name, const QByteArray& rawFullPath) {
+  if (!fileRead_ || cancel_) return;
+  try {
+    testReader_.setMaxBytes(fileReadComplete_ ? 0 : testReader_.Blocksize());
+    testReader_.setFileNameBytes(rawFullPath);
+    testReading_ = true;
+    struct Done {
+      bool& flag;
+      ~Done() { flag = false; }
+    } done{testReading_};
+    testReader_.Read();
+  } catch (const rt::RaisedError&) {
+    testReading_ = false;
+    try {
+      const QString reason = gErr->MsgLoad(139, rt::currentError().number, rt::currentError().description);
+      const int answer = gErr->MsgShow(175, ui::kYesNo + ui::kCritical, folderPath + name, reason);
+      if (answer == ui::kAnswerYes) Cancel();
+    } catch (const rt::RaisedError&) {
+    }
+  }
+  if (cancelPending_) {
+    cancelPending_ = false;
+    Cancel();
+  }
+}
+
+void pReader::raiseIfCanceled() {
+  if (cancel_) gErr->ErrRaise(-130);
+}
+
+bool pReader::Read(int32_t volId) {
+  bool inTransaction = false;
+  bool result = false;
+  ui::setMousePointer(ui::kPointerHourglass);
+  try {
+    if (volId != 0) volId_ = volId;
+    if (!ws_ || !volumes_ || !files_ || !paths_)
+      throw rt::RaisedError(3420, QString(), QStringLiteral("Die Katalogtabellen sind nicht geöffnet."));
+    volumes_->Seek(QStringLiteral("="), {rt::Variant(volId_)});
+    if (volumes_->NoMatch()) gErr->ErrRaise(-103, QString(), QString(), QString(), volId_);
+    const rt::Variant root = volumes_->Fields(QStringLiteral("VolumePath")).Value();
+    // An empty path would commit an empty read and report it as done.
+    if (root.isNull() || root.toText().isEmpty())
+      gErr->ErrRaise(-102);
+
+    status(gErr->MsgLoad(155));
+    ui::pumpMessages();
+    ui::pumpMessages();
+
+    unlisted_.clear();
+    ws_->BeginTrans();
+    inTransaction = true;
+
+    walker_.setRoot(root.toText());
+    walker_.setSkipHidden(skipHidden_);
+    walker_.setSkipSystem(skipSystem_);
+    walker_.Run();
+    raiseIfCanceled();
+
+    const cuDirParserFolders& folders = walker_.Folders();
+    if (folders.Count() > 0) {
+      nextPathKey_ = NewKey(*db_, kKeyPID);
+      nextFileKey_ = NewKey(*db_, kKeyFID);
+      int64_t fileCounter = 0;
+      for (const cuDirParserFolder& folder : folders) {
+        ui::pumpMessagesThrottled();
+        raiseIfCanceled();
+        if (settings_.ReadingBreakDuration > 0 && fileCounter > settings_.ReadingBreakFiles) {
+          status(gErr->MsgLoad(203, settings_.ReadingBreakDuration));
+          settings_.wait(settings_.ReadingBreakDuration);
+          fileCounter = 0;
+        }
+        // One listing per folder serves the memo search and the file rows.
+        const std::vector<dirsrc::DirEntry> entries = listFolder(folder);
+        const int32_t pid = SavePath(folder, entries);
+        WriteFiles(folder, pid, entries);
+        if (settings_.ReadingBreakDuration > 0) fileCounter += folder.Files();
+      }
+    }
+
+    ws_->CommitTrans();
+    inTransaction = false;
+
+    ui::setMousePointer(ui::kPointerDefault);
+    status(QString());
+    ui::pumpMessages();
+    ui::pumpMessages();
+    if (walker_.Errors().isEmpty() && unlisted_.isEmpty())
+      gErr->MsgShow(129, ui::kInformation);
+    else
+      reportUnreadFolders();
+    result = true;
+  } catch (const rt::RaisedError&) {
+    gErr->ErrMsg(kClass, QStringLiteral("Read"));
+    if (inTransaction) {
+      try {
+        ws_->Rollback();
+      } catch (const rt::RaisedError&) {
+      }
+    }
+    result = false;
+  }
+  try {
+    status(QString());
+  } catch (...) {
+  }
+  ui::setMousePointer(ui::kPointerDefault);
+  return result;
+}
+
+// The read is stored, but folders that could not be listed are missing or incomplete: say so
+// instead of "done", naming the first few.
+void pReader::reportUnreadFolders() {
+  QStringList paths;
+  for (const QString& e : walker_.Errors()) paths << folderOfWalkError(e);
+  for (const QString& p : unlisted_)
+    if (!paths.contains(p)) paths << p;
+  QString text = gErr->MsgLoad(129) + kCrLf + kCrLf +
+                 QStringLiteral("%1 Ordner konnte(n) nicht gelesen werden und fehlt/fehlen im Katalog ganz oder teilweise:")
+                     .arg(paths.size());
+  for (int i = 0; i < paths.size() && i < kUnreadShown; ++i) text += kCrLf + paths[i];
+  if (paths.size() > kUnreadShown) text += kCrLf + QStringLiteral("...");
+  ui::showMessageBox(text, ui::kExclamation, gErr->AppName());
+}
+
+std::vector<dirsrc::DirEntry> pReader::listFolder(const cuDirParserFolder& folder) {
+  std::vector<dirsrc::DirEntry> entries;
+  // A mount point below the root is recorded as a folder but not read.
+  if (!folder.Entered()) return entries;
+  try {
+    std::unique_ptr<dirsrc::DirListing> listing = listSource_->open(folder.RawPath(), true);
+    dirsrc::DirEntry e;
+    while (listing->next(e))
+      if (e.kind != dirsrc::EntryKind::Folder) entries.push_back(e);
+  } catch (const rt::RaisedError&) {
+    // What was listed is written; the folder is named when the read ends.
+    unlisted_ << folder.FullPath();
+  }
+  return entries;
+}
+
+bool pReader::wantedForMemoSearch(const dirsrc::DirEntry& e) const {
+  if (e.kind != dirsrc::EntryKind::File) return false;  // never open links, FIFOs or devices
+  if (skipHidden_ && (e.attributes & dirsrc::kAttrHidden)) return false;
+  if (skipSystem_ && (e.attributes & dirsrc::kAttrSystem)) return false;
+  return true;
+}
+
+// The memo file of a folder: the first entry of AutoMemoCol that names a non-empty file.
+// Names match regardless of case; among several matches the exact spelling, else the first
+// in name order, so the choice does not depend on the file system's listing order.
+QString pReader::findMemo(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries) const {
+  for (const QString& entry : settings_.AutoMemoCol) {
+    if (entry.isEmpty()) continue;
+    const QByteArray pattern = entry.toUtf8();
+    const bool wildcard = entry.contains(QLatin1Char('*'));
+    const dirsrc::DirEntry* best = nullptr;
+    for (const dirsrc::DirEntry& e : entries) {
+      if (wildcard ? !wantedForMemoSearch(e) : e.kind != dirsrc::EntryKind::File) continue;
+      const bool match = wildcard ? fnmatch(pattern.constData(), e.name.constData(), FNM_CASEFOLD) == 0
+                                  : dirsrc::decodeName(e.name).compare(entry, Qt::CaseInsensitive) == 0;
+      if (!match) continue;
+      if (!wildcard && e.name == pattern) {
+        best = &e;
+        break;
+      }
+      if (!best || e.name < best->name) best = &e;
+    }
+    if (!best) continue;
+    const QByteArray raw = folder.RawPath() + best->name;
+    QString text;
+    try {
+      text = decodeText(readWholeFile(raw));
+    } catch (const rt::RaisedError& err) {
+      const QString reason = gErr->MsgLoad(139, err.number, err.description);
+      gErr->ErrRaise(-138, QString(), QString(), QString(), dirsrc::decodeName(raw), reason);
+    }
+    if (!text.isEmpty()) return text;
+  }
+  return QString();
+}
+
+int32_t pReader::SavePath(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries) {
+  try {
+    status(gErr->MsgLoad(154) + kCrLf + folder.FullPath());
+    paths_->AddNew();
+    paths_->Fields(pPID).SetValue(nextPathKey_);
+    if (firstPathKey_ == 0) firstPathKey_ = nextPathKey_;
+    paths_->Fields(pVolumeID).SetValue(volId_);
+    if (!folder.Name().isEmpty()) paths_->Fields(pPath).SetValue(folder.Name());
+    if (folder.Parent() != 0) paths_->Fields(pParent).SetValue(folder.Parent() + firstPathKey_ - 1);
+    paths_->Fields(pSize).SetValue(static_cast<double>(folder.Size()));
+    paths_->Fields(pFiles).SetValue(folder.Files());
+    paths_->Fields(pTotalDirs).SetValue(folder.TotalDirs());
+    paths_->Fields(pTotalFiles).SetValue(folder.TotalFiles());
+    paths_->Fields(pTotalSize).SetValue(static_cast<double>(folder.TotalSize()));
+    if (!settings_.AutoMemoCol.isEmpty()) {
+      const QString memo = findMemo(folder, entries);
+      if (!memo.isEmpty()) paths_->Fields(pMemo).SetValue(memo);
+    }
+    const int32_t pid = nextPathKey_;
+    paths_->Update();
+    if (nextPathKey_ == kMaxKey) throw rt::RaisedError(6, QString(), QStringLiteral("Überlauf"));
+    ++nextPathKey_;
+    return pid;
+  } catch (const rt::RaisedError&) {
+    try {
+      if (paths_->GetEditMode() != jet::EditMode::None) paths_->CancelUpdate();
+    } catch (const rt::RaisedError&) {
+    }
+    gErr->ErrRaise(0, kClass, QStringLiteral("SavePath"));
+  }
+  return 0;
+}
+
+void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries) {
+  status(gErr->MsgLoad(178, folder.FullPath()));
+  for (const dirsrc::DirEntry& e : entries) {
+    ui::pumpMessagesThrottled();
+    raiseIfCanceled();
+    try {
+      files_->AddNew();
+      files_->Fields(fFID).SetValue(nextFileKey_);
+      files_->Fields(fPathID).SetValue(pid);
+      files_->Fields(fFilename).SetValue(dirsrc::decodeName(e.name));
+      files_->Fields(fDateTime).SetValue(oleDateOf(e.mtimeSec));
+      files_->Fields(fFilesize).SetValue(static_cast<double>(e.size));
+      files_->Update();
+    } catch (const rt::RaisedError& err) {
+      try {
+        if (files_->GetEditMode() != jet::EditMode::None) files_->CancelUpdate();
+      } catch (const rt::RaisedError&) {
+      }
+      const QString reason = QStringLiteral("Fehler Nr. ") + QString::number(err.number) + QStringLiteral(": ") +
+                             err.description;
+      const int answer = gErr->MsgShow(202, ui::kYesNo + ui::kCritical + ui::kDefaultButton2,
+                                       folder.FullPath() + dirsrc::decodeName(e.name), reason);
+      if (answer == ui::kAnswerYes) continue;  // the key goes to the next file
+      gErr->ErrRaise(-130);
+    }
+    if (nextFileKey_ == kMaxKey) throw rt::RaisedError(6, QString(), QStringLiteral("Überlauf"));
+    ++nextFileKey_;
+  }
+}

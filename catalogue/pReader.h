@@ -1,0 +1,106 @@
+#pragma once
+
+// Reads one volume from disk into the open catalogue: the walker collects the folder tree
+// with its counts, optionally every file is test-read, then one tblPATHS row per folder and
+// one tblFILES row per file are written, all in one transaction. On any error or cancel the
+// transaction is rolled back and nothing of the read stays in the catalogue.
+
+#include "catalogue/DirSource.h"
+#include "catalogue/cuDirParser.h"
+#include "catalogue/cuFileReader.h"
+#include "catalogue/pReaderOwner.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace jet {
+class Database;
+class Recordset;
+class Workspace;
+}  // namespace jet
+
+// The options the reader follows (the user's options in the program).
+struct pReaderSettings {
+  int32_t ReadingBreakDuration = 2000;  // ms; 0 or less: no pauses
+  int32_t ReadingBreakFiles = 10000;    // pause once more files than this were written
+  QStringList AutoMemoCol;              // memo file names, wildcards allowed, tried in order
+  // The pause itself; a plain sleep without pumping unless a test puts something else here.
+  std::function<void(int32_t ms)> wait;
+
+  // The options as gOptions holds them.
+  static pReaderSettings FromOptions();
+};
+
+class pReader {
+ public:
+  // The program's reader: the open catalogue of gDB and the user's options of gOptions.
+  explicit pReader(pReaderOwner* owner);
+  // Works on db inside transactions of ws. The folder source lists folders for the file rows
+  // and the memo search (the real file system unless given); the walker lists through its own.
+  pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Database> db, pReaderSettings settings,
+          pReaderOwner* owner = nullptr, std::unique_ptr<dirsrc::DirSource> walkerSource = nullptr,
+          std::unique_ptr<dirsrc::DirSource> listSource = nullptr);
+  ~pReader();
+  pReader(const pReader&) = delete;
+  pReader& operator=(const pReader&) = delete;
+
+  void setFileRead(bool v) { fileRead_ = v; }
+  bool FileRead() const { return fileRead_; }
+  void setFileReadComplete(bool v) { fileReadComplete_ = v; }
+  bool FileReadComplete() const { return fileReadComplete_; }
+  void setSkipHidden(bool v) { skipHidden_ = v; }
+  bool SkipHidden() const { return skipHidden_; }
+  void setSkipSystem(bool v) { skipSystem_ = v; }
+  bool SkipSystem() const { return skipSystem_; }
+  void setVolID(int32_t v) { volId_ = v; }
+  int32_t VolID() const { return volId_; }
+
+  // Meant to be called while Read pumps messages (the owner's Cancel button).
+  void Cancel();
+  // True when the volume was read and committed; False after an error or a cancel, which the
+  // reader has then shown in an error box itself. A non-zero argument replaces VolID.
+  bool Read(int32_t volId);
+
+ private:
+  struct Keys;
+  int32_t SavePath(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries);
+  void WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries);
+  std::vector<dirsrc::DirEntry> listFolder(const cuDirParserFolder& folder);
+  QString findMemo(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries) const;
+  bool wantedForMemoSearch(const dirsrc::DirEntry& e) const;
+  void onNewFile(const QString& folderPath, const QString& name, const QByteArray& rawFullPath);
+  void onReadCanceled(bool& goOn);
+  void status(const QString& text);
+  void raiseIfCanceled();
+  void reportUnreadFolders();
+
+  std::shared_ptr<jet::Workspace> ws_;
+  std::shared_ptr<jet::Database> db_;
+  pReaderSettings settings_;
+  pReaderOwner* owner_;
+  std::unique_ptr<dirsrc::DirSource> listSource_;
+  std::shared_ptr<jet::Recordset> volumes_;
+  std::shared_ptr<jet::Recordset> files_;
+  std::shared_ptr<jet::Recordset> paths_;
+  cuDirParser walker_;
+  cuFileReader testReader_;
+
+  bool fileRead_ = false;
+  bool fileReadComplete_ = false;
+  bool skipHidden_ = false;
+  bool skipSystem_ = true;
+  int32_t volId_ = 0;
+  bool cancel_ = false;
+  // A cancel that came while a file was test-read waits for the answer to question 177.
+  bool testReading_ = false;
+  bool cancelPending_ = false;
+  int32_t nextPathKey_ = 0;
+  int32_t nextFileKey_ = 0;
+  int32_t firstPathKey_ = 0;
+  QStringList unlisted_;  // folders whose file listing failed while writing
+};

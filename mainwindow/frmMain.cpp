@@ -1,0 +1,608 @@
+#include "mainwindow/frmMain.h"
+
+#include "catalogue/mdlCommand_open.h"
+#include "catalogue/mdlGlobals.h"
+#include "catalogue/widgets/mdlGlobals_main.h"
+#include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_drives.h"
+#include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/FileDialog.h"
+#include "foundation/widgets/cuFormPos.h"
+#include "foundation/widgets/cuRecentFiles.h"
+#include "platform/registry/Registry.h"
+#include "foundation/widgets/Help.h"
+#include "mainwindow/frmMainPanes.h"
+#include "platform/runtime/App.h"
+#include "platform/runtime/RaisedError.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/MessagePump.h"
+#include "platform/ui/widgets/FormRegistry.h"
+#include "platform/ui/widgets/ItemKeys.h"
+#include "platform/ui/widgets/Twips.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QTreeWidget>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Tolvarent Kerbolith");
+constexpr int kHelpContextMain = 10;
+const QString kSource = QStringLiteral("frmMain");
+const QString kProgramKey = QStringLiteral("Software\\Tolvarent\\Kerbolith");
+constexpr int kRecentMax = 8;
+// The tree's error for a key without a node.
+constexpr int32_t kErrNodeNotFound = 35601;
+// Runtime error "path/file access error".
+constexpr int32_t kErrPathFileAccess = 75;
+
+
+}  // namespace
+
+int MainSplitterPosition(int storedTwips, int outerWidthTwips, int clientWidthTwips) {
+  if (storedTwips > 1000 && storedTwips < outerWidthTwips - 1000) return storedTwips;
+  return clientWidthTwips / 3;
+}
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(kTitle);
+  setProperty("HelpContextID", kHelpContextMain);
+  resize(900, 640);
+  BuildMenus();
+  BuildToolbar();
+  BuildClientArea();
+  qApp->installEventFilter(this);
+  ui::registerForm(this);
+  Form_Load();
+}
+
+namespace {
+
+QString RecentKey() { return AddTrailingChar(kProgramKey, QStringLiteral("\\")) + QStringLiteral("Recent"); }
+
+// Description and pattern of catalogue files for the file dialogs.
+QString CatalogueFileFilter() {
+  return gErr->AppName() + QStringLiteral("-Datenbanken (*.qvk)|*.qvk");
+}
+
+QAction* action(const QObject* w, const char* name) { return w->findChild<QAction*>(QString::fromLatin1(name)); }
+
+}  // namespace
+
+frmMain::~frmMain() { qApp->removeEventFilter(this); }
+
+QAction* frmMain::NewItem(QMenu* menu, const char* name, const QString& caption) {
+  QAction* a = menu->addAction(caption);
+  a->setObjectName(QString::fromLatin1(name));
+  return a;
+}
+
+void frmMain::BuildMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
+  file->setObjectName(QStringLiteral("mMainFile"));
+  connect(NewItem(file, "mMainFile_New", QStringLiteral("Neue Datenbank anlegen")), &QAction::triggered, this,
+          &frmMain::DBNew);
+  file->addSeparator();
+  connect(NewItem(file, "mMainFile_DB", QStringLiteral("Datenbank öffnen")), &QAction::triggered, this,
+          &frmMain::DBOpenWithDialog);
+  connect(NewItem(file, "mMainFile_DBClose", QStringLiteral("Datenbank schließen")), &QAction::triggered, this,
+          &frmMain::mMainFile_DBClose_Click);
+  file->addSeparator();
+  NewItem(file, "mMainFile_DBImport", QStringLiteral("Importieren ..."));
+  // Element 0 of the recent entries: a separator, hidden while the list is empty.
+  QAction* recent0 = file->addSeparator();
+  recent0->setObjectName(QStringLiteral("mMainFile_Recent0"));
+  recent0->setVisible(false);
+  QAction* beforeQuit = file->addSeparator();
+  beforeQuit->setObjectName(QStringLiteral("mMainFile_QuitSeparator"));
+  connect(NewItem(file, "mMainFile_Quit", QStringLiteral("&Programm beenden")), &QAction::triggered, this,
+          &frmMain::mMainFile_Quit_Click);
+
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Bearbeiten"));
+  edit->setObjectName(QStringLiteral("mMainEdit"));
+  NewItem(edit, "mMainEdit_Locations", QStringLiteral("&Lagerorte"));
+  NewItem(edit, "mMainEdit_SystemIcons", QStringLiteral("&System-Icons"));
+  edit->addSeparator();
+  NewItem(edit, "mMainEdit_Find", QStringLiteral("&Suchen"));
+
+  QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
+  view->setObjectName(QStringLiteral("mMainView"));
+  for (auto [name, caption] : {std::pair{"mMainView_CategoryInfo", "&Kategorie-Informationen"},
+                               std::pair{"mMainView_FolderInfo", "&Ordner-Informationen"},
+                               std::pair{"mMainView_VolumeInfo", "&Volume-Informationen"}}) {
+    QAction* a = NewItem(view, name, QString::fromUtf8(caption));
+    a->setCheckable(true);
+    connect(a, &QAction::toggled, this, &frmMain::mMainView_Info_Click);
+  }
+  view->addSeparator();
+  connect(NewItem(view, "mMainView_Refresh", QStringLiteral("&Aktualisieren")), &QAction::triggered, this,
+          &frmMain::mMainView_Refresh_Click);
+
+  QMenu* extras = menuBar()->addMenu(QStringLiteral("&Extras"));
+  extras->setObjectName(QStringLiteral("mMainExtras"));
+  NewItem(extras, "mMainExtras_DBUpdate", QStringLiteral("Datenbank-Update"))->setVisible(false);
+  NewItem(extras, "mMainExtras_DBInfo", QStringLiteral("Datenbank-Info"));
+  extras->addSeparator();
+  NewItem(extras, "mMainExtras_Compress", QStringLiteral("Datenbank &komprimieren"));
+  extras->addSeparator();
+  NewItem(extras, "mMainExtras_Options", QStringLiteral("&Optionen"));
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
+  help->setObjectName(QStringLiteral("mMainHelp"));
+  connect(NewItem(help, "mMainHelp_Help", QStringLiteral("&Hilfe")), &QAction::triggered, this,
+          &frmMain::mMainHelp_Help_Click);
+  help->addSeparator();
+  NewItem(help, "mMainHelp_Web", QStringLiteral("&Tolvarent im Web"));
+  help->addSeparator();
+  NewItem(help, "mMainHelp_About", QStringLiteral("Info"));
+}
+
+void frmMain::BuildToolbar() {
+  TB = addToolBar(QStringLiteral("TB"));
+  TB->setObjectName(QStringLiteral("TB"));
+  TB->setMovable(false);
+  TB->setFloatable(false);
+  TB->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  TB->setContextMenuPolicy(Qt::PreventContextMenu);
+  struct Button {
+    const char* key;
+    const char* caption;
+    const char* tip;
+    QStyle::StandardPixmap icon;
+  };
+  const Button buttons[] = {
+      {"DBNew", "Neue DB", "Neue Datenbank anlegen", QStyle::SP_FileIcon},
+      {"DBOpen", "DB öffnen", "Datenbank öffnen", QStyle::SP_DialogOpenButton},
+      {"Find", "Suchen", "Datei(en)/Volumes suchen", QStyle::SP_FileDialogContentsView},
+      {"Run", "Ausführen", "Gewählte Datei öffnen/ausführen", QStyle::SP_MediaPlay},
+  };
+  int n = 0;
+  for (const Button& b : buttons) {
+    if (n == 2 || n == 3) TB->addSeparator();
+    QAction* a = TB->addAction(style()->standardIcon(b.icon), QString::fromUtf8(b.caption));
+    a->setObjectName(QStringLiteral("TB_") + QString::fromLatin1(b.key));
+    a->setToolTip(QString::fromUtf8(b.tip));
+    a->setData(QString::fromLatin1(b.key));
+    connect(a, &QAction::triggered, this, [this, a] { TB_ButtonClick(a->data().toString()); });
+    ++n;
+  }
+  findChild<QAction*>(QStringLiteral("TB_Run"))->setEnabled(false);
+}
+
+void frmMain::BuildClientArea() {
+  client_ = new QStackedWidget(this);
+  client_->setObjectName(QStringLiteral("client"));
+  setCentralWidget(client_);
+
+  lblNoDB = new QLabel(QStringLiteral("Es ist keine Datenbank geöffnet."), client_);
+  lblNoDB->setObjectName(QStringLiteral("lblNoDB"));
+  lblNoDB->setAlignment(Qt::AlignCenter);
+  lblNoDB->setAutoFillBackground(true);
+  client_->addWidget(lblNoDB);
+
+  ElasticOne1 = new QSplitter(Qt::Horizontal, client_);
+  ElasticOne1->setObjectName(QStringLiteral("ElasticOne1"));
+  ElasticOne1->setChildrenCollapsible(false);
+  Tree1 = new QTreeWidget(ElasticOne1);
+  Tree1->setObjectName(QStringLiteral("Tree1"));
+  Tree1->setHeaderHidden(true);
+  Tree1->setProperty("HelpContextID", kHelpContextMain);
+
+  // The three panes lie on top of each other in one cell; at most one is visible.
+  auto* right = new QWidget(ElasticOne1);
+  right->setObjectName(QStringLiteral("ElasticOne1Right"));
+  auto* grid = new QGridLayout(right);
+  grid->setContentsMargins(0, 0, 0, 0);
+  picCategory = new CategoryPane(right);
+  picVolume = new VolumePane(right);
+  picFolder = new FolderPane(right);
+  for (QWidget* pane : {static_cast<QWidget*>(picCategory), static_cast<QWidget*>(picVolume),
+                        static_cast<QWidget*>(picFolder)}) {
+    grid->addWidget(pane, 0, 0);
+    pane->hide();
+  }
+  ElasticOne1->setStretchFactor(1, 1);
+  client_->addWidget(ElasticOne1);
+  connect(ElasticOne1, &QSplitter::splitterMoved, this, [this] { ElasticOne1_Resize(); });
+
+  SBPanel1 = new QLabel(statusBar());
+  SBPanel1->setObjectName(QStringLiteral("SBPanel1"));
+  SBPanel1->setMinimumWidth(1);
+  statusBar()->setObjectName(QStringLiteral("SB"));
+  statusBar()->addWidget(SBPanel1, 1);
+}
+
+void frmMain::Form_Load() {
+  try {
+    // Background of the two states: button face with a catalogue, application workspace without.
+    QPalette closed = lblNoDB->palette();
+    closed.setColor(QPalette::Window, palette().color(QPalette::Dark));
+    closed.setColor(QPalette::WindowText, palette().color(QPalette::BrightText));
+    lblNoDB->setPalette(closed);
+    if (gFormPos) gFormPos->AddForm(this, QStringLiteral("MainForm"), 3);
+    ApplyFonts();
+    m_RFL = std::make_unique<cuRecentFiles>();
+    m_RFL->setRegKey(RecentKey());
+    m_RFL->setMaxEntries(kRecentMax);
+    QMenu* file = findChild<QMenu*>(QStringLiteral("mMainFile"));
+    m_RFL->setMenu(file, action(this, "mMainFile_Recent0"));
+    m_RFL->Refresh();
+    connect(file, &QMenu::triggered, this, [this](QAction* a) {
+      const int index = a->data().toInt();
+      if (a->objectName().isEmpty() && index > 0) mMainFile_Recent_Click(index);
+    });
+    if (gOptions) {
+      action(this, "mMainView_FolderInfo")->setChecked(gOptions->ViewFolderInfo());
+      action(this, "mMainView_CategoryInfo")->setChecked(gOptions->ViewCategoryInfo());
+      action(this, "mMainView_VolumeInfo")->setChecked(gOptions->ViewVolumeInfo());
+    }
+    FormEnable(false);
+  } catch (...) {
+    gErr->ErrMsg(QStringLiteral("frmMain"), QStringLiteral("Form_Load"));
+  }
+}
+
+void frmMain::FormEnable(bool IsOpen) {
+  try {
+    // A focused detail field gives up the focus first, so its pending edit is validated while
+    // the catalogue is still open.
+    if (!IsOpen && Tree1->isVisible() && Tree1->topLevelItemCount() > 0) {
+      QWidget* focus = QApplication::focusWidget();
+      if (focus && isAncestorOf(focus) && focus != Tree1) focus->clearFocus();
+    }
+    client_->setCurrentWidget(IsOpen ? static_cast<QWidget*>(ElasticOne1) : static_cast<QWidget*>(lblNoDB));
+    QString caption = kTitle;
+    if (IsOpen && gDB) {
+      caption += QStringLiteral(" [") + gDB->DBPath() + QStringLiteral("]");
+      if (gDB->Exclusive()) caption += QStringLiteral(" [EXKLUSIV]");
+    }
+    if (!IsOpen) Tree1->clear();
+    Tree1->setEnabled(IsOpen);
+    for (const char* name : {"mMainEdit_Locations", "mMainEdit_SystemIcons", "mMainExtras_Compress",
+                             "mMainFile_DBClose", "mMainExtras_DBInfo", "mMainFile_DBImport", "mMainView_Refresh"})
+      findChild<QAction*>(QString::fromLatin1(name))->setEnabled(IsOpen);
+    bool find = false;
+    if (!IsOpen) {
+      picFolder->hide();
+      picCategory->hide();
+      picVolume->hide();
+      picVolume->VolumeLocID->clear();
+    }
+    findChild<QAction*>(QStringLiteral("mMainEdit_Find"))->setEnabled(find);
+    findChild<QAction*>(QStringLiteral("TB_Find"))->setEnabled(find);
+    setWindowTitle(caption);
+    ui::pumpMessages();
+    ui::pumpMessages();
+  } catch (...) {
+    gErr->ErrRaise(0, QStringLiteral("frmMain"), QStringLiteral("FormEnable"));
+  }
+}
+
+void frmMain::TB_ButtonClick(const QString& key) {
+  QAction* button = nullptr;
+  for (QAction* a : TB->actions())
+    if (a->data().toString().compare(key, Qt::CaseInsensitive) == 0) button = a;
+  if (!button || !button->isVisible() || !button->isEnabled()) return;
+  try {
+    const QString k = button->data().toString();
+    if (k == QLatin1String("DBOpen")) findChild<QAction*>(QStringLiteral("mMainFile_DB"))->trigger();
+    else if (k == QLatin1String("DBNew")) findChild<QAction*>(QStringLiteral("mMainFile_New"))->trigger();
+    else if (k == QLatin1String("Find")) findChild<QAction*>(QStringLiteral("mMainEdit_Find"))->trigger();
+  } catch (...) {
+    gErr->ErrMsg(QStringLiteral("frmMain"), QStringLiteral("TB_ButtonClick"));
+  }
+}
+
+void frmMain::pubStatus(const QString& text) {
+  SBPanel1->setText(text);
+  ui::pumpMessages();
+}
+
+void frmMain::SetStatusPanel1(const QString& text) { SBPanel1->setText(text); }
+
+void frmMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
+  if (event->type() == QEvent::WindowStateChange && !isMinimized()) ElasticOne1_Resize();
+}
+
+void frmMain::Form_Activate() {
+  const int stored = gOptions ? gOptions->MainformSplit() : 0;
+  const int pos = MainSplitterPosition(stored, ui::pixelsToTwipsX(frameGeometry().width()), ui::pixelsToTwipsX(client_->width()));
+  const int total = ElasticOne1->width() - ElasticOne1->handleWidth();
+  const int left = std::clamp(ui::twipsToPixelsX(pos), 0, std::max(0, total));
+  ElasticOne1->setSizes({left, total - left});
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (!isMinimized()) ElasticOne1_Resize();
+}
+
+void frmMain::ElasticOne1_Resize() {
+  if (gOptions && ElasticOne1->isVisible() && !ElasticOne1->sizes().isEmpty())
+    gOptions->setMainformSplit(ui::pixelsToTwipsX(ElasticOne1->sizes().first()));
+  picCategory->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_CategoryInfo"))->isChecked());
+  picVolume->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_VolumeInfo"))->isChecked());
+  picFolder->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_FolderInfo"))->isChecked());
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  // Key preview: Esc anywhere in this window sets the flag; the key still reaches its control.
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (w && w->window() == this) m_Cancel = true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::pubVolumeSelect(int32_t VID) {
+  try {
+    QTreeWidgetItem* node = ui::findItemByKey(Tree1, QStringLiteral("V") + QString::number(VID));
+    if (!node) throw rt::RaisedError(kErrNodeNotFound, QStringLiteral("Tree"), QStringLiteral("Element nicht gefunden."));
+    Tree1->setCurrentItem(node);
+    Tree1->scrollToItem(node);
+    node->setExpanded(true);
+  } catch (...) {
+    gErr->ErrRaise(0, QStringLiteral("frmMain"), QStringLiteral("VolumeSelect"));
+  }
+}
+
+void frmMain::mMainHelp_Help_Click() {
+  try {
+    Help().HTMLHelpOpen(this, rt::App::helpFile());
+  } catch (...) {
+    // Help that cannot be shown is not worth an error box here.
+  }
+}
+
+void frmMain::mMainFile_Quit_Click() { close(); }
+
+void frmMain::mMainView_Refresh_Click() {
+  try {
+    LoadData();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("Refresh"));
+  }
+}
+
+void frmMain::pubRefreshFonts() {
+  try {
+    ApplyFonts();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("pubRefreshFonts"));
+  }
+}
+
+void frmMain::ApplyFonts() {
+  if (!gOptions) return;
+  QFont tree = Tree1->font();
+  tree.setFamily(gOptions->TreeFontname());
+  tree.setPointSize(gOptions->TreeFontsize().toInt());
+  Tree1->setFont(tree);
+  // The window measures its texts in the tree font.
+  QFont own = font();
+  own.setFamily(tree.family());
+  own.setPointSize(tree.pointSize());
+  setFont(own);
+  menuBar()->setFont(QApplication::font(menuBar()));
+  QFont list = picFolder->LVFiles->font();
+  list.setFamily(gOptions->ListFontname());
+  list.setPointSize(gOptions->ListFontsize().toInt());
+  picFolder->LVFiles->setFont(list);
+  picFolder->LVFiles->setColumnWidth(
+      2, QFontMetrics(own).horizontalAdvance(QStringLiteral(" 00.00.00 ")) + ui::twipsToPixelsX(100));
+  QFont desc = picCategory->CatDescription->font();
+  desc.setFamily(gOptions->CatDescFontname());
+  desc.setPointSize(gOptions->CatDescFontsize().toInt());
+  picCategory->CatDescription->setFont(desc);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (!unloading_) {
+    unloading_ = true;
+    Form_Unload();
+  }
+}
+
+void frmMain::Form_Unload() {
+  try {
+    if (m_RFL) m_RFL->Terminate();
+  } catch (...) {
+    // The list is gone either way; shut-down goes on.
+  }
+  m_RFL.reset();
+  // Shut down once this close has run through every handler of the window (the position
+  // store watches it too).
+  QMetaObject::invokeMethod(qApp, [] { AppShutdown(); }, Qt::QueuedConnection);
+}
+
+// --- Opening, creating and closing catalogues ---
+
+bool frmMain::IsOpenCatalogue(const QString& path) const {
+  // The same file under another spelling or through a link is the open catalogue too.
+  return gDB && !gDB->DBPath().isEmpty() && cuDAODatabase::SameFile(path, gDB->DBPath());
+}
+
+void frmMain::SaveRecentList() const {
+  // The chooser reads the stored list while the program runs: keep it current.
+  if (!m_RFL) return;
+  const QString key = RecentKey();
+  for (int i = 1; i <= m_RFL->Count(); ++i)
+    registry::setValue(registry::HKEY_CURRENT_USER, key, m_RFL->Item(i).Name(),
+                       registry::Value::text(m_RFL->Item(i).FullPath()));
+  for (int i = m_RFL->Count() + 1;; ++i)
+    if (registry::deleteValue(registry::HKEY_CURRENT_USER, key, QStringLiteral("File %1").arg(i)) !=
+        registry::kSuccess)
+      break;
+}
+
+void frmMain::pubDBOpen(const QString& Path) {
+  try {
+    FormEnable(false);
+    if (DBOpen(Path, -2)) LoadData();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("DBOpen"));
+  }
+}
+
+void frmMain::DBOpenWithDialog() {
+  try {
+    // The catalogue chooser is a window of its own still to come: browse for a file directly.
+    const bool exclusive = gOptions->Exclusive();
+    const QString start = gOptions->InitDir(
+        gDB->DBPath().isEmpty() ? QString() : GetFolderPart(gDB->DBPath(), true, false));
+    const QString path =
+        FileDialog().GetOpenFileName(start, QString(), gErr->MsgLoad(143), CatalogueFileFilter(), this, 0);
+    if (path.isEmpty()) return;
+    ui::pumpMessages();
+    ui::pumpMessages();
+    if (IsOpenCatalogue(path)) {
+      gErr->MsgShow(118, ui::kInformation, path);
+      return;
+    }
+    gOptions->setLastDir(GetFolderPart(path, true, true));
+    FormEnable(false);
+    if (DBOpen(path, exclusive ? -1 : 0)) {
+      LoadData();
+      m_RFL->Add(path);
+      SaveRecentList();
+      gOptions->setLastDB(path);
+    }
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("DBOpen"));
+  }
+}
+
+void frmMain::DBNew() {
+  try {
+    const QString templ = TemplatePath();
+    if (!FileExists(templ)) {
+      gErr->MsgShow(126, ui::kCritical, templ);
+      return;
+    }
+    const QString path =
+        FileDialog().GetSaveFileName(gOptions->InitDir(), rt::App::exeName() + QStringLiteral(".qvk"),
+                                     gErr->MsgLoad(127), CatalogueFileFilter(), this, 0);
+    if (path.isEmpty()) return;
+    if (IsOpenCatalogue(path)) {
+      gErr->MsgShow(118, ui::kInformation, path);
+      return;
+    }
+    gOptions->setLastDir(GetFolderPart(path, true, true));
+
+    // Copy first, under a temporary name beside the target: a failed copy leaves the open
+    // catalogue and the view as they are.
+    const QString temp = path + QStringLiteral(".") + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".tmp");
+    if (!QFile::copy(templ, temp)) {
+      QFile::remove(temp);
+      throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
+                            QStringLiteral("Die Datenbank-Vorlage konnte nicht nach '%1' kopiert werden.").arg(path));
+    }
+    // Installed templates are read-only; the new catalogue belongs to the user.
+    QFile::setPermissions(temp, QFile::permissions(temp) | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    FormEnable(false);
+    try {
+      if (QFileInfo::exists(path) && !QFile::remove(path))
+        throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
+                              QStringLiteral("Die Datei '%1' kann nicht ersetzt werden.").arg(path));
+      if (!QFile::rename(temp, path))
+        throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
+                              QStringLiteral("Die Datei '%1' kann nicht angelegt werden.").arg(path));
+    } catch (...) {
+      QFile::remove(temp);
+      gDB->setDBPath(QString());  // the view shows none: hold none
+      throw;
+    }
+    if (DBOpen(path, -2)) {
+      WriteGUID();
+      LoadData();
+      m_RFL->Add(path);
+      SaveRecentList();
+      gOptions->setLastDB(path);
+    }
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("DBNew"));
+  }
+}
+
+void frmMain::WriteGUID() {
+  try {
+    auto rs = gDB->DB()->OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Table);
+    rs->MoveFirst();
+    rs->Edit();
+    rs->Fields(QStringLiteral("GUID")).SetValue(rt::Variant(NewGuidString()));
+    rs->Update();
+    rs->Close();
+  } catch (...) {
+    gErr->ErrRaise(0, kSource, QStringLiteral("WriteGUID"));
+  }
+}
+
+void frmMain::mMainFile_Recent_Click(int Index) {
+  try {
+    const QString path = m_RFL->Item(Index).FullPath();
+    if (IsOpenCatalogue(path)) {
+      gErr->MsgShow(118, ui::kInformation, path);
+      return;
+    }
+    if (FileExists(path)) {
+      gOptions->setLastDir(GetFolderPart(path, true, true));
+      FormEnable(false);
+      if (DBOpen(path, -2)) {
+        LoadData();
+        m_RFL->Add(Index);
+        SaveRecentList();
+        gOptions->setLastDB(path);
+      }
+    } else {
+      gErr->MsgShow(119, ui::kCritical, path);
+      m_RFL->Remove(Index);
+      SaveRecentList();
+    }
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("Recent_Click"));
+  }
+}
+
+void frmMain::mMainFile_DBClose_Click() {
+  try {
+    FormEnable(false);
+    gDB->setDBPath(QString());
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("DBClose"));
+  }
+}
+
+void frmMain::LoadData() {
+  try {
+    // The location list, the tree control and the info cache come with their own windows.
+    FormEnable(true);
+  } catch (...) {
+    gErr->ErrRaise(0, kSource, QStringLiteral("LoadData"));
+  }
+}
+
+void frmMain::mMainView_Info_Click() { ElasticOne1_Resize(); }

@@ -1,0 +1,105 @@
+#pragma once
+
+// The program's main window: menus, toolbar, status bar, the catalogue tree beside the three
+// detail panes, the two states (no catalogue / a catalogue open) and the commands that open,
+// create and close catalogues.
+
+#include "catalogue/MainWindowServices.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class CategoryPane;
+class FolderPane;
+class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QStackedWidget;
+class QToolBar;
+class QTreeWidget;
+class VolumePane;
+class cuRecentFiles;
+
+// Where the splitter goes on activation, all in twips: the stored position when it lies
+// strictly between 1000 and the outer width - 1000, else a third of the client width.
+int MainSplitterPosition(int storedTwips, int outerWidthTwips, int clientWidthTwips);
+
+class frmMain : public QMainWindow, public MainWindowServices {
+  Q_OBJECT
+
+ public:
+  explicit frmMain(QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  // Opens the catalogue without dialog; neither the recent list nor LastDB/LastDir change.
+  void pubDBOpen(const QString& Path) override;
+  void pubStatus(const QString& text) override;
+  // Selects the volume's node, scrolls it into view and expands it; raises when there is none.
+  void pubVolumeSelect(int32_t VID) override;
+  void SetStatusPanel1(const QString& text) override;
+  void pubRefreshFonts();
+
+  cuRecentFiles* RecentFiles() const { return m_RFL.get(); }
+
+  // Set by Esc anywhere in the window; the expand-all command clears and reads it.
+  bool Cancel() const { return m_Cancel; }
+  void setCancel(bool value) { m_Cancel = value; }
+
+  // Toolbar button by key ("DBNew", "DBOpen", "Find", "Run"); acts only when it is visible
+  // and enabled.
+  void TB_ButtonClick(const QString& key);
+
+  // Controls reached by the other parts of the window.
+  QTreeWidget* Tree1 = nullptr;
+  QSplitter* ElasticOne1 = nullptr;
+  CategoryPane* picCategory = nullptr;
+  VolumePane* picVolume = nullptr;
+  FolderPane* picFolder = nullptr;
+  QLabel* lblNoDB = nullptr;
+  QLabel* SBPanel1 = nullptr;
+  QToolBar* TB = nullptr;
+
+ protected:
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildToolbar();
+  void BuildClientArea();
+  QAction* NewItem(QMenu* menu, const char* name, const QString& caption);
+
+  void Form_Load();
+  void Form_Activate();
+  void ElasticOne1_Resize();
+  void FormEnable(bool IsOpen);
+
+  void ApplyFonts();
+  void Form_Unload();
+
+  // Opening, creating and closing catalogues.
+  void DBOpenWithDialog();
+  void DBNew();
+  void mMainFile_Recent_Click(int Index);
+  void mMainFile_DBClose_Click();
+  void LoadData();
+  void WriteGUID();
+  bool IsOpenCatalogue(const QString& path) const;
+  void SaveRecentList() const;
+
+  void mMainFile_Quit_Click();
+  void mMainView_Refresh_Click();
+  void mMainView_Info_Click();
+  void mMainHelp_Help_Click();
+
+  QStackedWidget* client_ = nullptr;
+  std::unique_ptr<cuRecentFiles> m_RFL;
+  bool unloading_ = false;
+  bool m_Cancel = false;
+};

@@ -1,0 +1,452 @@
+#include "catalogue/pReader.h"
+
+#include "ReaderTestSupport.h"
+#include "WalkerTestSupport.h"
+
+#include "platform/jet/Recordset.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using readertest::BoxRecorder;
+using readertest::Catalogue;
+using readertest::RecordingOwner;
+
+constexpr int32_t kVid = 7;
+
+void writeText(const QByteArray& path, const QByteArray& text) {
+  QFile f(QString::fromUtf8(path));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(text);
+}
+
+// A tree with the names that trip readers up.
+QByteArray makeOddTree(const QString& base) {
+  const QByteArray root = (base + QStringLiteral("/Medium/")).toUtf8();
+  walktest::makeDir(root);
+  walktest::writeFile(root + "plain.txt", 10);
+  walktest::writeFile(root + " leading blank.txt", 5);
+  walktest::writeFile(root + ".hidden", 7);
+  walktest::writeFile(root + "Ümlaut ä.txt", 3);
+  walktest::writeFile(root + "bad\xff\xfe.bin", 4);
+  writeText(root + "README", "upper");
+  writeText(root + "readme", "lower");
+  mkfifo((root + "pipe").constData(), 0644);
+  walktest::makeDir(root + "empty");
+  walktest::makeDir(root + "sub");
+  symlink("sub", (root + "link-to-sub").constData());
+  walktest::makeDir(root + "sub/deep");
+  walktest::writeFile(root + "sub/deep/x.dat", 100000);
+  walktest::writeFile(root + "sub/y", 0);
+  writeText(root + "sub/ReadMe", "mixed case");
+  walktest::makeDir(root + ".hiddendir");
+  walktest::writeFile(root + ".hiddendir/z", 1);
+  walktest::makeDir(root + "Ordner mit Ä\xff");
+  walktest::writeFile(root + "Ordner mit Ä\xff/inner", 12);
+  return root;
+}
+
+class ReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = testenv::freshTempDir();
+    cat.create(dir);
+    // Another volume's rows first, so the new keys do not start at 1.
+    cat.addVolume(1, QStringLiteral("/anderswo/"));
+    cat.db->Execute(QStringLiteral("INSERT INTO tblPATHS (PID, VolumeID, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+                                   "VALUES (40, 1, 1, 5, 0, 1, 5)"));
+    cat.db->Execute(QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) "
+                                   "VALUES (90, 40, 'alt.txt', 40000, 5)"));
+  }
+
+  std::unique_ptr<pReader> reader(pReaderSettings s = {}, std::unique_ptr<dirsrc::DirSource> walk = nullptr,
+                                  std::unique_ptr<dirsrc::DirSource> list = nullptr) {
+    s.wait = [this](int32_t ms) { waits.push_back(ms); };
+    return std::make_unique<pReader>(cat.ws, cat.db, s, &owner, std::move(walk), std::move(list));
+  }
+
+  int64_t rowsOfVolume() const {
+    return cat.count(QStringLiteral("SELECT Count(*) FROM tblPATHS WHERE VolumeID = 7")) +
+           cat.count(QStringLiteral("SELECT Count(*) FROM tblFILES INNER JOIN tblPATHS ON tblFILES.PathID = "
+                                    "tblPATHS.PID WHERE tblPATHS.VolumeID = 7"));
+  }
+  void expectOtherVolumeKept() const {
+    EXPECT_EQ(cat.count(QStringLiteral("SELECT Count(*) FROM tblPATHS WHERE VolumeID = 1")), 1);
+    EXPECT_EQ(cat.count(QStringLiteral("SELECT Count(*) FROM tblFILES WHERE PathID = 40")), 1);
+  }
+
+  void TearDown() override {
+    // QDir cannot remove names that are not valid UTF-8.
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(dir.toStdString()) / "Medium", ec);
+  }
+
+  QString dir;
+  Catalogue cat;
+  RecordingOwner owner;
+  BoxRecorder rec;
+  std::vector<int32_t> waits;
+};
+
+// Every folder row and every file row against a plain walk of the same tree.
+void expectRowsMatchTree(jet::Database& db, const QByteArray& root, bool skipHidden, const QStringList& noEnter = {}) {
+  const auto expected = readertest::referenceWalk(root, skipHidden, noEnter);
+  const auto stored = readertest::storedFolders(db, kVid);
+  ASSERT_EQ(stored.keys(), expected.keys());
+  for (auto it = expected.begin(); it != expected.end(); ++it) {
+    SCOPED_TRACE(it.key().toStdString());
+    const auto& s = stored[it.key()].values;
+    EXPECT_EQ(s.files, it->files);
+    EXPECT_EQ(s.size, it->size);
+    EXPECT_EQ(s.totalFiles, it->totalFiles);
+    EXPECT_EQ(s.totalDirs, it->totalDirs);
+    EXPECT_EQ(s.totalSize, it->totalSize);
+    ASSERT_EQ(s.allFiles.keys(), it->allFiles.keys());
+    for (auto f = it->allFiles.begin(); f != it->allFiles.end(); ++f) {
+      EXPECT_EQ(s.allFiles[f.key()].size, f->size) << f.key().toStdString();
+      EXPECT_EQ(s.allFiles[f.key()].mtime, f->mtime) << f.key().toStdString();
+    }
+  }
+}
+
+TEST_F(ReaderTest, OddTreeIsStoredRowForRowWithKeysParentsAndMemos) {
+  const QByteArray root = makeOddTree(dir);
+  cat.addVolume(kVid, QString::fromUtf8(root));
+  pReaderSettings s;
+  s.AutoMemoCol = {QStringLiteral("readme")};
+  auto r = reader(s);
+  r->setSkipHidden(false);
+  ASSERT_TRUE(r->Read(kVid));
+
+  expectRowsMatchTree(*cat.db, root, false);
+  const auto stored = readertest::storedFolders(*cat.db, kVid);
+  // Keys follow the largest stored ones; the root has neither Path nor Parent.
+  EXPECT_EQ(stored[QString()].pid, 41);
+  EXPECT_TRUE(stored[QString()].parent.isNull());
+  for (const auto& f : stored)
+    if (f.pid != 41) {
+      EXPECT_LT(f.parent.toInt(), f.pid);
+    }
+  EXPECT_EQ(stored[QStringLiteral("sub/deep")].parent.toInt(), stored[QStringLiteral("sub")].pid);
+  EXPECT_EQ(cat.count(QStringLiteral("SELECT Min(FID) FROM tblFILES WHERE PathID > 40")), 91);
+  // The invalid byte became U+FFFD in both a folder and a file name.
+  EXPECT_TRUE(stored.contains(QStringLiteral("Ordner mit Ä\uFFFD")));
+  EXPECT_TRUE(stored[QString()].values.allFiles.contains(QStringLiteral("bad\uFFFD\uFFFD.bin")));
+  // Memos: exact spelling preferred, else any case.
+  EXPECT_EQ(stored[QString()].memo.toText(), QStringLiteral("lower"));
+  EXPECT_EQ(stored[QStringLiteral("sub")].memo.toText(), QStringLiteral("mixed case"));
+  EXPECT_TRUE(stored[QStringLiteral("empty")].memo.isNull());
+  // The link to a folder is a file row, not a walked folder.
+  EXPECT_TRUE(stored[QString()].values.allFiles.contains(QStringLiteral("link-to-sub")));
+
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  EXPECT_EQ(rec.boxes().shown[0].text, QStringLiteral("Das Einlesen ist abgeschlossen."));
+  EXPECT_EQ(rec.boxes().shown[0].style, ui::kInformation);
+  EXPECT_TRUE(owner.texts.contains(QStringLiteral("Ordner werden eingelesen ...")));
+  EXPECT_TRUE(owner.texts.contains(QStringLiteral("Ordner speichern:\r\n") + QString::fromUtf8(root)));
+  EXPECT_TRUE(owner.texts.contains(QStringLiteral("Dateien speichern:\r\n") + QString::fromUtf8(root) +
+                                   QStringLiteral("sub/")));
+  EXPECT_EQ(owner.texts.last(), QString());
+  EXPECT_EQ(cat.ws->TransactionDepth(), 0);
+  expectOtherVolumeKept();
+}
+
+TEST_F(ReaderTest, SkipHiddenKeepsHiddenFileRowsButNotTheirCountsNorHiddenFolders) {
+  const QByteArray root = makeOddTree(dir);
+  cat.addVolume(kVid, QString::fromUtf8(root));
+  auto r = reader();
+  r->setSkipHidden(true);
+  ASSERT_TRUE(r->Read(kVid));
+  expectRowsMatchTree(*cat.db, root, true);
+  const auto stored = readertest::storedFolders(*cat.db, kVid);
+  EXPECT_FALSE(stored.contains(QStringLiteral(".hiddendir")));
+  // A hidden file has its row with its real size (not -1).
+  EXPECT_EQ(stored[QString()].values.allFiles[QStringLiteral(".hidden")].size, 7);
+}
+
+TEST_F(ReaderTest, TestReadsGoThroughEveryFileWithoutOpeningTheFifo) {
+  const QByteArray root = makeOddTree(dir);
+  cat.addVolume(kVid, QString::fromUtf8(root));
+  for (const bool complete : {false, true}) {
+    cat.db->Execute(QStringLiteral("DELETE FROM tblPATHS WHERE VolumeID = 7"));
+    auto r = reader();
+    r->setFileRead(true);
+    r->setFileReadComplete(complete);
+    ASSERT_TRUE(r->Read(kVid));  // a FIFO opened for reading would block here
+    expectRowsMatchTree(*cat.db, root, false);
+  }
+}
+
+TEST_F(ReaderTest, EmptyRootGetsOneRowWithoutPathOrParent) {
+  const QByteArray root = (dir + QStringLiteral("/leer/")).toUtf8();
+  walktest::makeDir(root);
+  cat.addVolume(kVid, QString::fromUtf8(root));
+  ASSERT_TRUE(reader()->Read(kVid));
+  const auto stored = readertest::storedFolders(*cat.db, kVid);
+  ASSERT_EQ(stored.size(), 1);
+  EXPECT_TRUE(stored[QString()].parent.isNull());
+  EXPECT_EQ(stored[QString()].values.totalFiles, 0);
+  EXPECT_EQ(rec.boxes().shown.back().text, QStringLiteral("Das Einlesen ist abgeschlossen."));
+}
+
+// Cancels at the n-th status text that begins with prefix.
+void cancelAt(RecordingOwner& owner, pReader& r, const QString& prefix, int n) {
+  auto seen = std::make_shared<int>(0);
+  owner.onStatus = [&r, prefix, n, seen](const QString& text) {
+    if (text.startsWith(prefix) && ++*seen == n) r.Cancel();
+  };
+}
+
+TEST_F(ReaderTest, CancelDuringTheWalkOrTheWritesLeavesNoRowOfTheRead) {
+  const QByteArray root = makeOddTree(dir);
+  cat.addVolume(kVid, QString::fromUtf8(root));
+  const struct {
+    const char* prefix;
+    int n;
+  } cases[] = {{"Ordner werden eingelesen ...\r\n", 2}, {"Ordner speichern:", 3}, {"Dateien speichern:", 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.prefix);
+    rec.boxes().shown.clear();
+    auto r = reader();
+    cancelAt(owner, *r, QString::fromUtf8(c.prefix), c.n);
+    EXPECT_FALSE(r->Read(kVid));
+    EXPECT_EQ(rowsOfVolume(), 0);
+    EXPECT_EQ(cat.ws->TransactionDepth(), 0);
+    ASSERT_EQ(rec.boxes().shown.size(), 1u);
+    EXPECT_TRUE(rec.boxes().shown[0].text.endsWith(QStringLiteral("Abbruch durch Benutzer.")));
+    EXPECT_TRUE(rec.boxes().shown[0].text.contains(QStringLiteral("pReader: Read")));
+    expectOtherVolumeKept();
+  }
+}
+
+TEST_F(ReaderTest, MissingVolumeRowIsReported) {
+  EXPECT_FALSE(reader()->Read(99));
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  EXPECT_TRUE(rec.boxes().shown[0].text.contains(
+      QStringLiteral("Das Volume mit der ID 99 wurde nicht in der Volumes-Tabelle gefunden.")));
+}
+
+TEST_F(ReaderTest, EmptyVolumePathIsAnErrorNotADoneRead) {
+  cat.addVolume(kVid, QString());
+  EXPECT_FALSE(reader()->Read(kVid));
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  EXPECT_EQ(rec.boxes().shown[0].style & ui::kCritical, ui::kCritical);
+}
+
+// A scripted tree for the failure cases: the walker and the file listing see the same folders.
+std::unique_ptr<walktest::FakeDirSource> fakeTree(const QByteArray& badName) {
+  auto src = std::make_unique<walktest::FakeDirSource>();
+  src->folders["/v/"].entries = {walktest::file("a", 1), walktest::file(badName, 2), walktest::file("c", 3),
+                                 walktest::folder("d")};
+  src->folders["/v/d/"].entries = {walktest::file("e", 4)};
+  return src;
+}
+
+TEST_F(ReaderTest, FailedFileRowAsksAndSkipsOrRollsBack) {
+  cat.addVolume(kVid, QStringLiteral("/v/"));
+  const QByteArray tooLong(300, 'x');  // longer than the Filename field allows
+  for (const int answer : {ui::kAnswerYes, ui::kAnswerNo}) {
+    SCOPED_TRACE(answer);
+    cat.db->Execute(QStringLiteral("DELETE FROM tblPATHS WHERE VolumeID = 7"));
+    rec.boxes().shown.clear();
+    rec.boxes().script(answer);
+    auto r = reader({}, fakeTree(tooLong), fakeTree(tooLong));
+    const bool ok = r->Read(kVid);
+    ASSERT_GE(rec.boxes().shown.size(), 1u);
+    const ui::MessageBoxRequest& q = rec.boxes().shown[0];
+    EXPECT_EQ(q.style, ui::kYesNo + ui::kCritical + ui::kDefaultButton2);
+    EXPECT_TRUE(q.text.startsWith(QStringLiteral("Beim Lesen der Datei '/v/") + QString::fromUtf8(tooLong)));
+    if (answer == ui::kAnswerYes) {
+      EXPECT_TRUE(ok);
+      // The skipped file's key went to the next file.
+      EXPECT_EQ(cat.count(QStringLiteral("SELECT Count(*) FROM tblFILES WHERE PathID > 40")), 3);
+      EXPECT_EQ(cat.count(QStringLiteral("SELECT FID FROM tblFILES WHERE Filename = 'c'")), 92);
+    } else {
+      EXPECT_FALSE(ok);
+      EXPECT_EQ(rowsOfVolume(), 0);
+      EXPECT_TRUE(rec.boxes().shown.back().text.endsWith(QStringLiteral("Abbruch durch Benutzer.")));
+    }
+    expectOtherVolumeKept();
+  }
+}
+
+TEST_F(ReaderTest, FailedTestReadAsksWhetherToCancel) {
+  cat.addVolume(kVid, QStringLiteral("/v/"));  // the fake files do not exist: every test read fails
+  for (const int answer : {ui::kAnswerNo, ui::kAnswerYes}) {
+    SCOPED_TRACE(answer);
+    cat.db->Execute(QStringLiteral("DELETE FROM tblPATHS WHERE VolumeID = 7"));
+    rec.boxes().shown.clear();
+    rec.boxes().answers.assign(4, answer);
+    auto r = reader({}, fakeTree("b"), fakeTree("b"));
+    r->setFileRead(true);
+    const bool ok = r->Read(kVid);
+    const ui::MessageBoxRequest& q = rec.boxes().shown[0];
+    EXPECT_EQ(q.style, ui::kYesNo + ui::kCritical);
+    EXPECT_TRUE(q.text.startsWith(QStringLiteral("Fehler beim Lesen der Datei '/v/a':\r\nFehler Nr. ")));
+    EXPECT_TRUE(q.text.endsWith(QStringLiteral("Soll das Einlesen abgebrochen werden?")));
+    if (answer == ui::kAnswerNo) {
+      EXPECT_TRUE(ok);
+      EXPECT_EQ(rec.boxes().shown.size(), 5u);  // four questions, then "done"
+    } else {
+      EXPECT_FALSE(ok);
+      EXPECT_EQ(rowsOfVolume(), 0);
+      EXPECT_EQ(rec.boxes().shown.size(), 2u);
+    }
+  }
+}
+
+TEST_F(ReaderTest, PauseComesOnceMoreFilesThanTheLimitWereWritten) {
+  auto src = [] {
+    auto s = std::make_unique<walktest::FakeDirSource>();
+    s->folders["/v/"].entries = {walktest::folder("a"), walktest::folder("b"), walktest::folder("c")};
+    for (const QByteArray f : {"/v/a/", "/v/b/", "/v/c/"})
+      s->folders[f].entries = {walktest::file("1", 1), walktest::file("2", 1), walktest::file("3", 1)};
+    return s;
+  };
+  cat.addVolume(kVid, QStringLiteral("/v/"));
+  const struct {
+    int duration, files;
+    std::vector<int32_t> waits;
+  } cases[] = {
+      {50, 5, {50}},      // counters 0, 0, 3, 6: 6 > 5 before the last folder
+      {50, 2, {50, 50}},  // 3 > 2 before b, reset, 3 > 2 again before c
+      {50, 3, {50}},      // 3 is not more than 3; 6 before c is
+      {50, 6, {}},        // never more than 6 before a folder
+      {0, 0, {}},         // duration 0: never
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.files);
+    cat.db->Execute(QStringLiteral("DELETE FROM tblPATHS WHERE VolumeID = 7"));
+    waits.clear();
+    owner.texts.clear();
+    pReaderSettings s;
+    s.ReadingBreakDuration = c.duration;
+    s.ReadingBreakFiles = c.files;
+    ASSERT_TRUE(reader(s, src(), src())->Read(kVid));
+    EXPECT_EQ(waits, c.waits);
+    EXPECT_EQ(owner.texts.contains(QStringLiteral("Pause (50 ms) ...")), !c.waits.empty());
+  }
+}
+
+TEST_F(ReaderTest, MemoRuleTakesTheFirstNonEmptyMatch) {
+  const QByteArray root = (dir + QStringLiteral("/m/")).toUtf8();
+  walktest::makeDir(root);
+  writeText(root + "readme.txt", "");
+  writeText(root + "LIESMICH.TXT", "Inhalt");
+  writeText(root + "b.nfo", "zweites");
+  writeText(root + "a.NFO", "");
+  writeText(root + ".c.nfo", "versteckt");
+  cat.addVolume(kVid, QString::fromUtf8(root));
+  const struct {
+    QStringList memo;
+    bool skipHidden;
+    const char* expected;
+  } cases[] = {
+      {{"readme.txt", "liesmich.txt"}, false, "Inhalt"},
+      {{"*.nfo"}, true, nullptr},          // the first match (a.NFO) is empty: no memo
+      {{"*.nfo", "readme.txt", "x*", "liesmich.txt"}, true, "Inhalt"},
+      {{"*.nfo"}, false, "versteckt"},     // hidden files take part unless skipped
+      {{"", "fehlt.txt"}, false, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.memo.join('|').toStdString());
+    cat.db->Execute(QStringLiteral("DELETE FROM tblPATHS WHERE VolumeID = 7"));
+    pReaderSettings s;
+    s.AutoMemoCol = c.memo;
+    auto r = reader(s);
+    r->setSkipHidden(c.skipHidden);
+    ASSERT_TRUE(r->Read(kVid));
+    const rt::Variant memo = readertest::storedFolders(*cat.db, kVid)[QString()].memo;
+    if (c.expected)
+      EXPECT_EQ(memo.toText(), QString::fromUtf8(c.expected));
+    else
+      EXPECT_TRUE(memo.isNull());
+  }
+}
+
+TEST_F(ReaderTest, UnreadableMemoFileFailsTheRead) {
+  cat.addVolume(kVid, QStringLiteral("/v/"));
+  auto src = [] {
+    auto s = std::make_unique<walktest::FakeDirSource>();
+    s->folders["/v/"].entries = {walktest::file("readme.txt", 10)};  // listed, but not on disk
+    return s;
+  };
+  pReaderSettings s;
+  s.AutoMemoCol = {QStringLiteral("readme.txt")};
+  EXPECT_FALSE(reader(s, src(), src())->Read(kVid));
+  EXPECT_EQ(rowsOfVolume(), 0);
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  EXPECT_TRUE(rec.boxes().shown[0].text.contains(QStringLiteral("Fehler beim Lesen der Datei '/v/readme.txt':")));
+  EXPECT_TRUE(rec.boxes().shown[0].text.contains(QStringLiteral("Prüfen Sie bitte, ob das Medium lesbar")));
+}
+
+// As "nobody": a folder of root's with mode 0700 cannot be listed.
+TEST_F(ReaderTest, UnreadableFolderIsNamedInsteadOfReportingSuccess) {
+  const QString base = testenv::freshTempDir();
+  chmod(base.toUtf8().constData(), 0777);
+  const QByteArray root = (base + QStringLiteral("/t/")).toUtf8();
+  walktest::makeDir(root);
+  walktest::writeFile(root + "ok.txt", 3);
+  walktest::makeDir(root + "geheim");
+  walktest::writeFile(root + "geheim/x", 3);
+  chmod((root + "geheim").constData(), 0700);
+  const int code = walktest::inChild([&] {
+    if (!walktest::dropPrivileges()) return walktest::kSkipCode;
+    Catalogue c;
+    c.create(base, true);
+    c.addVolume(kVid, QString::fromUtf8(root));
+    BoxRecorder boxes;
+    pReader r(c.ws, c.db, pReaderSettings{});
+    if (!r.Read(kVid)) return 10;
+    if (boxes.boxes().shown.size() != 1) return 11;
+    const ui::MessageBoxRequest& b = boxes.boxes().shown[0];
+    if (b.style != ui::kExclamation) return 12;
+    if (!b.text.startsWith(QStringLiteral("Das Einlesen ist abgeschlossen."))) return 13;
+    if (!b.text.contains(QString::fromUtf8(root) + QStringLiteral("geheim/"))) return 14;
+    if (c.count(QStringLiteral("SELECT Count(*) FROM tblPATHS WHERE VolumeID = 7")) != 2) return 15;
+    return 0;
+  });
+  if (code == walktest::kSkipCode) GTEST_SKIP() << "cannot drop privileges";
+  EXPECT_EQ(code, 0);
+}
+
+// A file system mounted below the root is recorded as a folder, but nothing of it is read.
+TEST_F(ReaderTest, NestedMountIsRecordedButNotRead) {
+  const QByteArray root = makeOddTree(dir);
+  const QByteArray mnt = root + "mnt";
+  walktest::makeDir(mnt);
+  cat.addVolume(kVid, QString::fromUtf8(root));
+  const QString catPath = cat.path;
+  cat.db->Close();
+  const int code = walktest::inChild([&] {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", mnt.constData(), "tmpfs", 0, nullptr) != 0)
+      return walktest::kSkipCode;
+    walktest::makeDir(mnt + "/drin");
+    walktest::writeFile(mnt + "/datei", 5);
+    auto db = cat.ws->OpenDatabase(catPath, false);
+    BoxRecorder boxes;
+    pReader r(cat.ws, db, pReaderSettings{});
+    if (!r.Read(kVid)) return 10;
+    const auto stored = readertest::storedFolders(*db, kVid);
+    if (!stored.contains(QStringLiteral("mnt"))) return 11;
+    if (stored.contains(QStringLiteral("mnt/drin"))) return 12;
+    if (!stored[QStringLiteral("mnt")].values.allFiles.isEmpty()) return 13;
+    if (boxes.boxes().shown.size() != 1 || boxes.boxes().shown[0].style != ui::kInformation) return 14;
+    return 0;
+  });
+  if (code == walktest::kSkipCode) GTEST_SKIP() << "no private mount namespace";
+  EXPECT_EQ(code, 0);
+}
+
+}  // namespace

@@ -1,0 +1,283 @@
+#include "catalogue/mdlCommand_open.h"
+#include "catalogue/mdlGlobals.h"
+#include "catalogue/widgets/mdlGlobals_main.h"
+#include "foundation/cuAppError.h"
+#include "foundation/widgets/cuRecentFiles.h"
+#include "mainwindow/frmMain.h"
+#include "platform/jet/Engine.h"
+#include "platform/jet/Recordset.h"
+#include "platform/jet/Workspace.h"
+#include "platform/registry/Registry.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/widgets/FileChooser.h"
+#include "tests/support/TestEnvironment.h"
+
+#include "platform/runtime/App.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QProcess>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace {
+
+// Answers the file dialogs from a script and remembers what they were asked.
+class ScriptedChooser : public ui::FileChooser {
+ public:
+  std::optional<QStringList> choose(const ui::FileRequest& request) override {
+    requests.push_back(request);
+    if (answers.empty()) return std::nullopt;
+    QString a = answers.front();
+    answers.pop_front();
+    if (a.isEmpty()) return std::nullopt;
+    return QStringList{a};
+  }
+  std::deque<QString> answers;
+  std::vector<ui::FileRequest> requests;
+};
+
+const QString kRecentKey = QStringLiteral("Software\\Tolvarent\\Kerbolith\\Recent");
+const QString kOptionsKey = QStringLiteral("Software\\Tolvarent\\Kerbolith\\Options");
+
+QString regText(const QString& key, const QString& name) {
+  registry::Value v;
+  if (registry::queryValue(registry::HKEY_CURRENT_USER, key, name, v) != registry::kSuccess) return QString();
+  return QString::fromUtf8(v.data);
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = testenv::freshTempDir();
+    registry::deleteKey(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent"));
+    auto rec = std::make_unique<ui::RecordingPresenter>();
+    boxes = rec.get();
+    ui::setPresenter(std::move(rec));
+    auto ch = std::make_unique<ScriptedChooser>();
+    chooser = ch.get();
+    ui::setFileChooser(std::move(ch));
+  }
+  void TearDown() override {
+    quit();
+    ui::setPresenter(std::make_unique<ui::RecordingPresenter>());
+  }
+
+  // Starts the program as main() does, without entering the event loop.
+  bool start() {
+    const bool ok = Main([this] {
+      auto w = std::make_unique<frmMain>();
+      w->show();
+      window = w.get();
+      return w;
+    });
+    return ok;
+  }
+  void quit() {
+    if (gfrmMain) window->close();
+    settle();
+    window = nullptr;
+  }
+  static void settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  QString catalogue(const QString& name) {
+    const QString path = dir + "/" + name;
+    EXPECT_TRUE(QFile::copy(TemplatePath(), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+  }
+  QAction* item(const char* name) { return window->findChild<QAction*>(name); }
+  QList<QAction*> recentItems() {
+    QList<QAction*> r;
+    for (QAction* a : window->findChild<QMenu*>("mMainFile")->actions())
+      if (a->objectName().isEmpty() && a->data().toInt() > 0 && a->isVisible()) r << a;
+    return r;
+  }
+  QString boxText(size_t i) const { return i < boxes->shown.size() ? boxes->shown[i].text : QString(); }
+
+  QString dir;
+  ui::RecordingPresenter* boxes = nullptr;
+  ScriptedChooser* chooser = nullptr;
+  frmMain* window = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, StartOpensTheCatalogueGivenToTheWindowAndShowsItInTheCaption) {
+  ASSERT_TRUE(start());
+  const QString path = catalogue("start.qvk");
+  gfrmMain->pubDBOpen(path);
+  EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
+  EXPECT_EQ(window->windowTitle(), "Tolvarent Kerbolith [" + path + "] [EXKLUSIV]");
+  EXPECT_FALSE(window->lblNoDB->isVisible());
+  EXPECT_TRUE(item("mMainFile_DBClose")->isEnabled());
+  // Opening at start-up touches neither the recent list nor LastDB.
+  EXPECT_EQ(window->RecentFiles()->Count(), 0);
+  EXPECT_TRUE(gOptions->LastDB().isEmpty());
+}
+
+TEST_F(MainWindowTest, ForeignFileGivesOneBoxAndAUsableClosedWindow) {
+  ASSERT_TRUE(start());
+  const QString path = dir + "/fremd.qvk";
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("Dies ist keine Datenbank, sondern eine Textdatei.\n");
+  f.close();
+  gfrmMain->pubDBOpen(path);
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_TRUE(boxes->shown[0].style & ui::kCritical);
+  EXPECT_EQ(window->windowTitle(), "Tolvarent Kerbolith");
+  EXPECT_TRUE(window->lblNoDB->isVisible());
+  // The window goes on: a real catalogue opens afterwards.
+  gfrmMain->pubDBOpen(catalogue("gut.qvk"));
+  EXPECT_EQ(boxes->shown.size(), 1u);
+  EXPECT_TRUE(window->windowTitle().contains("gut.qvk"));
+}
+
+TEST_F(MainWindowTest, FileNewCopiesTheTemplateWithANewGuidAndListsIt) {
+  ASSERT_TRUE(start());
+  const QString path = dir + "/neu.qvk";
+  QFile old(path);  // an existing file is replaced
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("alt");
+  old.close();
+  chooser->answers = {path};
+  item("TB_DBNew")->trigger();
+  ASSERT_EQ(chooser->requests.size(), 1u);
+  EXPECT_EQ(chooser->requests[0].kind, ui::FileRequest::Kind::Save);
+  EXPECT_EQ(chooser->requests[0].title, "Geben Sie den Dateinamen an");
+  EXPECT_EQ(chooser->requests[0].fileName, "zuvrax.qvk");
+  EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
+  EXPECT_EQ(gDB->DBPath(), path);
+  EXPECT_TRUE(QFileInfo(path).permissions() & QFileDevice::WriteOwner);
+  auto rs = gDB->DB()->OpenRecordset("tblVERSION", jet::RecordsetType::Snapshot);
+  const QString guid = rs->Fields("GUID").Value().toText();
+  rs->Close();
+  EXPECT_EQ(guid.size(), 38);
+  EXPECT_EQ(gOptions->LastDB(), path);
+  EXPECT_EQ(gOptions->LastDir(), dir + "/");
+  // Written through at once, so the chooser sees it while the program runs.
+  EXPECT_EQ(regText(kRecentKey, "File 1"), path);
+  ASSERT_EQ(recentItems().size(), 1);
+
+  // The open catalogue chosen again, through another spelling: 118, nothing replaced.
+  chooser->answers = {dir + "/./neu.qvk"};
+  item("mMainFile_New")->trigger();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].text, "Die Datenbank '" + dir + "/./neu.qvk' ist bereits geöffnet.");
+  EXPECT_EQ(gDB->DBPath(), path);
+}
+
+TEST_F(MainWindowTest, FileNewWithoutTemplateShows126AndNoDialog) {
+  // The template stands beside the program; hide it for this case only.
+  const QString templ = TemplatePath();
+  const QString aside = templ + ".beiseite";
+  ASSERT_TRUE(QFile::rename(templ, aside));
+  ASSERT_TRUE(start());
+  item("mMainFile_New")->trigger();
+  QFile::rename(aside, templ);
+  EXPECT_TRUE(chooser->requests.empty());
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].text, "Die Datenbank-Vorlage '" + templ + "' wurde nicht gefunden.");
+}
+
+TEST_F(MainWindowTest, RecentEntriesOpenMoveToTopAndMissingOnesAreRemoved) {
+  ASSERT_TRUE(start());
+  const QString a = catalogue("a.qvk"), b = catalogue("b.qvk"), c = catalogue("c.qvk");
+  for (const QString& p : {a, b, c}) {
+    chooser->answers = {p};
+    item("mMainFile_DB")->trigger();
+  }
+  EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
+  ASSERT_EQ(recentItems().size(), 3);
+  // Newest first: c, b, a. Open a (position 3) from the menu.
+  recentItems()[2]->trigger();
+  EXPECT_EQ(gDB->DBPath(), a);
+  EXPECT_EQ(window->RecentFiles()->Item(1).FullPath(), a);
+  EXPECT_EQ(regText(kRecentKey, "File 1"), a);
+  // The open one from the menu: 118.
+  recentItems()[0]->trigger();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_TRUE(boxes->shown[0].text.contains("ist bereits geöffnet"));
+  // b deleted meanwhile: 119, entry gone, others keep their order, a stays open.
+  QFile::remove(b);
+  recentItems()[2]->trigger();
+  ASSERT_EQ(boxes->shown.size(), 2u);
+  EXPECT_EQ(boxes->shown[1].text, "Die Datenbank '" + b + "' ist nicht vorhanden.");
+  ASSERT_EQ(window->RecentFiles()->Count(), 2);
+  EXPECT_EQ(window->RecentFiles()->Item(2).FullPath(), c);
+  EXPECT_EQ(regText(kRecentKey, "File 3"), QString());
+  EXPECT_EQ(gDB->DBPath(), a);
+}
+
+TEST_F(MainWindowTest, CloseAndQuitKeepLastDbAndAutoOpenReopensIt) {
+  ASSERT_TRUE(start());
+  const QString path = catalogue("auto.qvk");
+  chooser->answers = {path};
+  item("TB_DBOpen")->trigger();
+  ASSERT_EQ(gDB->DBPath(), path);
+  gOptions->setAutoOpen(true);
+  item("mMainFile_DBClose")->trigger();
+  EXPECT_TRUE(gDB->DBPath().isEmpty());
+  EXPECT_EQ(window->windowTitle(), "Tolvarent Kerbolith");
+  item("mMainFile_Quit")->trigger();
+  settle();
+  EXPECT_FALSE(gfrmMain);
+  EXPECT_FALSE(gDB);
+  EXPECT_FALSE(gErr);
+  EXPECT_EQ(regText(kOptionsKey, "LastDB"), path);
+  EXPECT_EQ(regText(kRecentKey, "File 1"), path);
+
+  ASSERT_TRUE(start());
+  EXPECT_EQ(gDB->DBPath(), path);
+  EXPECT_TRUE(window->windowTitle().contains(path));
+  // Reopened at start-up: the recent list shows the entry it had.
+  EXPECT_EQ(recentItems().size(), 1);
+}
+
+TEST_F(MainWindowTest, HelpFileIsAbsoluteAfterStart) {
+  ASSERT_TRUE(start());
+  EXPECT_TRUE(QFileInfo(rt::App::helpFile()).isAbsolute());
+  EXPECT_TRUE(rt::App::helpFile().endsWith("/zuvrax.chm"));
+}
+
+// Runs in a copy of this program in a folder without the workgroup file (see below).
+TEST(MainWithoutWorkgroupFile, DISABLED_Child) {
+  auto rec = std::make_unique<ui::RecordingPresenter>();
+  auto* boxes = rec.get();
+  ui::setPresenter(std::move(rec));
+  bool windowMade = false;
+  const bool ok = Main([&]() -> std::unique_ptr<MainWindowServices> {
+    windowMade = true;
+    return std::make_unique<frmMain>();
+  });
+  EXPECT_FALSE(ok);
+  EXPECT_FALSE(windowMade);
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].title, "Tolvarent Kerbolith <Fehler Nr. -2147221700>");
+  EXPECT_TRUE(boxes->shown[0].text.contains("mdlGlobals: CheckFiles | mdlGlobals: Main"));
+  EXPECT_TRUE(boxes->shown[0].text.contains("Ohne diese Datei kann 'Tolvarent Kerbolith' nicht ausgeführt werden."));
+  EXPECT_FALSE(gErr);
+  EXPECT_FALSE(gOptions);
+}
+
+TEST(MainWithoutWorkgroupFile, Shows196AndEndsCleanly) {
+  const QString dir = testenv::freshTempDir();
+  const QString copy = dir + "/test_mainwindow";
+  ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+  QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ExeOwner);
+  QFile::copy(TemplatePath(), dir + "/zuvrax.db");
+  QProcess p;
+  p.start(copy, {"--gtest_also_run_disabled_tests", "--gtest_filter=MainWithoutWorkgroupFile.DISABLED_Child"});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  const QString out = QString::fromLocal8Bit(p.readAllStandardOutput());
+  EXPECT_EQ(p.exitCode(), 0) << out.toStdString();
+  EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
+}

@@ -1,0 +1,117 @@
+#include "mainwindow/frmMain.h"
+#include "foundation/cuAppError.h"
+#include "mainwindow/frmMainPanes.h"
+#include "platform/ui/widgets/ItemKeys.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList menuCaptions(QMenu* menu) {
+  QStringList out;
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator()) out << (a->isVisible() ? QStringLiteral("-") : QStringLiteral("(-)"));
+    else out << (a->isVisible() ? a->text() : QStringLiteral("(%1)").arg(a->text()));
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(MainSplitterPosition, StoredValueOnlyWellInsideTheWindow) {
+  struct Case {
+    int stored, outer, client, expected;
+  } cases[] = {
+      {0, 12000, 11800, 3933},      {1000, 12000, 11800, 3933},  {11000, 12000, 11800, 3933},
+      {10999, 12000, 11800, 10999}, {1001, 2002, 1900, 1001},    {1001, 2001, 1900, 633},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(MainSplitterPosition(c.stored, c.outer, c.client), c.expected) << c.stored << " " << c.outer;
+}
+
+TEST(frmMainFrame, MenusCarryTheirCaptionsAndSeparators) {
+  frmMain w;
+  auto menu = [&](const char* name) { return w.findChild<QMenu*>(QString::fromLatin1(name)); };
+  EXPECT_EQ(menuCaptions(menu("mMainFile")),
+            (QStringList{"Neue Datenbank anlegen", "-", "Datenbank öffnen", "Datenbank schließen", "-",
+                         "Importieren ...", "(-)", "-", "&Programm beenden"}));
+  EXPECT_EQ(menuCaptions(menu("mMainEdit")), (QStringList{"&Lagerorte", "&System-Icons", "-", "&Suchen"}));
+  EXPECT_EQ(menuCaptions(menu("mMainView")),
+            (QStringList{"&Kategorie-Informationen", "&Ordner-Informationen", "&Volume-Informationen", "-",
+                         "&Aktualisieren"}));
+  EXPECT_EQ(menuCaptions(menu("mMainExtras")),
+            (QStringList{"(Datenbank-Update)", "Datenbank-Info", "-", "Datenbank &komprimieren", "-", "&Optionen"}));
+  EXPECT_EQ(menuCaptions(menu("mMainHelp")), (QStringList{"&Hilfe", "-", "&Tolvarent im Web", "-", "Info"}));
+  QStringList bar;
+  for (QAction* a : w.menuBar()->actions()) bar << a->text();
+  EXPECT_EQ(bar, (QStringList{"&Datei", "&Bearbeiten", "&Ansicht", "&Extras", "&?"}));
+}
+
+TEST(frmMainFrame, ToolbarHasFourButtonsWithSeparatorsAfterSecondAndThird) {
+  frmMain w;
+  QStringList items;
+  for (QAction* a : w.TB->actions()) items << (a->isSeparator() ? QStringLiteral("-") : a->data().toString());
+  EXPECT_EQ(items, (QStringList{"DBNew", "DBOpen", "-", "Find", "-", "Run"}));
+  EXPECT_EQ(w.findChild<QAction*>("TB_Find")->toolTip(), "Datei(en)/Volumes suchen");
+}
+
+TEST(frmMainFrame, ClosedStateAfterLoad) {
+  frmMain w;
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  EXPECT_EQ(w.windowTitle(), "Tolvarent Kerbolith");
+  EXPECT_TRUE(w.lblNoDB->isVisible());
+  EXPECT_EQ(w.lblNoDB->text(), "Es ist keine Datenbank geöffnet.");
+  EXPECT_FALSE(w.ElasticOne1->isVisible());
+  EXPECT_FALSE(w.Tree1->isEnabled());
+  for (const char* name : {"mMainEdit_Locations", "mMainEdit_SystemIcons", "mMainExtras_Compress", "mMainFile_DBClose",
+                           "mMainExtras_DBInfo", "mMainFile_DBImport", "mMainView_Refresh", "mMainEdit_Find",
+                           "TB_Find"})
+    EXPECT_FALSE(w.findChild<QAction*>(name)->isEnabled()) << name;
+  for (const char* name : {"mMainFile_New", "mMainFile_DB", "mMainFile_Quit", "mMainExtras_Options", "mMainHelp_Help",
+                           "TB_DBNew", "TB_DBOpen"})
+    EXPECT_TRUE(w.findChild<QAction*>(name)->isEnabled()) << name;
+}
+
+TEST(frmMainFrame, EscSetsTheCancelFlagAndStillReachesTheControl) {
+  frmMain w;
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  EXPECT_FALSE(w.Cancel());
+  QTest::keyClick(w.lblNoDB, Qt::Key_Escape);
+  EXPECT_TRUE(w.Cancel());
+}
+
+TEST(frmMainFrame, PubStatusWritesTheFirstPanel) {
+  frmMain w;
+  w.pubStatus("Lese Ordner ...");
+  EXPECT_EQ(w.SBPanel1->text(), "Lese Ordner ...");
+  w.pubStatus(QString());
+  EXPECT_TRUE(w.SBPanel1->text().isEmpty());
+}
+
+TEST(frmMainFrame, VolumeSelectExpandsTheVolumeNodeAndRaisesForAMissingOne) {
+  gErr = std::make_unique<cuAppError>();
+  frmMain w;
+  auto* vol = new QTreeWidgetItem(w.Tree1, {"Archiv"});
+  ui::setItemKey(vol, "V7");
+  new QTreeWidgetItem(vol, {"#Dummy#1"});
+  w.pubVolumeSelect(7);
+  EXPECT_EQ(w.Tree1->currentItem(), vol);
+  EXPECT_TRUE(vol->isExpanded());
+  try {
+    w.pubVolumeSelect(8);
+    ADD_FAILURE() << "no error";
+  } catch (const rt::RaisedError& e) {
+    EXPECT_EQ(e.source, "Tree | frmMain: VolumeSelect");
+  }
+  gErr.reset();
+}
