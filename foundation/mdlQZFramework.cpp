@@ -4,13 +4,13 @@
 
 #include "foundation/cuAppError.h"
 #include "platform/ui/CursorPosition.h"
+#include "platform/ui/Twips.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QUuid>
 #include <QWindow>
 
@@ -140,16 +140,11 @@ class GuiCursorSource : public ui::CursorSource {
       if (w->handle() && w->winId() == window) return w->mapFromGlobal(screen);
     return std::nullopt;
   }
-  double twipsPerPixelX() override { return twipsPerPixel(true); }
-  double twipsPerPixelY() override { return twipsPerPixel(false); }
+  double twipsPerPixelX() override { return ui::twipsPerPixelX(); }
+  double twipsPerPixelY() override { return ui::twipsPerPixelY(); }
 
  private:
   static bool gui() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
-  static double twipsPerPixel(bool x) {
-    const QScreen* s = gui() ? QGuiApplication::primaryScreen() : nullptr;
-    const double dpi = s ? (x ? s->logicalDotsPerInchX() : s->logicalDotsPerInchY()) : 96.0;
-    return dpi > 0 ? 1440.0 / dpi : 15.0;
-  }
 };
 
 ui::CursorSource& cursor() {
