@@ -1,6 +1,7 @@
 #include "foundation/mdlQZFramework.h"
 
 #include "platform/runtime/SystemError.h"
+#include "platform/runtime/UniqueFd.h"
 
 #include "foundation/cuAppError.h"
 #include "platform/ui/CursorPosition.h"
@@ -35,25 +36,7 @@ const QString kModule = QStringLiteral("mdlQZFramework");
   throw e;
 }
 
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int get() const { return fd_; }
-  // Closes now, so that a failing close is seen.
-  int close() {
-    const int r = ::close(fd_);
-    fd_ = -1;
-    return r;
-  }
-
- private:
-  int fd_;
-};
+using FileHandle = rt::UniqueFd;
 
 // Removes the temporary file unless it has been renamed into place.
 class TempFileGuard {
