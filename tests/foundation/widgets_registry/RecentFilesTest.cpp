@@ -5,6 +5,7 @@
 #include "platform/ui/MousePointer.h"
 
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QAction>
 #include <QDir>
@@ -24,15 +25,7 @@ const QString kKey = QStringLiteral("Software\\Tolvarent\\Kerbolith\\Recent");
 
 int32_t errorNumber(int n) { return static_cast<int32_t>(0x80040400u) + n; }
 
-// The error an operation raises; number 0 when it raises none.
-rt::RaisedError raised(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rt::RaisedError& e) {
-    return e;
-  }
-  return rt::RaisedError();
-}
+using testenv::raised;
 
 class RecentFiles : public ::testing::Test {
  protected:
