@@ -2,7 +2,6 @@
 // Main sees a real command line: a catalogue on the command line, File New, a catalogue from
 // the recent list, quit; then a start without argument that reopens the last one (AutoOpen).
 
-#include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
@@ -11,7 +10,9 @@
 #include "platform/registry/Registry.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -150,11 +151,7 @@ TEST(StartUpChild, DISABLED_SecondRun) {
 
 TEST(StartUp, CommandLineCatalogueFileNewRecentQuitThenAutoOpen) {
   const QString dir = testenv::freshTempDir();
-  for (const char* name : {"start.qvk", "alt.qvk"}) {
-    const QString path = dir + "/" + name;
-    ASSERT_TRUE(QFile::copy(TemplatePath(), path));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-  }
+  for (const char* name : {"start.qvk", "alt.qvk"}) ASSERT_TRUE(testenv::copyTemplate(dir + "/" + name));
   // The user has used alt.qvk before: it is in the stored recent list.
   const QByteArray ownRegistry = qgetenv("ZUVRAX_REGISTRY_DIR");
   qputenv("ZUVRAX_REGISTRY_DIR", (dir + "/registry").toUtf8());
