@@ -329,6 +329,9 @@ void frmMain::changeEvent(QEvent* event) {
 void frmMain::Form_Activate() {
   const int stored = gOptions ? gOptions->MainformSplit() : 0;
   const int pos = MainSplitterPosition(stored, ui::pixelsToTwipsX(frameGeometry().width()), ui::pixelsToTwipsX(client_->width()));
+  // While no catalogue is open the container is a hidden page whose size is stale: give it
+  // the client area's size first, or the split would be taken from that stale width.
+  if (client_->currentWidget() != ElasticOne1) ElasticOne1->resize(client_->size());
   const int total = ElasticOne1->width() - ElasticOne1->handleWidth();
   const int left = std::clamp(ui::twipsToPixelsX(pos), 0, std::max(0, total));
   ElasticOne1->setSizes({left, total - left});

@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
+#include <QSplitter>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -254,6 +255,19 @@ TEST_F(MainWindowTest, FindFollowsTheVolumeCountAndTheLocationListIsFilled) {
   EXPECT_FALSE(item("mMainEdit_Find")->isEnabled());
   EXPECT_FALSE(item("TB_Find")->isEnabled());
   EXPECT_EQ(loc->count(), 0);
+}
+
+TEST_F(MainWindowTest, SplitterSetOnActivationWhileClosedFitsTheOpenedCatalogue) {
+  ASSERT_TRUE(start());
+  window->resize(960, 640);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  // Activated in the closed state; the catalogue comes afterwards.
+  gfrmMain->pubDBOpen(catalogue("split.qvk"));
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(window->ElasticOne1->isVisible());
+  const int third = window->centralWidget()->width() / 3;
+  EXPECT_NEAR(window->ElasticOne1->sizes().value(0), third, 2);
 }
 
 TEST_F(MainWindowTest, HelpFileIsAbsoluteAfterStart) {
