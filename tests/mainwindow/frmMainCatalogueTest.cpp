@@ -2,6 +2,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
+#include "foundation/widgets/HelpWindow.h"
 #include "foundation/widgets/cuRecentFiles.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
@@ -11,6 +12,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/ShellOpen.h"
 #include "platform/ui/widgets/FileChooser.h"
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestEnvironment.h"
@@ -268,6 +270,23 @@ TEST_F(MainWindowTest, SplitterSetOnActivationWhileClosedFitsTheOpenedCatalogue)
   ASSERT_TRUE(window->ElasticOne1->isVisible());
   const int third = window->centralWidget()->width() / 3;
   EXPECT_NEAR(window->ElasticOne1->sizes().value(0), third, 2);
+}
+
+TEST_F(MainWindowTest, HelpAndWebCommandsReachTheHelpWindowAndTheShell) {
+  ASSERT_TRUE(start());
+  auto rec = std::make_unique<ui::RecordingShellOpener>();
+  ui::RecordingShellOpener* shell = rec.get();
+  auto previous = ui::setShellOpener(std::move(rec));
+  item("mMainHelp_Web")->trigger();
+  item("mMainHelp_Help")->trigger();
+  ASSERT_EQ(shell->opened.size(), 1u);
+  EXPECT_EQ(shell->opened[0].target, "http://www.tolvarent.de");
+  ui::setShellOpener(std::move(previous));
+  ASSERT_TRUE(HelpWindow::existing());
+  EXPECT_TRUE(HelpWindow::existing()->isVisible());
+  EXPECT_EQ(HelpWindow::existing()->filePath(), rt::App::helpFile());
+  HelpWindow::existing()->close();
+  EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
 }
 
 TEST_F(MainWindowTest, HelpFileIsAbsoluteAfterStart) {
