@@ -138,3 +138,17 @@ TEST_F(FilePutTest, MissingFolderGivesPathNotFound) {
   EXPECT_EQ(e.number, 76);
   EXPECT_EQ(e.source, "mdlQZFramework: File_Put");
 }
+
+TEST_F(FilePutTest, NamesUpToTheLongestTheFileSystemTakes) {
+  // 255 bytes is the longest name; the temporary file beside it must not need more.
+  const QString names[] = {QString(255, 'a'), QString(127, QChar(0x00E4))};
+  for (const QString& name : names) {
+    const QString path = dir + "/" + name;
+    File_Put(path, "abc", 0, true);
+    File_Put(path, "xy", 2, false);
+    EXPECT_EQ(contentOf(path), "axy") << name.size();
+    File_Put(path, QString::fromUtf8("neu"), 0, true);
+    EXPECT_EQ(contentOf(path), "neu");
+  }
+  EXPECT_EQ(filesIn(dir).size(), 2);
+}
