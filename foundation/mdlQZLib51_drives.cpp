@@ -4,6 +4,7 @@
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/runtime/SystemError.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/volumes/VolumeSystem.h"
 
@@ -289,10 +290,19 @@ QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks)
   if (!FileExists(path)) RaiseLibError(-26, QString(), QString(), QString(), path);
   QFile file(UnquoteText(path));
   if (!file.open(QIODevice::ReadOnly)) throw rt::RaisedError(75, rt::App::exeName(), GetLibMessageText(12));
-  if (file.size() > kMaxTextFileBytes)
-    throw rt::RaisedError(rt::kErrOutOfMemory, rt::App::exeName(),
-                          QStringLiteral("Die Datei '%1' ist zu groß, um sie als Text zu lesen.").arg(path));
+  const auto tooLarge = [&] {
+    return rt::RaisedError(rt::kErrOutOfMemory, rt::App::exeName(),
+                           QStringLiteral("Die Datei '%1' ist zu groß, um sie als Text zu lesen.").arg(path));
+  };
+  if (file.size() > kMaxTextFileBytes) throw tooLarge();
   const QByteArray bytes = file.read(kMaxTextFileBytes + 1);
+  // A failed read gives what it got, often nothing: that is no empty memo.
+  if (file.error() != QFileDevice::NoError) {
+    rt::RaisedError e = rt::fileSystemError(EIO, path);
+    e.source = rt::App::exeName();
+    throw e;
+  }
+  if (bytes.size() > kMaxTextFileBytes) throw tooLarge();  // it grew while being read
   QStringDecoder decode(QStringDecoder::Utf8);
   QString text = decode(bytes);
   const QString blank = QStringLiteral(" ");
