@@ -151,6 +151,9 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
   if (!exists && position > 1) gErr->ErrRaise(-514, kModule, kProc);
 
   try {
+    // A pipe would wait for a reader for ever, and a device or socket is no file to replace.
+    if (exists && !S_ISREG(st.st_mode))
+      throw rt::RaisedError(75, gErr->Projectname(), QStringLiteral("Keine gewöhnliche Datei: %1").arg(path));
     QByteArray bytes = data.toUtf8();
     if (exists && position >= 1) {
       QByteArray whole = readWholeFile(target, path);
