@@ -156,8 +156,10 @@ void cuAppError::ErrStore() {
 }
 
 void cuAppError::ErrRaiseStored(const QString& sSource, const QString& sProc) {
-  QString src = sSource.isEmpty() ? storedSource_ : storedSource_ + QStringLiteral(" | ") + sSource;
-  if (!sProc.isEmpty()) src += QStringLiteral(": ") + sProc;
+  // As in ErrRaise: an empty stored source, or the project's own, contributes no part.
+  const QString stored = isProjectSource(storedSource_) ? QString() : storedSource_;
+  QString src = sSource.isEmpty() ? stored : stored.isEmpty() ? sSource : stored + QStringLiteral(" | ") + sSource;
+  if (!sProc.isEmpty()) src = src.isEmpty() ? sProc : src + QStringLiteral(": ") + sProc;
   if (storedLine_ > 0)
     src = src.isEmpty() ? QStringLiteral("Zeile %1").arg(storedLine_) : src + QStringLiteral(" (%1)").arg(storedLine_);
   ui::setMousePointer(ui::kPointerDefault);

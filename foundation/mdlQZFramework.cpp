@@ -89,8 +89,8 @@ void writeAll(int fd, const QByteArray& bytes, const QString& shownPath) {
 void replaceFile(const QByteArray& target, const QByteArray& content, const struct stat* old,
                  const QString& shownPath) {
   const QFileInfo info(QFile::decodeName(target));
-  const QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                                            QStringLiteral(".") +
+  // A short name of its own: the target's name may already be as long as a name can be.
+  const QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.zuvrax-") +
                                             QUuid::createUuid().toString(QUuid::Id128).left(12) + QStringLiteral(".tmp"));
   FileHandle fd(::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (fd.get() < 0) raiseFileError(errno, shownPath);
@@ -151,6 +151,9 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
   if (!exists && position > 1) gErr->ErrRaise(-514, kModule, kProc);
 
   try {
+    // A pipe would wait for a reader for ever, and a device or socket is no file to replace.
+    if (exists && !S_ISREG(st.st_mode))
+      throw rt::RaisedError(75, gErr->Projectname(), QStringLiteral("Keine gewöhnliche Datei: %1").arg(path));
     QByteArray bytes = data.toUtf8();
     if (exists && position >= 1) {
       QByteArray whole = readWholeFile(target, path);

@@ -4,6 +4,7 @@
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/runtime/SystemError.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/volumes/VolumeSystem.h"
 
@@ -232,12 +233,25 @@ QString GetFileExtension(const QString& path) {
   return dot < 0 ? QString() : name.mid(dot + 1);
 }
 
-bool FileExists(const QString& path) {
-  const QString p = UnquoteText(path);
-  if (p.isEmpty()) return false;
+namespace {
+
+bool isRegularFile(const QString& p) {
   struct stat st {};
-  return ::stat(QFile::encodeName(p).constData(), &st) == 0 && S_ISREG(st.st_mode);
+  return !p.isEmpty() && ::stat(QFile::encodeName(p).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
+
+// The file a path names: the path as given, else its unquoted form. A Linux name may begin or
+// end with a blank, which unquoting would trim off and so name another file. Empty when neither
+// is a regular file.
+QString filePathOf(const QString& path) {
+  if (isRegularFile(path)) return path;
+  const QString unquoted = UnquoteText(path);
+  return isRegularFile(unquoted) ? unquoted : QString();
+}
+
+}  // namespace
+
+bool FileExists(const QString& path) { return !filePathOf(path).isEmpty(); }
 
 bool FolderExists(const QString& path) {
   if (path.isEmpty()) return false;
@@ -286,13 +300,23 @@ int32_t ListFilesByPatterns(const QString& folder, const QString& patterns, QStr
 }
 
 QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks) {
-  if (!FileExists(path)) RaiseLibError(-26, QString(), QString(), QString(), path);
-  QFile file(UnquoteText(path));
+  const QString filePath = filePathOf(path);
+  if (filePath.isEmpty()) RaiseLibError(-26, QString(), QString(), QString(), path);
+  QFile file(filePath);
   if (!file.open(QIODevice::ReadOnly)) throw rt::RaisedError(75, rt::App::exeName(), GetLibMessageText(12));
-  if (file.size() > kMaxTextFileBytes)
-    throw rt::RaisedError(rt::kErrOutOfMemory, rt::App::exeName(),
-                          QStringLiteral("Die Datei '%1' ist zu groß, um sie als Text zu lesen.").arg(path));
+  const auto tooLarge = [&] {
+    return rt::RaisedError(rt::kErrOutOfMemory, rt::App::exeName(),
+                           QStringLiteral("Die Datei '%1' ist zu groß, um sie als Text zu lesen.").arg(path));
+  };
+  if (file.size() > kMaxTextFileBytes) throw tooLarge();
   const QByteArray bytes = file.read(kMaxTextFileBytes + 1);
+  // A failed read gives what it got, often nothing: that is no empty memo.
+  if (file.error() != QFileDevice::NoError) {
+    rt::RaisedError e = rt::fileSystemError(EIO, path);
+    e.source = rt::App::exeName();
+    throw e;
+  }
+  if (bytes.size() > kMaxTextFileBytes) throw tooLarge();  // it grew while being read
   QStringDecoder decode(QStringDecoder::Utf8);
   QString text = decode(bytes);
   const QString blank = QStringLiteral(" ");

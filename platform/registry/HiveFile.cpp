@@ -169,7 +169,10 @@ void HiveFile::refresh() {
   if (writable_) {
     const QString aside = path_ + QStringLiteral(".damaged");
     QFile::remove(aside);
-    if (QFile::rename(path_, aside)) stamp_ = Stamp{};
+    if (QFile::rename(path_, aside))
+      stamp_ = Stamp{};
+    else
+      unreadable_ = true;  // still in place: a write would replace the only copy
   }
 }
 

@@ -204,6 +204,8 @@ VolumeSystem::Resolved VolumeSystem::resolve(const QString& path) const {
   for (const auto& [dev, mp] : fstabOptical()) {
     if (!isPathPrefix(mp, cleaned)) continue;
     if (r.entry && isPathPrefix(mp, r.entry->mountPoint)) break;
+    // A disc is in: the path is merely missing on it.
+    if (mounts_.at(mp)) break;
     r.emptyOpticalRoot = rootWithSlash(mp);
     r.entry = nullptr;
     break;

@@ -128,6 +128,30 @@ TEST_F(FileTree, ReadsTextFilesAsUtf8) {
   EXPECT_EQ(ReadTextFile(p("c.doc"), false, false), "");
 }
 
+TEST_F(FileTree, NamesWithOuterBlanksAreTheirOwnFiles) {
+  // Linux names may begin or end with a blank; the unquoted, trimmed form is another file.
+  write("memo ", "mit Blank");
+  EXPECT_TRUE(FileExists(p("memo ")));
+  EXPECT_EQ(ReadTextFile(p("memo "), false, false), "mit Blank");
+  write("memo", "ohne");
+  EXPECT_EQ(ReadTextFile(p("memo "), false, false), "mit Blank");
+  EXPECT_EQ(ReadTextFile("\"" + p("memo") + "\"", false, false), "ohne");  // quoted still works
+  EXPECT_TRUE(FileExists("  " + p("memo") + " "));
+}
+
+TEST(ReadTextFileErrors, AFailedReadIsRaisedNotReadAsAnEmptyText) {
+  // A regular file whose reading fails at once with an I/O error.
+  const QString path = QStringLiteral("/proc/self/mem");
+  ASSERT_TRUE(FileExists(path));
+  try {
+    const QString text = ReadTextFile(path, false, false);
+    ADD_FAILURE() << "no error, read " << text.size() << " characters";
+  } catch (const rt::RaisedError& e) {
+    EXPECT_EQ(e.number, 57);
+    EXPECT_TRUE(e.description.contains(path)) << e.description.toStdString();
+  }
+}
+
 TEST_F(FileTree, ReadingWhatIsNoFileRaisesLibraryError26) {
   // A FIFO would block for ever and a folder cannot be read: both are refused like a missing file.
   for (const QString& path : {p("missing"), p("sub.txt"), p("pipe")}) {

@@ -209,6 +209,22 @@ TEST_F(ReporterTest, StoreAndRaiseStored) {
   EXPECT_EQ(raised([&] { err.ErrRaiseStored("", ""); }).source, "Zeile 4");
 }
 
+TEST_F(ReporterTest, RaiseStoredWithoutAStoredSourceStartsWithTheCaller) {
+  // A program error carries no source, a runtime error the project's name: neither adds a part.
+  for (const char* stored : {"", "zuvrax"}) {
+    SCOPED_TRACE(stored);
+    try {
+      throw rt::RaisedError(err.ProgramErrorNumber(514), stored, "Ungültige Schreibposition.");
+    } catch (...) {
+      err.ErrStore();
+    }
+    const auto e = raised([&] { err.ErrRaiseStored("mdlQZFramework", "File_Put"); });
+    EXPECT_EQ(e.source, "mdlQZFramework: File_Put");
+    EXPECT_EQ(e.number, err.ProgramErrorNumber(514));
+    EXPECT_EQ(raised([&] { err.ErrRaiseStored("", "File_Put"); }).source, "File_Put");
+  }
+}
+
 TEST_F(ReporterTest, ErrStringJoinsTitleAndText) {
   try {
     throw rt::RaisedError(5, "inner", "d");

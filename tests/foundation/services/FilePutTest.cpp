@@ -8,11 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <functional>
+#include <thread>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -137,4 +142,40 @@ TEST_F(FilePutTest, MissingFolderGivesPathNotFound) {
   const rt::RaisedError e = raised([&] { File_Put(dir + "/no/such/folder/x.txt", "abc", 0, true); });
   EXPECT_EQ(e.number, 76);
   EXPECT_EQ(e.source, "mdlQZFramework: File_Put");
+}
+
+TEST_F(FilePutTest, NamesUpToTheLongestTheFileSystemTakes) {
+  // 255 bytes is the longest name; the temporary file beside it must not need more.
+  const QString names[] = {QString(255, 'a'), QString(127, QChar(0x00E4))};
+  for (const QString& name : names) {
+    const QString path = dir + "/" + name;
+    File_Put(path, "abc", 0, true);
+    File_Put(path, "xy", 2, false);
+    EXPECT_EQ(contentOf(path), "axy") << name.size();
+    File_Put(path, QString::fromUtf8("neu"), 0, true);
+    EXPECT_EQ(contentOf(path), "neu");
+  }
+  EXPECT_EQ(filesIn(dir).size(), 2);
+}
+
+TEST_F(FilePutTest, WhatIsNoPlainFileIsRefusedAndLeftAlone) {
+  ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0644), 0);
+  for (const int32_t position : {1, 0}) {
+    SCOPED_TRACE(position);
+    // Should the write wait for a reader of the pipe, this ends the wait instead of the test.
+    std::thread unblock([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      const int fd = ::open(QFile::encodeName(file).constData(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) ::close(fd);
+    });
+    const rt::RaisedError e = raised([&] { File_Put(file, "abc", position, true); });
+    unblock.join();
+    EXPECT_EQ(e.number, 75);
+    EXPECT_EQ(e.source, "mdlQZFramework: File_Put");
+    EXPECT_TRUE(e.description.contains(file)) << e.description.toStdString();
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(file).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  }
+  EXPECT_EQ(filesIn(dir), QStringList{"out.txt"});
 }

@@ -127,6 +127,18 @@ TEST_F(RegistryStore, ADamagedFileIsKeptAsideAndReadsAsEmpty) {
   }
 }
 
+TEST_F(RegistryStore, ADamagedFileThatCannotBeMovedAsideIsNeverOverwritten) {
+  // A folder (with a file in it) holds the place of the kept copy, so the rename fails.
+  ASSERT_TRUE(QDir().mkpath(userHiveFile() + ".damaged"));
+  writeFile(userHiveFile() + ".damaged/keep", "x");
+  const QByteArray bytes = "{ damaged, but the only copy of the settings";
+  writeFile(userHiveFile(), bytes);
+  EXPECT_EQ(openKey(HKEY_CURRENT_USER, "K"), kNotFound);
+  EXPECT_NE(setValue(HKEY_CURRENT_USER, "K", "v", Value::text("x")), kSuccess);
+  EXPECT_NE(createKey(HKEY_CURRENT_USER, "K"), kSuccess);
+  EXPECT_EQ(readFile(userHiveFile()), bytes);
+}
+
 TEST_F(RegistryStore, AnUnreadableFileIsNeitherReplacedNorMovedAside) {
   // A folder in the file's place cannot be read as a file.
   ASSERT_TRUE(QDir().mkpath(userHiveFile()));

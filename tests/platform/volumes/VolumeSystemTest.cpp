@@ -1,5 +1,10 @@
 #include "FakeSystem.h"
 
+#include "tests/support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+
 #include "platform/volumes/MountTable.h"
 #include "platform/volumes/VolumeSystem.h"
 
@@ -155,6 +160,35 @@ TEST_F(FakeVolumes, AccessOfEmptyOpticalDriveAndMissingPath) {
   const VolumeSystem vs(roots);
   EXPECT_EQ(vs.accessError("/media/cdrom1/x"), ENOMEDIUM);
   EXPECT_EQ(vs.accessError("relative"), ENOENT);
+}
+
+TEST_F(FakeVolumes, AMissingFolderOnAnInsertedDiscIsNoMissingDisc) {
+  // Real folders stand for the mount points, so paths are checked for existence.
+  const QString base = testenv::freshTempDir();
+  ASSERT_TRUE(QDir().mkpath(base + "/cd/Daten"));
+  ASSERT_TRUE(QDir().mkpath(base + "/leer"));
+  auto write = [](const QString& path, const QByteArray& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+  };
+  const QByteArray b = base.toUtf8();
+  write(base + "/mountinfo", "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                             "2 1 11:0 / " + b + "/cd ro - iso9660 /dev/sr0 ro\n");
+  write(base + "/fstab", "/dev/sr0 " + b + "/cd udf,iso9660 user,noauto 0 0\n"
+                         "/dev/sr1 " + b + "/leer udf,iso9660 user,noauto 0 0\n");
+  roots.mountInfo = base + "/mountinfo";
+  roots.fstab = base + "/fstab";
+  roots.pathsMustExist = true;
+  const VolumeSystem vs(roots);
+
+  EXPECT_EQ(vs.accessError(base + "/cd/Daten"), 0);
+  // Like any missing path: not found, not "no medium".
+  EXPECT_EQ(vs.accessError(base + "/cd/Fehlt"), ENOENT);
+  EXPECT_EQ(vs.driveType(base + "/cd/Fehlt"), kTypeNoRoot);
+  // The drive without a disc still says so.
+  EXPECT_EQ(vs.accessError(base + "/leer/x"), ENOMEDIUM);
+  EXPECT_EQ(vs.driveType(base + "/leer/x"), kTypeCdRom);
 }
 
 TEST_F(FakeVolumes, ListsOpticalDrivesWithAndWithoutDisc) {
