@@ -242,7 +242,7 @@ bool Tree::SelectItem(const QString& Key, bool EnsureVisible) {
     if (!node) raiseNotFound();
     selectNode(node);
     if (QTreeWidgetItem* selected = tv_->currentItem()) {
-      if (EnsureVisible) tv_->scrollToItem(selected);
+      if (EnsureVisible) ensureVisible(selected);
       TV_NodeClick(selected);
     }
     return true;
@@ -419,7 +419,7 @@ void Tree::TVFill(const QString& SelectKey) {
     if (tv_->topLevelItemCount() > 0) {
       QTreeWidgetItem* selected = SelectKey.isEmpty() ? firstAdded : tv_->node(SelectKey);
       if (!selected) raiseNotFound();
-      tv_->scrollToItem(selected);
+      ensureVisible(selected);
       selectNode(selected);
       filling_ = false;
       TV_NodeClick(selected);
@@ -567,6 +567,12 @@ void Tree::selectNode(QTreeWidgetItem* node) {
   if (!node) tv_->clearSelection();
 }
 
+void Tree::ensureVisible(QTreeWidgetItem* node) {
+  // Scrolling opens the ancestors; those expansions are not the user's.
+  QScopedValueRollback<bool> quiet(selecting_, true);
+  tv_->scrollToItem(node);
+}
+
 void Tree::onCurrentItemChanged(QTreeWidgetItem* current) {
   // Keyboard moves reach the host like clicks; the control's own selections run the click
   // logic themselves.
@@ -637,10 +643,12 @@ void Tree::TV_Expand(QTreeWidgetItem* node) {
       default:
         break;
     }
-    // Loading let input through: act only on a node that still stands in the tree.
-    if (QTreeWidgetItem* current = tv_->node(key)) {
+    // Loading let input through: act only on a node that still stands in the tree. An
+    // expansion that the control's own scrolling caused leaves the selection alone.
+    QTreeWidgetItem* current = tv_->node(key);
+    if (current && !selecting_ && !filling_) {
       selectNode(current);
-      tv_->scrollToItem(current);
+      ensureVisible(current);
       TV_NodeClick(current);
     }
   } catch (...) {
@@ -659,8 +667,9 @@ void Tree::TV_Collapse(QTreeWidgetItem* node) {
       SetNodeImage(node, QStringLiteral("i10"));
     else if (type == 0 && !NodeImage(node).startsWith(Prefix_KeyUserIcon(), Qt::CaseInsensitive))
       SetNodeImage(node, QStringLiteral("i12"));
+    if (selecting_ || filling_) return;
     selectNode(node);
-    tv_->scrollToItem(node);
+    ensureVisible(node);
     TV_NodeClick(node);
   } catch (...) {
     // Collapsing reports nothing.

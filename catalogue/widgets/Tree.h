@@ -120,6 +120,7 @@ class Tree : public QWidget {
                     const QVariant& tag);
   void prepareCheckbox(QTreeWidgetItem* node, const QTreeWidgetItem* parent);
   void selectNode(QTreeWidgetItem* node);
+  void ensureVisible(QTreeWidgetItem* node);
   void setDragIcon(DragIcon icon);
   void endDrag();
   bool moveWouldCycle(int32_t draggedCID, int32_t targetCID) const;
