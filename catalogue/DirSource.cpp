@@ -1,6 +1,7 @@
 #include "catalogue/DirSource.h"
 
 #include "platform/runtime/SystemError.h"
+#include "platform/runtime/UniqueFd.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,23 +20,8 @@ namespace {
 
 constexpr long kMsdosMagic = 0x4d44;  // vfat and msdos
 
-struct DirCloser {
-  void operator()(DIR* d) const { closedir(d); }
-};
-
-class FdGuard {
- public:
-  explicit FdGuard(int fd) : fd_(fd) {}
-  ~FdGuard() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FdGuard(const FdGuard&) = delete;
-  FdGuard& operator=(const FdGuard&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
+using rt::DirCloser;
+using FdGuard = rt::UniqueFd;
 
 class PosixListing final : public DirListing {
  public:

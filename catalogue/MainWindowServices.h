@@ -14,7 +14,7 @@ class MainWindowServices {
   // Closes the shown catalogue, opens path with DBOpen and, on success, shows it. Reports its
   // own failures; never raises.
   virtual void pubDBOpen(const QString& path) = 0;
-  // Puts text into the second status bar panel and pumps the message loop once.
+  // Puts text into the first status bar panel and pumps the message loop once.
   virtual void pubStatus(const QString& text) = 0;
   // Selects, shows and expands the node of the volume.
   virtual void pubVolumeSelect(int32_t vid) = 0;

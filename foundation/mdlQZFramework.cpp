@@ -1,16 +1,17 @@
 #include "foundation/mdlQZFramework.h"
 
 #include "platform/runtime/SystemError.h"
+#include "platform/runtime/UniqueFd.h"
 
 #include "foundation/cuAppError.h"
 #include "platform/ui/CursorPosition.h"
+#include "platform/ui/Twips.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QUuid>
 #include <QWindow>
 
@@ -35,25 +36,7 @@ const QString kModule = QStringLiteral("mdlQZFramework");
   throw e;
 }
 
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int get() const { return fd_; }
-  // Closes now, so that a failing close is seen.
-  int close() {
-    const int r = ::close(fd_);
-    fd_ = -1;
-    return r;
-  }
-
- private:
-  int fd_;
-};
+using FileHandle = rt::UniqueFd;
 
 // Removes the temporary file unless it has been renamed into place.
 class TempFileGuard {
@@ -140,16 +123,11 @@ class GuiCursorSource : public ui::CursorSource {
       if (w->handle() && w->winId() == window) return w->mapFromGlobal(screen);
     return std::nullopt;
   }
-  double twipsPerPixelX() override { return twipsPerPixel(true); }
-  double twipsPerPixelY() override { return twipsPerPixel(false); }
+  double twipsPerPixelX() override { return ui::twipsPerPixelX(); }
+  double twipsPerPixelY() override { return ui::twipsPerPixelY(); }
 
  private:
   static bool gui() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
-  static double twipsPerPixel(bool x) {
-    const QScreen* s = gui() ? QGuiApplication::primaryScreen() : nullptr;
-    const double dpi = s ? (x ? s->logicalDotsPerInchX() : s->logicalDotsPerInchY()) : 96.0;
-    return dpi > 0 ? 1440.0 / dpi : 15.0;
-  }
 };
 
 ui::CursorSource& cursor() {

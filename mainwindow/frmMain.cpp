@@ -1,7 +1,10 @@
 #include "mainwindow/frmMain.h"
 
 #include "catalogue/mdlCommand_open.h"
+#include "catalogue/mdlCommand_other.h"
+#include "catalogue/mdlCommand_volumes.h"
 #include "catalogue/mdlGlobals.h"
+#include "catalogue/widgets/mdlCommand_otherw.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
@@ -9,8 +12,6 @@
 #include "foundation/widgets/FileDialog.h"
 #include "foundation/widgets/cuFormPos.h"
 #include "foundation/widgets/cuRecentFiles.h"
-#include "platform/registry/Registry.h"
-#include "foundation/widgets/Help.h"
 #include "mainwindow/frmMainPanes.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
@@ -80,11 +81,6 @@ namespace {
 
 QString RecentKey() { return AddTrailingChar(kProgramKey, QStringLiteral("\\")) + QStringLiteral("Recent"); }
 
-// Description and pattern of catalogue files for the file dialogs.
-QString CatalogueFileFilter() {
-  return gErr->AppName() + QStringLiteral("-Datenbanken (*.qvk)|*.qvk");
-}
-
 QAction* action(const QObject* w, const char* name) { return w->findChild<QAction*>(QString::fromLatin1(name)); }
 
 }  // namespace
@@ -152,7 +148,8 @@ void frmMain::BuildMenus() {
   connect(NewItem(help, "mMainHelp_Help", QStringLiteral("&Hilfe")), &QAction::triggered, this,
           &frmMain::mMainHelp_Help_Click);
   help->addSeparator();
-  NewItem(help, "mMainHelp_Web", QStringLiteral("&Tolvarent im Web"));
+  connect(NewItem(help, "mMainHelp_Web", QStringLiteral("&Tolvarent im Web")), &QAction::triggered, this,
+          &frmMain::mMainHelp_Web_Click);
   help->addSeparator();
   NewItem(help, "mMainHelp_About", QStringLiteral("Info"));
 }
@@ -171,9 +168,9 @@ void frmMain::BuildToolbar() {
     QStyle::StandardPixmap icon;
   };
   const Button buttons[] = {
-      {"DBNew", "Neue DB", "Neue Datenbank anlegen", QStyle::SP_FileIcon},
-      {"DBOpen", "DB öffnen", "Datenbank öffnen", QStyle::SP_DialogOpenButton},
-      {"Find", "Suchen", "Datei(en)/Volumes suchen", QStyle::SP_FileDialogContentsView},
+      {"DBNew", "&Neue DB", "Neue Datenbank anlegen", QStyle::SP_FileIcon},
+      {"DBOpen", "DB &öffnen", "Datenbank öffnen", QStyle::SP_DialogOpenButton},
+      {"Find", "&Suchen", "Datei(en)/Volumes suchen", QStyle::SP_FileDialogContentsView},
       {"Run", "Ausführen", "Gewählte Datei öffnen/ausführen", QStyle::SP_MediaPlay},
   };
   int n = 0;
@@ -183,6 +180,8 @@ void frmMain::BuildToolbar() {
     a->setObjectName(QStringLiteral("TB_") + QString::fromLatin1(b.key));
     a->setToolTip(QString::fromUtf8(b.tip));
     a->setData(QString::fromLatin1(b.key));
+    // The button shows its caption without the marker; Alt and the marked letter press it.
+    a->setShortcut(QKeySequence::mnemonic(a->text()));
     connect(a, &QAction::triggered, this, [this, a] { TB_ButtonClick(a->data().toString()); });
     ++n;
   }
@@ -234,6 +233,7 @@ void frmMain::BuildClientArea() {
 
 void frmMain::Form_Load() {
   try {
+    SetFormFont(this);
     // Background of the two states: button face with a catalogue, application workspace without.
     QPalette closed = lblNoDB->palette();
     closed.setColor(QPalette::Window, palette().color(QPalette::Dark));
@@ -281,7 +281,7 @@ void frmMain::FormEnable(bool IsOpen) {
     for (const char* name : {"mMainEdit_Locations", "mMainEdit_SystemIcons", "mMainExtras_Compress",
                              "mMainFile_DBClose", "mMainExtras_DBInfo", "mMainFile_DBImport", "mMainView_Refresh"})
       findChild<QAction*>(QString::fromLatin1(name))->setEnabled(IsOpen);
-    bool find = false;
+    const bool find = IsOpen && fVolumeCount() >= 1;
     if (!IsOpen) {
       picFolder->hide();
       picCategory->hide();
@@ -329,6 +329,9 @@ void frmMain::changeEvent(QEvent* event) {
 void frmMain::Form_Activate() {
   const int stored = gOptions ? gOptions->MainformSplit() : 0;
   const int pos = MainSplitterPosition(stored, ui::pixelsToTwipsX(frameGeometry().width()), ui::pixelsToTwipsX(client_->width()));
+  // While no catalogue is open the container is a hidden page whose size is stale: give it
+  // the client area's size first, or the split would be taken from that stale width.
+  if (client_->currentWidget() != ElasticOne1) ElasticOne1->resize(client_->size());
   const int total = ElasticOne1->width() - ElasticOne1->handleWidth();
   const int left = std::clamp(ui::twipsToPixelsX(pos), 0, std::max(0, total));
   ElasticOne1->setSizes({left, total - left});
@@ -370,11 +373,13 @@ void frmMain::pubVolumeSelect(int32_t VID) {
 
 void frmMain::mMainHelp_Help_Click() {
   try {
-    Help().HTMLHelpOpen(this, rt::App::helpFile());
+    fHelpOpen(this, 0);
   } catch (...) {
     // Help that cannot be shown is not worth an error box here.
   }
 }
+
+void frmMain::mMainHelp_Web_Click() { GoWeb(this); }
 
 void frmMain::mMainFile_Quit_Click() { close(); }
 
@@ -445,19 +450,6 @@ bool frmMain::IsOpenCatalogue(const QString& path) const {
   return gDB && !gDB->DBPath().isEmpty() && cuDAODatabase::SameFile(path, gDB->DBPath());
 }
 
-void frmMain::SaveRecentList() const {
-  // The chooser reads the stored list while the program runs: keep it current.
-  if (!m_RFL) return;
-  const QString key = RecentKey();
-  for (int i = 1; i <= m_RFL->Count(); ++i)
-    registry::setValue(registry::HKEY_CURRENT_USER, key, m_RFL->Item(i).Name(),
-                       registry::Value::text(m_RFL->Item(i).FullPath()));
-  for (int i = m_RFL->Count() + 1;; ++i)
-    if (registry::deleteValue(registry::HKEY_CURRENT_USER, key, QStringLiteral("File %1").arg(i)) !=
-        registry::kSuccess)
-      break;
-}
-
 void frmMain::pubDBOpen(const QString& Path) {
   try {
     FormEnable(false);
@@ -487,8 +479,9 @@ void frmMain::DBOpenWithDialog() {
     if (DBOpen(path, exclusive ? -1 : 0)) {
       LoadData();
       m_RFL->Add(path);
-      SaveRecentList();
       gOptions->setLastDB(path);
+      // The chooser reads the stored list while the program runs: keep it current.
+      m_RFL->Save();
     }
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("DBOpen"));
@@ -540,8 +533,9 @@ void frmMain::DBNew() {
       WriteGUID();
       LoadData();
       m_RFL->Add(path);
-      SaveRecentList();
       gOptions->setLastDB(path);
+      // The chooser reads the stored list while the program runs: keep it current.
+      m_RFL->Save();
     }
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("DBNew"));
@@ -574,13 +568,13 @@ void frmMain::mMainFile_Recent_Click(int Index) {
       if (DBOpen(path, -2)) {
         LoadData();
         m_RFL->Add(Index);
-        SaveRecentList();
         gOptions->setLastDB(path);
+        m_RFL->Save();
       }
     } else {
       gErr->MsgShow(119, ui::kCritical, path);
       m_RFL->Remove(Index);
-      SaveRecentList();
+      m_RFL->Save();
     }
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("Recent_Click"));
@@ -598,7 +592,8 @@ void frmMain::mMainFile_DBClose_Click() {
 
 void frmMain::LoadData() {
   try {
-    // The location list, the tree control and the info cache come with their own windows.
+    fLocFillCombo(picVolume->VolumeLocID);
+    // The catalogue tree control and the info cache come with their own work.
     FormEnable(true);
   } catch (...) {
     gErr->ErrRaise(0, kSource, QStringLiteral("LoadData"));

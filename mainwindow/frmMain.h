@@ -91,12 +91,12 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void LoadData();
   void WriteGUID();
   bool IsOpenCatalogue(const QString& path) const;
-  void SaveRecentList() const;
 
   void mMainFile_Quit_Click();
   void mMainView_Refresh_Click();
   void mMainView_Info_Click();
   void mMainHelp_Help_Click();
+  void mMainHelp_Web_Click();
 
   QStackedWidget* client_ = nullptr;
   std::unique_ptr<cuRecentFiles> m_RFL;

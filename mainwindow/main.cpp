@@ -2,6 +2,7 @@
 #include "foundation/widgets/Help.h"
 #include "mainwindow/frmMain.h"
 #include "platform/ui/widgets/QtPlatform.h"
+#include "windows/capture/frmProperties.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     else
       Help().HTMLHelpOpen(nullptr, file);
   });
+  RegisterPropertiesWindow();
   if (!Main([] {
         auto w = std::make_unique<frmMain>();
         w->show();

@@ -17,16 +17,27 @@
 
 namespace {
 
-const char* kSchema =
+const char* kJetSchema =
     "CREATE TABLE tblFILES (FID INTEGER PRIMARY KEY NOT NULL, PathID INTEGER NOT NULL, "
     "Filename TEXT(255) NOT NULL COLLATE JETTEXT, DateTime DATE_REAL NOT NULL, Filesize DOUBLE NOT NULL, "
     "Desc TEXT(255) COLLATE JETTEXT)";
 
-QString makeDb(const QString& path) {
+// The same table for SQLite on its own: no Jet collation, so its built-in LIKE does the scan.
+const char* kPlainSchema =
+    "CREATE TABLE tblFILES (FID INTEGER PRIMARY KEY NOT NULL, PathID INTEGER NOT NULL, "
+    "Filename TEXT(255) NOT NULL, DateTime REAL NOT NULL, Filesize DOUBLE NOT NULL, Desc TEXT(255))";
+
+void check(int rc, sqlite3* db, const char* what) {
+  if (rc == SQLITE_OK || rc == SQLITE_DONE || rc == SQLITE_ROW) return;
+  std::fprintf(stderr, "%s: %s\n", what, db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+  std::exit(1);
+}
+
+QString makeDb(const QString& path, bool jetFunctions) {
   sqlite3* db = nullptr;
-  sqlite3_open(path.toUtf8().constData(), &db);
-  jet::registerJetFunctions(db);
-  sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
+  check(sqlite3_open(path.toUtf8().constData(), &db), db, "open");
+  if (jetFunctions) jet::registerJetFunctions(db);
+  check(sqlite3_exec(db, jetFunctions ? kJetSchema : kPlainSchema, nullptr, nullptr, nullptr), db, "create table");
   sqlite3_close(db);
   return path;
 }
@@ -37,7 +48,10 @@ double seconds(const std::function<void()>& f) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-QString nameOf(long i) { return QStringLiteral("datei_%1.txt").arg(i); }
+// One name in 20 contains "abc", so the pattern scan has rows to find.
+QString nameOf(long i) {
+  return (i % 20 == 0 ? QStringLiteral("datei_%1_abc.txt") : QStringLiteral("datei_%1.txt")).arg(i);
+}
 
 void report(const char* what, double engine, double plain) {
   std::printf("%-28s engine %8.3f s   sqlite3 %8.3f s   ratio %5.2f\n", what, engine, plain, engine / plain);
@@ -55,15 +69,15 @@ int main(int argc, char** argv) {
   auto ws = engine.CreateWorkspace(QStringLiteral("b"), QStringLiteral("Admin"), QStringLiteral("x"));
 
   // Plain SQLite: one prepared insert in one transaction.
-  const QString plainPath = makeDb(dir.filePath(QStringLiteral("plain.db")));
+  const QString plainPath = makeDb(dir.filePath(QStringLiteral("plain.db")), false);
   sqlite3* plain = nullptr;
-  sqlite3_open(plainPath.toUtf8().constData(), &plain);
-  jet::registerJetFunctions(plain);
+  check(sqlite3_open(plainPath.toUtf8().constData(), &plain), plain, "open");
   const double tPlainInsert = seconds([&] {
-    sqlite3_exec(plain, "BEGIN", nullptr, nullptr, nullptr);
+    check(sqlite3_exec(plain, "BEGIN", nullptr, nullptr, nullptr), plain, "begin");
     sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(plain, "INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?,?,?,?,?)", -1,
-                       &s, nullptr);
+    check(sqlite3_prepare_v2(plain, "INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?,?,?,?,?)",
+                             -1, &s, nullptr),
+          plain, "prepare insert");
     for (long i = 1; i <= rows; ++i) {
       sqlite3_bind_int64(s, 1, i);
       sqlite3_bind_int64(s, 2, i / 100 + 1);
@@ -71,15 +85,15 @@ int main(int argc, char** argv) {
       sqlite3_bind_text(s, 3, n.constData(), static_cast<int>(n.size()), SQLITE_TRANSIENT);
       sqlite3_bind_double(s, 4, 45000.0 + i / 86400.0);
       sqlite3_bind_double(s, 5, static_cast<double>(i * 13));
-      sqlite3_step(s);
+      check(sqlite3_step(s), plain, "insert");
       sqlite3_reset(s);
     }
     sqlite3_finalize(s);
-    sqlite3_exec(plain, "COMMIT", nullptr, nullptr, nullptr);
+    check(sqlite3_exec(plain, "COMMIT", nullptr, nullptr, nullptr), plain, "commit");
   });
 
   // (a) record set AddNew/Update.
-  auto dbA = ws->OpenDatabase(makeDb(dir.filePath(QStringLiteral("a.db"))), true);
+  auto dbA = ws->OpenDatabase(makeDb(dir.filePath(QStringLiteral("a.db")), true), true);
   const double tRecordset = seconds([&] {
     ws->BeginTrans();
     auto rs = dbA->OpenRecordset(QStringLiteral("tblFILES"), jet::RecordsetType::Table);
@@ -99,7 +113,7 @@ int main(int argc, char** argv) {
   });
 
   // (b) prepared statement through the engine.
-  auto dbB = ws->OpenDatabase(makeDb(dir.filePath(QStringLiteral("b.db"))), true);
+  auto dbB = ws->OpenDatabase(makeDb(dir.filePath(QStringLiteral("b.db")), true), true);
   const double tExecute = seconds([&] {
     ws->BeginTrans();
     for (long i = 1; i <= rows; ++i)
@@ -114,7 +128,8 @@ int main(int argc, char** argv) {
   long plainHits = 0, engineHits = 0;
   const double tPlainScan = seconds([&] {
     sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(plain, "SELECT FID, Filename FROM tblFILES WHERE Filename LIKE '%abc%'", -1, &s, nullptr);
+    check(sqlite3_prepare_v2(plain, "SELECT FID, Filename FROM tblFILES WHERE Filename LIKE '%abc%'", -1, &s, nullptr),
+          plain, "prepare scan");
     while (sqlite3_step(s) == SQLITE_ROW) ++plainHits;
     sqlite3_finalize(s);
   });
@@ -133,5 +148,10 @@ int main(int argc, char** argv) {
   report("insert, prepared Execute", tExecute, tPlainInsert);
   report("scan Like *abc*", tScan, tPlainScan);
   std::printf("scan hits: engine %ld, sqlite3 %ld\n", engineHits, plainHits);
+  const long expected = rows / 20;
+  if (engineHits != plainHits || plainHits != expected) {
+    std::fprintf(stderr, "scan hits differ: expected %ld\n", expected);
+    return 1;
+  }
   return 0;
 }

@@ -4,6 +4,7 @@
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/cuFormPosForms.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/ui/Twips.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -65,17 +66,8 @@ int32_t roundInt(double v) {
 
 QScreen* primary() { return QGuiApplication::primaryScreen(); }
 
-double twipsPerPixelX() {
-  const QScreen* s = primary();
-  const double dpi = s ? s->logicalDotsPerInchX() : 96.0;
-  return dpi > 0 ? 1440.0 / dpi : 15.0;
-}
-
-double twipsPerPixelY() {
-  const QScreen* s = primary();
-  const double dpi = s ? s->logicalDotsPerInchY() : 96.0;
-  return dpi > 0 ? 1440.0 / dpi : 15.0;
-}
+using ui::twipsPerPixelX;
+using ui::twipsPerPixelY;
 
 int pxX(double twips) { return roundInt(twips / twipsPerPixelX()); }
 int pxY(double twips) { return roundInt(twips / twipsPerPixelY()); }

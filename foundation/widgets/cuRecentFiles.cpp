@@ -283,28 +283,35 @@ void cuRecentFiles::Refresh() {
   });
 }
 
+void cuRecentFiles::Save() const {
+  tagged([&] { WriteList(QStringLiteral("Save")); });
+}
+
+void cuRecentFiles::WriteList(const QString& proc) const {
+  if (regKey_.isEmpty()) return;
+  int32_t rc = registry::openKey(registry::HKEY_CURRENT_USER, regKey_);
+  if (rc == registry::kNotFound) rc = registry::createKey(registry::HKEY_CURRENT_USER, regKey_);
+  if (rc != registry::kSuccess) RaiseError(1, proc, GetRegErrorText(rc));
+  for (const auto& e : entries_) {
+    rc = registry::setValue(registry::HKEY_CURRENT_USER, regKey_, e->name_, registry::Value::text(e->fullPath_));
+    if (rc != registry::kSuccess) RaiseError(2, proc, GetRegErrorText(rc));
+  }
+  for (int n = Count() + 1;; ++n) {
+    rc = registry::deleteValue(registry::HKEY_CURRENT_USER, regKey_, QStringLiteral("File %1").arg(n));
+    if (rc == registry::kNotFound) break;
+    if (rc != registry::kSuccess) RaiseError(3, proc, GetRegErrorText(rc));
+  }
+  if (saveMaxEntries_) {
+    rc = registry::setValue(registry::HKEY_CURRENT_USER, regKey_, kMaxEntriesValue,
+                            registry::Value::text(QString::number(maxEntries_)));
+    if (rc != registry::kSuccess) RaiseError(2, proc, GetRegErrorText(rc));
+  }
+}
+
 void cuRecentFiles::Terminate() {
   tagged([&] {
     terminated_ = true;
-    if (!regKey_.isEmpty()) {
-      int32_t rc = registry::openKey(registry::HKEY_CURRENT_USER, regKey_);
-      if (rc == registry::kNotFound) rc = registry::createKey(registry::HKEY_CURRENT_USER, regKey_);
-      if (rc != registry::kSuccess) RaiseError(1, QStringLiteral("Terminate"), GetRegErrorText(rc));
-      for (const auto& e : entries_) {
-        rc = registry::setValue(registry::HKEY_CURRENT_USER, regKey_, e->name_, registry::Value::text(e->fullPath_));
-        if (rc != registry::kSuccess) RaiseError(2, QStringLiteral("Terminate"), GetRegErrorText(rc));
-      }
-      for (int n = Count() + 1;; ++n) {
-        rc = registry::deleteValue(registry::HKEY_CURRENT_USER, regKey_, QStringLiteral("File %1").arg(n));
-        if (rc == registry::kNotFound) break;
-        if (rc != registry::kSuccess) RaiseError(3, QStringLiteral("Terminate"), GetRegErrorText(rc));
-      }
-      if (saveMaxEntries_) {
-        rc = registry::setValue(registry::HKEY_CURRENT_USER, regKey_, kMaxEntriesValue,
-                                registry::Value::text(QString::number(maxEntries_)));
-        if (rc != registry::kSuccess) RaiseError(2, QStringLiteral("Terminate"), GetRegErrorText(rc));
-      }
-    }
+    WriteList(QStringLiteral("Terminate"));
     entries_.clear();
     menu_ = nullptr;
     element0_ = nullptr;

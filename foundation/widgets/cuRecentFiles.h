@@ -3,7 +3,8 @@
 // The list of recently used files, newest first: kept in memory, loaded from and written back
 // to a key of the current user ("File 1" ... "File n", "RFL Max Entries"), and shown as
 // numbered items of a menu directly after a designed element 0 (a separator in the main
-// window). Nothing is written before the list is released (Terminate or destruction).
+// window). Nothing is written before the list is released (Terminate or destruction) or its
+// owner asks for it (Save).
 //
 // Failures are raised as rt::RaisedError with the number 0x80040400 + n and the source
 // "clsRecentFiles: <operation>", tagged "RZVBA/" once for every operation they pass through.
@@ -81,7 +82,11 @@ class cuRecentFiles : public QObject {
   void Remove(int position);
   void Refresh();
 
-  // Writes the list back (when RegKey is set), then releases the list and the menu.
+  // Writes the list to the registry now (when RegKey is set): the entries, no values beyond
+  // them, and the maximum when SaveMaxEntries. The list and the menu stay as they are.
+  void Save() const;
+
+  // Writes the list back (Save), then releases the list and the menu.
   void Terminate();
 
  signals:
@@ -95,6 +100,8 @@ class cuRecentFiles : public QObject {
   void ShortHand(int position);
   void OpenRegKey(const QString& key);
   void Renumber();
+  // The write-back of Save and Terminate; failures name the operation proc.
+  void WriteList(const QString& proc) const;
   int FindPath(const QString& path) const;
   // The whole menu array: element 0 plus the items made at run time.
   int MenuCount() const { return 1 + static_cast<int>(items_.size()); }

@@ -3,9 +3,9 @@
 #include "foundation/mdlQZLib51_libmsg.h"
 #include "platform/ui/MessagePump.h"
 #include "platform/ui/ShellOpen.h"
+#include "platform/ui/Twips.h"
 #include "platform/ui/widgets/FontChooser.h"
 #include "platform/ui/widgets/FormRegistry.h"
-#include "platform/ui/widgets/Twips.h"
 
 #include <QApplication>
 #include <QComboBox>

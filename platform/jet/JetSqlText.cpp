@@ -249,6 +249,20 @@ void LikePattern::compile(const std::u32string& p) {
     }
     elements_.push_back(std::move(e));
   }
+  const size_t m = elements_.size();
+  if (m >= 3 && elements_.front().kind == Element::Kind::Star && elements_.back().kind == Element::Kind::Star) {
+    std::string needle;
+    bool plain = true;
+    for (size_t i = 1; i + 1 < m && plain; ++i) {
+      const Element& e = elements_[i];
+      plain = e.kind == Element::Kind::Literal && e.ch < 0x80;
+      if (plain) needle.push_back(static_cast<char>(e.ch));
+    }
+    if (plain) {
+      asciiNeedle_ = std::move(needle);
+      asciiContains_ = true;
+    }
+  }
 }
 
 bool LikePattern::matchOne(const Element& e, char32_t c) const {
@@ -270,7 +284,8 @@ bool LikePattern::matchOne(const Element& e, char32_t c) const {
   return false;
 }
 
-bool LikePattern::matchFolded(const char32_t* v, size_t n) const {
+template <typename At>
+bool LikePattern::matchWith(size_t n, At at) const {
   const size_t m = elements_.size();
   size_t pi = 0, vi = 0;
   size_t starP = SIZE_MAX, starV = 0;
@@ -280,7 +295,7 @@ bool LikePattern::matchFolded(const char32_t* v, size_t n) const {
       starV = vi;
       continue;
     }
-    if (pi < m && matchOne(elements_[pi], v[vi])) {
+    if (pi < m && matchOne(elements_[pi], at(vi))) {
       ++pi;
       ++vi;
       continue;
@@ -293,12 +308,36 @@ bool LikePattern::matchFolded(const char32_t* v, size_t n) const {
   return pi == m;
 }
 
+bool LikePattern::matchAsciiContains(std::string_view v) const {
+  const size_t k = asciiNeedle_.size();
+  if (k > v.size()) return false;
+  const char first = asciiNeedle_[0];
+  for (size_t i = 0; i + k <= v.size(); ++i) {
+    if (static_cast<char>(lowerAscii(static_cast<unsigned char>(v[i]))) != first) continue;
+    size_t j = 1;
+    while (j < k && static_cast<char>(lowerAscii(static_cast<unsigned char>(v[i + j]))) == asciiNeedle_[j]) ++j;
+    if (j == k) return true;
+  }
+  return false;
+}
+
 bool LikePattern::matches(std::string_view utf8Value) const {
+  auto* p = reinterpret_cast<const unsigned char*>(utf8Value.data());
+  auto* end = p + utf8Value.size();
+  bool ascii = true;
+  for (auto* q = p; q != end; ++q)
+    if (*q >= 0x80) {
+      ascii = false;
+      break;
+    }
+  // Pure ASCII values (nearly all file names) are matched on their bytes, without decoding.
+  if (ascii) {
+    if (asciiContains_) return matchAsciiContains(utf8Value);
+    return matchWith(utf8Value.size(), [p](size_t i) { return lowerAscii(p[i]); });
+  }
   // One buffer per thread: the matcher runs once per row over large tables.
   thread_local std::vector<char32_t> buf;
   buf.clear();
-  auto* p = reinterpret_cast<const unsigned char*>(utf8Value.data());
-  auto* end = p + utf8Value.size();
   while (p != end) {
     const unsigned char c = *p;
     if (c < 0x80) {
@@ -308,7 +347,8 @@ bool LikePattern::matches(std::string_view utf8Value) const {
       buf.push_back(foldSimple(decode(p, end)));
     }
   }
-  return matchFolded(buf.data(), buf.size());
+  const char32_t* v = buf.data();
+  return matchWith(buf.size(), [v](size_t i) { return v[i]; });
 }
 
 bool LikePattern::matches(const QString& value) const {

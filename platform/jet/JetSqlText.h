@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <string>
 #include <vector>
 
 namespace jet {
@@ -41,9 +42,15 @@ class LikePattern {
   };
   void compile(const std::u32string& pattern);
   bool matchOne(const Element& e, char32_t folded) const;
-  bool matchFolded(const char32_t* v, size_t n) const;
+  template <typename At>
+  bool matchWith(size_t n, At at) const;
+  bool matchAsciiContains(std::string_view asciiValue) const;
 
   std::vector<Element> elements_;
+  // Set for the common "*text*" with plain ASCII text (lower case): a substring search then
+  // answers for values that are pure ASCII.
+  std::string asciiNeedle_;
+  bool asciiContains_ = false;
 };
 
 }  // namespace jet

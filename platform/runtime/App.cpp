@@ -14,9 +14,18 @@ QString executablePath() {
   if (QCoreApplication::instance()) return QCoreApplication::applicationFilePath();
   return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
 }
+QString& pathOverride() {
+  static QString folder;
+  return folder;
+}
 }  // namespace
 
-QString App::path() { return QFileInfo(executablePath()).absolutePath(); }
+QString App::path() {
+  if (!pathOverride().isEmpty()) return pathOverride();
+  return QFileInfo(executablePath()).absolutePath();
+}
+
+void App::setPath(const QString& folder) { pathOverride() = folder; }
 
 // The program's name is fixed; tests run from executables with other names.
 QString App::exeName() { return QStringLiteral("zuvrax"); }

@@ -10,6 +10,9 @@ class App {
  public:
   // Folder of the executable, without a trailing "/".
   static QString path();
+  // Moves the program folder, for tests that need one without the files beside the program;
+  // an empty path goes back to the executable's folder.
+  static void setPath(const QString& folder);
   // File name of the executable without extension ("zuvrax").
   static QString exeName();
   // The help file: a bare name until start-up makes it absolute.

@@ -1,5 +1,7 @@
 #include "platform/volumes/VolumeSystem.h"
 
+#include "platform/runtime/UniqueFd.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -101,23 +103,8 @@ QString linkNameFor(const QString& dir, const QString& canonicalDevice) {
   return QString();
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-struct DirCloser {
-  void operator()(DIR* d) const { ::closedir(d); }
-};
+using Fd = rt::UniqueFd;
+using rt::DirCloser;
 
 uint32_t fnv1a(const QByteArray& bytes) {
   uint32_t h = 2166136261u;

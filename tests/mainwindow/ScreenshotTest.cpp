@@ -1,10 +1,21 @@
 // Not a check: run with --gtest_also_run_disabled_tests to write pictures of the window for a
-// person to look at (ZUVRAX_SHOT_DIR, default /tmp).
+// person to look at (ZUVRAX_SHOT_DIR, default /tmp). Under Xvfb (QT_QPA_PLATFORM=xcb) the
+// screen pictures show the open menus as well.
+#include "catalogue/mdlGlobals.h"
+#include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
+#include "platform/ui/MessageBox.h"
+#include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/TestCatalogue.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -13,15 +24,50 @@ QString shotPath(const QString& name) {
   const QString dir = qEnvironmentVariable("ZUVRAX_SHOT_DIR", QStringLiteral("/tmp"));
   return dir + QLatin1Char('/') + name + QStringLiteral(".png");
 }
+
+void shootScreen(const QString& name) {
+  QTest::qWait(300);
+  QGuiApplication::primaryScreen()->grabWindow(0).save(shotPath(name));
+}
+
+// Opens the menu bar's menu of that name, takes the screen, closes it again.
+void shootMenu(frmMain& w, const char* menuName, const QString& name) {
+  auto* menu = w.findChild<QMenu*>(QString::fromLatin1(menuName));
+  QMenuBar* bar = w.menuBar();
+  const QRect r = bar->actionGeometry(menu->menuAction());
+  QTest::mouseClick(bar, Qt::LeftButton, {}, r.center());
+  shootScreen(name);
+  menu->hide();
+}
 }  // namespace
 
 TEST(DISABLED_Screenshot, MainWindowStates) {
-  gErr = std::make_unique<cuAppError>();
-  frmMain w;
-  w.resize(1000, 680);
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  ui::setPresenter(std::make_unique<ui::RecordingPresenter>());
+  auto ch = std::make_unique<ScriptedChooser>();
+  ScriptedChooser* chooser = ch.get();
+  ui::setFileChooser(std::move(ch));
+  frmMain* w = nullptr;
+  ASSERT_TRUE(Main([&] {
+    auto win = std::make_unique<frmMain>();
+    win->resize(1000, 680);
+    win->show();
+    w = win.get();
+    return win;
+  }));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
   QTest::qWait(200);
-  w.grab().save(shotPath("frmMain-closed"));
-  gErr.reset();
+  w->grab().save(shotPath("frmMain-closed"));
+
+  const QString dir = testenv::freshTempDir();
+  for (const char* name : {"Musik.qvk", "Archiv-mit-einem-sehr-langen-Namen.qvk"}) {
+    ASSERT_TRUE(testenv::copyTemplate(dir + "/" + name));
+    chooser->answers = {dir + "/" + name};
+    w->findChild<QAction*>("mMainFile_DB")->trigger();
+  }
+  QTest::qWait(200);
+  w->grab().save(shotPath("frmMain-open"));
+  shootMenu(*w, "mMainFile", "frmMain-filemenu");
+  shootMenu(*w, "mMainHelp", "frmMain-helpmenu");
+  w->close();
+  QCoreApplication::processEvents();
 }

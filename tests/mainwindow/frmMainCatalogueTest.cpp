@@ -2,45 +2,33 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
+#include "foundation/widgets/HelpWindow.h"
 #include "foundation/widgets/cuRecentFiles.h"
 #include "mainwindow/frmMain.h"
+#include "mainwindow/frmMainPanes.h"
 #include "platform/jet/Engine.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
 #include "platform/registry/Registry.h"
+#include "platform/runtime/App.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/ShellOpen.h"
 #include "platform/ui/widgets/FileChooser.h"
+#include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestEnvironment.h"
 
-#include "platform/runtime/App.h"
-
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
+#include <QSplitter>
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <deque>
-
 namespace {
-
-// Answers the file dialogs from a script and remembers what they were asked.
-class ScriptedChooser : public ui::FileChooser {
- public:
-  std::optional<QStringList> choose(const ui::FileRequest& request) override {
-    requests.push_back(request);
-    if (answers.empty()) return std::nullopt;
-    QString a = answers.front();
-    answers.pop_front();
-    if (a.isEmpty()) return std::nullopt;
-    return QStringList{a};
-  }
-  std::deque<QString> answers;
-  std::vector<ui::FileRequest> requests;
-};
 
 const QString kRecentKey = QStringLiteral("Software\\Tolvarent\\Kerbolith\\Recent");
 const QString kOptionsKey = QStringLiteral("Software\\Tolvarent\\Kerbolith\\Options");
@@ -176,13 +164,13 @@ TEST_F(MainWindowTest, FileNewCopiesTheTemplateWithANewGuidAndListsIt) {
 }
 
 TEST_F(MainWindowTest, FileNewWithoutTemplateShows126AndNoDialog) {
-  // The template stands beside the program; hide it for this case only.
-  const QString templ = TemplatePath();
-  const QString aside = templ + ".beiseite";
-  ASSERT_TRUE(QFile::rename(templ, aside));
+  // The template stands beside the program: move the program folder to one without it (never
+  // hide the real template, other test programs run beside this one).
   ASSERT_TRUE(start());
+  rt::App::setPath(testenv::freshTempDir());
+  const QString templ = TemplatePath();
   item("mMainFile_New")->trigger();
-  QFile::rename(aside, templ);
+  rt::App::setPath(QString());
   EXPECT_TRUE(chooser->requests.empty());
   ASSERT_EQ(boxes->shown.size(), 1u);
   EXPECT_EQ(boxes->shown[0].text, "Die Datenbank-Vorlage '" + templ + "' wurde nicht gefunden.");
@@ -240,6 +228,65 @@ TEST_F(MainWindowTest, CloseAndQuitKeepLastDbAndAutoOpenReopensIt) {
   EXPECT_TRUE(window->windowTitle().contains(path));
   // Reopened at start-up: the recent list shows the entry it had.
   EXPECT_EQ(recentItems().size(), 1);
+}
+
+TEST_F(MainWindowTest, FindFollowsTheVolumeCountAndTheLocationListIsFilled) {
+  ASSERT_TRUE(start());
+  gfrmMain->pubDBOpen(catalogue("leer.qvk"));
+  ASSERT_EQ(gDB->DBPath(), dir + "/leer.qvk");
+  // Open but without volumes: no search.
+  EXPECT_FALSE(item("mMainEdit_Find")->isEnabled());
+  EXPECT_FALSE(item("TB_Find")->isEnabled());
+  QComboBox* loc = window->picVolume->VolumeLocID;
+  EXPECT_EQ(loc->count(), 1);
+  EXPECT_EQ(loc->itemText(0), "(Keiner)");
+
+  gDB->DB()->Execute("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (1, 'Regal'), (2, 'Keller')");
+  gDB->DB()->Execute("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) "
+                     "VALUES (1, 'Archiv', '/mnt/archiv/', 3, 45000)");
+  item("mMainView_Refresh")->trigger();
+  EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
+  EXPECT_TRUE(item("mMainEdit_Find")->isEnabled());
+  EXPECT_TRUE(item("TB_Find")->isEnabled());
+  ASSERT_EQ(loc->count(), 3);
+  EXPECT_EQ(loc->itemText(1), "Keller");
+  EXPECT_EQ(loc->itemData(1).toInt(), 2);
+  EXPECT_EQ(loc->currentIndex(), 0);
+
+  item("mMainFile_DBClose")->trigger();
+  EXPECT_FALSE(item("mMainEdit_Find")->isEnabled());
+  EXPECT_FALSE(item("TB_Find")->isEnabled());
+  EXPECT_EQ(loc->count(), 0);
+}
+
+TEST_F(MainWindowTest, SplitterSetOnActivationWhileClosedFitsTheOpenedCatalogue) {
+  ASSERT_TRUE(start());
+  window->resize(960, 640);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+  // Activated in the closed state; the catalogue comes afterwards.
+  gfrmMain->pubDBOpen(catalogue("split.qvk"));
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(window->ElasticOne1->isVisible());
+  const int third = window->centralWidget()->width() / 3;
+  EXPECT_NEAR(window->ElasticOne1->sizes().value(0), third, 2);
+}
+
+TEST_F(MainWindowTest, HelpAndWebCommandsReachTheHelpWindowAndTheShell) {
+  ASSERT_TRUE(start());
+  auto rec = std::make_unique<ui::RecordingShellOpener>();
+  ui::RecordingShellOpener* shell = rec.get();
+  auto previous = ui::setShellOpener(std::move(rec));
+  item("mMainHelp_Web")->trigger();
+  item("mMainHelp_Help")->trigger();
+  ASSERT_EQ(shell->opened.size(), 1u);
+  EXPECT_EQ(shell->opened[0].target, "http://www.tolvarent.de");
+  ui::setShellOpener(std::move(previous));
+  ASSERT_TRUE(HelpWindow::existing());
+  EXPECT_TRUE(HelpWindow::existing()->isVisible());
+  EXPECT_EQ(HelpWindow::existing()->filePath(), rt::App::helpFile());
+  HelpWindow::existing()->close();
+  EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
 }
 
 TEST_F(MainWindowTest, HelpFileIsAbsoluteAfterStart) {

@@ -60,6 +60,10 @@ TEST(frmMainFrame, ToolbarHasFourButtonsWithSeparatorsAfterSecondAndThird) {
   QStringList items;
   for (QAction* a : w.TB->actions()) items << (a->isSeparator() ? QStringLiteral("-") : a->data().toString());
   EXPECT_EQ(items, (QStringList{"DBNew", "DBOpen", "-", "Find", "-", "Run"}));
+  QStringList captions;
+  for (QAction* a : w.TB->actions())
+    if (!a->isSeparator()) captions << a->text() + "=" + a->shortcut().toString();
+  EXPECT_EQ(captions, (QStringList{"&Neue DB=Alt+N", "DB &öffnen=Alt+Ö", "&Suchen=Alt+S", "Ausführen="}));
   EXPECT_EQ(w.findChild<QAction*>("TB_Find")->toolTip(), "Datei(en)/Volumes suchen");
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/ShellOpen.h"
+#include "platform/ui/Twips.h"
 #include "platform/ui/widgets/QtShellOpener.h"
 
 #include <QCursor>
@@ -24,6 +25,7 @@ void installQtPlatform(HelpOpener openHelp) {
   setPresenter(std::make_unique<QtMessagePresenter>(std::move(openHelp)));
   setMousePointerHook(&applyMousePointer);
   setShellOpener(std::make_unique<QtShellOpener>());
+  setTwipsSource(screenTwipsSource());
 }
 
 }  // namespace ui

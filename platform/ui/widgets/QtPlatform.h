@@ -1,7 +1,8 @@
 #pragma once
 
-// Puts the Qt implementations behind the platform/ui seams: message boxes, the mouse pointer
-// and shell open. The program calls this once at start-up, after QApplication exists.
+// Puts the Qt implementations behind the platform/ui seams: message boxes, the mouse pointer,
+// shell open and the screen's twips. The program calls this once at start-up, after
+// QApplication exists.
 
 #include "platform/ui/widgets/QtMessagePresenter.h"
 

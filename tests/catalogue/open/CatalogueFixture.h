@@ -8,6 +8,7 @@
 #include "platform/ui/MessageBox.h"
 
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +20,16 @@
 #include <ostream>
 #include <vector>
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
 class CatalogueTest : public ::testing::Test {
  public:
   void SetUp() override {
     dir = testenv::freshTempDir();
-    auto rec = std::make_unique<ui::RecordingPresenter>();
-    boxes = rec.get();
-    ui::setPresenter(std::move(rec));
     gDB = std::make_unique<cuDAODatabase>();
     // The engine takes its workgroup file once per process; every test uses the built one.
     jet::Engine::DBEngine().SetSystemDB(SystemDBPath());
   }
   void TearDown() override {
     gDB.reset();
-    ui::setPresenter(std::make_unique<ui::RecordingPresenter>());
   }
 
   // A copy of the template named name in the test's folder.
@@ -69,17 +64,10 @@ class CatalogueTest : public ::testing::Test {
     return v;
   }
 
-  static int errorOf(const std::function<void()>& f) {
-    try {
-      f();
-    } catch (const rt::RaisedError& e) {
-      return e.number;
-    }
-    return 0;
-  }
+  static int errorOf(const std::function<void()>& f) { return testenv::raised(f).number; }
 
   static bool nothingOpen() { return !gDB->DB() && gDB->DBPath().isEmpty(); }
 
   QString dir;
-  ui::RecordingPresenter* boxes = nullptr;
+  testenv::BoxRecorder boxes;
 };

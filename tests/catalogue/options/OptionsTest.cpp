@@ -6,6 +6,7 @@
 #include "platform/runtime/RaisedError.h"
 
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,6 @@
 #include <functional>
 #include <memory>
 #include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "platform/jet/JetSql.h"
 #include "platform/jet/Workgroup.h"
 
+#include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>
@@ -97,8 +98,7 @@ class TemplateTest : public ::testing::Test {
  protected:
   void SetUp() override {
     path = testenv::freshTempDir() + QStringLiteral("/Katalog.qvk");
-    ASSERT_TRUE(QFile::copy(testenv::binDir() + QStringLiteral("/zuvrax.db"), path)) << "template missing";
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(testenv::copyTemplate(path)) << "template missing";
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &raw), SQLITE_OK);
     db.reset(raw);

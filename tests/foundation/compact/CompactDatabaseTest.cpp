@@ -9,38 +9,22 @@
 #include "platform/jet/Workspace.h"
 #include "platform/runtime/RaisedError.h"
 
+#include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace {
 
 QString q(const char* s) { return QString::fromUtf8(s); }
 
-QByteArray contentOf(const QString& path) {
-  QFile f(path);
-  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-  return f.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
-
-mode_t modeOf(const QString& path) {
-  struct stat st {};
-  EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-  return st.st_mode & 07777;
-}
+using testenv::contentOf;
+using testenv::modeOf;
+using testenv::writeFile;
 
 // A catalogue from the built template with many rows of which most are deleted again, so that
 // compaction has room to give back.
@@ -50,9 +34,7 @@ class CompactDatabaseTest : public ::testing::Test {
     dir = testenv::freshTempDir();
     path = dir + q("/Archiv.qvk");
     temp = dir + q("/~db.tmp");
-    ASSERT_TRUE(QFile::copy(testenv::binDir() + q("/zuvrax.db"), path));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    engine.SetSystemDB(testenv::binDir() + q("/zuvrax.mdw"));
+    ASSERT_TRUE(testenv::copyTemplate(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     auto ws = open();
     auto db = ws->Databases().front();
     db->Execute(q("INSERT INTO tblCATEGORIES (CID, CatName) VALUES (1, 'Musik')"));
@@ -67,7 +49,7 @@ class CompactDatabaseTest : public ::testing::Test {
   }
 
   std::shared_ptr<jet::Workspace> open() {
-    auto ws = engine.CreateWorkspace(q("Default"), q("QZAdmin"), q("Wexo71"));
+    auto ws = testenv::catalogueWorkspace(engine);
     ws->OpenDatabase(path, false);
     return ws;
   }

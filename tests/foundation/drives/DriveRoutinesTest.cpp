@@ -2,6 +2,7 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/volumes/VolumeSystem.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,12 +12,7 @@
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& content) {
-  QDir().mkpath(QFileInfo(path).path());
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(content);
-}
+using testenv::writeFile;
 
 // The library routines read the system named by the default roots: here a small fake one with
 // a USB stick, a CD, a share, a RAM disk and an optical drive without a disc.
@@ -54,15 +50,11 @@ class FakeDrives : public ::testing::Test {
     roots.pathsMustExist = false;
     roots.useBlkid = false;
     volumes::setDefaultRoots(roots);
-    auto rec = std::make_unique<ui::RecordingPresenter>();
-    recorder = rec.get();
-    ui::setPresenter(std::move(rec));
   }
   void TearDown() override {
     volumes::setDefaultRoots(volumes::SystemRoots());
-    ui::setPresenter(nullptr);
   }
-  ui::RecordingPresenter* recorder = nullptr;
+  testenv::BoxRecorder recorder;
 };
 
 }  // namespace
@@ -132,9 +124,7 @@ TEST_F(FakeDrives, CheckDriveReadyNamesRootAndCause) {
 }
 
 TEST(RealDrives, ThisMachine) {
-  auto rec = std::make_unique<ui::RecordingPresenter>();
-  ui::RecordingPresenter* recorder = rec.get();
-  ui::setPresenter(std::move(rec));
+  testenv::BoxRecorder recorder;
 
   const auto info = GetVolumeInfo("/", true);
   ASSERT_TRUE(info);

@@ -3,32 +3,20 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MousePointer.h"
 
+#include "tests/support/TestHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
 namespace {
 
-// Runs body and returns the error it raised (number 0 when none).
-rt::RaisedError raised(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const rt::RaisedError& e) {
-    return e;
-  }
-  return rt::RaisedError();
-}
+using testenv::raised;
 
 class ReporterTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    auto rec = std::make_unique<ui::RecordingPresenter>();
-    recorder = rec.get();
-    ui::setPresenter(std::move(rec));
-  }
-  void TearDown() override { ui::setPresenter(nullptr); }
   cuAppError err;
-  ui::RecordingPresenter* recorder = nullptr;
+  testenv::BoxRecorder recorder;
 };
 
 }  // namespace

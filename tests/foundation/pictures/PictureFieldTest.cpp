@@ -6,6 +6,7 @@
 #include "platform/jet/Workspace.h"
 #include "platform/runtime/RaisedError.h"
 
+#include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>
@@ -18,10 +19,8 @@ class PictureFieldTest : public ::testing::Test {
  protected:
   void SetUp() override {
     path = testenv::freshTempDir() + QStringLiteral("/Bilder.qvk");
-    ASSERT_TRUE(QFile::copy(testenv::binDir() + QStringLiteral("/zuvrax.db"), path));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    engine.SetSystemDB(testenv::binDir() + QStringLiteral("/zuvrax.mdw"));
-    ws = engine.CreateWorkspace(QStringLiteral("Default"), QStringLiteral("QZAdmin"), QStringLiteral("Wexo71"));
+    ASSERT_TRUE(testenv::copyTemplate(path));
+    ws = testenv::catalogueWorkspace(engine);
     db = ws->OpenDatabase(path, true);
     db->Execute(QStringLiteral("INSERT INTO tblCATEGORIES (CID, CatName) VALUES (1, 'Fotos')"));
   }

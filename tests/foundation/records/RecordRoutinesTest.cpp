@@ -8,7 +8,9 @@
 #include "platform/jet/Workspace.h"
 #include "platform/runtime/RaisedError.h"
 
+#include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QFile>
 
@@ -18,7 +20,6 @@
 
 using rt::Variant;
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 namespace rt {
 inline void PrintTo(const Variant& v, std::ostream* os) {
   if (v.isNull()) *os << "Null";
@@ -30,14 +31,7 @@ namespace {
 
 QString q(const char* s) { return QString::fromUtf8(s); }
 
-rt::RaisedError raised(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const rt::RaisedError& e) {
-    return e;
-  }
-  return rt::RaisedError();
-}
+using testenv::raised;
 
 // A catalogue copied from the built template, opened as the program opens it, with two
 // locations, one category, three volumes and a few folders and files.
@@ -45,10 +39,8 @@ class RecordRoutinesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     path = testenv::freshTempDir() + q("/Archiv.qvk");
-    ASSERT_TRUE(QFile::copy(testenv::binDir() + q("/zuvrax.db"), path));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    engine.SetSystemDB(testenv::binDir() + q("/zuvrax.mdw"));
-    ws = engine.CreateWorkspace(q("Default"), q("QZAdmin"), q("Wexo71"));
+    ASSERT_TRUE(testenv::copyTemplate(path));
+    ws = testenv::catalogueWorkspace(engine);
     db = ws->OpenDatabase(path, false);
     exec("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (4, 'Keller')");
     exec("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (5, 'Büro')");

@@ -1,6 +1,7 @@
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZFramework.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,32 +16,11 @@
 
 namespace {
 
-rt::RaisedError raised(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const rt::RaisedError& e) {
-    return e;
-  }
-  return rt::RaisedError();
-}
+using testenv::raised;
 
-QByteArray contentOf(const QString& path) {
-  QFile f(path);
-  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-  return f.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
-
-mode_t modeOf(const QString& path) {
-  struct stat st {};
-  EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
-  return st.st_mode & 07777;
-}
+using testenv::contentOf;
+using testenv::modeOf;
+using testenv::writeFile;
 
 // Every file in the folder: a failed write must not leave temporary files behind.
 QStringList filesIn(const QString& dir) {

@@ -2,6 +2,8 @@
 
 #include "platform/ui/MessageBox.h"
 
+#include "tests/support/TestHelpers.h"
+
 #include <QDateTime>
 
 #include <gtest/gtest.h>
@@ -9,8 +11,6 @@
 #include <stdexcept>
 
 using rt::Variant;
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
@@ -164,13 +164,7 @@ TEST(QuoteAndPipeEscapes, DoubleQuotesAndSpellPipesByCode) {
 
 class ReplaceReservedCharsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    auto rec = std::make_unique<ui::RecordingPresenter>();
-    recorder = rec.get();
-    ui::setPresenter(std::move(rec));
-  }
-  void TearDown() override { ui::setPresenter(nullptr); }
-  ui::RecordingPresenter* recorder = nullptr;
+  testenv::BoxRecorder recorder;
 };
 
 TEST_F(ReplaceReservedCharsTest, ReplacesBothCharactersAndShowsTheNoticeOnce) {

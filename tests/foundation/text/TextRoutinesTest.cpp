@@ -1,5 +1,7 @@
 #include "foundation/mdlQZLib51_text.h"
 
+#include "tests/support/TestHelpers.h"
+
 #include <QRegularExpression>
 #include <QSet>
 
@@ -8,7 +10,6 @@
 using rt::Variant;
 
 // Readable failure output.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '{' << l.join("; ").toStdString() << '}'; }
 
 namespace {

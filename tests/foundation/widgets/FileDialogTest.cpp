@@ -3,6 +3,7 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/widgets/FileChooser.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,16 +33,12 @@ class FileDialogTest : public ::testing::Test {
   void SetUp() override {
     chooser = new ScriptedChooser;
     ui::setFileChooser(std::unique_ptr<ui::FileChooser>(chooser));
-    auto rec = std::make_unique<ui::RecordingPresenter>();
-    boxes = rec.get();
-    ui::setPresenter(std::move(rec));
   }
   void TearDown() override {
     ui::setFileChooser(nullptr);
-    ui::setPresenter(nullptr);
   }
   ScriptedChooser* chooser = nullptr;
-  ui::RecordingPresenter* boxes = nullptr;
+  testenv::BoxRecorder boxes;
   FileDialog dialog;
 };
 

@@ -5,7 +5,7 @@
 #include "platform/ui/widgets/FontChooser.h"
 #include "platform/ui/widgets/FormRegistry.h"
 #include "platform/ui/widgets/ItemKeys.h"
-#include "platform/ui/widgets/Twips.h"
+#include "platform/ui/Twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -5,6 +5,7 @@
 #include "platform/ui/MousePointer.h"
 
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QAction>
 #include <QDir>
@@ -24,15 +25,7 @@ const QString kKey = QStringLiteral("Software\\Tolvarent\\Kerbolith\\Recent");
 
 int32_t errorNumber(int n) { return static_cast<int32_t>(0x80040400u) + n; }
 
-// The error an operation raises; number 0 when it raises none.
-rt::RaisedError raised(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rt::RaisedError& e) {
-    return e;
-  }
-  return rt::RaisedError();
-}
+using testenv::raised;
 
 class RecentFiles : public ::testing::Test {
  protected:
@@ -223,6 +216,28 @@ TEST_F(RecentFiles, ReleasingWritesTheListBack) {
   again.Terminate();
   EXPECT_EQ(stored("File 2"), "<missing>");
   EXPECT_EQ(stored("RFL Max Entries"), "8");
+}
+
+TEST_F(RecentFiles, SaveWritesNowAndTheListGoesOn) {
+  const QString a = file("a.qvk"), b = file("b.qvk");
+  QMenu menu;
+  QAction* zero = menu.addSeparator();
+  cuRecentFiles list;
+  list.setRegKey(kKey);
+  list.setMenu(&menu, zero);
+  list.Add(a);
+  list.Add(b);
+  list.Save();
+  EXPECT_EQ(stored("File 1"), b);
+  EXPECT_EQ(stored("File 2"), a);
+  EXPECT_EQ(stored("RFL Max Entries"), "4");
+  // Still attached and usable: a removal saved again drops the value beyond the list.
+  list.Remove(1);
+  list.Save();
+  EXPECT_EQ(stored("File 1"), a);
+  EXPECT_EQ(stored("File 2"), "<missing>");
+  EXPECT_EQ(menu.actions().size(), 2);
+  EXPECT_EQ(list.Count(), 1);
 }
 
 TEST_F(RecentFiles, AGapEndsLoadingAndSurvivesTheRelease) {

@@ -4,6 +4,7 @@
 #include "platform/jet/Workgroup.h"
 
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -44,14 +45,7 @@ QString makeCatalogue(const QString& dir, const QString& name = QStringLiteral("
   return path;
 }
 
-int errorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const rt::RaisedError& e) {
-    return e.number;
-  }
-  return 0;
-}
+int errorOf(const std::function<void()>& f) { return testenv::raised(f).number; }
 
 class EngineTest : public ::testing::Test {
  protected:

@@ -79,6 +79,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LikeCase{"xxabcyy", "*abc*", true}, LikeCase{"xxabyy", "*abc*", false},
                     LikeCase{"abc", "*abc*", true}, LikeCase{"ABC", "*abc*", true},
                     LikeCase{"abc", "a?c", true}, LikeCase{"ac", "a?c", false}, LikeCase{"abbc", "a?c", false},
+                    LikeCase{"Über-ABC.txt", "*abc*", true}, LikeCase{"ÜberAB", "*abc*", false},
+                    LikeCase{"ab", "*abc*", false}, LikeCase{"aabc", "*ABC*", true},
+                    LikeCase{"\u212Abc", "*kbc*", true}, LikeCase{"xÄpfel", "*äpf*", true},
                     LikeCase{"Disc 7", "Disc #", true}, LikeCase{"Disc x", "Disc #", false},
                     LikeCase{"banane", "[a-c]*", true}, LikeCase{"dattel", "[a-c]*", false},
                     LikeCase{"Birne", "[a-c]*", true},       // case-insensitive range

@@ -1,0 +1,53 @@
+#pragma once
+
+// Category commands of the open catalogue: names, ancestors, descendants, their volumes and the
+// categories' own icons.
+//
+// tblCATEGORIES is trusted to hold a tree, but a damaged or foreign catalogue may not: a parent
+// that is missing ends a walk, and a category met a second time (a cycle) is not followed
+// again, so every walk ends and visits each category at most once.
+
+#include "foundation/mdlQZLib51_pictures.h"
+#include "platform/jet/Database.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+struct CatItem {
+  int32_t CID = 0;
+  QString CatName;
+};
+
+// The given database, or the open catalogue's; raises 91 when there is none.
+jet::Database& CommandDB(jet::Database* db = nullptr);
+
+// Passes the error being handled on with the source "mdlCommand" and the procedure.
+[[noreturn]] void CommandErrRaise(const QString& procedure);
+
+// The category's own icon; nothing when it has none or does not exist.
+std::optional<Picture> fCatIconLoad(int32_t CID, jet::Database* db = nullptr);
+// Stores the picture as the category's icon (uncompressed); an unknown category is left alone.
+void fCatIconSave(int32_t CID, const Picture& picture);
+
+// The category's name, or the empty text (also on any error).
+QString fCatName(int32_t CID);
+
+// The ancestors, the top-most first and the direct parent last; returns their number.
+int32_t fCatArrayParent(int32_t CID, std::vector<CatItem>& list, jet::Database* db = nullptr);
+
+// Every category below CID, depth first: each child (by ascending CID) directly followed by
+// its own descendants. Returns their number.
+int32_t fCatArraySub(int32_t CID, std::vector<CatItem>& list, jet::Database* db = nullptr);
+// Appends the descendants of CID to list and adds their number to count; returns count. Works
+// with an explicit stack, so deep trees cannot overflow the call stack.
+int32_t fCatArraySubRecurse(int32_t CID, std::vector<CatItem>& list, jet::Database& db, int32_t& count);
+
+// The ancestors' names joined with " > " ("" for a top-level category).
+QString fCatStringParent(int32_t CID);
+
+// The ids of the volumes of every sub-category (in the order of fCatArraySub), then of the
+// category itself; returns their number.
+int32_t fCatVolumeCount(int32_t CID, std::vector<int32_t>& volumes);

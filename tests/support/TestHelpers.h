@@ -1,0 +1,49 @@
+#pragma once
+
+// Small helpers shared by the test programs.
+
+#include "platform/runtime/RaisedError.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <ostream>
+
+#include <sys/types.h>
+
+// Lets failure messages show QString values as text.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace testenv {
+
+// Runs body and returns the error it raised (number 0 when none).
+rt::RaisedError raised(const std::function<void()>& body);
+
+// Answers message boxes with a recording presenter while it lives, then puts back the one
+// that was there before.
+class BoxRecorder {
+ public:
+  BoxRecorder();
+  ~BoxRecorder();
+  BoxRecorder(const BoxRecorder&) = delete;
+  BoxRecorder& operator=(const BoxRecorder&) = delete;
+
+  ui::RecordingPresenter* operator->() const { return recorder_; }
+  ui::RecordingPresenter& operator*() const { return *recorder_; }
+
+ private:
+  ui::RecordingPresenter* recorder_ = nullptr;
+  std::unique_ptr<ui::MessagePresenter> previous_;
+};
+
+// The whole content of a file; a failed expectation when it cannot be read.
+QByteArray contentOf(const QString& path);
+// Writes a file, making its folder first; a fatal failure when it cannot be written.
+void writeFile(const QString& path, const QByteArray& bytes);
+// The permission bits of a file.
+mode_t modeOf(const QString& path);
+
+}  // namespace testenv
