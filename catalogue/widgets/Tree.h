@@ -1,0 +1,153 @@
+#pragma once
+
+// The catalogue tree control: categories, their volumes and, on demand, each volume's folders,
+// keyed "C" & CID, "V" & VID, "V" & VID & "|" & PID, and "#Dummy#" & n for the placeholder that
+// a volume carries until it is first expanded. It reads and writes only the database it is
+// given, reports clicks (deferred and only for a changed key), menus, fills and check-box
+// changes as signals, and moves volumes and categories by dragging them onto a category or the
+// empty space below the nodes.
+
+#include "catalogue/widgets/TreeView.h"
+
+#include <QPixmap>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <vector>
+
+namespace jet {
+class Database;
+}
+class TreeNode;
+
+class Tree : public QWidget {
+  Q_OBJECT
+
+ public:
+  // What the pointer shows during a drag.
+  enum class DragIcon { None, Empty, NoDrop, DragFolder };
+
+  explicit Tree(QWidget* parent = nullptr);
+  ~Tree() override;
+
+  void setBorder(bool border);
+  void setCheckboxes(bool on);
+  bool Checkboxes() const { return checkboxes_; }
+  // Not owned; the host keeps it open while the tree uses it.
+  void setDatabase(jet::Database* db) { db_ = db; }
+  jet::Database* Database() const { return db_; }
+  void setDragDelay(int32_t ms) { dragDelay_ = ms; }
+  int32_t DragDelay() const { return dragDelay_; }
+  void setShowFolders(bool on) { showFolders_ = on; }
+  bool ShowFolders() const { return showFolders_; }
+  void setUseNodeClickTimer(bool on) { useNodeClickTimer_ = on; }
+  bool UseNodeClickTimer() const { return useNodeClickTimer_; }
+
+  QPixmap Icon(int32_t n) const;
+  static QString IconKey(int32_t n) { return QStringLiteral("i") + QString::number(n); }
+  ui::ImageList& ImageList() { return tv_->images(); }
+  static QString PathSeparator() { return QStringLiteral("|"); }
+  static QString Prefix_KeyCategory() { return QStringLiteral("C"); }
+  static QString Prefix_KeyImage() { return QStringLiteral("i"); }
+  static QString Prefix_KeyVolume() { return QStringLiteral("V"); }
+  static QString Prefix_KeyUserIcon() { return QStringLiteral("u"); }
+  TreeView* TV() const { return tv_; }
+
+  QTreeWidgetItem* SelectedItem() const;
+  QPixmap SelectedItemIcon() const;
+  // Selects the node and runs the click logic; nullptr clears the selection and forgets the
+  // last clicked key.
+  void setSelectedItem(QTreeWidgetItem* node);
+
+  // Removes every node; the last clicked key is kept.
+  void Clear();
+  // The node "C" & CID; raises the element-not-found error when there is none.
+  QTreeWidgetItem* NodeCategory(int32_t CID) const;
+  static QString NodeKey(int32_t id, int32_t type);
+  static QString NodePath(const QTreeWidgetItem* node);
+  static int32_t NodeType(const QTreeWidgetItem* node);
+  static int32_t NodeTypeOfKey(const QString& key);
+  // Image key of a node, and a new one (the node shows it at once).
+  static QString NodeImage(const QTreeWidgetItem* node);
+  static void SetNodeImage(QTreeWidgetItem* node, const QString& imageKey);
+  // True when a checked ancestor locks the node's check box.
+  static bool NodeLocked(const QTreeWidgetItem* node);
+  std::vector<QTreeWidgetItem*> NodesInAddOrder() const { return tv_->nodesInAddOrder(); }
+
+  void Populate(const QString& SelectKey = QString());
+  // True, or raises when no node has the key.
+  bool SelectItem(const QString& Key, bool EnsureVisible = false);
+  void X_ILIconsSystemRefresh();
+
+  // Handlers of the tree view (also called by the view's mouse handling).
+  void TV_NodeClick(QTreeWidgetItem* node);
+  void TV_Expand(QTreeWidgetItem* node);
+  void TV_Collapse(QTreeWidgetItem* node);
+  void TV_MouseDown(Qt::MouseButton button, const QPoint& pos);
+  void TV_MouseMove(const QPoint& pos);
+  void TV_MouseUp(Qt::MouseButton button, const QPoint& pos);
+  // state 1: the pointer left the view.
+  void TV_DragOver(const QPoint& pos, int state);
+  void TV_DragDrop(const QPoint& pos);
+  void TV_NodeCheck(QTreeWidgetItem* node);
+
+  bool isDragging() const { return dragging_; }
+  DragIcon dragIcon() const { return dragIcon_; }
+
+ signals:
+  void NodeClick(QTreeWidgetItem* node);
+  void MenuVolume();
+  void MenuCategory();
+  void MenuFolder();
+  void MenuEmptyDB();
+  void VolumeFill(const QString& Name, bool Done);
+  void Status(const QString& Text);
+  void SelectionChanged(bool AnyChecked);
+
+ private:
+  void Timer1_Timer();
+  void Timer2_Timer();
+  void TimerNodeClick_Timer();
+
+  void IconsUserRemove();
+  void TVFill(const QString& SelectKey);
+  void TVFillVolume(int32_t VolID, const QString& RootText, const QString& Name);
+  bool NodeExists(const QString& Key) const;
+
+  TreeNode* addNode(QTreeWidgetItem* parent, const QString& key, const QString& text, const QString& imageKey,
+                    const QVariant& tag);
+  void prepareCheckbox(QTreeWidgetItem* node, const QTreeWidgetItem* parent);
+  void selectNode(QTreeWidgetItem* node);
+  void ensureVisible(QTreeWidgetItem* node);
+  void setDragIcon(DragIcon icon);
+  void endDrag();
+  bool moveWouldCycle(int32_t draggedCID, int32_t targetCID) const;
+  void onItemChanged(QTreeWidgetItem* node);
+  void onCurrentItemChanged(QTreeWidgetItem* current);
+
+  TreeView* tv_;
+  jet::Database* db_ = nullptr;
+  QString lastClickedKey_;
+  int32_t dragDelay_ = 500;
+  QTreeWidgetItem* dragNode_ = nullptr;
+  QTreeWidgetItem* dragOverNode_ = nullptr;
+  QString pendingClickKey_;
+  QString lockedCheckKey_;
+  bool dragging_ = false;
+  bool showFolders_ = true;
+  bool useNodeClickTimer_ = true;
+  bool checkboxes_ = false;
+  bool filling_ = false;
+  bool selecting_ = false;
+  int dummyCount_ = 0;
+  QStringList userIcons_;
+  int fillGeneration_ = 0;
+  DragIcon dragIcon_ = DragIcon::None;
+  bool overrideCursor_ = false;
+  QPixmap imgDragFolder_;
+  QTimer timer1_;
+  QTimer timer2_;
+  QTimer timerNodeClick_;
+};

@@ -1,0 +1,80 @@
+#include "catalogue/widgets/TreeView.h"
+
+#include "catalogue/widgets/Tree.h"
+#include "catalogue/widgets/TreeNode.h"
+
+#include <QMouseEvent>
+
+#include <algorithm>
+
+TreeView::TreeView(Tree* owner) : QTreeWidget(owner), owner_(owner) {
+  setHeaderHidden(true);
+  setColumnCount(1);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setDragEnabled(false);
+  setUniformRowHeights(true);
+  setIconSize(QSize(16, 16));
+}
+
+TreeView::~TreeView() {
+  // The nodes unregister themselves while the index still exists.
+  clear();
+}
+
+TreeNode* TreeView::node(const QString& key) const {
+  if (key.isEmpty()) return nullptr;
+  TreeNode* n = nodes_.value(key.toLower(), nullptr);
+  // A node a host took out of the view (without deleting it) is not part of the tree.
+  return n && n->treeWidget() == this ? n : nullptr;
+}
+
+std::vector<QTreeWidgetItem*> TreeView::nodesInAddOrder() const {
+  std::vector<QTreeWidgetItem*> all;
+  all.reserve(static_cast<size_t>(nodes_.size()));
+  for (TreeNode* n : nodes_)
+    if (n->treeWidget() == this) all.push_back(n);
+  std::sort(all.begin(), all.end(), [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+    return a->data(0, kNodeSeqRole).toInt() < b->data(0, kNodeSeqRole).toInt();
+  });
+  return all;
+}
+
+void TreeView::setDropHighlight(QTreeWidgetItem* node) {
+  if (dropHighlight_ == node) return;
+  QTreeWidgetItem* old = dropHighlight_;
+  dropHighlight_ = node;
+  if (old) update(indexFromItem(old));
+  if (node) update(indexFromItem(node));
+}
+
+void TreeView::registerNode(const QString& lowerKey, TreeNode* node) { nodes_.insert(lowerKey, node); }
+
+void TreeView::unregisterNode(const QString& lowerKey, TreeNode* node) {
+  const auto it = nodes_.find(lowerKey);
+  if (it != nodes_.end() && it.value() == node) nodes_.erase(it);
+}
+
+void TreeView::mousePressEvent(QMouseEvent* event) {
+  // The right button leaves the selection alone: the host's menu follows the selected node.
+  if (event->button() == Qt::LeftButton) QTreeWidget::mousePressEvent(event);
+  owner_->TV_MouseDown(event->button(), event->position().toPoint());
+}
+
+void TreeView::mouseMoveEvent(QMouseEvent* event) {
+  // A held left button must not drag the selection to other nodes: the press armed a drag.
+  if (event->buttons() & Qt::LeftButton) {
+    owner_->TV_MouseMove(event->position().toPoint());
+    return;
+  }
+  QTreeWidget::mouseMoveEvent(event);
+}
+
+void TreeView::mouseReleaseEvent(QMouseEvent* event) {
+  const bool dragged = owner_->isDragging();
+  if (event->button() == Qt::LeftButton && !dragged) QTreeWidget::mouseReleaseEvent(event);
+  owner_->TV_MouseUp(event->button(), event->position().toPoint());
+}
+
+void TreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) QTreeWidget::mouseDoubleClickEvent(event);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+// The tree view inside the catalogue tree control: a QTreeWidget with a key index of its
+// nodes, the image list the nodes draw from, the drop highlight, and mouse handling that is
+// passed to the control (a right press does not select; a held left button does not move the
+// selection while a drag is armed or running).
+
+#include "platform/ui/widgets/ImageList.h"
+
+#include <QHash>
+#include <QTreeWidget>
+
+#include <vector>
+
+class Tree;
+class TreeNode;
+
+class TreeView : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  explicit TreeView(Tree* owner);
+  ~TreeView() override;
+
+  // The node of that key (any case), or nullptr.
+  TreeNode* node(const QString& key) const;
+  // Every node of the view in the order in which they were added.
+  std::vector<QTreeWidgetItem*> nodesInAddOrder() const;
+
+  ui::ImageList& images() { return images_; }
+  const ui::ImageList& images() const { return images_; }
+
+  QTreeWidgetItem* dropHighlight() const { return dropHighlight_; }
+  void setDropHighlight(QTreeWidgetItem* node);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  friend class TreeNode;
+  void registerNode(const QString& lowerKey, TreeNode* node);
+  void unregisterNode(const QString& lowerKey, TreeNode* node);
+  int nextSeq() { return ++seq_; }
+
+  Tree* owner_;
+  QHash<QString, TreeNode*> nodes_;
+  ui::ImageList images_;
+  QTreeWidgetItem* dropHighlight_ = nullptr;
+  int seq_ = 0;
+};
