@@ -194,6 +194,8 @@ bool Cursor::stepQuery() {
 void Cursor::restart() {
   sqlite3_reset(stmt_.get());
   position = -1;
+  // Back before the first row: the end reached earlier must not stop the next moves.
+  eof = false;
 }
 
 void Cursor::loadDynaset() {

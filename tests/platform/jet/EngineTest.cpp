@@ -366,3 +366,26 @@ TEST_F(EngineTest, CompactionMakesACopyAndIsRefusedWhileHeld) {
 }
 
 }  // namespace
+
+namespace {
+
+// A snapshot read to its end must still move back: the program counts a set it has walked
+// through (MoveLast, then RecordCount), and a set of several rows is no empty one.
+TEST_F(EngineTest, SnapshotMovesAgainAfterReachingItsEnd) {
+  auto db = ws->OpenDatabase(path, false);
+  for (int i = 1; i <= 3; ++i)
+    db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (?, 'v', 1.0)"), 0, {i});
+  for (const QString& source : {QStringLiteral("tblVOLUMES"), QStringLiteral("SELECT VID FROM tblVOLUMES ORDER BY VID")}) {
+    SCOPED_TRACE(source.toStdString());
+    auto rs = db->OpenRecordset(source, RecordsetType::Snapshot);
+    while (!rs->IsEOF()) rs->MoveNext();
+    rs->MoveLast();
+    EXPECT_EQ(rs->Fields("VID").Value().toInt(), 3);
+    EXPECT_EQ(rs->RecordCount(), 3);
+    while (!rs->IsEOF()) rs->MoveNext();
+    rs->MovePrevious();
+    EXPECT_EQ(rs->Fields("VID").Value().toInt(), 3);
+  }
+}
+
+}  // namespace
