@@ -389,3 +389,27 @@ TEST_F(EngineTest, SnapshotMovesAgainAfterReachingItsEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// An edit of a row that was deleted meanwhile must not be reported as saved.
+TEST_F(EngineTest, EditOrDeleteOfARowDeletedMeanwhileRaises3167) {
+  auto db = ws->OpenDatabase(path, false);
+  for (int i = 1; i <= 2; ++i)
+    db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (?, 'v', 1.0)"), 0, {i});
+  for (auto type : {RecordsetType::Table, RecordsetType::Dynaset}) {
+    SCOPED_TRACE(static_cast<int>(type));
+    auto rs = db->OpenRecordset(QStringLiteral("tblVOLUMES"), type);
+    auto other = db->OpenRecordset(QStringLiteral("tblVOLUMES"), type);
+    const int vid = rs->Fields("VID").Value().toInt();
+    db->Execute(QStringLiteral("DELETE FROM tblVOLUMES WHERE VID = ?"), 0, {vid});
+    rs->Edit();
+    rs->Fields("VolumeName").SetValue(QStringLiteral("neu"));
+    EXPECT_EQ(errorOf([&] { rs->Update(); }), 3167);
+    EXPECT_EQ(rs->GetEditMode(), jet::EditMode::None);
+    EXPECT_EQ(errorOf([&] { other->Delete(); }), 3167);
+    db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (?, 'v', 1.0)"), 0, {vid});
+  }
+}
+
+}  // namespace
