@@ -13,6 +13,7 @@
 #include <QRandomGenerator>
 
 #include <sqlite3.h>
+#include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -434,6 +435,38 @@ TEST_F(EngineTest, StatementsOfChangingTextsDoNotPileUp) {
   batch(4000);
   // Kept, each of these 8000 statements would hold well over 1 KB.
   EXPECT_LT(sqlite3_memory_used() - before, 2'000'000);
+}
+
+}  // namespace
+
+namespace {
+
+// Writes one row from another program (a fork would share SQLite's lock bookkeeping with this
+// process); exit status 45 when the file was busy.
+int writeFromOtherProgram(const QString& path) {
+  const QString script = QStringLiteral(
+      "import sqlite3,sys\n"
+      "try:\n"
+      "  c=sqlite3.connect(sys.argv[1],timeout=0.5)\n"
+      "  c.execute('INSERT INTO tblVOLUMES VALUES (77, \\'k\\', 1.0)'); c.commit()\n"
+      "except sqlite3.OperationalError: sys.exit(45)\n");
+  const int status = std::system((QStringLiteral("python3 -c \"") + script + QStringLiteral("\" '") + path +
+                                  QStringLiteral("'")).toLocal8Bit().constData());
+  return WEXITSTATUS(status);
+}
+
+// Opening a file a second time in the process must not release the locks SQLite holds on it
+// for the first opener: closing any descriptor of a file drops all of the process's locks on it.
+TEST_F(EngineTest, ASecondOpenKeepsTheFirstOpenersLocks) {
+  if (std::system("python3 -c 'import sqlite3' 2>/dev/null") != 0) GTEST_SKIP() << "python3 with sqlite3 needed";
+  auto first = ws->OpenDatabase(path, false);
+  ws->BeginTrans();
+  first->Execute(QStringLiteral("INSERT INTO tblLOCATIONS VALUES (1, 'Eltern', NULL)"));
+  auto other = engine.CreateWorkspace(QStringLiteral("w2"), QStringLiteral("Admin"), QStringLiteral("Geheim"));
+  auto second = other->OpenDatabase(path, false);
+  EXPECT_EQ(writeFromOtherProgram(path), 45);
+  ws->CommitTrans();
+  EXPECT_EQ(first->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table)->RecordCount(), 1);
 }
 
 }  // namespace
