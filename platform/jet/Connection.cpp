@@ -194,11 +194,18 @@ sqlite3_stmt* Connection::cached(const QString& sql, const QString& object) {
 
 sqlite3_stmt* Connection::cachedJet(const QString& jetSql, const QString& object) {
   requireOpen(object);
-  auto it = cache_.constFind(jetSql);
-  if (it != cache_.constEnd()) return it.value();
+  auto it = jetCache_.constFind(jetSql);
+  if (it != jetCache_.constEnd()) return it.value();
   StmtPtr s = prepare(translateJetSql(jetSql), object);
+  // Statements and criteria carry values and keep coming; a long session must not keep every
+  // one of them prepared.
+  constexpr qsizetype kMaxJetStatements = 256;
+  if (jetCache_.size() >= kMaxJetStatements) {
+    for (sqlite3_stmt* old : std::as_const(jetCache_)) sqlite3_finalize(old);
+    jetCache_.clear();
+  }
   sqlite3_stmt* raw = s.release();
-  cache_.insert(jetSql, raw);
+  jetCache_.insert(jetSql, raw);
   return raw;
 }
 
@@ -272,6 +279,8 @@ void Connection::close() {
   recordsets_.clear();
   for (sqlite3_stmt* s : std::as_const(cache_)) sqlite3_finalize(s);
   cache_.clear();
+  for (sqlite3_stmt* s : std::as_const(jetCache_)) sqlite3_finalize(s);
+  jetCache_.clear();
   tables_.clear();
   sqlite3_close_v2(db_);
   db_ = nullptr;

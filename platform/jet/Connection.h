@@ -80,7 +80,8 @@ class Connection {
 
   // Prepared statement for an SQLite text, cached per text.
   sqlite3_stmt* cached(const QString& sql, const QString& object);
-  // Translated from Jet SQL, then cached.
+  // Translated from Jet SQL, then cached; the statement is valid until the next cachedJet call
+  // (the cache of these texts is bounded).
   sqlite3_stmt* cachedJet(const QString& jetSql, const QString& object);
   // A statement of its own (for record sets that step it over time).
   StmtPtr prepare(const QString& sql, const QString& object);
@@ -103,6 +104,7 @@ class Connection {
   bool readOnly_;
   std::unique_ptr<FileLock> lock_;
   QHash<QString, sqlite3_stmt*> cache_;
+  QHash<QString, sqlite3_stmt*> jetCache_;
   QHash<QString, std::vector<ColumnInfo>> tables_;
   std::vector<std::weak_ptr<Recordset>> recordsets_;
 };

@@ -15,10 +15,8 @@ namespace {
 const QString kObject = QStringLiteral("Workspace");
 
 // SQLite would take an empty or foreign file for a database; its header tells.
-bool looksLikeSqlite(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return false;
-  return f.read(16) == QByteArray("SQLite format 3\0", 16);
+bool looksLikeSqlite(const detail::FileLock& lock) {
+  return lock.readPrefix(16) == QByteArray("SQLite format 3\0", 16);
 }
 
 void beginOn(detail::Connection& c, int depth) {
@@ -45,7 +43,7 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool excl
   if (path.isEmpty() || !QFile::exists(path)) raise(err::kFileNotFound, kObject, path);
   auto lock = detail::FileLock::acquire(path, exclusive ? detail::FileLock::Mode::Exclusive : detail::FileLock::Mode::Shared,
                                         !readOnly, err::kFileInUse, kObject);
-  if (!looksLikeSqlite(path)) raise(err::kNotADatabase, kObject, path);
+  if (!looksLikeSqlite(*lock)) raise(err::kNotADatabase, kObject, path);
   sqlite3* raw = nullptr;
   const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
   const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
