@@ -61,6 +61,18 @@ TEST_F(FormPos, FirstRunKeepsTheDesignedSizeAndCentres) {
   EXPECT_EQ(window->pos(), QPoint((screen.width() - 600) / 2, (screen.height() - 400) / 2));
 }
 
+// A window larger than the screen is centred no further than the screen's corner, so its
+// title bar stays reachable.
+TEST_F(FormPos, CentringNeverPutsTheTitleBarOffTheScreen) {
+  for (int mode : {3, 0}) {
+    SCOPED_TRACE(mode);
+    window = std::make_unique<QWidget>();
+    window->resize(screen.width() + 200, screen.height() + 100);
+    store.AddForm(window.get(), "MainForm", mode);
+    EXPECT_EQ(window->pos(), QPoint(0, 0));
+  }
+}
+
 TEST_F(FormPos, StoredSizesAreClampedToScreenAndMinimum) {
   put(kMainKey, {"Maximized", "0", "Width", "99999", "Height", "1000", "Left", "0", "Top", "0"});
   load();
