@@ -168,12 +168,13 @@ void cuFormPosForm::setForm(QWidget* frm) {
   watcher_ = watcher;
   frm->installEventFilter(watcher);
   // A window destroyed without closing leaves the collection without saving.
-  QObject::connect(frm, &QObject::destroyed, watcher, [this, watcher, frm] {
-    if (watcher_ != watcher || unloaded_) return;
-    unloaded_ = true;
-    const std::shared_ptr<cuFormPosForm> self = shared_from_this();
-    if (parent_ && parent_->IsInCollection(frm)) parent_->Remove(frm);
-    Release();
+  // The entry may be gone before the window (the store released first): hold it weakly.
+  QObject::connect(frm, &QObject::destroyed, watcher, [entry = weak_from_this(), watcher, frm] {
+    const std::shared_ptr<cuFormPosForm> self = entry.lock();
+    if (!self || self->watcher_ != watcher || self->unloaded_) return;
+    self->unloaded_ = true;
+    if (self->parent_ && self->parent_->IsInCollection(frm)) self->parent_->Remove(frm);
+    self->Release();
   });
 }
 

@@ -240,6 +240,39 @@ TEST_F(FormPos, ADestroyedWindowLeavesTheCollection) {
   EXPECT_EQ(stored("Maximized"), "<missing>");
 }
 
+// Shut-down releases the store while windows may still live; a window destroyed or closed
+// afterwards must not reach the released entries (valgrind shows a read of freed memory).
+TEST_F(FormPos, TheStoreMayGoBeforeItsWindows) {
+  auto early = std::make_unique<cuFormPos>();
+  early->Init(0, kStoreKey, false);
+  early->AddForm(window.get(), "MainForm", 3);
+  window->show();
+  early.reset();
+  window.reset();  // before any event is processed
+  EXPECT_EQ(stored("Maximized"), "<missing>");
+
+  // A window whose own close handler releases the store.
+  class Closing : public QWidget {
+   public:
+    std::unique_ptr<cuFormPos>* owner = nullptr;
+   protected:
+    void closeEvent(QCloseEvent* e) override {
+      owner->reset();
+      e->accept();
+    }
+  };
+  auto holder = std::make_unique<cuFormPos>();
+  holder->Init(0, kStoreKey, false);
+  auto closing = std::make_unique<Closing>();
+  closing->owner = &holder;
+  closing->resize(600, 400);
+  holder->AddForm(closing.get(), "MainForm", 3);
+  closing->show();
+  EXPECT_TRUE(closing->close());
+  EXPECT_EQ(holder, nullptr);
+  EXPECT_EQ(stored("Maximized"), "0");
+}
+
 TEST_F(FormPos, ForcedStatesApplyOnce) {
   cuFormPosForm& e = store.AddForm(window.get(), "MainForm", 3);
   put(kMainKey, {"Left", QString::number(twips(10)), "Top", QString::number(twips(10))});
