@@ -305,6 +305,27 @@ TEST_F(ReaderTest, FailedTestReadAsksWhetherToCancel) {
   }
 }
 
+// Any failure, not only the program's own errors, ends in the box with everything rolled back.
+TEST_F(ReaderTest, OutOfMemoryWhileWritingRollsBack) {
+  struct Exhausted final : dirsrc::DirSource {
+    struct Listing final : dirsrc::DirListing {
+      bool next(dirsrc::DirEntry&) override { throw std::bad_alloc(); }
+    };
+    std::unique_ptr<dirsrc::DirListing> open(const QByteArray&, bool) override { return std::make_unique<Listing>(); }
+  };
+  cat.addVolume(kVid, QStringLiteral("/v/"));
+  std::unique_ptr<pReader> r = reader({}, fakeTree("b"), std::make_unique<Exhausted>());
+  bool ok = true;
+  EXPECT_NO_THROW(ok = r->Read(kVid));
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(cat.ws->TransactionDepth(), 0);
+  EXPECT_EQ(rowsOfVolume(), 0);
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  EXPECT_TRUE(rec.boxes().shown[0].text.contains(QStringLiteral("Nicht genügend Speicher.")));
+  EXPECT_EQ(owner.texts.last(), QString());
+  expectOtherVolumeKept();
+}
+
 TEST_F(ReaderTest, PauseComesOnceMoreFilesThanTheLimitWereWritten) {
   auto src = [] {
     auto s = std::make_unique<walktest::FakeDirSource>();
