@@ -235,6 +235,8 @@ bool pReader::Read(int32_t volId) {
     ws_->BeginTrans();
     inTransaction = true;
 
+    // The walker clears its own flag when it starts: a cancel given meanwhile stops here.
+    raiseIfCanceled();
     walker_.setRoot(root.toText());
     walker_.setSkipHidden(skipHidden_);
     walker_.setSkipSystem(skipSystem_);

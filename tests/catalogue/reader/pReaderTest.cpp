@@ -229,6 +229,19 @@ TEST_F(ReaderTest, CancelDuringTheWalkOrTheWritesLeavesNoRowOfTheRead) {
   }
 }
 
+// A cancel that comes while the first status text is shown, before the walk, stops the walk.
+TEST_F(ReaderTest, CancelBeforeTheWalkIsNotForgottenByIt) {
+  const QByteArray root = makeOddTree(dir);
+  cat.addVolume(kVid, QString::fromUtf8(root));
+  auto r = reader();
+  cancelAt(owner, *r, QStringLiteral("Ordner werden eingelesen ..."), 1);
+  EXPECT_FALSE(r->Read(kVid));
+  for (const QString& t : owner.texts) EXPECT_FALSE(t.contains(QString::fromUtf8(root) + "sub/")) << t.toStdString();
+  EXPECT_EQ(rowsOfVolume(), 0);
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  EXPECT_TRUE(rec.boxes().shown[0].text.endsWith(QStringLiteral("Abbruch durch Benutzer.")));
+}
+
 TEST_F(ReaderTest, MissingVolumeRowIsReported) {
   EXPECT_FALSE(reader()->Read(99));
   ASSERT_EQ(rec.boxes().shown.size(), 1u);
