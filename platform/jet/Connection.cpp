@@ -184,6 +184,7 @@ void Connection::requireOpen(const QString& object) const {
 
 sqlite3_stmt* Connection::cached(const QString& sql, const QString& object) {
   requireOpen(object);
+  checkTransaction(object);
   auto it = cache_.constFind(sql);
   if (it != cache_.constEnd()) return it.value();
   StmtPtr s = prepare(sql, object);
@@ -194,6 +195,7 @@ sqlite3_stmt* Connection::cached(const QString& sql, const QString& object) {
 
 sqlite3_stmt* Connection::cachedJet(const QString& jetSql, const QString& object) {
   requireOpen(object);
+  checkTransaction(object);
   auto it = jetCache_.constFind(jetSql);
   if (it != jetCache_.constEnd()) return it.value();
   StmtPtr s = prepare(translateJetSql(jetSql), object);
@@ -209,8 +211,15 @@ sqlite3_stmt* Connection::cachedJet(const QString& jetSql, const QString& object
   return raw;
 }
 
+bool Connection::transactionLost() const { return txDepth_ > 0 && db_ && sqlite3_get_autocommit(db_); }
+
+void Connection::checkTransaction(const QString& object) const {
+  if (transactionLost()) raise(err::kTransactionLost, object);
+}
+
 StmtPtr Connection::prepare(const QString& sql, const QString& object) {
   requireOpen(object);
+  checkTransaction(object);
   const QByteArray u = sql.toUtf8();
   sqlite3_stmt* s = nullptr;
   const char* tail = nullptr;

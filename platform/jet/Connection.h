@@ -77,6 +77,12 @@ class Connection {
   bool isOpen() const { return db_ != nullptr; }
   // 3420 when closed.
   void requireOpen(const QString& object) const;
+  // The workspace's transaction depth on this connection. SQLite rolls a transaction back by
+  // itself after some errors (disk full, I/O); then every further statement raises 3035 instead
+  // of running outside the transaction the caller believes in.
+  void setTransactionDepth(int depth) { txDepth_ = depth; }
+  bool transactionLost() const;
+  void checkTransaction(const QString& object) const;
 
   // Prepared statement for an SQLite text, cached per text.
   sqlite3_stmt* cached(const QString& sql, const QString& object);
@@ -107,6 +113,7 @@ class Connection {
   QHash<QString, sqlite3_stmt*> jetCache_;
   QHash<QString, std::vector<ColumnInfo>> tables_;
   std::vector<std::weak_ptr<Recordset>> recordsets_;
+  int txDepth_ = 0;
 };
 
 }  // namespace jet::detail

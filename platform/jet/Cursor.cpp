@@ -446,6 +446,7 @@ void Cursor::update() {
         raise(err::kRequiredField, object(), columns[i].name);
   }
   if (mode == EditMode::Add && type == RecordsetType::Table && insert_ && dirty == insertMask_) {
+    conn_.checkTransaction(object());
     StmtUse use(insert_);
     int n = 0;
     for (size_t i = 0; i < columns.size(); ++i)

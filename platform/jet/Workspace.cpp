@@ -21,7 +21,11 @@ bool looksLikeSqlite(const detail::FileLock& lock) {
 
 void beginOn(detail::Connection& c, int depth) {
   c.exec(c.readOnly() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), kObject);
-  for (int i = 2; i <= depth; ++i) c.exec(QStringLiteral("SAVEPOINT zx_%1").arg(i), kObject);
+  c.setTransactionDepth(1);
+  for (int i = 2; i <= depth; ++i) {
+    c.exec(QStringLiteral("SAVEPOINT zx_%1").arg(i), kObject);
+    c.setTransactionDepth(i);
+  }
 }
 
 }  // namespace
@@ -77,8 +81,12 @@ void Workspace::BeginTrans() {
   const int next = depth_ + 1;
   for (auto& db : databases_) {
     auto& c = *db->connection_;
-    if (next == 1) beginOn(c, 1);
-    else c.exec(QStringLiteral("SAVEPOINT zx_%1").arg(next), kObject);
+    if (next == 1) {
+      beginOn(c, 1);
+    } else {
+      c.exec(QStringLiteral("SAVEPOINT zx_%1").arg(next), kObject);
+      c.setTransactionDepth(next);
+    }
   }
   depth_ = next;
 }
@@ -90,6 +98,7 @@ void Workspace::CommitTrans() {
   for (auto& db : databases_) {
     auto& c = *db->connection_;
     c.exec(depth_ == 1 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE zx_%1").arg(depth_), kObject);
+    c.setTransactionDepth(depth_ - 1);
   }
   --depth_;
 }
@@ -102,6 +111,13 @@ void Workspace::Rollback() {
   --depth_;
   for (auto& db : databases_) {
     auto& c = *db->connection_;
+    // A transaction the store already rolled back has nothing left to undo.
+    const bool lost = c.transactionLost();
+    c.setTransactionDepth(depth - 1);
+    if (lost) {
+      c.setTransactionDepth(0);
+      continue;
+    }
     if (depth == 1) {
       if (!sqlite3_get_autocommit(c.db())) c.exec(QStringLiteral("ROLLBACK"), kObject);
     } else {

@@ -10,10 +10,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <sqlite3.h>
+#include <csignal>
 #include <cstdlib>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -470,3 +473,42 @@ TEST_F(EngineTest, ASecondOpenKeepsTheFirstOpenersLocks) {
 }
 
 }  // namespace
+
+TEST_F(EngineTest, ATransactionTheStoreDroppedIsNeverContinuedOutsideIt) {
+  // A full disk makes SQLite roll the whole transaction back by itself. What follows must fail,
+  // never be written row by row as if the transaction still held it.
+  auto db = ws->OpenDatabase(path, false);
+  auto rs = db->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table);
+  const QString big(1500, QLatin1Char('x'));
+  auto add = [&](int id) {
+    rs->AddNew();
+    rs->Fields("lID").SetValue(id);
+    rs->Fields("LocName").SetValue(QStringLiteral("Ort %1").arg(id));
+    rs->Fields("LocDescription").SetValue(big.left(255));
+    rs->Update();
+  };
+  add(1);
+  const qint64 size = QFileInfo(path).size();
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small{static_cast<rlim_t>(size + 64 * 1024), old.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  ws->BeginTrans();
+  int failedAt = 0;
+  for (int id = 2; id < 20000 && failedAt == 0; ++id)
+    if (errorOf([&] { add(id); }) != 0) failedAt = id;
+  const int next = errorOf([&] {
+    rs->CancelUpdate();
+    add(failedAt + 1);
+  });
+  const int commit = errorOf([&] { ws->CommitTrans(); });
+  setrlimit(RLIMIT_FSIZE, &old);
+  ASSERT_NE(failedAt, 0) << "the size limit never hit";
+  EXPECT_EQ(next, jet::err::kTransactionLost);
+  EXPECT_EQ(commit, jet::err::kTransactionLost);
+  ws->Rollback();
+  auto count = db->OpenRecordset(QStringLiteral("SELECT Count(*) AS n FROM tblLOCATIONS"), RecordsetType::Snapshot);
+  EXPECT_EQ(count->Fields(0).Value().toLong(), 1);
+  add(2);  // outside any transaction the catalogue works on
+}
