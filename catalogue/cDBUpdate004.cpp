@@ -91,6 +91,12 @@ std::vector<cDBUpdate004::PathStats> cDBUpdate004::CalcPathStats(const std::vect
         if (state[c] == 0) {
           state[c] = 1;
           stack.push_back({c, 0});
+        } else if (state[c] == 2) {
+          // Summed already by a walk that started at it (its key sorts before its parent's).
+          PathStats& p = stats[f.row];
+          p.totalFiles += stats[c].totalFiles;
+          p.totalSize += stats[c].totalSize;
+          p.totalDirs += stats[c].totalDirs + 1;
         }
         continue;
       }
