@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <QTimer>
+
 namespace {
 
 class PanelRecorder : public MainWindowServices {
@@ -130,6 +132,17 @@ TEST_F(FolderStatisticsTest, ChildWithALowerKeyThanItsParentIsCounted) {
   EXPECT_EQ(stats(2), (Stats{1, 1, 0, 1, 1}));
   EXPECT_EQ(stats(3), (Stats{1, 10, 1, 2, 11}));
   EXPECT_EQ(stats(5), (Stats{1, 100, 2, 3, 111}));
+}
+
+TEST_F(FolderStatisticsTest, CatalogueClosedWhileMessagesArePumpedEndsInTheErrorBox) {
+  buildTree();
+  QTimer::singleShot(0, [] { gDB->setDBPath(QString()); });
+  cDBUpdate004().DoUpdate004();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].style, ui::kCritical);
+  EXPECT_EQ(boxes->shown[0].text, "Das Objekt ist nicht mehr gültig (geschlossen).");
+  EXPECT_EQ(panel.back(), "");
+  EXPECT_EQ(ui::mousePointer(), ui::kPointerDefault);
 }
 
 TEST_F(FolderStatisticsTest, ParentCycleEndsAndCountsEachFolderOnce) {
