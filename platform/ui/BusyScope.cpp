@@ -1,0 +1,128 @@
+#include "platform/ui/BusyScope.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <QVariant>
+
+#include <vector>
+
+namespace ui {
+
+namespace {
+
+std::function<bool(const QEvent&)>& escapeTest() {
+  static std::function<bool(const QEvent&)> test;
+  return test;
+}
+
+bool isEscape(const QEvent& e) { return escapeTest() && escapeTest()(e); }
+
+bool isUserInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void setEscapeKeyTest(std::function<bool(const QEvent&)> test) { escapeTest() = std::move(test); }
+
+class BusyScope::Filter : public QObject {
+ public:
+  Filter(QObject* allowedWindow, std::function<void()> cancel)
+      : allowed_(allowedWindow), cancel_(std::move(cancel)) {}
+
+ protected:
+  bool eventFilter(QObject* target, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    // A widget's native window hands every event on to its widget, which is judged then.
+    if (target->isWindowType() && target->inherits("QWidgetWindow")) return false;
+    if (type == QEvent::Show) {
+      noteShownModal(target);
+      return false;
+    }
+    if (type != QEvent::Close && !isUserInput(type)) return false;
+    // The operation's own questions take every input, Esc and closing included.
+    if (insideOpenedModal(target)) return false;
+    if (type == QEvent::Close) {
+      event->ignore();
+      cancel();
+      return true;
+    }
+    if (isEscape(*event)) {
+      // Claimed as override so that the key press follows instead of an Esc shortcut.
+      if (type == QEvent::ShortcutOverride) event->accept();
+      if (type == QEvent::KeyPress) cancel();
+      return true;
+    }
+    return !inside(target, allowed_);
+  }
+
+ private:
+  void cancel() {
+    if (cancel_) cancel_();
+  }
+
+  static bool inside(const QObject* target, const QObject* window) {
+    if (!window) return false;
+    for (const QObject* o = target; o; o = o->parent())
+      if (o == window) return true;
+    return false;
+  }
+
+  void noteShownModal(QObject* target) {
+    if (!target->isWidgetType() || !target->property("modal").toBool()) return;
+    std::erase_if(opened_, [](const QPointer<QObject>& w) { return w.isNull(); });
+    for (const QPointer<QObject>& w : opened_)
+      if (w == target) return;
+    opened_.emplace_back(target);
+  }
+
+  bool insideOpenedModal(const QObject* target) const {
+    for (const QPointer<QObject>& w : opened_)
+      if (inside(target, w.data())) return true;
+    return false;
+  }
+
+  QPointer<QObject> allowed_;
+  std::function<void()> cancel_;
+  std::vector<QPointer<QObject>> opened_;  // modal windows shown while the scope lives
+};
+
+BusyScope::BusyScope(QObject* allowedWindow, std::function<void()> cancel) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (!app) return;
+  filter_ = std::make_unique<Filter>(allowedWindow, std::move(cancel));
+  app->installEventFilter(filter_.get());
+}
+
+BusyScope::~BusyScope() {
+  if (filter_ && QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(filter_.get());
+}
+
+}  // namespace ui
