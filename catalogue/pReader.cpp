@@ -8,6 +8,7 @@
 #include "platform/jet/Database.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
+#include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessagePump.h"
 #include "platform/ui/MousePointer.h"
@@ -213,6 +214,8 @@ void pReader::raiseIfCanceled() {
 }
 
 bool pReader::Read(int32_t volId) {
+  // The read pumps messages inside its transaction: nothing else may run meanwhile.
+  ui::BusyScope busy(owner_ ? owner_->AllowedWindow() : nullptr, [this] { Cancel(); });
   bool inTransaction = false;
   bool result = false;
   ui::setMousePointer(ui::kPointerHourglass);

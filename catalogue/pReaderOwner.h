@@ -6,9 +6,14 @@
 
 #include <QString>
 
+class QObject;
+
 class pReaderOwner {
  public:
   virtual ~pReaderOwner() = default;
   // A progress text of a few lines; an empty text clears it.
   virtual void Status(const QString& text) = 0;
+  // The window whose input stays live while the read blocks every other command (the one
+  // with the Cancel button); none by default.
+  virtual QObject* AllowedWindow() { return nullptr; }
 };

@@ -25,7 +25,9 @@ class RecordingOwner : public pReaderOwner {
     texts << text;
     if (onStatus) onStatus(text);
   }
+  QObject* AllowedWindow() override { return allowed; }
   QStringList texts;
+  QObject* allowed = nullptr;
   std::function<void(const QString&)> onStatus;
 };
 
