@@ -5,6 +5,7 @@
 #include "foundation/cuAppError.h"
 #include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
+#include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessagePump.h"
 #include "platform/ui/MousePointer.h"
@@ -159,6 +160,8 @@ std::vector<cDBUpdate004::PathStats> cDBUpdate004::CalcPathStats(const std::vect
 }
 
 void cDBUpdate004::DoUpdate004() {
+  // Pumped once per row: other commands wait, and Esc has nothing to cancel.
+  ui::BusyScope busy;
   ui::setMousePointer(ui::kPointerHourglass);
   setPanel1(QString());
   try {

@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -181,6 +183,22 @@ TEST_F(FolderStatisticsTest, FolderWithoutVolumeStopsWithErrorAndKeepsEarlierRow
   EXPECT_EQ(stats(4).totalFiles, 99);    // after it: untouched
   EXPECT_EQ(panel.back(), "");
   EXPECT_EQ(ui::mousePointer(), ui::kPointerDefault);
+}
+
+// The run pumps once per row: a command started meanwhile (here a button of the main window)
+// must not run until it ends.
+TEST_F(FolderStatisticsTest, ClickElsewhereDuringTheRunDoesNothing) {
+  buildTree();
+  QPushButton other(QStringLiteral("Katalog schließen"));
+  int clicks = 0;
+  QObject::connect(&other, &QPushButton::clicked, [&] { ++clicks; });
+  other.show();
+  QTimer::singleShot(0, [&] { QTest::mouseClick(&other, Qt::LeftButton); });
+  cDBUpdate004().DoUpdate004();
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(stats(1).totalFiles, 6);
+  QTest::mouseClick(&other, Qt::LeftButton);
+  EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace
