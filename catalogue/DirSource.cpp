@@ -8,6 +8,7 @@
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -57,23 +58,28 @@ class PosixListing final : public DirListing {
       e.kind = dtype == DT_REG ? EntryKind::File : dtype == DT_LNK ? EntryKind::Link : EntryKind::Special;
       return true;
     }
-    struct stat st;
-    if (fstatat(dirfd(dir_.get()), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    struct statx st;
+    if (statx(dirfd(dir_.get()), name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS, &st) != 0) {
       if (errno == ENOENT) return false;
       throw osError(errno, decodeName(path_ + name));
     }
-    e.mtimeSec = st.st_mtim.tv_sec;
-    e.mtimeNsec = static_cast<int32_t>(st.st_mtim.tv_nsec);
-    if (S_ISDIR(st.st_mode)) {
+    e.mtimeSec = st.stx_mtime.tv_sec;
+    e.mtimeNsec = static_cast<int32_t>(st.stx_mtime.tv_nsec);
+    if (S_ISDIR(st.stx_mode)) {
       e.kind = EntryKind::Folder;
       e.attributes |= kAttrFolder;
-      e.mountPoint = st.st_dev != device_;
-    } else if (S_ISREG(st.st_mode)) {
+      // The kernel marks every mount root, bind mounts of the same file system included; a
+      // changed device alone would also catch sub-volumes, which are no mounts.
+      if (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
+        e.mountPoint = (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+      else
+        e.mountPoint = makedev(st.stx_dev_major, st.stx_dev_minor) != device_;
+    } else if (S_ISREG(st.stx_mode)) {
       e.kind = EntryKind::File;
-      e.size = st.st_size;
-    } else if (S_ISLNK(st.st_mode)) {
+      e.size = static_cast<int64_t>(st.stx_size);
+    } else if (S_ISLNK(st.stx_mode)) {
       e.kind = EntryKind::Link;
-      e.size = st.st_size;
+      e.size = static_cast<int64_t>(st.stx_size);
     } else {
       e.kind = EntryKind::Special;
     }

@@ -91,6 +91,12 @@ std::vector<cDBUpdate004::PathStats> cDBUpdate004::CalcPathStats(const std::vect
         if (state[c] == 0) {
           state[c] = 1;
           stack.push_back({c, 0});
+        } else if (state[c] == 2) {
+          // Summed already by a walk that started at it (its key sorts before its parent's).
+          PathStats& p = stats[f.row];
+          p.totalFiles += stats[c].totalFiles;
+          p.totalSize += stats[c].totalSize;
+          p.totalDirs += stats[c].totalDirs + 1;
         }
         continue;
       }
@@ -156,9 +162,12 @@ void cDBUpdate004::DoUpdate004() {
   ui::setMousePointer(ui::kPointerHourglass);
   setPanel1(QString());
   try {
+    // Held for the whole run: the pump below may let the catalogue be closed meanwhile, and a
+    // closed database then fails the next update instead of vanishing under it.
+    const std::shared_ptr<jet::Database> held = gDB ? gDB->DB() : nullptr;
+    jet::Database& db = CommandDB(held.get());
     const std::vector<PathRow> rows = CollectSubPaths();
     const std::vector<PathStats> stats = CalcPathStats(rows);
-    jet::Database& db = CommandDB();
     const QString update = QStringLiteral(
         "UPDATE tblPATHS SET Files = ?, [Size] = ?, TotalSize = ?, TotalFiles = ?, TotalDirs = ? WHERE PID = ?;");
     for (size_t i = 0; i < rows.size(); ++i) {

@@ -86,10 +86,19 @@ bool VersionCheck(const std::shared_ptr<jet::Database>& db) {
     rs = db->OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Table);
     if (rs->IsBOF() && rs->IsEOF()) gErr->ErrRaise(-kMsgVersionTableEmpty);
     rs->MoveFirst();
-    const QString version =
-        FormatVersionString(rs->Fields(QStringLiteral("Major")).Value().toInt(),
-                            rs->Fields(QStringLiteral("Minor")).Value().toInt(),
-                            rs->Fields(QStringLiteral("Revision")).Value().toInt(), false);
+    // A catalogue from elsewhere may hold anything here: a part that is no 32-bit integer makes
+    // the versions not comparable, rather than wrapping into an accepted number.
+    const auto part = [&rs](const char* name) {
+      const rt::Variant v = rs->Fields(QString::fromLatin1(name)).Value();
+      if (v.type() != rt::Variant::Type::Long || v.toLong() < std::numeric_limits<int32_t>::min() ||
+          v.toLong() > std::numeric_limits<int32_t>::max())
+        gErr->ErrRaise(-kMsgVersionCompare);
+      return static_cast<int32_t>(v.toLong());
+    };
+    const int32_t major = part("Major");
+    const int32_t minor = part("Minor");
+    const int32_t revision = part("Revision");
+    const QString version = FormatVersionString(major, minor, revision, false);
     const QString expectedActual = gErr->MsgLoad(kMsgExpectedActual, kCatalogueVersion, version);
     switch (CompareVersionStrings(kCatalogueVersion, version)) {
       case 0:

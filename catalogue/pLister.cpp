@@ -60,12 +60,23 @@ void pLister::ListNode(const ListerNode& node, QString& listing, int level, int1
                        bool recursive) {
   AppendBlock(node, listing, level, indent);
   if (!recursive) return;
-  if (node.Children() > 0) {
-    // Each child and its following siblings, one level deeper.
-    for (std::unique_ptr<ListerNode> child = node.Child(); child; child = child->Next())
-      ListNode(*child, listing, level + 1, indent, true, true);
+  // Depth first in tree order with a stack of its own: a node's children come before its next
+  // sibling, and neither deep nor wide branches deepen the call stack.
+  struct Pending {
+    std::unique_ptr<ListerNode> node;
+    int level;
+  };
+  std::vector<Pending> pending;
+  auto push = [&pending](std::unique_ptr<ListerNode> n, int lv) {
+    if (n) pending.push_back({std::move(n), lv});
+  };
+  if (!skipSiblings) push(node.Next(), level);
+  if (node.Children() > 0) push(node.Child(), level + 1);
+  while (!pending.empty()) {
+    Pending p = std::move(pending.back());
+    pending.pop_back();
+    AppendBlock(*p.node, listing, p.level, indent);
+    push(p.node->Next(), p.level);
+    if (p.node->Children() > 0) push(p.node->Child(), p.level + 1);
   }
-  if (skipSiblings) return;
-  for (std::unique_ptr<ListerNode> next = node.Next(); next; next = next->Next())
-    ListNode(*next, listing, level, indent, true, true);
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // A node of the tree as the lister reads it. The catalogue tree control provides it.
 class ListerNode {
@@ -38,8 +39,8 @@ class pLister {
                      bool recursive);
 
  private:
-  // Appends one node's block; siblings are walked in a loop and only children nest, so
-  // thousands of sibling folders do not deepen the stack.
+  // Appends one node's block and, when asked, those of its descendants and following siblings;
+  // works without recursion, so neither deep nor wide branches deepen the stack.
   void ListNode(const ListerNode& node, QString& listing, int level, int16_t indent, bool skipSiblings,
                 bool recursive);
   void AppendBlock(const ListerNode& node, QString& listing, int level, int16_t indent);

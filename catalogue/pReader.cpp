@@ -235,6 +235,8 @@ bool pReader::Read(int32_t volId) {
     ws_->BeginTrans();
     inTransaction = true;
 
+    // The walker clears its own flag when it starts: a cancel given meanwhile stops here.
+    raiseIfCanceled();
     walker_.setRoot(root.toText());
     walker_.setSkipHidden(skipHidden_);
     walker_.setSkipSystem(skipSystem_);
@@ -274,7 +276,8 @@ bool pReader::Read(int32_t volId) {
     else
       reportUnreadFolders();
     result = true;
-  } catch (const rt::RaisedError&) {
+  } catch (...) {
+    // Whatever failed, the box names it and nothing of the read stays.
     gErr->ErrMsg(kClass, QStringLiteral("Read"));
     if (inTransaction) {
       try {
@@ -387,7 +390,7 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const std::vector<dir
     if (nextPathKey_ == kMaxKey) throw rt::RaisedError(6, QString(), QStringLiteral("Überlauf"));
     ++nextPathKey_;
     return pid;
-  } catch (const rt::RaisedError&) {
+  } catch (...) {
     try {
       if (paths_->GetEditMode() != jet::EditMode::None) paths_->CancelUpdate();
     } catch (const rt::RaisedError&) {

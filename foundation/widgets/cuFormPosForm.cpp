@@ -113,6 +113,15 @@ void GetScreenSize(int32_t& width, int32_t& height) {
   height = size.height();
 }
 
+// Centred on the primary screen; a window larger than the screen starts at its corner, so that
+// its title bar can be reached.
+double centredLeft(const QWidget* w) {
+  return std::max(0.0, static_cast<double>(static_cast<float>((screenWidthTwips() - widthOf(w)) / 2)));
+}
+double centredTop(const QWidget* w) {
+  return std::max(0.0, static_cast<double>(static_cast<float>((screenHeightTwips() - heightOf(w)) / 2)));
+}
+
 // A window restored off every screen (stored on another monitor setup) comes back to the
 // primary screen's corner, so it can always be reached.
 void keepOnSomeScreen(QWidget* w) {
@@ -159,12 +168,13 @@ void cuFormPosForm::setForm(QWidget* frm) {
   watcher_ = watcher;
   frm->installEventFilter(watcher);
   // A window destroyed without closing leaves the collection without saving.
-  QObject::connect(frm, &QObject::destroyed, watcher, [this, watcher, frm] {
-    if (watcher_ != watcher || unloaded_) return;
-    unloaded_ = true;
-    const std::shared_ptr<cuFormPosForm> self = shared_from_this();
-    if (parent_ && parent_->IsInCollection(frm)) parent_->Remove(frm);
-    Release();
+  // The entry may be gone before the window (the store released first): hold it weakly.
+  QObject::connect(frm, &QObject::destroyed, watcher, [entry = weak_from_this(), watcher, frm] {
+    const std::shared_ptr<cuFormPosForm> self = entry.lock();
+    if (!self || self->watcher_ != watcher || self->unloaded_) return;
+    self->unloaded_ = true;
+    if (self->parent_ && self->parent_->IsInCollection(frm)) self->parent_->Remove(frm);
+    self->Release();
   });
 }
 
@@ -201,7 +211,7 @@ void cuFormPosForm::LoadPosition() {
     if (mode_ & 2) {
       QString v = GetValue(QStringLiteral("Left"));
       if (v.isEmpty()) {
-        setLeft(w, static_cast<float>((screenWidthTwips() - widthOf(w)) / 2));
+        setLeft(w, centredLeft(w));
       } else {
         int32_t n = roundInt(v.toDouble());
         if (n > sw || n < 0) n = 0;
@@ -209,7 +219,7 @@ void cuFormPosForm::LoadPosition() {
       }
       v = GetValue(QStringLiteral("Top"));
       if (v.isEmpty()) {
-        setTop(w, static_cast<float>((screenHeightTwips() - heightOf(w)) / 2));
+        setTop(w, centredTop(w));
       } else {
         int32_t n = roundInt(v.toDouble());
         if (n > sh || n < 0) n = 0;
@@ -217,8 +227,8 @@ void cuFormPosForm::LoadPosition() {
       }
       keepOnSomeScreen(w);
     } else {
-      setLeft(w, static_cast<float>((screenWidthTwips() - widthOf(w)) / 2));
-      setTop(w, static_cast<float>((screenHeightTwips() - heightOf(w)) / 2));
+      setLeft(w, centredLeft(w));
+      setTop(w, centredTop(w));
     }
     if (forcedState_ == 1 && !forcedStateApplied_) {
       forcedStateApplied_ = true;

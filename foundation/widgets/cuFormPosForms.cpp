@@ -15,6 +15,10 @@ namespace {
 
 }  // namespace
 
+cuFormPosForms::~cuFormPosForms() {
+  for (auto& [key, entry] : items_) entry->SetParent(nullptr);
+}
+
 QString cuFormPosForms::KeyOf(QWidget* frm) {
   return QStringLiteral("A") + QString::number(reinterpret_cast<quintptr>(frm));
 }

@@ -15,6 +15,12 @@ class cuFormPosForm;
 
 class cuFormPosForms {
  public:
+  cuFormPosForms() = default;
+  // An entry whose window is being closed may outlive the collection: it is told it has none.
+  ~cuFormPosForms();
+  cuFormPosForms(const cuFormPosForms&) = delete;
+  cuFormPosForms& operator=(const cuFormPosForms&) = delete;
+
   // The entry of the window; raises error 5 when it has none.
   cuFormPosForm& Item(QWidget* frm);
   int32_t Count() const { return static_cast<int32_t>(order_.size()); }

@@ -184,6 +184,7 @@ void Connection::requireOpen(const QString& object) const {
 
 sqlite3_stmt* Connection::cached(const QString& sql, const QString& object) {
   requireOpen(object);
+  checkTransaction(object);
   auto it = cache_.constFind(sql);
   if (it != cache_.constEnd()) return it.value();
   StmtPtr s = prepare(sql, object);
@@ -194,16 +195,31 @@ sqlite3_stmt* Connection::cached(const QString& sql, const QString& object) {
 
 sqlite3_stmt* Connection::cachedJet(const QString& jetSql, const QString& object) {
   requireOpen(object);
-  auto it = cache_.constFind(jetSql);
-  if (it != cache_.constEnd()) return it.value();
+  checkTransaction(object);
+  auto it = jetCache_.constFind(jetSql);
+  if (it != jetCache_.constEnd()) return it.value();
   StmtPtr s = prepare(translateJetSql(jetSql), object);
+  // Statements and criteria carry values and keep coming; a long session must not keep every
+  // one of them prepared.
+  constexpr qsizetype kMaxJetStatements = 256;
+  if (jetCache_.size() >= kMaxJetStatements) {
+    for (sqlite3_stmt* old : std::as_const(jetCache_)) sqlite3_finalize(old);
+    jetCache_.clear();
+  }
   sqlite3_stmt* raw = s.release();
-  cache_.insert(jetSql, raw);
+  jetCache_.insert(jetSql, raw);
   return raw;
+}
+
+bool Connection::transactionLost() const { return txDepth_ > 0 && db_ && sqlite3_get_autocommit(db_); }
+
+void Connection::checkTransaction(const QString& object) const {
+  if (transactionLost()) raise(err::kTransactionLost, object);
 }
 
 StmtPtr Connection::prepare(const QString& sql, const QString& object) {
   requireOpen(object);
+  checkTransaction(object);
   const QByteArray u = sql.toUtf8();
   sqlite3_stmt* s = nullptr;
   const char* tail = nullptr;
@@ -272,6 +288,8 @@ void Connection::close() {
   recordsets_.clear();
   for (sqlite3_stmt* s : std::as_const(cache_)) sqlite3_finalize(s);
   cache_.clear();
+  for (sqlite3_stmt* s : std::as_const(jetCache_)) sqlite3_finalize(s);
+  jetCache_.clear();
   tables_.clear();
   sqlite3_close_v2(db_);
   db_ = nullptr;

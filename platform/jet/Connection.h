@@ -77,10 +77,17 @@ class Connection {
   bool isOpen() const { return db_ != nullptr; }
   // 3420 when closed.
   void requireOpen(const QString& object) const;
+  // The workspace's transaction depth on this connection. SQLite rolls a transaction back by
+  // itself after some errors (disk full, I/O); then every further statement raises 3035 instead
+  // of running outside the transaction the caller believes in.
+  void setTransactionDepth(int depth) { txDepth_ = depth; }
+  bool transactionLost() const;
+  void checkTransaction(const QString& object) const;
 
   // Prepared statement for an SQLite text, cached per text.
   sqlite3_stmt* cached(const QString& sql, const QString& object);
-  // Translated from Jet SQL, then cached.
+  // Translated from Jet SQL, then cached; the statement is valid until the next cachedJet call
+  // (the cache of these texts is bounded).
   sqlite3_stmt* cachedJet(const QString& jetSql, const QString& object);
   // A statement of its own (for record sets that step it over time).
   StmtPtr prepare(const QString& sql, const QString& object);
@@ -103,8 +110,10 @@ class Connection {
   bool readOnly_;
   std::unique_ptr<FileLock> lock_;
   QHash<QString, sqlite3_stmt*> cache_;
+  QHash<QString, sqlite3_stmt*> jetCache_;
   QHash<QString, std::vector<ColumnInfo>> tables_;
   std::vector<std::weak_ptr<Recordset>> recordsets_;
+  int txDepth_ = 0;
 };
 
 }  // namespace jet::detail

@@ -194,6 +194,8 @@ bool Cursor::stepQuery() {
 void Cursor::restart() {
   sqlite3_reset(stmt_.get());
   position = -1;
+  // Back before the first row: the end reached earlier must not stop the next moves.
+  eof = false;
 }
 
 void Cursor::loadDynaset() {
@@ -444,6 +446,7 @@ void Cursor::update() {
         raise(err::kRequiredField, object(), columns[i].name);
   }
   if (mode == EditMode::Add && type == RecordsetType::Table && insert_ && dirty == insertMask_) {
+    conn_.checkTransaction(object());
     StmtUse use(insert_);
     int n = 0;
     for (size_t i = 0; i < columns.size(); ++i)
@@ -487,6 +490,12 @@ void Cursor::update() {
     for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i]);
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
+    // The row went away under the edit (deleted through another set or a statement): the
+    // edit is lost, and the caller must hear it.
+    if (mode == EditMode::InProgress && sqlite3_changes(conn_.db()) == 0) {
+      mode = EditMode::None;
+      raise(err::kRecordDeleted, object());
+    }
   }
   const EditMode was = mode;
   mode = EditMode::None;
@@ -531,6 +540,7 @@ void Cursor::remove() {
     bindVariant(s, 1, rt::Variant(static_cast<long long>(rowid)));
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
+    if (sqlite3_changes(conn_.db()) == 0) raise(err::kRecordDeleted, object());
   }
   hasCurrent = false;
   if (type == RecordsetType::Dynaset) {

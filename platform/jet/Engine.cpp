@@ -55,11 +55,7 @@ void Engine::CompactDatabase(const QString& source, const QString& target) {
   // Nobody else may hold the file while it is copied: later writes of another opener would
   // otherwise go to a file that the copy replaces.
   auto lock = detail::FileLock::acquire(source, detail::FileLock::Mode::Exclusive, false, err::kExclusiveByOther, kObject);
-  {
-    QFile f(source);
-    if (!f.open(QIODevice::ReadOnly) || f.read(16) != QByteArray("SQLite format 3\0", 16))
-      raise(err::kNotADatabase, kObject, source);
-  }
+  if (lock->readPrefix(16) != QByteArray("SQLite format 3\0", 16)) raise(err::kNotADatabase, kObject, source);
   sqlite3* raw = nullptr;
   const int rc = sqlite3_open_v2(source.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
   detail::Connection conn(raw, source, true, true, nullptr);

@@ -80,6 +80,16 @@ std::unique_ptr<FileLock> FileLock::acquire(const QString& path, Mode mode, bool
   return std::unique_ptr<FileLock>(new FileLock(key.first, key.second, mode));
 }
 
+QByteArray FileLock::readPrefix(int n) const {
+  std::lock_guard guard(registryMutex());
+  const auto it = registry().find({dev_, ino_});
+  if (it == registry().end() || n <= 0) return QByteArray();
+  QByteArray bytes(n, '\0');
+  const ssize_t got = ::pread(it->second.fd, bytes.data(), static_cast<size_t>(n), 0);
+  bytes.truncate(got > 0 ? static_cast<qsizetype>(got) : 0);
+  return bytes;
+}
+
 FileLock::~FileLock() {
   std::lock_guard guard(registryMutex());
   auto& reg = registry();

@@ -5,6 +5,7 @@
 // bytes SQLite locks. One descriptor per file is kept per process, because closing any
 // descriptor of a file drops the process's POSIX locks, which SQLite relies on.
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -19,6 +20,10 @@ class FileLock {
   static std::unique_ptr<FileLock> acquire(const QString& path, Mode mode, bool needWrite,
                                            int conflictError, const QString& object);
   ~FileLock();
+
+  // The first n bytes of the file, read through the lock's own descriptor: opening and closing
+  // another descriptor of the file would drop the locks SQLite holds on it in this process.
+  QByteArray readPrefix(int n) const;
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 

@@ -19,6 +19,10 @@ QString baseText(int number) {
       return QStringLiteral("Die Arbeitsgruppen-Informationsdatei fehlt, ist nicht lesbar oder beschädigt.");
     case err::kWrongLogin: return QStringLiteral("Unbekannter Benutzer oder falsches Kennwort.");
     case err::kNoTransaction: return QStringLiteral("Es ist keine Transaktion aktiv.");
+    case err::kTransactionLost:
+      return QStringLiteral(
+          "Die Transaktion wurde vom Datenbankmodul abgebrochen (Datenträger voll oder Schreibfehler); "
+          "ihre Änderungen sind verworfen.");
     case err::kFileInUse: return QStringLiteral("Die Datei wird bereits verwendet.");
     case err::kDamaged: return QStringLiteral("Die Datenbank ist beschädigt.");
     case err::kCannotOpen:

@@ -50,6 +50,8 @@ inline constexpr int kReadOnly = 3027;
 inline constexpr int kWorkgroupFile = 3028;
 inline constexpr int kWrongLogin = 3029;
 inline constexpr int kNoTransaction = 3034;
+// The store rolled the transaction back on its own (disk full, I/O error).
+inline constexpr int kTransactionLost = 3035;
 inline constexpr int kFileInUse = 3045;
 inline constexpr int kDamaged = 3049;
 inline constexpr int kCannotOpen = 3051;

@@ -15,15 +15,17 @@ namespace {
 const QString kObject = QStringLiteral("Workspace");
 
 // SQLite would take an empty or foreign file for a database; its header tells.
-bool looksLikeSqlite(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return false;
-  return f.read(16) == QByteArray("SQLite format 3\0", 16);
+bool looksLikeSqlite(const detail::FileLock& lock) {
+  return lock.readPrefix(16) == QByteArray("SQLite format 3\0", 16);
 }
 
 void beginOn(detail::Connection& c, int depth) {
   c.exec(c.readOnly() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"), kObject);
-  for (int i = 2; i <= depth; ++i) c.exec(QStringLiteral("SAVEPOINT zx_%1").arg(i), kObject);
+  c.setTransactionDepth(1);
+  for (int i = 2; i <= depth; ++i) {
+    c.exec(QStringLiteral("SAVEPOINT zx_%1").arg(i), kObject);
+    c.setTransactionDepth(i);
+  }
 }
 
 }  // namespace
@@ -45,7 +47,7 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool excl
   if (path.isEmpty() || !QFile::exists(path)) raise(err::kFileNotFound, kObject, path);
   auto lock = detail::FileLock::acquire(path, exclusive ? detail::FileLock::Mode::Exclusive : detail::FileLock::Mode::Shared,
                                         !readOnly, err::kFileInUse, kObject);
-  if (!looksLikeSqlite(path)) raise(err::kNotADatabase, kObject, path);
+  if (!looksLikeSqlite(*lock)) raise(err::kNotADatabase, kObject, path);
   sqlite3* raw = nullptr;
   const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
   const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
@@ -79,8 +81,12 @@ void Workspace::BeginTrans() {
   const int next = depth_ + 1;
   for (auto& db : databases_) {
     auto& c = *db->connection_;
-    if (next == 1) beginOn(c, 1);
-    else c.exec(QStringLiteral("SAVEPOINT zx_%1").arg(next), kObject);
+    if (next == 1) {
+      beginOn(c, 1);
+    } else {
+      c.exec(QStringLiteral("SAVEPOINT zx_%1").arg(next), kObject);
+      c.setTransactionDepth(next);
+    }
   }
   depth_ = next;
 }
@@ -92,6 +98,7 @@ void Workspace::CommitTrans() {
   for (auto& db : databases_) {
     auto& c = *db->connection_;
     c.exec(depth_ == 1 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE zx_%1").arg(depth_), kObject);
+    c.setTransactionDepth(depth_ - 1);
   }
   --depth_;
 }
@@ -104,6 +111,13 @@ void Workspace::Rollback() {
   --depth_;
   for (auto& db : databases_) {
     auto& c = *db->connection_;
+    // A transaction the store already rolled back has nothing left to undo.
+    const bool lost = c.transactionLost();
+    c.setTransactionDepth(depth - 1);
+    if (lost) {
+      c.setTransactionDepth(0);
+      continue;
+    }
     if (depth == 1) {
       if (!sqlite3_get_autocommit(c.db())) c.exec(QStringLiteral("ROLLBACK"), kObject);
     } else {

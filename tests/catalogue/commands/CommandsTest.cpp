@@ -2,6 +2,7 @@
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/cuAppError.h"
+#include "platform/registry/HiveFile.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/ShellOpen.h"
 #include "windows/capture/frmProperties.h"
@@ -244,6 +245,18 @@ TEST_F(ShellTest, GoWebOpensTheBuiltInAddress) {
   opener->results.push_back(ui::kShellNoAssociation);
   GoWeb(nullptr);
   EXPECT_TRUE(boxes->shown.empty());
+}
+
+TEST_F(ShellTest, GoWebOpensTheMachinesStoredAddress) {
+  const QString file = testenv::freshTempDir() + "/hklm.json";
+  registry::HiveFile(file, true).setValue({"Software", "Tolvarent", "Kerbolith", "2.0", "Options"}, "URLQZ",
+                                          registry::Value::text("https://example.org/kat"));
+  const QByteArray saved = qgetenv("ZUVRAX_HKLM_FILE");
+  qputenv("ZUVRAX_HKLM_FILE", file.toUtf8());
+  GoWeb(nullptr);
+  qputenv("ZUVRAX_HKLM_FILE", saved);
+  ASSERT_EQ(opener->opened.size(), 1u);
+  EXPECT_EQ(opener->opened[0].target, "https://example.org/kat");
 }
 
 TEST_F(ShellTest, HelpAtAMissingContextIsTold) {

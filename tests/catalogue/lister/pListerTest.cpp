@@ -2,7 +2,10 @@
 
 #include "tests/catalogue/commands/CommandsFixture.h"
 
+#include <functional>
 #include <memory>
+
+#include <pthread.h>
 
 namespace {
 
@@ -121,6 +124,44 @@ TEST_F(ListerTest, ManySiblingsDoNotDeepenTheStack) {
   std::unique_ptr<ListerNode> start;
   const QString text = pLister().tvwGetData(t, start, true, 2, true);
   EXPECT_EQ(text.count("\\"), 3001);
+}
+
+// Runs body on a thread with a small stack, so that a walk whose depth costs stack shows on a
+// chain of modest length.
+void onSmallStack(const std::function<void()>& body) {
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, 512 * 1024);
+  pthread_t thread;
+  auto run = [](void* arg) -> void* {
+    (*static_cast<const std::function<void()>*>(arg))();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attr, run, const_cast<std::function<void()>*>(&body)), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+}
+
+TEST_F(ListerTest, DeepChainDoesNotDeepenTheStack) {
+  const int depth = 20000;
+  auto root = std::make_shared<FakeNode>(FakeNode{"0", 1, {}, nullptr});
+  std::shared_ptr<FakeNode> leaf = root;
+  for (int i = 1; i < depth; ++i) leaf = add(leaf, QString::number(i), 100000 + i);
+  Tree t;
+  t.root = root;
+  QString text;
+  onSmallStack([&] {
+    std::unique_ptr<ListerNode> start;
+    text = pLister().tvwGetData(t, start, true, 0, true);
+  });
+  EXPECT_EQ(text.count("\\"), depth);
+  EXPECT_TRUE(text.endsWith("\r\n\r\n\\" + QString::number(depth - 1)));
+  // Free the chain without recursing through the nodes' destructors.
+  for (auto n = root; n && !n->children.empty();) {
+    auto next = n->children.front();
+    n->children.clear();
+    n = next;
+  }
 }
 
 TEST_F(ListerTest, NonNumericTagListsNoFiles) {

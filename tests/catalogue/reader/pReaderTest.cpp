@@ -229,6 +229,19 @@ TEST_F(ReaderTest, CancelDuringTheWalkOrTheWritesLeavesNoRowOfTheRead) {
   }
 }
 
+// A cancel that comes while the first status text is shown, before the walk, stops the walk.
+TEST_F(ReaderTest, CancelBeforeTheWalkIsNotForgottenByIt) {
+  const QByteArray root = makeOddTree(dir);
+  cat.addVolume(kVid, QString::fromUtf8(root));
+  auto r = reader();
+  cancelAt(owner, *r, QStringLiteral("Ordner werden eingelesen ..."), 1);
+  EXPECT_FALSE(r->Read(kVid));
+  for (const QString& t : owner.texts) EXPECT_FALSE(t.contains(QString::fromUtf8(root) + "sub/")) << t.toStdString();
+  EXPECT_EQ(rowsOfVolume(), 0);
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  EXPECT_TRUE(rec.boxes().shown[0].text.endsWith(QStringLiteral("Abbruch durch Benutzer.")));
+}
+
 TEST_F(ReaderTest, MissingVolumeRowIsReported) {
   EXPECT_FALSE(reader()->Read(99));
   ASSERT_EQ(rec.boxes().shown.size(), 1u);
@@ -303,6 +316,27 @@ TEST_F(ReaderTest, FailedTestReadAsksWhetherToCancel) {
       EXPECT_EQ(rec.boxes().shown.size(), 2u);
     }
   }
+}
+
+// Any failure, not only the program's own errors, ends in the box with everything rolled back.
+TEST_F(ReaderTest, OutOfMemoryWhileWritingRollsBack) {
+  struct Exhausted final : dirsrc::DirSource {
+    struct Listing final : dirsrc::DirListing {
+      bool next(dirsrc::DirEntry&) override { throw std::bad_alloc(); }
+    };
+    std::unique_ptr<dirsrc::DirListing> open(const QByteArray&, bool) override { return std::make_unique<Listing>(); }
+  };
+  cat.addVolume(kVid, QStringLiteral("/v/"));
+  std::unique_ptr<pReader> r = reader({}, fakeTree("b"), std::make_unique<Exhausted>());
+  bool ok = true;
+  EXPECT_NO_THROW(ok = r->Read(kVid));
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(cat.ws->TransactionDepth(), 0);
+  EXPECT_EQ(rowsOfVolume(), 0);
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  EXPECT_TRUE(rec.boxes().shown[0].text.contains(QStringLiteral("Nicht genügend Speicher.")));
+  EXPECT_EQ(owner.texts.last(), QString());
+  expectOtherVolumeKept();
 }
 
 TEST_F(ReaderTest, PauseComesOnceMoreFilesThanTheLimitWereWritten) {

@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <QTimer>
+
 namespace {
 
 class PanelRecorder : public MainWindowServices {
@@ -115,6 +117,32 @@ TEST_F(FolderStatisticsTest, WithoutMainWindowStillRuns) {
   gfrmMain.reset();
   cDBUpdate004().DoUpdate004();
   EXPECT_EQ(stats(1).totalFiles, 6);
+}
+
+TEST_F(FolderStatisticsTest, ChildWithALowerKeyThanItsParentIsCounted) {
+  // Keys need not follow the tree: an imported or re-parented folder may sort before its parent.
+  addVolume(1, "Daten", "/mnt/daten/");
+  addPath(5, 1, rt::Null, rt::Null);
+  addPath(3, 1, "A", 5);
+  addPath(2, 1, "B", 3);
+  addFile(1, 5, "r", 100);
+  addFile(2, 3, "a", 10);
+  addFile(3, 2, "b", 1);
+  cDBUpdate004().DoUpdate004();
+  EXPECT_EQ(stats(2), (Stats{1, 1, 0, 1, 1}));
+  EXPECT_EQ(stats(3), (Stats{1, 10, 1, 2, 11}));
+  EXPECT_EQ(stats(5), (Stats{1, 100, 2, 3, 111}));
+}
+
+TEST_F(FolderStatisticsTest, CatalogueClosedWhileMessagesArePumpedEndsInTheErrorBox) {
+  buildTree();
+  QTimer::singleShot(0, [] { gDB->setDBPath(QString()); });
+  cDBUpdate004().DoUpdate004();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].style, ui::kCritical);
+  EXPECT_EQ(boxes->shown[0].text, "Das Objekt ist nicht mehr gültig (geschlossen).");
+  EXPECT_EQ(panel.back(), "");
+  EXPECT_EQ(ui::mousePointer(), ui::kPointerDefault);
 }
 
 TEST_F(FolderStatisticsTest, ParentCycleEndsAndCountsEachFolderOnce) {

@@ -259,6 +259,25 @@ TEST_F(RealTree, MountPointBelowTheRootIsRecordedButNotEntered) {
   EXPECT_EQ(code, 0);
 }
 
+// A bind mount shares the device number of the file system around it: it is still a mount.
+TEST_F(RealTree, BindMountOfTheSameFileSystemIsNotEntered) {
+  const QByteArray mnt = root + "/empty";
+  const int code = inChild([&] {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount((root + "/a b").constData(), mnt.constData(), nullptr, MS_BIND, nullptr) != 0)
+      return kSkipCode;
+    cuDirParser p;
+    p.setRoot(QString::fromUtf8(root));
+    p.Run();
+    const cuDirParserFolder* f = p.Folders().Find(mnt + "/");
+    if (!f || f->Entered()) return 10;
+    if (f->Files() != 0 || p.Folders().Item(1).TotalFiles() != 14) return 11;
+    return p.Errors().isEmpty() ? 0 : 12;
+  });
+  if (code == kSkipCode) GTEST_SKIP() << "no private mount namespace";
+  EXPECT_EQ(code, 0);
+}
+
 TEST(DirParser, FileOfFiveGibibytesCountsWhole) {
   const QByteArray dir = QDir(testenv::freshTempDir()).absolutePath().toUtf8();
   const QByteArray big = dir + "/big";

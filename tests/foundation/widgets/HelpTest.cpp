@@ -47,9 +47,19 @@ TEST(Help, ContextNumbersOpenTheirPagesFromTheBuiltHelpFile) {
     QString page;
     QString heading;
   };
-  const Case cases[] = {{10, "/main.htm", "Das Hauptfenster"},  {20, "/catnew.htm", "Neue Kategorie"},
-                        {50, "/find.htm", "Suchen"},            {90, "/options.htm", "Optionen"},
-                        {120, "/volumenew.htm", "Neues Volume"}, {110, "/systemicons.htm", "System-Icons"}};
+  // Every window's number, as the windows carry them.
+  const Case cases[] = {{10, "/main.htm", "Das Hauptfenster"},
+                        {20, "/catnew.htm", "Neue Kategorie"},
+                        {30, "/catpicker.htm", "Kategorie wählen"},
+                        {40, "/editor.htm", "Ausgabe (Textfenster)"},
+                        {50, "/find.htm", "Suchen"},
+                        {60, "/import.htm", "Importieren"},
+                        {70, "/locedit.htm", "Lagerort"},
+                        {80, "/loclist.htm", "Lagerorte"},
+                        {90, "/options.htm", "Optionen"},
+                        {100, "/properties.htm", "Info (Eigenschaften)"},
+                        {110, "/systemicons.htm", "System-Icons"},
+                        {120, "/volumenew.htm", "Neues Volume"}};
   Help help;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.context);

@@ -61,6 +61,18 @@ TEST_F(FormPos, FirstRunKeepsTheDesignedSizeAndCentres) {
   EXPECT_EQ(window->pos(), QPoint((screen.width() - 600) / 2, (screen.height() - 400) / 2));
 }
 
+// A window larger than the screen is centred no further than the screen's corner, so its
+// title bar stays reachable.
+TEST_F(FormPos, CentringNeverPutsTheTitleBarOffTheScreen) {
+  for (int mode : {3, 0}) {
+    SCOPED_TRACE(mode);
+    window = std::make_unique<QWidget>();
+    window->resize(screen.width() + 200, screen.height() + 100);
+    store.AddForm(window.get(), "MainForm", mode);
+    EXPECT_EQ(window->pos(), QPoint(0, 0));
+  }
+}
+
 TEST_F(FormPos, StoredSizesAreClampedToScreenAndMinimum) {
   put(kMainKey, {"Maximized", "0", "Width", "99999", "Height", "1000", "Left", "0", "Top", "0"});
   load();
@@ -226,6 +238,39 @@ TEST_F(FormPos, ADestroyedWindowLeavesTheCollection) {
   window.reset();
   EXPECT_EQ(store.Forms().Count(), 0);
   EXPECT_EQ(stored("Maximized"), "<missing>");
+}
+
+// Shut-down releases the store while windows may still live; a window destroyed or closed
+// afterwards must not reach the released entries (valgrind shows a read of freed memory).
+TEST_F(FormPos, TheStoreMayGoBeforeItsWindows) {
+  auto early = std::make_unique<cuFormPos>();
+  early->Init(0, kStoreKey, false);
+  early->AddForm(window.get(), "MainForm", 3);
+  window->show();
+  early.reset();
+  window.reset();  // before any event is processed
+  EXPECT_EQ(stored("Maximized"), "<missing>");
+
+  // A window whose own close handler releases the store.
+  class Closing : public QWidget {
+   public:
+    std::unique_ptr<cuFormPos>* owner = nullptr;
+   protected:
+    void closeEvent(QCloseEvent* e) override {
+      owner->reset();
+      e->accept();
+    }
+  };
+  auto holder = std::make_unique<cuFormPos>();
+  holder->Init(0, kStoreKey, false);
+  auto closing = std::make_unique<Closing>();
+  closing->owner = &holder;
+  closing->resize(600, 400);
+  holder->AddForm(closing.get(), "MainForm", 3);
+  closing->show();
+  EXPECT_TRUE(closing->close());
+  EXPECT_EQ(holder, nullptr);
+  EXPECT_EQ(stored("Maximized"), "0");
 }
 
 TEST_F(FormPos, ForcedStatesApplyOnce) {

@@ -10,9 +10,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <sqlite3.h>
+#include <csignal>
+#include <cstdlib>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -366,3 +370,145 @@ TEST_F(EngineTest, CompactionMakesACopyAndIsRefusedWhileHeld) {
 }
 
 }  // namespace
+
+namespace {
+
+// A snapshot read to its end must still move back: the program counts a set it has walked
+// through (MoveLast, then RecordCount), and a set of several rows is no empty one.
+TEST_F(EngineTest, SnapshotMovesAgainAfterReachingItsEnd) {
+  auto db = ws->OpenDatabase(path, false);
+  for (int i = 1; i <= 3; ++i)
+    db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (?, 'v', 1.0)"), 0, {i});
+  for (const QString& source : {QStringLiteral("tblVOLUMES"), QStringLiteral("SELECT VID FROM tblVOLUMES ORDER BY VID")}) {
+    SCOPED_TRACE(source.toStdString());
+    auto rs = db->OpenRecordset(source, RecordsetType::Snapshot);
+    while (!rs->IsEOF()) rs->MoveNext();
+    rs->MoveLast();
+    EXPECT_EQ(rs->Fields("VID").Value().toInt(), 3);
+    EXPECT_EQ(rs->RecordCount(), 3);
+    while (!rs->IsEOF()) rs->MoveNext();
+    rs->MovePrevious();
+    EXPECT_EQ(rs->Fields("VID").Value().toInt(), 3);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// An edit of a row that was deleted meanwhile must not be reported as saved.
+TEST_F(EngineTest, EditOrDeleteOfARowDeletedMeanwhileRaises3167) {
+  auto db = ws->OpenDatabase(path, false);
+  for (int i = 1; i <= 2; ++i)
+    db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (?, 'v', 1.0)"), 0, {i});
+  for (auto type : {RecordsetType::Table, RecordsetType::Dynaset}) {
+    SCOPED_TRACE(static_cast<int>(type));
+    auto rs = db->OpenRecordset(QStringLiteral("tblVOLUMES"), type);
+    auto other = db->OpenRecordset(QStringLiteral("tblVOLUMES"), type);
+    const int vid = rs->Fields("VID").Value().toInt();
+    db->Execute(QStringLiteral("DELETE FROM tblVOLUMES WHERE VID = ?"), 0, {vid});
+    rs->Edit();
+    rs->Fields("VolumeName").SetValue(QStringLiteral("neu"));
+    EXPECT_EQ(errorOf([&] { rs->Update(); }), 3167);
+    EXPECT_EQ(rs->GetEditMode(), jet::EditMode::None);
+    EXPECT_EQ(errorOf([&] { other->Delete(); }), 3167);
+    db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (?, 'v', 1.0)"), 0, {vid});
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Texts and criteria that carry their values differ on every call; a long session must not
+// keep each one prepared.
+TEST_F(EngineTest, StatementsOfChangingTextsDoNotPileUp) {
+  auto db = ws->OpenDatabase(path, false);
+  db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (1, 'v', 1.0)"));
+  auto rs = db->OpenRecordset(QStringLiteral("tblVOLUMES"), RecordsetType::Snapshot);
+  auto batch = [&](int from) {
+    for (int i = from; i < from + 2000; ++i) {
+      db->Execute(QStringLiteral("UPDATE tblVOLUMES SET VolumeName = 'x' WHERE VID = %1").arg(i));
+      rs->FindFirst(QStringLiteral("VID = %1").arg(i));
+    }
+  };
+  batch(0);
+  const sqlite3_int64 before = sqlite3_memory_used();
+  batch(2000);
+  batch(4000);
+  // Kept, each of these 8000 statements would hold well over 1 KB.
+  EXPECT_LT(sqlite3_memory_used() - before, 2'000'000);
+}
+
+}  // namespace
+
+namespace {
+
+// Writes one row from another program (a fork would share SQLite's lock bookkeeping with this
+// process); exit status 45 when the file was busy.
+int writeFromOtherProgram(const QString& path) {
+  const QString script = QStringLiteral(
+      "import sqlite3,sys\n"
+      "try:\n"
+      "  c=sqlite3.connect(sys.argv[1],timeout=0.5)\n"
+      "  c.execute('INSERT INTO tblVOLUMES VALUES (77, \\'k\\', 1.0)'); c.commit()\n"
+      "except sqlite3.OperationalError: sys.exit(45)\n");
+  const int status = std::system((QStringLiteral("python3 -c \"") + script + QStringLiteral("\" '") + path +
+                                  QStringLiteral("'")).toLocal8Bit().constData());
+  return WEXITSTATUS(status);
+}
+
+// Opening a file a second time in the process must not release the locks SQLite holds on it
+// for the first opener: closing any descriptor of a file drops all of the process's locks on it.
+TEST_F(EngineTest, ASecondOpenKeepsTheFirstOpenersLocks) {
+  if (std::system("python3 -c 'import sqlite3' 2>/dev/null") != 0) GTEST_SKIP() << "python3 with sqlite3 needed";
+  auto first = ws->OpenDatabase(path, false);
+  ws->BeginTrans();
+  first->Execute(QStringLiteral("INSERT INTO tblLOCATIONS VALUES (1, 'Eltern', NULL)"));
+  auto other = engine.CreateWorkspace(QStringLiteral("w2"), QStringLiteral("Admin"), QStringLiteral("Geheim"));
+  auto second = other->OpenDatabase(path, false);
+  EXPECT_EQ(writeFromOtherProgram(path), 45);
+  ws->CommitTrans();
+  EXPECT_EQ(first->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table)->RecordCount(), 1);
+}
+
+}  // namespace
+
+TEST_F(EngineTest, ATransactionTheStoreDroppedIsNeverContinuedOutsideIt) {
+  // A full disk makes SQLite roll the whole transaction back by itself. What follows must fail,
+  // never be written row by row as if the transaction still held it.
+  auto db = ws->OpenDatabase(path, false);
+  auto rs = db->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table);
+  const QString big(1500, QLatin1Char('x'));
+  auto add = [&](int id) {
+    rs->AddNew();
+    rs->Fields("lID").SetValue(id);
+    rs->Fields("LocName").SetValue(QStringLiteral("Ort %1").arg(id));
+    rs->Fields("LocDescription").SetValue(big.left(255));
+    rs->Update();
+  };
+  add(1);
+  const qint64 size = QFileInfo(path).size();
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small{static_cast<rlim_t>(size + 64 * 1024), old.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  ws->BeginTrans();
+  int failedAt = 0;
+  for (int id = 2; id < 20000 && failedAt == 0; ++id)
+    if (errorOf([&] { add(id); }) != 0) failedAt = id;
+  const int next = errorOf([&] {
+    rs->CancelUpdate();
+    add(failedAt + 1);
+  });
+  const int commit = errorOf([&] { ws->CommitTrans(); });
+  setrlimit(RLIMIT_FSIZE, &old);
+  ASSERT_NE(failedAt, 0) << "the size limit never hit";
+  EXPECT_EQ(next, jet::err::kTransactionLost);
+  EXPECT_EQ(commit, jet::err::kTransactionLost);
+  ws->Rollback();
+  auto count = db->OpenRecordset(QStringLiteral("SELECT Count(*) AS n FROM tblLOCATIONS"), RecordsetType::Snapshot);
+  EXPECT_EQ(count->Fields(0).Value().toLong(), 1);
+  add(2);  // outside any transaction the catalogue works on
+}
