@@ -5,6 +5,7 @@
 #include "catalogue/mdlCommand_volumes.h"
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
@@ -17,8 +18,8 @@
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessagePump.h"
+#include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/FormRegistry.h"
-#include "platform/ui/widgets/ItemKeys.h"
 #include "platform/ui/widgets/Twips.h"
 
 #include <QAction>
@@ -51,8 +52,6 @@ constexpr int kHelpContextMain = 10;
 const QString kSource = QStringLiteral("frmMain");
 const QString kProgramKey = QStringLiteral("Software\\Tolvarent\\Kerbolith");
 constexpr int kRecentMax = 8;
-// The tree's error for a key without a node.
-constexpr int32_t kErrNodeNotFound = 35601;
 // Runtime error "path/file access error".
 constexpr int32_t kErrPathFileAccess = 75;
 
@@ -202,10 +201,10 @@ void frmMain::BuildClientArea() {
   ElasticOne1 = new QSplitter(Qt::Horizontal, client_);
   ElasticOne1->setObjectName(QStringLiteral("ElasticOne1"));
   ElasticOne1->setChildrenCollapsible(false);
-  Tree1 = new QTreeWidget(ElasticOne1);
+  Tree1 = new Tree(ElasticOne1);
   Tree1->setObjectName(QStringLiteral("Tree1"));
-  Tree1->setHeaderHidden(true);
-  Tree1->setProperty("HelpContextID", kHelpContextMain);
+  connect(Tree1, &Tree::NodeClick, this, &frmMain::Tree1_NodeClick);
+  connect(Tree1, &Tree::VolumeFill, this, &frmMain::Tree1_VolumeFill);
 
   // The three panes lie on top of each other in one cell; at most one is visible.
   auto* right = new QWidget(ElasticOne1);
@@ -240,6 +239,9 @@ void frmMain::Form_Load() {
     closed.setColor(QPalette::WindowText, palette().color(QPalette::BrightText));
     lblNoDB->setPalette(closed);
     if (gFormPos) gFormPos->AddForm(this, QStringLiteral("MainForm"), 3);
+    Tree1->setBorder(true);
+    if (gOptions) Tree1->setDragDelay(gOptions->DragDelay());
+    Tree1->TV()->setProperty("HelpContextID", kHelpContextMain);
     ApplyFonts();
     m_RFL = std::make_unique<cuRecentFiles>();
     m_RFL->setRegKey(RecentKey());
@@ -266,9 +268,9 @@ void frmMain::FormEnable(bool IsOpen) {
   try {
     // A focused detail field gives up the focus first, so its pending edit is validated while
     // the catalogue is still open.
-    if (!IsOpen && Tree1->isVisible() && Tree1->topLevelItemCount() > 0) {
+    if (!IsOpen && Tree1->isVisible() && Tree1->TV()->topLevelItemCount() > 0) {
       QWidget* focus = QApplication::focusWidget();
-      if (focus && isAncestorOf(focus) && focus != Tree1) focus->clearFocus();
+      if (focus && isAncestorOf(focus) && !Tree1->isAncestorOf(focus)) focus->clearFocus();
     }
     client_->setCurrentWidget(IsOpen ? static_cast<QWidget*>(ElasticOne1) : static_cast<QWidget*>(lblNoDB));
     QString caption = kTitle;
@@ -276,7 +278,14 @@ void frmMain::FormEnable(bool IsOpen) {
       caption += QStringLiteral(" [") + gDB->DBPath() + QStringLiteral("]");
       if (gDB->Exclusive()) caption += QStringLiteral(" [EXKLUSIV]");
     }
-    if (!IsOpen) Tree1->clear();
+    if (!IsOpen) {
+      Tree1->Clear();
+      // The next catalogue may begin with the same key: its first node must still be
+      // reported, or no pane would show.
+      Tree1->setSelectedItem(nullptr);
+      // The database goes away with the catalogue; the tree must not keep reading it.
+      Tree1->setDatabase(nullptr);
+    }
     Tree1->setEnabled(IsOpen);
     for (const char* name : {"mMainEdit_Locations", "mMainEdit_SystemIcons", "mMainExtras_Compress",
                              "mMainFile_DBClose", "mMainExtras_DBInfo", "mMainFile_DBImport", "mMainView_Refresh"})
@@ -361,11 +370,9 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void frmMain::pubVolumeSelect(int32_t VID) {
   try {
-    QTreeWidgetItem* node = ui::findItemByKey(Tree1, QStringLiteral("V") + QString::number(VID));
-    if (!node) throw rt::RaisedError(kErrNodeNotFound, QStringLiteral("Tree"), QStringLiteral("Element nicht gefunden."));
-    Tree1->setCurrentItem(node);
-    Tree1->scrollToItem(node);
-    node->setExpanded(true);
+    Tree1->SelectItem(Tree::Prefix_KeyVolume() + QString::number(VID), true);
+    // Expanding loads the volume's folders.
+    if (QTreeWidgetItem* node = Tree1->SelectedItem()) node->setExpanded(true);
   } catch (...) {
     gErr->ErrRaise(0, QStringLiteral("frmMain"), QStringLiteral("VolumeSelect"));
   }
@@ -401,10 +408,10 @@ void frmMain::pubRefreshFonts() {
 
 void frmMain::ApplyFonts() {
   if (!gOptions) return;
-  QFont tree = Tree1->font();
+  QFont tree = Tree1->TV()->font();
   tree.setFamily(gOptions->TreeFontname());
   tree.setPointSize(gOptions->TreeFontsize().toInt());
-  Tree1->setFont(tree);
+  Tree1->TV()->setFont(tree);
   // The window measures its texts in the tree font.
   QFont own = font();
   own.setFamily(tree.family());
@@ -593,7 +600,8 @@ void frmMain::mMainFile_DBClose_Click() {
 void frmMain::LoadData() {
   try {
     fLocFillCombo(picVolume->VolumeLocID);
-    // The catalogue tree control and the info cache come with their own work.
+    Tree1->setDatabase(gDB->DB().get());
+    Tree1->Populate();
     FormEnable(true);
   } catch (...) {
     gErr->ErrRaise(0, kSource, QStringLiteral("LoadData"));
@@ -601,3 +609,44 @@ void frmMain::LoadData() {
 }
 
 void frmMain::mMainView_Info_Click() { ElasticOne1_Resize(); }
+
+// --- Node selection ---
+
+void frmMain::Tree1_NodeClick(QTreeWidgetItem* Node) {
+  ui::BusyPointer busy;
+  try {
+    QWidget* pane = nullptr;
+    switch (Tree::NodeType(Node)) {
+      case 0:
+        pane = picCategory;
+        picCategory->setInfoVisible(action(this, "mMainView_CategoryInfo")->isChecked());
+        break;
+      case 1:
+        pane = picVolume;
+        picVolume->setInfoVisible(action(this, "mMainView_VolumeInfo")->isChecked());
+        break;
+      case 2:
+        pane = picFolder;
+        picFolder->setInfoVisible(action(this, "mMainView_FolderInfo")->isChecked());
+        break;
+      default:
+        // A volume's placeholder leaves the pane as it was.
+        return;
+    }
+    // Hide the others first, so that two panes never show at once.
+    for (QWidget* p : {static_cast<QWidget*>(picCategory), static_cast<QWidget*>(picVolume),
+                       static_cast<QWidget*>(picFolder)})
+      if (p != pane && !p->isHidden()) p->hide();
+    if (pane->isHidden()) pane->show();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("NodeClick"));
+  }
+}
+
+void frmMain::Tree1_VolumeFill(const QString& Name, bool Done) {
+  try {
+    pubStatus(Done ? QString() : gErr->MsgLoad(174, rt::Variant(Name)));
+  } catch (...) {
+    // The status text is only a hint.
+  }
+}

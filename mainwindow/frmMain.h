@@ -20,7 +20,8 @@ class QMenu;
 class QSplitter;
 class QStackedWidget;
 class QToolBar;
-class QTreeWidget;
+class QTreeWidgetItem;
+class Tree;
 class VolumePane;
 class cuRecentFiles;
 
@@ -54,7 +55,7 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void TB_ButtonClick(const QString& key);
 
   // Controls reached by the other parts of the window.
-  QTreeWidget* Tree1 = nullptr;
+  Tree* Tree1 = nullptr;
   QSplitter* ElasticOne1 = nullptr;
   CategoryPane* picCategory = nullptr;
   VolumePane* picVolume = nullptr;
@@ -79,6 +80,10 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void Form_Activate();
   void ElasticOne1_Resize();
   void FormEnable(bool IsOpen);
+
+  // The tree's events.
+  void Tree1_NodeClick(QTreeWidgetItem* Node);
+  void Tree1_VolumeFill(const QString& Name, bool Done);
 
   void ApplyFonts();
   void Form_Unload();

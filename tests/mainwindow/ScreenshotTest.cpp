@@ -2,21 +2,25 @@
 // person to look at (ZUVRAX_SHOT_DIR, default /tmp). Under Xvfb (QT_QPA_PLATFORM=xcb) the
 // screen pictures show the open menus as well.
 #include "catalogue/mdlGlobals.h"
+#include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
 #include "platform/ui/MessageBox.h"
+#include "tests/mainwindow/CatalogueWriter.h"
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QAction>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTest>
+#include <QTreeWidgetItem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -68,6 +72,52 @@ TEST(DISABLED_Screenshot, MainWindowStates) {
   w->grab().save(shotPath("frmMain-open"));
   shootMenu(*w, "mMainFile", "frmMain-filemenu");
   shootMenu(*w, "mMainHelp", "frmMain-helpmenu");
+  w->close();
+  QCoreApplication::processEvents();
+}
+
+// A catalogue with categories, volumes and folders, left in the picture folder as
+// Archiv.qvk for a run of the program itself; then the tree and each pane.
+TEST(DISABLED_Screenshot, TreeAndPanes) {
+  ui::setPresenter(std::make_unique<ui::RecordingPresenter>());
+  const QString path = qEnvironmentVariable("ZUVRAX_SHOT_DIR", QStringLiteral("/tmp")) + "/Archiv.qvk";
+  QFile::remove(path);
+  ASSERT_TRUE(testenv::copyTemplate(path));
+  {
+    CatalogueWriter c(path);
+    c.category(1, "Musik");
+    c.category(2, "Klassik", 1);
+    c.category(3, "Fotos");
+    c.category(4, "Übersicht");
+    c.volume(1, "Bach Kantaten", 2, 5, "/media/cdrom/");
+    c.volume(2, "Urlaub 2019", 3, 2, "/media/usb/");
+    c.volume(3, "Sicherung", rt::Null, 3, "/srv/sicherung/");
+    c.volume(4, "Jazz", 1, 5, "/media/cdrom/");
+    c.volume(5, "Server", rt::Null, 4, "/net/server/");
+    c.folder(10, 1, rt::Null, rt::Null);
+    c.folder(11, 1, "CD1", 10);
+    c.folder(12, 1, "CD2", 10);
+    c.folder(13, 1, "Booklet", 11);
+  }
+  frmMain* w = nullptr;
+  ASSERT_TRUE(Main([&] {
+    auto win = std::make_unique<frmMain>();
+    win->resize(1000, 680);
+    win->show();
+    w = win.get();
+    return win;
+  }));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  w->pubDBOpen(path);
+  QTest::qWait(200);
+  w->grab().save(shotPath("frmMain-tree-category"));
+  w->pubVolumeSelect(1);
+  QTest::qWait(200);
+  w->grab().save(shotPath("frmMain-tree-volume"));
+  w->Tree1->SelectItem("V1|11", true);
+  w->Tree1->SelectedItem()->setExpanded(true);
+  QTest::qWait(200);
+  w->grab().save(shotPath("frmMain-tree-folder"));
   w->close();
   QCoreApplication::processEvents();
 }

@@ -1,7 +1,6 @@
+#include "catalogue/widgets/Tree.h"
 #include "mainwindow/frmMain.h"
-#include "foundation/cuAppError.h"
 #include "mainwindow/frmMainPanes.h"
-#include "platform/ui/widgets/ItemKeys.h"
 
 #include <QAction>
 #include <QLabel>
@@ -10,7 +9,6 @@
 #include <QSplitter>
 #include <QTest>
 #include <QToolBar>
-#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -100,22 +98,4 @@ TEST(frmMainFrame, PubStatusWritesTheFirstPanel) {
   EXPECT_EQ(w.SBPanel1->text(), "Lese Ordner ...");
   w.pubStatus(QString());
   EXPECT_TRUE(w.SBPanel1->text().isEmpty());
-}
-
-TEST(frmMainFrame, VolumeSelectExpandsTheVolumeNodeAndRaisesForAMissingOne) {
-  gErr = std::make_unique<cuAppError>();
-  frmMain w;
-  auto* vol = new QTreeWidgetItem(w.Tree1, {"Archiv"});
-  ui::setItemKey(vol, "V7");
-  new QTreeWidgetItem(vol, {"#Dummy#1"});
-  w.pubVolumeSelect(7);
-  EXPECT_EQ(w.Tree1->currentItem(), vol);
-  EXPECT_TRUE(vol->isExpanded());
-  try {
-    w.pubVolumeSelect(8);
-    ADD_FAILURE() << "no error";
-  } catch (const rt::RaisedError& e) {
-    EXPECT_EQ(e.source, "Tree | frmMain: VolumeSelect");
-  }
-  gErr.reset();
 }
