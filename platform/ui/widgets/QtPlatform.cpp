@@ -1,5 +1,6 @@
 #include "platform/ui/widgets/QtPlatform.h"
 
+#include "platform/ui/BusyScope.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/ShellOpen.h"
 #include "platform/ui/Twips.h"
@@ -7,6 +8,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
 
 namespace ui {
 
@@ -26,6 +28,11 @@ void installQtPlatform(HelpOpener openHelp) {
   setMousePointerHook(&applyMousePointer);
   setShellOpener(std::make_unique<QtShellOpener>());
   setTwipsSource(screenTwipsSource());
+  // Key codes live in QtGui, so the busy scope below the windows learns here what Esc is.
+  setEscapeKeyTest([](const QEvent& e) {
+    return (e.type() == QEvent::KeyPress || e.type() == QEvent::KeyRelease || e.type() == QEvent::ShortcutOverride) &&
+           static_cast<const QKeyEvent&>(e).key() == Qt::Key_Escape;
+  });
 }
 
 }  // namespace ui

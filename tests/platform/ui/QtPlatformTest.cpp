@@ -1,3 +1,4 @@
+#include "platform/ui/BusyScope.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/ShellOpen.h"
 #include "platform/ui/widgets/QtMessagePresenter.h"
@@ -13,6 +14,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <QTest>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -150,4 +153,21 @@ TEST(ShellOpen, RecorderIsInstalledUntilTheWindowLayerReplacesIt) {
   ASSERT_EQ(recorder->opened.size(), 2u);
   EXPECT_TRUE(recorder->opened[0].maximized);
   ui::setShellOpener(nullptr);
+}
+
+TEST(QtPlatform, EscReachesTheCancelOfABusyOperation) {
+  ui::installQtPlatform({});
+  QWidget window;
+  window.show();
+  int cancels = 0;
+  {
+    ui::BusyScope busy(nullptr, [&] { ++cancels; });
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QTest::keyClick(&window, Qt::Key_A);
+  }
+  EXPECT_EQ(cancels, 1);
+  ui::setPresenter(nullptr);
+  ui::setShellOpener(nullptr);
+  ui::setMousePointerHook({});
+  ui::setEscapeKeyTest({});
 }
