@@ -42,6 +42,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -369,6 +370,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::pubVolumeSelect(int32_t VID) {
+  Running running(*this);
   try {
     Tree1->SelectItem(Tree::Prefix_KeyVolume() + QString::number(VID), true);
     // Expanding loads the volume's folders.
@@ -391,6 +393,8 @@ void frmMain::mMainHelp_Web_Click() { GoWeb(this); }
 void frmMain::mMainFile_Quit_Click() { close(); }
 
 void frmMain::mMainView_Refresh_Click() {
+  if (Busy()) return;  // input let through by a running command
+  Running running(*this);
   try {
     LoadData();
   } catch (...) {
@@ -430,7 +434,31 @@ void frmMain::ApplyFonts() {
   picCategory->CatDescription->setFont(desc);
 }
 
+frmMain::Running::Running(frmMain& w) : w_(w) { ++w_.running_; }
+
+frmMain::Running::~Running() {
+  if (--w_.running_ == 0 && w_.closePending_)
+    QMetaObject::invokeMethod(&w_, [w = &w_] { w->ClosePending(); }, Qt::QueuedConnection);
+}
+
+bool frmMain::Busy() const { return running_ > 0 || Tree1->Loading(); }
+
+void frmMain::ClosePending() {
+  if (closePending_ && !unloading_) close();
+}
+
 void frmMain::closeEvent(QCloseEvent* event) {
+  if (!unloading_ && Busy()) {
+    // The command on the stack still uses the catalogue and the globals: closing now means
+    // Cancel, and the window closes when the command is done.
+    event->ignore();
+    m_Cancel = true;
+    closePending_ = true;
+    // The tree's read has no end notice of its own: look again shortly.
+    if (running_ == 0) QTimer::singleShot(50, this, &frmMain::ClosePending);
+    return;
+  }
+  closePending_ = false;
   QMainWindow::closeEvent(event);
   if (!unloading_) {
     unloading_ = true;
@@ -458,6 +486,7 @@ bool frmMain::IsOpenCatalogue(const QString& path) const {
 }
 
 void frmMain::pubDBOpen(const QString& Path) {
+  Running running(*this);
   try {
     FormEnable(false);
     if (DBOpen(Path, -2)) LoadData();
@@ -467,6 +496,8 @@ void frmMain::pubDBOpen(const QString& Path) {
 }
 
 void frmMain::DBOpenWithDialog() {
+  if (Busy()) return;  // input let through by a running command
+  Running running(*this);
   try {
     // The catalogue chooser is a window of its own still to come: browse for a file directly.
     const bool exclusive = gOptions->Exclusive();
@@ -496,6 +527,8 @@ void frmMain::DBOpenWithDialog() {
 }
 
 void frmMain::DBNew() {
+  if (Busy()) return;  // input let through by a running command
+  Running running(*this);
   try {
     const QString templ = TemplatePath();
     if (!FileExists(templ)) {
@@ -563,6 +596,8 @@ void frmMain::WriteGUID() {
 }
 
 void frmMain::mMainFile_Recent_Click(int Index) {
+  if (Busy()) return;  // input let through by a running command
+  Running running(*this);
   try {
     const QString path = m_RFL->Item(Index).FullPath();
     if (IsOpenCatalogue(path)) {
@@ -589,6 +624,8 @@ void frmMain::mMainFile_Recent_Click(int Index) {
 }
 
 void frmMain::mMainFile_DBClose_Click() {
+  if (Busy()) return;  // input let through by a running command
+  Running running(*this);
   try {
     FormEnable(false);
     gDB->setDBPath(QString());

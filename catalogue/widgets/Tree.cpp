@@ -439,6 +439,7 @@ void Tree::TVFillVolume(int32_t VolID, const QString& RootText, const QString& N
   const QString volumeKey = NodeKey(VolID, 1);
   try {
     if (!db_) raiseNoDatabase();
+    QScopedValueRollback<bool> busy(loading_, true);
     emit VolumeFill(Name, false);
     const int generation = fillGeneration_;
 

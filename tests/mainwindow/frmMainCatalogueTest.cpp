@@ -328,3 +328,39 @@ TEST(MainWithoutWorkgroupFile, Shows196AndEndsCleanly) {
   EXPECT_EQ(p.exitCode(), 0) << out.toStdString();
   EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
 }
+
+// The window pumps messages while it opens a catalogue; a close that arrives then must not
+// release the globals under the running command.
+TEST_F(MainWindowTest, CloseWhileACatalogueOpensWaitsForTheOpeningAndThenEnds) {
+  ASSERT_TRUE(start());
+  gfrmMain->pubDBOpen(catalogue("erst.qvk"));
+  const QString second = catalogue("zweit.qvk");
+  frmMain* w = window;
+  QMetaObject::invokeMethod(w, [w] { w->close(); }, Qt::QueuedConnection);
+  gfrmMain->pubDBOpen(second);
+  ASSERT_TRUE(gfrmMain);
+  ASSERT_TRUE(gDB);
+  EXPECT_EQ(gDB->DBPath(), second);
+  EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
+  // The close was put off, not lost: the program ends once the command is done.
+  for (int i = 0; i < 5 && gfrmMain; ++i) settle();
+  EXPECT_FALSE(gfrmMain);
+  EXPECT_FALSE(gDB);
+  EXPECT_FALSE(gErr);
+}
+
+TEST_F(MainWindowTest, CloseWhileTheOpenDialogCommandRunsKeepsItsRecentListUntilItEnds) {
+  ASSERT_TRUE(start());
+  const QString path = catalogue("dialog.qvk");
+  chooser->answers = {path};
+  frmMain* w = window;
+  QMetaObject::invokeMethod(w, [w] { w->close(); }, Qt::QueuedConnection);
+  item("TB_DBOpen")->trigger();
+  ASSERT_TRUE(gfrmMain);
+  EXPECT_EQ(gDB->DBPath(), path);
+  EXPECT_EQ(gOptions->LastDB(), path);
+  for (int i = 0; i < 5 && gfrmMain; ++i) settle();
+  EXPECT_FALSE(gfrmMain);
+  EXPECT_EQ(regText(kRecentKey, "File 1"), path);
+  registry::deleteKey(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent"));
+}
