@@ -473,6 +473,8 @@ void frmMain::Form_Unload() {
     // The list is gone either way; shut-down goes on.
   }
   m_RFL.reset();
+  // The database goes with the globals; the tree must not keep pointing at it.
+  if (Tree1) Tree1->setDatabase(nullptr);
   // Shut down once this close has run through every handler of the window (the position
   // store watches it too).
   QMetaObject::invokeMethod(qApp, [] { AppShutdown(); }, Qt::QueuedConnection);
