@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 
+#include "bench/support/BenchTree.h"
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -24,62 +26,7 @@
 
 namespace {
 
-const char* const kSyllables[] = {"ka", "ro", "bel", "mi", "tra", "ux", "zen", "ol", "ä", "ü", "ß", "é", "pho", "ne"};
-
-std::string randomName(std::mt19937& rng, bool nonAscii) {
-  std::uniform_int_distribution<int> len(1, 14), syl(0, 7), uml(8, 11), ext(0, 4);
-  std::string s;
-  const int n = len(rng);
-  for (int i = 0; i < n; ++i) s += kSyllables[syl(rng)];
-  if (nonAscii) s += kSyllables[uml(rng)];
-  static const char* const exts[] = {".txt", ".jpg", ".dat", "", ".tar.gz"};
-  return s + exts[ext(rng)];
-}
-
-bool generated(const std::string& root, long files, long folders) {
-  std::ifstream in(root + "/.generated");
-  long f = 0, d = 0;
-  return in >> f >> d && f == files && d == folders;
-}
-
-void generate(const std::string& root, long files, long folders) {
-  std::mt19937 rng(42);
-  std::uniform_int_distribution<int> coin(0, 9);
-  std::uniform_int_distribution<long> size(0, 200000);
-  mkdir(root.c_str(), 0755);
-  // Folders as a tree with fan-out 12: folder i hangs below folder (i - 1) / 12.
-  std::vector<std::string> paths{root};
-  for (long i = 1; i < folders; ++i) {
-    const std::string p = paths[static_cast<size_t>((i - 1) / 12)] + "/" + std::to_string(i) + "_" +
-                          randomName(rng, coin(rng) == 0);
-    if (mkdir(p.c_str(), 0755) != 0) {
-      perror(p.c_str());
-      std::exit(1);
-    }
-    paths.push_back(p);
-  }
-  for (long i = 0; i < files; ++i) {
-    const std::string p = paths[static_cast<size_t>(i % folders)] + "/" + std::to_string(i) + randomName(rng, coin(rng) == 0);
-    const int fd = open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0 || ftruncate(fd, size(rng)) != 0) {
-      perror(p.c_str());
-      std::exit(1);
-    }
-    close(fd);
-  }
-  std::ofstream(root + "/.generated") << files << " " << folders << "\n";
-}
-
-double seconds(const std::chrono::steady_clock::time_point& t0) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double timeFind(const std::string& root) {
-  const std::string cmd = "find '" + root + "' -xdev -printf '%s %T@ %p\\n' >/dev/null";
-  const auto t0 = std::chrono::steady_clock::now();
-  if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "find failed\n");
-  return seconds(t0);
-}
+using namespace benchtree;
 
 double timeWalk(const std::string& root, long& filesSeen, int32_t& folders, int64_t& bytes) {
   cuDirParser p;
