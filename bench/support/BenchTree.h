@@ -39,7 +39,9 @@ inline void generate(const std::string& root, long files, long folders) {
   std::mt19937 rng(42);
   std::uniform_int_distribution<int> coin(0, 9);
   std::uniform_int_distribution<long> size(0, 200000);
-  mkdir(root.c_str(), 0755);
+  // The root may lie below folders that do not exist yet.
+  for (size_t i = 1; i <= root.size(); ++i)
+    if (i == root.size() || root[i] == '/') mkdir(root.substr(0, i).c_str(), 0755);
   // Folders as a tree with fan-out 12: folder i hangs below folder (i - 1) / 12.
   std::vector<std::string> paths{root};
   for (long i = 1; i < folders; ++i) {
