@@ -177,7 +177,7 @@ void Tree::setSelectedItem(QTreeWidgetItem* node) {
 void Tree::Clear() {
   timerNodeClick_.stop();
   pendingClickKey_.clear();
-  lockedCheckKey_.clear();
+  lockedCheckKeys_.clear();
   endDrag();
   QScopedValueRollback<bool> quiet(filling_, true);
   tv_->clear();
@@ -867,7 +867,8 @@ void Tree::onItemChanged(QTreeWidgetItem* node) {
 void Tree::TV_NodeCheck(QTreeWidgetItem* node) {
   try {
     if (NodeLocked(node)) {
-      lockedCheckKey_ = ui::itemKey(node);
+      const QString key = ui::itemKey(node);
+      if (!lockedCheckKeys_.contains(key, Qt::CaseInsensitive)) lockedCheckKeys_ << key;
       timer2_.start();
       return;
     }
@@ -896,15 +897,18 @@ void Tree::TV_NodeCheck(QTreeWidgetItem* node) {
 void Tree::Timer2_Timer() {
   timer2_.stop();
   try {
-    // The box that was clicked goes back, whichever node is selected.
-    const QString key = lockedCheckKey_;
-    lockedCheckKey_.clear();
-    if (TreeNode* node = tv_->node(key)) {
-      const Qt::CheckState state = node->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked;
-      QSignalBlocker block(tv_);
-      node->setCheckState(0, state);
-      node->setData(0, kNodeCheckRole, static_cast<int>(state));
+    // The boxes that were clicked go back, whichever node is selected. A locked box is always
+    // checked, so it is set, not toggled: a box ticked twice before this fires stays checked.
+    const QStringList keys = lockedCheckKeys_;
+    lockedCheckKeys_.clear();
+    QSignalBlocker block(tv_);
+    for (const QString& key : keys) {
+      if (TreeNode* node = tv_->node(key); node && NodeLocked(node)) {
+        node->setCheckState(0, Qt::Checked);
+        node->setData(0, kNodeCheckRole, static_cast<int>(Qt::Checked));
+      }
     }
+    block.unblock();
     gErr->MsgShow(184, ui::kInformation);
   } catch (...) {
     // The reversal reports nothing beyond its message.

@@ -136,7 +136,7 @@ class Tree : public QWidget {
   QTreeWidgetItem* dragNode_ = nullptr;
   QTreeWidgetItem* dragOverNode_ = nullptr;
   QString pendingClickKey_;
-  QString lockedCheckKey_;
+  QStringList lockedCheckKeys_;  // locked boxes ticked since Timer2 was armed
   bool dragging_ = false;
   bool showFolders_ = true;
   bool useNodeClickTimer_ = true;

@@ -243,3 +243,30 @@ TEST_F(TreeInteractionTest, CheckedNodeLocksItsSubtree) {
   Tree::SetNodeImage(node(QStringLiteral("C1")), QStringLiteral("i13"));
   EXPECT_EQ(changed.count(), 0);
 }
+
+// The reversal puts a locked box back to checked, however often it was ticked meanwhile and
+// for every locked box ticked before it fires.
+TEST_F(TreeInteractionTest, LockedBoxesAlwaysReturnToChecked) {
+  tree->setCheckboxes(true);
+  expandAll();
+  node(QStringLiteral("C2"))->setCheckState(0, Qt::Checked);
+  QSignalSpy changed(tree.get(), &Tree::SelectionChanged);
+
+  // Ticked off and on again (a fast double click) before the reversal.
+  node(QStringLiteral("V10"))->setCheckState(0, Qt::Unchecked);
+  node(QStringLiteral("V10"))->setCheckState(0, Qt::Checked);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes().shown.empty(); }, 1000));
+  EXPECT_EQ(node(QStringLiteral("V10"))->checkState(0), Qt::Checked);
+
+  // Two locked boxes within one interval.
+  boxes().shown.clear();
+  node(QStringLiteral("V10"))->setCheckState(0, Qt::Unchecked);
+  node(QStringLiteral("C3"))->setCheckState(0, Qt::Unchecked);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes().shown.empty(); }, 1000));
+  QTest::qWait(80);
+  EXPECT_EQ(node(QStringLiteral("V10"))->checkState(0), Qt::Checked);
+  EXPECT_EQ(node(QStringLiteral("C3"))->checkState(0), Qt::Checked);
+  EXPECT_EQ(boxes().shown.size(), 1u);
+  EXPECT_EQ(boxes().shown[0].text, QStringLiteral("Die Auswahl dieses Knotens kann nicht geändert werden."));
+  EXPECT_EQ(changed.count(), 0);
+}
