@@ -823,6 +823,21 @@ void Tree::TV_DragDrop(const QPoint&) {
   endDrag();
 }
 
+void Tree::nodeGone(const QTreeWidgetItem* node) {
+  // A drag whose node is gone ends; a target that is gone is no longer under the pointer.
+  // Nodes go in the middle of Qt's own removal, so nothing here asks the model for an index.
+  if (node == dragNode_) {
+    timer1_.stop();
+    dragNode_ = nullptr;
+    dragOverNode_ = nullptr;
+    dragging_ = false;
+    if (tv_->dropHighlight()) tv_->forgetDropHighlight();
+    setDragIcon(DragIcon::None);
+  } else if (node == dragOverNode_) {
+    dragOverNode_ = nullptr;
+  }
+}
+
 void Tree::setDragIcon(DragIcon icon) {
   dragIcon_ = icon;
   QCursor cursor;

@@ -96,6 +96,8 @@ class Tree : public QWidget {
   void TV_NodeCheck(QTreeWidgetItem* node);
 
   bool isDragging() const { return dragging_; }
+  // Called by a node that is being deleted, however a host removed it.
+  void nodeGone(const QTreeWidgetItem* node);
   DragIcon dragIcon() const { return dragIcon_; }
 
  signals:

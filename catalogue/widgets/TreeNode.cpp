@@ -20,6 +20,7 @@ TreeNode::TreeNode(TreeView* view, const QString& key, const QString& text, cons
 
 TreeNode::~TreeNode() {
   if (view_->dropHighlight_ == this) view_->dropHighlight_ = nullptr;
+  view_->nodeGone(this);
   view_->unregisterNode(registeredKey_, this);
 }
 

@@ -17,7 +17,9 @@ TreeView::TreeView(Tree* owner) : QTreeWidget(owner), owner_(owner) {
 }
 
 TreeView::~TreeView() {
-  // The nodes unregister themselves while the index still exists.
+  // The nodes unregister themselves while the index still exists; the control, being
+  // destroyed, hears no more of them.
+  owner_ = nullptr;
   clear();
 }
 
@@ -47,11 +49,20 @@ void TreeView::setDropHighlight(QTreeWidgetItem* node) {
   if (node) update(indexFromItem(node));
 }
 
+void TreeView::forgetDropHighlight() {
+  dropHighlight_ = nullptr;
+  viewport()->update();
+}
+
 void TreeView::registerNode(const QString& lowerKey, TreeNode* node) { nodes_.insert(lowerKey, node); }
 
 void TreeView::unregisterNode(const QString& lowerKey, TreeNode* node) {
   const auto it = nodes_.find(lowerKey);
   if (it != nodes_.end() && it.value() == node) nodes_.erase(it);
+}
+
+void TreeView::nodeGone(QTreeWidgetItem* node) {
+  if (owner_) owner_->nodeGone(node);
 }
 
 void TreeView::mousePressEvent(QMouseEvent* event) {

@@ -32,6 +32,8 @@ class TreeView : public QTreeWidget {
 
   QTreeWidgetItem* dropHighlight() const { return dropHighlight_; }
   void setDropHighlight(QTreeWidgetItem* node);
+  // Drops the highlight without asking the model for the node's row.
+  void forgetDropHighlight();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -43,6 +45,8 @@ class TreeView : public QTreeWidget {
   friend class TreeNode;
   void registerNode(const QString& lowerKey, TreeNode* node);
   void unregisterNode(const QString& lowerKey, TreeNode* node);
+  // A node is being deleted: the control lets go of it.
+  void nodeGone(QTreeWidgetItem* node);
   int nextSeq() { return ++seq_; }
 
   Tree* owner_;

@@ -270,3 +270,28 @@ TEST_F(TreeInteractionTest, LockedBoxesAlwaysReturnToChecked) {
   EXPECT_EQ(boxes().shown[0].text, QStringLiteral("Die Auswahl dieses Knotens kann nicht geändert werden."));
   EXPECT_EQ(changed.count(), 0);
 }
+
+// Hosts remove nodes directly; a drag must not go on with a node that is gone.
+TEST_F(TreeInteractionTest, NodeRemovedWhileADragIsArmedOrRunningEndsIt) {
+  tree->setDragDelay(50);
+  press(centreOf(QStringLiteral("V11")));
+  delete node(QStringLiteral("V11"));
+  QTest::qWait(120);
+  EXPECT_FALSE(tree->isDragging());
+  EXPECT_EQ(tree->dragIcon(), Tree::DragIcon::None);
+  release(emptySpace());
+  EXPECT_TRUE(boxes().shown.empty());
+
+  // Running: the dragged node goes, then the pointer moves and the button is released.
+  tree->setDragDelay(1);
+  press(centreOf(QStringLiteral("V10")));
+  QTest::qWait(30);
+  ASSERT_TRUE(tree->isDragging());
+  const QPoint archiv = centreOf(QStringLiteral("C1"));
+  delete node(QStringLiteral("V10"));
+  move(archiv);
+  release(archiv);
+  EXPECT_FALSE(tree->isDragging());
+  EXPECT_TRUE(boxes().shown.empty());
+  EXPECT_EQ(value(QStringLiteral("SELECT CatID FROM tblVOLUMES WHERE VID = 10")), Variant(2));
+}
