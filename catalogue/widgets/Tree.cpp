@@ -792,13 +792,15 @@ void Tree::TV_DragDrop(const QPoint&) {
           message = isVolume ? 157 : 158;
           second = target->text(0);
         }
+        // What is moved where is taken before the question: the box lets events through, and
+        // the nodes may be gone when it returns.
+        const int32_t id = ui::itemTag(dragNode_).toInt();
+        const rt::Variant value = topLevel ? rt::Null : rt::Variant(ui::itemTag(target).toInt());
+        const QString key = ui::itemKey(dragNode_);
         setDragIcon(DragIcon::None);
         if (gErr->MsgShow(message, kQuestionYesNoDefaultNo, draggedText, second) == ui::kAnswerYes) {
-          const int32_t id = ui::itemTag(dragNode_).toInt();
-          const rt::Variant value = topLevel ? rt::Null : rt::Variant(ui::itemTag(target).toInt());
           // The tree shows every category, but the catalogue is what must never hold a loop.
           const bool refused = !isVolume && !topLevel && moveWouldCycle(id, value.toInt());
-          const QString key = ui::itemKey(dragNode_);
           if (!refused) {
             auto rs = db_->OpenRecordset(isVolume ? QStringLiteral("tblVOLUMES") : QStringLiteral("tblCATEGORIES"),
                                          jet::RecordsetType::Table);

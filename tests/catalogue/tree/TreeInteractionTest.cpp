@@ -295,3 +295,36 @@ TEST_F(TreeInteractionTest, NodeRemovedWhileADragIsArmedOrRunningEndsIt) {
   EXPECT_TRUE(boxes().shown.empty());
   EXPECT_EQ(value(QStringLiteral("SELECT CatID FROM tblVOLUMES WHERE VID = 10")), Variant(2));
 }
+
+namespace {
+// Answers every box with Yes after running something, as events handled while a real box is
+// open would.
+class PresenterThatRuns : public ui::MessagePresenter {
+ public:
+  explicit PresenterThatRuns(std::function<void()> during) : during_(std::move(during)) {}
+  int show(const ui::MessageBoxRequest& request) override {
+    shown.push_back(request);
+    if (during_) during_();
+    return ui::kAnswerYes;
+  }
+  std::vector<ui::MessageBoxRequest> shown;
+
+ private:
+  std::function<void()> during_;
+};
+}  // namespace
+
+// The drop question is a modal box; the tree may be refilled while it is open.
+TEST_F(TreeInteractionTest, TreeRefilledWhileTheDropQuestionIsOpen) {
+  auto presenter = std::make_unique<PresenterThatRuns>([this] { tree->Populate(QStringLiteral("C2")); });
+  PresenterThatRuns* boxesNow = presenter.get();
+  auto recorderBefore = ui::setPresenter(std::move(presenter));
+  tree->SelectItem(QStringLiteral("V11"));
+  drag(QStringLiteral("V11"), centreOf(QStringLiteral("C1")));
+  auto used = ui::setPresenter(std::move(recorderBefore));
+  ASSERT_EQ(boxesNow->shown.size(), 1u);
+  // The answer still moves the record that was asked about, into the category named.
+  EXPECT_EQ(value(QStringLiteral("SELECT CatID FROM tblVOLUMES WHERE VID = 11")), Variant(1));
+  EXPECT_EQ(node(QStringLiteral("V11"))->parent(), node(QStringLiteral("C1")));
+  EXPECT_FALSE(tree->isDragging());
+}
