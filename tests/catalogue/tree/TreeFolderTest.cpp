@@ -106,3 +106,36 @@ TEST_F(TreeFolderTest, TenThousandFoldersLoadIntoTheirParents) {
   EXPECT_EQ(node(QStringLiteral("V3|1015"))->parent(), node(QStringLiteral("V3|1001")));
   EXPECT_EQ(node(QStringLiteral("V3|1000"))->childCount(), 10);
 }
+
+// The host's status text pumps messages while the folders load; what it lets through may
+// refill, clear or prune the tree under the load.
+TEST_F(TreeFolderTest, TreeChangedWhileTheFoldersLoad) {
+  enum class Change { Refill, Clear, RemoveVolume };
+  for (Change change : {Change::Refill, Change::Clear, Change::RemoveVolume}) {
+    SCOPED_TRACE(static_cast<int>(change));
+    tree->Populate();
+    auto once = std::make_shared<bool>(false);
+    auto c = QObject::connect(tree.get(), &Tree::VolumeFill, [this, change, once](const QString&, bool done) {
+      if (done || *once) return;
+      *once = true;
+      if (change == Change::Refill) tree->Populate();
+      if (change == Change::Clear) tree->Clear();
+      if (change == Change::RemoveVolume) delete node(QStringLiteral("V1"));
+    });
+    QTreeWidgetItem* volume = node(QStringLiteral("V1"));
+    ASSERT_NE(volume, nullptr);
+    volume->setExpanded(true);
+    QObject::disconnect(c);
+    EXPECT_TRUE(boxes().shown.empty());
+    if (change == Change::Refill) {
+      // The refilled tree carries the placeholder again and can be loaded.
+      ASSERT_NE(node(QStringLiteral("V1")), nullptr);
+      EXPECT_EQ(node(QStringLiteral("V1"))->childCount(), 1);
+      node(QStringLiteral("V1"))->setExpanded(true);
+      EXPECT_NE(node(QStringLiteral("V1|7")), nullptr);
+    } else {
+      EXPECT_EQ(node(QStringLiteral("V1")), nullptr);
+      EXPECT_EQ(node(QStringLiteral("V1|5")), nullptr);
+    }
+  }
+}
