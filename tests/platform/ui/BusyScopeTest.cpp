@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 namespace {
 
@@ -211,6 +212,29 @@ TEST_F(BusyScopeTest, TimersGoOn) {
   QTimer::singleShot(0, [&] { ++fired; });
   for (int i = 0; i < 100 && fired == 0; ++i) ui::pumpMessages();
   EXPECT_EQ(fired, 1);
+}
+
+// An operation that fails ends its scopes on the way out; the windows take input again.
+TEST_F(BusyScopeTest, ExceptionThroughNestedScopesLeavesInputWorking) {
+  EXPECT_THROW(
+      {
+        ui::BusyScope outer(dialog, [this] { ++cancels; });
+        ui::BusyScope inner;
+        duringPump([this] { QTest::mouseClick(outside, Qt::LeftButton); });
+        throw std::runtime_error("Lesefehler");
+      },
+      std::runtime_error);
+  EXPECT_EQ(outsideClicks, 0);
+  duringPump([this] {
+    QTest::mouseClick(outside, Qt::LeftButton);
+    QTest::mouseClick(inside, Qt::LeftButton);
+    QTest::keyClicks(edit, QStringLiteral("x"));
+  });
+  EXPECT_EQ(outsideClicks, 1);
+  EXPECT_EQ(insideClicks, 1);
+  EXPECT_EQ(edit->text(), QStringLiteral("x"));
+  EXPECT_TRUE(main->close());
+  EXPECT_EQ(cancels, 0);
 }
 
 }  // namespace
