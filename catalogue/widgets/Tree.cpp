@@ -115,6 +115,8 @@ Tree::Tree(QWidget* parent) : QWidget(parent), tv_(new TreeView(this)) {
 }
 
 Tree::~Tree() {
+  // The view dies with the base class; its last signals must not reach a half-destroyed tree.
+  if (tv_) tv_->disconnect(this);
   timerNodeClick_.stop();
   pendingClickKey_.clear();
   if (overrideCursor_) QApplication::restoreOverrideCursor();
