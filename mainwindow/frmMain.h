@@ -79,6 +79,8 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void BuildToolbar();
   void BuildClientArea();
   QAction* NewItem(QMenu* menu, const char* name, const QString& caption);
+  // Enables a command of the menus when on, unless its window is still to come.
+  void EnableCommand(const char* name, bool on);
 
   void Form_Load();
   void Form_Activate();
