@@ -73,6 +73,8 @@ class frmMain : public QMainWindow, public MainWindowServices {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // The toolbar is part of the frame: no menu offers to hide it.
+  QMenu* createPopupMenu() override { return nullptr; }
 
  private:
   void BuildMenus();

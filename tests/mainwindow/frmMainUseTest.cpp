@@ -32,6 +32,7 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -59,7 +60,10 @@ class MainUseTest : public ::testing::Test {
     closer.setInterval(20);
     QObject::connect(&closer, &QTimer::timeout, [this] {
       if (QWidget* popup = QApplication::activePopupWidget()) {
-        dismissed << popup->metaObject()->className();
+        QStringList texts;
+        if (auto* m = qobject_cast<QMenu*>(popup))
+          for (QAction* a : m->actions()) texts << a->text();
+        dismissed << popup->metaObject()->className() + QString(":") + texts.join("/");
         popup->close();
       } else if (QWidget* modal = QApplication::activeModalWidget()) {
         dismissed << modal->metaObject()->className();
@@ -240,4 +244,35 @@ TEST_F(MainUseTest, EveryCommandIsDisabledOrVisiblyDoesSomethingInEveryState) {
   settle();
   EXPECT_FALSE(gfrmMain);
   EXPECT_FALSE(gDB);
+}
+
+// A right click anywhere in the window offers only menus whose items do something; the
+// commands still to come offer none.
+TEST_F(MainUseTest, RightClicksOfferNoMenuWithDeadItems) {
+  const QString path = filledCatalogue();
+  start();
+  auto rightClick = [&](QWidget* w, QPoint at) {
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
+    QApplication::sendEvent(w, &e);
+    QTest::qWait(60);
+  };
+  const auto everywhere = [&](const QString& state) {
+    for (QWidget* w : {static_cast<QWidget*>(window->menuBar()), static_cast<QWidget*>(window->TB),
+                       static_cast<QWidget*>(window->statusBar()), window->centralWidget()}) {
+      SCOPED_TRACE((state + " " + w->objectName()).toStdString());
+      rightClick(w, QPoint(w->width() - 5, w->height() / 2));
+    }
+  };
+  everywhere("closed");
+  gfrmMain->pubDBOpen(path);
+  node("V1")->setExpanded(true);
+  for (const char* key : {"C1", "V3", "V1", "V1|10"}) {
+    QTreeWidgetItem* n = node(key);
+    ASSERT_NE(n, nullptr) << key;
+    rightClick(tree()->TV()->viewport(), tree()->TV()->visualItemRect(n).center());
+  }
+  everywhere("open");
+  EXPECT_TRUE(dismissed.isEmpty()) << dismissed.join(" | ").toStdString();
+  EXPECT_TRUE(boxes->shown.empty()) << boxTexts().toStdString();
+  EXPECT_TRUE(gfrmMain);
 }
