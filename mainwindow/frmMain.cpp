@@ -232,6 +232,9 @@ void frmMain::BuildClientArea() {
   right->setObjectName(QStringLiteral("ElasticOne1Right"));
   auto* grid = new QGridLayout(right);
   grid->setContentsMargins(0, 0, 0, 0);
+  // A small window cuts the pane off at the bottom instead of being held at the volume
+  // pane's full height (which grows with the font).
+  right->setMinimumSize(1, 1);
   picCategory = new CategoryPane(right);
   picVolume = new VolumePane(right);
   picFolder = new FolderPane(right);

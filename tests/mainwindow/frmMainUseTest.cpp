@@ -26,8 +26,10 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -275,4 +277,131 @@ TEST_F(MainUseTest, RightClicksOfferNoMenuWithDeadItems) {
   EXPECT_TRUE(dismissed.isEmpty()) << dismissed.join(" | ").toStdString();
   EXPECT_TRUE(boxes->shown.empty()) << boxTexts().toStdString();
   EXPECT_TRUE(gfrmMain);
+}
+
+TEST_F(MainUseTest, TinyHugeMinimisedAndRestoredTheWindowKeepsWorking) {
+  const QString path = filledCatalogue();
+  start();
+  for (const bool open : {false, true}) {
+    if (open) {
+      gfrmMain->pubDBOpen(path);
+      node("V1")->setExpanded(true);
+    }
+    for (const char* key : {"", "C1", "V3", "V1|11"}) {
+      if (open && *key) enter(path, key);
+      if (!open && *key) continue;
+      SCOPED_TRACE(key);
+      for (const QSize size : {QSize(1, 1), QSize(40, 30), QSize(8000, 6000), QSize(900, 600)}) {
+        window->resize(size);
+        QTest::qWait(20);
+      }
+      window->showMinimized();
+      QTest::qWait(20);
+      window->showNormal();
+      window->activateWindow();
+      QTest::qWait(20);
+      // No pane holds the window above the size the user gave it.
+      EXPECT_EQ(window->size(), QSize(900, 600));
+      EXPECT_LT(window->minimumSizeHint().height(), 400);
+      if (open) {
+        // Back at its size, the tree and the pane both have room again.
+        const QList<int> sizes = window->ElasticOne1->sizes();
+        ASSERT_EQ(sizes.size(), 2);
+        EXPECT_GT(sizes[0], 50);
+        EXPECT_GT(sizes[1], 50);
+      }
+    }
+  }
+  EXPECT_TRUE(boxes->shown.empty()) << boxTexts().toStdString();
+}
+
+TEST_F(MainUseTest, EscOnlySetsTheFlagAndLeavesTheWindowAsItIs) {
+  const QString path = filledCatalogue();
+  start();
+  gfrmMain->pubDBOpen(path);
+  enter(path, "V3");
+  const Trace before = trace();
+  QTest::keyClick(tree()->TV(), Qt::Key_Escape);
+  QTest::keyClick(window->picVolume->VolumeName, Qt::Key_Escape);
+  QTest::qWait(60);
+  EXPECT_TRUE(window->Cancel());
+  EXPECT_TRUE(trace() == before);
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainUseTest, ReopeningTheSameCatalogueShowsTheSameTree) {
+  const QString path = filledCatalogue();
+  start();
+  chooser->answers = {path};
+  item("mMainFile_DB")->trigger();
+  const QStringList first = trace().nodes;
+  ASSERT_FALSE(first.isEmpty());
+  item("mMainFile_DBClose")->trigger();
+  chooser->answers = {path};
+  item("mMainFile_DB")->trigger();
+  EXPECT_EQ(trace().nodes, first);
+  item("mMainFile_DBClose")->trigger();
+  // And through its recent entry.
+  QAction* recent = nullptr;
+  for (QAction* a : window->findChild<QMenu*>("mMainFile")->actions())
+    if (a->objectName().isEmpty() && a->data().toInt() == 1 && a->isVisible()) recent = a;
+  ASSERT_NE(recent, nullptr);
+  recent->trigger();
+  EXPECT_EQ(gDB->DBPath(), path);
+  EXPECT_EQ(trace().nodes, first);
+  EXPECT_TRUE(boxes->shown.empty()) << boxTexts().toStdString();
+}
+
+TEST_F(MainUseTest, DeletedRecentCatalogueIsReportedWhileAnotherStaysOpen) {
+  const QString gone = filledCatalogue("weg.qvk"), other = filledCatalogue("da.qvk");
+  start();
+  for (const QString& p : {gone, other}) {
+    chooser->answers = {p};
+    item("mMainFile_DB")->trigger();
+  }
+  ASSERT_TRUE(QFile::remove(gone));
+  QAction* recent = nullptr;
+  for (QAction* a : window->findChild<QMenu*>("mMainFile")->actions())
+    if (a->objectName().isEmpty() && a->data().toInt() == 2 && a->isVisible()) recent = a;
+  ASSERT_NE(recent, nullptr);
+  recent->trigger();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].text, "Die Datenbank '" + gone + "' ist nicht vorhanden.");
+  EXPECT_EQ(gDB->DBPath(), other);
+  EXPECT_NE(node("V1"), nullptr);
+  EXPECT_TRUE(tree()->isEnabled());
+}
+
+// A catalogue on a read-only file system: it opens and shows, or one clear box says why not,
+// and the window goes on either way.
+TEST_F(MainUseTest, ReadOnlyCatalogueOpensOrIsRefusedWithOneBox) {
+  const QString src = dir + "/src", ro = dir + "/ro";
+  ASSERT_TRUE(QDir().mkpath(src));
+  ASSERT_TRUE(QDir().mkpath(ro));
+  filledCatalogue("src/nur.qvk");
+  if (QProcess::execute("mount", {"--bind", src, ro}) != 0) GTEST_SKIP() << "no bind mount";
+  struct Unmount {
+    QString at;
+    ~Unmount() { QProcess::execute("umount", {at}); }
+  } unmount{ro};
+  if (QProcess::execute("mount", {"-o", "remount,bind,ro", ro}) != 0) GTEST_SKIP() << "no read-only remount";
+  start();
+  chooser->answers = {ro + "/nur.qvk"};
+  item("mMainFile_DB")->trigger();
+  EXPECT_LE(boxes->shown.size(), 1u) << boxTexts().toStdString();
+  if (boxes->shown.empty()) {
+    EXPECT_EQ(gDB->DBPath(), ro + "/nur.qvk");
+    EXPECT_NE(node("V1"), nullptr);
+  } else {
+    EXPECT_TRUE(window->lblNoDB->isVisible());
+  }
+  // Refresh and close work on it too, and another catalogue opens afterwards.
+  if (item("mMainView_Refresh")->isEnabled()) item("mMainView_Refresh")->trigger();
+  if (item("mMainFile_DBClose")->isEnabled()) item("mMainFile_DBClose")->trigger();
+  const QString other = filledCatalogue("anders.qvk");
+  chooser->answers = {other};
+  item("mMainFile_DB")->trigger();
+  EXPECT_EQ(gDB->DBPath(), other);
+  window->close();
+  settle();
 }
