@@ -37,6 +37,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -227,14 +228,17 @@ void frmMain::BuildClientArea() {
   connect(Tree1, &Tree::NodeClick, this, &frmMain::Tree1_NodeClick);
   connect(Tree1, &Tree::VolumeFill, this, &frmMain::Tree1_VolumeFill);
 
-  // The three panes lie on top of each other in one cell; at most one is visible.
-  auto* right = new QWidget(ElasticOne1);
+  // The three panes lie on top of each other in one cell; at most one is visible. A pane
+  // that does not fit the window scrolls, rather than holding the window at its full height
+  // (which grows with the font) or squashing its fields.
+  auto* scroll = new QScrollArea(ElasticOne1);
+  scroll->setObjectName(QStringLiteral("ElasticOne1Scroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  auto* right = new QWidget;
   right->setObjectName(QStringLiteral("ElasticOne1Right"));
   auto* grid = new QGridLayout(right);
   grid->setContentsMargins(0, 0, 0, 0);
-  // A small window cuts the pane off at the bottom instead of being held at the volume
-  // pane's full height (which grows with the font).
-  right->setMinimumSize(1, 1);
   picCategory = new CategoryPane(right);
   picVolume = new VolumePane(right);
   picFolder = new FolderPane(right);
@@ -243,6 +247,7 @@ void frmMain::BuildClientArea() {
     grid->addWidget(pane, 0, 0);
     pane->hide();
   }
+  scroll->setWidget(right);
   ElasticOne1->setStretchFactor(1, 1);
   client_->addWidget(ElasticOne1);
   connect(ElasticOne1, &QSplitter::splitterMoved, this, [this] { ElasticOne1_Resize(); });

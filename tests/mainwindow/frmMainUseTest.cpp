@@ -291,9 +291,18 @@ TEST_F(MainUseTest, TinyHugeMinimisedAndRestoredTheWindowKeepsWorking) {
       if (open && *key) enter(path, key);
       if (!open && *key) continue;
       SCOPED_TRACE(key);
-      for (const QSize size : {QSize(1, 1), QSize(40, 30), QSize(8000, 6000), QSize(900, 600)}) {
+      for (const QSize size : {QSize(1, 1), QSize(40, 30), QSize(8000, 6000), QSize(640, 420), QSize(900, 600)}) {
         window->resize(size);
         QTest::qWait(20);
+        // A pane that does not fit scrolls; its fields are never squashed below their height.
+        for (QWidget* pane : {static_cast<QWidget*>(window->picCategory), static_cast<QWidget*>(window->picVolume)})
+          if (pane->isVisible()) {
+            for (QLineEdit* field : pane->findChildren<QLineEdit*>()) {
+              if (!field->isVisible()) continue;
+              EXPECT_GE(field->height(), field->minimumSizeHint().height())
+                  << field->objectName().toStdString() << " at " << size.width() << "x" << size.height();
+            }
+          }
       }
       window->showMinimized();
       QTest::qWait(20);
