@@ -409,6 +409,13 @@ void frmMain::pubVolumeSelect(int32_t VID) {
 }
 
 void frmMain::mMainHelp_Help_Click() {
+  // A help that fails to open is passed over quietly, but a missing file is said: else the
+  // command would do nothing at all.
+  const QString file = rt::App::helpFile();
+  if (!QFileInfo(file).isFile()) {
+    gErr->MsgShow(0, ui::kCritical, file, rt::Null, QStringLiteral("Die Hilfedatei '##' ist nicht vorhanden."));
+    return;
+  }
   try {
     fHelpOpen(this, 0);
   } catch (...) {

@@ -11,6 +11,7 @@
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
 #include "platform/registry/Registry.h"
+#include "platform/runtime/App.h"
 #include "platform/runtime/Variant.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ShellOpen.h"
@@ -413,4 +414,21 @@ TEST_F(MainUseTest, ReadOnlyCatalogueOpensOrIsRefusedWithOneBox) {
   EXPECT_EQ(gDB->DBPath(), other);
   window->close();
   settle();
+}
+
+// Help without its file: the user learns why nothing opens.
+TEST_F(MainUseTest, HelpWithoutItsFileSaysSo) {
+  start();
+  const QString real = rt::App::helpFile();
+  rt::App::setHelpFile(dir + "/fehlt.chm");
+  const Trace before = trace();
+  item("mMainHelp_Help")->trigger();
+  QTest::qWait(60);
+  const Trace after = trace();
+  rt::App::setHelpFile(real);
+  EXPECT_FALSE(after == before) << "nothing shown";
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].text, "Die Hilfedatei '" + dir + "/fehlt.chm' ist nicht vorhanden.");
+  EXPECT_TRUE(boxes->shown[0].style & ui::kCritical);
+  EXPECT_FALSE(HelpWindow::existing() && HelpWindow::existing()->isVisible());
 }
