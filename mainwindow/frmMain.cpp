@@ -37,6 +37,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -45,6 +46,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -55,6 +59,17 @@ const QString kProgramKey = QStringLiteral("Software\\Tolvarent\\Kerbolith");
 constexpr int kRecentMax = 8;
 // Runtime error "path/file access error".
 constexpr int32_t kErrPathFileAccess = 75;
+
+// Commands whose windows are still to come: they stay disabled in both states instead of
+// offering an item that does nothing. Take a command off once its handler is connected.
+constexpr const char* kNotBuilt[] = {"mMainFile_DBImport",   "mMainEdit_Locations", "mMainEdit_SystemIcons",
+                                     "mMainEdit_Find",       "mMainExtras_DBInfo",  "mMainExtras_Compress",
+                                     "mMainExtras_Options",  "mMainHelp_About"};
+
+bool IsBuilt(const QAction* a) {
+  return std::none_of(std::begin(kNotBuilt), std::end(kNotBuilt),
+                      [a](const char* name) { return a->objectName() == QLatin1String(name); });
+}
 
 
 }  // namespace
@@ -152,6 +167,12 @@ void frmMain::BuildMenus() {
           &frmMain::mMainHelp_Web_Click);
   help->addSeparator();
   NewItem(help, "mMainHelp_About", QStringLiteral("Info"));
+  for (const char* name : kNotBuilt) EnableCommand(name, false);
+}
+
+void frmMain::EnableCommand(const char* name, bool on) {
+  QAction* a = findChild<QAction*>(QString::fromLatin1(name));
+  a->setEnabled(on && IsBuilt(a));
 }
 
 void frmMain::BuildToolbar() {
@@ -207,8 +228,14 @@ void frmMain::BuildClientArea() {
   connect(Tree1, &Tree::NodeClick, this, &frmMain::Tree1_NodeClick);
   connect(Tree1, &Tree::VolumeFill, this, &frmMain::Tree1_VolumeFill);
 
-  // The three panes lie on top of each other in one cell; at most one is visible.
-  auto* right = new QWidget(ElasticOne1);
+  // The three panes lie on top of each other in one cell; at most one is visible. A pane
+  // that does not fit the window scrolls, rather than holding the window at its full height
+  // (which grows with the font) or squashing its fields.
+  auto* scroll = new QScrollArea(ElasticOne1);
+  scroll->setObjectName(QStringLiteral("ElasticOne1Scroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  auto* right = new QWidget;
   right->setObjectName(QStringLiteral("ElasticOne1Right"));
   auto* grid = new QGridLayout(right);
   grid->setContentsMargins(0, 0, 0, 0);
@@ -220,6 +247,7 @@ void frmMain::BuildClientArea() {
     grid->addWidget(pane, 0, 0);
     pane->hide();
   }
+  scroll->setWidget(right);
   ElasticOne1->setStretchFactor(1, 1);
   client_->addWidget(ElasticOne1);
   connect(ElasticOne1, &QSplitter::splitterMoved, this, [this] { ElasticOne1_Resize(); });
@@ -290,7 +318,7 @@ void frmMain::FormEnable(bool IsOpen) {
     Tree1->setEnabled(IsOpen);
     for (const char* name : {"mMainEdit_Locations", "mMainEdit_SystemIcons", "mMainExtras_Compress",
                              "mMainFile_DBClose", "mMainExtras_DBInfo", "mMainFile_DBImport", "mMainView_Refresh"})
-      findChild<QAction*>(QString::fromLatin1(name))->setEnabled(IsOpen);
+      EnableCommand(name, IsOpen);
     const bool find = IsOpen && fVolumeCount() >= 1;
     if (!IsOpen) {
       picFolder->hide();
@@ -298,8 +326,8 @@ void frmMain::FormEnable(bool IsOpen) {
       picVolume->hide();
       picVolume->VolumeLocID->clear();
     }
-    findChild<QAction*>(QStringLiteral("mMainEdit_Find"))->setEnabled(find);
-    findChild<QAction*>(QStringLiteral("TB_Find"))->setEnabled(find);
+    EnableCommand("mMainEdit_Find", find);
+    findChild<QAction*>(QStringLiteral("TB_Find"))->setEnabled(action(this, "mMainEdit_Find")->isEnabled());
     setWindowTitle(caption);
     ui::pumpMessages();
     ui::pumpMessages();
@@ -381,6 +409,13 @@ void frmMain::pubVolumeSelect(int32_t VID) {
 }
 
 void frmMain::mMainHelp_Help_Click() {
+  // A help that fails to open is passed over quietly, but a missing file is said: else the
+  // command would do nothing at all.
+  const QString file = rt::App::helpFile();
+  if (!QFileInfo(file).isFile()) {
+    gErr->MsgShow(0, ui::kCritical, file, rt::Null, QStringLiteral("Die Hilfedatei '##' ist nicht vorhanden."));
+    return;
+  }
   try {
     fHelpOpen(this, 0);
   } catch (...) {

@@ -73,12 +73,16 @@ class frmMain : public QMainWindow, public MainWindowServices {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // The toolbar is part of the frame: no menu offers to hide it.
+  QMenu* createPopupMenu() override { return nullptr; }
 
  private:
   void BuildMenus();
   void BuildToolbar();
   void BuildClientArea();
   QAction* NewItem(QMenu* menu, const char* name, const QString& caption);
+  // Enables a command of the menus when on, unless its window is still to come.
+  void EnableCommand(const char* name, bool on);
 
   void Form_Load();
   void Form_Activate();

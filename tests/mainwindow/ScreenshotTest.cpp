@@ -114,6 +114,11 @@ TEST(DISABLED_Screenshot, TreeAndPanes) {
   w->pubVolumeSelect(1);
   QTest::qWait(200);
   w->grab().save(shotPath("frmMain-tree-volume"));
+  // A small window cuts the pane off at the bottom.
+  w->resize(640, 420);
+  QTest::qWait(200);
+  w->grab().save(shotPath("frmMain-small-volume"));
+  w->resize(1000, 680);
   w->Tree1->SelectItem("V1|11", true);
   w->Tree1->SelectedItem()->setExpanded(true);
   QTest::qWait(200);

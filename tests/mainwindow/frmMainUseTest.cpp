@@ -1,0 +1,434 @@
+// The main window used as a user would: every command of its menus, toolbar and context menus
+// in both states and with each kind of node selected, odd window sizes, Esc, closing and
+// reopening, and catalogues that are read-only or gone. A command must either be disabled or
+// show that it did something; none may crash, raise past the window or leave it unusable.
+#include "catalogue/mdlGlobals.h"
+#include "catalogue/widgets/Tree.h"
+#include "catalogue/widgets/TreeNode.h"
+#include "catalogue/widgets/mdlGlobals_main.h"
+#include "foundation/cuAppError.h"
+#include "foundation/widgets/HelpWindow.h"
+#include "mainwindow/frmMain.h"
+#include "mainwindow/frmMainPanes.h"
+#include "platform/registry/Registry.h"
+#include "platform/runtime/App.h"
+#include "platform/runtime/Variant.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/ShellOpen.h"
+#include "platform/ui/widgets/FileChooser.h"
+#include "platform/ui/widgets/ItemKeys.h"
+#include "tests/mainwindow/CatalogueWriter.h"
+#include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/TestCatalogue.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+class MainUseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = testenv::freshTempDir();
+    registry::deleteKey(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent"));
+    auto rec = std::make_unique<ui::RecordingPresenter>();
+    boxes = rec.get();
+    ui::setPresenter(std::move(rec));
+    auto ch = std::make_unique<ScriptedChooser>();
+    chooser = ch.get();
+    ui::setFileChooser(std::move(ch));
+    auto sh = std::make_unique<ui::RecordingShellOpener>();
+    shell = sh.get();
+    previousShell = ui::setShellOpener(std::move(sh));
+    // Whatever modal window or pop-up menu a command opens is noted and dismissed.
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [this] {
+      if (QWidget* popup = QApplication::activePopupWidget()) {
+        QStringList texts;
+        if (auto* m = qobject_cast<QMenu*>(popup))
+          for (QAction* a : m->actions()) texts << a->text();
+        dismissed << popup->metaObject()->className() + QString(":") + texts.join("/");
+        popup->close();
+      } else if (QWidget* modal = QApplication::activeModalWidget()) {
+        dismissed << modal->metaObject()->className();
+        if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
+        else modal->close();
+      }
+    });
+    closer.start();
+  }
+  void TearDown() override {
+    closer.stop();
+    if (HelpWindow::existing()) HelpWindow::existing()->close();
+    if (gfrmMain) window->close();
+    settle();
+    ui::setShellOpener(std::move(previousShell));
+    ui::setPresenter(std::make_unique<ui::RecordingPresenter>());
+  }
+  static void settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  void start() {
+    ASSERT_TRUE(Main([this] {
+      auto w = std::make_unique<frmMain>();
+      w->resize(900, 600);
+      w->show();
+      window = w.get();
+      return w;
+    }));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  }
+
+  // Two categories, a volume in each and one at the top, the first volume with two folders.
+  QString filledCatalogue(const QString& name = QStringLiteral("archiv.qvk")) {
+    const QString path = dir + "/" + name;
+    EXPECT_TRUE(testenv::copyTemplate(path));
+    CatalogueWriter c(path);
+    c.category(1, "Musik");
+    c.category(2, "Klassik", 1);
+    c.volume(1, "Bach", 2);
+    c.volume(2, "Filme", 1);
+    c.volume(3, "Alpha");
+    c.folder(10, 1, rt::Null, rt::Null);
+    c.folder(11, 1, "Kantaten", 10);
+    return path;
+  }
+
+  Tree* tree() const { return window->Tree1; }
+  QTreeWidgetItem* node(const QString& key) const { return tree()->TV()->node(key); }
+  QAction* item(const char* name) const { return window->findChild<QAction*>(name); }
+  QString visiblePane() const {
+    QStringList shown;
+    if (window->picCategory->isVisible()) shown << "category";
+    if (window->picVolume->isVisible()) shown << "volume";
+    if (window->picFolder->isVisible()) shown << "folder";
+    return shown.join("+");
+  }
+  QString boxTexts() const {
+    QStringList t;
+    for (const auto& b : boxes->shown) t << b.text;
+    return t.join(" | ");
+  }
+
+  // Everything a command can show the user, taken before and after it ran.
+  struct Trace {
+    size_t boxes = 0, requests = 0, shell = 0;
+    QStringList dismissed, tops, checks, nodes;
+    QString title, pane, status;
+    bool operator==(const Trace&) const = default;
+  };
+  Trace trace() const {
+    Trace t;
+    t.boxes = boxes->shown.size();
+    t.requests = chooser->requests.size();
+    t.shell = shell->opened.size();
+    t.dismissed = dismissed;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->isVisible() && !qobject_cast<QMenu*>(w)) t.tops << w->metaObject()->className() + QString("/") + w->windowTitle();
+    t.tops.sort();
+    for (QAction* a : window->findChildren<QAction*>())
+      if (a->isCheckable()) t.checks << a->objectName() + (a->isChecked() ? "+" : "-");
+    for (QTreeWidgetItem* n : tree()->NodesInAddOrder()) t.nodes << ui::itemKey(n) + "|" + n->text(0);
+    t.title = window->windowTitle();
+    t.pane = visiblePane();
+    t.status = window->SBPanel1->text();
+    return t;
+  }
+
+  // The commands a user reaches from the menus and the toolbar: visible items with a name or
+  // a recent entry's number, no separators, no submenus, not "Programm beenden".
+  QList<QAction*> commands() const {
+    QList<QAction*> out;
+    for (QMenu* m : window->menuBar()->findChildren<QMenu*>())
+      for (QAction* a : m->actions())
+        if (!a->isSeparator() && !a->menu() && a->isVisible() && a->objectName() != "mMainFile_Quit") out << a;
+    for (QAction* a : window->TB->actions())
+      if (!a->isSeparator() && a->isVisible()) out << a;
+    return out;
+  }
+  static QString nameOf(const QAction* a) {
+    return a->objectName().isEmpty() ? QString("Recent ") + a->text() : a->objectName();
+  }
+
+  // Brings the window into a state: "" closed, else the catalogue open with that node selected.
+  void enter(const QString& path, const QString& key) {
+    if (key.isEmpty()) {
+      if (gDB && !gDB->DBPath().isEmpty()) item("mMainFile_DBClose")->trigger();
+      ASSERT_TRUE(window->lblNoDB->isVisible());
+      return;
+    }
+    if (!gDB || gDB->DBPath() != path) gfrmMain->pubDBOpen(path);
+    ASSERT_EQ(gDB->DBPath(), path) << boxTexts().toStdString();
+    if (key.contains('|')) node(key.section('|', 0, 0))->setExpanded(true);
+    ASSERT_NE(node(key), nullptr) << key.toStdString();
+    tree()->SelectItem(key, true);
+    const QString pane = key.startsWith('C') ? "category" : key.contains('|') ? "folder" : "volume";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return visiblePane() == pane; }, 1000))
+        << key.toStdString() << " shows " << visiblePane().toStdString();
+    settle();
+  }
+
+  QString dir;
+  ui::RecordingPresenter* boxes = nullptr;
+  ScriptedChooser* chooser = nullptr;
+  ui::RecordingShellOpener* shell = nullptr;
+  std::unique_ptr<ui::ShellOpener> previousShell;
+  QTimer closer;
+  QStringList dismissed;
+  frmMain* window = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainUseTest, EveryCommandIsDisabledOrVisiblyDoesSomethingInEveryState) {
+  const QString path = filledCatalogue();
+  start();
+  // One recent entry, so the File menu has one to try.
+  chooser->answers = {path};
+  item("mMainFile_DB")->trigger();
+  ASSERT_EQ(gDB->DBPath(), path) << boxTexts().toStdString();
+
+  int extra = 100;
+  QStringList dead, disabledActed;
+  for (const QString& state : {QString(), QString("C1"), QString("V3"), QString("V1"), QString("V1|11")}) {
+    enter(path, state);
+    for (QAction* a : commands()) {
+      const QString name = nameOf(a);
+      SCOPED_TRACE((state + " " + name).toStdString());
+      enter(path, state);
+      if (!state.isEmpty()) {
+        // A row written behind the window's back, through its own connection: a reload shows it.
+        gDB->DB()->Execute(QString("INSERT INTO tblCATEGORIES (CID, CatName) VALUES (%1, 'Neu %1')").arg(++extra));
+      }
+      const bool enabled = a->isEnabled();
+      const Trace before = trace();
+      a->trigger();
+      QTest::qWait(60);  // deferred clicks and the closer
+      const Trace after = trace();
+      if (enabled && after == before) dead << state + ":" + name;
+      if (!enabled && !(after == before)) disabledActed << state + ":" + name;
+      // Undo what the command left: help window, check marks.
+      if (HelpWindow::existing()) HelpWindow::existing()->close();
+      if (a->isCheckable() && enabled) a->trigger();
+      ASSERT_TRUE(gfrmMain) << "the window went away";
+    }
+  }
+  EXPECT_TRUE(dead.isEmpty()) << "enabled, but nothing happens: " << dead.join(", ").toStdString();
+  EXPECT_TRUE(disabledActed.isEmpty()) << "disabled, but acted: " << disabledActed.join(", ").toStdString();
+
+  // Still usable: a catalogue opens through the dialog and fills the tree.
+  enter(path, QString());
+  chooser->answers = {path};
+  item("TB_DBOpen")->trigger();
+  EXPECT_EQ(gDB->DBPath(), path);
+  EXPECT_NE(node("V1"), nullptr);
+  item("mMainFile_Quit")->trigger();
+  settle();
+  EXPECT_FALSE(gfrmMain);
+  EXPECT_FALSE(gDB);
+}
+
+// A right click anywhere in the window offers only menus whose items do something; the
+// commands still to come offer none.
+TEST_F(MainUseTest, RightClicksOfferNoMenuWithDeadItems) {
+  const QString path = filledCatalogue();
+  start();
+  auto rightClick = [&](QWidget* w, QPoint at) {
+    QContextMenuEvent e(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
+    QApplication::sendEvent(w, &e);
+    QTest::qWait(60);
+  };
+  const auto everywhere = [&](const QString& state) {
+    for (QWidget* w : {static_cast<QWidget*>(window->menuBar()), static_cast<QWidget*>(window->TB),
+                       static_cast<QWidget*>(window->statusBar()), window->centralWidget()}) {
+      SCOPED_TRACE((state + " " + w->objectName()).toStdString());
+      rightClick(w, QPoint(w->width() - 5, w->height() / 2));
+    }
+  };
+  everywhere("closed");
+  gfrmMain->pubDBOpen(path);
+  node("V1")->setExpanded(true);
+  for (const char* key : {"C1", "V3", "V1", "V1|10"}) {
+    QTreeWidgetItem* n = node(key);
+    ASSERT_NE(n, nullptr) << key;
+    rightClick(tree()->TV()->viewport(), tree()->TV()->visualItemRect(n).center());
+  }
+  everywhere("open");
+  EXPECT_TRUE(dismissed.isEmpty()) << dismissed.join(" | ").toStdString();
+  EXPECT_TRUE(boxes->shown.empty()) << boxTexts().toStdString();
+  EXPECT_TRUE(gfrmMain);
+}
+
+TEST_F(MainUseTest, TinyHugeMinimisedAndRestoredTheWindowKeepsWorking) {
+  const QString path = filledCatalogue();
+  start();
+  for (const bool open : {false, true}) {
+    if (open) {
+      gfrmMain->pubDBOpen(path);
+      node("V1")->setExpanded(true);
+    }
+    for (const char* key : {"", "C1", "V3", "V1|11"}) {
+      if (open && *key) enter(path, key);
+      if (!open && *key) continue;
+      SCOPED_TRACE(key);
+      for (const QSize size : {QSize(1, 1), QSize(40, 30), QSize(8000, 6000), QSize(640, 420), QSize(900, 600)}) {
+        window->resize(size);
+        QTest::qWait(20);
+        // A pane that does not fit scrolls; its fields are never squashed below their height.
+        for (QWidget* pane : {static_cast<QWidget*>(window->picCategory), static_cast<QWidget*>(window->picVolume)})
+          if (pane->isVisible()) {
+            for (QLineEdit* field : pane->findChildren<QLineEdit*>()) {
+              if (!field->isVisible()) continue;
+              EXPECT_GE(field->height(), field->minimumSizeHint().height())
+                  << field->objectName().toStdString() << " at " << size.width() << "x" << size.height();
+            }
+          }
+      }
+      window->showMinimized();
+      QTest::qWait(20);
+      window->showNormal();
+      window->activateWindow();
+      QTest::qWait(20);
+      // No pane holds the window above the size the user gave it.
+      EXPECT_EQ(window->size(), QSize(900, 600));
+      EXPECT_LT(window->minimumSizeHint().height(), 400);
+      if (open) {
+        // Back at its size, the tree and the pane both have room again.
+        const QList<int> sizes = window->ElasticOne1->sizes();
+        ASSERT_EQ(sizes.size(), 2);
+        EXPECT_GT(sizes[0], 50);
+        EXPECT_GT(sizes[1], 50);
+      }
+    }
+  }
+  EXPECT_TRUE(boxes->shown.empty()) << boxTexts().toStdString();
+}
+
+TEST_F(MainUseTest, EscOnlySetsTheFlagAndLeavesTheWindowAsItIs) {
+  const QString path = filledCatalogue();
+  start();
+  gfrmMain->pubDBOpen(path);
+  enter(path, "V3");
+  const Trace before = trace();
+  QTest::keyClick(tree()->TV(), Qt::Key_Escape);
+  QTest::keyClick(window->picVolume->VolumeName, Qt::Key_Escape);
+  QTest::qWait(60);
+  EXPECT_TRUE(window->Cancel());
+  EXPECT_TRUE(trace() == before);
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainUseTest, ReopeningTheSameCatalogueShowsTheSameTree) {
+  const QString path = filledCatalogue();
+  start();
+  chooser->answers = {path};
+  item("mMainFile_DB")->trigger();
+  const QStringList first = trace().nodes;
+  ASSERT_FALSE(first.isEmpty());
+  item("mMainFile_DBClose")->trigger();
+  chooser->answers = {path};
+  item("mMainFile_DB")->trigger();
+  EXPECT_EQ(trace().nodes, first);
+  item("mMainFile_DBClose")->trigger();
+  // And through its recent entry.
+  QAction* recent = nullptr;
+  for (QAction* a : window->findChild<QMenu*>("mMainFile")->actions())
+    if (a->objectName().isEmpty() && a->data().toInt() == 1 && a->isVisible()) recent = a;
+  ASSERT_NE(recent, nullptr);
+  recent->trigger();
+  EXPECT_EQ(gDB->DBPath(), path);
+  EXPECT_EQ(trace().nodes, first);
+  EXPECT_TRUE(boxes->shown.empty()) << boxTexts().toStdString();
+}
+
+TEST_F(MainUseTest, DeletedRecentCatalogueIsReportedWhileAnotherStaysOpen) {
+  const QString gone = filledCatalogue("weg.qvk"), other = filledCatalogue("da.qvk");
+  start();
+  for (const QString& p : {gone, other}) {
+    chooser->answers = {p};
+    item("mMainFile_DB")->trigger();
+  }
+  ASSERT_TRUE(QFile::remove(gone));
+  QAction* recent = nullptr;
+  for (QAction* a : window->findChild<QMenu*>("mMainFile")->actions())
+    if (a->objectName().isEmpty() && a->data().toInt() == 2 && a->isVisible()) recent = a;
+  ASSERT_NE(recent, nullptr);
+  recent->trigger();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].text, "Die Datenbank '" + gone + "' ist nicht vorhanden.");
+  EXPECT_EQ(gDB->DBPath(), other);
+  EXPECT_NE(node("V1"), nullptr);
+  EXPECT_TRUE(tree()->isEnabled());
+}
+
+// A catalogue on a read-only file system: it opens and shows, or one clear box says why not,
+// and the window goes on either way.
+TEST_F(MainUseTest, ReadOnlyCatalogueOpensOrIsRefusedWithOneBox) {
+  const QString src = dir + "/src", ro = dir + "/ro";
+  ASSERT_TRUE(QDir().mkpath(src));
+  ASSERT_TRUE(QDir().mkpath(ro));
+  filledCatalogue("src/nur.qvk");
+  if (QProcess::execute("mount", {"--bind", src, ro}) != 0) GTEST_SKIP() << "no bind mount";
+  struct Unmount {
+    QString at;
+    ~Unmount() { QProcess::execute("umount", {at}); }
+  } unmount{ro};
+  if (QProcess::execute("mount", {"-o", "remount,bind,ro", ro}) != 0) GTEST_SKIP() << "no read-only remount";
+  start();
+  chooser->answers = {ro + "/nur.qvk"};
+  item("mMainFile_DB")->trigger();
+  EXPECT_LE(boxes->shown.size(), 1u) << boxTexts().toStdString();
+  if (boxes->shown.empty()) {
+    EXPECT_EQ(gDB->DBPath(), ro + "/nur.qvk");
+    EXPECT_NE(node("V1"), nullptr);
+  } else {
+    EXPECT_TRUE(window->lblNoDB->isVisible());
+  }
+  // Refresh and close work on it too, and another catalogue opens afterwards.
+  if (item("mMainView_Refresh")->isEnabled()) item("mMainView_Refresh")->trigger();
+  if (item("mMainFile_DBClose")->isEnabled()) item("mMainFile_DBClose")->trigger();
+  const QString other = filledCatalogue("anders.qvk");
+  chooser->answers = {other};
+  item("mMainFile_DB")->trigger();
+  EXPECT_EQ(gDB->DBPath(), other);
+  window->close();
+  settle();
+}
+
+// Help without its file: the user learns why nothing opens.
+TEST_F(MainUseTest, HelpWithoutItsFileSaysSo) {
+  start();
+  const QString real = rt::App::helpFile();
+  rt::App::setHelpFile(dir + "/fehlt.chm");
+  const Trace before = trace();
+  item("mMainHelp_Help")->trigger();
+  QTest::qWait(60);
+  const Trace after = trace();
+  rt::App::setHelpFile(real);
+  EXPECT_FALSE(after == before) << "nothing shown";
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].text, "Die Hilfedatei '" + dir + "/fehlt.chm' ist nicht vorhanden.");
+  EXPECT_TRUE(boxes->shown[0].style & ui::kCritical);
+  EXPECT_FALSE(HelpWindow::existing() && HelpWindow::existing()->isVisible());
+}
