@@ -156,7 +156,9 @@ void GoWeb(QWidget* owner) {
                         AddTrailingChar(QStringLiteral("Options"), QStringLiteral("\\"));
     QString address = RegGetString(registry::HKEY_LOCAL_MACHINE, key, QStringLiteral("URLQZ"), QString());
     if (address.isEmpty()) address = MakeURL(kWebAddress, true);
-    ShellOpenFile(owner, address, false);
+    // A browser that cannot be started is told, not passed over in silence.
+    const int32_t result = ShellOpenFile(owner, address, false);
+    if (result != 0) gErr->MsgShow(190, ui::kExclamation, result, address);
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("GoWeb"));
   }

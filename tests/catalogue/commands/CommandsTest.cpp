@@ -242,9 +242,13 @@ TEST_F(ShellTest, GoWebOpensTheBuiltInAddress) {
   GoWeb(nullptr);
   ASSERT_EQ(opener->opened.size(), 1u);
   EXPECT_EQ(opener->opened[0].target, "http://www.tolvarent.de");
+  EXPECT_TRUE(boxes->shown.empty());
   opener->results.push_back(ui::kShellNoAssociation);
   GoWeb(nullptr);
-  EXPECT_TRUE(boxes->shown.empty());
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].text,
+            "WinExecute-Fehler Nr. 31.\r\nDie Datei 'http://www.tolvarent.de' kann nicht geöffnet werden.");
+  EXPECT_EQ(boxes->shown[0].style, 48);
 }
 
 TEST_F(ShellTest, GoWebOpensTheMachinesStoredAddress) {
