@@ -5,9 +5,15 @@
 #include "windows/capture/frmProperties.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // The interface is German whatever the user's locale: Qt's own dialog texts too.
+  QTranslator qtTexts;
+  if (qtTexts.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    app.installTranslator(&qtTexts);
   ui::installQtPlatform([](const QString& file, int context) {
     if (context > 0)
       Help().HTMLHelpContext(nullptr, file, context);
