@@ -9,6 +9,7 @@
 #include "mainwindow/frmMainPanes.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/mainwindow/CatalogueWriter.h"
+#include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
@@ -47,17 +48,9 @@ void shootMenu(frmMain& w, const char* menuName, const QString& name) {
 
 TEST(DISABLED_Screenshot, MainWindowStates) {
   ui::setPresenter(std::make_unique<ui::RecordingPresenter>());
-  auto ch = std::make_unique<ScriptedChooser>();
-  ScriptedChooser* chooser = ch.get();
-  ui::setFileChooser(std::move(ch));
+  ScriptedChooser* chooser = installScriptedChooser();
   frmMain* w = nullptr;
-  ASSERT_TRUE(Main([&] {
-    auto win = std::make_unique<frmMain>();
-    win->resize(1000, 680);
-    win->show();
-    w = win.get();
-    return win;
-  }));
+  ASSERT_TRUE(startMainWindow(w, QSize(1000, 680)));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
   QTest::qWait(200);
   w->grab().save(shotPath("frmMain-closed"));
@@ -100,13 +93,7 @@ TEST(DISABLED_Screenshot, TreeAndPanes) {
     c.folder(13, 1, "Booklet", 11);
   }
   frmMain* w = nullptr;
-  ASSERT_TRUE(Main([&] {
-    auto win = std::make_unique<frmMain>();
-    win->resize(1000, 680);
-    win->show();
-    w = win.get();
-    return win;
-  }));
+  ASSERT_TRUE(startMainWindow(w, QSize(1000, 680)));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
   w->pubDBOpen(path);
   QTest::qWait(200);

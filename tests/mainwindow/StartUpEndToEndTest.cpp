@@ -9,6 +9,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/MessageBox.h"
+#include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
@@ -35,22 +36,11 @@ class StartUpRun {
  public:
   StartUpRun() {
     qputenv("ZUVRAX_REGISTRY_DIR", sharedPath("registry").toUtf8());
-    auto rec = std::make_unique<ui::RecordingPresenter>();
-    boxes = rec.get();
-    ui::setPresenter(std::move(rec));
-    auto ch = std::make_unique<ScriptedChooser>();
-    chooser = ch.get();
-    ui::setFileChooser(std::move(ch));
+    boxes = installRecordingPresenter();
+    chooser = installScriptedChooser();
   }
 
-  bool start() {
-    return Main([this] {
-      auto w = std::make_unique<frmMain>();
-      w->show();
-      window = w.get();
-      return w;
-    });
-  }
+  bool start() { return startMainWindow(window); }
   QAction* item(const char* name) const { return window->findChild<QAction*>(QString::fromLatin1(name)); }
   QStringList recentPaths() const {
     QStringList r;

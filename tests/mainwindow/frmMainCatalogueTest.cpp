@@ -14,6 +14,7 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ShellOpen.h"
 #include "platform/ui/widgets/FileChooser.h"
+#include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -39,42 +40,14 @@ QString regText(const QString& key, const QString& name) {
   return QString::fromUtf8(v.data);
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public MainWindowFixture {
  protected:
   void SetUp() override {
-    dir = testenv::freshTempDir();
-    registry::deleteKey(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent"));
-    auto rec = std::make_unique<ui::RecordingPresenter>();
-    boxes = rec.get();
-    ui::setPresenter(std::move(rec));
-    auto ch = std::make_unique<ScriptedChooser>();
-    chooser = ch.get();
-    ui::setFileChooser(std::move(ch));
-  }
-  void TearDown() override {
-    quit();
-    ui::setPresenter(std::make_unique<ui::RecordingPresenter>());
+    MainWindowFixture::SetUp();
+    chooser = installScriptedChooser();
   }
 
-  // Starts the program as main() does, without entering the event loop.
-  bool start() {
-    const bool ok = Main([this] {
-      auto w = std::make_unique<frmMain>();
-      w->show();
-      window = w.get();
-      return w;
-    });
-    return ok;
-  }
-  void quit() {
-    if (gfrmMain) window->close();
-    settle();
-    window = nullptr;
-  }
-  static void settle() {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
+  bool start() { return startMainWindow(window); }
   QString catalogue(const QString& name) {
     const QString path = dir + "/" + name;
     EXPECT_TRUE(QFile::copy(TemplatePath(), path));
@@ -90,10 +63,7 @@ class MainWindowTest : public ::testing::Test {
   }
   QString boxText(size_t i) const { return i < boxes->shown.size() ? boxes->shown[i].text : QString(); }
 
-  QString dir;
-  ui::RecordingPresenter* boxes = nullptr;
   ScriptedChooser* chooser = nullptr;
-  frmMain* window = nullptr;
 };
 
 }  // namespace

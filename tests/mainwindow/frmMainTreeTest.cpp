@@ -13,6 +13,7 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/widgets/ItemKeys.h"
 #include "tests/mainwindow/CatalogueWriter.h"
+#include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
@@ -28,32 +29,9 @@ namespace {
 
 const QString kOptionsKey = QStringLiteral("Software\\Tolvarent\\Kerbolith\\Options");
 
-class MainTreeTest : public ::testing::Test {
+class MainTreeTest : public MainWindowFixture {
  protected:
-  void SetUp() override {
-    dir = testenv::freshTempDir();
-    registry::deleteKey(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent"));
-    auto rec = std::make_unique<ui::RecordingPresenter>();
-    boxes = rec.get();
-    ui::setPresenter(std::move(rec));
-  }
-  void TearDown() override {
-    if (gfrmMain) window->close();
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ui::setPresenter(std::make_unique<ui::RecordingPresenter>());
-  }
-
-  void start() {
-    ASSERT_TRUE(Main([this] {
-      auto w = std::make_unique<frmMain>();
-      w->resize(900, 600);
-      w->show();
-      window = w.get();
-      return w;
-    }));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-  }
+  void start() { startExposed(); }
 
   // Musik (3) holds Klassik (1), which holds "Bach" (VID 3) with two folders; "Zebra" (1) lies
   // in Musik, "Alpha" (2) and "Filme" (category 2) at the top level.
@@ -108,9 +86,6 @@ class MainTreeTest : public ::testing::Test {
     QTest::mouseClick(tree()->TV()->viewport(), Qt::LeftButton, {}, tree()->TV()->visualItemRect(n).center());
   }
 
-  QString dir;
-  ui::RecordingPresenter* boxes = nullptr;
-  frmMain* window = nullptr;
 };
 
 }  // namespace

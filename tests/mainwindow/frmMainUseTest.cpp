@@ -18,6 +18,7 @@
 #include "platform/ui/widgets/FileChooser.h"
 #include "platform/ui/widgets/ItemKeys.h"
 #include "tests/mainwindow/CatalogueWriter.h"
+#include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
@@ -45,17 +46,11 @@
 
 namespace {
 
-class MainUseTest : public ::testing::Test {
+class MainUseTest : public MainWindowFixture {
  protected:
   void SetUp() override {
-    dir = testenv::freshTempDir();
-    registry::deleteKey(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent"));
-    auto rec = std::make_unique<ui::RecordingPresenter>();
-    boxes = rec.get();
-    ui::setPresenter(std::move(rec));
-    auto ch = std::make_unique<ScriptedChooser>();
-    chooser = ch.get();
-    ui::setFileChooser(std::move(ch));
+    MainWindowFixture::SetUp();
+    chooser = installScriptedChooser();
     auto sh = std::make_unique<ui::RecordingShellOpener>();
     shell = sh.get();
     previousShell = ui::setShellOpener(std::move(sh));
@@ -79,26 +74,12 @@ class MainUseTest : public ::testing::Test {
   void TearDown() override {
     closer.stop();
     if (HelpWindow::existing()) HelpWindow::existing()->close();
-    if (gfrmMain) window->close();
-    settle();
+    closeWindow();
     ui::setShellOpener(std::move(previousShell));
-    ui::setPresenter(std::make_unique<ui::RecordingPresenter>());
-  }
-  static void settle() {
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    restorePresenter();
   }
 
-  void start() {
-    ASSERT_TRUE(Main([this] {
-      auto w = std::make_unique<frmMain>();
-      w->resize(900, 600);
-      w->show();
-      window = w.get();
-      return w;
-    }));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-  }
+  void start() { startExposed(); }
 
   // Two categories, a volume in each and one at the top, the first volume with two folders.
   QString filledCatalogue(const QString& name = QStringLiteral("archiv.qvk")) {
@@ -189,14 +170,11 @@ class MainUseTest : public ::testing::Test {
     settle();
   }
 
-  QString dir;
-  ui::RecordingPresenter* boxes = nullptr;
   ScriptedChooser* chooser = nullptr;
   ui::RecordingShellOpener* shell = nullptr;
   std::unique_ptr<ui::ShellOpener> previousShell;
   QTimer closer;
   QStringList dismissed;
-  frmMain* window = nullptr;
 };
 
 }  // namespace

@@ -1,0 +1,81 @@
+#pragma once
+
+// What the main window tests share: starting the program as main() does, without entering
+// the event loop, and a fixture with a private folder, an empty registry and a presenter that
+// records the boxes instead of showing them.
+
+#include "catalogue/widgets/mdlGlobals_main.h"
+#include "mainwindow/frmMain.h"
+#include "platform/registry/Registry.h"
+#include "platform/ui/MessageBox.h"
+#include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QSize>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// Runs Main with a new shown frmMain (resized first when a size is given) and leaves it in
+// `window`.
+inline bool startMainWindow(frmMain*& window, QSize size = {}) {
+  return Main([&window, size] {
+    auto w = std::make_unique<frmMain>();
+    if (size.isValid()) w->resize(size);
+    w->show();
+    window = w.get();
+    return w;
+  });
+}
+
+// Lets closed windows go away.
+inline void settleEvents() {
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+inline ui::RecordingPresenter* installRecordingPresenter() {
+  auto rec = std::make_unique<ui::RecordingPresenter>();
+  ui::RecordingPresenter* boxes = rec.get();
+  ui::setPresenter(std::move(rec));
+  return boxes;
+}
+
+inline ScriptedChooser* installScriptedChooser() {
+  auto ch = std::make_unique<ScriptedChooser>();
+  ScriptedChooser* chooser = ch.get();
+  ui::setFileChooser(std::move(ch));
+  return chooser;
+}
+
+class MainWindowFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = testenv::freshTempDir();
+    registry::deleteKey(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent"));
+    boxes = installRecordingPresenter();
+  }
+  void TearDown() override {
+    closeWindow();
+    restorePresenter();
+  }
+
+  // Starts at the size the layout tests expect and waits until the window is on screen.
+  void startExposed() {
+    ASSERT_TRUE(startMainWindow(window, QSize(900, 600)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  }
+  void closeWindow() {
+    if (gfrmMain) window->close();
+    settle();
+    window = nullptr;
+  }
+  static void restorePresenter() { ui::setPresenter(std::make_unique<ui::RecordingPresenter>()); }
+  static void settle() { settleEvents(); }
+
+  QString dir;
+  ui::RecordingPresenter* boxes = nullptr;
+  frmMain* window = nullptr;
+};
