@@ -185,6 +185,21 @@ HiveFile::Node* HiveFile::find(const QStringList& keys) {
   return n;
 }
 
+HiveFile::Node* HiveFile::findOrCreate(const QStringList& keys) {
+  Node* n = root_.get();
+  for (const QString& k : keys) {
+    Node* c = n->child(k);
+    if (!c) {
+      auto made = std::make_unique<Node>();
+      made->name = k;
+      c = made.get();
+      n->keys.push_back(std::move(made));
+    }
+    n = c;
+  }
+  return n;
+}
+
 int32_t HiveFile::save() {
   QJsonObject doc;
   doc.insert(QStringLiteral("format"), kFormat);
@@ -211,17 +226,7 @@ int32_t HiveFile::createKey(const QStringList& keys) {
   refresh();
   if (find(keys)) return kSuccess;
   if (!writable_ || unreadable_) return kAccessDenied;
-  Node* n = root_.get();
-  for (const QString& k : keys) {
-    Node* c = n->child(k);
-    if (!c) {
-      auto made = std::make_unique<Node>();
-      made->name = k;
-      c = made.get();
-      n->keys.push_back(std::move(made));
-    }
-    n = c;
-  }
+  findOrCreate(keys);
   return save();
 }
 
@@ -240,17 +245,7 @@ int32_t HiveFile::setValue(const QStringList& keys, const QString& name, const V
   std::lock_guard lock(mutex_);
   refresh();
   if (!writable_ || unreadable_) return kAccessDenied;
-  Node* n = root_.get();
-  for (const QString& k : keys) {
-    Node* c = n->child(k);
-    if (!c) {
-      auto made = std::make_unique<Node>();
-      made->name = k;
-      c = made.get();
-      n->keys.push_back(std::move(made));
-    }
-    n = c;
-  }
+  Node* n = findOrCreate(keys);
   if (NamedValue* v = n->value(name))
     v->value = value;
   else

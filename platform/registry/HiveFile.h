@@ -48,6 +48,8 @@ class HiveFile {
   // Brings the copy in memory up to date with the file.
   void refresh();
   Node* find(const QStringList& keys);
+  // The node of that path, making the keys that are missing on the way.
+  Node* findOrCreate(const QStringList& keys);
   // Writes the tree; on failure the copy in memory is dropped so the next call reads the file.
   int32_t save();
 
