@@ -35,19 +35,9 @@ using namespace benchtree;
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s ROOT [FILES [FOLDERS]]\n", argv[0]);
-    return 2;
-  }
-  const std::string root = argv[1];
-  const long files = argc > 2 ? std::atol(argv[2]) : 1000000;
-  const long folders = argc > 3 ? std::atol(argv[3]) : 50000;
-  if (!generated(root, files, folders)) {
-    std::printf("generating %ld files in %ld folders under %s ...\n", files, folders, root.c_str());
-    const auto t0 = std::chrono::steady_clock::now();
-    generate(root, files, folders);
-    std::printf("generated in %.1f s\n", seconds(t0));
-  }
+  const std::optional<std::string> tree = preparedTree(argc, argv);
+  if (!tree) return 2;
+  const std::string& root = *tree;
 
   const QString bin = QCoreApplication::applicationDirPath();
   const QString catalogue = QString::fromStdString(root) + QStringLiteral(".bench.qvk");

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -74,6 +75,26 @@ inline double timeFind(const std::string& root) {
   const auto t0 = std::chrono::steady_clock::now();
   if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "find failed\n");
   return seconds(t0);
+}
+
+// The tree named on the command line (ROOT [FILES [FOLDERS]], by default 1000000 files in
+// 50000 folders), generated under ROOT unless ROOT holds it already; nothing after printing
+// the usage.
+inline std::optional<std::string> preparedTree(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s ROOT [FILES [FOLDERS]]\n", argv[0]);
+    return std::nullopt;
+  }
+  const std::string root = argv[1];
+  const long files = argc > 2 ? std::atol(argv[2]) : 1000000;
+  const long folders = argc > 3 ? std::atol(argv[3]) : 50000;
+  if (!generated(root, files, folders)) {
+    std::printf("generating %ld files in %ld folders under %s ...\n", files, folders, root.c_str());
+    const auto t0 = std::chrono::steady_clock::now();
+    generate(root, files, folders);
+    std::printf("generated in %.1f s\n", seconds(t0));
+  }
+  return root;
 }
 
 }  // namespace benchtree
