@@ -8,10 +8,9 @@ namespace {
 const QString kClass = QStringLiteral("cuDirParser");
 const QString kCrLf = QStringLiteral("\r\n");
 constexpr int32_t kErrInvalidPath = static_cast<int32_t>(0x80040001u);
-constexpr int32_t kErrOverflow = 6;
 
 void addChecked(int32_t& sum, int32_t v) {
-  if (__builtin_add_overflow(sum, v, &sum)) throw rt::RaisedError(kErrOverflow, QString(), QStringLiteral("Überlauf"));
+  if (__builtin_add_overflow(sum, v, &sum)) throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
 }
 }  // namespace
 

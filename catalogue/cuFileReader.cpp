@@ -84,7 +84,7 @@ void cuFileReader::Read() {
     int32_t last = 0;
     if (blocksize_ == 0) throw rt::RaisedError(11, QString(), QStringLiteral("Division durch Null"));
     if (blocksize_ < 0)
-      throw rt::RaisedError(5, QString(), QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
+      throw rt::RaisedError(rt::kErrInvalidArgument, QString(), QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
     if (!OpenFile()) return;
     struct stat st;
     if (fstat(fd_, &st) != 0) throw dirsrc::osError(errno, fileName_);

@@ -22,8 +22,6 @@ const QString kDefaultFont = QStringLiteral("Tahoma");
 const QString kFirstRunAutoMemo = QStringLiteral("readme.txt|liesmich.txt");
 constexpr int32_t kMsgEditorFileFilter = 151;
 constexpr int32_t kDefaultMaxLocks = 1000000;
-constexpr int32_t kErrOverflow = 6;
-constexpr int32_t kErrTypeMismatch = 13;
 
 enum class Number { NotNumeric, InRange, OutOfRange };
 
@@ -48,8 +46,8 @@ int32_t fontSizeFromText(const QString& text) {
   int32_t v = 0;
   switch (parseNumber(text, v)) {
     case Number::InRange: return v;
-    case Number::OutOfRange: throw rt::RaisedError(kErrOverflow, QStringLiteral("ZUVRAX"), QStringLiteral("Überlauf."));
-    default: throw rt::RaisedError(kErrTypeMismatch, QStringLiteral("ZUVRAX"), QStringLiteral("Typen unverträglich."));
+    case Number::OutOfRange: throw rt::RaisedError(rt::kErrOverflow, QStringLiteral("ZUVRAX"), QStringLiteral("Überlauf."));
+    default: throw rt::RaisedError(rt::kErrTypeMismatch, QStringLiteral("ZUVRAX"), QStringLiteral("Typen unverträglich."));
   }
 }
 

@@ -44,7 +44,7 @@ std::vector<CatItem> childCategories(jet::Database& db, int32_t cid) {
 jet::Database& CommandDB(jet::Database* db) {
   if (db) return *db;
   if (gDB && gDB->DB()) return *gDB->DB();
-  throw rt::RaisedError(91, kSource, QStringLiteral("Es ist keine Katalogdatenbank geöffnet."));
+  throw rt::RaisedError(rt::kErrNoObject, kSource, QStringLiteral("Es ist keine Katalogdatenbank geöffnet."));
 }
 
 void CommandErrRaise(const QString& procedure) {

@@ -13,9 +13,6 @@ namespace {
 const QString kSource = QStringLiteral("mdlCommand");
 const QString kCrLf = QStringLiteral("\r\n");
 
-constexpr int32_t kErrInvalidArgument = 5;
-constexpr int32_t kErrOverflow = 6;
-constexpr int32_t kErrNoObject = 91;
 
 constexpr int32_t kMsgOpenFailed = 110;
 constexpr int32_t kMsgOpenFailedDetail = 111;
@@ -82,7 +79,7 @@ bool DBOpen(const QString& Path, int32_t Exclusive) {
 bool VersionCheck(const std::shared_ptr<jet::Database>& db) {
   std::shared_ptr<jet::Recordset> rs;
   try {
-    if (!db) raiseRuntime(kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
+    if (!db) raiseRuntime(rt::kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
     rs = db->OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Table);
     if (rs->IsBOF() && rs->IsEOF()) gErr->ErrRaise(-kMsgVersionTableEmpty);
     rs->MoveFirst();
@@ -154,7 +151,7 @@ void TableInfo(int32_t kind, QString& tableName, QString& keyField, bool bracket
 int32_t NewKey(int32_t kind) {
   try {
     if (!gDB || !gDB->DB())
-      raiseRuntime(kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
+      raiseRuntime(rt::kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
   } catch (...) {
     gErr->ErrRaise(0, kSource, QStringLiteral("NewKey"));
     throw;
@@ -167,7 +164,7 @@ int32_t NewKey(jet::Database& db, int32_t kind) {
   try {
     QString t, k;
     TableInfo(kind, t, k, true);
-    if (t.isEmpty()) raiseRuntime(kErrInvalidArgument, QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument."));
+    if (t.isEmpty()) raiseRuntime(rt::kErrInvalidArgument, QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument."));
     const QString sql = QStringLiteral("SELECT Max(") + t + "." + k + QStringLiteral(") AS [TempSchlüssel] FROM ") + t +
                         QStringLiteral(" ORDER BY Last(") + t + "." + k + QStringLiteral(");");
     rs = db.OpenRecordset(sql, jet::RecordsetType::Snapshot);
@@ -175,7 +172,7 @@ int32_t NewKey(jet::Database& db, int32_t kind) {
     closeQuietly(rs);
     if (largest.isNull()) return 1;
     const int64_t next = largest.toLong() + 1;
-    if (next > std::numeric_limits<int32_t>::max()) raiseRuntime(kErrOverflow, QStringLiteral("Überlauf."));
+    if (next > std::numeric_limits<int32_t>::max()) raiseRuntime(rt::kErrOverflow, QStringLiteral("Überlauf."));
     return static_cast<int32_t>(next);
   } catch (...) {
     closeQuietly(rs);

@@ -7,7 +7,7 @@
 
 namespace {
 [[noreturn]] void invalidArgument() {
-  throw rt::RaisedError(5, QString(), QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
+  throw rt::RaisedError(rt::kErrInvalidArgument, QString(), QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
 }
 }  // namespace
 

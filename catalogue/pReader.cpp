@@ -390,7 +390,7 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const std::vector<dir
     }
     const int32_t pid = nextPathKey_;
     paths_->Update();
-    if (nextPathKey_ == kMaxKey) throw rt::RaisedError(6, QString(), QStringLiteral("Überlauf"));
+    if (nextPathKey_ == kMaxKey) throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
     ++nextPathKey_;
     return pid;
   } catch (...) {
@@ -428,7 +428,7 @@ void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std
       if (answer == ui::kAnswerYes) continue;  // the key goes to the next file
       gErr->ErrRaise(-130);
     }
-    if (nextFileKey_ == kMaxKey) throw rt::RaisedError(6, QString(), QStringLiteral("Überlauf"));
+    if (nextFileKey_ == kMaxKey) throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
     ++nextFileKey_;
   }
 }

@@ -47,7 +47,7 @@ constexpr int kQuestionYesNoDefaultNo = ui::kYesNo | ui::kQuestion | ui::kDefaul
 }
 
 [[noreturn]] void raiseNoDatabase() {
-  throw rt::RaisedError(91, QString(), QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
+  throw rt::RaisedError(rt::kErrNoObject, QString(), QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
 }
 
 bool isPictureError(const rt::RaisedError& e) { return e.number == 481 || e.number == 9; }

@@ -46,7 +46,7 @@ void OpenProperties(const QString& caption, const std::vector<PropItem>& list, Q
                     const rt::Variant& /*unused*/) {
   try {
     if (!propertiesFactory())
-      throw rt::RaisedError(91, kSource, QStringLiteral("Das Eigenschaftsfenster ist nicht verfügbar."));
+      throw rt::RaisedError(rt::kErrNoObject, kSource, QStringLiteral("Das Eigenschaftsfenster ist nicht verfügbar."));
     std::unique_ptr<PropertiesWindow> window = propertiesFactory()();
     window->setCaption(caption);
     QTreeWidget* lv = window->LV();

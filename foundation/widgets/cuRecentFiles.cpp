@@ -338,7 +338,7 @@ void cuRecentFiles::RemoveEntry(int position) {
   tagged([&] {
     if (position < 1 || position > Count()) {
       resetPointer();
-      throw rt::RaisedError(5, QStringLiteral("clsRecentFiles: RemoveEntry"),
+      throw rt::RaisedError(rt::kErrInvalidArgument, QStringLiteral("clsRecentFiles: RemoveEntry"),
                             QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
     }
     entries_.erase(entries_.begin() + (position - 1));

@@ -29,9 +29,13 @@ class RaisedError : public std::exception {
   mutable std::string what_;
 };
 
-// Runtime error numbers used when a foreign exception is turned into a RaisedError.
+// Runtime error numbers the program raises itself or turns foreign exceptions into.
+inline constexpr int32_t kErrInvalidArgument = 5;
+inline constexpr int32_t kErrOverflow = 6;
 inline constexpr int32_t kErrOutOfMemory = 7;
+inline constexpr int32_t kErrTypeMismatch = 13;
 inline constexpr int32_t kErrInternal = 51;
+inline constexpr int32_t kErrNoObject = 91;
 
 // The error being handled: call inside a catch block. A RaisedError is returned as it is;
 // std::bad_alloc and other exceptions become runtime errors 7 and 51 with their text. With
