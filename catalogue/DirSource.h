@@ -28,11 +28,11 @@ enum class EntryKind {
 struct DirEntry {
   QByteArray name;  // raw bytes as the file system returns them
   EntryKind kind = EntryKind::File;
-  int64_t size = 0;           // bytes; the link's own size for links, 0 for folders and special files
-  int64_t mtimeSec = 0;       // last modification, seconds since 1970 (UTC)
+  int64_t size = 0;      // bytes; the link's own size for links, 0 for folders and special files
+  int64_t mtimeSec = 0;  // last modification, seconds since 1970 (UTC)
   int32_t mtimeNsec = 0;
-  int32_t attributes = 0;     // kAttrHidden | kAttrSystem | kAttrFolder
-  bool mountPoint = false;    // a folder that holds another file system: not to be entered
+  int32_t attributes = 0;   // kAttrHidden | kAttrSystem | kAttrFolder
+  bool mountPoint = false;  // a folder that holds another file system: not to be entered
 };
 
 // One open folder listing; closed when destroyed.

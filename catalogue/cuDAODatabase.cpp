@@ -47,8 +47,8 @@ void cuDAODatabase::setDBPathForInit(const QString& path) {
   dbPath_ = path;
 }
 
-void cuDAODatabase::Init(const QString& SystemDB, const QString& UserName, const QString& Password,
-                         int32_t& exclusive, bool& Ok) {
+void cuDAODatabase::Init(const QString& SystemDB, const QString& UserName, const QString& Password, int32_t& exclusive,
+                         bool& Ok) {
   Ok = false;
   try {
     jet::Engine& engine = jet::Engine::DBEngine();

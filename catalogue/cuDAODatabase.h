@@ -44,8 +44,7 @@ class cuDAODatabase {
   // Creates a new workspace under the user (replacing any earlier one) and opens DBPath when
   // one is set. exclusive: -2 takes the option Exclusive (written back as -1 or 0), 0 shared,
   // any other value exclusive. Ok is true only when every step succeeded; failures raise.
-  void Init(const QString& SystemDB, const QString& UserName, const QString& Password, int32_t& exclusive,
-            bool& Ok);
+  void Init(const QString& SystemDB, const QString& UserName, const QString& Password, int32_t& exclusive, bool& Ok);
 
   // True when both paths name the same file (canonical paths; for a missing file the absolute
   // path). Letter case counts, as it does for the file system.

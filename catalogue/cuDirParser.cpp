@@ -10,7 +10,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 constexpr int32_t kErrInvalidPath = static_cast<int32_t>(0x80040001u);
 
 void addChecked(int32_t& sum, int32_t v) {
-  if (__builtin_add_overflow(sum, v, &sum)) throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
+  if (__builtin_add_overflow(sum, v, &sum))
+    throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
 }
 }  // namespace
 

@@ -6,9 +6,7 @@
 namespace {
 const QString kSource = QStringLiteral("cuDirParserFolders");
 
-[[noreturn]] void raiseNoSuchItem(int32_t number, const QString& what) {
-  throw rt::RaisedError(number, kSource, what);
-}
+[[noreturn]] void raiseNoSuchItem(int32_t number, const QString& what) { throw rt::RaisedError(number, kSource, what); }
 }  // namespace
 
 cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const QByteArray& rawParentKey,
@@ -20,7 +18,8 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
   int32_t parent = 0;
   if (!rawParentKey.isEmpty()) {
     const cuDirParserFolder* p = Find(rawParentKey);
-    if (!p) raiseNoSuchItem(5, QStringLiteral("Übergeordneter Ordner nicht gefunden: ") + dirsrc::decodeName(rawParentKey));
+    if (!p)
+      raiseNoSuchItem(5, QStringLiteral("Übergeordneter Ordner nicht gefunden: ") + dirsrc::decodeName(rawParentKey));
     parent = p->Index();
   }
   auto item = std::make_unique<cuDirParserFolder>();
@@ -37,8 +36,7 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
 }
 
 cuDirParserFolder& cuDirParserFolders::Item(int32_t position) const {
-  if (position < 1 || position > Count())
-    raiseNoSuchItem(9, QStringLiteral("Index außerhalb des gültigen Bereichs."));
+  if (position < 1 || position > Count()) raiseNoSuchItem(9, QStringLiteral("Index außerhalb des gültigen Bereichs."));
   return *items_[static_cast<size_t>(position - 1)];
 }
 

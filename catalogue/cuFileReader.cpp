@@ -84,7 +84,8 @@ void cuFileReader::Read() {
     int32_t last = 0;
     if (blocksize_ == 0) throw rt::RaisedError(11, QString(), QStringLiteral("Division durch Null"));
     if (blocksize_ < 0)
-      throw rt::RaisedError(rt::kErrInvalidArgument, QString(), QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
+      throw rt::RaisedError(rt::kErrInvalidArgument, QString(),
+                            QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
     if (!OpenFile()) return;
     struct stat st;
     if (fstat(fd_, &st) != 0) throw dirsrc::osError(errno, fileName_);
@@ -128,7 +129,8 @@ void cuFileReader::Read() {
   } catch (...) {
     CloseFile();
     rt::RaisedError e = rt::currentError();
-    e.source = e.source.isEmpty() ? QStringLiteral("cuFileReader/Read") : e.source + QStringLiteral(": cuFileReader/Read");
+    e.source =
+        e.source.isEmpty() ? QStringLiteral("cuFileReader/Read") : e.source + QStringLiteral(": cuFileReader/Read");
     throw e;
   }
 }

@@ -45,9 +45,12 @@ Number parseNumber(const QString& text, int32_t& out) {
 int32_t fontSizeFromText(const QString& text) {
   int32_t v = 0;
   switch (parseNumber(text, v)) {
-    case Number::InRange: return v;
-    case Number::OutOfRange: throw rt::RaisedError(rt::kErrOverflow, QStringLiteral("ZUVRAX"), QStringLiteral("Überlauf."));
-    default: throw rt::RaisedError(rt::kErrTypeMismatch, QStringLiteral("ZUVRAX"), QStringLiteral("Typen unverträglich."));
+    case Number::InRange:
+      return v;
+    case Number::OutOfRange:
+      throw rt::RaisedError(rt::kErrOverflow, QStringLiteral("ZUVRAX"), QStringLiteral("Überlauf."));
+    default:
+      throw rt::RaisedError(rt::kErrTypeMismatch, QStringLiteral("ZUVRAX"), QStringLiteral("Typen unverträglich."));
   }
 }
 

@@ -29,13 +29,12 @@ std::vector<CatItem> childCategories(jet::Database& db, int32_t cid) {
   std::vector<CatItem> children;
   auto rs = db.OpenRecordset(sql, jet::RecordsetType::Snapshot);
   while (!rs->IsEOF()) {
-    children.push_back({rs->Fields(QStringLiteral("CID")).Value().toInt(),
-                        rs->Fields(QStringLiteral("CatName")).Value().toText()});
+    children.push_back(
+        {rs->Fields(QStringLiteral("CID")).Value().toInt(), rs->Fields(QStringLiteral("CatName")).Value().toText()});
     rs->MoveNext();
   }
   rs->Close();
-  std::stable_sort(children.begin(), children.end(),
-                   [](const CatItem& a, const CatItem& b) { return a.CID < b.CID; });
+  std::stable_sort(children.begin(), children.end(), [](const CatItem& a, const CatItem& b) { return a.CID < b.CID; });
   return children;
 }
 

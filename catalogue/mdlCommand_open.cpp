@@ -13,7 +13,6 @@ namespace {
 const QString kSource = QStringLiteral("mdlCommand");
 const QString kCrLf = QStringLiteral("\r\n");
 
-
 constexpr int32_t kMsgOpenFailed = 110;
 constexpr int32_t kMsgOpenFailedDetail = 111;
 constexpr int32_t kMsgVersionTableEmpty = 112;
@@ -164,7 +163,8 @@ int32_t NewKey(jet::Database& db, int32_t kind) {
   try {
     QString t, k;
     TableInfo(kind, t, k, true);
-    if (t.isEmpty()) raiseRuntime(rt::kErrInvalidArgument, QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument."));
+    if (t.isEmpty())
+      raiseRuntime(rt::kErrInvalidArgument, QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument."));
     const QString sql = QStringLiteral("SELECT Max(") + t + "." + k + QStringLiteral(") AS [TempSchlüssel] FROM ") + t +
                         QStringLiteral(" ORDER BY Last(") + t + "." + k + QStringLiteral(");");
     rs = db.OpenRecordset(sql, jet::RecordsetType::Snapshot);

@@ -18,8 +18,8 @@ const QString kSep = QStringLiteral("/");
 const QString kPrefix = QStringLiteral("http://");
 
 QString sizeWithUnits(double bytes) {
-  return QLocale().toString(bytes, 'f', 0) + QStringLiteral(" Bytes (") +
-         FormatFileSize(bytes, 4, 1).toText() + QStringLiteral(")");
+  return QLocale().toString(bytes, 'f', 0) + QStringLiteral(" Bytes (") + FormatFileSize(bytes, 4, 1).toText() +
+         QStringLiteral(")");
 }
 
 }  // namespace

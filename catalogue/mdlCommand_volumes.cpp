@@ -41,7 +41,8 @@ bool VolumeCheck(jet::Database& db, const QString& path, const QString& serial, 
     {
       auto rs = db.OpenRecordset(sql, jet::RecordsetType::Snapshot, params);
       for (; !rs->IsEOF(); rs->MoveNext())
-        stored.push_back({rs->Fields(0).Value().toInt(), rs->Fields(1).Value().toText(), rs->Fields(2).Value().toText()});
+        stored.push_back(
+            {rs->Fields(0).Value().toInt(), rs->Fields(1).Value().toText(), rs->Fields(2).Value().toText()});
       rs->Close();
     }
     const QString wanted = withSeparator(path);
@@ -55,8 +56,8 @@ bool VolumeCheck(jet::Database& db, const QString& path, const QString& serial, 
         return false;
       }
       if (selectVolume) selectVolume(v.vid);
-      const QString text = gErr->MsgLoad(141, serial) + kCrLf + gErr->MsgLoad(142, v.name, path) + kCrLf + kCrLf +
-                           gErr->MsgLoad(200);
+      const QString text =
+          gErr->MsgLoad(141, serial) + kCrLf + gErr->MsgLoad(142, v.name, path) + kCrLf + kCrLf + gErr->MsgLoad(200);
       return ui::showMessageBox(text, ui::kYesNo + ui::kCritical + ui::kDefaultButton2, gErr->AppName()) !=
              ui::kAnswerNo;
     }
@@ -86,9 +87,15 @@ DriveInfoRec DriveInfo(const QString& path) {
     r.VolumeTypeString = GetDriveTypeText(path);
     switch (r.VolumeType) {
       case 2:
-      case 5: r.Computername = QStringLiteral("-"); break;
-      case 4: r.Computername = GetUncServerName(path); break;
-      default: r.Computername = GetComputerNameText(); break;
+      case 5:
+        r.Computername = QStringLiteral("-");
+        break;
+      case 4:
+        r.Computername = GetUncServerName(path);
+        break;
+      default:
+        r.Computername = GetComputerNameText();
+        break;
     }
     return r;
   } catch (const rt::RaisedError&) {
@@ -103,12 +110,18 @@ bool IsChangeableDrive(int32_t driveType) {
 
 QString fVolumeTypeString(const int32_t& driveType) {
   switch (driveType) {
-    case 2: return QStringLiteral("Wechselmedium");
-    case 3: return QStringLiteral("Festplatte");
-    case 4: return QStringLiteral("Netzlaufwerk");
-    case 5: return QStringLiteral("CD-ROM");
-    case 6: return QStringLiteral("RAM-Disk");
-    default: return QString();
+    case 2:
+      return QStringLiteral("Wechselmedium");
+    case 3:
+      return QStringLiteral("Festplatte");
+    case 4:
+      return QStringLiteral("Netzlaufwerk");
+    case 5:
+      return QStringLiteral("CD-ROM");
+    case 6:
+      return QStringLiteral("RAM-Disk");
+    default:
+      return QString();
   }
 }
 
@@ -116,8 +129,8 @@ int32_t fVolumeCount(jet::Database* db) {
   int32_t count = 0;
   try {
     if (!db || !db->IsOpen()) return 0;
-    auto rs = db->OpenRecordset(
-        QStringLiteral("SELECT Count(tblVOLUMES.VID) AS VolumeCount FROM tblVOLUMES;"), jet::RecordsetType::ForwardOnly);
+    auto rs = db->OpenRecordset(QStringLiteral("SELECT Count(tblVOLUMES.VID) AS VolumeCount FROM tblVOLUMES;"),
+                                jet::RecordsetType::ForwardOnly);
     if (!rs->IsEOF()) count = rs->Fields(QStringLiteral("VolumeCount")).Value().toInt();
     rs->Close();
   } catch (const rt::RaisedError&) {

@@ -1,9 +1,9 @@
 #include "catalogue/mdlGlobals_startup.h"
 
-#include "foundation/cuAppError.h"
-#include "foundation/mdlQZLib51_drives.h"
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlGlobals.h"
+#include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_drives.h"
 #include "platform/runtime/App.h"
 #include "platform/volumes/VolumeSystem.h"
 

@@ -7,7 +7,8 @@
 
 namespace {
 [[noreturn]] void invalidArgument() {
-  throw rt::RaisedError(rt::kErrInvalidArgument, QString(), QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
+  throw rt::RaisedError(rt::kErrInvalidArgument, QString(),
+                        QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
 }
 }  // namespace
 
@@ -38,10 +39,17 @@ std::vector<std::shared_ptr<pInfoRecord>> pInfoColl::NewEnum(int32_t eType) cons
 std::shared_ptr<pInfoRecord> pInfoColl::Add(int32_t lID, int32_t eType) {
   std::shared_ptr<pInfoRecord> r;
   switch (eType) {
-    case Category: r = std::make_shared<pCatInfo>(); break;
-    case Volume: r = std::make_shared<pVolumeInfo>(); break;
-    case Folder: r = std::make_shared<pPathInfo>(); break;
-    default: invalidArgument();
+    case Category:
+      r = std::make_shared<pCatInfo>();
+      break;
+    case Volume:
+      r = std::make_shared<pVolumeInfo>();
+      break;
+    case Folder:
+      r = std::make_shared<pPathInfo>();
+      break;
+    default:
+      invalidArgument();
   }
   r->ID = lID;
   AddInfo(r, eType);

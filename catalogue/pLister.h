@@ -41,7 +41,6 @@ class pLister {
  private:
   // Appends one node's block and, when asked, those of its descendants and following siblings;
   // works without recursion, so neither deep nor wide branches deepen the stack.
-  void ListNode(const ListerNode& node, QString& listing, int level, int16_t indent, bool skipSiblings,
-                bool recursive);
+  void ListNode(const ListerNode& node, QString& listing, int level, int16_t indent, bool skipSiblings, bool recursive);
   void AppendBlock(const ListerNode& node, QString& listing, int level, int16_t indent);
 };

@@ -227,8 +227,7 @@ bool pReader::Read(int32_t volId) {
     if (volumes_->NoMatch()) gErr->ErrRaise(-103, QString(), QString(), QString(), volId_);
     const rt::Variant root = volumes_->Fields(QStringLiteral("VolumePath")).Value();
     // An empty path would commit an empty read and report it as done.
-    if (root.isNull() || root.toText().isEmpty())
-      gErr->ErrRaise(-102);
+    if (root.isNull() || root.toText().isEmpty()) gErr->ErrRaise(-102);
 
     status(gErr->MsgLoad(155));
     ui::pumpMessages();
@@ -305,9 +304,10 @@ void pReader::reportUnreadFolders() {
   for (const QString& e : walker_.Errors()) paths << folderOfWalkError(e);
   for (const QString& p : unlisted_)
     if (!paths.contains(p)) paths << p;
-  QString text = gErr->MsgLoad(129) + kCrLf + kCrLf +
-                 QStringLiteral("%1 Ordner konnte(n) nicht gelesen werden und fehlt/fehlen im Katalog ganz oder teilweise:")
-                     .arg(paths.size());
+  QString text =
+      gErr->MsgLoad(129) + kCrLf + kCrLf +
+      QStringLiteral("%1 Ordner konnte(n) nicht gelesen werden und fehlt/fehlen im Katalog ganz oder teilweise:")
+          .arg(paths.size());
   for (int i = 0; i < paths.size() && i < kUnreadShown; ++i) text += kCrLf + paths[i];
   if (paths.size() > kUnreadShown) text += kCrLf + QStringLiteral("...");
   ui::showMessageBox(text, ui::kExclamation, gErr->AppName());
@@ -421,8 +421,8 @@ void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std
         if (files_->GetEditMode() != jet::EditMode::None) files_->CancelUpdate();
       } catch (const rt::RaisedError&) {
       }
-      const QString reason = QStringLiteral("Fehler Nr. ") + QString::number(err.number) + QStringLiteral(": ") +
-                             err.description;
+      const QString reason =
+          QStringLiteral("Fehler Nr. ") + QString::number(err.number) + QStringLiteral(": ") + err.description;
       const int answer = gErr->MsgShow(202, ui::kYesNo + ui::kCritical + ui::kDefaultButton2,
                                        folder.FullPath() + dirsrc::decodeName(e.name), reason);
       if (answer == ui::kAnswerYes) continue;  // the key goes to the next file

@@ -167,8 +167,7 @@ void cuAppError::ErrRaiseStored(const QString& sSource, const QString& sProc) {
 }
 
 int32_t cuAppError::MsgShow(int32_t lMsgID, int32_t iBtns, const rt::Variant& vPar1, const rt::Variant& vPar2,
-                            const QString& sPrompt, const QString& sTitle, QString sHelpFile,
-                            int32_t lHelpContextID) {
+                            const QString& sPrompt, const QString& sTitle, QString sHelpFile, int32_t lHelpContextID) {
   const QString text = !sPrompt.isEmpty() ? MsgParse(sPrompt, vPar1, vPar2) : MsgLoad(lMsgID, vPar1, vPar2);
   const int pointer = ui::mousePointer();
   ui::setMousePointer(ui::kPointerDefault);

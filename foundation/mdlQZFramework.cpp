@@ -90,8 +90,9 @@ void replaceFile(const QByteArray& target, const QByteArray& content, const stru
                  const QString& shownPath) {
   const QFileInfo info(QFile::decodeName(target));
   // A short name of its own: the target's name may already be as long as a name can be.
-  const QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.zuvrax-") +
-                                            QUuid::createUuid().toString(QUuid::Id128).left(12) + QStringLiteral(".tmp"));
+  const QByteArray temp =
+      QFile::encodeName(info.absolutePath() + QStringLiteral("/.zuvrax-") +
+                        QUuid::createUuid().toString(QUuid::Id128).left(12) + QStringLiteral(".tmp"));
   FileHandle fd(::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (fd.get() < 0) raiseFileError(errno, shownPath);
   TempFileGuard guard(temp);

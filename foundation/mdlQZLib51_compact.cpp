@@ -26,9 +26,9 @@ constexpr int32_t kMsgDatabaseLost = 6;
 constexpr int32_t kErrFileAccess = 75;  // the runtime's path/file access error
 
 [[noreturn]] void raiseFileError(const QString& what, const QString& path, int errorNumber) {
-  throw rt::RaisedError(kErrFileAccess, kSource,
-                        what.arg(path) + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(errorNumber)) +
-                            QLatin1Char(')'));
+  throw rt::RaisedError(
+      kErrFileAccess, kSource,
+      what.arg(path) + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(errorNumber)) + QLatin1Char(')'));
 }
 
 // Flushes a file or folder to the disk; a copy must be on the disk before it takes the

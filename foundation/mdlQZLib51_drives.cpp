@@ -66,31 +66,42 @@ bool matchesPattern(const QString& name, const QString& pattern) {
 
 int32_t accessNumber(int err) {
   switch (err) {
-    case 0: return 0;
+    case 0:
+      return 0;
     case ENOENT:
-    case ENOTDIR: return 76;
+    case ENOTDIR:
+      return 76;
     case EACCES:
-    case EPERM: return 75;
-    case ENOMEDIUM: return 71;
+    case EPERM:
+      return 75;
+    case ENOMEDIUM:
+      return 71;
     case EIO:
     case ENXIO:
     case ENODEV:
     case ESTALE:
     case ENOTCONN:
     case EHOSTDOWN:
-    case ETIMEDOUT: return 68;
-    default: return 75;
+    case ETIMEDOUT:
+      return 68;
+    default:
+      return 75;
   }
 }
 
 int32_t causeMessage(int32_t number) {
   switch (number) {
     case 53:
-    case 68: return 10;
-    case 71: return 11;
-    case 75: return 12;
-    case 76: return 13;
-    default: return 14;
+    case 68:
+      return 10;
+    case 71:
+      return 11;
+    case 75:
+      return 12;
+    case 76:
+      return 13;
+    default:
+      return 14;
   }
 }
 
@@ -128,9 +139,12 @@ double GetDiskFreeSpaceValue(const QString& path, int32_t mode) {
   const auto space = volumes::VolumeSystem().space(path);
   if (!space) return 0;
   switch (mode) {
-    case 0: return static_cast<double>(space->freeBytes);
-    case 1: return static_cast<double>(space->totalBytes);
-    default: return static_cast<double>(space->totalBytes - std::min(space->freeBytes, space->totalBytes));
+    case 0:
+      return static_cast<double>(space->freeBytes);
+    case 1:
+      return static_cast<double>(space->totalBytes);
+    default:
+      return static_cast<double>(space->totalBytes - std::min(space->freeBytes, space->totalBytes));
   }
 }
 
@@ -156,12 +170,18 @@ QString GetDriveTypeText(const QString& path) {
     return QString();
   }
   switch (type) {
-    case 2: return QStringLiteral("Wechselmedium");
-    case 3: return QStringLiteral("Festplatte");
-    case 4: return QStringLiteral("Netzlaufwerk");
-    case 5: return QStringLiteral("CD-ROM");
-    case 6: return QStringLiteral("RAM-Disk");
-    default: return QString();
+    case 2:
+      return QStringLiteral("Wechselmedium");
+    case 3:
+      return QStringLiteral("Festplatte");
+    case 4:
+      return QStringLiteral("Netzlaufwerk");
+    case 5:
+      return QStringLiteral("CD-ROM");
+    case 6:
+      return QStringLiteral("RAM-Disk");
+    default:
+      return QString();
   }
 }
 
@@ -190,7 +210,9 @@ bool CheckDriveReady(const QString& path, const QString& title) {
 
 QString GetComputerNameText() { return volumes::hostName(); }
 
-bool IsUncPath(const QString& path) { return path.size() >= 2 && isUncSeparator(path.at(0)) && isUncSeparator(path.at(1)); }
+bool IsUncPath(const QString& path) {
+  return path.size() >= 2 && isUncSeparator(path.at(0)) && isUncSeparator(path.at(1));
+}
 
 rt::Variant GetUncRoot(const QString& path) {
   const qsizetype first = indexOfUncSeparator(path, 2);
@@ -326,10 +348,14 @@ QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks)
     QString before;
     do {
       before = text;
-      if (text.endsWith(kCrLf)) text.chop(2);
-      else if (text.endsWith(lf)) text.chop(1);
-      if (text.startsWith(kCrLf)) text.remove(0, 2);
-      else if (text.startsWith(lf)) text.remove(0, 1);
+      if (text.endsWith(kCrLf))
+        text.chop(2);
+      else if (text.endsWith(lf))
+        text.chop(1);
+      if (text.startsWith(kCrLf))
+        text.remove(0, 2);
+      else if (text.startsWith(lf))
+        text.remove(0, 1);
       if (trimResult) text = StripText(text, blank, true, true, Qt::CaseSensitive, false);
     } while (text != before);
   } else if (trimResult) {

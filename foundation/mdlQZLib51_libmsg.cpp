@@ -8,29 +8,44 @@ int32_t LibErrorNumber(int32_t code) { return static_cast<int32_t>(int64_t{-2147
 
 QString GetLibMessageText(int32_t code) {
   switch (code) {
-    case 1: return QStringLiteral("Die Datenbank '##' ist nicht vorhanden.");
-    case 2: return QStringLiteral("Fehler. Datensatz nicht gefunden.");
-    case 3: return QStringLiteral("Der Tabellenname muss mindestens ein Zeichen enthalten.");
-    case 4: return QStringLiteral("Das Zeichen '##' ist in Tabellennamen nicht erlaubt.");
-    case 5: return QStringLiteral("Zu wenig Speicherplatz auf Laufwerk '##'.@@Es werden ## benötigt.");
+    case 1:
+      return QStringLiteral("Die Datenbank '##' ist nicht vorhanden.");
+    case 2:
+      return QStringLiteral("Fehler. Datensatz nicht gefunden.");
+    case 3:
+      return QStringLiteral("Der Tabellenname muss mindestens ein Zeichen enthalten.");
+    case 4:
+      return QStringLiteral("Das Zeichen '##' ist in Tabellennamen nicht erlaubt.");
+    case 5:
+      return QStringLiteral("Zu wenig Speicherplatz auf Laufwerk '##'.@@Es werden ## benötigt.");
     case 6:
       return QStringLiteral(
           "Durch einen schweren Fehler wurde die Datenbank '##'' gelöscht!@@"
           "Versuchen Sie bitte, sie über den Papierkorb wiederherzustellen.");
-    case 7: return QStringLiteral("Fehler beim Ermitteln der Größe der Bildlaufleiste.");
-    case 8: return QStringLiteral("Es muß wenigstens ein Argument übergeben werden.");
-    case 9: return QStringLiteral("Auf Laufwerk '##' kann nicht zugegriffen werden.");
-    case 10: return QStringLiteral("Gerät nicht verfügbar.");
-    case 11: return QStringLiteral("Diskette nicht bereit.");
-    case 12: return QStringLiteral("Datei-/Pfad Zugriffsfehler.");
-    case 13: return QStringLiteral("Pfad nicht gefunden.");
-    case 14: return QStringLiteral("Unbekannter Fehler.");
-    case 26: return QStringLiteral("Die Datei '##' ist nicht vorhanden.");
+    case 7:
+      return QStringLiteral("Fehler beim Ermitteln der Größe der Bildlaufleiste.");
+    case 8:
+      return QStringLiteral("Es muß wenigstens ein Argument übergeben werden.");
+    case 9:
+      return QStringLiteral("Auf Laufwerk '##' kann nicht zugegriffen werden.");
+    case 10:
+      return QStringLiteral("Gerät nicht verfügbar.");
+    case 11:
+      return QStringLiteral("Diskette nicht bereit.");
+    case 12:
+      return QStringLiteral("Datei-/Pfad Zugriffsfehler.");
+    case 13:
+      return QStringLiteral("Pfad nicht gefunden.");
+    case 14:
+      return QStringLiteral("Unbekannter Fehler.");
+    case 26:
+      return QStringLiteral("Die Datei '##' ist nicht vorhanden.");
     case 27:
       return QStringLiteral(
           "Das Hochkomma (') und das Pipe-Symbol (|) sind reservierte Zeichen.\r\n"
           "Bitte verwenden Sie diese Zeichen  nicht in Zeichenfolgen, nach denen später evtl. gesucht werden soll.");
-    default: return QString();
+    default:
+      return QString();
   }
 }
 

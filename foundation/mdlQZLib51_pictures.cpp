@@ -56,7 +56,8 @@ QByteArray encodeIcon(const QImage& source) {
   const int w = img.width();
   const int h = img.height();
   if (w < 1 || h < 1 || w > 256 || h > 256)
-    throw rt::RaisedError(rt::kErrInvalidArgument, rt::App::exeName(), QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument."));
+    throw rt::RaisedError(rt::kErrInvalidArgument, rt::App::exeName(),
+                          QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument."));
   const int maskStride = ((w + 31) / 32) * 4;
   const uint32_t pixelBytes = static_cast<uint32_t>(w) * static_cast<uint32_t>(h) * 4;
   const uint32_t maskBytes = static_cast<uint32_t>(maskStride) * static_cast<uint32_t>(h);
@@ -110,7 +111,8 @@ QByteArray encodeBitmap(const QImage& image) {
   QBuffer buffer(&b);
   buffer.open(QIODevice::WriteOnly);
   if (image.isNull() || !image.save(&buffer, "BMP"))
-    throw rt::RaisedError(rt::kErrInvalidArgument, rt::App::exeName(), QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument."));
+    throw rt::RaisedError(rt::kErrInvalidArgument, rt::App::exeName(),
+                          QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument."));
   return b;
 }
 

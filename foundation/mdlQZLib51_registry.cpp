@@ -9,7 +9,9 @@ QString RegGetString(registry::HKEY hive, const QString& key, const QString& val
   return TrimAtNull(v.toText());
 }
 
-bool RegKeyExists(registry::HKEY hive, const QString& key) { return registry::openKey(hive, key) == registry::kSuccess; }
+bool RegKeyExists(registry::HKEY hive, const QString& key) {
+  return registry::openKey(hive, key) == registry::kSuccess;
+}
 
 bool RegSetString(registry::HKEY hive, const QString& key, const QString& valueName, const QString& text) {
   return registry::setValue(hive, key, valueName, registry::Value::text(text)) == registry::kSuccess;

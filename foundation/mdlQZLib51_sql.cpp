@@ -19,7 +19,8 @@ QString bracketed(const QString& name) { return EncloseIn(name, QStringLiteral("
 
 // The WHERE part shared by the SELECT and DELETE builders, without its leading blank.
 QString wherePart(const QString& table, const QString& criterion) {
-  if (IsSimpleCriteria(criterion)) return QStringLiteral("WHERE ((") + table + QLatin1Char('.') + criterion + QStringLiteral("))");
+  if (IsSimpleCriteria(criterion))
+    return QStringLiteral("WHERE ((") + table + QLatin1Char('.') + criterion + QStringLiteral("))");
   return QStringLiteral("WHERE ((") + criterion + QStringLiteral("))");
 }
 

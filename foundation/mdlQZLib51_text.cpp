@@ -63,8 +63,8 @@ double valOf(const QString& text) {
     }
   }
   if (!digits) return 0.0;
-  if (i < n && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E') || s[i] == QLatin1Char('d') ||
-                s[i] == QLatin1Char('D'))) {
+  if (i < n &&
+      (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E') || s[i] == QLatin1Char('d') || s[i] == QLatin1Char('D'))) {
     qsizetype j = i + 1;
     QString exp = QStringLiteral("e");
     if (j < n && (s[j] == QLatin1Char('+') || s[j] == QLatin1Char('-'))) exp += s[j++];
@@ -140,10 +140,17 @@ rt::Variant FormatFileSize(const rt::Variant& value, int unit, int decimals) {
   // Null and binary values cannot be converted and count as 0.
 
   switch (unit) {
-    case 1: v /= kKB; break;
-    case 2: v /= kMB; break;
-    case 3: v /= kGB; break;
-    default: break;
+    case 1:
+      v /= kKB;
+      break;
+    case 2:
+      v /= kMB;
+      break;
+    case 3:
+      v /= kGB;
+      break;
+    default:
+      break;
   }
   v = roundHalfEven(v, decimals);
   if (unit != 4) return rt::Variant(v);

@@ -18,8 +18,7 @@ constexpr int kStockProgram = 2;
 
 QPixmap small(const QImage& image) {
   if (image.isNull()) return QPixmap();
-  return QPixmap::fromImage(
-      image.scaled(kSmallIcon, kSmallIcon, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  return QPixmap::fromImage(image.scaled(kSmallIcon, kSmallIcon, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 QPixmap themeIcon(const QString& name) {
@@ -101,8 +100,8 @@ QPixmap GetFileIcon(QString extension, QString& iconFile, QString& fileType) {
   } else {
     fileType = RegGetString(registry::HKEY_CLASSES_ROOT, extension, QString(), QString());
     if (!fileType.isEmpty()) {
-      iconFile = RegGetString(registry::HKEY_CLASSES_ROOT, fileType + QStringLiteral("\\DefaultIcon"), QString(),
-                              QString());
+      iconFile =
+          RegGetString(registry::HKEY_CLASSES_ROOT, fileType + QStringLiteral("\\DefaultIcon"), QString(), QString());
       if (!iconFile.isEmpty()) {
         // The class root of this desktop names theme icons without an index; a location with
         // one is "file,index".

@@ -4,8 +4,8 @@
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/mdlCommand_volumes.h"
 #include "catalogue/mdlGlobals.h"
-#include "catalogue/widgets/mdlCommand_otherw.h"
 #include "catalogue/widgets/Tree.h"
+#include "catalogue/widgets/mdlCommand_otherw.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
@@ -23,14 +23,13 @@
 #include "platform/ui/widgets/Twips.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QUuid>
-#include <QApplication>
-#include <QComboBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -46,6 +45,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QUuid>
 
 #include <algorithm>
 #include <iterator>
@@ -62,15 +62,14 @@ constexpr int32_t kErrPathFileAccess = 75;
 
 // Commands whose windows are still to come: they stay disabled in both states instead of
 // offering an item that does nothing. Take a command off once its handler is connected.
-constexpr const char* kNotBuilt[] = {"mMainFile_DBImport",   "mMainEdit_Locations", "mMainEdit_SystemIcons",
-                                     "mMainEdit_Find",       "mMainExtras_DBInfo",  "mMainExtras_Compress",
-                                     "mMainExtras_Options",  "mMainHelp_About"};
+constexpr const char* kNotBuilt[] = {"mMainFile_DBImport",  "mMainEdit_Locations", "mMainEdit_SystemIcons",
+                                     "mMainEdit_Find",      "mMainExtras_DBInfo",  "mMainExtras_Compress",
+                                     "mMainExtras_Options", "mMainHelp_About"};
 
 bool IsBuilt(const QAction* a) {
   return std::none_of(std::begin(kNotBuilt), std::end(kNotBuilt),
                       [a](const char* name) { return a->objectName() == QLatin1String(name); });
 }
-
 
 }  // namespace
 
@@ -242,8 +241,8 @@ void frmMain::BuildClientArea() {
   picCategory = new CategoryPane(right);
   picVolume = new VolumePane(right);
   picFolder = new FolderPane(right);
-  for (QWidget* pane : {static_cast<QWidget*>(picCategory), static_cast<QWidget*>(picVolume),
-                        static_cast<QWidget*>(picFolder)}) {
+  for (QWidget* pane :
+       {static_cast<QWidget*>(picCategory), static_cast<QWidget*>(picVolume), static_cast<QWidget*>(picFolder)}) {
     grid->addWidget(pane, 0, 0);
     pane->hide();
   }
@@ -343,9 +342,12 @@ void frmMain::TB_ButtonClick(const QString& key) {
   if (!button || !button->isVisible() || !button->isEnabled()) return;
   try {
     const QString k = button->data().toString();
-    if (k == QLatin1String("DBOpen")) findChild<QAction*>(QStringLiteral("mMainFile_DB"))->trigger();
-    else if (k == QLatin1String("DBNew")) findChild<QAction*>(QStringLiteral("mMainFile_New"))->trigger();
-    else if (k == QLatin1String("Find")) findChild<QAction*>(QStringLiteral("mMainEdit_Find"))->trigger();
+    if (k == QLatin1String("DBOpen"))
+      findChild<QAction*>(QStringLiteral("mMainFile_DB"))->trigger();
+    else if (k == QLatin1String("DBNew"))
+      findChild<QAction*>(QStringLiteral("mMainFile_New"))->trigger();
+    else if (k == QLatin1String("Find"))
+      findChild<QAction*>(QStringLiteral("mMainEdit_Find"))->trigger();
   } catch (...) {
     gErr->ErrMsg(QStringLiteral("frmMain"), QStringLiteral("TB_ButtonClick"));
   }
@@ -366,7 +368,8 @@ void frmMain::changeEvent(QEvent* event) {
 
 void frmMain::Form_Activate() {
   const int stored = gOptions ? gOptions->MainformSplit() : 0;
-  const int pos = MainSplitterPosition(stored, ui::pixelsToTwipsX(frameGeometry().width()), ui::pixelsToTwipsX(client_->width()));
+  const int pos =
+      MainSplitterPosition(stored, ui::pixelsToTwipsX(frameGeometry().width()), ui::pixelsToTwipsX(client_->width()));
   // While no catalogue is open the container is a hidden page whose size is stale: give it
   // the client area's size first, or the split would be taken from that stale width.
   if (client_->currentWidget() != ElasticOne1) ElasticOne1->resize(client_->size());
@@ -473,7 +476,8 @@ frmMain::Running::Running(frmMain& w) : w_(w) { ++w_.running_; }
 
 frmMain::Running::~Running() {
   if (--w_.running_ == 0 && w_.closePending_)
-    QMetaObject::invokeMethod(&w_, [w = &w_] { w->ClosePending(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &w_, [w = &w_] { w->ClosePending(); }, Qt::QueuedConnection);
 }
 
 bool frmMain::Busy() const { return running_ > 0 || Tree1->Loading(); }
@@ -512,7 +516,8 @@ void frmMain::Form_Unload() {
   if (Tree1) Tree1->setDatabase(nullptr);
   // Shut down once this close has run through every handler of the window (the position
   // store watches it too).
-  QMetaObject::invokeMethod(qApp, [] { AppShutdown(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      qApp, [] { AppShutdown(); }, Qt::QueuedConnection);
 }
 
 // --- Opening, creating and closing catalogues ---
@@ -538,8 +543,8 @@ void frmMain::DBOpenWithDialog() {
   try {
     // The catalogue chooser is a window of its own still to come: browse for a file directly.
     const bool exclusive = gOptions->Exclusive();
-    const QString start = gOptions->InitDir(
-        gDB->DBPath().isEmpty() ? QString() : GetFolderPart(gDB->DBPath(), true, false));
+    const QString start =
+        gOptions->InitDir(gDB->DBPath().isEmpty() ? QString() : GetFolderPart(gDB->DBPath(), true, false));
     const QString path =
         FileDialog().GetOpenFileName(start, QString(), gErr->MsgLoad(143), CatalogueFileFilter(), this, 0);
     if (path.isEmpty()) return;
@@ -572,9 +577,8 @@ void frmMain::DBNew() {
       gErr->MsgShow(126, ui::kCritical, templ);
       return;
     }
-    const QString path =
-        FileDialog().GetSaveFileName(gOptions->InitDir(), rt::App::exeName() + QStringLiteral(".qvk"),
-                                     gErr->MsgLoad(127), CatalogueFileFilter(), this, 0);
+    const QString path = FileDialog().GetSaveFileName(gOptions->InitDir(), rt::App::exeName() + QStringLiteral(".qvk"),
+                                                      gErr->MsgLoad(127), CatalogueFileFilter(), this, 0);
     if (path.isEmpty()) return;
     if (IsOpenCatalogue(path)) {
       gErr->MsgShow(118, ui::kInformation, path);
@@ -584,7 +588,8 @@ void frmMain::DBNew() {
 
     // Copy first, under a temporary name beside the target: a failed copy leaves the open
     // catalogue and the view as they are.
-    const QString temp = path + QStringLiteral(".") + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".tmp");
+    const QString temp =
+        path + QStringLiteral(".") + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".tmp");
     if (!QFile::copy(templ, temp)) {
       QFile::remove(temp);
       throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
@@ -708,8 +713,8 @@ void frmMain::Tree1_NodeClick(QTreeWidgetItem* Node) {
         return;
     }
     // Hide the others first, so that two panes never show at once.
-    for (QWidget* p : {static_cast<QWidget*>(picCategory), static_cast<QWidget*>(picVolume),
-                       static_cast<QWidget*>(picFolder)})
+    for (QWidget* p :
+         {static_cast<QWidget*>(picCategory), static_cast<QWidget*>(picVolume), static_cast<QWidget*>(picFolder)})
       if (p != pane && !p->isHidden()) p->hide();
     if (pane->isHidden()) pane->show();
   } catch (...) {

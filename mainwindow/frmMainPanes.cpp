@@ -43,7 +43,11 @@ QTreeWidget* NewInfoList(QWidget* parent, const QString& name) {
 
 InfoStack::InfoStack(QWidget* field, QTreeWidget* info, int gapTwips, int bottomTwips, int fieldBottomTwips,
                      QWidget* parent)
-    : QWidget(parent), layout_(new QVBoxLayout(this)), info_(info), gap_(gapTwips), bottom_(bottomTwips),
+    : QWidget(parent),
+      layout_(new QVBoxLayout(this)),
+      info_(info),
+      gap_(gapTwips),
+      bottom_(bottomTwips),
       fieldBottom_(fieldBottomTwips) {
   layout_->setContentsMargins(0, 0, 0, 0);
   field->setParent(this);
@@ -95,8 +99,8 @@ CategoryPane::CategoryPane(QWidget* parent) : QWidget(parent) {
   CatDescription = named(new QTextEdit(fraCategory), "CatDescription");
   CatDescription->setAcceptRichText(false);
   LVCategoryInfo = NewInfoList(fraCategory, QStringLiteral("LVCategoryInfo"));
-  infoStack = new InfoStack(CatDescription, LVCategoryInfo, kInfoGapTwips, kInfoBottomTwips, kFieldBottomTwips,
-                            fraCategory);
+  infoStack =
+      new InfoStack(CatDescription, LVCategoryInfo, kInfoGapTwips, kInfoBottomTwips, kFieldBottomTwips, fraCategory);
   grid->addWidget(infoStack, 3, 0, 1, 3);
   grid->setRowStretch(3, 1);
 }
@@ -166,8 +170,7 @@ VolumePane::VolumePane(QWidget* parent) : QWidget(parent) {
   g3->addWidget(new QLabel(QStringLiteral("Memo"), fraVolume[3]));
   VolumeMemo = named(new QTextEdit(fraVolume[3]), "VolumeMemo");
   LVVolumeInfo = NewInfoList(fraVolume[3], QStringLiteral("LVVolumeInfo"));
-  infoStack =
-      new InfoStack(VolumeMemo, LVVolumeInfo, kInfoGapTwips, kInfoBottomTwips, kFieldBottomTwips, fraVolume[3]);
+  infoStack = new InfoStack(VolumeMemo, LVVolumeInfo, kInfoGapTwips, kInfoBottomTwips, kFieldBottomTwips, fraVolume[3]);
   g3->addWidget(infoStack, 1);
 }
 

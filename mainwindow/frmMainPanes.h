@@ -27,8 +27,7 @@ QTreeWidget* NewInfoList(QWidget* parent, const QString& name);
 // between field and list, below the list, and below the field while the list is hidden.
 class InfoStack : public QWidget {
  public:
-  InfoStack(QWidget* field, QTreeWidget* info, int gapTwips, int bottomTwips, int fieldBottomTwips,
-            QWidget* parent);
+  InfoStack(QWidget* field, QTreeWidget* info, int gapTwips, int bottomTwips, int fieldBottomTwips, QWidget* parent);
   void setInfoVisible(bool visible);
 
  private:

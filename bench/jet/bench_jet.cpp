@@ -75,9 +75,10 @@ int main(int argc, char** argv) {
   const double tPlainInsert = seconds([&] {
     check(sqlite3_exec(plain, "BEGIN", nullptr, nullptr, nullptr), plain, "begin");
     sqlite3_stmt* s = nullptr;
-    check(sqlite3_prepare_v2(plain, "INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?,?,?,?,?)",
-                             -1, &s, nullptr),
-          plain, "prepare insert");
+    check(
+        sqlite3_prepare_v2(plain, "INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?,?,?,?,?)",
+                           -1, &s, nullptr),
+        plain, "prepare insert");
     for (long i = 1; i <= rows; ++i) {
       sqlite3_bind_int64(s, 1, i);
       sqlite3_bind_int64(s, 2, i / 100 + 1);
@@ -117,10 +118,10 @@ int main(int argc, char** argv) {
   const double tExecute = seconds([&] {
     ws->BeginTrans();
     for (long i = 1; i <= rows; ++i)
-      dbB->Execute(QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?,?,?,?,?)"),
-                   0,
-                   {rt::Variant(static_cast<long long>(i)), rt::Variant(static_cast<long long>(i / 100 + 1)), nameOf(i),
-                    rt::Variant::date(45000.0 + i / 86400.0), static_cast<double>(i * 13)});
+      dbB->Execute(
+          QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?,?,?,?,?)"), 0,
+          {rt::Variant(static_cast<long long>(i)), rt::Variant(static_cast<long long>(i / 100 + 1)), nameOf(i),
+           rt::Variant::date(45000.0 + i / 86400.0), static_cast<double>(i * 13)});
     ws->CommitTrans();
   });
 

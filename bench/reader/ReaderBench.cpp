@@ -14,9 +14,9 @@
 
 #include <QCoreApplication>
 
-#include "bench/support/BenchTree.h"
 #include <QFile>
 #include <QFileInfo>
+#include "bench/support/BenchTree.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>

@@ -18,7 +18,8 @@
 
 namespace benchtree {
 
-inline const char* const kSyllables[] = {"ka", "ro", "bel", "mi", "tra", "ux", "zen", "ol", "ä", "ü", "ß", "é", "pho", "ne"};
+inline const char* const kSyllables[] = {"ka", "ro", "bel", "mi", "tra", "ux",  "zen",
+                                         "ol", "ä",  "ü",   "ß",  "é",   "pho", "ne"};
 
 inline std::string randomName(std::mt19937& rng, bool nonAscii) {
   std::uniform_int_distribution<int> len(1, 14), syl(0, 7), uml(8, 11), ext(0, 4);
@@ -46,8 +47,8 @@ inline void generate(const std::string& root, long files, long folders) {
   // Folders as a tree with fan-out 12: folder i hangs below folder (i - 1) / 12.
   std::vector<std::string> paths{root};
   for (long i = 1; i < folders; ++i) {
-    const std::string p = paths[static_cast<size_t>((i - 1) / 12)] + "/" + std::to_string(i) + "_" +
-                          randomName(rng, coin(rng) == 0);
+    const std::string p =
+        paths[static_cast<size_t>((i - 1) / 12)] + "/" + std::to_string(i) + "_" + randomName(rng, coin(rng) == 0);
     if (mkdir(p.c_str(), 0755) != 0) {
       perror(p.c_str());
       std::exit(1);
@@ -55,7 +56,8 @@ inline void generate(const std::string& root, long files, long folders) {
     paths.push_back(p);
   }
   for (long i = 0; i < files; ++i) {
-    const std::string p = paths[static_cast<size_t>(i % folders)] + "/" + std::to_string(i) + randomName(rng, coin(rng) == 0);
+    const std::string p =
+        paths[static_cast<size_t>(i % folders)] + "/" + std::to_string(i) + randomName(rng, coin(rng) == 0);
     const int fd = open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0 || ftruncate(fd, size(rng)) != 0) {
       perror(p.c_str());

@@ -47,16 +47,16 @@ constexpr int kQuestionYesNoDefaultNo = ui::kYesNo | ui::kQuestion | ui::kDefaul
 }
 
 [[noreturn]] void raiseNoDatabase() {
-  throw rt::RaisedError(rt::kErrNoObject, QString(), QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
+  throw rt::RaisedError(rt::kErrNoObject, QString(),
+                        QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
 }
 
 bool isPictureError(const rt::RaisedError& e) { return e.number == 481 || e.number == 9; }
 
 // 16 x 16 with light grey (C0C0C0) transparent in pictures that carry no transparency.
 QPixmap listPixmap(const QImage& image) {
-  QPixmap pixmap = QPixmap::fromImage(image.size() == QSize(16, 16)
-                                          ? image
-                                          : image.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  QPixmap pixmap = QPixmap::fromImage(
+      image.size() == QSize(16, 16) ? image : image.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
   if (!image.hasAlphaChannel()) pixmap.setMask(pixmap.createMaskFromColor(QColor(0xC0, 0xC0, 0xC0)));
   return pixmap;
 }
@@ -228,7 +228,9 @@ int32_t Tree::NodeType(const QTreeWidgetItem* node) {
   }
 }
 
-QString Tree::NodeImage(const QTreeWidgetItem* node) { return node ? node->data(0, kNodeImageRole).toString() : QString(); }
+QString Tree::NodeImage(const QTreeWidgetItem* node) {
+  return node ? node->data(0, kNodeImageRole).toString() : QString();
+}
 
 void Tree::SetNodeImage(QTreeWidgetItem* node, const QString& imageKey) { node->setData(0, kNodeImageRole, imageKey); }
 
@@ -309,7 +311,8 @@ TreeNode* Tree::addNode(QTreeWidgetItem* parent, const QString& key, const QStri
 void Tree::prepareCheckbox(QTreeWidgetItem* node, const QTreeWidgetItem* parent) {
   // A node that appears below a checked or locked node is locked and checked like its siblings.
   const bool locked = parent && (parent->checkState(0) == Qt::Checked || NodeLocked(parent));
-  const Qt::CheckState state = locked ? Qt::Checked : (node->data(0, Qt::CheckStateRole).isValid() ? node->checkState(0) : Qt::Unchecked);
+  const Qt::CheckState state =
+      locked ? Qt::Checked : (node->data(0, Qt::CheckStateRole).isValid() ? node->checkState(0) : Qt::Unchecked);
   node->setFlags(node->flags() | Qt::ItemIsUserCheckable);
   node->setCheckState(0, state);
   node->setData(0, kNodeCheckRole, static_cast<int>(state));
@@ -373,8 +376,9 @@ void Tree::TVFill(const QString& SelectKey) {
     seek->Close();
     cats->Close();
 
-    auto vols = db_->OpenRecordset(BuildSelectSql(QStringLiteral("tblVOLUMES"), QString(), QStringLiteral("VolumeName"), false),
-                                   jet::RecordsetType::ForwardOnly);
+    auto vols =
+        db_->OpenRecordset(BuildSelectSql(QStringLiteral("tblVOLUMES"), QString(), QStringLiteral("VolumeName"), false),
+                           jet::RecordsetType::ForwardOnly);
     while (!vols->IsEOF()) {
       const QString name = NzValue(vols->Fields(QStringLiteral("VolumeName")).Value(), QString()).toText();
       item = QStringLiteral("Volume: ") + name;
@@ -397,9 +401,9 @@ void Tree::TVFill(const QString& SelectKey) {
     tv_->sortItems(0, Qt::AscendingOrder);
 
     emit Status(gErr->MsgLoad(181));
-    auto icons = db_->OpenRecordset(BuildSelectSql(QStringLiteral("tblCATEGORIES"), QStringLiteral("[Icon] Is Not Null"),
-                                                   QString(), false),
-                                    jet::RecordsetType::ForwardOnly);
+    auto icons = db_->OpenRecordset(
+        BuildSelectSql(QStringLiteral("tblCATEGORIES"), QStringLiteral("[Icon] Is Not Null"), QString(), false),
+        jet::RecordsetType::ForwardOnly);
     while (!icons->IsEOF()) {
       const int32_t cid = icons->Fields(QStringLiteral("CID")).Value().toInt();
       std::optional<Picture> picture;
@@ -733,10 +737,17 @@ void Tree::TV_MouseUp(Qt::MouseButton button, const QPoint& pos) {
     const QTreeWidgetItem* selected = tv_->currentItem();
     if (!selected) return;
     switch (NodeType(selected)) {
-      case 0: emit MenuCategory(); break;
-      case 1: emit MenuVolume(); break;
-      case 2: emit MenuFolder(); break;
-      default: break;
+      case 0:
+        emit MenuCategory();
+        break;
+      case 1:
+        emit MenuVolume();
+        break;
+      case 2:
+        emit MenuFolder();
+        break;
+      default:
+        break;
     }
   } catch (...) {
     // The release reports nothing.
@@ -770,7 +781,8 @@ bool Tree::moveWouldCycle(int32_t draggedCID, int32_t targetCID) const {
   if (draggedCID == targetCID) return true;
   std::vector<CatItem> ancestors;
   fCatArrayParent(targetCID, ancestors, db_);
-  return std::any_of(ancestors.begin(), ancestors.end(), [draggedCID](const CatItem& c) { return c.CID == draggedCID; });
+  return std::any_of(ancestors.begin(), ancestors.end(),
+                     [draggedCID](const CatItem& c) { return c.CID == draggedCID; });
 }
 
 void Tree::TV_DragDrop(const QPoint&) {

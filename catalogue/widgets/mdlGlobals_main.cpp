@@ -24,8 +24,8 @@ bool Main(const MainWindowFactory& NewMainWindow) {
     gDB = std::make_unique<cuDAODatabase>();
     gDB->setMaxLocksPerFile(gOptions->MaxLocksPerFile);
     gFormPos = std::make_unique<cuFormPos>();
-    gFormPos->Init(registry::HKEY_CURRENT_USER, AddTrailingChar(kProgramKey, QStringLiteral("\\")) + QStringLiteral("WindowPos"),
-                   true);
+    gFormPos->Init(registry::HKEY_CURRENT_USER,
+                   AddTrailingChar(kProgramKey, QStringLiteral("\\")) + QStringLiteral("WindowPos"), true);
     CheckFiles();
     const QString cmdFile = GetCommandLineFile();
     CDCollection();

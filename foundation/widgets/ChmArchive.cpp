@@ -47,8 +47,8 @@ std::optional<QByteArray> ChmArchive::read(const QString& objectPath) const {
   if (chm_resolve_object(file_, name.constData(), &info) != CHM_RESOLVE_SUCCESS) return std::nullopt;
   QByteArray data(static_cast<qsizetype>(info.length), Qt::Uninitialized);
   if (info.length == 0) return data;
-  const LONGINT64 got =
-      chm_retrieve_object(file_, &info, reinterpret_cast<unsigned char*>(data.data()), 0, static_cast<LONGINT64>(info.length));
+  const LONGINT64 got = chm_retrieve_object(file_, &info, reinterpret_cast<unsigned char*>(data.data()), 0,
+                                            static_cast<LONGINT64>(info.length));
   if (got <= 0) return std::nullopt;
   data.resize(static_cast<qsizetype>(got));
   return data;

@@ -50,7 +50,9 @@ void FileDialog::ResetState() {
   fileName_.clear();
 }
 
-void FileDialog::SetTitle(const QString& title, const QString& fallback) { title_ = title.isEmpty() ? fallback : title; }
+void FileDialog::SetTitle(const QString& title, const QString& fallback) {
+  title_ = title.isEmpty() ? fallback : title;
+}
 
 void FileDialog::SetFilter(const QString& filter) {
   filter_ = ParseFilter(filter.isEmpty() ? QStringLiteral("Alle Dateien (*.*)|*.*") : filter);
@@ -148,8 +150,8 @@ QString FileDialog::Browse(const QString& title, const QString& initialPath, QWi
 
 QString FileDialog::BrowseForFolder(const QString& sTitle, const QString& sInitialPath, QWidget* lHwnd,
                                     bool fTerminate) {
-  return Browse(sTitle.isEmpty() ? QStringLiteral("Ordner wählen") : sTitle, sInitialPath, lHwnd, fTerminate,
-                QString(), false);
+  return Browse(sTitle.isEmpty() ? QStringLiteral("Ordner wählen") : sTitle, sInitialPath, lHwnd, fTerminate, QString(),
+                false);
 }
 
 QString FileDialog::BrowseForFolderEx(const QString& sTitle, const QString& sInitialPath, QWidget* lHwnd,

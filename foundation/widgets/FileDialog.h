@@ -46,8 +46,8 @@ class FileDialog {
   QString X_ShowOpen(QWidget* owner);
   QString X_ShowSave(QWidget* owner);
   QString Show(QWidget* owner, bool save);
-  QString Browse(const QString& title, const QString& initialPath, QWidget* owner, bool terminate,
-                 const QString& root, bool includeFiles);
+  QString Browse(const QString& title, const QString& initialPath, QWidget* owner, bool terminate, const QString& root,
+                 bool includeFiles);
 
   QString title_;
   QString filter_;

@@ -41,9 +41,12 @@ bool Help::HelpFileExists(const QString& path) {
 
 QString Help::HelpErrorText(int32_t code) {
   switch (code) {
-    case kErrFileNotFound: return QStringLiteral("Kann Hilfe-Datei '##' nicht finden.");
-    case kErrNoContext: return QStringLiteral("Kein KontextID angegeben.");
-    default: return QStringLiteral("Unbekannter Fehler.");
+    case kErrFileNotFound:
+      return QStringLiteral("Kann Hilfe-Datei '##' nicht finden.");
+    case kErrNoContext:
+      return QStringLiteral("Kein KontextID angegeben.");
+    default:
+      return QStringLiteral("Unbekannter Fehler.");
   }
 }
 
@@ -96,8 +99,9 @@ void Help::HelpOpen(QWidget* /*lHwnd*/, const QString& sHelpFile, int32_t lConte
   try {
     openOrRaise(sHelpFile);
     if (!HelpWindow::instance().showContext(lContext))
-      throw rt::RaisedError(kErrTopicMissing, QString(),
-                            QStringLiteral("Das Hilfethema Nr. %1 ist in der Hilfe-Datei nicht vorhanden.").arg(lContext));
+      throw rt::RaisedError(
+          kErrTopicMissing, QString(),
+          QStringLiteral("Das Hilfethema Nr. %1 ist in der Hilfe-Datei nicht vorhanden.").arg(lContext));
   } catch (...) {
     RaiseHelpError(0, QString(), QString(), QString(), rt::Null, rt::Null);
   }

@@ -37,8 +37,8 @@ class Help {
  private:
   static bool HelpFileExists(const QString& path);
   static QString HelpErrorText(int32_t code);
-  [[noreturn]] static void RaiseHelpError(int32_t code, QString source, const QString& procedure,
-                                          QString description, const rt::Variant& p1, const rt::Variant& p2);
+  [[noreturn]] static void RaiseHelpError(int32_t code, QString source, const QString& procedure, QString description,
+                                          const rt::Variant& p1, const rt::Variant& p2);
   // Opens the file in the help window; raises when it cannot be read.
   static void openOrRaise(const QString& helpFile);
 };

@@ -106,9 +106,9 @@ void HelpWindow::loadContents() {
   QStringDecoder decoder = QStringDecoder::decoderForHtml(*data);
   const QString html = decoder.isValid() ? QString(decoder(*data)) : QString::fromUtf8(*data);
   // Each entry of the sitemap is an object with a "Name" and a "Local" parameter.
-  static const QRegularExpression object(QStringLiteral("<object[^>]*>(.*?)</object>"),
-                                         QRegularExpression::CaseInsensitiveOption |
-                                             QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression object(
+      QStringLiteral("<object[^>]*>(.*?)</object>"),
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
   static const QRegularExpression param(
       QStringLiteral("<param\\s+name\\s*=\\s*\"([^\"]*)\"\\s+value\\s*=\\s*\"([^\"]*)\""),
       QRegularExpression::CaseInsensitiveOption);

@@ -301,7 +301,8 @@ void cuFormPosForm::m_Form_Unload() {
 QString cuFormPosForm::GetValue(const QString& name) const {
   if (regKey_.isEmpty()) return QString();
   registry::Value v;
-  if (registry::queryValue(regHKey_, regKey_, name, v) != registry::kSuccess || v.type != registry::REG_SZ) return QString();
+  if (registry::queryValue(regHKey_, regKey_, name, v) != registry::kSuccess || v.type != registry::REG_SZ)
+    return QString();
   const QString text = TrimAtNull(v.toText()).trimmed();
   bool ok = false;
   const double d = text.toDouble(&ok);

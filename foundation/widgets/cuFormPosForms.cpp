@@ -9,8 +9,9 @@ namespace {
 
 [[noreturn]] void raiseCollectionError(int32_t number) {
   throw rt::RaisedError(number, QStringLiteral("cuFormPosForms"),
-                        number == 457 ? QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet.")
-                                      : QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
+                        number == 457
+                            ? QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet.")
+                            : QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
 }
 
 }  // namespace

@@ -21,35 +21,59 @@ const QString kSep = QStringLiteral("/");
 
 QString GetErrorText(int n) {
   switch (n) {
-    case 1: return QStringLiteral("Fehler beim Öffnen des Registryschlüssels - ##");
-    case 2: return QStringLiteral("Fehler beim Speichern eines Wertes in der Registry - ##");
-    case 3: return QStringLiteral("Terminate, Fehler beim Löschen eines Wertes aus der Registry - ##");
-    case 4: return QStringLiteral("Ungültiger Pfad.");
-    case 5: return QStringLiteral("Ungültiger Index.");
-    case 6: return QStringLiteral("Für 'MaxEntires' muß eine positive Ganzzahl angegeben werden.!");
-    case 7: return QStringLiteral("Der Name des Schlüssels muß zwischen 0 und 255 Zeichen lang sein.");
-    case 8: return QStringLiteral("Fehler beim Öffnen des Registryschlüssels!");
-    case 9: return QStringLiteral("Für MaxLength muß eine positive Ganzzahl angegeben werden.");
-    case 10: return QStringLiteral("Falscher Parameter für 'Level'.");
-    case 11: return QStringLiteral("Der Registryschlüssel fehlt.");
-    case 12: return QStringLiteral("Ungültiger Index oder Indexgrenze überschritten.");
-    case 13: return QStringLiteral("Die Datei '##' ist nicht Teil der RecentFile-Auflistung.");
-    default: return QStringLiteral("Unbekannter Fehler.");
+    case 1:
+      return QStringLiteral("Fehler beim Öffnen des Registryschlüssels - ##");
+    case 2:
+      return QStringLiteral("Fehler beim Speichern eines Wertes in der Registry - ##");
+    case 3:
+      return QStringLiteral("Terminate, Fehler beim Löschen eines Wertes aus der Registry - ##");
+    case 4:
+      return QStringLiteral("Ungültiger Pfad.");
+    case 5:
+      return QStringLiteral("Ungültiger Index.");
+    case 6:
+      return QStringLiteral("Für 'MaxEntires' muß eine positive Ganzzahl angegeben werden.!");
+    case 7:
+      return QStringLiteral("Der Name des Schlüssels muß zwischen 0 und 255 Zeichen lang sein.");
+    case 8:
+      return QStringLiteral("Fehler beim Öffnen des Registryschlüssels!");
+    case 9:
+      return QStringLiteral("Für MaxLength muß eine positive Ganzzahl angegeben werden.");
+    case 10:
+      return QStringLiteral("Falscher Parameter für 'Level'.");
+    case 11:
+      return QStringLiteral("Der Registryschlüssel fehlt.");
+    case 12:
+      return QStringLiteral("Ungültiger Index oder Indexgrenze überschritten.");
+    case 13:
+      return QStringLiteral("Die Datei '##' ist nicht Teil der RecentFile-Auflistung.");
+    default:
+      return QStringLiteral("Unbekannter Fehler.");
   }
 }
 
 QString GetRegErrorText(int32_t code) {
   switch (code) {
-    case 2: return QStringLiteral("Falscher Schlüssel- oder Wertname.");
-    case 5: return QStringLiteral("Zugriff verweigert.");
-    case 14: return QStringLiteral("Zu wenig Arbeitsspeicher.");
-    case 87: return QStringLiteral("Falscher Parameter.");
-    case 1009: return QStringLiteral("Falscher Datenpuffer.");
-    case 1010: return QStringLiteral("Falscher Schlüssel.");
-    case 1011: return QStringLiteral("Kann nicht öffnen.");
-    case 1012: return QStringLiteral("Kann nicht lesen.");
-    case 1013: return QStringLiteral("Kann nicht schreiben.");
-    default: return QStringLiteral("Unbekannter Fehler.");
+    case 2:
+      return QStringLiteral("Falscher Schlüssel- oder Wertname.");
+    case 5:
+      return QStringLiteral("Zugriff verweigert.");
+    case 14:
+      return QStringLiteral("Zu wenig Arbeitsspeicher.");
+    case 87:
+      return QStringLiteral("Falscher Parameter.");
+    case 1009:
+      return QStringLiteral("Falscher Datenpuffer.");
+    case 1010:
+      return QStringLiteral("Falscher Schlüssel.");
+    case 1011:
+      return QStringLiteral("Kann nicht öffnen.");
+    case 1012:
+      return QStringLiteral("Kann nicht lesen.");
+    case 1013:
+      return QStringLiteral("Kann nicht schreiben.");
+    default:
+      return QStringLiteral("Unbekannter Fehler.");
   }
 }
 

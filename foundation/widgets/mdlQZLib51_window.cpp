@@ -106,8 +106,8 @@ void AutoSizeListViewColumn(QTreeWidget* listView, int column, bool useHeader) {
 void FitListViewColumn(QTreeWidget* listView, int column, bool allowForScrollBar) {
   if (!listView || column < 1 || column > listView->columnCount()) return;
   // The arithmetic is in twips, as the column widths are stored.
-  const int sb = allowForScrollBar ? ui::pixelsToTwipsX(QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent))
-                                   : 0;
+  const int sb =
+      allowForScrollBar ? ui::pixelsToTwipsX(QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent)) : 0;
   int others = 0;
   for (int i = 0; i < listView->columnCount(); ++i)
     if (i != column - 1) others += ui::pixelsToTwipsX(listView->columnWidth(i));

@@ -51,11 +51,19 @@ ColumnInfo columnFromDecl(const QString& name, const QString& declType) {
 void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v) {
   switch (v.type()) {
     case rt::Variant::Type::Empty:
-    case rt::Variant::Type::Null: sqlite3_bind_null(s, index); break;
-    case rt::Variant::Type::Boolean: sqlite3_bind_int64(s, index, v.toBool() ? -1 : 0); break;
-    case rt::Variant::Type::Long: sqlite3_bind_int64(s, index, v.toLong()); break;
+    case rt::Variant::Type::Null:
+      sqlite3_bind_null(s, index);
+      break;
+    case rt::Variant::Type::Boolean:
+      sqlite3_bind_int64(s, index, v.toBool() ? -1 : 0);
+      break;
+    case rt::Variant::Type::Long:
+      sqlite3_bind_int64(s, index, v.toLong());
+      break;
     case rt::Variant::Type::Double:
-    case rt::Variant::Type::Date: sqlite3_bind_double(s, index, v.toDouble()); break;
+    case rt::Variant::Type::Date:
+      sqlite3_bind_double(s, index, v.toDouble());
+      break;
     case rt::Variant::Type::Text: {
       const QByteArray u = v.toText().toUtf8();
       sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
@@ -78,7 +86,8 @@ void bindAll(sqlite3_stmt* s, const std::vector<rt::Variant>& params, const QStr
 
 rt::Variant columnVariant(sqlite3_stmt* s, int i, const ColumnInfo& col) {
   switch (sqlite3_column_type(s, i)) {
-    case SQLITE_NULL: return rt::Null;
+    case SQLITE_NULL:
+      return rt::Null;
     case SQLITE_INTEGER: {
       const int64_t n = sqlite3_column_int64(s, i);
       if (col.type == FieldType::Boolean) return rt::Variant(n != 0);
@@ -223,8 +232,8 @@ StmtPtr Connection::prepare(const QString& sql, const QString& object) {
   const QByteArray u = sql.toUtf8();
   sqlite3_stmt* s = nullptr;
   const char* tail = nullptr;
-  const int rc = sqlite3_prepare_v3(db_, u.constData(), static_cast<int>(u.size()), SQLITE_PREPARE_PERSISTENT, &s,
-                                    &tail);
+  const int rc =
+      sqlite3_prepare_v3(db_, u.constData(), static_cast<int>(u.size()), SQLITE_PREPARE_PERSISTENT, &s, &tail);
   StmtPtr owned(s);
   if (rc != SQLITE_OK) raiseSqlite(db_, rc, object);
   if (!s) raise(err::kSyntax, object, QStringLiteral("leerer SQL-Text"));
@@ -255,8 +264,7 @@ QString Connection::tableName(const QString& name) {
 const std::vector<ColumnInfo>& Connection::tableColumns(const QString& table, const QString& object) {
   auto it = tables_.constFind(table);
   if (it != tables_.constEnd()) return it.value();
-  sqlite3_stmt* s =
-      cached(QStringLiteral("SELECT name, type, \"notnull\" FROM pragma_table_info(?1)"), object);
+  sqlite3_stmt* s = cached(QStringLiteral("SELECT name, type, \"notnull\" FROM pragma_table_info(?1)"), object);
   StmtUse use(s);
   bindVariant(s, 1, rt::Variant(table));
   std::vector<ColumnInfo> cols;

@@ -117,19 +117,19 @@ void Cursor::setIndex(const QString& name) {
   if (type != RecordsetType::Table) raise(err::kNotSupported, object(), name);
   QStringList cols;
   if (name.compare(QLatin1String("PrimaryKey"), Qt::CaseInsensitive) == 0) {
-    sqlite3_stmt* s = conn_.cached(QStringLiteral("SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk"),
-                                   object());
+    sqlite3_stmt* s =
+        conn_.cached(QStringLiteral("SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk"), object());
     StmtUse use(s);
     bindVariant(s, 1, rt::Variant(table));
     while (sqlite3_step(s) == SQLITE_ROW) cols << text(s, 0);
     if (cols.isEmpty()) raise(err::kNotInCollection, object(), name);
   } else {
     // A named index of the table: "<name>", or "<table>_<name>" / "<table>__<name>".
-    sqlite3_stmt* s = conn_.cached(
-        QStringLiteral("SELECT ii.name FROM pragma_index_list(?1) AS il, pragma_index_info(il.name) AS ii "
-                       "WHERE il.name = ?2 COLLATE NOCASE OR il.name = ?1 || '_' || ?2 COLLATE NOCASE "
-                       "OR il.name = ?1 || '__' || ?2 COLLATE NOCASE ORDER BY il.name, ii.seqno"),
-        object());
+    sqlite3_stmt* s =
+        conn_.cached(QStringLiteral("SELECT ii.name FROM pragma_index_list(?1) AS il, pragma_index_info(il.name) AS ii "
+                                    "WHERE il.name = ?2 COLLATE NOCASE OR il.name = ?1 || '_' || ?2 COLLATE NOCASE "
+                                    "OR il.name = ?1 || '__' || ?2 COLLATE NOCASE ORDER BY il.name, ii.seqno"),
+                     object());
     StmtUse use(s);
     bindVariant(s, 1, rt::Variant(table));
     bindVariant(s, 2, rt::Variant(name));
@@ -140,7 +140,8 @@ void Cursor::setIndex(const QString& name) {
   if (cols.size() == 1 && columns[fieldIndex(cols[0])].type == FieldType::Long &&
       name.compare(QLatin1String("PrimaryKey"), Qt::CaseInsensitive) == 0) {
     sqlite3_stmt* s = conn_.cached(
-        QStringLiteral("SELECT count(*) FROM pragma_table_info(?1) WHERE pk = 1 AND upper(type) = 'INTEGER'"), object());
+        QStringLiteral("SELECT count(*) FROM pragma_table_info(?1) WHERE pk = 1 AND upper(type) = 'INTEGER'"),
+        object());
     StmtUse use(s);
     bindVariant(s, 1, rt::Variant(table));
     if (sqlite3_step(s) == SQLITE_ROW && sqlite3_column_int(s, 0) == 1) cols.clear();
@@ -158,8 +159,8 @@ void Cursor::seek(const std::vector<rt::Variant>& key) {
   QStringList conds;
   for (size_t i = 0; i < key.size(); ++i)
     conds << (cols[i] == QLatin1String("rowid") ? cols[i] : quoteName(cols[i])) + QStringLiteral(" = ?");
-  sqlite3_stmt* s = conn_.cached(QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) + QStringLiteral(" WHERE ") +
-                                     conds.join(QStringLiteral(" AND ")) + orderBy(false),
+  sqlite3_stmt* s = conn_.cached(QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) +
+                                     QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND ")) + orderBy(false),
                                  object());
   StmtUse use(s);
   for (size_t i = 0; i < key.size(); ++i) {
@@ -258,7 +259,9 @@ void Cursor::moveNext() {
       if (eof) raise(err::kNoCurrentRecord, object());
       tableStep(true, !bof);
       return;
-    case RecordsetType::Dynaset: positionDynaset(position + 1); return;
+    case RecordsetType::Dynaset:
+      positionDynaset(position + 1);
+      return;
     default:
       if (stepQuery()) {
         ++position;
@@ -286,7 +289,8 @@ void Cursor::movePrevious() {
       if (bof) raise(err::kNoCurrentRecord, object());
       positionDynaset(position - 1);
       return;
-    case RecordsetType::ForwardOnly: raise(err::kNotSupported, object());
+    case RecordsetType::ForwardOnly:
+      raise(err::kNotSupported, object());
     case RecordsetType::Snapshot: {
       if (bof) raise(err::kNoCurrentRecord, object());
       const int64_t target = position - 1;
@@ -308,7 +312,8 @@ void Cursor::moveLast() {
       if (rows_.empty()) raise(err::kNoCurrentRecord, object());
       positionDynaset(static_cast<int64_t>(rows_.size()) - 1);
       return;
-    case RecordsetType::ForwardOnly: raise(err::kNotSupported, object());
+    case RecordsetType::ForwardOnly:
+      raise(err::kNotSupported, object());
     case RecordsetType::Snapshot: {
       // Count without converting rows, then step once more to the last one.
       if (!complete_) {
@@ -353,10 +358,10 @@ double Cursor::percentPosition() {
     }
     bind.push_back(rt::Variant(static_cast<long long>(rowid)));
     marks << QStringLiteral("?");
-    sqlite3_stmt* s = conn_.cached(QStringLiteral("SELECT count(*) FROM ") + quoteName(table) + QStringLiteral(" WHERE ") +
-                                       keyTuple() + QStringLiteral(" < (") + marks.join(QStringLiteral(", ")) +
-                                       QLatin1Char(')'),
-                                   object());
+    sqlite3_stmt* s =
+        conn_.cached(QStringLiteral("SELECT count(*) FROM ") + quoteName(table) + QStringLiteral(" WHERE ") +
+                         keyTuple() + QStringLiteral(" < (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')'),
+                     object());
     StmtUse use(s);
     for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i]);
     sqlite3_step(s);
@@ -368,8 +373,8 @@ double Cursor::percentPosition() {
 // ---- searching --------------------------------------------------------------------------
 
 bool Cursor::matches(const QString& criteria) {
-  sqlite3_stmt* s = conn_.cachedJet(QStringLiteral("SELECT 1 FROM [") + table + QStringLiteral("] WHERE rowid = ? AND (") +
-                                        criteria + QStringLiteral(")"),
+  sqlite3_stmt* s = conn_.cachedJet(QStringLiteral("SELECT 1 FROM [") + table +
+                                        QStringLiteral("] WHERE rowid = ? AND (") + criteria + QStringLiteral(")"),
                                     object());
   StmtUse use(s);
   bindVariant(s, 1, rt::Variant(static_cast<long long>(rowid)));
@@ -395,7 +400,8 @@ void Cursor::find(const QString& criteria, bool fromStart) {
       }
     }
     noMatch = true;
-    if (savedHas) positionDynaset(saved);
+    if (savedHas)
+      positionDynaset(saved);
     else {
       position = saved;
       setNoCurrent(savedBof, savedEof);
@@ -503,9 +509,8 @@ void Cursor::update() {
     if (type == RecordsetType::Dynaset) {
       // The new row joins the set at its end, as re-read from the table.
       const int64_t id = sqlite3_last_insert_rowid(conn_.db());
-      sqlite3_stmt* r = conn_.cached(QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) +
-                                         QStringLiteral(" WHERE rowid = ?"),
-                                     object());
+      sqlite3_stmt* r = conn_.cached(
+          QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"), object());
       StmtUse use(r);
       bindVariant(r, 1, rt::Variant(static_cast<long long>(id)));
       const std::vector<rt::Variant> keep = row;
@@ -523,8 +528,8 @@ void Cursor::update() {
     return;
   }
   // Edit: re-read the row, the table may have changed values (defaults, triggers).
-  sqlite3_stmt* r =
-      conn_.cached(QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"), object());
+  sqlite3_stmt* r = conn_.cached(
+      QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"), object());
   StmtUse use(r);
   bindVariant(r, 1, rt::Variant(static_cast<long long>(rowid)));
   if (tableFetch(r) && type == RecordsetType::Dynaset) rows_[position] = row;
@@ -533,8 +538,8 @@ void Cursor::update() {
 void Cursor::remove() {
   if (!editable_ || table.isEmpty()) raise(err::kReadOnly, object());
   if (!hasCurrent) raise(err::kNoCurrentRecord, object());
-  sqlite3_stmt* s = conn_.cached(QStringLiteral("DELETE FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"),
-                                 object());
+  sqlite3_stmt* s =
+      conn_.cached(QStringLiteral("DELETE FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"), object());
   {
     StmtUse use(s);
     bindVariant(s, 1, rt::Variant(static_cast<long long>(rowid)));

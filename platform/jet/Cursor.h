@@ -23,9 +23,9 @@ class Cursor {
   bool eof = true;
   bool noMatch = false;
   bool hasCurrent = false;
-  int64_t position = -1;  // 0-based row number (query kinds)
+  int64_t position = -1;         // 0-based row number (query kinds)
   std::vector<rt::Variant> row;  // values of the current row
-  int64_t rowid = 0;              // of the current row, when the set has a base table
+  int64_t rowid = 0;             // of the current row, when the set has a base table
 
   // Edit buffer.
   EditMode mode = EditMode::None;

@@ -37,8 +37,7 @@ class Database {
 
   // `source` is a table name or an SQL text (Jet dialect). Values in `params` are bound to the
   // `?` markers in order. Table type needs a table name (3251 otherwise).
-  std::shared_ptr<Recordset> OpenRecordset(const QString& source,
-                                           RecordsetType type = RecordsetType::Dynaset,
+  std::shared_ptr<Recordset> OpenRecordset(const QString& source, RecordsetType type = RecordsetType::Dynaset,
                                            const std::vector<rt::Variant>& params = {});
 
   // Runs one action statement (Jet dialect) with `params` bound to its `?` markers; returns the

@@ -36,11 +36,14 @@ void Engine::SetOption(int, const rt::Variant&) {}
 std::shared_ptr<Workspace> Engine::CreateWorkspace(const QString& name, const QString& user, const QString& password) {
   const QString file = SystemDB();
   switch (checkWorkgroupUser(file, user, password)) {
-    case WorkgroupCheck::Ok: break;
+    case WorkgroupCheck::Ok:
+      break;
     case WorkgroupCheck::FileMissing:
-    case WorkgroupCheck::FileDamaged: raise(err::kWorkgroupFile, kObject, file);
+    case WorkgroupCheck::FileDamaged:
+      raise(err::kWorkgroupFile, kObject, file);
     case WorkgroupCheck::UnknownUser:
-    case WorkgroupCheck::WrongPassword: raise(err::kWrongLogin, kObject, user);
+    case WorkgroupCheck::WrongPassword:
+      raise(err::kWrongLogin, kObject, user);
   }
   {
     std::lock_guard guard(mutex_);
@@ -54,10 +57,12 @@ void Engine::CompactDatabase(const QString& source, const QString& target) {
   if (QFile::exists(target)) raise(err::kTargetExists, kObject, target);
   // Nobody else may hold the file while it is copied: later writes of another opener would
   // otherwise go to a file that the copy replaces.
-  auto lock = detail::FileLock::acquire(source, detail::FileLock::Mode::Exclusive, false, err::kExclusiveByOther, kObject);
+  auto lock =
+      detail::FileLock::acquire(source, detail::FileLock::Mode::Exclusive, false, err::kExclusiveByOther, kObject);
   if (lock->readPrefix(16) != QByteArray("SQLite format 3\0", 16)) raise(err::kNotADatabase, kObject, source);
   sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(source.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+  const int rc =
+      sqlite3_open_v2(source.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
   detail::Connection conn(raw, source, true, true, nullptr);
   if (rc != SQLITE_OK) raiseSqlite(raw, rc, kObject);
   sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);

@@ -34,8 +34,7 @@ class Engine {
 
   // Checks user and password against the workgroup file: 3028 when the file is missing,
   // unreadable or damaged, 3029 for an unknown user or a wrong password.
-  std::shared_ptr<Workspace> CreateWorkspace(const QString& name, const QString& user,
-                                             const QString& password);
+  std::shared_ptr<Workspace> CreateWorkspace(const QString& name, const QString& user, const QString& password);
 
   // Copies `source` compacted into the new file `target` (which must not exist: 3204). Refused
   // with 3356 while anyone else holds `source`; 3024 when it is missing, 3343 when it is not a

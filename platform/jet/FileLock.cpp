@@ -44,14 +44,14 @@ bool setLock(int fd, short type) {
 
 }  // namespace
 
-std::unique_ptr<FileLock> FileLock::acquire(const QString& path, Mode mode, bool needWrite,
-                                            int conflictError, const QString& object) {
+std::unique_ptr<FileLock> FileLock::acquire(const QString& path, Mode mode, bool needWrite, int conflictError,
+                                            const QString& object) {
   const QByteArray native = path.toLocal8Bit();
   struct stat st {};
   if (::stat(native.constData(), &st) != 0) raise(err::kFileNotFound, object, path);
   if (!S_ISREG(st.st_mode)) raise(err::kNotADatabase, object, path);
-  const auto key = std::make_pair(static_cast<unsigned long long>(st.st_dev),
-                                  static_cast<unsigned long long>(st.st_ino));
+  const auto key =
+      std::make_pair(static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino));
   std::lock_guard guard(registryMutex());
   auto& reg = registry();
   auto it = reg.find(key);

@@ -17,8 +17,8 @@ class FileLock {
   enum class Mode { Shared, Exclusive };
   // Raises `conflictError` (3045 or 3356) when the file is held in a conflicting way, 3024
   // when it does not exist.
-  static std::unique_ptr<FileLock> acquire(const QString& path, Mode mode, bool needWrite,
-                                           int conflictError, const QString& object);
+  static std::unique_ptr<FileLock> acquire(const QString& path, Mode mode, bool needWrite, int conflictError,
+                                           const QString& object);
   ~FileLock();
 
   // The first n bytes of the file, read through the lock's own descriptor: opening and closing

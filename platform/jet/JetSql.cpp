@@ -29,27 +29,27 @@ struct Node {
 };
 
 const QSet<QString>& clauseWords() {
-  static const QSet<QString> s = {"SELECT", "FROM", "WHERE", "GROUP", "ORDER", "BY",   "HAVING",
-                                  "SET",    "DELETE", "UPDATE", "INSERT", "INTO", "VALUES"};
+  static const QSet<QString> s = {"SELECT", "FROM",   "WHERE",  "GROUP",  "ORDER", "BY",    "HAVING",
+                                  "SET",    "DELETE", "UPDATE", "INSERT", "INTO",  "VALUES"};
   return s;
 }
 
 const QSet<QString>& exprWords() {
-  static const QSet<QString> s = {"AND",  "OR",   "NOT",  "IS", "NULL", "LIKE", "AS",
-                                  "INNER", "LEFT", "OUTER", "JOIN", "ON", "TRUE", "FALSE"};
+  static const QSet<QString> s = {"AND",   "OR",   "NOT",   "IS",   "NULL", "LIKE", "AS",
+                                  "INNER", "LEFT", "OUTER", "JOIN", "ON",   "TRUE", "FALSE"};
   return s;
 }
 
 // Reserved words of either dialect that the program's texts never use.
 const QSet<QString>& refusedWords() {
   static const QSet<QString> s = {
-      "TOP",     "DISTINCT", "DISTINCTROW", "UNION",   "ALL",     "PIVOT",     "TRANSFORM", "PARAMETERS",
-      "WITH",    "OWNERACCESS", "EXISTS",   "IN",      "BETWEEN", "ESCAPE",    "LIMIT",     "OFFSET",
-      "CASE",    "WHEN",     "THEN",        "ELSE",    "END",     "CAST",      "COLLATE",   "GLOB",
-      "REGEXP",  "MATCH",    "RIGHT",       "FULL",    "CROSS",   "NATURAL",   "USING",     "EXCEPT",
-      "INTERSECT", "CREATE", "DROP",        "ALTER",   "TABLE",   "INDEX",     "PRAGMA",    "ATTACH",
-      "DETACH",  "VACUUM",   "BEGIN",       "COMMIT",  "ROLLBACK", "REPLACE",  "MOD",       "XOR",
-      "EQV",     "IMP",      "ANY",         "SOME",    "RETURNING", "WINDOW",  "OVER"};
+      "TOP",       "DISTINCT",    "DISTINCTROW", "UNION",  "ALL",       "PIVOT",   "TRANSFORM", "PARAMETERS",
+      "WITH",      "OWNERACCESS", "EXISTS",      "IN",     "BETWEEN",   "ESCAPE",  "LIMIT",     "OFFSET",
+      "CASE",      "WHEN",        "THEN",        "ELSE",   "END",       "CAST",    "COLLATE",   "GLOB",
+      "REGEXP",    "MATCH",       "RIGHT",       "FULL",   "CROSS",     "NATURAL", "USING",     "EXCEPT",
+      "INTERSECT", "CREATE",      "DROP",        "ALTER",  "TABLE",     "INDEX",   "PRAGMA",    "ATTACH",
+      "DETACH",    "VACUUM",      "BEGIN",       "COMMIT", "ROLLBACK",  "REPLACE", "MOD",       "XOR",
+      "EQV",       "IMP",         "ANY",         "SOME",   "RETURNING", "WINDOW",  "OVER"};
   return s;
 }
 
@@ -60,11 +60,11 @@ struct Function {
 };
 
 const QHash<QString, Function>& functions() {
-  static const QHash<QString, Function> f = {
-      {"COUNT", {"count", 1, 1}},      {"SUM", {"sum", 1, 1}},          {"AVG", {"avg", 1, 1}},
-      {"MAX", {"max", 1, 1}},          {"MIN", {"min", 1, 1}},          {"FIRST", {"jet_first", 1, 1}},
-      {"LAST", {"jet_last", 1, 1}},    {"CHR", {"jet_chr", 1, 1}},      {"NZ", {"jet_nz", 1, 2}},
-      {"IIF", {"iif", 3, 3}}};
+  static const QHash<QString, Function> f = {{"COUNT", {"count", 1, 1}},   {"SUM", {"sum", 1, 1}},
+                                             {"AVG", {"avg", 1, 1}},       {"MAX", {"max", 1, 1}},
+                                             {"MIN", {"min", 1, 1}},       {"FIRST", {"jet_first", 1, 1}},
+                                             {"LAST", {"jet_last", 1, 1}}, {"CHR", {"jet_chr", 1, 1}},
+                                             {"NZ", {"jet_nz", 1, 2}},     {"IIF", {"iif", 3, 3}}};
   return f;
 }
 
@@ -104,8 +104,7 @@ struct Expr {
 };
 
 bool isArithmetic(const Item& it) {
-  return it.kind == Item::Kind::Operator &&
-         (it.text == u"+" || it.text == u"-" || it.text == u"*" || it.text == u"/");
+  return it.kind == Item::Kind::Operator && (it.text == u"+" || it.text == u"-" || it.text == u"*" || it.text == u"/");
 }
 
 class Translator {
@@ -168,7 +167,8 @@ class Translator {
             j = k;
           }
         }
-        if (j < n && (s[j].isLetter() || s[j] == u'_')) fail(QStringLiteral("ungültige Zahl bei \"%1\"").arg(s.mid(i, j - i + 1)));
+        if (j < n && (s[j].isLetter() || s[j] == u'_'))
+          fail(QStringLiteral("ungültige Zahl bei \"%1\"").arg(s.mid(i, j - i + 1)));
         out.push_back({Tok::Number, s.mid(i, j - i)});
         i = j;
       } else if (c == u'[') {
@@ -206,15 +206,28 @@ class Translator {
       } else {
         Tok kind;
         switch (c.unicode()) {
-          case '(': kind = Tok::Open; break;
-          case ')': kind = Tok::Close; break;
-          case ',': kind = Tok::Comma; break;
-          case '.': kind = Tok::Dot; break;
-          case ';': kind = Tok::Semi; break;
-          case '?': kind = Tok::Param; break;
+          case '(':
+            kind = Tok::Open;
+            break;
+          case ')':
+            kind = Tok::Close;
+            break;
+          case ',':
+            kind = Tok::Comma;
+            break;
+          case '.':
+            kind = Tok::Dot;
+            break;
+          case ';':
+            kind = Tok::Semi;
+            break;
+          case '?':
+            kind = Tok::Param;
+            break;
           case '#':
             fail(QStringLiteral("Datumsliteral oder nicht ersetzter Platzhalter bei \"%1\"").arg(s.mid(i, 12)));
-          default: fail(QStringLiteral("unbekanntes Zeichen \"%1\"").arg(c));
+          default:
+            fail(QStringLiteral("unbekanntes Zeichen \"%1\"").arg(c));
         }
         out.push_back({kind, QString(c)});
         ++i;
@@ -296,8 +309,8 @@ class Translator {
     }
     if (parts.size() < f->minArgs || parts.size() > f->maxArgs)
       fail(QStringLiteral("falsche Anzahl von Argumenten für \"%1\"").arg(nameNode.tok.text));
-    Item it{Item::Kind::Operand, QString::fromLatin1(f->sqlName) + QLatin1Char('(') + parts.join(QStringLiteral(", ")) +
-                                     QLatin1Char(')')};
+    Item it{Item::Kind::Operand,
+            QString::fromLatin1(f->sqlName) + QLatin1Char('(') + parts.join(QStringLiteral(", ")) + QLatin1Char(')')};
     return it;
   }
 
@@ -322,7 +335,8 @@ class Translator {
       switch (n.tok.kind) {
         case Tok::Word: {
           const QString u = n.tok.text.toUpper();
-          if (refusedWords().contains(u)) fail(QStringLiteral("nicht unterstütztes Schlüsselwort \"%1\"").arg(n.tok.text));
+          if (refusedWords().contains(u))
+            fail(QStringLiteral("nicht unterstütztes Schlüsselwort \"%1\"").arg(n.tok.text));
           if (clauseWords().contains(u)) fail(QStringLiteral("\"%1\" an dieser Stelle").arg(n.tok.text));
           const bool keyword = exprWords().contains(u);
           if (!keyword && i + 1 < e && nodes[i + 1].isGroup()) {
@@ -346,7 +360,9 @@ class Translator {
           }
           break;
         }
-        case Tok::Name: out.push_back(nameChain(nodes, i, e)); break;
+        case Tok::Name:
+          out.push_back(nameChain(nodes, i, e));
+          break;
         case Tok::String: {
           Item text{Item::Kind::Operand, quoteText(n.tok.text)};
           text.textLiteral = true;
@@ -354,8 +370,14 @@ class Translator {
           ++i;
           break;
         }
-        case Tok::Number: out.push_back({Item::Kind::Operand, n.tok.text}); ++i; break;
-        case Tok::Param: out.push_back({Item::Kind::Operand, QStringLiteral("?")}); ++i; break;
+        case Tok::Number:
+          out.push_back({Item::Kind::Operand, n.tok.text});
+          ++i;
+          break;
+        case Tok::Param:
+          out.push_back({Item::Kind::Operand, QStringLiteral("?")});
+          ++i;
+          break;
         case Tok::Open: {
           if (upperWord(n.kids[0]) == u"SELECT") fail(QStringLiteral("Unterabfragen werden nicht unterstützt"));
           const Expr inner = expr(n.kids, 0, n.kids.size());
@@ -363,10 +385,16 @@ class Translator {
           ++i;
           break;
         }
-        case Tok::Op: out.push_back({Item::Kind::Operator, n.tok.text}); ++i; break;
-        case Tok::Comma: fail(QStringLiteral("unerwartetes Komma"));
-        case Tok::Dot: fail(QStringLiteral("unerwarteter Punkt"));
-        default: fail(QStringLiteral("unerwartetes \"%1\"").arg(n.tok.text));
+        case Tok::Op:
+          out.push_back({Item::Kind::Operator, n.tok.text});
+          ++i;
+          break;
+        case Tok::Comma:
+          fail(QStringLiteral("unerwartetes Komma"));
+        case Tok::Dot:
+          fail(QStringLiteral("unerwarteter Punkt"));
+        default:
+          fail(QStringLiteral("unerwartetes \"%1\"").arg(n.tok.text));
       }
     }
     return out;
@@ -380,8 +408,7 @@ class Translator {
     for (size_t j = 0; j < in.size(); ++j) {
       const bool startsChain = in[j].kind == Item::Kind::Operand && j + 1 < in.size() &&
                                in[j + 1].kind == Item::Kind::Operator && in[j + 1].text == u"&";
-      if (in[j].kind == Item::Kind::Operator && in[j].text == u"&")
-        fail(QStringLiteral("\"&\" ohne Operanden"));
+      if (in[j].kind == Item::Kind::Operator && in[j].text == u"&") fail(QStringLiteral("\"&\" ohne Operanden"));
       if (!startsChain) {
         out.push_back(in[j]);
         continue;
@@ -505,7 +532,8 @@ class Translator {
 
   // GROUP BY and ORDER BY terms: text expressions need the collation spelled out, since
   // only plain columns carry it.
-  QString sortTerm(const std::vector<Node>& nodes, size_t b, size_t e, bool allowDirection, const QString& clause) const {
+  QString sortTerm(const std::vector<Node>& nodes, size_t b, size_t e, bool allowDirection,
+                   const QString& clause) const {
     QString direction;
     if (allowDirection && e - b > 1) {
       const QString u = upperWord(nodes[e - 1]);
@@ -633,7 +661,8 @@ class Translator {
       rows << QLatin1Char('(') + values.join(QStringLiteral(", ")) + QLatin1Char(')');
       ++i;
       if (i == nodes.size()) break;
-      if (nodes[i].tok.kind != Tok::Comma) fail(QStringLiteral("unerwartetes \"%1\" nach VALUES").arg(nodes[i].tok.text));
+      if (nodes[i].tok.kind != Tok::Comma)
+        fail(QStringLiteral("unerwartetes \"%1\" nach VALUES").arg(nodes[i].tok.text));
       ++i;
     }
     return QStringLiteral("INSERT INTO ") + table.text + columns + QStringLiteral(" VALUES ") +

@@ -59,7 +59,9 @@ void appendValue(std::string& out, sqlite3_value* v) {
       out += buf;
       break;
     }
-    default: out += textOf(v); break;
+    default:
+      out += textOf(v);
+      break;
   }
 }
 
@@ -100,9 +102,12 @@ void chrFunc(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 // Nz(value[, replacement]): without a replacement a Null becomes an empty text.
 void nzFunc(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-  if (sqlite3_value_type(argv[0]) != SQLITE_NULL) sqlite3_result_value(ctx, argv[0]);
-  else if (argc > 1) sqlite3_result_value(ctx, argv[1]);
-  else sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
+  if (sqlite3_value_type(argv[0]) != SQLITE_NULL)
+    sqlite3_result_value(ctx, argv[0]);
+  else if (argc > 1)
+    sqlite3_result_value(ctx, argv[1]);
+  else
+    sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
 }
 
 // First and Last: the value of the first or last row of the group, Null included.

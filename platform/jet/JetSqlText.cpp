@@ -35,16 +35,35 @@ CharKey computeKey(char32_t cp) {
     k.weight = folded;
   };
   switch (folded) {
-    case 0xDF: expand('s', 's'); return k;   // ß
-    case 0xE6: expand('a', 'e'); return k;   // æ
-    case 0x153: expand('o', 'e'); return k;  // œ
-    case 0xFE: expand('t', 'h'); return k;   // þ
-    case 0xF8: expand('o', 0); return k;     // ø
-    case 0x111: expand('d', 0); return k;    // đ
-    case 0xF0: expand('d', 0); return k;     // ð
-    case 0x142: expand('l', 0); return k;    // ł
-    case 0x131: expand('i', 0); return k;    // dotless i
-    default: break;
+    case 0xDF:
+      expand('s', 's');
+      return k;  // ß
+    case 0xE6:
+      expand('a', 'e');
+      return k;  // æ
+    case 0x153:
+      expand('o', 'e');
+      return k;  // œ
+    case 0xFE:
+      expand('t', 'h');
+      return k;  // þ
+    case 0xF8:
+      expand('o', 0);
+      return k;  // ø
+    case 0x111:
+      expand('d', 0);
+      return k;  // đ
+    case 0xF0:
+      expand('d', 0);
+      return k;  // ð
+    case 0x142:
+      expand('l', 0);
+      return k;  // ł
+    case 0x131:
+      expand('i', 0);
+      return k;  // dotless i
+    default:
+      break;
   }
   char32_t base = folded;
   // Follow canonical decompositions down to the base letter (ǖ -> ü -> u).
@@ -52,9 +71,8 @@ CharKey computeKey(char32_t cp) {
     if (QChar::decompositionTag(base) != QChar::Canonical) break;
     const QString d = QChar::decomposition(base);
     if (d.isEmpty()) break;
-    const char32_t first = d.at(0).isHighSurrogate() && d.size() > 1
-                               ? QChar::surrogateToUcs4(d.at(0), d.at(1))
-                               : d.at(0).unicode();
+    const char32_t first =
+        d.at(0).isHighSurrogate() && d.size() > 1 ? QChar::surrogateToUcs4(d.at(0), d.at(1)) : d.at(0).unicode();
     base = foldSimple(first);
   }
   k.base[0] = base;
@@ -84,10 +102,17 @@ inline char32_t decode(const unsigned char*& p, const unsigned char* end) {
   if (c < 0x80) return c;
   int extra = 0;
   char32_t cp = 0;
-  if ((c & 0xE0) == 0xC0) { extra = 1; cp = c & 0x1F; }
-  else if ((c & 0xF0) == 0xE0) { extra = 2; cp = c & 0x0F; }
-  else if ((c & 0xF8) == 0xF0) { extra = 3; cp = c & 0x07; }
-  else return c;
+  if ((c & 0xE0) == 0xC0) {
+    extra = 1;
+    cp = c & 0x1F;
+  } else if ((c & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = c & 0x0F;
+  } else if ((c & 0xF8) == 0xF0) {
+    extra = 3;
+    cp = c & 0x07;
+  } else
+    return c;
   if (end - p < extra) return c;
   for (int i = 0; i < extra; ++i) {
     if ((p[i] & 0xC0) != 0x80) return c;
@@ -157,8 +182,9 @@ int compareChar(char32_t x, char32_t y) {
 }
 
 [[noreturn]] void raiseBadPattern(const QString& pattern) {
-  throw rt::RaisedError(93, QStringLiteral("ZUVRAX"),
-                        QStringLiteral("Ungültige Musterzeichenfolge: \"%1\" (eckige Klammer ohne \"]\").").arg(pattern));
+  throw rt::RaisedError(
+      93, QStringLiteral("ZUVRAX"),
+      QStringLiteral("Ungültige Musterzeichenfolge: \"%1\" (eckige Klammer ohne \"]\").").arg(pattern));
 }
 
 std::u32string decodeAll(std::string_view s) {
@@ -267,17 +293,27 @@ void LikePattern::compile(const std::u32string& p) {
 
 bool LikePattern::matchOne(const Element& e, char32_t c) const {
   switch (e.kind) {
-    case Element::Kind::Literal: return e.ch == c;
-    case Element::Kind::AnyOne: return true;
-    case Element::Kind::Digit: return c >= '0' && c <= '9';
-    case Element::Kind::Star: return false;
+    case Element::Kind::Literal:
+      return e.ch == c;
+    case Element::Kind::AnyOne:
+      return true;
+    case Element::Kind::Digit:
+      return c >= '0' && c <= '9';
+    case Element::Kind::Star:
+      return false;
     case Element::Kind::Set: {
       bool in = false;
       for (char32_t s : e.singles)
-        if (s == c) { in = true; break; }
+        if (s == c) {
+          in = true;
+          break;
+        }
       if (!in)
         for (const auto& [lo, hi] : e.ranges)
-          if (compareChar(lo, c) <= 0 && compareChar(c, hi) <= 0) { in = true; break; }
+          if (compareChar(lo, c) <= 0 && compareChar(c, hi) <= 0) {
+            in = true;
+            break;
+          }
       return in != e.negated;
     }
   }

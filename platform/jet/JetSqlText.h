@@ -7,8 +7,8 @@
 #include <QString>
 
 #include <cstdint>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace jet {
@@ -36,8 +36,8 @@ class LikePattern {
     enum class Kind : uint8_t { Literal, AnyOne, Digit, Star, Set };
     Kind kind = Kind::Literal;
     bool negated = false;
-    char32_t ch = 0;                      // Literal: folded character
-    std::vector<char32_t> singles;        // Set: folded characters
+    char32_t ch = 0;                                    // Literal: folded character
+    std::vector<char32_t> singles;                      // Set: folded characters
     std::vector<std::pair<char32_t, char32_t>> ranges;  // Set: inclusive ranges
   };
   void compile(const std::u32string& pattern);

@@ -55,8 +55,10 @@ void Recordset::MoveLast() {
 void Recordset::Move(int64_t rows) {
   detail::Cursor& c = cursor();
   if (rows == 0) {
-    if (c.mode != EditMode::None) c.update();
-    else if (!c.hasCurrent) raise(err::kNoCurrentRecord, kObject);
+    if (c.mode != EditMode::None)
+      c.update();
+    else if (!c.hasCurrent)
+      raise(err::kNoCurrentRecord, kObject);
     return;
   }
   c.mode = EditMode::None;

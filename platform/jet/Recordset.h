@@ -14,7 +14,7 @@ namespace jet {
 namespace detail {
 class Connection;
 class Cursor;
-}
+}  // namespace detail
 
 enum class RecordsetType { Table = 1, Dynaset = 2, Snapshot = 4, ForwardOnly = 8 };
 

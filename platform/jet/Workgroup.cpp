@@ -39,8 +39,7 @@ WorkgroupCheck checkWorkgroupUser(const QString& path, const QString& user, cons
     const QByteArray line = lines[i].trimmed();
     if (line.isEmpty()) continue;
     const QList<QByteArray> parts = line.split('\t');
-    if (parts.size() != 3 || parts[1].isEmpty() || parts[2].size() != 64)
-      return WorkgroupCheck::FileDamaged;
+    if (parts.size() != 3 || parts[1].isEmpty() || parts[2].size() != 64) return WorkgroupCheck::FileDamaged;
     if (QString::fromUtf8(parts[0]).compare(user, Qt::CaseInsensitive) != 0) continue;
     return sameBytes(hashOf(parts[1], password), parts[2].toLower()) ? WorkgroupCheck::Ok
                                                                      : WorkgroupCheck::WrongPassword;

@@ -45,8 +45,9 @@ void Workspace::forgetClosed() const {
 std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool exclusive, bool readOnly) {
   requireOpen();
   if (path.isEmpty() || !QFile::exists(path)) raise(err::kFileNotFound, kObject, path);
-  auto lock = detail::FileLock::acquire(path, exclusive ? detail::FileLock::Mode::Exclusive : detail::FileLock::Mode::Shared,
-                                        !readOnly, err::kFileInUse, kObject);
+  auto lock =
+      detail::FileLock::acquire(path, exclusive ? detail::FileLock::Mode::Exclusive : detail::FileLock::Mode::Shared,
+                                !readOnly, err::kFileInUse, kObject);
   if (!looksLikeSqlite(*lock)) raise(err::kNotADatabase, kObject, path);
   sqlite3* raw = nullptr;
   const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;

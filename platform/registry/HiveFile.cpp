@@ -22,10 +22,14 @@ bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::Case
 
 QString typeName(uint32_t type) {
   switch (type) {
-    case REG_SZ: return QStringLiteral("sz");
-    case REG_EXPAND_SZ: return QStringLiteral("expand_sz");
-    case REG_DWORD: return QStringLiteral("dword");
-    default: return QString();
+    case REG_SZ:
+      return QStringLiteral("sz");
+    case REG_EXPAND_SZ:
+      return QStringLiteral("expand_sz");
+    case REG_DWORD:
+      return QStringLiteral("dword");
+    default:
+      return QString();
   }
 }
 
@@ -206,8 +210,7 @@ int32_t HiveFile::save() {
   doc.insert(QStringLiteral("root"), toJson(*root_));
   QDir().mkpath(QFileInfo(path_).absolutePath());
   QSaveFile f(path_);
-  if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(doc).toJson(QJsonDocument::Indented)) < 0 ||
-      !f.commit()) {
+  if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(doc).toJson(QJsonDocument::Indented)) < 0 || !f.commit()) {
     loaded_ = false;
     return kCantWrite;
   }

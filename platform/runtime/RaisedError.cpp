@@ -33,7 +33,8 @@ RaisedError currentError() {
   } catch (const std::bad_alloc&) {
     return RaisedError(kErrOutOfMemory, QString(), QStringLiteral("Nicht genügend Speicher."));
   } catch (const std::exception& e) {
-    return RaisedError(kErrInternal, QString(), QStringLiteral("Interner Fehler: %1").arg(QString::fromLocal8Bit(e.what())));
+    return RaisedError(kErrInternal, QString(),
+                       QStringLiteral("Interner Fehler: %1").arg(QString::fromLocal8Bit(e.what())));
   } catch (...) {
     return RaisedError(kErrInternal, QString(), QStringLiteral("Interner Fehler."));
   }

@@ -48,7 +48,8 @@ RaisedError fileSystemError(int errnum, const QString& path) {
       text = QStringLiteral("Zu viele Dateien geöffnet");
       break;
     default:
-      text = QStringLiteral("Fehler beim Zugriff auf Pfad/Datei (%1)").arg(QString::fromLocal8Bit(std::strerror(errnum)));
+      text =
+          QStringLiteral("Fehler beim Zugriff auf Pfad/Datei (%1)").arg(QString::fromLocal8Bit(std::strerror(errnum)));
       break;
   }
   return RaisedError(number, QString(), text + QStringLiteral(": ") + path);

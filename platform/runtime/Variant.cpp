@@ -25,32 +25,40 @@ QDateTime dateTimeFromOleDate(double oleDate) {
     ms -= 86400000;
     whole += oleDate >= 0 ? 1 : -1;
   }
-  return QDateTime(kOleEpoch.addDays(static_cast<qint64>(whole)), QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
+  return QDateTime(kOleEpoch.addDays(static_cast<qint64>(whole)),
+                   QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
 }
 
 Variant Variant::fromDateTime(const QDateTime& dt) { return date(oleDateFromDateTime(dt)); }
 
 bool Variant::toBool() const {
   switch (type_) {
-    case Type::Boolean: return std::get<bool>(v_);
-    case Type::Long: return std::get<int64_t>(v_) != 0;
+    case Type::Boolean:
+      return std::get<bool>(v_);
+    case Type::Long:
+      return std::get<int64_t>(v_) != 0;
     case Type::Double:
-    case Type::Date: return std::get<double>(v_) != 0.0;
+    case Type::Date:
+      return std::get<double>(v_) != 0.0;
     case Type::Text: {
       const QString s = std::get<QString>(v_).trimmed();
       if (s.compare("true", Qt::CaseInsensitive) == 0 || s.compare("wahr", Qt::CaseInsensitive) == 0) return true;
       return toDouble() != 0.0;
     }
-    default: return false;
+    default:
+      return false;
   }
 }
 
 int64_t Variant::toLong() const {
   switch (type_) {
-    case Type::Boolean: return std::get<bool>(v_) ? -1 : 0;
-    case Type::Long: return std::get<int64_t>(v_);
+    case Type::Boolean:
+      return std::get<bool>(v_) ? -1 : 0;
+    case Type::Long:
+      return std::get<int64_t>(v_);
     case Type::Double:
-    case Type::Date: return static_cast<int64_t>(std::llround(std::get<double>(v_)));
+    case Type::Date:
+      return static_cast<int64_t>(std::llround(std::get<double>(v_)));
     case Type::Text: {
       bool ok = false;
       const QString s = std::get<QString>(v_).trimmed();
@@ -58,16 +66,20 @@ int64_t Variant::toLong() const {
       if (ok) return l;
       return static_cast<int64_t>(std::llround(toDouble()));
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
 double Variant::toDouble() const {
   switch (type_) {
-    case Type::Boolean: return std::get<bool>(v_) ? -1.0 : 0.0;
-    case Type::Long: return static_cast<double>(std::get<int64_t>(v_));
+    case Type::Boolean:
+      return std::get<bool>(v_) ? -1.0 : 0.0;
+    case Type::Long:
+      return static_cast<double>(std::get<int64_t>(v_));
     case Type::Double:
-    case Type::Date: return std::get<double>(v_);
+    case Type::Date:
+      return std::get<double>(v_);
     case Type::Text: {
       const QString s = std::get<QString>(v_).trimmed();
       bool ok = false;
@@ -75,19 +87,27 @@ double Variant::toDouble() const {
       if (!ok) d = QLocale().toDouble(s, &ok);
       return ok ? d : 0.0;
     }
-    default: return 0.0;
+    default:
+      return 0.0;
   }
 }
 
 QString Variant::toText() const {
   switch (type_) {
-    case Type::Boolean: return std::get<bool>(v_) ? QStringLiteral("Wahr") : QStringLiteral("Falsch");
-    case Type::Long: return QString::number(std::get<int64_t>(v_));
-    case Type::Double: return QString::number(std::get<double>(v_), 'g', 15);
-    case Type::Date: return toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
-    case Type::Text: return std::get<QString>(v_);
-    case Type::Binary: return QString::fromLatin1(std::get<QByteArray>(v_));
-    default: return QString();
+    case Type::Boolean:
+      return std::get<bool>(v_) ? QStringLiteral("Wahr") : QStringLiteral("Falsch");
+    case Type::Long:
+      return QString::number(std::get<int64_t>(v_));
+    case Type::Double:
+      return QString::number(std::get<double>(v_), 'g', 15);
+    case Type::Date:
+      return toDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    case Type::Text:
+      return std::get<QString>(v_);
+    case Type::Binary:
+      return QString::fromLatin1(std::get<QByteArray>(v_));
+    default:
+      return QString();
   }
 }
 

@@ -54,8 +54,7 @@ void setEscapeKeyTest(std::function<bool(const QEvent&)> test) { escapeTest() = 
 
 class BusyScope::Filter : public QObject {
  public:
-  Filter(QObject* allowedWindow, std::function<void()> cancel)
-      : allowed_(allowedWindow), cancel_(std::move(cancel)) {}
+  Filter(QObject* allowedWindow, std::function<void()> cancel) : allowed_(allowedWindow), cancel_(std::move(cancel)) {}
 
  protected:
   bool eventFilter(QObject* target, QEvent* event) override {

@@ -26,15 +26,28 @@ namespace volumes {
 namespace {
 
 const QSet<QString>& networkTypes() {
-  static const QSet<QString> types = {
-      QStringLiteral("nfs"),        QStringLiteral("nfs4"),       QStringLiteral("cifs"),
-      QStringLiteral("smb3"),       QStringLiteral("smbfs"),      QStringLiteral("sshfs"),
-      QStringLiteral("fuse.sshfs"), QStringLiteral("9p"),         QStringLiteral("afs"),
-      QStringLiteral("ceph"),       QStringLiteral("fuse.ceph"),  QStringLiteral("glusterfs"),
-      QStringLiteral("fuse.glusterfs"), QStringLiteral("davfs"),  QStringLiteral("fuse.davfs2"),
-      QStringLiteral("lustre"),     QStringLiteral("ncpfs"),      QStringLiteral("coda"),
-      QStringLiteral("fuse.rclone"), QStringLiteral("fuse.s3fs"), QStringLiteral("gfs2"),
-      QStringLiteral("ocfs2")};
+  static const QSet<QString> types = {QStringLiteral("nfs"),
+                                      QStringLiteral("nfs4"),
+                                      QStringLiteral("cifs"),
+                                      QStringLiteral("smb3"),
+                                      QStringLiteral("smbfs"),
+                                      QStringLiteral("sshfs"),
+                                      QStringLiteral("fuse.sshfs"),
+                                      QStringLiteral("9p"),
+                                      QStringLiteral("afs"),
+                                      QStringLiteral("ceph"),
+                                      QStringLiteral("fuse.ceph"),
+                                      QStringLiteral("glusterfs"),
+                                      QStringLiteral("fuse.glusterfs"),
+                                      QStringLiteral("davfs"),
+                                      QStringLiteral("fuse.davfs2"),
+                                      QStringLiteral("lustre"),
+                                      QStringLiteral("ncpfs"),
+                                      QStringLiteral("coda"),
+                                      QStringLiteral("fuse.rclone"),
+                                      QStringLiteral("fuse.s3fs"),
+                                      QStringLiteral("gfs2"),
+                                      QStringLiteral("ocfs2")};
   return types;
 }
 
@@ -80,7 +93,8 @@ struct Probed {
 };
 
 std::optional<Probed> probeDevice(const QString& device) {
-  std::unique_ptr<blkid_struct_probe, ProbeDeleter> pr(blkid_new_probe_from_filename(QFile::encodeName(device).constData()));
+  std::unique_ptr<blkid_struct_probe, ProbeDeleter> pr(
+      blkid_new_probe_from_filename(QFile::encodeName(device).constData()));
   if (!pr) return std::nullopt;
   blkid_probe_enable_superblocks(pr.get(), 1);
   blkid_probe_set_superblocks_flags(pr.get(), BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID | BLKID_SUBLKS_TYPE);
@@ -160,7 +174,8 @@ void setDefaultRoots(const SystemRoots& roots) { defaultRootsStore() = roots; }
 
 VolumeSystem::VolumeSystem() : VolumeSystem(defaultRoots()) {}
 
-VolumeSystem::VolumeSystem(SystemRoots roots) : roots_(std::move(roots)), mounts_(MountTable::fromFile(roots_.mountInfo)) {}
+VolumeSystem::VolumeSystem(SystemRoots roots)
+    : roots_(std::move(roots)), mounts_(MountTable::fromFile(roots_.mountInfo)) {}
 
 std::vector<std::pair<QString, QString>> VolumeSystem::fstabOptical() const {
   // (device, mount point) of the optical drives fstab knows.
@@ -177,7 +192,8 @@ std::vector<std::pair<QString, QString>> VolumeSystem::fstabOptical() const {
     const QString type = decodeMountField(f2[2]);
     const QString name = QFileInfo(dev).fileName();
     const bool optical = isOpticalName(name) || name.startsWith(QLatin1String("cdrom")) ||
-                         name.startsWith(QLatin1String("dvd")) || type.split(QLatin1Char(',')).contains(QLatin1String("iso9660")) ||
+                         name.startsWith(QLatin1String("dvd")) ||
+                         type.split(QLatin1Char(',')).contains(QLatin1String("iso9660")) ||
                          type.split(QLatin1Char(',')).contains(QLatin1String("udf"));
     if (optical && mp.startsWith(QLatin1Char('/'))) out.emplace_back(dev, mp);
   }
@@ -237,8 +253,8 @@ QString VolumeSystem::blockDeviceDir(const MountEntry& entry) const {
     if (!dir.isEmpty()) return dir;
   }
   if (entry.major != 0) {
-    const QString dir =
-        QFileInfo(roots_.sysRoot + QStringLiteral("/dev/block/%1:%2").arg(entry.major).arg(entry.minor)).canonicalFilePath();
+    const QString dir = QFileInfo(roots_.sysRoot + QStringLiteral("/dev/block/%1:%2").arg(entry.major).arg(entry.minor))
+                            .canonicalFilePath();
     if (!dir.isEmpty()) return dir;
   }
   return QString();
@@ -352,7 +368,8 @@ int VolumeSystem::accessError(const QString& path) const {
 
 std::vector<OpticalDrive> VolumeSystem::opticalDrives() const {
   std::vector<OpticalDrive> drives;
-  QStringList names = QDir(roots_.sysRoot + QStringLiteral("/class/block")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+  QStringList names = QDir(roots_.sysRoot + QStringLiteral("/class/block"))
+                          .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
   names.sort();
   const auto fstab = fstabOptical();
   for (const QString& name : names) {

@@ -97,9 +97,9 @@ class VolumeSystem {
 
  private:
   struct Resolved {
-    QString path;                        // cleaned (and resolved) path
-    const MountEntry* entry = nullptr;   // holding mount
-    QString emptyOpticalRoot;            // set when the path is at or below an empty optical drive
+    QString path;                       // cleaned (and resolved) path
+    const MountEntry* entry = nullptr;  // holding mount
+    QString emptyOpticalRoot;           // set when the path is at or below an empty optical drive
   };
   Resolved resolve(const QString& path) const;
   QString blockDeviceDir(const MountEntry& entry) const;

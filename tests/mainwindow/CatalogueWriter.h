@@ -23,14 +23,16 @@ class CatalogueWriter {
   }
   void volume(int vid, const QString& name, const rt::Variant& cat = rt::Null, int type = 3,
               const QString& path = QStringLiteral("/mnt/daten/")) {
-    exec("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate, CatID) "
-         "VALUES (?, ?, ?, ?, 45000, ?)",
-         {vid, name, path, type, cat});
+    exec(
+        "INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate, CatID) "
+        "VALUES (?, ?, ?, ?, 45000, ?)",
+        {vid, name, path, type, cat});
   }
   void folder(int pid, int vid, const rt::Variant& name, const rt::Variant& parent) {
-    exec("INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Files, Size, TotalDirs, TotalFiles, TotalSize) "
-         "VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0)",
-         {pid, vid, name, parent});
+    exec(
+        "INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+        "VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0)",
+        {pid, vid, name, parent});
   }
 
  private:

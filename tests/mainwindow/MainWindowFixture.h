@@ -11,10 +11,10 @@
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QSize>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <memory>
 

@@ -14,6 +14,7 @@
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QFile>
 #include <QGuiApplication>
@@ -22,7 +23,6 @@
 #include <QScreen>
 #include <QTest>
 #include <QTreeWidgetItem>
-#include <gtest/gtest.h>
 
 namespace {
 QString shotPath(const QString& name) {

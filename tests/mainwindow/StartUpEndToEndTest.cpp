@@ -15,13 +15,13 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -73,7 +73,8 @@ QString runChild(const QString& dir, const QString& test, const QString& argumen
   p.setProcessEnvironment(env);
   QStringList args;
   if (!argument.isEmpty()) args << argument;
-  args << "--gtest_also_run_disabled_tests" << "--gtest_filter=StartUpChild.DISABLED_" + test;
+  args << "--gtest_also_run_disabled_tests"
+       << "--gtest_filter=StartUpChild.DISABLED_" + test;
   p.start(QCoreApplication::applicationFilePath(), args);
   if (!p.waitForFinished(60000)) {
     p.kill();

@@ -18,16 +18,16 @@
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QComboBox>
-#include <QLabel>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QSplitter>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -212,8 +212,9 @@ TEST_F(MainWindowTest, FindStaysOffAndTheLocationListIsFilled) {
   EXPECT_EQ(loc->itemText(0), "(Keiner)");
 
   gDB->DB()->Execute("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (1, 'Regal'), (2, 'Keller')");
-  gDB->DB()->Execute("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) "
-                     "VALUES (1, 'Archiv', '/mnt/archiv/', 3, 45000)");
+  gDB->DB()->Execute(
+      "INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) "
+      "VALUES (1, 'Archiv', '/mnt/archiv/', 3, 45000)");
   item("mMainView_Refresh")->trigger();
   EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
   // The search window is still to come: "Suchen" stays disabled rather than doing nothing.
@@ -307,7 +308,8 @@ TEST_F(MainWindowTest, CloseWhileACatalogueOpensWaitsForTheOpeningAndThenEnds) {
   gfrmMain->pubDBOpen(catalogue("erst.qvk"));
   const QString second = catalogue("zweit.qvk");
   frmMain* w = window;
-  QMetaObject::invokeMethod(w, [w] { w->close(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      w, [w] { w->close(); }, Qt::QueuedConnection);
   gfrmMain->pubDBOpen(second);
   ASSERT_TRUE(gfrmMain);
   ASSERT_TRUE(gDB);
@@ -325,7 +327,8 @@ TEST_F(MainWindowTest, CloseWhileTheOpenDialogCommandRunsKeepsItsRecentListUntil
   const QString path = catalogue("dialog.qvk");
   chooser->answers = {path};
   frmMain* w = window;
-  QMetaObject::invokeMethod(w, [w] { w->close(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      w, [w] { w->close(); }, Qt::QueuedConnection);
   item("TB_DBOpen")->trigger();
   ASSERT_TRUE(gfrmMain);
   EXPECT_EQ(gDB->DBPath(), path);

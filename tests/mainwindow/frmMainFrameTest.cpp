@@ -2,6 +2,7 @@
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -9,15 +10,16 @@
 #include <QSplitter>
 #include <QTest>
 #include <QToolBar>
-#include <gtest/gtest.h>
 
 namespace {
 
 QStringList menuCaptions(QMenu* menu) {
   QStringList out;
   for (QAction* a : menu->actions()) {
-    if (a->isSeparator()) out << (a->isVisible() ? QStringLiteral("-") : QStringLiteral("(-)"));
-    else out << (a->isVisible() ? a->text() : QStringLiteral("(%1)").arg(a->text()));
+    if (a->isSeparator())
+      out << (a->isVisible() ? QStringLiteral("-") : QStringLiteral("(-)"));
+    else
+      out << (a->isVisible() ? a->text() : QStringLiteral("(%1)").arg(a->text()));
   }
   return out;
 }
@@ -28,8 +30,8 @@ TEST(MainSplitterPosition, StoredValueOnlyWellInsideTheWindow) {
   struct Case {
     int stored, outer, client, expected;
   } cases[] = {
-      {0, 12000, 11800, 3933},      {1000, 12000, 11800, 3933},  {11000, 12000, 11800, 3933},
-      {10999, 12000, 11800, 10999}, {1001, 2002, 1900, 1001},    {1001, 2001, 1900, 633},
+      {0, 12000, 11800, 3933},      {1000, 12000, 11800, 3933}, {11000, 12000, 11800, 3933},
+      {10999, 12000, 11800, 10999}, {1001, 2002, 1900, 1001},   {1001, 2001, 1900, 633},
   };
   for (const Case& c : cases)
     EXPECT_EQ(MainSplitterPosition(c.stored, c.outer, c.client), c.expected) << c.stored << " " << c.outer;
@@ -42,9 +44,8 @@ TEST(frmMainFrame, MenusCarryTheirCaptionsAndSeparators) {
             (QStringList{"Neue Datenbank anlegen", "-", "Datenbank öffnen", "Datenbank schließen", "-",
                          "Importieren ...", "(-)", "-", "&Programm beenden"}));
   EXPECT_EQ(menuCaptions(menu("mMainEdit")), (QStringList{"&Lagerorte", "&System-Icons", "-", "&Suchen"}));
-  EXPECT_EQ(menuCaptions(menu("mMainView")),
-            (QStringList{"&Kategorie-Informationen", "&Ordner-Informationen", "&Volume-Informationen", "-",
-                         "&Aktualisieren"}));
+  EXPECT_EQ(menuCaptions(menu("mMainView")), (QStringList{"&Kategorie-Informationen", "&Ordner-Informationen",
+                                                          "&Volume-Informationen", "-", "&Aktualisieren"}));
   EXPECT_EQ(menuCaptions(menu("mMainExtras")),
             (QStringList{"(Datenbank-Update)", "Datenbank-Info", "-", "Datenbank &komprimieren", "-", "&Optionen"}));
   EXPECT_EQ(menuCaptions(menu("mMainHelp")), (QStringList{"&Hilfe", "-", "&Tolvarent im Web", "-", "Info"}));
@@ -74,12 +75,12 @@ TEST(frmMainFrame, ClosedStateAfterLoad) {
   EXPECT_EQ(w.lblNoDB->text(), "Es ist keine Datenbank geöffnet.");
   EXPECT_FALSE(w.ElasticOne1->isVisible());
   EXPECT_FALSE(w.Tree1->isEnabled());
-  for (const char* name : {"mMainEdit_Locations", "mMainEdit_SystemIcons", "mMainExtras_Compress", "mMainFile_DBClose",
-                           "mMainExtras_DBInfo", "mMainFile_DBImport", "mMainView_Refresh", "mMainEdit_Find",
-                           "TB_Find"})
+  for (const char* name :
+       {"mMainEdit_Locations", "mMainEdit_SystemIcons", "mMainExtras_Compress", "mMainFile_DBClose",
+        "mMainExtras_DBInfo", "mMainFile_DBImport", "mMainView_Refresh", "mMainEdit_Find", "TB_Find"})
     EXPECT_FALSE(w.findChild<QAction*>(name)->isEnabled()) << name;
-  for (const char* name : {"mMainFile_New", "mMainFile_DB", "mMainFile_Quit", "mMainHelp_Help", "mMainHelp_Web",
-                           "TB_DBNew", "TB_DBOpen"})
+  for (const char* name :
+       {"mMainFile_New", "mMainFile_DB", "mMainFile_Quit", "mMainHelp_Help", "mMainHelp_Web", "TB_DBNew", "TB_DBOpen"})
     EXPECT_TRUE(w.findChild<QAction*>(name)->isEnabled()) << name;
   // Their windows are still to come.
   for (const char* name : {"mMainExtras_Options", "mMainHelp_About"})

@@ -18,10 +18,10 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QLabel>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -85,7 +85,6 @@ class MainTreeTest : public MainWindowFixture {
     tree()->TV()->scrollToItem(n);
     QTest::mouseClick(tree()->TV()->viewport(), Qt::LeftButton, {}, tree()->TV()->visualItemRect(n).center());
   }
-
 };
 
 }  // namespace
@@ -109,8 +108,9 @@ TEST_F(MainTreeTest, OpeningFillsTheTreeWithCategoriesThenVolumesAndShowsTheFirs
   for (QTreeWidgetItem* n : tree()->NodesInAddOrder())
     if (Tree::NodeType(n) != 3) added << ui::itemKey(n);
   EXPECT_EQ(added, (QStringList{"C3", "C1", "C2", "V2", "V3", "V1"}));
-  EXPECT_EQ(dump(), (QStringList{"V2|Alpha", "  #Dummy#1|/mnt/daten/", "C2|Filme", "C3|Musik", "  C1|Klassik",
-                                 "    V3|Bach", "      #Dummy#2|/mnt/daten/", "  V1|Zebra", "    #Dummy#3|/mnt/daten/"}));
+  EXPECT_EQ(dump(),
+            (QStringList{"V2|Alpha", "  #Dummy#1|/mnt/daten/", "C2|Filme", "C3|Musik", "  C1|Klassik", "    V3|Bach",
+                         "      #Dummy#2|/mnt/daten/", "  V1|Zebra", "    #Dummy#3|/mnt/daten/"}));
   // The first node added is selected and reported: its pane shows.
   EXPECT_EQ(selectedKey(), "C3");
   EXPECT_TRUE(paneBecomes("category"));
@@ -182,8 +182,8 @@ TEST_F(MainTreeTest, ClickingANodeShowsOnlyThePaneOfItsType) {
     const char* key;
     const char* pane;
   };
-  for (const Case& c : {Case{"C2", "category"}, Case{"V3|11", "folder"}, Case{"V2", "volume"},
-                        Case{"V3|10", "folder"}, Case{"V1", "volume"}, Case{"C1", "category"}}) {
+  for (const Case& c : {Case{"C2", "category"}, Case{"V3|11", "folder"}, Case{"V2", "volume"}, Case{"V3|10", "folder"},
+                        Case{"V1", "volume"}, Case{"C1", "category"}}) {
     click(c.key);
     EXPECT_EQ(selectedKey(), c.key);
     EXPECT_TRUE(paneBecomes(c.pane)) << c.key << " shows " << visiblePane().toStdString();

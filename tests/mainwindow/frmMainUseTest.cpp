@@ -24,6 +24,7 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -40,7 +41,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
-#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -65,8 +65,10 @@ class MainUseTest : public MainWindowFixture {
         popup->close();
       } else if (QWidget* modal = QApplication::activeModalWidget()) {
         dismissed << modal->metaObject()->className();
-        if (auto* d = qobject_cast<QDialog*>(modal)) d->reject();
-        else modal->close();
+        if (auto* d = qobject_cast<QDialog*>(modal))
+          d->reject();
+        else
+          modal->close();
       }
     });
     closer.start();
@@ -126,7 +128,8 @@ class MainUseTest : public MainWindowFixture {
     t.shell = shell->opened.size();
     t.dismissed = dismissed;
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (w->isVisible() && !qobject_cast<QMenu*>(w)) t.tops << w->metaObject()->className() + QString("/") + w->windowTitle();
+      if (w->isVisible() && !qobject_cast<QMenu*>(w))
+        t.tops << w->metaObject()->className() + QString("/") + w->windowTitle();
     t.tops.sort();
     for (QAction* a : window->findChildren<QAction*>())
       if (a->isCheckable()) t.checks << a->objectName() + (a->isChecked() ? "+" : "-");

@@ -126,8 +126,8 @@ void writeTemplate(const QString& schemaPath, const QString& iconListPath, const
   const std::vector<IconRow> icons = readIconList(iconListPath);
 
   sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(QFile::encodeName(target).constData(), &raw,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int rc =
+      sqlite3_open_v2(QFile::encodeName(target).constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   DbHandle db(raw);
   if (rc != SQLITE_OK) fail(QStringLiteral("cannot create %1").arg(target));
   jet::registerJetFunctions(db.get());
@@ -136,10 +136,9 @@ void writeTemplate(const QString& schemaPath, const QString& iconListPath, const
   exec(db.get(), schema);
 
   // GUID stays Null: each catalogue gets its own when first opened or made by File New.
-  StmtHandle version = prepare(db.get(),
-                               "INSERT INTO tblVERSION (Major, Minor, Revision, Type, GUID) VALUES (1, 0, 11, ?1, NULL)");
-  bindText(db.get(), version.get(), 1,
-           XorScramble(QStringLiteral("RZKerbolith"), QStringLiteral("KOV1987")));
+  StmtHandle version =
+      prepare(db.get(), "INSERT INTO tblVERSION (Major, Minor, Revision, Type, GUID) VALUES (1, 0, 11, ?1, NULL)");
+  bindText(db.get(), version.get(), 1, XorScramble(QStringLiteral("RZKerbolith"), QStringLiteral("KOV1987")));
   check(db.get(), sqlite3_step(version.get()), "insert tblVERSION");
 
   StmtHandle icon = prepare(

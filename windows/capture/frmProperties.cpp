@@ -7,8 +7,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-frmProperties::frmProperties() : lv_(new QTreeWidget(this)), copy_(new QPushButton(QStringLiteral("&Kopieren"), this)),
-                                 copyAll_(new QPushButton(QStringLiteral("&Alles kopieren"), this)) {
+frmProperties::frmProperties()
+    : lv_(new QTreeWidget(this)),
+      copy_(new QPushButton(QStringLiteral("&Kopieren"), this)),
+      copyAll_(new QPushButton(QStringLiteral("&Alles kopieren"), this)) {
   setObjectName(QStringLiteral("frmProperties"));
   lv_->setObjectName(QStringLiteral("LV"));
   lv_->setColumnCount(2);

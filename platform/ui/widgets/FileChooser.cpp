@@ -31,8 +31,9 @@ std::optional<QStringList> QtFileChooser::choose(const FileRequest& request) {
   } else {
     dialog.setAcceptMode(request.kind == FileRequest::Kind::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (request.kind == FileRequest::Kind::Open)
-      dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles
-                                             : (request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
+      dialog.setFileMode(request.multiSelect
+                             ? QFileDialog::ExistingFiles
+                             : (request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
     else
       dialog.setFileMode(QFileDialog::AnyFile);
     if (!request.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);

@@ -17,9 +17,9 @@ struct FileRequest {
   Kind kind = Kind::Open;
   QWidget* owner = nullptr;
   QString title;
-  QString directory;     // start folder
-  QString fileName;      // proposed name (open, save) or folder to select (folder)
-  QStringList filters;   // Qt form: "Beschreibung (*.txt *.log)"
+  QString directory;    // start folder
+  QString fileName;     // proposed name (open, save) or folder to select (folder)
+  QStringList filters;  // Qt form: "Beschreibung (*.txt *.log)"
   bool fileMustExist = false;
   bool multiSelect = false;
   bool overwritePrompt = false;

@@ -28,30 +28,39 @@ std::vector<ButtonDef> buttonsOf(int style) {
   const ButtonDef no{QStringLiteral("&Nein"), QMessageBox::NoRole, kAnswerNo};
   const ButtonDef retry{QStringLiteral("&Wiederholen"), QMessageBox::AcceptRole, kAnswerRetry};
   switch (style & 7) {
-    case 1: return {ok, cancel};
+    case 1:
+      return {ok, cancel};
     case 2:
       return {{QStringLiteral("&Abbrechen"), QMessageBox::RejectRole, kAnswerAbort},
               retry,
               {QStringLiteral("&Ignorieren"), QMessageBox::AcceptRole, kAnswerIgnore}};
-    case 3: return {yes, no, cancel};
-    case kYesNo: return {yes, no};
-    case 5: return {retry, cancel};
-    default: return {ok};
+    case 3:
+      return {yes, no, cancel};
+    case kYesNo:
+      return {yes, no};
+    case 5:
+      return {retry, cancel};
+    default:
+      return {ok};
   }
 }
 
 QMessageBox::Icon iconOf(int style) {
   switch (style & 0x70) {
-    case kCritical: return QMessageBox::Critical;
-    case kQuestion: return QMessageBox::Question;
-    case kExclamation: return QMessageBox::Warning;
-    case kInformation: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case kCritical:
+      return QMessageBox::Critical;
+    case kQuestion:
+      return QMessageBox::Question;
+    case kExclamation:
+      return QMessageBox::Warning;
+    case kInformation:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 
 }  // namespace
-
 
 int QtMessagePresenter::show(const MessageBoxRequest& request) {
   // Qt ends a box on every button, Help included: show help, then the same box again.

@@ -68,7 +68,10 @@ TEST_F(CategoryTest, NamesAndTheirErrorsIgnored) {
   EXPECT_EQ(fCatName(4711), "");
   gDB->setDBPath(QString());
   EXPECT_EQ(fCatName(5), "");
-  const rt::RaisedError e = raised([] { std::vector<CatItem> l; fCatArraySub(1, l); });
+  const rt::RaisedError e = raised([] {
+    std::vector<CatItem> l;
+    fCatArraySub(1, l);
+  });
   EXPECT_NE(e.number, 0);
   EXPECT_TRUE(e.source.contains("mdlCommand: fCatArraySub")) << e.source.toStdString();
 }
@@ -162,7 +165,7 @@ TEST_F(OtherCommandsTest, FileProperties) {
   EXPECT_EQ(fFileProperties(1, list), 5);
   ASSERT_EQ(list.size(), 6u);
   const QStringList want{"Datei=bild.jpg", "Größe=1.536 Bytes (1,5 KB)", "Letzte Änderung=01.02.2003 04:05:06",
-                         "Volume=Platte", "Pfad=/mnt/d/Daten/Fotos/", "Beschreibung=Urlaub"};
+                         "Volume=Platte",  "Pfad=/mnt/d/Daten/Fotos/",   "Beschreibung=Urlaub"};
   for (size_t i = 0; i < list.size(); ++i) EXPECT_EQ(list[i].Name + "=" + list[i].Value, want[int(i)]);
   fFileProperties(2, list);
   EXPECT_EQ(list[5].Value, "-");
@@ -184,12 +187,20 @@ TEST_F(OtherCommandsTest, LocationCombo) {
 
 TEST(CommandTexts, FilterUrlsAndExtensions) {
   EXPECT_EQ(CatalogueFileFilter(), "Tolvarent Kerbolith-Datenbanken (*.qvk)|*.qvk");
-  struct { const char* in; bool add; const char* out; } urls[] = {
-      {"", true, ""}, {"www.x.de", true, "http://www.x.de"}, {"HTTP://www.x.de", true, "HTTP://www.x.de"},
-      {"HTTP://www.x.de", false, "www.x.de"}, {"www.x.de", false, "www.x.de"}};
+  struct {
+    const char* in;
+    bool add;
+    const char* out;
+  } urls[] = {{"", true, ""},
+              {"www.x.de", true, "http://www.x.de"},
+              {"HTTP://www.x.de", true, "HTTP://www.x.de"},
+              {"HTTP://www.x.de", false, "www.x.de"},
+              {"www.x.de", false, "www.x.de"}};
   for (const auto& u : urls) EXPECT_EQ(MakeURL(u.in, u.add), u.out) << u.in;
-  struct { const char* ext; int type; } exts[] = {
-      {"EXE", 0}, {"Com", 0}, {"bat", 0}, {"pif", 0}, {"txt", 1}, {".txt", 1}, {".zzq7w", 2}, {".exe", 1}};
+  struct {
+    const char* ext;
+    int type;
+  } exts[] = {{"EXE", 0}, {"Com", 0}, {"bat", 0}, {"pif", 0}, {"txt", 1}, {".txt", 1}, {".zzq7w", 2}, {".exe", 1}};
   for (const auto& x : exts) EXPECT_EQ(ExtensionType(x.ext), x.type) << x.ext;
 }
 
@@ -253,8 +264,9 @@ TEST_F(ShellTest, GoWebOpensTheBuiltInAddress) {
 
 TEST_F(ShellTest, GoWebOpensTheMachinesStoredAddress) {
   const QString file = testenv::freshTempDir() + "/hklm.json";
-  registry::HiveFile(file, true).setValue({"Software", "Tolvarent", "Kerbolith", "2.0", "Options"}, "URLQZ",
-                                          registry::Value::text("https://example.org/kat"));
+  registry::HiveFile(file, true)
+      .setValue({"Software", "Tolvarent", "Kerbolith", "2.0", "Options"}, "URLQZ",
+                registry::Value::text("https://example.org/kat"));
   const QByteArray saved = qgetenv("ZUVRAX_HKLM_FILE");
   qputenv("ZUVRAX_HKLM_FILE", file.toUtf8());
   GoWeb(nullptr);

@@ -51,7 +51,8 @@ TEST(InfoColl, MissingAndDuplicateKeysRaiseTheCollectionErrors) {
   }
   for (int attempt = 0; attempt < 2; ++attempt) {
     try {
-      if (attempt == 0) cache.Add(3, 1);
+      if (attempt == 0)
+        cache.Add(3, 1);
       else {
         auto mine = std::make_shared<pVolumeInfo>();
         mine->ID = 3;

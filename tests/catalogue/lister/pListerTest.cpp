@@ -38,9 +38,7 @@ class Node : public ListerNode {
 
 class Tree : public ListerTree {
  public:
-  std::unique_ptr<ListerNode> FirstNode() const override {
-    return root ? std::make_unique<Node>(root.get()) : nullptr;
-  }
+  std::unique_ptr<ListerNode> FirstNode() const override { return root ? std::make_unique<Node>(root.get()) : nullptr; }
   std::shared_ptr<FakeNode> root;
 };
 

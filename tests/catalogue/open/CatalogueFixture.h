@@ -28,9 +28,7 @@ class CatalogueTest : public ::testing::Test {
     // The engine takes its workgroup file once per process; every test uses the built one.
     jet::Engine::DBEngine().SetSystemDB(SystemDBPath());
   }
-  void TearDown() override {
-    gDB.reset();
-  }
+  void TearDown() override { gDB.reset(); }
 
   // A copy of the template named name in the test's folder.
   QString copyTemplate(const QString& name = QStringLiteral("kat.qvk")) {

@@ -10,9 +10,14 @@ TEST(TableInfo, NamesEveryKind) {
     const char* table;
     const char* key;
   };
-  const Row rows[] = {{0, "tblCATEGORIES", "CID"}, {1, "tblPATHS", "PID"},     {2, "tblVOLUMES", "VID"},
-                      {3, "tblFILES", "FID"},      {4, "tblLOCATIONS", "LID"}, {5, "tblICONS", "IID"},
-                      {6, "", ""},                 {-1, "", ""}};
+  const Row rows[] = {{0, "tblCATEGORIES", "CID"},
+                      {1, "tblPATHS", "PID"},
+                      {2, "tblVOLUMES", "VID"},
+                      {3, "tblFILES", "FID"},
+                      {4, "tblLOCATIONS", "LID"},
+                      {5, "tblICONS", "IID"},
+                      {6, "", ""},
+                      {-1, "", ""}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.kind);
     QString t = "alt", k = "alt";
@@ -51,10 +56,12 @@ TEST_F(NewKeyTest, LargestKeyPlusOneOrOne) {
   EXPECT_EQ(NewKey(kKeyLID), 42);
   exec(QStringLiteral("INSERT INTO tblCATEGORIES (CID, CatName) VALUES (7, 'k')"));
   EXPECT_EQ(NewKey(kKeyCID), 8);
-  exec(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) "
-                      "VALUES (12, 'v', '/', 3, 45000)"));
-  exec(QStringLiteral("INSERT INTO tblPATHS (PID, VolumeID, Files, Size, TotalDirs, TotalFiles, TotalSize) "
-                      "VALUES (5, 12, 0, 0, 0, 0, 0)"));
+  exec(
+      QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) "
+                     "VALUES (12, 'v', '/', 3, 45000)"));
+  exec(
+      QStringLiteral("INSERT INTO tblPATHS (PID, VolumeID, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+                     "VALUES (5, 12, 0, 0, 0, 0, 0)"));
   exec(QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (9, 5, 'f', 45000, 1)"));
   EXPECT_EQ(NewKey(kKeyVID), 13);
   EXPECT_EQ(NewKey(kKeyPID), 6);

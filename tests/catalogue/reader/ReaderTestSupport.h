@@ -71,8 +71,7 @@ struct ExpectedFolder {
 // Keyed by the path below the root ("" for the root, "a/b" below). Links are not followed;
 // skipHidden leaves dot entries out of the counts and dot folders out altogether; the
 // folders in noEnter are recorded but not listed.
-QMap<QString, ExpectedFolder> referenceWalk(const QByteArray& root, bool skipHidden,
-                                            const QStringList& noEnter = {});
+QMap<QString, ExpectedFolder> referenceWalk(const QByteArray& root, bool skipHidden, const QStringList& noEnter = {});
 
 // The rows of a volume read back, keyed like referenceWalk by the path rebuilt from Parent.
 struct StoredFolder {

@@ -49,9 +49,7 @@ class ReaderBusyTest : public ::testing::Test {
   }
   void TearDown() override { ui::setEscapeKeyTest({}); }
 
-  int64_t rowsOfVolume() const {
-    return cat.count(QStringLiteral("SELECT Count(*) FROM tblPATHS WHERE VolumeID = 7"));
-  }
+  int64_t rowsOfVolume() const { return cat.count(QStringLiteral("SELECT Count(*) FROM tblPATHS WHERE VolumeID = 7")); }
   // The input arrives at the reader's first pump.
   bool readWithInput(const std::function<void()>& input) {
     QTimer::singleShot(0, input);

@@ -6,8 +6,8 @@
 #include "platform/jet/Recordset.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
+#include <QFile>
 
 #include <filesystem>
 
@@ -63,10 +63,12 @@ class ReaderTest : public ::testing::Test {
     cat.create(dir);
     // Another volume's rows first, so the new keys do not start at 1.
     cat.addVolume(1, QStringLiteral("/anderswo/"));
-    cat.db->Execute(QStringLiteral("INSERT INTO tblPATHS (PID, VolumeID, Files, Size, TotalDirs, TotalFiles, TotalSize) "
-                                   "VALUES (40, 1, 1, 5, 0, 1, 5)"));
-    cat.db->Execute(QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) "
-                                   "VALUES (90, 40, 'alt.txt', 40000, 5)"));
+    cat.db->Execute(
+        QStringLiteral("INSERT INTO tblPATHS (PID, VolumeID, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+                       "VALUES (40, 1, 1, 5, 0, 1, 5)"));
+    cat.db->Execute(
+        QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) "
+                       "VALUES (90, 40, 'alt.txt', 40000, 5)"));
   }
 
   std::unique_ptr<pReader> reader(pReaderSettings s = {}, std::unique_ptr<dirsrc::DirSource> walk = nullptr,
@@ -387,9 +389,9 @@ TEST_F(ReaderTest, MemoRuleTakesTheFirstNonEmptyMatch) {
     const char* expected;
   } cases[] = {
       {{"readme.txt", "liesmich.txt"}, false, "Inhalt"},
-      {{"*.nfo"}, true, nullptr},          // the first match (a.NFO) is empty: no memo
+      {{"*.nfo"}, true, nullptr},  // the first match (a.NFO) is empty: no memo
       {{"*.nfo", "readme.txt", "x*", "liesmich.txt"}, true, "Inhalt"},
-      {{"*.nfo"}, false, "versteckt"},     // hidden files take part unless skipped
+      {{"*.nfo"}, false, "versteckt"},  // hidden files take part unless skipped
       {{"", "fehlt.txt"}, false, nullptr},
   };
   for (const auto& c : cases) {

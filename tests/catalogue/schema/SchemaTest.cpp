@@ -6,8 +6,8 @@
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
+#include <QFile>
 
 #include <sqlite3.h>
 
@@ -202,8 +202,8 @@ TEST_F(TemplateTest, IndexesAndRelations) {
 
   std::set<std::string> relations;
   for (const auto& [table, columns] : expectedTables())
-    for (const auto& fk : rows("SELECT \"table\", \"from\", \"to\", on_delete, on_update FROM pragma_foreign_key_list('" +
-                               table + "')"))
+    for (const auto& fk :
+         rows("SELECT \"table\", \"from\", \"to\", on_delete, on_update FROM pragma_foreign_key_list('" + table + "')"))
       relations.insert(table + "." + fk[1] + " -> " + fk[0] + "." + fk[2] + " delete " + fk[3] + " update " + fk[4]);
   EXPECT_EQ(relations, (std::set<std::string>{"tblPATHS.VolumeID -> tblVOLUMES.VID delete CASCADE update NO ACTION",
                                               "tblFILES.PathID -> tblPATHS.PID delete CASCADE update NO ACTION"}));
@@ -259,12 +259,15 @@ TEST_F(TemplateTest, StandardIconsAreSixteenPixelIconsInPlainForm) {
 }
 
 TEST_F(TemplateTest, DeletingAVolumeTakesItsFoldersAndFiles) {
-  exec("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) VALUES "
-       "(1, 'A', '/media/a/', 5, 45000.5), (2, 'B', '/media/b/', 3, 45000.5)");
-  exec("INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Files, Size, TotalDirs, TotalFiles, TotalSize) VALUES "
-       "(1, 1, NULL, NULL, 1, 10, 1, 2, 30), (2, 1, 'sub', 1, 1, 20, 0, 1, 20), (3, 2, NULL, NULL, 1, 5, 0, 1, 5)");
-  exec("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES "
-       "(1, 1, 'a.txt', 45000.1, 10), (2, 2, 'b.txt', 45000.2, 20), (3, 3, 'c.txt', 45000.3, 5)");
+  exec(
+      "INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) VALUES "
+      "(1, 'A', '/media/a/', 5, 45000.5), (2, 'B', '/media/b/', 3, 45000.5)");
+  exec(
+      "INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Files, Size, TotalDirs, TotalFiles, TotalSize) VALUES "
+      "(1, 1, NULL, NULL, 1, 10, 1, 2, 30), (2, 1, 'sub', 1, 1, 20, 0, 1, 20), (3, 2, NULL, NULL, 1, 5, 0, 1, 5)");
+  exec(
+      "INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES "
+      "(1, 1, 'a.txt', 45000.1, 10), (2, 2, 'b.txt', 45000.2, 20), (3, 3, 'c.txt', 45000.3, 5)");
   exec("DELETE FROM tblVOLUMES WHERE VID = 1");
   EXPECT_EQ(one("SELECT group_concat(PID) FROM tblPATHS"), "3");
   EXPECT_EQ(one("SELECT group_concat(FID) FROM tblFILES"), "3");
@@ -282,8 +285,9 @@ TEST_F(TemplateTest, TextLimitsAndStoredValueKinds) {
   exec("INSERT INTO tblCATEGORIES (CID, CatName) VALUES (500, 'k')");
   exec("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (500, 'l')");
   exec("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) VALUES (500, 'v', '/', 3, 1)");
-  exec("INSERT INTO tblPATHS (PID, VolumeID, Files, Size, TotalDirs, TotalFiles, TotalSize) "
-       "VALUES (500, 500, 0, 0, 0, 0, 0)");
+  exec(
+      "INSERT INTO tblPATHS (PID, VolumeID, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+      "VALUES (500, 500, 0, 0, 0, 0, 0)");
   exec("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (500, 500, 'f', 1, 0)");
   for (const auto& [table, columns] : expectedTables()) {
     for (const Column& c : columns) {
@@ -300,8 +304,9 @@ TEST_F(TemplateTest, TextLimitsAndStoredValueKinds) {
   exec("DELETE FROM tblCATEGORIES");
 
   // Memos, dates and pictures keep their kind of value.
-  exec("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate, Memo, VolumeSerial) "
-       "VALUES (1, 'A', '/a/', 3, 45000, '0012', '0012')");
+  exec(
+      "INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate, Memo, VolumeSerial) "
+      "VALUES (1, 'A', '/a/', 3, 45000, '0012', '0012')");
   exec("INSERT INTO tblCATEGORIES (CID, CatName, Icon) VALUES (1, 'K', x'0000010000')");
   EXPECT_EQ(rows("SELECT typeof(Memo), Memo, typeof(VolumeSerial), typeof(EditDate) FROM tblVOLUMES")[0],
             (std::vector<std::string>{"text", "0012", "text", "real"}));

@@ -3,9 +3,9 @@
 #include "platform/runtime/App.h"
 #include "tests/support/TestEnvironment.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -29,12 +29,12 @@ TEST(GetCommandLineFile, TakesTheFirstArgumentOnlyWhenItHasASlashAndExists) {
     QString expected;
   } cases[] = {
       {{"zuvrax"}, ""},
-      {{"zuvrax", spaced}, spaced},             // one argument with blanks stays whole
-      {{"zuvrax", spaced, other}, spaced},      // further arguments ignored
-      {{"zuvrax", "bare.qvk"}, ""},             // no folder separator: ignored although it exists
+      {{"zuvrax", spaced}, spaced},                   // one argument with blanks stays whole
+      {{"zuvrax", spaced, other}, spaced},            // further arguments ignored
+      {{"zuvrax", "bare.qvk"}, ""},                   // no folder separator: ignored although it exists
       {{"zuvrax", "./bare.qvk"}, dir + "/bare.qvk"},  // relative with a separator: made absolute
-      {{"zuvrax", dir + "/fehlt.qvk"}, ""},     // missing file
-      {{"zuvrax", dir}, ""},                    // a folder is no catalogue
+      {{"zuvrax", dir + "/fehlt.qvk"}, ""},           // missing file
+      {{"zuvrax", dir}, ""},                          // a folder is no catalogue
   };
   for (const Case& c : cases) EXPECT_EQ(GetCommandLineFile(c.args), c.expected) << c.args.join(' ').toStdString();
 }

@@ -179,8 +179,8 @@ TEST_F(FolderStatisticsTest, FolderWithoutVolumeStopsWithErrorAndKeepsEarlierRow
   ASSERT_EQ(boxes->shown.size(), 1u);
   EXPECT_EQ(boxes->shown[0].style, ui::kCritical);
   EXPECT_NE(boxes->shown[0].text, "Fertig.");
-  EXPECT_EQ(stats(1).totalFiles, 6);     // before the broken row: written
-  EXPECT_EQ(stats(4).totalFiles, 99);    // after it: untouched
+  EXPECT_EQ(stats(1).totalFiles, 6);   // before the broken row: written
+  EXPECT_EQ(stats(4).totalFiles, 99);  // after it: untouched
   EXPECT_EQ(panel.back(), "");
   EXPECT_EQ(ui::mousePointer(), ui::kPointerDefault);
 }

@@ -125,9 +125,8 @@ TEST_F(TreeTest, NodeKeysTypesAndPaths) {
     const char* key;
     int type;
     const char* path;
-  } cases[] = {{"C12", 0, "C12"},       {"c17", 0, "c17"},           {"V3", 1, "V3"},
-               {"V3|40", 2, "40"},      {"#Dummy#4", 3, "#Dummy#4"}, {"#dummy#1", 3, "#dummy#1"},
-               {"C1|2", 0, "2"},        {"", 1, ""}};
+  } cases[] = {{"C12", 0, "C12"},           {"c17", 0, "c17"},           {"V3", 1, "V3"},  {"V3|40", 2, "40"},
+               {"#Dummy#4", 3, "#Dummy#4"}, {"#dummy#1", 3, "#dummy#1"}, {"C1|2", 0, "2"}, {"", 1, ""}};
   for (const Case& c : cases) {
     QTreeWidgetItem item;
     ui::setItemKey(&item, QString::fromUtf8(c.key));

@@ -49,8 +49,9 @@ void TreeTest::addVolume(int vid, const QString& name, const rt::Variant& cat, i
 }
 
 void TreeTest::addPath(int pid, int vid, const rt::Variant& p, const rt::Variant& parent) {
-  exec(QStringLiteral("INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Files, Size, TotalDirs, TotalFiles, TotalSize) "
-                      "VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0)"),
+  exec(QStringLiteral(
+           "INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+           "VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0)"),
        {pid, vid, p, parent});
 }
 
@@ -90,7 +91,8 @@ QPoint TreeTest::emptySpace() const {
   return QPoint(r.width() / 2, r.height() - 5);
 }
 
-static void sendMouse(QWidget* w, QEvent::Type type, const QPoint& at, Qt::MouseButton button, Qt::MouseButtons buttons) {
+static void sendMouse(QWidget* w, QEvent::Type type, const QPoint& at, Qt::MouseButton button,
+                      Qt::MouseButtons buttons) {
   QMouseEvent event(type, QPointF(at), QPointF(w->mapToGlobal(at)), button, buttons, Qt::NoModifier);
   QApplication::sendEvent(w, &event);
 }

@@ -94,8 +94,7 @@ TEST_F(TreeFolderTest, TenThousandFoldersLoadIntoTheirParents) {
   addVolume(3, QStringLiteral("Gross"), Variant(), 3, QStringLiteral("/mnt/g/"));
   ws->BeginTrans();
   addPath(1000, 3, Variant(), Variant(0));
-  for (int i = 1; i < 10000; ++i)
-    addPath(1000 + i, 3, QStringLiteral("Ordner %1").arg(i), 1000 + (i - 1) / 10);
+  for (int i = 1; i < 10000; ++i) addPath(1000 + i, 3, QStringLiteral("Ordner %1").arg(i), 1000 + (i - 1) / 10);
   ws->CommitTrans();
   tree->Populate();
   QElapsedTimer timer;

@@ -108,10 +108,12 @@ TEST_F(TreeInteractionTest, DropsAskAndWriteTheNewPlace) {
     const char* sql;
     Variant expected;
   } cases[] = {
-      {"V11", "C1", ui::kAnswerYes, 157, "Soll das Volume 'Stick' wirklich in die Kategorie 'Archiv' verschoben werden?",
+      {"V11", "C1", ui::kAnswerYes, 157,
+       "Soll das Volume 'Stick' wirklich in die Kategorie 'Archiv' verschoben werden?",
        "SELECT CatID FROM tblVOLUMES WHERE VID = 11", Variant(1)},
       {"V11", "C1", ui::kAnswerNo, 157, nullptr, "SELECT CatID FROM tblVOLUMES WHERE VID = 11", rt::Null},
-      {"C3", "C1", ui::kAnswerYes, 158, "Soll die Kategorie 'Rock' wirklich in die Kategorie 'Archiv' verschoben werden?",
+      {"C3", "C1", ui::kAnswerYes, 158,
+       "Soll die Kategorie 'Rock' wirklich in die Kategorie 'Archiv' verschoben werden?",
        "SELECT Parent FROM tblCATEGORIES WHERE CID = 3", Variant(1)},
       {"V10", nullptr, ui::kAnswerYes, 159, "Soll das Volume 'Platte' wirklich in die oberste Ebene verschoben werden?",
        "SELECT CatID FROM tblVOLUMES WHERE VID = 10", rt::Null},

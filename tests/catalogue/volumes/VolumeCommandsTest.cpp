@@ -93,8 +93,14 @@ TEST_F(VolumeCommandsTest, DriveTypeTexts) {
     int32_t type;
     bool changeable;
     const char* text;
-  } cases[] = {{0, false, ""},       {1, true, ""},        {2, true, "Wechselmedium"}, {3, false, "Festplatte"},
-               {4, false, "Netzlaufwerk"}, {5, true, "CD-ROM"}, {6, true, "RAM-Disk"},   {7, false, ""}};
+  } cases[] = {{0, false, ""},
+               {1, true, ""},
+               {2, true, "Wechselmedium"},
+               {3, false, "Festplatte"},
+               {4, false, "Netzlaufwerk"},
+               {5, true, "CD-ROM"},
+               {6, true, "RAM-Disk"},
+               {7, false, ""}};
   for (const auto& c : cases) {
     EXPECT_EQ(IsChangeableDrive(c.type), c.changeable) << c.type;
     EXPECT_EQ(fVolumeTypeString(c.type), QString::fromUtf8(c.text)) << c.type;
@@ -118,13 +124,16 @@ TEST_F(VolumeCommandsTest, VolumeCountAndInfo) {
   cat.addVolume(2, QStringLiteral("/b/"));
   EXPECT_EQ(fVolumeCount(cat.db.get()), 2);
   for (int pid : {1, 2, 3})
-    cat.db->Execute(QStringLiteral("INSERT INTO tblPATHS (PID, VolumeID, Files, Size, TotalDirs, TotalFiles, TotalSize) "
-                                   "VALUES (?, 1, 0, 0, 0, 0, 0)"),
-                    0, {rt::Variant(pid)});
-  cat.db->Execute(QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) "
-                                 "VALUES (1, 2, 'a', 40000, 1000)"));
-  cat.db->Execute(QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) "
-                                 "VALUES (2, 3, 'b', 40000, 536)"));
+    cat.db->Execute(
+        QStringLiteral("INSERT INTO tblPATHS (PID, VolumeID, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+                       "VALUES (?, 1, 0, 0, 0, 0, 0)"),
+        0, {rt::Variant(pid)});
+  cat.db->Execute(
+      QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) "
+                     "VALUES (1, 2, 'a', 40000, 1000)"));
+  cat.db->Execute(
+      QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) "
+                     "VALUES (2, 3, 'b', 40000, 536)"));
   auto info = fVolumeInfo(*cat.db, 1);
   EXPECT_EQ(info->Name, QStringLiteral("Volume 1"));
   EXPECT_EQ(info->Path, QStringLiteral("/a/"));

@@ -85,8 +85,6 @@ int inChild(const std::function<int()>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
 }
 
-bool dropPrivileges() {
-  return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
-}
+bool dropPrivileges() { return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0; }
 
 }  // namespace walktest

@@ -67,8 +67,12 @@ class RealTree : public ::testing::Test {
     makeDir(r + "a b");
     writeFile(r + "a b/x.txt", 10);
     writeFile(r + "a b/.h", 1);
-    makeDir(r + "\xc3\x9c" "mlaut");
-    writeFile(r + "\xc3\x9c" "mlaut/\xc3\xa4.dat", 100);
+    makeDir(r +
+            "\xc3\x9c"
+            "mlaut");
+    writeFile(r + "\xc3\x9c"
+                  "mlaut/\xc3\xa4.dat",
+              100);
     makeDir(r + ".hidden");
     writeFile(r + ".hidden/.dot", 5);
     writeFile(r + ".hidden/f", 7);
@@ -327,7 +331,8 @@ TEST_F(ScriptedWalk, ParentsComeBeforeChildren) {
   EXPECT_EQ(parents, QList<int32_t>({0, 1, 1, 2, 2, 4, 3}));
   EXPECT_EQ(events.first(), "/R/A/|/R/|A|2");
   EXPECT_EQ(events.last(), "/R/B/B1/|/R/B/|B1|7");
-  EXPECT_EQ(src->opened, QList<QByteArray>({"/R/", "/R/A/", "/R/A/A1/", "/R/A/A1/A1x/", "/R/A/A2/", "/R/B/", "/R/B/B1/"}));
+  EXPECT_EQ(src->opened,
+            QList<QByteArray>({"/R/", "/R/A/", "/R/A/A1/", "/R/A/A1/A1x/", "/R/A/A2/", "/R/B/", "/R/B/B1/"}));
   expectCounts(parser->Folders().Item(1), {1, 2, 1, 2, 6, 3});
   expectCounts(parser->Folders().Item(2), {0, 2, 0, 1, 3, 2});
 }

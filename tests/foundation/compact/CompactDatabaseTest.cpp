@@ -56,8 +56,8 @@ class CompactDatabaseTest : public ::testing::Test {
 
   int64_t categories() {
     auto ws = open();
-    auto rs = ws->Databases().front()->OpenRecordset(q("SELECT count(*) FROM tblCATEGORIES"),
-                                                     jet::RecordsetType::Snapshot);
+    auto rs =
+        ws->Databases().front()->OpenRecordset(q("SELECT count(*) FROM tblCATEGORIES"), jet::RecordsetType::Snapshot);
     const int64_t n = rs->Fields(0).Value().toLong();
     ws->Close();
     return n;

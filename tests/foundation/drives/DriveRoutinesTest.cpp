@@ -51,9 +51,7 @@ class FakeDrives : public ::testing::Test {
     roots.useBlkid = false;
     volumes::setDefaultRoots(roots);
   }
-  void TearDown() override {
-    volumes::setDefaultRoots(volumes::SystemRoots());
-  }
+  void TearDown() override { volumes::setDefaultRoots(volumes::SystemRoots()); }
   testenv::BoxRecorder recorder;
 };
 
@@ -90,9 +88,14 @@ TEST_F(FakeDrives, DriveTypesAndTheirTexts) {
     int type;
     const char* text;
   } cases[] = {
-      {"/media/stick/x", 2, "Wechselmedium"}, {"/home/u", 3, "Festplatte"},  {"/mnt/nfs/a", 4, "Netzlaufwerk"},
-      {"/media/cdrom", 5, "CD-ROM"},          {"/media/dvd/x", 5, "CD-ROM"}, {"/mnt/ram", 6, "RAM-Disk"},
-      {"/proc/1", 0, ""},                     {"", 1, ""},
+      {"/media/stick/x", 2, "Wechselmedium"},
+      {"/home/u", 3, "Festplatte"},
+      {"/mnt/nfs/a", 4, "Netzlaufwerk"},
+      {"/media/cdrom", 5, "CD-ROM"},
+      {"/media/dvd/x", 5, "CD-ROM"},
+      {"/mnt/ram", 6, "RAM-Disk"},
+      {"/proc/1", 0, ""},
+      {"", 1, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
@@ -107,8 +110,7 @@ TEST_F(FakeDrives, CheckDriveReadyNamesRootAndCause) {
     int number;
     const char* text;
   } cases[] = {
-      {"/media/dvd/Daten", 71,
-       "Auf Laufwerk '/media/dvd/' kann nicht zugegriffen werden.\r\nDiskette nicht bereit."},
+      {"/media/dvd/Daten", 71, "Auf Laufwerk '/media/dvd/' kann nicht zugegriffen werden.\r\nDiskette nicht bereit."},
       {"relative/x", 76, "Auf Laufwerk 'relative/x' kann nicht zugegriffen werden.\r\nPfad nicht gefunden."},
   };
   for (const auto& c : cases) {

@@ -88,8 +88,8 @@ TEST_F(FileTree, SizesAreExactAndHiddenFilesAreFound) {
 TEST_F(FileTree, ListsByFilterPatterns) {
   QStringList files;
   EXPECT_EQ(ListFilesByPatterns(dir, "Texte|*.txt|Alle|*.*", files, 6), 10);
-  const QStringList expected = {"a.TXT", "b.txt", "Ü ber.txt", ".hidden", "README", "c.doc",
-                                "dangling", "link-b", "pipe", "readme"};
+  const QStringList expected = {"a.TXT", "b.txt",    "Ü ber.txt", ".hidden", "README",
+                                "c.doc", "dangling", "link-b",    "pipe",    "readme"};
   // Text files first (patterns ignore case), then the rest once each; README and readme both.
   EXPECT_EQ(files.mid(0, 3), expected.mid(0, 3));
   EXPECT_EQ(QSet<QString>(files.begin(), files.end()), QSet<QString>(expected.begin(), expected.end()));

@@ -21,9 +21,7 @@ class ReporterTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ReporterTest, NothingToRaiseReturns) {
-  EXPECT_NO_THROW(err.ErrRaise(0, "mod", "proc"));
-}
+TEST_F(ReporterTest, NothingToRaiseReturns) { EXPECT_NO_THROW(err.ErrRaise(0, "mod", "proc")); }
 
 TEST_F(ReporterTest, ProgramErrorFromMessageNumber) {
   const auto e = raised([&] { err.ErrRaise(-113); });
@@ -122,7 +120,8 @@ TEST(MsgParse, Table) {
 TEST(MessageTable, EntriesAreExact) {
   EXPECT_EQ(LoadResString(144), "Tolvarent Kerbolith");
   EXPECT_EQ(LoadResString(176), "Lese Datei:@@## ... ##%");
-  EXPECT_EQ(LoadResString(507), "SELECT Filename, DateTime, Filesize, Desc, FID FROM tblFILES WHERE (PathID=#PathID# ) ORDER BY Filename;");
+  EXPECT_EQ(LoadResString(507),
+            "SELECT Filename, DateTime, Filesize, Desc, FID FROM tblFILES WHERE (PathID=#PathID# ) ORDER BY Filename;");
   EXPECT_TRUE(HasResString(515));
   EXPECT_FALSE(HasResString(194));
   EXPECT_FALSE(HasResString(516));

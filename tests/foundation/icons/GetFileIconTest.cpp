@@ -32,8 +32,8 @@ void writeIco(const QString& path, const std::vector<QColor>& colours) {
       << quint32(6 + 16 * colours.size() + i * imageSize);
   }
   for (const QColor& c : colours) {
-    s << quint32(40) << qint32(16) << qint32(32) << quint16(1) << quint16(32) << quint32(0) << quint32(0)
-      << qint32(0) << qint32(0) << quint32(0) << quint32(0);
+    s << quint32(40) << qint32(16) << qint32(32) << quint16(1) << quint16(32) << quint32(0) << quint32(0) << qint32(0)
+      << qint32(0) << quint32(0) << quint32(0);
     for (int p = 0; p < 256; ++p) s << quint8(c.blue()) << quint8(c.green()) << quint8(c.red()) << quint8(255);
     for (int r = 0; r < 16; ++r) s << quint32(0);
   }
@@ -52,8 +52,9 @@ class GetFileIconTest : public ::testing::Test {
     ASSERT_TRUE(QDir().mkpath(dir));
     QFile index(root + "/zxtest/index.theme");
     ASSERT_TRUE(index.open(QIODevice::WriteOnly));
-    index.write("[Icon Theme]\nName=zxtest\nDirectories=16x16/mimetypes\n\n"
-                "[16x16/mimetypes]\nSize=16\nContext=MimeTypes\nType=Fixed\n");
+    index.write(
+        "[Icon Theme]\nName=zxtest\nDirectories=16x16/mimetypes\n\n"
+        "[16x16/mimetypes]\nSize=16\nContext=MimeTypes\nType=Fixed\n");
     index.close();
     filled(Qt::red).save(dir + "/text-plain.png");
     filled(Qt::green).save(dir + "/text-x-generic.png");

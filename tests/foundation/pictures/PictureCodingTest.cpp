@@ -2,8 +2,8 @@
 
 #include "platform/runtime/RaisedError.h"
 
-#include <QImage>
 #include <gtest/gtest.h>
+#include <QImage>
 
 #include <functional>
 #include <string>

@@ -9,8 +9,8 @@
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
+#include <QFile>
 
 namespace {
 

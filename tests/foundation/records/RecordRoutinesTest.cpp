@@ -22,8 +22,10 @@ using rt::Variant;
 
 namespace rt {
 inline void PrintTo(const Variant& v, std::ostream* os) {
-  if (v.isNull()) *os << "Null";
-  else *os << static_cast<int>(v.type()) << ":" << v.toText().toStdString();
+  if (v.isNull())
+    *os << "Null";
+  else
+    *os << static_cast<int>(v.type()) << ":" << v.toText().toStdString();
 }
 }  // namespace rt
 
@@ -193,8 +195,10 @@ TEST_F(RecordRoutinesTest, LookupFieldValueFindsTheFirstMatchingRecord) {
 
 TEST_F(RecordRoutinesTest, LookupFieldValueRaisesWhatTheEngineRejects) {
   // A keyword inside a quoted value splits it; the broken criterion fails with the engine's error.
-  const rt::RaisedError split = raised(
-      [&] { LookupFieldValue(*db, q("tblVOLUMES"), q("[VolumeSerial]='1' AND [VolumePath] Like '/mnt/Tom and Jerry/*'"), q("VID")); });
+  const rt::RaisedError split = raised([&] {
+    LookupFieldValue(*db, q("tblVOLUMES"), q("[VolumeSerial]='1' AND [VolumePath] Like '/mnt/Tom and Jerry/*'"),
+                     q("VID"));
+  });
   EXPECT_NE(split.number, 0);
   EXPECT_FALSE(split.description.isEmpty());
   EXPECT_NE(raised([&] { LookupFieldValue(*db, q("tblVOLUMES"), q("[VID]=1"), q("NoSuchField")); }).number, 0);

@@ -22,9 +22,9 @@ TEST_F(RegistryValues, WrittenTextsReadBack) {
     QString read;
   };
   const Case cases[] = {
-      {"", ""},                                     // an empty value is not the default
-      {"  C:/Daten  ", "C:/Daten"},                 // no NUL is stored, so blanks go
-      {"Größe äöü ß €", "Größe äöü ß €"},            // byte count is not character count
+      {"", ""},                            // an empty value is not the default
+      {"  C:/Daten  ", "C:/Daten"},        // no NUL is stored, so blanks go
+      {"Größe äöü ß €", "Größe äöü ß €"},  // byte count is not character count
       {QString(5000, 'x'), QString(5000, 'x')},
   };
   for (const Case& c : cases) {
@@ -38,7 +38,8 @@ TEST_F(RegistryValues, OtherProgramsValuesFollowTheNulAndTypeRules) {
   using registry::Value;
   ASSERT_EQ(registry::setValue(HKEY_CURRENT_USER, kKey, "nul", Value::text(QString::fromUtf8("  a b  \0rest", 12))), 0);
   ASSERT_EQ(registry::setValue(HKEY_CURRENT_USER, kKey, "dword", Value::dword(7)), 0);
-  ASSERT_EQ(registry::setValue(HKEY_CURRENT_USER, kKey, "expand", Value::text("%HOME%\\x", registry::REG_EXPAND_SZ)), 0);
+  ASSERT_EQ(registry::setValue(HKEY_CURRENT_USER, kKey, "expand", Value::text("%HOME%\\x", registry::REG_EXPAND_SZ)),
+            0);
   EXPECT_EQ(RegGetString(HKEY_CURRENT_USER, kKey, "nul", "d"), "  a b  ");
   EXPECT_EQ(RegGetString(HKEY_CURRENT_USER, kKey, "dword", "d"), "d");
   EXPECT_EQ(RegGetString(HKEY_CURRENT_USER, kKey, "expand", "d"), "%HOME%\\x");

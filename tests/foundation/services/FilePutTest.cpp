@@ -28,9 +28,7 @@ using testenv::modeOf;
 using testenv::writeFile;
 
 // Every file in the folder: a failed write must not leave temporary files behind.
-QStringList filesIn(const QString& dir) {
-  return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
-}
+QStringList filesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System); }
 
 class FilePutTest : public ::testing::Test {
  protected:
@@ -55,7 +53,9 @@ TEST_F(FilePutTest, PositionsIntoExistingAndMissingFiles) {
       {nullptr, "abc", 1, "abc"},
       {nullptr, "abc", 0, "abc"},
       {nullptr, "", 0, ""},
-      {"12345", "ä", 2, "1\xc3\xa4" "45"},  // characters go out as UTF-8 bytes
+      {"12345", "ä", 2,
+       "1\xc3\xa4"
+       "45"},  // characters go out as UTF-8 bytes
   };
   for (const auto& c : cases) {
     QFile::remove(file);
@@ -99,8 +99,8 @@ TEST_F(FilePutTest, ReadOnlyFileIsReplacedButKeepsItsProtectionWhenRefused) {
 
   const rt::RaisedError e = raised([&] { File_Put(file, "new", 0, false); });
   EXPECT_EQ(e.number, gErr->ProgramErrorNumber(513));
-  EXPECT_EQ(e.description, QString("Die Datei '%1' existiert bereits und kann von diesem Programm nicht gelöscht werden.")
-                               .arg(file));
+  EXPECT_EQ(e.description,
+            QString("Die Datei '%1' existiert bereits und kann von diesem Programm nicht gelöscht werden.").arg(file));
   EXPECT_EQ(modeOf(file), 0440u);
   EXPECT_EQ(contentOf(file), "old");
 
@@ -122,7 +122,7 @@ TEST_F(FilePutTest, FailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
   writeFile(file, "precious");
   // The file-size limit makes the write fail half-way, for the superuser as well.
   const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old {};
+  rlimit old{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
   rlimit small = old;
   small.rlim_cur = 1000;

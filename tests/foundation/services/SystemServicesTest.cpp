@@ -151,16 +151,15 @@ TEST(CdTray, DeviceLookupFindsOnlyOpticalDrives) {
   } cases[] = {
       {"/media/cd rom/", "/dev/sr1"},
       {"/media/cd rom", "/dev/sr1"},
-      {"/mnt/over/", "/dev/sr0"},     // the mount on top counts
-      {"/", ""},                      // a disk is never ejected
+      {"/mnt/over/", "/dev/sr0"},  // the mount on top counts
+      {"/", ""},                   // a disk is never ejected
       {"/media/stick/", ""},
-      {"/media/", ""},                // only the mount point itself names the drive
+      {"/media/", ""},  // only the mount point itself names the drive
       {"/dev/sr4", "/dev/sr4"},
       {"/dev/sda", ""},
-      {"", "/dev/sr2"},               // the first optical drive
+      {"", "/dev/sr2"},  // the first optical drive
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(ui::opticalDeviceFor(c.drive, mountinfo, block), QString(c.device)) << c.drive;
+  for (const auto& c : cases) EXPECT_EQ(ui::opticalDeviceFor(c.drive, mountinfo, block), QString(c.device)) << c.drive;
 
   EXPECT_EQ(ui::opticalDeviceFor("", mountinfo, dir + "/none"), "");
   EXPECT_EQ(ui::opticalDeviceFor("/media/cd rom/", dir + "/none", block), "");

@@ -62,7 +62,8 @@ TEST(BuildDeleteSql, KeepsTheQualifiedFormForEveryKindOfCriterion) {
     const char* expected;
   } cases[] = {
       {"tblCATEGORIES", "[CID]=5", "DELETE [tblCATEGORIES].* FROM [tblCATEGORIES] WHERE (([tblCATEGORIES].[CID]=5));"},
-      {"tblVOLUMES", "[VID]=3 AND [CatID]=2", "DELETE [tblVOLUMES].* FROM [tblVOLUMES] WHERE (([VID]=3 AND [CatID]=2));"},
+      {"tblVOLUMES", "[VID]=3 AND [CatID]=2",
+       "DELETE [tblVOLUMES].* FROM [tblVOLUMES] WHERE (([VID]=3 AND [CatID]=2));"},
       {"tblVOLUMES", "", "DELETE [tblVOLUMES].* FROM [tblVOLUMES];"},
   };
   for (const auto& c : cases) EXPECT_EQ(BuildDeleteSql(q(c.table), q(c.criterion)), q(c.expected)) << c.criterion;
@@ -73,9 +74,15 @@ TEST(IsSimpleCriteria, KeywordsInAnyCaseAndALeadingParenthesisMakeItCompound) {
     const char* criterion;
     bool simple;
   } cases[] = {
-      {"[PathID]=17", true},      {"[CatID]=3 AND [LocID]=2", false}, {"[CatID]=3 and [LocID]=2", false},
-      {"[a]=1 Or [b]=2", false},  {"([VID]=1)", false},               {"[Name] Like 'ANDREAS*'", true},
-      {"[Name]='Sand'", true},    {" ([VID]=1)", true},               {"", true},
+      {"[PathID]=17", true},
+      {"[CatID]=3 AND [LocID]=2", false},
+      {"[CatID]=3 and [LocID]=2", false},
+      {"[a]=1 Or [b]=2", false},
+      {"([VID]=1)", false},
+      {"[Name] Like 'ANDREAS*'", true},
+      {"[Name]='Sand'", true},
+      {" ([VID]=1)", true},
+      {"", true},
   };
   for (const auto& c : cases) EXPECT_EQ(IsSimpleCriteria(q(c.criterion)), c.simple) << c.criterion;
 }

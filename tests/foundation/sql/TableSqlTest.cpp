@@ -24,12 +24,15 @@ class TableSqlTest : public ::testing::Test {
     db = ws->OpenDatabase(path, false);
     exec("INSERT INTO tblCATEGORIES (CID, CatName) VALUES (1, 'Musik')");
     exec("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (4, 'Keller')");
-    exec("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate, CatID, LocID) "
-         "VALUES (7, 'Äpfel-CD', '/media/cd/', 5, 45000.5, 1, 4)");
-    exec("INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Files, Size, TotalDirs, TotalFiles, TotalSize) "
-         "VALUES (10, 7, 'Bilder', 0, 2, 30, 0, 2, 30)");
-    exec("INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Files, Size, TotalDirs, TotalFiles, TotalSize) "
-         "VALUES (11, 7, 'Leer', 0, 0, 0, 0, 0, 0)");
+    exec(
+        "INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate, CatID, LocID) "
+        "VALUES (7, 'Äpfel-CD', '/media/cd/', 5, 45000.5, 1, 4)");
+    exec(
+        "INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+        "VALUES (10, 7, 'Bilder', 0, 2, 30, 0, 2, 30)");
+    exec(
+        "INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+        "VALUES (11, 7, 'Leer', 0, 0, 0, 0, 0, 0)");
     exec("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (100, 10, 'b.jpg', 45000, 20)");
     exec("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (101, 10, 'a.jpg', 45000, 10)");
   }
@@ -65,10 +68,10 @@ TEST_F(TableSqlTest, VolumeCategoryAndFolderFigures) {
     QString expected;
   };
   const Case cases[] = {
-      {500, 7, "Folders", "2"},       {500, 7, "VolumeName", "Äpfel-CD"}, {501, 7, "Files", "2"},
-      {501, 7, "SumFilesize", "30"},  {502, 10, "SumFileSize", "30"},     {502, 11, "Files", "0"},
+      {500, 7, "Folders", "2"},        {500, 7, "VolumeName", "Äpfel-CD"},     {501, 7, "Files", "2"},
+      {501, 7, "SumFilesize", "30"},   {502, 10, "SumFileSize", "30"},         {502, 11, "Files", "0"},
       {503, 101, "Filename", "a.jpg"}, {503, 101, "VolumePath", "/media/cd/"}, {505, 1, "VolCount", "1"},
-      {506, 1, "FileCount", "2"},     {506, 1, "SumFileSize", "30"},      {509, 7, "PID", "10"},
+      {506, 1, "FileCount", "2"},      {506, 1, "SumFileSize", "30"},          {509, 7, "PID", "10"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.id) + " " + c.field);
@@ -92,8 +95,8 @@ TEST_F(TableSqlTest, NamedMarkersAreFilledByTheirUsers) {
 
   QString unlink = LoadResString(508);
   db->Execute(unlink.replace(QStringLiteral("#LOCID#"), QStringLiteral("4")));
-  auto rs = db->OpenRecordset(QStringLiteral("SELECT LocID FROM tblVOLUMES WHERE VID = 7"),
-                              jet::RecordsetType::Snapshot);
+  auto rs =
+      db->OpenRecordset(QStringLiteral("SELECT LocID FROM tblVOLUMES WHERE VID = 7"), jet::RecordsetType::Snapshot);
   EXPECT_TRUE(rs->Fields(0).Value().isNull());
   rs->Close();
 }

@@ -25,8 +25,9 @@ TEST(FormatBytesShort, InclusiveLimitsAndGermanDecimals) {
     double bytes;
     const char* expected;
   } cases[] = {
-      {0, "0,0 KB"},          {512, "0,5 KB"},          {1536, "1,5 KB"},
-      {1048576, "1024,0 KB"}, {1048577, "1,0 MB"},      {1073741824, "1024,0 MB"},
+      {0, "0,0 KB"},          {512, "0,5 KB"},
+      {1536, "1,5 KB"},       {1048576, "1024,0 KB"},
+      {1048577, "1,0 MB"},    {1073741824, "1024,0 MB"},
       {1073741825, "1,0 GB"}, {5.5 * 1073741824.0 * 1024.0, "5632,0 GB"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatBytesShort(c.bytes), QString::fromUtf8(c.expected)) << c.bytes;
@@ -85,8 +86,16 @@ TEST(ParseSizeText, ReadsNumberAndUnit) {
     const char* text;
     double expected;
   } cases[] = {
-      {"1,5 MB", 1572864},   {"3 gb", 3221225472.0}, {"2 KB", 2048}, {"  512  ", 512}, {"1.5kb", 1536},
-      {"abc", 0},            {"", 0},                {"   ", 0},      {"12abc", 12},    {"-1 KB", -1024},
+      {"1,5 MB", 1572864},
+      {"3 gb", 3221225472.0},
+      {"2 KB", 2048},
+      {"  512  ", 512},
+      {"1.5kb", 1536},
+      {"abc", 0},
+      {"", 0},
+      {"   ", 0},
+      {"12abc", 12},
+      {"-1 KB", -1024},
       {"1,5,5 KB", 1536},  // only the first comma is a decimal point
       {"1e400", 0},        // overflow counts as unreadable
   };
@@ -107,9 +116,10 @@ TEST(CompareVersionStrings, AgainstTheCatalogueVersion) {
     const char* test;
     int expected;
   } cases[] = {
-      {"1.0.011", 0},   {"1.0.12", 1}, {"1.0.9", 2},  {"1.1", 1},         {"1.0", 0},  {"1.0.011.0", 0},
-      {"1.0.011.3", 1}, {"", 3},       {"1.0.x", 0},  {"x", 3},           {"2", 1},    {"0.9.999", 2},
-      {"1..011", 0},  // an empty part is not a number: the result of the first part stays
+      {"1.0.011", 0}, {"1.0.12", 1}, {"1.0.9", 2}, {"1.1", 1}, {"1.0", 0},     {"1.0.011.0", 0}, {"1.0.011.3", 1},
+      {"", 3},        {"1.0.x", 0},  {"x", 3},     {"2", 1},   {"0.9.999", 2}, {"1..011", 0},  // an empty part is not a
+                                                                                               // number: the result of
+                                                                                               // the first part stays
   };
   for (const auto& c : cases)
     EXPECT_EQ(CompareVersionStrings("1.0.011", QString::fromUtf8(c.test)), c.expected) << c.test;
@@ -176,14 +186,10 @@ TEST(SplitText, PartsAndDelimiters) {
     const char* delimiter;
     QStringList expected;
   } cases[] = {
-      {"a|b|", "|", {"a", "b"}},
-      {"|a||b", "|", {"a", "", "b"}},
-      {"a AND b", " AND ", {"a", "b"}},
-      {"a and b", " AND ", {"a", "b"}},
-      {" single ", "|", {"single"}},
-      {"|", "|", {""}},
-      {"a | b |  ", "|", {"a", "b"}},
-      {"a", "", {"a"}},
+      {"a|b|", "|", {"a", "b"}},        {"|a||b", "|", {"a", "", "b"}},
+      {"a AND b", " AND ", {"a", "b"}}, {"a and b", " AND ", {"a", "b"}},
+      {" single ", "|", {"single"}},    {"|", "|", {""}},
+      {"a | b |  ", "|", {"a", "b"}},   {"a", "", {"a"}},
   };
   for (const auto& c : cases) {
     QStringList parts;
@@ -252,7 +258,8 @@ TEST(TextHelpers, AppendWithSeparator) {
     bool skipEmpty;
     const char* expected;
   } cases[] = {
-      {"", "b", false, "b"}, {"a", "b", false, "a, b"}, {"a", "", false, "a, "}, {"a", "", true, "a"}, {"", "", true, ""},
+      {"", "b", false, "b"}, {"a", "b", false, "a, b"}, {"a", "", false, "a, "},
+      {"a", "", true, "a"},  {"", "", true, ""},
   };
   for (const auto& c : cases) {
     QString t = QString::fromUtf8(c.text);

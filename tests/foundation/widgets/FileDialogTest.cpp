@@ -34,9 +34,7 @@ class FileDialogTest : public ::testing::Test {
     chooser = new ScriptedChooser;
     ui::setFileChooser(std::unique_ptr<ui::FileChooser>(chooser));
   }
-  void TearDown() override {
-    ui::setFileChooser(nullptr);
-  }
+  void TearDown() override { ui::setFileChooser(nullptr); }
   ScriptedChooser* chooser = nullptr;
   testenv::BoxRecorder boxes;
   FileDialog dialog;
@@ -53,11 +51,15 @@ TEST(FileDialogFilter, DialogFormAndQtFilters) {
     QStringList qt;
   };
   const Case cases[] = {
-      {"Textdateien (*.txt)|*.txt", QString("Textdateien (*.txt)") + kNul + "*.txt" + kNul + kNul,
+      {"Textdateien (*.txt)|*.txt",
+       QString("Textdateien (*.txt)") + kNul + "*.txt" + kNul + kNul,
        {"Textdateien (*.txt) (*.txt)"}},
-      {"Alle Dateien (*.*)|*.*", QString("Alle Dateien (*.*)") + kNul + "*.*" + kNul + kNul, {"Alle Dateien (*.*) (*)"}},
+      {"Alle Dateien (*.*)|*.*",
+       QString("Alle Dateien (*.*)") + kNul + "*.*" + kNul + kNul,
+       {"Alle Dateien (*.*) (*)"}},
       // Empty parts are skipped; a description alone gets "*.*".
-      {"|Kataloge||*.qvk|Alle|", QString("Kataloge") + kNul + "*.qvk" + kNul + "Alle" + kNul + "*.*" + kNul + kNul,
+      {"|Kataloge||*.qvk|Alle|",
+       QString("Kataloge") + kNul + "*.qvk" + kNul + "Alle" + kNul + "*.*" + kNul + kNul,
        {"Kataloge (*.qvk)", "Alle (*)"}},
       {"Bilder|*.ico;*.bmp", QString("Bilder") + kNul + "*.ico;*.bmp" + kNul + kNul, {"Bilder (*.ico *.bmp)"}},
   };

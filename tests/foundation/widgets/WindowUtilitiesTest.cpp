@@ -2,10 +2,10 @@
 #include "foundation/widgets/mdlQZLib52_window.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/ShellOpen.h"
+#include "platform/ui/Twips.h"
 #include "platform/ui/widgets/FontChooser.h"
 #include "platform/ui/widgets/FormRegistry.h"
 #include "platform/ui/widgets/ItemKeys.h"
-#include "platform/ui/Twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -36,7 +36,8 @@ class FormPos : public ::testing::Test {
     if (window && window->isVisible()) window->close();
   }
   static void put(const QString& key, const QStringList& values) {
-    for (int i = 0; i + 1 < values.size(); i += 2) ASSERT_TRUE(RegSetString(HKEY_CURRENT_USER, key, values[i], values[i + 1]));
+    for (int i = 0; i + 1 < values.size(); i += 2)
+      ASSERT_TRUE(RegSetString(HKEY_CURRENT_USER, key, values[i], values[i + 1]));
   }
   static QString stored(const QString& name, const QString& key = kMainKey) {
     return RegGetString(HKEY_CURRENT_USER, key, name, "<missing>");
@@ -255,6 +256,7 @@ TEST_F(FormPos, TheStoreMayGoBeforeItsWindows) {
   class Closing : public QWidget {
    public:
     std::unique_ptr<cuFormPos>* owner = nullptr;
+
    protected:
     void closeEvent(QCloseEvent* e) override {
       owner->reset();

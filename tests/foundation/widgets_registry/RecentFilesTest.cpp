@@ -40,7 +40,8 @@ class RecentFiles : public ::testing::Test {
     return path;
   }
   static void store(const QStringList& values) {
-    for (int i = 0; i + 1 < values.size(); i += 2) ASSERT_TRUE(RegSetString(HKEY_CURRENT_USER, kKey, values[i], values[i + 1]));
+    for (int i = 0; i + 1 < values.size(); i += 2)
+      ASSERT_TRUE(RegSetString(HKEY_CURRENT_USER, kKey, values[i], values[i + 1]));
   }
   static QString stored(const QString& name) { return RegGetString(HKEY_CURRENT_USER, kKey, name, "<missing>"); }
   static QStringList paths(const cuRecentFiles& list) {
@@ -256,8 +257,8 @@ TEST_F(RecentFiles, LoadingToleratesWhatOthersStored) {
   const QString longPath = "/" + QString(5000, u'ä') + "/Sammlung.qvk";
   for (const char* max : {"0", "-3", "abc", "99999", ""}) {
     SCOPED_TRACE(max);
-    store({"RFL Max Entries", max, "File 1", longPath, "File 2", "/x/2.qvk", "File 3", "/x/3.qvk",
-           "File 4", "/x/4.qvk", "File 5", "/x/5.qvk"});
+    store({"RFL Max Entries", max, "File 1", longPath, "File 2", "/x/2.qvk", "File 3", "/x/3.qvk", "File 4", "/x/4.qvk",
+           "File 5", "/x/5.qvk"});
     cuRecentFiles list;
     list.setSaveMaxEntries(false);
     list.setRegKey(kKey);

@@ -14,11 +14,11 @@
 #include <QRandomGenerator>
 
 #include <sqlite3.h>
-#include <csignal>
-#include <cstdlib>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
+#include <cstdlib>
 
 namespace {
 
@@ -73,7 +73,8 @@ TEST(Workgroup, ChecksUsersAndPasswords) {
   EXPECT_EQ(jet::checkWorkgroupUser(mdw, QStringLiteral("ADMIN"), QStringLiteral("Pw")), jet::WorkgroupCheck::Ok);
   EXPECT_EQ(jet::checkWorkgroupUser(mdw, QStringLiteral("Admin"), QStringLiteral("pw")),
             jet::WorkgroupCheck::WrongPassword);
-  EXPECT_EQ(jet::checkWorkgroupUser(mdw, QStringLiteral("Gast"), QStringLiteral("Pw")), jet::WorkgroupCheck::UnknownUser);
+  EXPECT_EQ(jet::checkWorkgroupUser(mdw, QStringLiteral("Gast"), QStringLiteral("Pw")),
+            jet::WorkgroupCheck::UnknownUser);
   EXPECT_EQ(jet::checkWorkgroupUser(dir + QStringLiteral("/none"), QStringLiteral("Admin"), QStringLiteral("Pw")),
             jet::WorkgroupCheck::FileMissing);
   QFile bad(dir + QStringLiteral("/bad.mdw"));
@@ -167,7 +168,8 @@ TEST_F(EngineTest, MovesEofBofAndCounts) {
     EXPECT_FALSE(rs->IsBOF());
     EXPECT_EQ(rs->Fields(1).Value().toText(), QStringLiteral("V1"));
   }
-  auto fwd = db->OpenRecordset(QStringLiteral("SELECT VID FROM tblVOLUMES WHERE VID > ?"), RecordsetType::ForwardOnly, {1});
+  auto fwd =
+      db->OpenRecordset(QStringLiteral("SELECT VID FROM tblVOLUMES WHERE VID > ?"), RecordsetType::ForwardOnly, {1});
   EXPECT_EQ(fwd->RecordCount(), 1);
   EXPECT_EQ(fwd->Fields("vid").Value().toInt(), 2);
   EXPECT_EQ(errorOf([&] { fwd->MovePrevious(); }), 3251);
@@ -379,7 +381,8 @@ TEST_F(EngineTest, SnapshotMovesAgainAfterReachingItsEnd) {
   auto db = ws->OpenDatabase(path, false);
   for (int i = 1; i <= 3; ++i)
     db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (?, 'v', 1.0)"), 0, {i});
-  for (const QString& source : {QStringLiteral("tblVOLUMES"), QStringLiteral("SELECT VID FROM tblVOLUMES ORDER BY VID")}) {
+  for (const QString& source :
+       {QStringLiteral("tblVOLUMES"), QStringLiteral("SELECT VID FROM tblVOLUMES ORDER BY VID")}) {
     SCOPED_TRACE(source.toStdString());
     auto rs = db->OpenRecordset(source, RecordsetType::Snapshot);
     while (!rs->IsEOF()) rs->MoveNext();
@@ -453,8 +456,10 @@ int writeFromOtherProgram(const QString& path) {
       "  c=sqlite3.connect(sys.argv[1],timeout=0.5)\n"
       "  c.execute('INSERT INTO tblVOLUMES VALUES (77, \\'k\\', 1.0)'); c.commit()\n"
       "except sqlite3.OperationalError: sys.exit(45)\n");
-  const int status = std::system((QStringLiteral("python3 -c \"") + script + QStringLiteral("\" '") + path +
-                                  QStringLiteral("'")).toLocal8Bit().constData());
+  const int status =
+      std::system((QStringLiteral("python3 -c \"") + script + QStringLiteral("\" '") + path + QStringLiteral("'"))
+                      .toLocal8Bit()
+                      .constData());
   return WEXITSTATUS(status);
 }
 

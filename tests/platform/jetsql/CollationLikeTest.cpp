@@ -22,20 +22,20 @@ TEST(Collation, OrdersLikeJet) {
     const char* b;
     int expected;
   } cases[] = {
-      {"Äpfel", "Birne", -1},        // umlaut beside its base letter, not after "z"
-      {"Apfel", "Äpfel", -1},        // ties of the base letters: plain before accented
-      {"Äpfel", "Apfelbaum", -1},    // the base letters decide before the accent
-      {"äpfel", "ÄPFEL", 0},         // case does not count
+      {"Äpfel", "Birne", -1},      // umlaut beside its base letter, not after "z"
+      {"Apfel", "Äpfel", -1},      // ties of the base letters: plain before accented
+      {"Äpfel", "Apfelbaum", -1},  // the base letters decide before the accent
+      {"äpfel", "ÄPFEL", 0},       // case does not count
       {"zebra", "Zebra", 0},
       {"abc", "ABD", -1},
       {"abc", "abcd", -1},
       {"", "a", -1},
-      {"Straße", "Strasse", 1},      // ß is ss with an accent weight
+      {"Straße", "Strasse", 1},  // ß is ss with an accent weight
       {"Straße", "Strassf", -1},
       {"Öl", "Ozean", -1},
       {"é", "e", 1},
       {"é", "f", -1},
-      {"_x", "a", -1},               // punctuation before letters, as with lower case
+      {"_x", "a", -1},  // punctuation before letters, as with lower case
       {"1", "a", -1},
       {"D:\\Bilder", "D:\\Musik", -1},
   };
@@ -54,7 +54,11 @@ TEST(Collation, SortsAListConsistently) {
 }
 
 TEST(Collation, InvalidUtf8DoesNotCrashAndIsStable) {
-  const std::string bad1("a\xff" "b", 3), bad2("a\xc3", 2);
+  const std::string bad1(
+      "a\xff"
+      "b",
+      3),
+      bad2("a\xc3", 2);
   EXPECT_EQ(jet::compareText(bad1, bad1), 0);
   EXPECT_NE(jet::compareText(bad1, bad2), 0);
   EXPECT_EQ(jet::compareText(bad1, bad2), -jet::compareText(bad2, bad1));
@@ -76,25 +80,22 @@ TEST_P(Like, MatchesWithJetWildcards) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Like,
-    testing::Values(LikeCase{"xxabcyy", "*abc*", true}, LikeCase{"xxabyy", "*abc*", false},
-                    LikeCase{"abc", "*abc*", true}, LikeCase{"ABC", "*abc*", true},
-                    LikeCase{"abc", "a?c", true}, LikeCase{"ac", "a?c", false}, LikeCase{"abbc", "a?c", false},
-                    LikeCase{"Über-ABC.txt", "*abc*", true}, LikeCase{"ÜberAB", "*abc*", false},
-                    LikeCase{"ab", "*abc*", false}, LikeCase{"aabc", "*ABC*", true},
-                    LikeCase{"\u212Abc", "*kbc*", true}, LikeCase{"xÄpfel", "*äpf*", true},
-                    LikeCase{"Disc 7", "Disc #", true}, LikeCase{"Disc x", "Disc #", false},
-                    LikeCase{"banane", "[a-c]*", true}, LikeCase{"dattel", "[a-c]*", false},
-                    LikeCase{"Birne", "[a-c]*", true},       // case-insensitive range
-                    LikeCase{"äpfel", "[a-c]*", true},       // ä sorts between a and b
-                    LikeCase{"apfel", "[!a]*", false}, LikeCase{"birne", "[!a]*", true},
-                    LikeCase{"a*b", "a[*]b", true}, LikeCase{"axb", "a[*]b", false},
-                    LikeCase{"Disc #1", "Disc [#]1", true}, LikeCase{"[x]", "[[]x]", true},
-                    LikeCase{"ÄPFEL", "*äpf*", true}, LikeCase{"Apfel", "*äpf*", false},  // accents count
-                    LikeCase{"100%", "100%", true}, LikeCase{"1000", "100%", false},       // % and _ are plain
-                    LikeCase{"a_c", "a_c", true}, LikeCase{"abc", "a_c", false},
-                    LikeCase{"D:\\Daten\\x", "D:\\Daten\\*", true}, LikeCase{"D:\\Daten2\\", "D:\\Daten\\*", false},
-                    LikeCase{"", "*", true}, LikeCase{"", "?", false}, LikeCase{"x", "", false},
-                    LikeCase{"abcabd", "*ab?", true}, LikeCase{"aaa", "a**a", true}));
+    testing::Values(
+        LikeCase{"xxabcyy", "*abc*", true}, LikeCase{"xxabyy", "*abc*", false}, LikeCase{"abc", "*abc*", true},
+        LikeCase{"ABC", "*abc*", true}, LikeCase{"abc", "a?c", true}, LikeCase{"ac", "a?c", false},
+        LikeCase{"abbc", "a?c", false}, LikeCase{"Über-ABC.txt", "*abc*", true}, LikeCase{"ÜberAB", "*abc*", false},
+        LikeCase{"ab", "*abc*", false}, LikeCase{"aabc", "*ABC*", true}, LikeCase{"\u212Abc", "*kbc*", true},
+        LikeCase{"xÄpfel", "*äpf*", true}, LikeCase{"Disc 7", "Disc #", true}, LikeCase{"Disc x", "Disc #", false},
+        LikeCase{"banane", "[a-c]*", true}, LikeCase{"dattel", "[a-c]*", false},
+        LikeCase{"Birne", "[a-c]*", true},  // case-insensitive range
+        LikeCase{"äpfel", "[a-c]*", true},  // ä sorts between a and b
+        LikeCase{"apfel", "[!a]*", false}, LikeCase{"birne", "[!a]*", true}, LikeCase{"a*b", "a[*]b", true},
+        LikeCase{"axb", "a[*]b", false}, LikeCase{"Disc #1", "Disc [#]1", true}, LikeCase{"[x]", "[[]x]", true},
+        LikeCase{"ÄPFEL", "*äpf*", true}, LikeCase{"Apfel", "*äpf*", false},  // accents count
+        LikeCase{"100%", "100%", true}, LikeCase{"1000", "100%", false},      // % and _ are plain
+        LikeCase{"a_c", "a_c", true}, LikeCase{"abc", "a_c", false}, LikeCase{"D:\\Daten\\x", "D:\\Daten\\*", true},
+        LikeCase{"D:\\Daten2\\", "D:\\Daten\\*", false}, LikeCase{"", "*", true}, LikeCase{"", "?", false},
+        LikeCase{"x", "", false}, LikeCase{"abcabd", "*ab?", true}, LikeCase{"aaa", "a**a", true}));
 
 TEST(LikePattern, UnclosedBracketIsAnError) {
   try {
@@ -117,7 +118,8 @@ class Functions : public testing::Test {
   // The first value of an SQLite text, "<Null>" for Null, "<error: ...>" for a failure.
   std::string value(const char* sql) {
     sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK) return std::string("<error: ") + sqlite3_errmsg(db_) + ">";
+    if (sqlite3_prepare_v2(db_, sql, -1, &s, nullptr) != SQLITE_OK)
+      return std::string("<error: ") + sqlite3_errmsg(db_) + ">";
     std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> owned(s, sqlite3_finalize);
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_ROW) return std::string("<error: ") + sqlite3_errmsg(db_) + ">";

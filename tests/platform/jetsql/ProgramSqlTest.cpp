@@ -48,8 +48,8 @@ const QString k506 = QStringLiteral(
     "INNER JOIN tblFILES ON tblPATHS.PID = tblFILES.PathID WHERE (CID=##) GROUP BY CatName;");
 const QString k507 = QStringLiteral(
     "SELECT Filename, DateTime, Filesize, Desc, FID FROM tblFILES WHERE (PathID=#PathID# ) ORDER BY Filename;");
-const QString k508 = QStringLiteral(
-    "UPDATE tblVOLUMES SET tblVOLUMES.LocID = Null WHERE (((tblVOLUMES.LocID)=#LOCID#));");
+const QString k508 =
+    QStringLiteral("UPDATE tblVOLUMES SET tblVOLUMES.LocID = Null WHERE (((tblVOLUMES.LocID)=#LOCID#));");
 const QString k509 = QStringLiteral("SELECT PID FROM tblPATHS WHERE VolumeID=##;");
 const QString k515 = QStringLiteral(
     "SELECT PID, VID, VolumeName, VolumePath, Path FROM tblVOLUMES INNER JOIN tblPATHS ON tblVOLUMES.VID = "
@@ -138,12 +138,17 @@ TEST(ProgramSql, BuilderTexts) {
                                            "[LocID]=2)) ORDER BY [tblVOLUMES].[VolumeName] DESC;")),
                    0),
             QStringList({"2"}));
-  EXPECT_EQ(db.query(QStringLiteral("SELECT [tblICONS].* FROM [tblICONS];")).size(), db.query(QStringLiteral("SELECT IID FROM tblICONS")).size());
-  EXPECT_EQ(db.query(QStringLiteral("SELECT [tblVOLUMES].* FROM [tblVOLUMES] WHERE (([tblVOLUMES].[LocID]=2));")).size(), 1u);
-  EXPECT_EQ(column(db.query(QStringLiteral("SELECT [tblLOCATIONS].* FROM [tblLOCATIONS] ORDER BY [tblLOCATIONS].[LocName];")), 1),
-            QStringList({"Keller", "Regal"}));
-  EXPECT_EQ(column(db.query(QStringLiteral("SELECT [tblLOCATIONS].* FROM [tblLOCATIONS] ORDER BY [tblLOCATIONS].[LID];")), 1),
-            QStringList({"Regal", "Keller"}));
+  EXPECT_EQ(db.query(QStringLiteral("SELECT [tblICONS].* FROM [tblICONS];")).size(),
+            db.query(QStringLiteral("SELECT IID FROM tblICONS")).size());
+  EXPECT_EQ(
+      db.query(QStringLiteral("SELECT [tblVOLUMES].* FROM [tblVOLUMES] WHERE (([tblVOLUMES].[LocID]=2));")).size(), 1u);
+  EXPECT_EQ(
+      column(db.query(QStringLiteral("SELECT [tblLOCATIONS].* FROM [tblLOCATIONS] ORDER BY [tblLOCATIONS].[LocName];")),
+             1),
+      QStringList({"Keller", "Regal"}));
+  EXPECT_EQ(
+      column(db.query(QStringLiteral("SELECT [tblLOCATIONS].* FROM [tblLOCATIONS] ORDER BY [tblLOCATIONS].[LID];")), 1),
+      QStringList({"Regal", "Keller"}));
   EXPECT_FALSE(db.query(QStringLiteral("SELECT [tblICONS].* FROM [tblICONS] ORDER BY [tblICONS].[Order];")).empty());
   // The volume filter of the search window: Like with the name part, case ignored.
   EXPECT_EQ(column(db.query(QStringLiteral("SELECT [tblVOLUMES].* FROM [tblVOLUMES] WHERE (([tblVOLUMES].[VolumeName] "
@@ -151,7 +156,9 @@ TEST(ProgramSql, BuilderTexts) {
                    0),
             QStringList({"1"}));
   // The category deletion, then a volume deletion that takes folders and files with it.
-  EXPECT_EQ(db.execute(QStringLiteral("DELETE [tblCATEGORIES].* FROM [tblCATEGORIES] WHERE (([tblCATEGORIES].[CID]=3));")), 1);
+  EXPECT_EQ(
+      db.execute(QStringLiteral("DELETE [tblCATEGORIES].* FROM [tblCATEGORIES] WHERE (([tblCATEGORIES].[CID]=3));")),
+      1);
   EXPECT_EQ(db.execute(QStringLiteral("DELETE [tblVOLUMES].* FROM [tblVOLUMES] WHERE (([tblVOLUMES].[VID]=1));")), 1);
   EXPECT_EQ(db.query(QStringLiteral("SELECT Count(*) AS n FROM tblFILES")), (Rows{{"1"}}));
 }
@@ -186,8 +193,9 @@ TEST(ProgramSql, KeysCountsAndChildren) {
             (Rows{{"2", "Musik"}, {"3", "Bilder"}}));
   EXPECT_EQ(db.query(QStringLiteral("SELECT CID, CatName FROM tblCATEGORIES WHERE (Parent=1) GROUP BY CID, CatName;")),
             (Rows{{"3", "Rock"}}));
-  EXPECT_EQ(column(db.query(QStringLiteral("SELECT PID, Path, Parent FROM tblPATHS WHERE (VolumeID=1) ORDER BY PID;")), 0),
-            QStringList({"1", "2", "3"}));
+  EXPECT_EQ(
+      column(db.query(QStringLiteral("SELECT PID, Path, Parent FROM tblPATHS WHERE (VolumeID=1) ORDER BY PID;")), 0),
+      QStringList({"1", "2", "3"}));
 }
 
 }  // namespace

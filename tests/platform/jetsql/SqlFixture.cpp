@@ -64,7 +64,8 @@ CatalogueDb::CatalogueDb() {
   const QString templ = QDir(testenv::binDir()).filePath(QStringLiteral("zuvrax.db"));
   const bool fromTemplate = QFile::exists(templ);
   if (fromTemplate && !QFile::copy(templ, path)) throw std::runtime_error("cannot copy the template");
-  if (sqlite3_open_v2(path.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+  if (sqlite3_open_v2(path.toUtf8().constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+      SQLITE_OK)
     throw std::runtime_error("cannot open the test database");
   jet::registerJetFunctions(db_);
   raw("PRAGMA foreign_keys=ON");

@@ -24,13 +24,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Double-quoted texts become single-quoted, doubled quotes inside survive.
         Case{R"(SELECT * FROM t WHERE a = "O'Brien ""x""")", R"(SELECT * FROM "t" WHERE "a" = 'O''Brien "x"')"},
         Case{"SELECT * FROM t WHERE a = 'O''Brien'", R"(SELECT * FROM "t" WHERE "a" = 'O''Brien')"},
-        Case{"SELECT 'x', a FROM t WHERE a = 'y' OR 'z' = b", R"(SELECT 'x', "a" FROM "t" WHERE "a" = 'y' OR 'z' = "b")"},
+        Case{"SELECT 'x', a FROM t WHERE a = 'y' OR 'z' = b",
+             R"(SELECT 'x', "a" FROM "t" WHERE "a" = 'y' OR 'z' = "b")"},
         // Nothing inside a text is touched.
         Case{"SELECT * FROM t WHERE a = 'x & [y] -- \"z\" ; True'",
              R"(SELECT * FROM "t" WHERE "a" = 'x & [y] -- "z" ; True')"},
         // & becomes the Null-safe join, with the text collation.
-        Case{"SELECT a & b & 'x' AS c FROM t",
-             R"(SELECT jet_concat("a", "b", 'x') COLLATE JETTEXT AS "c" FROM "t")"},
+        Case{"SELECT a & b & 'x' AS c FROM t", R"(SELECT jet_concat("a", "b", 'x') COLLATE JETTEXT AS "c" FROM "t")"},
         Case{"SELECT (a + 1) & b FROM t", R"(SELECT jet_concat(("a" + 1), "b") COLLATE JETTEXT FROM "t")"},
         // DELETE loses the "t.*" or "*"; SET loses its qualifier.
         Case{"DELETE [t].* FROM [t] WHERE (([t].[x]=5));", R"(DELETE FROM "t" WHERE (("t"."x" = 5)))"},
@@ -53,8 +53,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"SELECT t.a, t.b AS c FROM t ORDER BY Nz(t.a, '') ASC",
              R"(SELECT "t"."a" AS "a", "t"."b" AS "c" FROM "t" ORDER BY jet_nz("t"."a", '') COLLATE JETTEXT ASC)"},
         // Nested joins pass through.
-        Case{"SELECT * FROM ((a INNER JOIN b ON a.x = b.x) LEFT OUTER JOIN c ON b.y = c.y) INNER JOIN d ON c.z = d.z",
-             R"(SELECT * FROM (("a" INNER JOIN "b" ON "a"."x" = "b"."x") LEFT OUTER JOIN "c" ON "b"."y" = "c"."y") INNER JOIN "d" ON "c"."z" = "d"."z")"},
+        Case{
+            "SELECT * FROM ((a INNER JOIN b ON a.x = b.x) LEFT OUTER JOIN c ON b.y = c.y) INNER JOIN d ON c.z = d.z",
+            R"(SELECT * FROM (("a" INNER JOIN "b" ON "a"."x" = "b"."x") LEFT OUTER JOIN "c" ON "b"."y" = "c"."y") INNER JOIN "d" ON "c"."z" = "d"."z")"},
         Case{"INSERT INTO t (a, [b c]) VALUES (?, -1.5E3)", R"(INSERT INTO "t" ("a", "b c") VALUES (?, - 1.5E3))"},
         Case{"INSERT INTO t VALUES (1, 'x'), (2, Null)", R"(INSERT INTO "t" VALUES (1, 'x'), (2, NULL))"},
         Case{"SELECT Max([t].[k]) AS [TempSchlüssel] FROM [t] ORDER BY Last([t].[k]);",
@@ -98,49 +99,39 @@ TEST_P(Refusal, Raises3075) {
   } catch (const rt::RaisedError& e) {
     EXPECT_EQ(e.number, 3075);
     EXPECT_EQ(e.source, QStringLiteral("DAO.Database"));
-    EXPECT_TRUE(e.description.startsWith(QStringLiteral("Syntaxfehler in der Abfrage: "))) << e.description.toStdString();
+    EXPECT_TRUE(e.description.startsWith(QStringLiteral("Syntaxfehler in der Abfrage: ")))
+        << e.description.toStdString();
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     UnknownSyntax, Refusal,
-    testing::Values(
-        "SELECT TOP 5 * FROM t",                      // unsupported keyword
-        "SELECT DISTINCT a FROM t",
-        "SELECT * FROM t WHERE a IN (1, 2)",
-        "SELECT * FROM t UNION SELECT * FROM u",
-        "SELECT Format(a, 'x') FROM t",               // unknown function
-        "SELECT Count(a, b) FROM t",                  // wrong argument count
-        "SELECT * FROM t WHERE d = #1/2/2000#",       // date literal
-        "SELECT PID FROM tblPATHS WHERE VolumeID=#VolID#;",  // marker left in the text
-        "SELECT * FROM t; DELETE FROM t",             // two statements
-        "SELECT * FROM t WHERE a = 'open",            // unterminated text
-        "SELECT * FROM [t WHERE a = 1",               // unterminated name
-        "SELECT * FROM t WHERE (a = 1",               // unbalanced parenthesis
-        "SELECT * FROM t WHERE a = 1)",
-        "SELECT * FROM t WHERE a = 1 /* note */",      // no comments in Jet
-        "SELECT * FROM t WHERE a != 1",               // unknown character
-        "SELECT a b FROM t",                          // missing operator (alias without AS)
-        "SELECT * FROM t WHERE a + b & c",            // & beside arithmetic
-        "SELECT * FROM t WHERE a & b * 2",
-        "SELECT * FROM t WHERE a &",
-        "SELECT * FROM t WHERE a IN (SELECT b FROM u)",
-        "SELECT * FROM t WHERE x IN (SELECT 1)",
-        "SELECT * FROM t WHERE (SELECT 1) = 1",       // subquery
-        "SELECT * FROM t WHERE a = 1 ORDER a",        // ORDER without BY
-        "SELECT * FROM t ORDER BY a WHERE b = 1",     // clauses out of order
-        "SELECT * FROM t WHERE a = 1 WHERE b = 2",
-        "SELECT * FROM t GROUP BY a & b AND (c Is Not Null)",  // condition in GROUP BY (an unfilled HAVING)
-        "DELETE a, b FROM t",
-        "DELETE FROM t INNER JOIN u ON t.a = u.a",
-        "UPDATE t SET a",
-        "INSERT INTO t SELECT * FROM u",
-        "INSERT INTO t VALUES (1) (2)",
-        "INSERT INTO t VALUES (1),",
-        "CREATE TABLE x (a)",
-        "PRAGMA foreign_keys=OFF",
-        "SELECT * FROM t WHERE a = 12abc",
-        "SELECT * FROM t WHERE a LIKE 'x' ESCAPE '!'",
-        ""));
+    testing::Values("SELECT TOP 5 * FROM t",  // unsupported keyword
+                    "SELECT DISTINCT a FROM t", "SELECT * FROM t WHERE a IN (1, 2)",
+                    "SELECT * FROM t UNION SELECT * FROM u",
+                    "SELECT Format(a, 'x') FROM t",                      // unknown function
+                    "SELECT Count(a, b) FROM t",                         // wrong argument count
+                    "SELECT * FROM t WHERE d = #1/2/2000#",              // date literal
+                    "SELECT PID FROM tblPATHS WHERE VolumeID=#VolID#;",  // marker left in the text
+                    "SELECT * FROM t; DELETE FROM t",                    // two statements
+                    "SELECT * FROM t WHERE a = 'open",                   // unterminated text
+                    "SELECT * FROM [t WHERE a = 1",                      // unterminated name
+                    "SELECT * FROM t WHERE (a = 1",                      // unbalanced parenthesis
+                    "SELECT * FROM t WHERE a = 1)",
+                    "SELECT * FROM t WHERE a = 1 /* note */",  // no comments in Jet
+                    "SELECT * FROM t WHERE a != 1",            // unknown character
+                    "SELECT a b FROM t",                       // missing operator (alias without AS)
+                    "SELECT * FROM t WHERE a + b & c",         // & beside arithmetic
+                    "SELECT * FROM t WHERE a & b * 2", "SELECT * FROM t WHERE a &",
+                    "SELECT * FROM t WHERE a IN (SELECT b FROM u)", "SELECT * FROM t WHERE x IN (SELECT 1)",
+                    "SELECT * FROM t WHERE (SELECT 1) = 1",    // subquery
+                    "SELECT * FROM t WHERE a = 1 ORDER a",     // ORDER without BY
+                    "SELECT * FROM t ORDER BY a WHERE b = 1",  // clauses out of order
+                    "SELECT * FROM t WHERE a = 1 WHERE b = 2",
+                    "SELECT * FROM t GROUP BY a & b AND (c Is Not Null)",  // condition in GROUP BY (an unfilled HAVING)
+                    "DELETE a, b FROM t", "DELETE FROM t INNER JOIN u ON t.a = u.a", "UPDATE t SET a",
+                    "INSERT INTO t SELECT * FROM u", "INSERT INTO t VALUES (1) (2)", "INSERT INTO t VALUES (1),",
+                    "CREATE TABLE x (a)", "PRAGMA foreign_keys=OFF", "SELECT * FROM t WHERE a = 12abc",
+                    "SELECT * FROM t WHERE a LIKE 'x' ESCAPE '!'", ""));
 
 }  // namespace

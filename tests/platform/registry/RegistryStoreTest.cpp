@@ -37,8 +37,10 @@ class RegistryStore : public ::testing::Test {
 };
 
 TEST_F(RegistryStore, NamesIgnoreCaseAndKeepTheFirstWrittenCase) {
-  ASSERT_EQ(setValue(HKEY_CURRENT_USER, "Software\\Tolvarent\\Kerbolith\\Options", "LastDB", Value::text("a")), kSuccess);
-  EXPECT_EQ(setValue(HKEY_CURRENT_USER, "\\SOFTWARE\\tolvarent\\KERBOLITH\\options\\", "lastdb", Value::text("b")), kSuccess);
+  ASSERT_EQ(setValue(HKEY_CURRENT_USER, "Software\\Tolvarent\\Kerbolith\\Options", "LastDB", Value::text("a")),
+            kSuccess);
+  EXPECT_EQ(setValue(HKEY_CURRENT_USER, "\\SOFTWARE\\tolvarent\\KERBOLITH\\options\\", "lastdb", Value::text("b")),
+            kSuccess);
   EXPECT_EQ(text(HKEY_CURRENT_USER, "software\\TOLVARENT\\kerbolith\\Options", "LASTDB"), "b");
 
   QStringList names;
@@ -113,7 +115,8 @@ TEST_F(RegistryStore, AFailedWriteReportsAnErrorAndChangesNothing) {
 TEST_F(RegistryStore, ADamagedFileIsKeptAsideAndReadsAsEmpty) {
   const QList<QByteArray> damaged = {
       "{ this is not json", "[1,2,3]", "{\"format\":\"other\",\"root\":{\"name\":\"\"}}",
-      "{\"format\":\"zuvrax-registry 1\",\"root\":{\"name\":\"\",\"values\":[{\"name\":\"x\",\"type\":\"sz\",\"data\":5}]}}",
+      "{\"format\":\"zuvrax-registry "
+      "1\",\"root\":{\"name\":\"\",\"values\":[{\"name\":\"x\",\"type\":\"sz\",\"data\":5}]}}",
       QByteArray(100, '\0')};
   for (const QByteArray& bytes : damaged) {
     SCOPED_TRACE(bytes.left(40).toStdString());

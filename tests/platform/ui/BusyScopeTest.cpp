@@ -24,8 +24,10 @@ bool escapeKey(const QEvent& e) {
   switch (e.type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride: return static_cast<const QKeyEvent&>(e).key() == Qt::Key_Escape;
-    default: return false;
+    case QEvent::ShortcutOverride:
+      return static_cast<const QKeyEvent&>(e).key() == Qt::Key_Escape;
+    default:
+      return false;
   }
 }
 

@@ -14,9 +14,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <gtest/gtest.h>
 #include <QTest>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 #include <functional>
 

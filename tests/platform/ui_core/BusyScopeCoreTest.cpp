@@ -26,8 +26,8 @@ TEST(BusyScopeCore, InputReachesOnlyTheAllowedObjectsOtherEventsPass) {
   QObject window;
   Receiver inside(&window);
   Receiver outside;
-  const QEvent::Type input[] = {QEvent::MouseButtonPress, QEvent::Wheel, QEvent::KeyPress, QEvent::Shortcut,
-                                QEvent::ContextMenu, QEvent::Drop};
+  const QEvent::Type input[] = {QEvent::MouseButtonPress, QEvent::Wheel,       QEvent::KeyPress,
+                                QEvent::Shortcut,         QEvent::ContextMenu, QEvent::Drop};
   {
     ui::BusyScope busy(&window);
     for (QEvent::Type t : input) {

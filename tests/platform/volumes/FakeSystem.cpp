@@ -24,7 +24,8 @@ void link(const QString& target, const QString& at) {
 // A disk (and optionally one partition) below devicesDir, reachable through class/block and
 // dev/block like the kernel's tree.
 void addDisk(const QString& sys, const QString& deviceDir, const QString& disk, const char* removable,
-             const QString& majorMinor, const QString& partition = QString(), const QString& partMajorMinor = QString()) {
+             const QString& majorMinor, const QString& partition = QString(),
+             const QString& partMajorMinor = QString()) {
   const QString dir = sys + QStringLiteral("/devices/") + deviceDir + QStringLiteral("/block/") + disk;
   writeFile(dir + QStringLiteral("/removable"), QByteArray(removable) + '\n');
   link(dir, sys + QStringLiteral("/class/block/") + disk);
@@ -45,11 +46,11 @@ volumes::SystemRoots build() {
 
   addDisk(sys, QStringLiteral("pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0"), QStringLiteral("sda"), "0",
           QStringLiteral("8:0"), QStringLiteral("sda1"), QStringLiteral("8:1"));
-  addDisk(sys, QStringLiteral("pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/host6/target6:0:0/6:0:0:0"), QStringLiteral("sdb"),
-          "1", QStringLiteral("8:16"), QStringLiteral("sdb1"), QStringLiteral("8:17"));
+  addDisk(sys, QStringLiteral("pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/host6/target6:0:0/6:0:0:0"),
+          QStringLiteral("sdb"), "1", QStringLiteral("8:16"), QStringLiteral("sdb1"), QStringLiteral("8:17"));
   // A USB hard disk reports removable=0; its bus makes it removable.
-  addDisk(sys, QStringLiteral("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host7/target7:0:0/7:0:0:0"), QStringLiteral("sdc"),
-          "0", QStringLiteral("8:32"), QStringLiteral("sdc1"), QStringLiteral("8:33"));
+  addDisk(sys, QStringLiteral("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host7/target7:0:0/7:0:0:0"),
+          QStringLiteral("sdc"), "0", QStringLiteral("8:32"), QStringLiteral("sdc1"), QStringLiteral("8:33"));
   addDisk(sys, QStringLiteral("pci0000:00/0000:00:1f.2/ata2/host1/target1:0:0/1:0:0:0"), QStringLiteral("sr0"), "1",
           QStringLiteral("11:0"));
   addDisk(sys, QStringLiteral("pci0000:00/0000:00:1f.2/ata3/host2/target2:0:0/2:0:0:0"), QStringLiteral("sr1"), "1",

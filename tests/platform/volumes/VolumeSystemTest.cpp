@@ -64,25 +64,25 @@ class FakeVolumes : public ::testing::Test {
 
 TEST_F(FakeVolumes, ClassifiesDriveTypesAndRoots) {
   const TypeCase cases[] = {
-      {"/home/u/docs", kTypeFixed, "/"},                            // ext4 on a SATA disk
+      {"/home/u/docs", kTypeFixed, "/"},                                 // ext4 on a SATA disk
       {"/media/usb stick/Fotos/", kTypeRemovable, "/media/usb stick/"},  // vfat on a USB stick, escaped blank
-      {"/media/cdrom/x", kTypeCdRom, "/media/cdrom/"},              // iso9660 on /dev/sr0
-      {"/media/cd/x", kTypeFixed, "/media/cd/"},                    // no prefix of /media/cdrom
+      {"/media/cdrom/x", kTypeCdRom, "/media/cdrom/"},                   // iso9660 on /dev/sr0
+      {"/media/cd/x", kTypeFixed, "/media/cd/"},                         // no prefix of /media/cdrom
       {"/mnt/nfs/a/b", kTypeRemote, "/mnt/nfs/"},
       {"/mnt/share", kTypeRemote, "/mnt/share/"},
-      {"/home/u/remote/x", kTypeRemote, "/home/u/remote/"},         // sshfs
+      {"/home/u/remote/x", kTypeRemote, "/home/u/remote/"},  // sshfs
       {"/mnt/9p", kTypeRemote, "/mnt/9p/"},
       {"/tmp/x", kTypeRamDisk, "/tmp/"},
       {"/mnt/zram/x", kTypeRamDisk, "/mnt/zram/"},
       {"/var/lib/docker/overlay2/x/merged/etc", kTypeFixed, "/var/lib/docker/overlay2/x/merged/"},
-      {"/mnt/bind/sub", kTypeFixed, "/mnt/bind/"},                  // bind mount of a folder of sda1
+      {"/mnt/bind/sub", kTypeFixed, "/mnt/bind/"},  // bind mount of a folder of sda1
       {"/proc/1", kTypeUnknown, "/proc/"},
       {"/proc/sys/fs/binfmt_misc", kTypeUnknown, "/proc/sys/fs/binfmt_misc/"},
-      {"/media/sd/DCIM", kTypeRemovable, "/media/sd/"},              // mmc card
-      {"/media/usbdisk", kTypeRemovable, "/media/usbdisk/"},         // USB disk with removable=0
-      {"/mnt/pool/x", kTypeRemovable, "/mnt/pool/"},                 // btrfs: anonymous major, device by name
-      {"/srv/data", kTypeFixed, "/srv/data/"},                       // zfs
-      {"/media/cdrom1", kTypeCdRom, "/media/cdrom1/"},               // optical drive without a disc
+      {"/media/sd/DCIM", kTypeRemovable, "/media/sd/"},       // mmc card
+      {"/media/usbdisk", kTypeRemovable, "/media/usbdisk/"},  // USB disk with removable=0
+      {"/mnt/pool/x", kTypeRemovable, "/mnt/pool/"},          // btrfs: anonymous major, device by name
+      {"/srv/data", kTypeFixed, "/srv/data/"},                // zfs
+      {"/media/cdrom1", kTypeCdRom, "/media/cdrom1/"},        // optical drive without a disc
       {"/media/cdrom1/Daten", kTypeCdRom, "/media/cdrom1/"},
       {"relative/x", kTypeNoRoot, ""},
       {"", kTypeNoRoot, ""},
@@ -173,10 +173,14 @@ TEST_F(FakeVolumes, AMissingFolderOnAnInsertedDiscIsNoMissingDisc) {
     f.write(text);
   };
   const QByteArray b = base.toUtf8();
-  write(base + "/mountinfo", "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
-                             "2 1 11:0 / " + b + "/cd ro - iso9660 /dev/sr0 ro\n");
-  write(base + "/fstab", "/dev/sr0 " + b + "/cd udf,iso9660 user,noauto 0 0\n"
-                         "/dev/sr1 " + b + "/leer udf,iso9660 user,noauto 0 0\n");
+  write(base + "/mountinfo",
+        "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
+        "2 1 11:0 / " +
+            b + "/cd ro - iso9660 /dev/sr0 ro\n");
+  write(base + "/fstab", "/dev/sr0 " + b +
+                             "/cd udf,iso9660 user,noauto 0 0\n"
+                             "/dev/sr1 " +
+                             b + "/leer udf,iso9660 user,noauto 0 0\n");
   roots.mountInfo = base + "/mountinfo";
   roots.fstab = base + "/fstab";
   roots.pathsMustExist = true;
