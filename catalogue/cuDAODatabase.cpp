@@ -35,7 +35,7 @@ void cuDAODatabase::setDBPath(const QString& path) {
       CloseDB();
     }
     dbPath_ = path;
-    if (!path.isEmpty() && initialised_ && ws_) db_ = ws_->OpenDatabase(path, exclusive_);
+    if (!path.isEmpty() && initialised_ && ws_) db_ = ws_->OpenDatabase(path, exclusive_, readOnly_);
   } catch (...) {
     db_.reset();
     err_.ErrRaise(0, kSource, QStringLiteral("DBPath (Let)"));
@@ -67,7 +67,7 @@ void cuDAODatabase::Init(const QString& SystemDB, const QString& UserName, const
     if (!dbPath_.isEmpty()) {
       if (exclusive == -2) exclusive = (!gOptions || gOptions->Exclusive()) ? -1 : 0;
       exclusive_ = exclusive != 0;
-      db_ = ws_->OpenDatabase(dbPath_, exclusive_);
+      db_ = ws_->OpenDatabase(dbPath_, exclusive_, readOnly_);
     }
     Ok = true;
   } catch (...) {

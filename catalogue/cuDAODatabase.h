@@ -36,6 +36,9 @@ class cuDAODatabase {
   int32_t MaxLocksPerFile() const { return maxLocksPerFile_; }
   void setExclusive(bool v) { exclusive_ = v; }
   bool Exclusive() const { return exclusive_; }
+  // Opens the catalogue for reading only (a source that must stay as it is); off by default.
+  void setReadOnly(bool v) { readOnly_ = v; }
+  bool ReadOnly() const { return readOnly_; }
 
   std::shared_ptr<jet::Workspace> WS() const { return ws_; }
   void setWSName(const QString& v) { wsName_ = v; }
@@ -62,4 +65,5 @@ class cuDAODatabase {
   bool initialised_ = false;
   int32_t maxLocksPerFile_ = 0;
   bool exclusive_ = false;
+  bool readOnly_ = false;
 };
