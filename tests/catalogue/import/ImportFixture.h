@@ -87,6 +87,42 @@ class CatalogueRows {
   std::shared_ptr<jet::Database> db_;
 };
 
+// The source most tests import from:
+//   5 Archiv (icon)            volumes 12 Archivplatte (location 1 "keller"), 14 Leer (no folders)
+//     6 Fotos
+//       9 Urlaub               volume 10 Fotos2020 (location 2 "Dachboden")
+//     7 Musik                  volume 11 Musik1 (location 2)
+//   8 Fremd                    volume 13 Fremdplatte (no location)
+// Folders: 10: 100 < 101 < 102;  11: 200 < 201;  12: 300;  13: 400. Two files in each folder.
+inline void fillStandardSource(CatalogueRows& s) {
+  s.begin();
+  s.category(5, QStringLiteral("Archiv"), rt::Null, QStringLiteral("alt"), QByteArray("\x01\x02icon", 6));
+  s.category(6, QStringLiteral("Fotos"), 5);
+  s.category(7, QStringLiteral("Musik"), 5, QStringLiteral("laut"));
+  s.category(8, QStringLiteral("Fremd"));
+  s.category(9, QStringLiteral("Urlaub"), 6);
+  s.location(1, QStringLiteral("keller"), QStringLiteral("Quelle-Keller"));
+  s.location(2, QStringLiteral("Dachboden"), QStringLiteral("oben"));
+  s.volume(10, QStringLiteral("Fotos2020"), 9, 2);
+  s.volume(11, QStringLiteral("Musik1"), 7, 2);
+  s.volume(12, QStringLiteral("Archivplatte"), 5, 1);
+  s.volume(13, QStringLiteral("Fremdplatte"), 8);
+  s.volume(14, QStringLiteral("Leer"), 5, 1);
+  s.folder(100, 10, rt::Null, rt::Null, QStringLiteral("Wurzelnotiz"));
+  s.folder(101, 10, QStringLiteral("Sommer"), 100);
+  s.folder(102, 10, QStringLiteral("Strand"), 101, QStringLiteral("Sand"));
+  s.folder(200, 11, rt::Null, rt::Null);
+  s.folder(201, 11, QStringLiteral("Jazz"), 200);
+  s.folder(300, 12, rt::Null, rt::Null);
+  s.folder(400, 13, rt::Null, rt::Null);
+  int fid = 1000;
+  for (int pid : {100, 101, 102, 200, 201, 300, 400}) {
+    s.file(fid++, pid, QStringLiteral("a%1.jpg").arg(pid), QStringLiteral("Bild %1").arg(pid));
+    s.file(fid++, pid, QStringLiteral("Ü%1.txt").arg(pid));
+  }
+  s.commit();
+}
+
 // Every row of every table (in key order), one text per row, each table headed by its name.
 inline QStringList dumpCatalogue(jet::Database& db) {
   QStringList out;
