@@ -3,7 +3,10 @@
 #include "catalogue/mdlGlobals.h"
 #include "platform/jet/Engine.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace {
 const QString kSource = QStringLiteral("cuDAODatabase");
@@ -23,6 +26,11 @@ cuDAODatabase::~cuDAODatabase() { CloseWorkspace(); }
 
 bool cuDAODatabase::SameFile(const QString& a, const QString& b) {
   if (a.isEmpty() || b.isEmpty()) return a.isEmpty() && b.isEmpty();
+  // Hard links name one file under paths that no spelling makes equal.
+  struct stat sa {
+  }, sb{};
+  if (::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0)
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   return fileIdentity(a) == fileIdentity(b);
 }
 

@@ -49,8 +49,9 @@ class cuDAODatabase {
   // any other value exclusive. Ok is true only when every step succeeded; failures raise.
   void Init(const QString& SystemDB, const QString& UserName, const QString& Password, int32_t& exclusive, bool& Ok);
 
-  // True when both paths name the same file (canonical paths; for a missing file the absolute
-  // path). Letter case counts, as it does for the file system.
+  // True when both paths name the same file (device and inode of existing files, so links of
+  // either kind count; for a missing file the absolute path). Letter case counts, as it does
+  // for the file system.
   static bool SameFile(const QString& a, const QString& b);
 
  private:

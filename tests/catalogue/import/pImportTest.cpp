@@ -214,6 +214,14 @@ TEST_F(pImportTest, RefusedImportsLeaveBothCataloguesAsTheyWere) {
        },
        {QStringLiteral("ist bereits geöffnet.")},
        true},
+      {"the open catalogue through a hard link",
+       [this] {
+         const QString link = dir + QStringLiteral("/zweitname.qvk");
+         ::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData());
+         return link;
+       },
+       {QStringLiteral("ist bereits geöffnet.")},
+       true},
       {"the open catalogue spelt otherwise",
        [this] { return dir + QStringLiteral("/./ziel.qvk"); },
        {QStringLiteral("ist bereits geöffnet.")},
