@@ -122,6 +122,8 @@ bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount)
   bool inTransaction = false;
   bool result = false;
   try {
+    if (!gDB || !gDB->WS() || !gDB->DB())
+      throw rt::RaisedError(rt::kErrNoObject, QString(), QStringLiteral("Es ist keine Katalogdatenbank geöffnet."));
     SourcePath = GetImportDB();
     if (!SourcePath.isEmpty() && OpenSource(SourcePath) && !CopyDeclined()) {
       std::vector<int32_t> categories, volumes;
@@ -131,8 +133,6 @@ bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount)
         // The copy pumps messages so the screen stays drawn; nothing else may run meanwhile,
         // and the copy itself cannot be cancelled.
         ui::BusyScope busy;
-        if (!gDB || !gDB->WS() || !gDB->DB())
-          throw rt::RaisedError(rt::kErrNoObject, QString(), QStringLiteral("Es ist keine Katalogdatenbank geöffnet."));
         ws = gDB->WS();
         ws->BeginTrans();
         inTransaction = true;
@@ -180,7 +180,7 @@ QString pImport::GetImportDB() {
     ui::pumpMessages();
     ui::pumpMessages();
     // The same file under any spelling or through a link is the open catalogue.
-    if (gDB && !gDB->DBPath().isEmpty() && cuDAODatabase::SameFile(path, gDB->DBPath())) {
+    if (cuDAODatabase::SameFile(path, gDB->DBPath())) {
       gErr->MsgShow(kMsgAlreadyOpen, ui::kInformation, path);
       return QString();
     }
@@ -216,7 +216,6 @@ bool pImport::OpenSource(const QString& path) {
 }
 
 bool pImport::CopyDeclined() {
-  if (!gDB || !gDB->DB()) return false;
   const QString own = catalogueGuid(*gDB->DB());
   if (own.isEmpty() || own.compare(catalogueGuid(sourceDB()), Qt::CaseInsensitive) != 0) return false;
   const int answer =

@@ -185,6 +185,26 @@ TEST_F(pImportTest, FolderParentsFollowTheirCopiesWhateverTheOrderOfTheKeys) {
             (QStringList{QStringLiteral("21|6|k.txt"), QStringLiteral("22|9|f.txt")}));
 }
 
+TEST_F(pImportTest, ATickedCategoryInALoopOfParentsStillHangsUnderTheImportCategory) {
+  CatalogueRows rows(source);
+  rows.category(30, QStringLiteral("Kreis"), 31);
+  rows.category(31, QStringLiteral("Runde"), 30);
+  rows.close();
+  windows.tickedCategories = {30};
+  ASSERT_TRUE(runImport(source));
+  EXPECT_EQ(this->rows(QStringLiteral("SELECT CID, CatName, Parent FROM tblCATEGORIES WHERE CID > 11 ORDER BY CID")),
+            (QStringList{QStringLiteral("12|Runde|13"), QStringLiteral("13|Kreis|11")}));
+}
+
+TEST_F(pImportTest, WithoutAnOpenCatalogueNothingIsAsked) {
+  gDB->setDBPath(QString());
+  windows.tickedCategories = {5};
+  EXPECT_FALSE(runImport(source));
+  EXPECT_EQ(windows.dialogs, 0);
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_TRUE(boxes->shown[0].text.contains(QStringLiteral("pImport: Import"))) << boxes->shown[0].text.toStdString();
+}
+
 // Everything that ends the import before it writes: the target stays as it was, the source
 // too, the counts are 0, and the user hears why (or nothing, when the user ended it).
 TEST_F(pImportTest, RefusedImportsLeaveBothCataloguesAsTheyWere) {
