@@ -100,12 +100,13 @@ int32_t pImport::takeKey(int64_t& next) {
   return static_cast<int32_t>(next++);
 }
 
-pImport::FieldMap pImport::fieldMap(jet::Recordset& target, jet::Recordset& source) {
+pImport::FieldMap pImport::fieldMap(jet::Recordset& target, jet::Recordset& source, const QStringList& setLater) {
   FieldMap map;
   for (int i = 0; i < target.FieldCount(); ++i) {
     jet::Field field = target.Fields(i);
     if (field.Attributes() & jet::dbSystemField) continue;
-    map.emplace_back(i, fieldIndex(source, field.Name()));
+    const int from = fieldIndex(source, field.Name());
+    if (!setLater.contains(field.Name(), Qt::CaseInsensitive)) map.emplace_back(i, from);
   }
   return map;
 }
@@ -233,7 +234,13 @@ void pImport::OpenRecordsets() {
   tVolumes_ = openTable(target, QStringLiteral("tblVOLUMES"), kPrimaryKey);
   sLocations_ = openTable(sourceDB(), QStringLiteral("tblLOCATIONS"), kPrimaryKey);
   sVolumes_ = openTable(sourceDB(), QStringLiteral("tblVOLUMES"), kPrimaryKey);
-  volumeFields_ = fieldMap(*tVolumes_, *sVolumes_);
+  volumeFields_ =
+      fieldMap(*tVolumes_, *sVolumes_, {QStringLiteral("VID"), QStringLiteral("CatID"), QStringLiteral("LocID")});
+  tPathPID_ = fieldIndex(*tPaths_, QStringLiteral("PID"));
+  tPathVolumeID_ = fieldIndex(*tPaths_, QStringLiteral("VolumeID"));
+  tPathParent_ = fieldIndex(*tPaths_, QStringLiteral("Parent"));
+  tFileFID_ = fieldIndex(*tFiles_, QStringLiteral("FID"));
+  tFilePathID_ = fieldIndex(*tFiles_, QStringLiteral("PathID"));
   NextCID = NewKey(kKeyCID);
   NextPID = NewKey(kKeyPID);
   NextVID = NewKey(kKeyVID);
@@ -266,7 +273,7 @@ void pImport::ImportCategory(int32_t CID, int32_t TopCID) {
     std::vector<CategoryMapEntry> map(list.size());
 
     cats = openTable(sourceDB(), QStringLiteral("tblCATEGORIES"), kPrimaryKey);
-    const FieldMap fields = fieldMap(*tCategories_, *cats);
+    const FieldMap fields = fieldMap(*tCategories_, *cats, {QStringLiteral("CID"), QStringLiteral("Parent")});
     QHash<int64_t, int32_t> newKeys;
     for (size_t i = 0; i < list.size(); ++i) {
       cats->Seek(kEq, {rt::Variant(list[i].CID)});
@@ -330,7 +337,8 @@ void pImport::ImportVolume(int32_t VID, int32_t CatID) {
 
     pathMap_.clear();
     laterParents_.clear();
-    const FieldMap pathFields = fieldMap(*tPaths_, *folders);
+    const FieldMap pathFields =
+        fieldMap(*tPaths_, *folders, {QStringLiteral("PID"), QStringLiteral("VolumeID"), QStringLiteral("Parent")});
     const int pidField = fieldIndex(*folders, QStringLiteral("PID"));
     const int parentField = fieldIndex(*folders, QStringLiteral("Parent"));
     while (!folders->IsEOF()) {
@@ -355,7 +363,7 @@ void pImport::ImportVolume(int32_t VID, int32_t CatID) {
         QStringLiteral("SELECT tblFILES.* FROM tblFILES INNER JOIN tblPATHS ON tblFILES.PathID = tblPATHS.PID "
                        "WHERE tblPATHS.VolumeID = ? ORDER BY tblPATHS.PID, tblFILES.FID"),
         jet::RecordsetType::ForwardOnly, {rt::Variant(VID)});
-    const FieldMap fileFields = fieldMap(*tFiles_, *files);
+    const FieldMap fileFields = fieldMap(*tFiles_, *files, {QStringLiteral("FID"), QStringLiteral("PathID")});
     const int pathIdField = fieldIndex(*files, QStringLiteral("PathID"));
     while (!files->IsEOF()) {
       const int64_t oldPid = keyOf(files->Fields(pathIdField).Value());
@@ -439,8 +447,8 @@ void pImport::CopyPathData(jet::Recordset& source, const FieldMap& fields, int o
     const int64_t oldParent = keyOf(source.Fields(parentField).Value());
     const int32_t newPid = takeKey(NextPID);
     copyFields(source, *tPaths_, fields);
-    tPaths_->Fields(QStringLiteral("VolumeID")).SetValue(VolumeKey);
-    tPaths_->Fields(QStringLiteral("PID")).SetValue(newPid);
+    tPaths_->Fields(tPathVolumeID_).SetValue(VolumeKey);
+    tPaths_->Fields(tPathPID_).SetValue(newPid);
     // A parent met before its child is known now; a later one is set when all folders are in.
     rt::Variant parent = rt::Null;
     if (oldParent != 0) {
@@ -450,7 +458,7 @@ void pImport::CopyPathData(jet::Recordset& source, const FieldMap& fields, int o
       else
         laterParents_.emplace_back(newPid, oldParent);
     }
-    tPaths_->Fields(QStringLiteral("Parent")).SetValue(parent);
+    tPaths_->Fields(tPathParent_).SetValue(parent);
     tPaths_->Update();
     if (!pathMap_.contains(oldPid)) pathMap_.insert(oldPid, newPid);
   } catch (...) {
@@ -462,8 +470,8 @@ void pImport::CopyPathData(jet::Recordset& source, const FieldMap& fields, int o
 void pImport::CopyFileData(jet::Recordset& source, const FieldMap& fields, int32_t NewPID) {
   try {
     copyFields(source, *tFiles_, fields);
-    tFiles_->Fields(QStringLiteral("PathID")).SetValue(NewPID);
-    tFiles_->Fields(QStringLiteral("FID")).SetValue(takeKey(NextFID));
+    tFiles_->Fields(tFilePathID_).SetValue(NewPID);
+    tFiles_->Fields(tFileFID_).SetValue(takeKey(NextFID));
     tFiles_->Update();
   } catch (...) {
     cancelQuietly(*tFiles_);

@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -70,9 +71,9 @@ class pImport {
   static void ShowStatus(const QString& text);
 
   jet::Database& sourceDB() const;
-  // Every field of target that is no system field, with the source field of its name; a field
-  // the source lacks raises.
-  static FieldMap fieldMap(jet::Recordset& target, jet::Recordset& source);
+  // Every field of target that is no system field, with the source field of its name, except
+  // the keys the copy sets itself; a field the source lacks raises.
+  static FieldMap fieldMap(jet::Recordset& target, jet::Recordset& source, const QStringList& setLater);
   static void copyFields(jet::Recordset& source, jet::Recordset& target, const FieldMap& fields);
   // The key next holds; next moves on. Raises overflow past the largest 32-bit key.
   static int32_t takeKey(int64_t& next);
@@ -85,6 +86,8 @@ class pImport {
   std::shared_ptr<jet::Recordset> tCategories_, tPaths_, tFiles_, tLocations_, tVolumes_;
   std::shared_ptr<jet::Recordset> sLocations_, sVolumes_;
   FieldMap volumeFields_;
+  // Positions of the keys in the target's folder and file rows.
+  int tPathPID_ = -1, tPathVolumeID_ = -1, tPathParent_ = -1, tFileFID_ = -1, tFilePathID_ = -1;
 
   int64_t NextVID = 0;
   int64_t NextPID = 0;
