@@ -52,8 +52,9 @@ struct ColumnInfo {
 // Field type and size from a declared column type (see Field.h).
 ColumnInfo columnFromDecl(const QString& name, const QString& declType);
 
-// Binds `v` to parameter `index` (1-based); Empty and Null bind NULL, True binds -1.
-void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v);
+// Binds `v` to parameter `index` (1-based); Empty and Null bind NULL, True binds -1. A value
+// SQLite refuses (longer than its length limit: 3163) raises instead of being left Null.
+void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString& object);
 // Binds the list to ?1..?n; raises 3075 when the count does not match.
 void bindAll(sqlite3_stmt* s, const std::vector<rt::Variant>& params, const QString& object);
 // Column `i` of the current row as the field type tells.

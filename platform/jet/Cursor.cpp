@@ -109,7 +109,7 @@ void Cursor::tableStep(bool forward, bool fromCurrent) {
   sql += orderBy(!forward);
   sqlite3_stmt* s = conn_.cached(sql, object());
   StmtUse use(s);
-  for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i]);
+  for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i], object());
   if (!tableFetch(s)) setNoCurrent(!forward || !haveKey ? true : false, forward || !haveKey);
 }
 
@@ -120,7 +120,7 @@ void Cursor::setIndex(const QString& name) {
     sqlite3_stmt* s =
         conn_.cached(QStringLiteral("SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk"), object());
     StmtUse use(s);
-    bindVariant(s, 1, rt::Variant(table));
+    bindVariant(s, 1, rt::Variant(table), object());
     while (sqlite3_step(s) == SQLITE_ROW) cols << text(s, 0);
     if (cols.isEmpty()) raise(err::kNotInCollection, object(), name);
   } else {
@@ -131,8 +131,8 @@ void Cursor::setIndex(const QString& name) {
                                     "OR il.name = ?1 || '__' || ?2 COLLATE NOCASE ORDER BY il.name, ii.seqno"),
                      object());
     StmtUse use(s);
-    bindVariant(s, 1, rt::Variant(table));
-    bindVariant(s, 2, rt::Variant(name));
+    bindVariant(s, 1, rt::Variant(table), object());
+    bindVariant(s, 2, rt::Variant(name), object());
     while (sqlite3_step(s) == SQLITE_ROW) cols << text(s, 0);
     if (cols.isEmpty()) raise(err::kNotInCollection, object(), name);
   }
@@ -143,7 +143,7 @@ void Cursor::setIndex(const QString& name) {
         QStringLiteral("SELECT count(*) FROM pragma_table_info(?1) WHERE pk = 1 AND upper(type) = 'INTEGER'"),
         object());
     StmtUse use(s);
-    bindVariant(s, 1, rt::Variant(table));
+    bindVariant(s, 1, rt::Variant(table), object());
     if (sqlite3_step(s) == SQLITE_ROW && sqlite3_column_int(s, 0) == 1) cols.clear();
   }
   keyCols_ = cols;
@@ -167,7 +167,7 @@ void Cursor::seek(const std::vector<rt::Variant>& key) {
     const int col = cols[i] == QLatin1String("rowid") ? -1 : fieldIndex(cols[i]);
     rt::Variant v = key[i];
     if (col >= 0 && columns[col].type == FieldType::Long && v.isText()) v = convertForField(v, columns[col], object());
-    bindVariant(s, static_cast<int>(i) + 1, v);
+    bindVariant(s, static_cast<int>(i) + 1, v, object());
   }
   noMatch = !tableFetch(s);
   if (noMatch) {
@@ -363,7 +363,7 @@ double Cursor::percentPosition() {
                          keyTuple() + QStringLiteral(" < (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')'),
                      object());
     StmtUse use(s);
-    for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i]);
+    for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i], object());
     sqlite3_step(s);
     pos = sqlite3_column_int64(s, 0);
   }
@@ -377,7 +377,7 @@ bool Cursor::matches(const QString& criteria) {
                                         QStringLiteral("] WHERE rowid = ? AND (") + criteria + QStringLiteral(")"),
                                     object());
   StmtUse use(s);
-  bindVariant(s, 1, rt::Variant(static_cast<long long>(rowid)));
+  bindVariant(s, 1, rt::Variant(static_cast<long long>(rowid)), object());
   const int rc = sqlite3_step(s);
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
   return rc == SQLITE_ROW;
@@ -456,7 +456,7 @@ void Cursor::update() {
     StmtUse use(insert_);
     int n = 0;
     for (size_t i = 0; i < columns.size(); ++i)
-      if (dirty[i]) bindVariant(insert_, ++n, buffer[i]);
+      if (dirty[i]) bindVariant(insert_, ++n, buffer[i], object());
     const int rc = sqlite3_step(insert_);
     if (rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
     mode = EditMode::None;
@@ -493,7 +493,7 @@ void Cursor::update() {
   }
   {
     StmtUse use(s);
-    for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i]);
+    for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i], object());
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
     // The row went away under the edit (deleted through another set or a statement): the
@@ -512,7 +512,7 @@ void Cursor::update() {
       sqlite3_stmt* r = conn_.cached(
           QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"), object());
       StmtUse use(r);
-      bindVariant(r, 1, rt::Variant(static_cast<long long>(id)));
+      bindVariant(r, 1, rt::Variant(static_cast<long long>(id)), object());
       const std::vector<rt::Variant> keep = row;
       const int64_t keepId = rowid;
       const bool keepHas = hasCurrent;
@@ -531,7 +531,7 @@ void Cursor::update() {
   sqlite3_stmt* r = conn_.cached(
       QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"), object());
   StmtUse use(r);
-  bindVariant(r, 1, rt::Variant(static_cast<long long>(rowid)));
+  bindVariant(r, 1, rt::Variant(static_cast<long long>(rowid)), object());
   if (tableFetch(r) && type == RecordsetType::Dynaset) rows_[position] = row;
 }
 
@@ -542,7 +542,7 @@ void Cursor::remove() {
       conn_.cached(QStringLiteral("DELETE FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"), object());
   {
     StmtUse use(s);
-    bindVariant(s, 1, rt::Variant(static_cast<long long>(rowid)));
+    bindVariant(s, 1, rt::Variant(static_cast<long long>(rowid)), object());
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
     if (sqlite3_changes(conn_.db()) == 0) raise(err::kRecordDeleted, object());

@@ -71,7 +71,7 @@ void Engine::CompactDatabase(const QString& source, const QString& target) {
   sqlite3_stmt* s = conn.cached(QStringLiteral("VACUUM INTO ?1"), kObject);
   {
     detail::StmtUse use(s);
-    detail::bindVariant(s, 1, rt::Variant(target));
+    detail::bindVariant(s, 1, rt::Variant(target), kObject);
     const int step = sqlite3_step(s);
     if (step != SQLITE_DONE) {
       QFile::remove(target);

@@ -107,6 +107,8 @@ void raiseSqlite(sqlite3* db, int rc, const QString& object) {
       raise(err::kDamaged, object, message);
     case SQLITE_CANTOPEN:
       raise(err::kCannotOpen, object, message);
+    case SQLITE_TOOBIG:
+      raise(err::kValueTooLarge, object, message);
     case SQLITE_ERROR:
       if (message.startsWith(QLatin1String("no such table"))) raise(err::kUnknownTable, object, message);
       if (message.startsWith(QLatin1String("no such column"))) raise(err::kUnknownColumn, object, message);
