@@ -1,5 +1,6 @@
 #include "platform/jet/JetSql.h"
 
+#include "platform/jet/JetError.h"
 #include "platform/runtime/RaisedError.h"
 
 #include <QHash>
@@ -130,7 +131,7 @@ class Translator {
 
  private:
   [[noreturn]] void fail(const QString& why) const {
-    throw rt::RaisedError(3075, QStringLiteral("DAO.Database"),
+    throw rt::RaisedError(err::kSyntax, QStringLiteral("DAO.Database"),
                           QStringLiteral("Syntaxfehler in der Abfrage: %1 (in \"%2\").").arg(why, src_));
   }
 
@@ -242,12 +243,17 @@ class Translator {
     for (const Token& t : tokens)
       if (t.kind == Tok::Semi) fail(QStringLiteral("mehr als eine Anweisung"));
     size_t pos = 0;
-    std::vector<Node> nodes = group(tokens, pos);
+    std::vector<Node> nodes = group(tokens, pos, 0);
     if (pos < tokens.size()) fail(QStringLiteral("\")\" ohne \"(\""));
     return nodes;
   }
 
-  std::vector<Node> group(const std::vector<Token>& tokens, size_t& pos) const {
+  // Every level of brackets is a level of recursion here and in the emission; the program's
+  // texts nest a few levels, a text built to nest thousands would overflow the stack.
+  static constexpr int kMaxNesting = 64;
+
+  std::vector<Node> group(const std::vector<Token>& tokens, size_t& pos, int depth) const {
+    if (depth > kMaxNesting) fail(QStringLiteral("zu tief geschachtelte Klammern"));
     std::vector<Node> out;
     while (pos < tokens.size()) {
       const Token& t = tokens[pos];
@@ -255,7 +261,7 @@ class Translator {
       ++pos;
       Node node{t, {}};
       if (t.kind == Tok::Open) {
-        node.kids = group(tokens, pos);
+        node.kids = group(tokens, pos, depth + 1);
         if (pos >= tokens.size()) fail(QStringLiteral("\"(\" ohne \")\""));
         ++pos;  // the ")"
         if (node.kids.empty()) fail(QStringLiteral("leere Klammer"));

@@ -1,7 +1,10 @@
 // What the translator makes of Jet texts, and what it refuses.
 
+#include "platform/jet/JetError.h"
 #include "platform/jet/JetSql.h"
 #include "platform/runtime/RaisedError.h"
+
+#include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -133,5 +136,38 @@ INSTANTIATE_TEST_SUITE_P(
                     "INSERT INTO t SELECT * FROM u", "INSERT INTO t VALUES (1) (2)", "INSERT INTO t VALUES (1),",
                     "CREATE TABLE x (a)", "PRAGMA foreign_keys=OFF", "SELECT * FROM t WHERE a = 12abc",
                     "SELECT * FROM t WHERE a LIKE 'x' ESCAPE '!'", ""));
+
+}  // namespace
+
+namespace {
+
+QString nested(const QString& open, const QString& inner, const QString& close, int depth) {
+  return open.repeated(depth) + inner + close.repeated(depth);
+}
+
+// Texts of thousands of nested brackets or calls are refused, not taken down to the bottom of
+// the stack; the nesting of real texts still passes.
+TEST(Translation, DeepNestingIsRefusedWith3075) {
+  struct Case {
+    const char* what;
+    QString open, inner, close;
+  };
+  const Case cases[] = {
+      {"brackets", QStringLiteral("("), QStringLiteral("[a] = 1"), QStringLiteral(")")},
+      {"Nz calls", QStringLiteral("Nz("), QStringLiteral("[a]"), QStringLiteral(", 0) = 1")},
+      {"IIf calls", QStringLiteral("IIf([b] = 1, "), QStringLiteral("[a]"), QStringLiteral(", 0) = 1")},
+  };
+  for (const Case& c : cases) {
+    for (int depth : {20, 5000, 200000}) {
+      SCOPED_TRACE(std::string(c.what) + " " + std::to_string(depth));
+      const QString crit = nested(c.open, c.inner, c.close, depth);
+      const int statement =
+          testenv::raised([&] { jet::translateJetSql(QStringLiteral("SELECT * FROM t WHERE ") + crit); }).number;
+      const int criterion = testenv::raised([&] { jet::translateJetCriteria(crit); }).number;
+      EXPECT_EQ(statement, depth > 64 ? jet::err::kSyntax : 0);
+      EXPECT_EQ(criterion, depth > 64 ? jet::err::kSyntax : 0);
+    }
+  }
+}
 
 }  // namespace
