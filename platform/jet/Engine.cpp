@@ -60,14 +60,18 @@ void Engine::CompactDatabase(const QString& source, const QString& target) {
   auto lock =
       detail::FileLock::acquire(source, detail::FileLock::Mode::Exclusive, false, err::kExclusiveByOther, kObject);
   if (lock->readPrefix(16) != QByteArray("SQLite format 3\0", 16)) raise(err::kNotADatabase, kObject, source);
+  // Opened for writing although only read: a transaction cut off by a crash leaves its journal
+  // beside the file, and only a writer can roll it back before the copy is read. Nobody else
+  // holds the file now, so that is safe; the copy then holds what was committed.
   sqlite3* raw = nullptr;
   const int rc =
-      sqlite3_open_v2(source.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+      sqlite3_open_v2(source.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   detail::Connection conn(raw, source, true, true, nullptr);
   if (rc != SQLITE_OK) raiseSqlite(raw, rc, kObject);
   sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
   registerJetFunctions(raw);
+  conn.exec(QStringLiteral("PRAGMA schema_version"), kObject);
   sqlite3_stmt* s = conn.cached(QStringLiteral("VACUUM INTO ?1"), kObject);
   {
     detail::StmtUse use(s);

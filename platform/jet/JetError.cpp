@@ -92,6 +92,11 @@ void raiseSqlite(sqlite3* db, int rc, const QString& object) {
       raise(err::kRequiredField, object, message);
     case SQLITE_CONSTRAINT_FOREIGNKEY:
       raise(err::kRelatedRecordRequired, object, message);
+    case SQLITE_READONLY_ROLLBACK:
+      // A hot journal that this connection may not roll back.
+      raise(err::kCannotOpen, object,
+            QStringLiteral("ein abgebrochener Schreibvorgang muss erst zurückgenommen werden; bitte die Datei "
+                           "einmal mit Schreibrecht auf sie und ihren Ordner öffnen"));
     default:
       break;
   }
