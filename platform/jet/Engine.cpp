@@ -5,7 +5,10 @@
 #include "platform/jet/JetSql.h"
 #include "platform/jet/Workgroup.h"
 
+#include "platform/runtime/FileReplacement.h"
+
 #include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -85,6 +88,23 @@ void Engine::CompactDatabase(const QString& source, const QString& target) {
   conn.close();
   struct stat st {};
   if (::stat(source.toLocal8Bit().constData(), &st) == 0) ::chmod(target.toLocal8Bit().constData(), st.st_mode & 07777);
+}
+
+void Engine::CopyDatabase(const QString& source, const QString& target) {
+  QFile from(source);
+  if (!from.exists()) raise(err::kFileNotFound, kObject, source);
+  if (!from.open(QIODevice::ReadOnly)) raise(err::kCannotOpen, kObject, source);
+  const QByteArray content = from.readAll();
+  if (from.error() != QFileDevice::NoError) raise(err::kCannotOpen, kObject, source);
+  // Held until the copy is in place, so that nobody opens the old file meanwhile.
+  std::unique_ptr<detail::FileLock> held;
+  if (QFileInfo::exists(target))
+    held = detail::FileLock::acquire(target, detail::FileLock::Mode::Exclusive, false, err::kFileInUse, kObject);
+  rt::FileReplacement replacement(target);
+  struct stat st {};
+  const mode_t mode = ::fstat(from.handle(), &st) == 0 ? (st.st_mode & 0777) : 0644;
+  replacement.write(content, mode | S_IRUSR | S_IWUSR);
+  replacement.commit();
 }
 
 }  // namespace jet

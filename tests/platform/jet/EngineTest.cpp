@@ -19,6 +19,8 @@
 #include <unistd.h>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -517,3 +519,91 @@ TEST_F(EngineTest, ATransactionTheStoreDroppedIsNeverContinuedOutsideIt) {
   EXPECT_EQ(count->Fields(0).Value().toLong(), 1);
   add(2);  // outside any transaction the catalogue works on
 }
+
+namespace {
+
+// Holds `path` open in a child process until the returned pipe is closed; the child has
+// opened it when this returns.
+struct ChildHolder {
+  pid_t pid = -1;
+  int release = -1;
+  ~ChildHolder() {
+    if (release >= 0) ::close(release);
+    if (pid > 0) waitpid(pid, nullptr, 0);
+  }
+};
+
+std::unique_ptr<ChildHolder> holdInChild(const QString& mdw, const QString& path) {
+  int opened[2], release[2];
+  if (pipe(opened) != 0 || pipe(release) != 0) return nullptr;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    ::close(opened[0]);
+    ::close(release[1]);
+    jet::Engine engine;
+    engine.SetSystemDB(mdw);
+    auto ws = engine.CreateWorkspace("c", "Admin", "Geheim");
+    auto db = ws->OpenDatabase(path, false);
+    char c = 1;
+    if (::write(opened[1], &c, 1) != 1) _exit(1);
+    while (::read(release[0], &c, 1) > 0) {
+    }
+    _exit(0);
+  }
+  ::close(opened[1]);
+  ::close(release[0]);
+  auto holder = std::make_unique<ChildHolder>();
+  holder->pid = pid;
+  holder->release = release[1];
+  char c = 0;
+  const bool ok = ::read(opened[0], &c, 1) == 1;
+  ::close(opened[0]);
+  return ok ? std::move(holder) : nullptr;
+}
+
+// The workspace keeps its databases: a holder that closes its database when it ends.
+std::shared_ptr<void> closing(const std::shared_ptr<jet::Database>& db) {
+  return std::shared_ptr<void>(db.get(), [db](void*) { db->Close(); });
+}
+
+// File New over an existing file: never under another opener, and in one step.
+TEST_F(EngineTest, CopyDatabaseReplacesOnlyAFileNobodyHolds) {
+  const QString templ = makeCatalogue(dir, QStringLiteral("vorlage.db"));
+  ASSERT_EQ(::chmod(QFile::encodeName(templ).constData(), 0444), 0);
+  const QByteArray fresh = testenv::contentOf(templ);
+  {
+    auto db = ws->OpenDatabase(path, false);
+    db->Execute(QStringLiteral("INSERT INTO tblLOCATIONS VALUES (1, 'Keller', NULL)"));
+    db->Close();
+  }
+  const QByteArray held = testenv::contentOf(path);
+
+  struct Case {
+    const char* holder;
+    std::function<std::shared_ptr<void>()> hold;
+  };
+  const Case cases[] = {
+      {"shared in this process", [&] { return closing(ws->OpenDatabase(path, false)); }},
+      {"exclusive in this process", [&] { return closing(ws->OpenDatabase(path, true)); }},
+      {"another process", [&] { return std::shared_ptr<void>(holdInChild(mdw, path)); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.holder);
+    auto holding = c.hold();
+    ASSERT_TRUE(holding);
+    EXPECT_EQ(errorOf([&] { engine.CopyDatabase(templ, path); }), jet::err::kFileInUse);
+    EXPECT_EQ(testenv::contentOf(path), held);
+  }
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".tmp")), QStringList());
+
+  // Nobody holds it: the copy takes its place, writable by its owner.
+  engine.CopyDatabase(templ, path);
+  EXPECT_EQ(testenv::contentOf(path), fresh);
+  EXPECT_EQ(testenv::modeOf(path), 0644u);
+  const QString created = dir + QStringLiteral("/neu.db");
+  engine.CopyDatabase(templ, created);
+  EXPECT_EQ(testenv::contentOf(created), fresh);
+  EXPECT_EQ(errorOf([&] { engine.CopyDatabase(dir + QStringLiteral("/fehlt.db"), created); }), jet::err::kFileNotFound);
+}
+
+}  // namespace
