@@ -210,7 +210,7 @@ sqlite3_stmt* Connection::cachedJet(const QString& jetSql, const QString& object
   checkTransaction(object);
   auto it = jetCache_.constFind(jetSql);
   if (it != jetCache_.constEnd()) return it.value();
-  StmtPtr s = prepare(translateJetSql(jetSql), object);
+  StmtPtr s = prepare(translateJetSql(jetSql, textColumns()), object);
   // Statements and criteria carry values and keep coming; a long session must not keep every
   // one of them prepared.
   constexpr qsizetype kMaxJetStatements = 256;
@@ -264,6 +264,12 @@ QString Connection::tableName(const QString& name) {
   return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
 }
 
+const TextColumns& Connection::textColumns() {
+  requireOpen(QStringLiteral("Database"));
+  if (!textColumns_) textColumns_ = textColumnsOf(db_);
+  return *textColumns_;
+}
+
 const std::vector<ColumnInfo>& Connection::tableColumns(const QString& table, const QString& object) {
   auto it = tables_.constFind(table);
   if (it != tables_.constEnd()) return it.value();
@@ -302,6 +308,7 @@ void Connection::close() {
   for (sqlite3_stmt* s : std::as_const(jetCache_)) sqlite3_finalize(s);
   jetCache_.clear();
   tables_.clear();
+  textColumns_.reset();
   sqlite3_close_v2(db_);
   db_ = nullptr;
   // Only after SQLite let go of the file (see FileLock).

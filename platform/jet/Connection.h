@@ -5,6 +5,7 @@
 
 #include "platform/jet/Field.h"
 #include "platform/jet/FileLock.h"
+#include "platform/jet/JetSql.h"
 
 #include "platform/runtime/Variant.h"
 
@@ -12,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -99,6 +101,8 @@ class Connection {
   const std::vector<ColumnInfo>& tableColumns(const QString& table, const QString& object);
   // The table's exact name when `name` is one (without regard to case), else empty.
   QString tableName(const QString& name);
+  // The text columns of the file's tables, for translating Jet texts. Read once.
+  const TextColumns& textColumns();
 
   void addRecordset(const std::shared_ptr<Recordset>& rs);
   std::vector<std::shared_ptr<Recordset>> recordsets();
@@ -113,6 +117,7 @@ class Connection {
   QHash<QString, sqlite3_stmt*> cache_;
   QHash<QString, sqlite3_stmt*> jetCache_;
   QHash<QString, std::vector<ColumnInfo>> tables_;
+  std::optional<TextColumns> textColumns_;
   std::vector<std::weak_ptr<Recordset>> recordsets_;
   int txDepth_ = 0;
 };

@@ -38,7 +38,7 @@ Cursor::Cursor(Connection& conn, RecordsetType t, QString src, std::vector<rt::V
     static const QRegularExpression bareName(QStringLiteral("^\\[?[\\w ]+\\]?$"));
     if (bareName.match(source.trimmed()).hasMatch() && !source.trimmed().contains(QLatin1Char(' ')))
       raise(err::kUnknownTable, object(), source);
-    stmt_ = conn_.prepare(translateJetSql(source), object());
+    stmt_ = conn_.prepare(translateJetSql(source, conn_.textColumns()), object());
     if (!sqlite3_stmt_readonly(stmt_.get())) raise(err::kNotSupported, object(), source);
     const int n = sqlite3_column_count(stmt_.get());
     for (int i = 0; i < n; ++i) {
@@ -65,16 +65,24 @@ void Cursor::setNoCurrent(bool atBof, bool atEof) {
 
 // ---- table kind -------------------------------------------------------------------------
 
+QString Cursor::keyTerm(const QString& column) const {
+  const int i = fieldIndex(column);
+  const bool text = i >= 0 && (columns[i].type == FieldType::Text || columns[i].type == FieldType::Memo);
+  // Texts of a key compare and sort as the program compares them; the schema names no collation.
+  return text ? quoteName(column) + QStringLiteral(" COLLATE ") + QString::fromLatin1(kTextCollation)
+              : quoteName(column);
+}
+
 QString Cursor::orderBy(bool desc) const {
   QStringList parts;
-  for (const QString& k : keyCols_) parts << quoteName(k) + (desc ? QStringLiteral(" DESC") : QString());
+  for (const QString& k : keyCols_) parts << keyTerm(k) + (desc ? QStringLiteral(" DESC") : QString());
   parts << (desc ? QStringLiteral("rowid DESC") : QStringLiteral("rowid"));
   return QStringLiteral(" ORDER BY ") + parts.join(QStringLiteral(", ")) + QStringLiteral(" LIMIT 1");
 }
 
 QString Cursor::keyTuple() const {
   QStringList parts;
-  for (const QString& k : keyCols_) parts << quoteName(k);
+  for (const QString& k : keyCols_) parts << keyTerm(k);
   parts << QStringLiteral("rowid");
   return QLatin1Char('(') + parts.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
@@ -158,7 +166,7 @@ void Cursor::seek(const std::vector<rt::Variant>& key) {
   if (key.empty() || key.size() > static_cast<size_t>(cols.size())) raise(err::kSyntax, object(), indexName);
   QStringList conds;
   for (size_t i = 0; i < key.size(); ++i)
-    conds << (cols[i] == QLatin1String("rowid") ? cols[i] : quoteName(cols[i])) + QStringLiteral(" = ?");
+    conds << (cols[i] == QLatin1String("rowid") ? cols[i] : keyTerm(cols[i])) + QStringLiteral(" = ?");
   sqlite3_stmt* s = conn_.cached(QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) +
                                      QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND ")) + orderBy(false),
                                  object());

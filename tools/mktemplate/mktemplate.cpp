@@ -6,7 +6,6 @@
 
 #include "foundation/mdlQZLib51_pictures.h"
 #include "foundation/mdlQZLib51_text.h"
-#include "platform/jet/JetSql.h"
 #include "platform/jet/Workgroup.h"
 #include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
@@ -131,7 +130,8 @@ void writeTemplate(const QString& schemaPath, const QString& iconListPath, const
       sqlite3_open_v2(QFile::encodeName(target).constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   DbHandle db(raw);
   if (rc != SQLITE_OK) fail(QStringLiteral("cannot create %1").arg(target));
-  jet::registerJetFunctions(db.get());
+  // Deliberately without the program's collation and functions: a schema that named them would
+  // fail here instead of making catalogues that other tools cannot open.
   exec(db.get(), "PRAGMA foreign_keys=ON; PRAGMA journal_mode=DELETE;");
   exec(db.get(), "BEGIN");
   exec(db.get(), schema);

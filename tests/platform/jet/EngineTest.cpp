@@ -40,13 +40,17 @@ CREATE TABLE tblVERSION (Major INTEGER NOT NULL, GUID TEXT(38) COLLATE JETTEXT);
 INSERT INTO tblVERSION VALUES (1, NULL);
 )";
 
-QString makeCatalogue(const QString& dir, const QString& name = QStringLiteral("cat.db")) {
+// Catalogues made before the schema stopped naming the text collation carry it on their text
+// columns; the tests use such a file unless they ask for the schema of today.
+QString makeCatalogue(const QString& dir, const QString& name = QStringLiteral("cat.db"), bool oldSchema = true) {
   const QString path = dir + QLatin1Char('/') + name;
   sqlite3* db = nullptr;
   sqlite3_open(path.toUtf8().constData(), &db);
   jet::registerJetFunctions(db);
   char* msg = nullptr;
-  EXPECT_EQ(sqlite3_exec(db, kSchema, nullptr, nullptr, &msg), SQLITE_OK) << (msg ? msg : "");
+  const std::string schema =
+      oldSchema ? std::string(kSchema) : QString::fromUtf8(kSchema).remove(" COLLATE JETTEXT").toStdString();
+  EXPECT_EQ(sqlite3_exec(db, schema.c_str(), nullptr, nullptr, &msg), SQLITE_OK) << (msg ? msg : "");
   sqlite3_close(db);
   return path;
 }
@@ -604,6 +608,68 @@ TEST_F(EngineTest, CopyDatabaseReplacesOnlyAFileNobodyHolds) {
   engine.CopyDatabase(templ, created);
   EXPECT_EQ(testenv::contentOf(created), fresh);
   EXPECT_EQ(errorOf([&] { engine.CopyDatabase(dir + QStringLiteral("/fehlt.db"), created); }), jet::err::kFileNotFound);
+}
+
+}  // namespace
+
+namespace {
+
+// Texts compare and sort as Jet does, whether the file's schema names the collation (made by
+// an earlier build) or not (today's, which other SQLite tools can open).
+TEST_F(EngineTest, TextsCompareWithoutCaseWithOrWithoutTheCollationInTheSchema) {
+  for (const bool oldSchema : {true, false}) {
+    SCOPED_TRACE(oldSchema ? "old schema" : "schema of today");
+    const QString file = makeCatalogue(dir, oldSchema ? QStringLiteral("alt.db") : QStringLiteral("neu.db"), oldSchema);
+    auto db = ws->OpenDatabase(file, false);
+    int id = 0;
+    for (const char* name : {"Keller", "ärmel", "Dachboden", "apfel", "KELLER", "Zebra"})
+      db->Execute(QStringLiteral("INSERT INTO tblLOCATIONS (lID, LocName) VALUES (?, ?)"), 0,
+                  {rt::Variant(++id), rt::Variant(QString::fromUtf8(name))});
+    auto texts = [&](const QString& sql, const std::vector<rt::Variant>& params = {}) {
+      QStringList out;
+      auto rs = db->OpenRecordset(sql, RecordsetType::Snapshot, params);
+      for (; !rs->IsEOF(); rs->MoveNext()) out << rs->Fields(0).Value().toText();
+      rs->Close();
+      return out;
+    };
+    const QString uml = QString::fromUtf8("ärmel");
+    EXPECT_EQ(texts(QStringLiteral("SELECT LocName FROM tblLOCATIONS ORDER BY LocName, lID")),
+              QStringList({"apfel", uml, "Dachboden", "Keller", "KELLER", "Zebra"}));
+    EXPECT_EQ(texts(QStringLiteral("SELECT [t].[LocName] FROM [tblLOCATIONS] AS t ORDER BY [t].[LocName] DESC, lID")),
+              QStringList({"Zebra", "Keller", "KELLER", "Dachboden", uml, "apfel"}));
+    EXPECT_EQ(texts(QStringLiteral("SELECT lID FROM tblLOCATIONS WHERE LocName = 'keller' ORDER BY lID")),
+              QStringList({"1", "5"}));
+    EXPECT_EQ(texts(QStringLiteral("SELECT lID FROM tblLOCATIONS WHERE (([LocName])=?) ORDER BY lID"),
+                    {rt::Variant(QString::fromUtf8("ÄRMEL"))}),
+              QStringList({"2"}));
+    EXPECT_EQ(texts(QStringLiteral("SELECT lID FROM tblLOCATIONS WHERE 'B' < LocName AND LocName <= 'keller' "
+                                   "ORDER BY lID")),
+              QStringList({"1", "3", "5"}));
+    EXPECT_EQ(texts(QStringLiteral("SELECT Count(lID) AS n FROM tblLOCATIONS GROUP BY LocName ORDER BY LocName")),
+              QStringList({"1", "1", "1", "2", "1"}));
+    EXPECT_EQ(texts(QStringLiteral("SELECT Max(LocName) AS m FROM tblLOCATIONS WHERE lID < 5")), QStringList{"Keller"});
+    EXPECT_EQ(texts(QStringLiteral("SELECT Min(LocName) AS m FROM tblLOCATIONS")), QStringList{"apfel"});
+
+    auto dynaset = db->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Dynaset);
+    dynaset->FindFirst(QStringLiteral("[LocName] = 'DACHBODEN'"));
+    ASSERT_FALSE(dynaset->NoMatch());
+    EXPECT_EQ(dynaset->Fields("lID").Value().toInt(), 3);
+    dynaset->Close();
+
+    // The table kind walks and seeks its text index the same way.
+    auto table = db->OpenRecordset(QStringLiteral("tblLOCATIONS"), RecordsetType::Table);
+    table->SetIndex(QStringLiteral("LocName"));
+    QStringList walked;
+    for (; !table->IsEOF(); table->MoveNext()) walked << table->Fields("LocName").Value().toText();
+    EXPECT_EQ(walked, QStringList({"apfel", uml, "Dachboden", "Keller", "KELLER", "Zebra"}));
+    table->MoveLast();
+    table->MovePrevious();
+    EXPECT_EQ(table->Fields("lID").Value().toInt(), 5);
+    table->Seek(QStringLiteral("="), {rt::Variant(QStringLiteral("zebra"))});
+    ASSERT_FALSE(table->NoMatch());
+    EXPECT_EQ(table->Fields("lID").Value().toInt(), 6);
+    db->Close();
+  }
 }
 
 }  // namespace

@@ -171,3 +171,35 @@ TEST(Translation, DeepNestingIsRefusedWith3075) {
 }
 
 }  // namespace
+
+namespace {
+
+// With the file's text columns known, the collation goes where texts are compared, sorted or
+// grouped; other columns stay bare so that their indexes still serve.
+TEST(Translation, TextColumnsGetTheCollationWhereTheyAreComparedOrSorted) {
+  const jet::TextColumns text(QStringList{"Filename", "VolumeName"});
+  const Case cases[] = {
+      {"SELECT FID FROM tblFILES WHERE PathID = 7 ORDER BY FID",
+       R"(SELECT "FID" FROM "tblFILES" WHERE "PathID" = 7 ORDER BY "FID")"},
+      {"SELECT FID FROM tblFILES WHERE Filename = ? ORDER BY Filename DESC",
+       R"(SELECT "FID" FROM "tblFILES" WHERE "Filename" COLLATE JETTEXT = ? ORDER BY "Filename" COLLATE JETTEXT DESC)"},
+      {"SELECT * FROM t WHERE 'a' <> [t].[filename] AND ((Filename)>='b')",
+       R"(SELECT * FROM "t" WHERE 'a' <> "t"."filename" COLLATE JETTEXT AND (("Filename") COLLATE JETTEXT >= 'b'))"},
+      {"SELECT Max(VolumeName) AS m, Max(VID) AS n FROM v GROUP BY VolumeName, VID",
+       R"(SELECT max("VolumeName" COLLATE JETTEXT) AS "m", max("VID") AS "n" FROM "v" GROUP BY "VolumeName" COLLATE JETTEXT, "VID")"},
+      {"SELECT * FROM v INNER JOIN f ON v.VolumeName = f.Filename WHERE Filename Like 'a*'",
+       R"(SELECT * FROM "v" INNER JOIN "f" ON "v"."VolumeName" COLLATE JETTEXT = "f"."Filename" COLLATE JETTEXT WHERE "Filename" LIKE 'a*')"},
+      {"UPDATE v SET v.VolumeName = 'x' WHERE VolumeName = 'y'",
+       R"(UPDATE "v" SET "VolumeName" = 'x' WHERE "VolumeName" COLLATE JETTEXT = 'y')"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.jet);
+    EXPECT_EQ(jet::translateJetSql(QString::fromUtf8(c.jet), text), QString::fromUtf8(c.sqlite));
+  }
+  EXPECT_EQ(jet::translateJetCriteria(QStringLiteral("[Filename]='x' AND [VID]=1"), text),
+            QStringLiteral(R"("Filename" COLLATE JETTEXT = 'x' AND "VID" = 1)"));
+  // The same text for a file without those columns stays as it was.
+  EXPECT_EQ(jet::translateJetCriteria(QStringLiteral("[Filename]='x'")), QStringLiteral(R"("Filename" = 'x')"));
+}
+
+}  // namespace
