@@ -341,12 +341,18 @@ void Cursor::moveLast() {
   }
 }
 
+// The one row of a count; a count that failed (a damaged file) raises instead of giving 0.
+int64_t Cursor::countOf(sqlite3_stmt* s) const {
+  const int rc = sqlite3_step(s);
+  if (rc != SQLITE_ROW) raiseSqlite(conn_.db(), rc, object());
+  return sqlite3_column_int64(s, 0);
+}
+
 int64_t Cursor::recordCount() {
   if (type == RecordsetType::Table) {
     sqlite3_stmt* s = conn_.cached(QStringLiteral("SELECT count(*) FROM ") + quoteName(table), object());
     StmtUse use(s);
-    sqlite3_step(s);
-    return sqlite3_column_int64(s, 0);
+    return countOf(s);
   }
   if (type == RecordsetType::Dynaset) return static_cast<int64_t>(rows_.size());
   return known_;
@@ -372,8 +378,7 @@ double Cursor::percentPosition() {
                      object());
     StmtUse use(s);
     for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i], object());
-    sqlite3_step(s);
-    pos = sqlite3_column_int64(s, 0);
+    pos = countOf(s);
   }
   return 100.0 * static_cast<double>(pos) / static_cast<double>(count);
 }

@@ -67,6 +67,7 @@ class Cursor {
 
   QString object() const { return QStringLiteral("Recordset"); }
   QString keyTerm(const QString& column) const;
+  int64_t countOf(sqlite3_stmt* s) const;
   QString orderBy(bool desc) const;
   QString keyTuple() const;
   bool tableFetch(sqlite3_stmt* s);

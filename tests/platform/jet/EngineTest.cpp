@@ -673,3 +673,33 @@ TEST_F(EngineTest, TextsCompareWithoutCaseWithOrWithoutTheCollationInTheSchema) 
 }
 
 }  // namespace
+
+namespace {
+
+// A count over a damaged table is an error, not a number of rows.
+TEST_F(EngineTest, RecordCountOfADamagedTableRaises) {
+  {
+    auto db = ws->OpenDatabase(path, false);
+    ws->BeginTrans();
+    for (int i = 1; i <= 2000; ++i)
+      db->Execute(QStringLiteral("INSERT INTO tblVOLUMES VALUES (?, ?, 1.0)"), 0,
+                  {rt::Variant(i), rt::Variant(QString(90, 'v'))});
+    ws->CommitTrans();
+    db->Close();
+  }
+  // The last page holds the rows written last (the table has no index); garbage in its place.
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  const qint64 pageSize = 4096;
+  ASSERT_GT(file.size(), 20 * pageSize);
+  file.seek(file.size() - pageSize);
+  file.write(QByteArray(pageSize, '\xff'));
+  file.close();
+
+  auto db = ws->OpenDatabase(path, false);
+  auto rs = db->OpenRecordset(QStringLiteral("tblVOLUMES"), RecordsetType::Table);
+  EXPECT_EQ(errorOf([&] { rs->RecordCount(); }), jet::err::kDamaged);
+  EXPECT_EQ(errorOf([&] { rs->PercentPosition(); }), jet::err::kDamaged);
+}
+
+}  // namespace
