@@ -18,14 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
-#include <csignal>
-#include <string>
-
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace {
 
 QString q(const char* s) { return QString::fromUtf8(s); }
@@ -178,32 +170,8 @@ TEST_F(CompactDatabaseTest, RepairsWhenTheOriginalVanishedDuringTheReplace) {
                 q("'' gelöscht!\r\nVersuchen Sie bitte, sie über den Papierkorb wiederherzustellen."));
 }
 
-namespace {
-
-// Starts a transaction in a child process, writes enough to spill into the file, and kills
-// the child before it commits: the journal it leaves beside the file is hot.
-void crashMidTransaction(const QString& path) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    sqlite3* db = nullptr;
-    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK) ::_exit(1);
-    sqlite3_exec(db, "PRAGMA cache_size=2; BEGIN", nullptr, nullptr, nullptr);
-    for (int i = 0; i < 500; ++i) {
-      const std::string sql = "INSERT INTO tblCATEGORIES (CID, CatName, CatDescription) VALUES (" +
-                              std::to_string(100 + i) + ", 'neu', '" + std::string(200, 'y') + "')";
-      if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) ::_exit(2);
-    }
-    ::kill(::getpid(), SIGKILL);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFSIGNALED(status)) << "the child ended with " << WEXITSTATUS(status);
-}
-
-}  // namespace
-
 TEST_F(CompactDatabaseTest, AJournalLeftByACrashIsRolledBackFirst) {
-  crashMidTransaction(path);
+  ASSERT_TRUE(testenv::crashMidTransaction(path));
   const QString journal = path + q("-journal");
   ASSERT_GT(QFileInfo(journal).size(), 0);
 

@@ -3,6 +3,7 @@
 #include "platform/jet/JetSql.h"
 #include "platform/jet/Workgroup.h"
 
+#include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
@@ -700,6 +701,35 @@ TEST_F(EngineTest, RecordCountOfADamagedTableRaises) {
   auto rs = db->OpenRecordset(QStringLiteral("tblVOLUMES"), RecordsetType::Table);
   EXPECT_EQ(errorOf([&] { rs->RecordCount(); }), jet::err::kDamaged);
   EXPECT_EQ(errorOf([&] { rs->PercentPosition(); }), jet::err::kDamaged);
+}
+
+}  // namespace
+
+namespace {
+
+// A journal left by a crash: an opener without write access is told what to do, compaction
+// rolls it back, and what was committed is all there is afterwards.
+TEST_F(EngineTest, AJournalLeftByACrashIsRolledBackBeforeItIsRead) {
+  {
+    auto db = ws->OpenDatabase(path, false);
+    db->Execute(QStringLiteral("INSERT INTO tblCATEGORIES (CID, CatName) VALUES (1, 'Musik')"));
+    db->Close();
+  }
+  ASSERT_TRUE(testenv::crashMidTransaction(path));
+  const rt::RaisedError readOnly = testenv::raised([&] { ws->OpenDatabase(path, false, true); });
+  EXPECT_EQ(readOnly.number, jet::err::kCannotOpen);
+  EXPECT_TRUE(readOnly.description.contains(QStringLiteral("Schreibrecht"))) << readOnly.description.toStdString();
+
+  const QString copy = dir + QStringLiteral("/kompakt.db");
+  engine.CompactDatabase(path, copy);
+  EXPECT_FALSE(QFile::exists(path + QStringLiteral("-journal")));
+  for (const QString& file : {path, copy}) {
+    SCOPED_TRACE(file.toStdString());
+    auto db = ws->OpenDatabase(file, false, true);
+    auto rs = db->OpenRecordset(QStringLiteral("SELECT Count(*) FROM tblCATEGORIES"), RecordsetType::Snapshot);
+    EXPECT_EQ(rs->Fields(0).Value().toLong(), 1);
+    db->Close();
+  }
 }
 
 }  // namespace
