@@ -53,6 +53,9 @@ void renameOver(const QString& from, const QString& to, const QString& shown) {
 
 FileReplacement::FileReplacement(QString target, QString shownPath)
     : target_(std::move(target)), shown_(shownPath.isEmpty() ? target_ : std::move(shownPath)) {
+  // Through a link the file it points to is replaced; the link stays.
+  const QFileInfo link(target_);
+  if (link.isSymLink()) target_ = link.exists() ? link.canonicalFilePath() : link.symLinkTarget();
   // A short name of its own: the target's name may already be as long as a name can be.
   temp_ = QFileInfo(target_).absolutePath() + QStringLiteral("/.zuvrax-") +
           QUuid::createUuid().toString(QUuid::Id128).left(12) + QStringLiteral(".tmp");

@@ -16,8 +16,8 @@ namespace rt {
 
 class FileReplacement {
  public:
-  // Picks a temporary name in the target's folder; nothing is created yet. Errors name
-  // `shownPath` (the target when empty).
+  // Picks a temporary name in the target's folder; nothing is created yet. A target that is a
+  // link stands for the file it points to. Errors name `shownPath` (the target when empty).
   explicit FileReplacement(QString target, QString shownPath = QString());
   // Removes the temporary file unless it has been committed.
   ~FileReplacement();

@@ -52,6 +52,15 @@ TEST_F(FileReplacementTest, ReplacesTheContentAndKeepsThePermissions) {
   EXPECT_EQ(filesIn(dir), QStringList{"ziel.dat"});
 }
 
+TEST_F(FileReplacementTest, ThroughALinkTheFileItPointsToIsReplaced) {
+  const QString real = dir + QStringLiteral("/echt.dat");
+  writeFile(real, "alt");
+  ASSERT_TRUE(QFile::link(real, target));
+  rt::replaceFileContent(target, "neu");
+  EXPECT_TRUE(QFileInfo(target).isSymLink());
+  EXPECT_EQ(contentOf(real), "neu");
+}
+
 TEST_F(FileReplacementTest, AFileWrittenByOthersAtTheTemporaryPathTakesThePlace) {
   writeFile(target, "alt");
   rt::FileReplacement r(target);
