@@ -104,6 +104,9 @@ void Engine::CopyDatabase(const QString& source, const QString& target) {
   struct stat st {};
   const mode_t mode = ::fstat(from.handle(), &st) == 0 ? (st.st_mode & 0777) : 0644;
   replacement.write(content, mode | S_IRUSR | S_IWUSR);
+  // A journal of the old file left by a crash would be played into the new one when it is first
+  // opened; the old file is given up, and with it what the journal would have mended.
+  for (const char* suffix : {"-journal", "-wal", "-shm"}) QFile::remove(target + QLatin1String(suffix));
   replacement.commit();
 }
 

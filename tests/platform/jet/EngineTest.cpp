@@ -605,6 +605,23 @@ TEST_F(EngineTest, CopyDatabaseReplacesOnlyAFileNobodyHolds) {
   engine.CopyDatabase(templ, path);
   EXPECT_EQ(testenv::contentOf(path), fresh);
   EXPECT_EQ(testenv::modeOf(path), 0644u);
+  // A journal the old file's crash left behind is not played into the new file.
+  {
+    auto db = ws->OpenDatabase(path, false);
+    db->Execute(QStringLiteral("INSERT INTO tblCATEGORIES (CID, CatName) VALUES (1, 'Musik')"));
+    db->Close();
+  }
+  ASSERT_TRUE(testenv::crashMidTransaction(path));
+  engine.CopyDatabase(templ, path);
+  EXPECT_FALSE(QFile::exists(path + QStringLiteral("-journal")));
+  EXPECT_EQ(testenv::contentOf(path), fresh);
+  {
+    auto db = ws->OpenDatabase(path, false);
+    auto rs = db->OpenRecordset(QStringLiteral("SELECT Count(*) FROM tblCATEGORIES"), RecordsetType::Snapshot);
+    EXPECT_EQ(rs->Fields(0).Value().toLong(), 0);
+    db->Close();
+  }
+
   const QString created = dir + QStringLiteral("/neu.db");
   engine.CopyDatabase(templ, created);
   EXPECT_EQ(testenv::contentOf(created), fresh);
