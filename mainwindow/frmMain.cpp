@@ -14,6 +14,7 @@
 #include "foundation/widgets/cuFormPos.h"
 #include "foundation/widgets/cuRecentFiles.h"
 #include "mainwindow/frmMainPanes.h"
+#include "platform/jet/Engine.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/MessageBox.h"
@@ -45,7 +46,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <QUuid>
 
 #include <algorithm>
 #include <iterator>
@@ -57,8 +57,6 @@ constexpr int kHelpContextMain = 10;
 const QString kSource = QStringLiteral("frmMain");
 const QString kProgramKey = QStringLiteral("Software\\Tolvarent\\Kerbolith");
 constexpr int kRecentMax = 8;
-// Runtime error "path/file access error".
-constexpr int32_t kErrPathFileAccess = 75;
 
 // Commands whose windows are still to come: they stay disabled in both states instead of
 // offering an item that does nothing. Take a command off once its handler is connected.
@@ -586,31 +584,10 @@ void frmMain::DBNew() {
     }
     gOptions->setLastDir(GetFolderPart(path, true, true));
 
-    // Copy first, under a temporary name beside the target: a failed copy leaves the open
-    // catalogue and the view as they are.
-    const QString temp =
-        path + QStringLiteral(".") + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".tmp");
-    if (!QFile::copy(templ, temp)) {
-      QFile::remove(temp);
-      throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
-                            QStringLiteral("Die Datenbank-Vorlage konnte nicht nach '%1' kopiert werden.").arg(path));
-    }
-    // Installed templates are read-only; the new catalogue belongs to the user.
-    QFile::setPermissions(temp, QFile::permissions(temp) | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-
+    // The copy takes the place of an existing file in one step, and never of one that another
+    // opener holds: a failure leaves the open catalogue and the view as they are.
+    jet::Engine::DBEngine().CopyDatabase(templ, path);
     FormEnable(false);
-    try {
-      if (QFileInfo::exists(path) && !QFile::remove(path))
-        throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
-                              QStringLiteral("Die Datei '%1' kann nicht ersetzt werden.").arg(path));
-      if (!QFile::rename(temp, path))
-        throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
-                              QStringLiteral("Die Datei '%1' kann nicht angelegt werden.").arg(path));
-    } catch (...) {
-      QFile::remove(temp);
-      gDB->setDBPath(QString());  // the view shows none: hold none
-      throw;
-    }
     if (DBOpen(path, -2)) {
       WriteGUID();
       LoadData();

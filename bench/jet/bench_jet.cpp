@@ -17,12 +17,12 @@
 
 namespace {
 
+// As the catalogue schema declares it (the engine names the text collation in its statements).
 const char* kJetSchema =
     "CREATE TABLE tblFILES (FID INTEGER PRIMARY KEY NOT NULL, PathID INTEGER NOT NULL, "
-    "Filename TEXT(255) NOT NULL COLLATE JETTEXT, DateTime DATE_REAL NOT NULL, Filesize DOUBLE NOT NULL, "
-    "Desc TEXT(255) COLLATE JETTEXT)";
+    "Filename TEXT(255) NOT NULL, DateTime DATE_REAL NOT NULL, Filesize DOUBLE NOT NULL, Desc TEXT(255))";
 
-// The same table for SQLite on its own: no Jet collation, so its built-in LIKE does the scan.
+// The same table for SQLite on its own: no Jet functions, so its built-in LIKE does the scan.
 const char* kPlainSchema =
     "CREATE TABLE tblFILES (FID INTEGER PRIMARY KEY NOT NULL, PathID INTEGER NOT NULL, "
     "Filename TEXT(255) NOT NULL, DateTime REAL NOT NULL, Filesize DOUBLE NOT NULL, Desc TEXT(255))";

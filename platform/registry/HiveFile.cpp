@@ -1,12 +1,14 @@
 #include "platform/registry/HiveFile.h"
 
+#include "platform/runtime/FileReplacement.h"
+#include "platform/runtime/RaisedError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
@@ -209,8 +211,10 @@ int32_t HiveFile::save() {
   doc.insert(QStringLiteral("format"), kFormat);
   doc.insert(QStringLiteral("root"), toJson(*root_));
   QDir().mkpath(QFileInfo(path_).absolutePath());
-  QSaveFile f(path_);
-  if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(doc).toJson(QJsonDocument::Indented)) < 0 || !f.commit()) {
+  try {
+    rt::replaceFileContent(path_, QJsonDocument(doc).toJson(QJsonDocument::Indented));
+  } catch (const rt::RaisedError&) {
+    // The registry answers with its result code; the file on the disk is the one before.
     loaded_ = false;
     return kCantWrite;
   }
