@@ -2,7 +2,10 @@
 
 #include "catalogue/DirSource.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/runtime/TextCodec.h"
 #include "platform/ui/MessagePump.h"
+
+#include <QFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,12 +30,12 @@ cuFileReader::~cuFileReader() { CloseFile(); }
 
 void cuFileReader::setFileName(const QString& v) {
   fileName_ = v;
-  rawName_ = v.toUtf8();
+  rawName_ = QFile::encodeName(v);
 }
 
 void cuFileReader::setFileNameBytes(const QByteArray& raw) {
   rawName_ = raw;
-  fileName_ = dirsrc::decodeName(raw);
+  fileName_ = rt::decodeFileName(raw);
 }
 
 void cuFileReader::CloseFile() {

@@ -5,15 +5,17 @@
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/runtime/SystemError.h"
+#include "platform/runtime/TextCodec.h"
+#include "platform/runtime/UniqueFd.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/volumes/VolumeSystem.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,7 +25,7 @@ namespace {
 const QChar kSep = QLatin1Char('/');
 const QString kCrLf = QStringLiteral("\r\n");
 
-// A memo file is read whole into memory; anything larger is refused.
+// A text file is read whole into memory; anything larger is refused.
 constexpr qint64 kMaxTextFileBytes = 64LL * 1024 * 1024;
 
 bool isUncSeparator(QChar c) { return c == QLatin1Char('\\') || c == QLatin1Char('/'); }
@@ -321,26 +323,44 @@ int32_t ListFilesByPatterns(const QString& folder, const QString& patterns, QStr
   return found == 0 ? -1 : static_cast<int32_t>(files.size());
 }
 
+QString ReadTextFileRaw(const QByteArray& nativePath) {
+  const QString shown = rt::decodeFileName(nativePath);
+  const auto fail = [&](int err) {
+    rt::RaisedError e = rt::fileSystemError(err, shown);
+    e.source = rt::App::exeName();
+    return e;
+  };
+  const auto tooLarge = [&] {
+    return rt::RaisedError(rt::kErrOutOfMemory, rt::App::exeName(),
+                           QStringLiteral("Die Datei '%1' ist zu groß, um sie als Text zu lesen.").arg(shown));
+  };
+  // Not blocking: a FIFO put in the file's place is not waited for.
+  const rt::UniqueFd fd(::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (!fd.valid()) throw fail(errno);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) throw fail(errno);
+  if (!S_ISREG(st.st_mode)) return QString();
+  if (st.st_size > kMaxTextFileBytes) throw tooLarge();
+  QByteArray bytes;
+  bytes.reserve(static_cast<qsizetype>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd.get(), buf, sizeof buf);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw fail(errno);  // a failed read is no empty memo
+    }
+    if (got == 0) break;
+    bytes.append(buf, got);
+    if (bytes.size() > kMaxTextFileBytes) throw tooLarge();  // it grew while being read
+  }
+  return rt::decodeText(bytes);
+}
+
 QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks) {
   const QString filePath = filePathOf(path);
   if (filePath.isEmpty()) RaiseLibError(-26, QString(), QString(), QString(), path);
-  QFile file(filePath);
-  if (!file.open(QIODevice::ReadOnly)) throw rt::RaisedError(75, rt::App::exeName(), GetLibMessageText(12));
-  const auto tooLarge = [&] {
-    return rt::RaisedError(rt::kErrOutOfMemory, rt::App::exeName(),
-                           QStringLiteral("Die Datei '%1' ist zu groß, um sie als Text zu lesen.").arg(path));
-  };
-  if (file.size() > kMaxTextFileBytes) throw tooLarge();
-  const QByteArray bytes = file.read(kMaxTextFileBytes + 1);
-  // A failed read gives what it got, often nothing: that is no empty memo.
-  if (file.error() != QFileDevice::NoError) {
-    rt::RaisedError e = rt::fileSystemError(EIO, path);
-    e.source = rt::App::exeName();
-    throw e;
-  }
-  if (bytes.size() > kMaxTextFileBytes) throw tooLarge();  // it grew while being read
-  QStringDecoder decode(QStringDecoder::Utf8);
-  QString text = decode(bytes);
+  QString text = ReadTextFileRaw(QFile::encodeName(filePath));
   const QString blank = QStringLiteral(" ");
   if (stripLineBreaks) {
     // CR LF pairs, and LF alone as files written here end with it.

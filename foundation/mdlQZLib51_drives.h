@@ -2,7 +2,8 @@
 
 // Drives, volumes, paths and files. The separator of paths is "/" (also where a routine takes a
 // backslash flag); a drive root is the mount point of the file system that holds the path, with a
-// trailing "/". Paths compare case-sensitively, sizes are 64-bit, text files are UTF-8.
+// trailing "/". Paths compare case-sensitively, sizes are 64-bit, text files are read as rt::decodeText
+// reads them.
 
 #include "platform/runtime/Variant.h"
 
@@ -59,5 +60,9 @@ double GetFileSizeFso(const QString& path);
 // patterns match regardless of case), appended to files. attributes: 2 hidden (dot) names too,
 // 16 folders too. Returns the count of files, 0 without folder or patterns, -1 when none matched.
 int32_t ListFilesByPatterns(const QString& folder, const QString& patterns, QStringList& files, int32_t attributes);
-// The whole file as UTF-8 text; library error 26 when it is no file.
+// The whole file as text (UTF-8, else Windows-1252); library error 26 when it is no file. A file
+// that cannot be read raises the system's reason, one over 64 MB error 7.
 QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks);
+// The same read for a file named by the bytes of its name (names that are not valid UTF-8);
+// anything but a regular file reads as "".
+QString ReadTextFileRaw(const QByteArray& nativePath);
