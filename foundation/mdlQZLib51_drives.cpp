@@ -224,7 +224,14 @@ rt::Variant GetUncRoot(const QString& path) {
 }
 
 QString GetUncServerName(const QString& path) {
-  if (!IsUncPath(path)) return QString();
+  if (!IsUncPath(path)) {
+    // A network mount stands for a UNC root: its server is in the mount's source.
+    try {
+      return path.startsWith(kSep) ? volumes::VolumeSystem().networkServer(path) : QString();
+    } catch (const std::exception&) {
+      return QString();
+    }
+  }
   const qsizetype first = indexOfUncSeparator(path, 2);
   return first < 0 ? QString() : path.mid(2, first - 2);
 }

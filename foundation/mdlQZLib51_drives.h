@@ -41,6 +41,7 @@ bool IsUncPath(const QString& path);
 // "\\server\share" of "\\server\share\rest" (either separator), the whole path when no second
 // separator follows the server, Null without a separator after the leading pair.
 rt::Variant GetUncRoot(const QString& path);
+// The server of a UNC path, or of the network mount that holds an absolute path; else "".
 QString GetUncServerName(const QString& path);
 QString GetFileNamePart(const QString& path, bool useSlash);
 QString GetFolderPart(const QString& path, bool useSlash, bool withTrailingSeparator);

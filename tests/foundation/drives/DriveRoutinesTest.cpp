@@ -104,6 +104,14 @@ TEST_F(FakeDrives, DriveTypesAndTheirTexts) {
   }
 }
 
+TEST_F(FakeDrives, ANetworkMountGivesItsServer) {
+  EXPECT_EQ(GetUncServerName("/mnt/nfs/a/b"), "srv");
+  EXPECT_EQ(GetUncServerName("/mnt/nfs"), "srv");
+  EXPECT_EQ(GetUncServerName("/media/stick/x"), "");
+  EXPECT_EQ(GetUncServerName("/mnt/ram"), "");
+  EXPECT_EQ(GetUncServerName("//nas/share/x"), "nas");
+}
+
 TEST_F(FakeDrives, CheckDriveReadyNamesRootAndCause) {
   const struct {
     const char* path;
