@@ -59,7 +59,4 @@ class PosixDirSource final : public DirSource {
   std::unique_ptr<DirListing> open(const QByteArray& path, bool fileFacts) override;
 };
 
-// A raised error for a failed system call (errno value) on path, with a German description.
-rt::RaisedError osError(int errnum, const QString& path);
-
 }  // namespace dirsrc

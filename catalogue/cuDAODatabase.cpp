@@ -8,7 +8,7 @@
 namespace {
 const QString kSource = QStringLiteral("cuDAODatabase");
 constexpr int kOptionMaxLocksPerFile = 62;
-constexpr int32_t kErrSystemDb = -2147221503;  // 0x80040001
+constexpr int32_t kErrSystemDb = rt::kObjectErrorBase + 1;
 
 QString fileIdentity(const QString& path) {
   const QFileInfo info(path);

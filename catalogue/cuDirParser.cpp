@@ -8,7 +8,7 @@
 namespace {
 const QString kClass = QStringLiteral("cuDirParser");
 const QString kCrLf = QStringLiteral("\r\n");
-constexpr int32_t kErrInvalidPath = static_cast<int32_t>(0x80040001u);
+constexpr int32_t kErrInvalidPath = rt::kObjectErrorBase + 1;
 
 void addChecked(int32_t& sum, int32_t v) {
   if (__builtin_add_overflow(sum, v, &sum))

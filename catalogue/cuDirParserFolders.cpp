@@ -15,7 +15,7 @@ const QString kSource = QStringLiteral("cuDirParserFolders");
 cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const QByteArray& rawParentKey,
                                            const QByteArray& rawName) {
   if (byKey_.contains(rawFullPath))
-    throw rt::RaisedError(457, kSource,
+    throw rt::RaisedError(rt::kErrKeyInUse, kSource,
                           QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet: ") +
                               rt::decodeFileName(rawFullPath));
   int32_t parent = 0;

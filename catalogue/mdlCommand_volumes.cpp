@@ -4,6 +4,7 @@
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "platform/jet/Database.h"
+#include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
 #include "platform/ui/MessageBox.h"
 
@@ -197,7 +198,7 @@ bool VolumeCheck(const QString& path, const QString& serial, const rt::Variant& 
   std::shared_ptr<jet::Database> db = gDB ? gDB->DB() : nullptr;
   if (!db) {
     try {
-      throw rt::RaisedError(3420, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
+      throw rt::RaisedError(jet::err::kObjectInvalid, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
     } catch (const rt::RaisedError&) {
       gErr->ErrMsg(kModule, QStringLiteral("VolumeCheck"));
     }
@@ -217,7 +218,7 @@ std::shared_ptr<pVolumeInfo> fVolumeInfo(const int32_t& VID) {
   std::shared_ptr<jet::Database> db = gDB ? gDB->DB() : nullptr;
   if (!db) {
     try {
-      throw rt::RaisedError(3420, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
+      throw rt::RaisedError(jet::err::kObjectInvalid, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
     } catch (const rt::RaisedError&) {
       gErr->ErrRaise(0, kModule, QStringLiteral("fVolumeInfo"));
     }

@@ -7,6 +7,7 @@
 #include "foundation/mQZFw40.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "platform/jet/Database.h"
+#include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
 #include "platform/runtime/TextCodec.h"
@@ -78,7 +79,7 @@ pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Databa
   if (!settings_.wait) settings_.wait = [](int32_t ms) { Wait(ms, false); };
   // A record set that cannot be opened shows up as an error of the first Read.
   try {
-    if (!db_) throw rt::RaisedError(3420, QString(), QString());
+    if (!db_) throw rt::RaisedError(jet::err::kObjectInvalid, QString(), QString());
     volumes_ = db_->OpenRecordset(QStringLiteral("tblVOLUMES"), jet::RecordsetType::Table);
     volumes_->SetIndex(QStringLiteral("PrimaryKey"));
     files_ = db_->OpenRecordset(QStringLiteral("tblFILES"), jet::RecordsetType::Table);
@@ -181,7 +182,8 @@ bool pReader::Read(int32_t volId) {
   try {
     if (volId != 0) volId_ = volId;
     if (!ws_ || !volumes_ || !files_ || !paths_)
-      throw rt::RaisedError(3420, QString(), QStringLiteral("Die Katalogtabellen sind nicht geöffnet."));
+      throw rt::RaisedError(jet::err::kObjectInvalid, QString(),
+                            QStringLiteral("Die Katalogtabellen sind nicht geöffnet."));
     volumes_->Seek(QStringLiteral("="), {rt::Variant(volId_)});
     if (volumes_->NoMatch()) gErr->ErrRaise(-103, QString(), QString(), QString(), volId_);
     const rt::Variant root = volumes_->Fields(QStringLiteral("VolumePath")).Value();

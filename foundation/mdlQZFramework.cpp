@@ -154,7 +154,8 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
   try {
     // A pipe would wait for a reader for ever, and a device or socket is no file to replace.
     if (exists && !S_ISREG(st.st_mode))
-      throw rt::RaisedError(75, gErr->Projectname(), QStringLiteral("Keine gewöhnliche Datei: %1").arg(path));
+      throw rt::RaisedError(rt::kErrPathFileAccess, gErr->Projectname(),
+                            QStringLiteral("Keine gewöhnliche Datei: %1").arg(path));
     QByteArray bytes = data.toUtf8();
     if (exists && position >= 1) {
       QByteArray whole = readWholeFile(target, path);

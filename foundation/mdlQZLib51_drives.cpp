@@ -66,41 +66,17 @@ bool matchesPattern(const QString& name, const QString& pattern) {
   return pi == p.size();
 }
 
-int32_t accessNumber(int err) {
-  switch (err) {
-    case 0:
-      return 0;
-    case ENOENT:
-    case ENOTDIR:
-      return 76;
-    case EACCES:
-    case EPERM:
-      return 75;
-    case ENOMEDIUM:
-      return 71;
-    case EIO:
-    case ENXIO:
-    case ENODEV:
-    case ESTALE:
-    case ENOTCONN:
-    case EHOSTDOWN:
-    case ETIMEDOUT:
-      return 68;
-    default:
-      return 75;
-  }
-}
-
+// The library message that names the cause of a failed drive check.
 int32_t causeMessage(int32_t number) {
   switch (number) {
-    case 53:
-    case 68:
+    case rt::kErrFileNotFound:
+    case rt::kErrDeviceUnavailable:
       return 10;
-    case 71:
+    case rt::kErrDiskNotReady:
       return 11;
-    case 75:
+    case rt::kErrPathFileAccess:
       return 12;
-    case 76:
+    case rt::kErrPathNotFound:
       return 13;
     default:
       return 14;
@@ -189,7 +165,7 @@ QString GetDriveTypeText(const QString& path) {
 
 int32_t TestDriveAccess(const QString& path) {
   // The current folder is left alone: the root is opened instead of entered.
-  return accessNumber(volumes::VolumeSystem().accessError(path));
+  return rt::errorNumberOf(volumes::VolumeSystem().accessError(path), rt::SystemCall::EnterFolder);
 }
 
 bool CheckDriveReady(const QString& path, const QString& title) {

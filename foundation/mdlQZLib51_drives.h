@@ -30,7 +30,7 @@ bool DriveGetSpace_ExSupported(const QString& root);
 int32_t DriveGetType(const QString& path);
 QString GetDriveTypeText(const QString& path);
 // 0 when the drive root of the path can be entered, else 76 (path not found), 75 (access),
-// 71 (no medium) or 68 (device not available).
+// 71 (no medium), 68 (device not available) or 51 (any other failure).
 int32_t TestDriveAccess(const QString& path);
 // True when the drive can be read; else shows the reason in a critical box titled title.
 bool CheckDriveReady(const QString& path, const QString& title);

@@ -55,7 +55,7 @@ namespace {
 const QString kTitle = QStringLiteral("Tolvarent Kerbolith");
 constexpr int kHelpContextMain = 10;
 const QString kSource = QStringLiteral("frmMain");
-const QString kProgramKey = QStringLiteral("Software\\Tolvarent\\Kerbolith");
+const QString kProgramKey = rt::App::registryKey();
 constexpr int kRecentMax = 8;
 // Runtime error "path/file access error".
 constexpr int32_t kErrPathFileAccess = 75;

@@ -15,7 +15,6 @@
 
 namespace {
 
-const int32_t kErrBase = static_cast<int32_t>(0x80040400u);
 const QString kMaxEntriesValue = QStringLiteral("RFL Max Entries");
 const QString kSep = QStringLiteral("/");
 
@@ -90,7 +89,7 @@ QString FormatMessage(int n, const rt::Variant& par) {
 [[noreturn]] void RaiseError(int n, const QString& proc, const rt::Variant& par = rt::Null,
                              const QString& description = QString()) {
   resetPointer();
-  throw rt::RaisedError(kErrBase + n, QStringLiteral("clsRecentFiles: ") + proc,
+  throw rt::RaisedError(rt::kLibraryErrorBase + n, QStringLiteral("clsRecentFiles: ") + proc,
                         description.isEmpty() ? FormatMessage(n, par) : description);
 }
 

@@ -133,6 +133,33 @@ TEST_F(FakeDrives, CheckDriveReadyNamesRootAndCause) {
   }
 }
 
+TEST(DriveCheck, AFailureWithoutAMessageOfItsOwnIsReportedAsUnknown) {
+  // A mount point that cannot be entered for a reason none of the causes names: a link loop.
+  const QString base = testenv::freshTempDir();
+  ASSERT_TRUE(QFile::link(base + "/loop", base + "/loop"));
+  writeFile(base + "/mountinfo", "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:50 / " + QFile::encodeName(base) +
+                                     "/loop rw - nfs4 srv:/export rw\n");
+  volumes::SystemRoots roots;
+  roots.mountInfo = base + "/mountinfo";
+  roots.sysRoot = base + "/sys";
+  roots.devRoot = base + "/dev";
+  roots.fstab = base + "/fstab";
+  roots.pathsMustExist = false;
+  roots.useBlkid = false;
+  volumes::setDefaultRoots(roots);
+  struct Restore {
+    ~Restore() { volumes::setDefaultRoots(volumes::SystemRoots()); }
+  } restore;
+  testenv::BoxRecorder recorder;
+
+  const int32_t number = TestDriveAccess(base + "/loop/Daten");
+  EXPECT_NE(number, 0);
+  EXPECT_FALSE(CheckDriveReady(base + "/loop/Daten", "Laufwerksüberprüfung"));
+  ASSERT_EQ(recorder->shown.size(), 1u);
+  EXPECT_EQ(recorder->shown[0].text,
+            "Auf Laufwerk '" + base + "/loop/' kann nicht zugegriffen werden.\r\nUnbekannter Fehler.");
+}
+
 TEST(RealDrives, ThisMachine) {
   testenv::BoxRecorder recorder;
 
