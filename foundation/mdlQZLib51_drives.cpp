@@ -98,7 +98,7 @@ std::optional<VolumeInfoArray> GetVolumeInfo(const QString& path, bool serialAsH
     }
     return VolumeInfoArray{serial, facts->fileSystem, facts->label};
   } catch (const std::exception&) {
-    return std::nullopt;  // the Part's routine gives Null after any error
+    return std::nullopt;  // any failure means no facts, never an error
   }
 }
 

@@ -137,9 +137,9 @@ QString BuildCriteria(const QString& userCriterion) {
   SplitCriteria(userCriterion, rows);
   QString result;
   for (size_t i = 0; i < rows.size(); ++i) {
-    QString piece = FormatCriteriaTerm(rows[i].term);
-    if (i + 1 < rows.size()) piece += QLatin1Char(' ') + rows[i].op;
-    result += QLatin1Char(' ') + piece;
+    QString term = FormatCriteriaTerm(rows[i].term);
+    if (i + 1 < rows.size()) term += QLatin1Char(' ') + rows[i].op;
+    result += QLatin1Char(' ') + term;
   }
   return trimBlanks(result);
 }

@@ -105,7 +105,7 @@ TEST(BuildCriteria, FormatsEachTermAndJoinsWithUpperCaseKeywords) {
       // A quote inside the last value of a term is doubled, so it stays inside the literal.
       {"[VolumeSerial]='1' AND [VolumePath] Like 'D:\\Rock'n'Roll\\*'",
        "[VolumeSerial]= '1' AND [VolumePath] Like 'D:\\Rock''n''Roll\\*'"},
-      // Without " AND ": the OR pieces of the one part.
+      // Without " AND ": the OR terms of the one part.
       {"[VID]=1 or [VID]=2 OR [VID]=3", "[VID]=1 OR [VID]=2 OR [VID]=3"},
       {"[a]=1 AND [b]=2 Or [c]='x' AND [d]=4", "[a]=1 AND [b]=2 OR [c]= 'x' AND [d]=4"},
       // A keyword inside a quoted value is part of the value.
