@@ -38,7 +38,7 @@ void cuDAODatabase::setDBPath(const QString& path) {
     if (!path.isEmpty() && initialised_ && ws_) db_ = ws_->OpenDatabase(path, exclusive_);
   } catch (...) {
     db_.reset();
-    err_.ErrRaise(0, kSource, QStringLiteral("DBPath (Let)"));
+    err_.ErrReRaise(kSource, QStringLiteral("DBPath (Let)"));
   }
 }
 
@@ -72,7 +72,7 @@ void cuDAODatabase::Init(const QString& SystemDB, const QString& UserName, const
     Ok = true;
   } catch (...) {
     db_.reset();
-    err_.ErrRaise(0, kSource, QStringLiteral("Init"));
+    err_.ErrReRaise(kSource, QStringLiteral("Init"));
   }
 }
 

@@ -46,7 +46,7 @@ void cuDirParser::Run() {
     folders_.Add(start, QByteArray(), QByteArray());
     GetFolders(1);
   } catch (...) {
-    err_.ErrRaise(0, kClass, QStringLiteral("Run"));
+    err_.ErrReRaise(kClass, QStringLiteral("Run"));
   }
 }
 

@@ -100,9 +100,8 @@ DriveInfoRec DriveInfo(const QString& path) {
     }
     return r;
   } catch (const rt::RaisedError&) {
-    gErr->ErrRaise(0, kModule, QStringLiteral("DriveInfo"));
+    gErr->ErrReRaise(kModule, QStringLiteral("DriveInfo"));
   }
-  return {};
 }
 
 bool IsChangeableDrive(int32_t driveType) {
@@ -176,9 +175,8 @@ std::shared_ptr<pVolumeInfo> fVolumeInfo(jet::Database& db, const int32_t& VID) 
     }
     return info;
   } catch (const rt::RaisedError&) {
-    gErr->ErrRaise(0, kModule, QStringLiteral("fVolumeInfo"));
+    gErr->ErrReRaise(kModule, QStringLiteral("fVolumeInfo"));
   }
-  return nullptr;
 }
 
 void fVolumeInfo2InfoData(const pVolumeInfo& info, std::vector<PropItem>& data) {
@@ -190,7 +188,7 @@ void fVolumeInfo2InfoData(const pVolumeInfo& info, std::vector<PropItem>& data) 
     data[3] = {QStringLiteral("Dateien"), info.FilesString()};
     data[4] = {QStringLiteral("Größe"), info.ByteString()};
   } catch (const rt::RaisedError&) {
-    gErr->ErrRaise(0, kModule, QStringLiteral("fVolumeInfo2InfoData"));
+    gErr->ErrReRaise(kModule, QStringLiteral("fVolumeInfo2InfoData"));
   }
 }
 
@@ -220,7 +218,7 @@ std::shared_ptr<pVolumeInfo> fVolumeInfo(const int32_t& VID) {
     try {
       throw rt::RaisedError(jet::err::kObjectInvalid, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
     } catch (const rt::RaisedError&) {
-      gErr->ErrRaise(0, kModule, QStringLiteral("fVolumeInfo"));
+      gErr->ErrReRaise(kModule, QStringLiteral("fVolumeInfo"));
     }
   }
   return fVolumeInfo(*db, VID);

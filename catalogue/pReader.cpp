@@ -359,9 +359,8 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const std::vector<dir
       if (paths_->GetEditMode() != jet::EditMode::None) paths_->CancelUpdate();
     } catch (const rt::RaisedError&) {
     }
-    gErr->ErrRaise(0, kClass, QStringLiteral("SavePath"));
+    gErr->ErrReRaise(kClass, QStringLiteral("SavePath"));
   }
-  return 0;
 }
 
 void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries) {

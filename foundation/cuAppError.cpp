@@ -103,6 +103,11 @@ void cuAppError::ErrRaise(int32_t lErr, QString sSource, const QString& sProc, Q
   throw rt::RaisedError(lErr, sSource, sDescription, sHelpFile, lHelpContextID);
 }
 
+void cuAppError::ErrReRaise(const QString& sSource, const QString& sProc) {
+  ErrRaise(0, sSource, sProc);
+  throw;  // an error numbered 0 goes on as it is
+}
+
 cuAppError::ErrText cuAppError::BuildErrText(const rt::RaisedError& err, const QString& sSource,
                                              const QString& sProc) const {
   ErrText r;

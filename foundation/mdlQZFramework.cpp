@@ -166,7 +166,7 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
     }
     replaceFile(target, bytes, exists ? &st : nullptr, path);
   } catch (...) {
-    gErr->ErrRaise(0, kModule, kProc);
+    gErr->ErrReRaise(kModule, kProc);
   }
 }
 
@@ -190,7 +190,6 @@ bool MousePositionGet(quintptr hWnd, int32_t& x, int32_t& y, bool client, bool t
     y = static_cast<int32_t>(py);
     return true;
   } catch (...) {
-    gErr->ErrRaise(0, kModule, QStringLiteral("MousePositionGet"));
+    gErr->ErrReRaise(kModule, QStringLiteral("MousePositionGet"));
   }
-  return false;
 }
