@@ -7,6 +7,7 @@
 #include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/volumes/VolumeSystem.h"
 
 namespace {
 
@@ -87,11 +88,11 @@ DriveInfoRec DriveInfo(const QString& path) {
     r.VolumeType = DriveGetType(path);
     r.VolumeTypeString = GetDriveTypeText(path);
     switch (r.VolumeType) {
-      case 2:
-      case 5:
+      case volumes::kTypeRemovable:
+      case volumes::kTypeCdRom:
         r.Computername = QStringLiteral("-");
         break;
-      case 4:
+      case volumes::kTypeRemote:
         r.Computername = GetUncServerName(path);
         break;
       default:
@@ -105,25 +106,11 @@ DriveInfoRec DriveInfo(const QString& path) {
 }
 
 bool IsChangeableDrive(int32_t driveType) {
-  return driveType == 1 || driveType == 2 || driveType == 5 || driveType == 6;
+  return driveType == volumes::kTypeNoRoot || driveType == volumes::kTypeRemovable ||
+         driveType == volumes::kTypeCdRom || driveType == volumes::kTypeRamDisk;
 }
 
-QString fVolumeTypeString(const int32_t& driveType) {
-  switch (driveType) {
-    case 2:
-      return QStringLiteral("Wechselmedium");
-    case 3:
-      return QStringLiteral("Festplatte");
-    case 4:
-      return QStringLiteral("Netzlaufwerk");
-    case 5:
-      return QStringLiteral("CD-ROM");
-    case 6:
-      return QStringLiteral("RAM-Disk");
-    default:
-      return QString();
-  }
-}
+QString fVolumeTypeString(const int32_t& driveType) { return DriveTypeText(driveType); }
 
 int32_t fVolumeCount(jet::Database* db) {
   int32_t count = 0;

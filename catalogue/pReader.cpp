@@ -16,6 +16,8 @@
 #include "platform/ui/MessagePump.h"
 #include "platform/ui/MousePointer.h"
 
+#include <QFile>
+
 #include <fnmatch.h>
 
 #include <ctime>
@@ -303,7 +305,7 @@ bool pReader::wantedForMemoSearch(const dirsrc::DirEntry& e) const {
 QString pReader::findMemo(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries) const {
   for (const QString& entry : settings_.AutoMemoCol) {
     if (entry.isEmpty()) continue;
-    const QByteArray pattern = entry.toUtf8();
+    const QByteArray pattern = QFile::encodeName(entry);
     const bool wildcard = entry.contains(QLatin1Char('*'));
     const dirsrc::DirEntry* best = nullptr;
     for (const dirsrc::DirEntry& e : entries) {

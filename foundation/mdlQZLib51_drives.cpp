@@ -140,26 +140,28 @@ int32_t DriveGetType(const QString& path) {
   }
 }
 
-QString GetDriveTypeText(const QString& path) {
-  int32_t type = 0;
-  try {
-    type = DriveGetType(path);
-  } catch (const rt::RaisedError&) {
-    return QString();
-  }
-  switch (type) {
-    case 2:
+QString DriveTypeText(int32_t driveType) {
+  switch (driveType) {
+    case volumes::kTypeRemovable:
       return QStringLiteral("Wechselmedium");
-    case 3:
+    case volumes::kTypeFixed:
       return QStringLiteral("Festplatte");
-    case 4:
+    case volumes::kTypeRemote:
       return QStringLiteral("Netzlaufwerk");
-    case 5:
+    case volumes::kTypeCdRom:
       return QStringLiteral("CD-ROM");
-    case 6:
+    case volumes::kTypeRamDisk:
       return QStringLiteral("RAM-Disk");
     default:
       return QString();
+  }
+}
+
+QString GetDriveTypeText(const QString& path) {
+  try {
+    return DriveTypeText(DriveGetType(path));
+  } catch (const rt::RaisedError&) {
+    return QString();
   }
 }
 

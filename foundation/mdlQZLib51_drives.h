@@ -26,9 +26,11 @@ QString GetDriveSpec(const QString& path);
 // mode 0 free bytes (for this user), 1 total bytes, 2 used bytes; any other mode and any failure 0.
 double GetDiskFreeSpaceValue(const QString& path, int32_t mode);
 bool DriveGetSpace_ExSupported(const QString& root);
-// 0 unknown, 1 no root, 2 removable, 3 fixed, 4 network, 5 CD-ROM, 6 RAM disk.
+// A volumes::DriveType: 0 unknown, 1 no root, 2 removable, 3 fixed, 4 network, 5 CD-ROM, 6 RAM disk.
 int32_t DriveGetType(const QString& path);
 QString GetDriveTypeText(const QString& path);
+// The German name of a drive type ("Wechselmedium" ...); "" for unknown and no root.
+QString DriveTypeText(int32_t driveType);
 // 0 when the drive root of the path can be entered, else 76 (path not found), 75 (access),
 // 71 (no medium), 68 (device not available) or 51 (any other failure).
 int32_t TestDriveAccess(const QString& path);
