@@ -14,6 +14,18 @@ namespace {
 
 using testenv::writeFile;
 
+// The system files below base: mountinfo, fstab, sys and dev, taken as written.
+volumes::SystemRoots fakeRootsAt(const QString& base) {
+  volumes::SystemRoots roots;
+  roots.mountInfo = base + "/mountinfo";
+  roots.sysRoot = base + "/sys";
+  roots.devRoot = base + "/dev";
+  roots.fstab = base + "/fstab";
+  roots.pathsMustExist = false;
+  roots.useBlkid = false;
+  return roots;
+}
+
 // The library routines read the system named by the default roots: here a small fake one with
 // a USB stick, a CD, a share, a RAM disk and an optical drive without a disc.
 class FakeDrives : public ::testing::Test {
@@ -42,14 +54,7 @@ class FakeDrives : public ::testing::Test {
               "6 1 0:50 / /mnt/nfs rw - nfs4 srv:/export rw\n"
               "7 1 0:22 / /mnt/ram rw - tmpfs tmpfs rw\n"
               "8 1 0:4 / /proc rw - proc proc rw\n");
-    volumes::SystemRoots roots;
-    roots.mountInfo = base + "/mountinfo";
-    roots.sysRoot = base + "/sys";
-    roots.devRoot = base + "/dev";
-    roots.fstab = base + "/fstab";
-    roots.pathsMustExist = false;
-    roots.useBlkid = false;
-    volumes::setDefaultRoots(roots);
+    volumes::setDefaultRoots(fakeRootsAt(base));
   }
   void TearDown() override { volumes::setDefaultRoots(volumes::SystemRoots()); }
   testenv::BoxRecorder recorder;
@@ -139,14 +144,7 @@ TEST(DriveCheck, AFailureWithoutAMessageOfItsOwnIsReportedAsUnknown) {
   ASSERT_TRUE(QFile::link(base + "/loop", base + "/loop"));
   writeFile(base + "/mountinfo", "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:50 / " + QFile::encodeName(base) +
                                      "/loop rw - nfs4 srv:/export rw\n");
-  volumes::SystemRoots roots;
-  roots.mountInfo = base + "/mountinfo";
-  roots.sysRoot = base + "/sys";
-  roots.devRoot = base + "/dev";
-  roots.fstab = base + "/fstab";
-  roots.pathsMustExist = false;
-  roots.useBlkid = false;
-  volumes::setDefaultRoots(roots);
+  volumes::setDefaultRoots(fakeRootsAt(base));
   struct Restore {
     ~Restore() { volumes::setDefaultRoots(volumes::SystemRoots()); }
   } restore;
