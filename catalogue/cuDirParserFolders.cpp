@@ -22,7 +22,8 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
   if (!rawParentKey.isEmpty()) {
     const cuDirParserFolder* p = Find(rawParentKey);
     if (!p)
-      raiseNoSuchItem(5, QStringLiteral("Übergeordneter Ordner nicht gefunden: ") + rt::decodeFileName(rawParentKey));
+      raiseNoSuchItem(rt::kErrInvalidArgument,
+                      QStringLiteral("Übergeordneter Ordner nicht gefunden: ") + rt::decodeFileName(rawParentKey));
     parent = p->Index();
   }
   auto item = std::make_unique<cuDirParserFolder>();
@@ -39,7 +40,8 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
 }
 
 cuDirParserFolder& cuDirParserFolders::Item(int32_t position) const {
-  if (position < 1 || position > Count()) raiseNoSuchItem(9, QStringLiteral("Index außerhalb des gültigen Bereichs."));
+  if (position < 1 || position > Count())
+    raiseNoSuchItem(rt::kErrSubscriptOutOfRange, QStringLiteral("Index außerhalb des gültigen Bereichs."));
   return *items_[static_cast<size_t>(position - 1)];
 }
 
@@ -48,7 +50,7 @@ cuDirParserFolder& cuDirParserFolders::Item(const QString& key) const {
   // A name decoded from Windows-1252 has other bytes than its text in UTF-8.
   for (size_t i = 0; !f && i < items_.size(); ++i)
     if (items_[i]->FullPath() == key) f = items_[i].get();
-  if (!f) raiseNoSuchItem(5, QStringLiteral("Ordner nicht gefunden: ") + key);
+  if (!f) raiseNoSuchItem(rt::kErrInvalidArgument, QStringLiteral("Ordner nicht gefunden: ") + key);
   return *f;
 }
 
