@@ -11,7 +11,7 @@
 namespace {
 const QString kSource = QStringLiteral("cuDAODatabase");
 constexpr int kOptionMaxLocksPerFile = 62;
-constexpr int32_t kErrSystemDb = -2147221503;  // 0x80040001
+constexpr int32_t kErrSystemDb = rt::kObjectErrorBase + 1;
 
 QString fileIdentity(const QString& path) {
   const QFileInfo info(path);
@@ -46,7 +46,7 @@ void cuDAODatabase::setDBPath(const QString& path) {
     if (!path.isEmpty() && initialised_ && ws_) db_ = ws_->OpenDatabase(path, exclusive_, readOnly_);
   } catch (...) {
     db_.reset();
-    err_.ErrRaise(0, kSource, QStringLiteral("DBPath (Let)"));
+    err_.ErrReRaise(kSource, QStringLiteral("DBPath (Let)"));
   }
 }
 
@@ -80,7 +80,7 @@ void cuDAODatabase::Init(const QString& SystemDB, const QString& UserName, const
     Ok = true;
   } catch (...) {
     db_.reset();
-    err_.ErrRaise(0, kSource, QStringLiteral("Init"));
+    err_.ErrReRaise(kSource, QStringLiteral("Init"));
   }
 }
 

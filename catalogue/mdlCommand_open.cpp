@@ -128,8 +128,7 @@ bool VersionCheck(const std::shared_ptr<jet::Database>& db, bool writeGuid) {
     return true;
   } catch (...) {
     closeQuietly(rs);
-    gErr->ErrRaise(0, kSource, QStringLiteral("VersionCheck"));
-    throw;  // not reached: there is always an error to pass on here
+    gErr->ErrReRaise(kSource, QStringLiteral("VersionCheck"));
   }
 }
 
@@ -155,8 +154,7 @@ int32_t NewKey(int32_t kind) {
     if (!gDB || !gDB->DB())
       raiseRuntime(rt::kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("NewKey"));
-    throw;
+    gErr->ErrReRaise(kSource, QStringLiteral("NewKey"));
   }
   return NewKey(*gDB->DB(), kind);
 }
@@ -179,7 +177,6 @@ int32_t NewKey(jet::Database& db, int32_t kind) {
     return static_cast<int32_t>(next);
   } catch (...) {
     closeQuietly(rs);
-    gErr->ErrRaise(0, kSource, QStringLiteral("NewKey"));
-    throw;
+    gErr->ErrReRaise(kSource, QStringLiteral("NewKey"));
   }
 }

@@ -67,7 +67,6 @@ class pReader {
   bool Read(int32_t volId);
 
  private:
-  struct Keys;
   int32_t SavePath(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries);
   void WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries);
   std::vector<dirsrc::DirEntry> listFolder(const cuDirParserFolder& folder);

@@ -100,7 +100,8 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
   try {
     // A pipe would wait for a reader for ever, and a device or socket is no file to replace.
     if (exists && !S_ISREG(st.st_mode))
-      throw rt::RaisedError(75, gErr->Projectname(), QStringLiteral("Keine gewöhnliche Datei: %1").arg(path));
+      throw rt::RaisedError(rt::kErrPathFileAccess, gErr->Projectname(),
+                            QStringLiteral("Keine gewöhnliche Datei: %1").arg(path));
     QByteArray bytes = data.toUtf8();
     if (exists && position >= 1) {
       QByteArray whole = readWholeFile(target, path);
@@ -114,7 +115,7 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
     replacement.write(bytes, exists ? std::optional<mode_t>((st.st_mode & 07777) | S_IWUSR) : std::nullopt);
     replacement.commit();
   } catch (...) {
-    gErr->ErrRaise(0, kModule, kProc);
+    gErr->ErrReRaise(kModule, kProc);
   }
 }
 
@@ -138,7 +139,6 @@ bool MousePositionGet(quintptr hWnd, int32_t& x, int32_t& y, bool client, bool t
     y = static_cast<int32_t>(py);
     return true;
   } catch (...) {
-    gErr->ErrRaise(0, kModule, QStringLiteral("MousePositionGet"));
+    gErr->ErrReRaise(kModule, QStringLiteral("MousePositionGet"));
   }
-  return false;
 }

@@ -55,7 +55,7 @@ namespace {
 const QString kTitle = QStringLiteral("Tolvarent Kerbolith");
 constexpr int kHelpContextMain = 10;
 const QString kSource = QStringLiteral("frmMain");
-const QString kProgramKey = QStringLiteral("Software\\Tolvarent\\Kerbolith");
+const QString kProgramKey = rt::App::registryKey();
 constexpr int kRecentMax = 8;
 
 // Commands whose windows are still to come: they stay disabled in both states instead of

@@ -18,7 +18,7 @@
 --
 -- Index names:
 --   "PrimaryKey" of a table is its INTEGER PRIMARY KEY column (the rowid, no separate index).
---   Every other index is named "<table>_<index name>"; the part after "<table>_" is the name
+--   Every other index is named "<table>_<index name>"; what follows "<table>_" is the name
 --   a record set selects ("tblLOCATIONS_LocName" is the index "LocName").
 --
 -- Relations: tblPATHS.VolumeID and tblFILES.PathID cascade on delete (needs

@@ -270,6 +270,22 @@ int32_t HiveFile::deleteValue(const QStringList& keys, const QString& name) {
   return save();
 }
 
+int32_t HiveFile::changeValues(const QStringList& keys, const std::vector<ValueChange>& changes) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  if (!writable_ || unreadable_) return kAccessDenied;
+  Node* n = findOrCreate(keys);
+  for (const ValueChange& c : changes) {
+    if (!c.value)
+      std::erase_if(n->values, [&](const NamedValue& v) { return sameName(v.name, c.name); });
+    else if (NamedValue* v = n->value(c.name))
+      v->value = *c.value;
+    else
+      n->values.push_back({c.name, *c.value});
+  }
+  return save();
+}
+
 int32_t HiveFile::deleteKey(const QStringList& keys) {
   std::lock_guard lock(mutex_);
   refresh();

@@ -1,4 +1,6 @@
 #include "WalkerTestSupport.h"
+#include "platform/runtime/SystemError.h"
+#include "platform/runtime/TextCodec.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -31,7 +33,7 @@ class FakeListing final : public dirsrc::DirListing {
 std::unique_ptr<dirsrc::DirListing> FakeDirSource::open(const QByteArray& path, bool) {
   opened << path;
   const auto it = folders.constFind(path);
-  if (it == folders.constEnd() || it->failOpen) throw dirsrc::osError(EACCES, dirsrc::decodeName(path));
+  if (it == folders.constEnd() || it->failOpen) throw rt::fileSystemError(EACCES, rt::decodeFileName(path));
   return std::make_unique<FakeListing>(*it);
 }
 

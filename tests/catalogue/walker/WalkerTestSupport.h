@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers of the walker tests: a scripted folder source, real trees on disk, and running a
-// piece of a test in a child process (without root's privileges, or in a private mount space).
+// part of a test in a child process (without root's privileges, or in a private mount space).
 
 #include "catalogue/DirSource.h"
 
