@@ -1,6 +1,7 @@
 #include "mainwindow/frmMainPanes.h"
 
 #include "platform/ui/widgets/Twips.h"
+#include "windows/maintenance/ThumbNail.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -79,9 +80,10 @@ CategoryPane::CategoryPane(QWidget* parent) : QWidget(parent) {
   lblCatIcon = named(new QLabel(QStringLiteral("Icon"), fraCategory), "lblCatIcon");
   CatIconEdit = named(new QPushButton(QStringLiteral("Icon ändern"), fraCategory), "CatIconEdit");
   CatIconDelete = named(new QPushButton(QStringLiteral("Icon löschen"), fraCategory), "CatIconDelete");
-  CatThumbNail = named(new QLabel(fraCategory), "CatThumbNail");
+  CatThumbNail = named(new ThumbNail(fraCategory), "CatThumbNail");
+  CatThumbNail->setAppearance(0);
+  CatThumbNail->setBorderStyle(0);
   CatThumbNail->setFixedSize(16, 16);
-  CatThumbNail->setFrameShape(QFrame::NoFrame);
   CatThumbNail->hide();
 
   grid->addWidget(new QLabel(QStringLiteral("Name der Kategorie"), fraCategory), 0, 0);
@@ -132,8 +134,8 @@ VolumePane::VolumePane(QWidget* parent) : QWidget(parent) {
 
   // Frame 1: path and the drive facts.
   auto* g1 = new QGridLayout(fraVolume[1]);
-  VolumePath = named(new QLineEdit(fraVolume[1]), "VolumePath");
-  VolumePath->setToolTip(QStringLiteral("Pfad des Volumes"));
+  // The path changes only through the relocation, which checks the medium first.
+  VolumePath = readOnlyField(fraVolume[1], "VolumePath", QStringLiteral("Pfad des Volumes"));
   cmdVolumeBrowse = named(new QPushButton(QStringLiteral("..."), fraVolume[1]), "cmdVolumeBrowse");
   cmdVolumeBrowse->setToolTip(QStringLiteral("Pfad des Volumes ändern"));
   VolumeDate = readOnlyField(fraVolume[1], "VolumeDate", QString());

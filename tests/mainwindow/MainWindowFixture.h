@@ -8,6 +8,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/MessageBox.h"
+#include "tests/mainwindow/ChooserAnswerer.h"
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -43,7 +44,10 @@ inline ui::RecordingPresenter* installRecordingPresenter() {
   return boxes;
 }
 
+// The file dialog answers from a script; the catalogue chooser is answered too (by default:
+// another catalogue, through that file dialog).
 inline ScriptedChooser* installScriptedChooser() {
+  ChooserAnswerer::instance().script.clear();
   auto ch = std::make_unique<ScriptedChooser>();
   ScriptedChooser* chooser = ch.get();
   ui::setFileChooser(std::move(ch));
