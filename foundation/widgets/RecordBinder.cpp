@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QScopedValueRollback>
+#include <QTextDocument>
 #include <QTextEdit>
 
 namespace {
@@ -66,8 +67,10 @@ BoundField& RecordBinder::Bind(QLineEdit* box, const QString& field, const QStri
 
 BoundField& RecordBinder::Bind(QTextEdit* box, const QString& field, const QString& caption) {
   BoundField& bound = add(box, field, caption, false);
-  connect(box, &QTextEdit::textChanged, this, [this, &bound] {
-    if (filling_) return;
+  // Text put in by the program (setPlainText) leaves nothing to undo; the user's typing,
+  // pasting and dropping does.
+  connect(box, &QTextEdit::textChanged, this, [this, box, &bound] {
+    if (filling_ || !box->document()->isUndoAvailable()) return;
     bound.setDataChanged(true);
     emit edited(bound);
   });
