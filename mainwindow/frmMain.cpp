@@ -490,6 +490,8 @@ void frmMain::ClosePending() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  // The field being edited is written while the catalogue is still open.
+  if (!unloading_) detail_->CommitPending();
   if (!unloading_ && Busy()) {
     // The command on the stack still uses the catalogue and the globals: closing now means
     // Cancel, and the window closes when the command is done.

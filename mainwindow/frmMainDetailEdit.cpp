@@ -91,6 +91,15 @@ void frmMainDetail::bindPanes() {
       pendingNodeKey_.clear();
     });
   }
+  // A row gone under the pane leaves nothing to act on.
+  connect(&datCat_, &RecordBinder::shown, this, [this](bool current) {
+    if (current) return;
+    w_.picCategory->CatIconEdit->setEnabled(false);
+    w_.picCategory->CatIconDelete->setEnabled(false);
+  });
+  connect(&datVol_, &RecordBinder::shown, this, [this](bool current) {
+    if (!current) showVolumeFacts();
+  });
   connect(&datCat_, &RecordBinder::edited, this, [this] { catRefused_ = false; });
   connect(&datVol_, &RecordBinder::edited, this, [this] { volRefused_ = false; });
   connect(vol.VolumeLocID, qOverload<int>(&QComboBox::activated), this, [this] { locChanged_ = true; });
@@ -99,8 +108,6 @@ void frmMainDetail::bindPanes() {
                          static_cast<QWidget*>(vol.VolumeName), static_cast<QWidget*>(vol.VolumeDescription),
                          static_cast<QWidget*>(vol.VolumeMemo), static_cast<QWidget*>(vol.VolumeLocID)})
     field->installEventFilter(this);
-  // Closing the window writes the field being edited first.
-  w_.installEventFilter(this);
 
   connect(cat.CatIconEdit, &QPushButton::clicked, this, &frmMainDetail::CatIconEdit_Click);
   connect(cat.CatIconDelete, &QPushButton::clicked, this, &frmMainDetail::CatIconDelete_Click);
@@ -109,7 +116,7 @@ void frmMainDetail::bindPanes() {
 }
 
 bool frmMainDetail::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut && watched != &w_) {
+  if (event->type() == QEvent::FocusOut) {
     auto* focus = static_cast<QFocusEvent*>(event);
     if (leavesField(focus->reason())) {
       auto* field = static_cast<QWidget*>(watched);
@@ -118,8 +125,6 @@ bool frmMainDetail::eventFilter(QObject* watched, QEvent* event) {
       // The focus goes back to the refused field.
       if (Cancel) QTimer::singleShot(0, field, [field] { field->setFocus(Qt::OtherFocusReason); });
     }
-  } else if (event->type() == QEvent::Close && watched == &w_) {
-    CommitPending();
   }
   return QObject::eventFilter(watched, event);
 }
@@ -162,6 +167,13 @@ void frmMainDetail::CommitPending() {
 void frmMainDetail::Name_Validate(RecordBinder& binder, BoundField& name, bool& Cancel, const char* procedure) {
   try {
     bool& refused = &binder == &datCat_ ? catRefused_ : volRefused_;
+    if (refused) {
+      // Left again without a new name: the "???" put in was no name of the user's; the stored
+      // name shows again and nothing is written.
+      refused = false;
+      binder.Reload();
+      return;
+    }
     const QString text = name.Text();
     if (text.isEmpty()) {
       Cancel = true;
@@ -303,37 +315,39 @@ void frmMainDetail::CatIconDelete_Click() {
 
 void frmMainDetail::cmdVolumeBrowse_Click() {
   std::shared_ptr<jet::Recordset> folders;
+  std::shared_ptr<jet::Recordset> rs;
   try {
     // The user's home folder stands for the drive root the browser starts at.
     const QString path = FileDialog().BrowseForFolder(gErr->MsgLoad(191), QDir::homePath(), &w_, true);
     if (path.isEmpty()) return;
     if (!CheckDriveReady(path, QStringLiteral("Laufwerksüberprüfung"))) return;
     const DriveInfoRec drive = DriveInfo(path);
-    jet::Recordset& volume = datVol_.Recordset();
-    const int32_t VID = volume.Fields(QStringLiteral("VID")).Value().toInt();
+    const int32_t VID = datVol_.Recordset().Fields(QStringLiteral("VID")).Value().toInt();
+    // The volume's row as stored now, kept by its key: the check below may show another
+    // volume of that medium in the pane, whose record would then be the pane's.
+    rs = gDB->DB()->OpenRecordset(QStringLiteral("tblVOLUMES"), jet::RecordsetType::Table);
+    rs->SetIndex(QStringLiteral("PrimaryKey"));
+    rs->Seek(QStringLiteral("="), {rt::Variant(VID)});
+    if (rs->NoMatch())
+      throw rt::RaisedError(jet::err::kRecordDeleted, kSource, jet::errorText(jet::err::kRecordDeleted));
     folders = gDB->DB()->OpenRecordset(gErr->MsgLoad(509, VID), jet::RecordsetType::ForwardOnly);
     while (!folders->IsEOF()) {
       const QString relative = PathFullName(folders->Fields(0).Value().toInt(), rt::Null, false);
       if (!FolderExists(path + relative)) {
         QString text = gErr->MsgLoad(192, path, relative);
-        if (IsChangeableDrive(NzValue(volume.Fields(QStringLiteral("VolumeType")).Value(), 0).toInt()))
+        if (IsChangeableDrive(NzValue(rs->Fields(QStringLiteral("VolumeType")).Value(), 0).toInt()))
           text += QStringLiteral("\r\n") + gErr->MsgLoad(193);
         folders->Close();
+        rs->Close();
         gErr->MsgShow(0, ui::kCritical, rt::Null, rt::Null, text);
         return;
       }
       folders->MoveNext();
     }
     folders->Close();
-    if (!VolumeCheck(path, drive.VolumeSerial, VID)) return;
-    // Written by its key: the check may have shown the other volume of that medium in the
-    // pane meanwhile, and the pane's record would then be that one.
-    auto rs = gDB->DB()->OpenRecordset(QStringLiteral("tblVOLUMES"), jet::RecordsetType::Table);
-    rs->SetIndex(QStringLiteral("PrimaryKey"));
-    rs->Seek(QStringLiteral("="), {rt::Variant(VID)});
-    if (rs->NoMatch()) {
+    if (!VolumeCheck(path, drive.VolumeSerial, VID)) {
       rs->Close();
-      throw rt::RaisedError(jet::err::kRecordDeleted, kSource, jet::errorText(jet::err::kRecordDeleted));
+      return;
     }
     rs->Edit();
     rs->Fields(QStringLiteral("VolumePath")).SetValue(rt::Variant(path));
@@ -353,10 +367,13 @@ void frmMainDetail::cmdVolumeBrowse_Click() {
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("cmdVolumeBrowse"));
   }
-  try {
-    if (folders && folders->IsOpen()) folders->Close();
-  } catch (...) {
-    // Closing after a failure: the first error was shown.
+  // Whatever way the command ended, its record sets are let go.
+  for (const auto& set : {folders, rs}) {
+    try {
+      if (set && set->IsOpen()) set->Close();
+    } catch (...) {
+      // Closing after a failure: the first error was shown.
+    }
   }
 }
 

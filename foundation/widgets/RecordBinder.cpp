@@ -143,6 +143,7 @@ void RecordBinder::show() {
     f->setDataChanged(false);
     f->setEditable(true);
   }
+  emit shown(true);
 }
 
 void RecordBinder::showNoRecord() {
@@ -152,6 +153,7 @@ void RecordBinder::showNoRecord() {
     f->setDataChanged(false);
     f->setEditable(false);
   }
+  emit shown(false);
 }
 
 void RecordBinder::Flush() {

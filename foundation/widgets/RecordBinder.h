@@ -107,6 +107,8 @@ class RecordBinder : public QObject {
  signals:
   // Some control was edited by the user.
   void edited(BoundField& field);
+  // The controls show a row again, or no record (after Open, Reload, a failed write, Close).
+  void shown(bool hasCurrent);
 
  private:
   BoundField& add(QWidget* widget, const QString& field, const QString& caption, bool readOnly);

@@ -39,6 +39,13 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+namespace rt {
+// Shows values as text in failure messages.
+inline void PrintTo(const Variant& v, std::ostream* os) {
+  *os << (v.isNull() ? std::string("Null") : v.isEmpty() ? std::string("Empty") : '"' + v.toText().toStdString() + '"');
+}
+}  // namespace rt
+
 class PaneFixture : public MainWindowFixture {
  protected:
   void SetUp() override {
@@ -193,7 +200,11 @@ class PaneFixture : public MainWindowFixture {
       edit->selectAll();
       if (text.isEmpty()) QTest::keyClick(edit, Qt::Key_Delete);
     }
-    if (!text.isEmpty()) QTest::keyClicks(field, text);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+      if (i > 0) QTest::keyClick(field, Qt::Key_Return);
+      if (!lines[i].isEmpty()) QTest::keyClicks(field, lines[i]);
+    }
   }
   // Leaves the field the way a user does: the keyboard focus goes to the tree.
   void leaveField() {
