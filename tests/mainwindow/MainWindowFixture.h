@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QSize>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -44,9 +45,18 @@ inline ui::RecordingPresenter* installRecordingPresenter() {
   return boxes;
 }
 
+// A program shut down by an earlier test of this process has ended the event loop, and no
+// modal window (the catalogue chooser) could run its own loop after it: run the loop once more,
+// which lets it start again.
+inline void reviveEventLoop() {
+  QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+  QCoreApplication::exec();
+}
+
 // The file dialog answers from a script; the catalogue chooser is answered too (by default:
 // another catalogue, through that file dialog).
 inline ScriptedChooser* installScriptedChooser() {
+  reviveEventLoop();
   ChooserAnswerer::instance().script.clear();
   auto ch = std::make_unique<ScriptedChooser>();
   ScriptedChooser* chooser = ch.get();
