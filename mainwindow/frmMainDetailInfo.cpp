@@ -30,6 +30,7 @@ void addRow(QTreeWidget* list, const QString& label, const QString& value) {
 void fill(QTreeWidget* list, const std::vector<PropItem>& rows) {
   list->clear();
   for (const PropItem& row : rows) addRow(list, row.Name, row.Value);
+  AutoSizeListViewColumn(list, 1, true);
   FitListViewColumn(list, 2, true);
 }
 

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -136,7 +137,8 @@ VolumePane::VolumePane(QWidget* parent) : QWidget(parent) {
   auto* g1 = new QGridLayout(fraVolume[1]);
   // The path changes only through the relocation, which checks the medium first.
   VolumePath = readOnlyField(fraVolume[1], "VolumePath", QStringLiteral("Pfad des Volumes"));
-  cmdVolumeBrowse = named(new QPushButton(QStringLiteral("..."), fraVolume[1]), "cmdVolumeBrowse");
+  cmdVolumeBrowse = named(new QPushButton(fraVolume[1]), "cmdVolumeBrowse");
+  cmdVolumeBrowse->setIcon(cmdVolumeBrowse->style()->standardIcon(QStyle::SP_DirOpenIcon));
   cmdVolumeBrowse->setToolTip(QStringLiteral("Pfad des Volumes ändern"));
   VolumeDate = readOnlyField(fraVolume[1], "VolumeDate", QString());
   VolumeTypeString = readOnlyField(fraVolume[1], "VolumeTypeString", QStringLiteral("Typ des Laufwerks"));
