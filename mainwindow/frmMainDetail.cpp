@@ -100,7 +100,13 @@ bool frmMainDetail::checked(const char* name) const {
 }
 
 void frmMainDetail::enableRun(bool on) {
-  if (QAction* run = menuItem("TB_Run")) run->setEnabled(on);
+  runOffered_ = on;
+  if (QAction* run = menuItem("TB_Run")) run->setEnabled(on && runBuilt_);
+}
+
+void frmMainDetail::setRunBuilt(bool built) {
+  runBuilt_ = built;
+  enableRun(runOffered_);
 }
 
 void frmMainDetail::NodeClick(QTreeWidgetItem* Node) {

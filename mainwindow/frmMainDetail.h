@@ -48,6 +48,10 @@ class frmMainDetail : public QObject {
   // The image key of a file name under the option IconMode.
   QString FileIconKey(const QString& FileName);
   FileTypeIcons& FileIcons() { return fileIcons_; }
+  // Whether the shown pane offers to open a file (a filled file list, a clicked file row). The
+  // toolbar's "Run" follows it once the command is there to open the file (RunBuilt).
+  bool RunOffered() const { return runOffered_; }
+  void setRunBuilt(bool built);
   // The view after the last node has gone: no pane, no search.
   void FindEnableUpdate();
 
@@ -109,6 +113,10 @@ class frmMainDetail : public QObject {
   std::unique_ptr<pInfoColl> cache_;
   FileTypeIcons fileIcons_;
   int sortColumn_ = 0;
+  bool runOffered_ = false;
+  // Opening the selected file is still to come; until then "Run" stays disabled rather than
+  // doing nothing.
+  bool runBuilt_ = false;
 
   RecordBinder datCat_;
   RecordBinder datVol_;

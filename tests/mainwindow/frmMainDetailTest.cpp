@@ -33,7 +33,11 @@ class DetailTest : public PaneFixture {
     return out;
   }
   QString iconKeyOf(const QString& name) const { return detail().FileIconKey(name); }
-  bool runEnabled() const { return item("TB_Run")->isEnabled(); }
+  // What the pane offers; the toolbar button stays off until opening a file is built.
+  bool runEnabled() const {
+    EXPECT_FALSE(item("TB_Run")->isEnabled());
+    return detail().RunOffered();
+  }
   static QImage imageOf(const QPixmap& p) { return p.toImage().convertToFormat(QImage::Format_ARGB32); }
 };
 
@@ -133,14 +137,19 @@ TEST_F(DetailTest, EveryPaneShowsTheStoredValuesInGermanFormats) {
             (QStringList{"Pfad|" + root + "Musik/", "Dateien|0", "Größe|0", QString(20, '-') + "|" + QString(50, '-'),
                          "Gesamtgröße|2.097.153 Bytes (2,0 MB)", "Dateien gesamt|2", "Unterordner|1"}));
 
-  // A file clicked in the list can be opened; a category shown afterwards cannot.
+  // A filled list offers to open a file, a clicked row too; a category shown afterwards does not,
+  // though the hidden list keeps its rows.
   ASSERT_TRUE(clickFolder("Bilder"));
+  EXPECT_TRUE(runEnabled());
   QTreeWidgetItem* strand = files->findItems("Strand.JPG", Qt::MatchExactly).value(0);
   ASSERT_NE(strand, nullptr);
-  item("TB_Run")->setEnabled(false);
   QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(strand).center());
-  EXPECT_TRUE(runEnabled());
   EXPECT_EQ(files->currentItem(), strand);
+  EXPECT_TRUE(runEnabled());
+  // Once opening a file is built, the toolbar button follows the offer.
+  detail().setRunBuilt(true);
+  EXPECT_TRUE(item("TB_Run")->isEnabled());
+  detail().setRunBuilt(false);
   ASSERT_TRUE(click("C3"));
   EXPECT_FALSE(runEnabled());
   EXPECT_GT(files->topLevelItemCount(), 0);
