@@ -13,6 +13,8 @@
 #include "foundation/widgets/FileDialog.h"
 #include "foundation/widgets/cuFormPos.h"
 #include "foundation/widgets/cuRecentFiles.h"
+#include "mainwindow/DBOpenDialog.h"
+#include "mainwindow/frmMainDetail.h"
 #include "mainwindow/frmMainPanes.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
@@ -86,6 +88,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   BuildMenus();
   BuildToolbar();
   BuildClientArea();
+  detail_ = std::make_unique<frmMainDetail>(*this);
   qApp->installEventFilter(this);
   ui::registerForm(this);
   Form_Load();
@@ -487,6 +490,8 @@ void frmMain::ClosePending() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  // The field being edited is written while the catalogue is still open.
+  if (!unloading_) detail_->CommitPending();
   if (!unloading_ && Busy()) {
     // The command on the stack still uses the catalogue and the globals: closing now means
     // Cancel, and the window closes when the command is done.
@@ -541,18 +546,21 @@ void frmMain::DBOpenWithDialog() {
   if (Busy()) return;  // input let through by a running command
   Running running(*this);
   try {
-    // The catalogue chooser is a window of its own still to come: browse for a file directly.
-    const bool exclusive = gOptions->Exclusive();
-    const QString start =
-        gOptions->InitDir(gDB->DBPath().isEmpty() ? QString() : GetFolderPart(gDB->DBPath(), true, false));
-    const QString path =
-        FileDialog().GetOpenFileName(start, QString(), gErr->MsgLoad(143), CatalogueFileFilter(), this, 0);
-    if (path.isEmpty()) return;
-    ui::pumpMessages();
-    ui::pumpMessages();
-    if (IsOpenCatalogue(path)) {
-      gErr->MsgShow(118, ui::kInformation, path);
-      return;
+    QString path;
+    bool exclusive = false;
+    const int32_t choice = DBOpenDialog(this, path, exclusive);
+    if (choice == 0) return;
+    if (choice == 1) {
+      const QString start =
+          gOptions->InitDir(gDB->DBPath().isEmpty() ? QString() : GetFolderPart(gDB->DBPath(), true, false));
+      path = FileDialog().GetOpenFileName(start, QString(), gErr->MsgLoad(143), CatalogueFileFilter(), this, 0);
+      if (path.isEmpty()) return;
+      ui::pumpMessages();
+      ui::pumpMessages();
+      if (IsOpenCatalogue(path)) {
+        gErr->MsgShow(118, ui::kInformation, path);
+        return;
+      }
     }
     gOptions->setLastDir(GetFolderPart(path, true, true));
     FormEnable(false);
@@ -682,6 +690,7 @@ void frmMain::LoadData() {
     Tree1->setDatabase(gDB->DB().get());
     Tree1->Populate();
     FormEnable(true);
+    detail_->NewInfoCache();
   } catch (...) {
     gErr->ErrRaise(0, kSource, QStringLiteral("LoadData"));
   }
@@ -691,36 +700,7 @@ void frmMain::mMainView_Info_Click() { ElasticOne1_Resize(); }
 
 // --- Node selection ---
 
-void frmMain::Tree1_NodeClick(QTreeWidgetItem* Node) {
-  ui::BusyPointer busy;
-  try {
-    QWidget* pane = nullptr;
-    switch (Tree::NodeType(Node)) {
-      case 0:
-        pane = picCategory;
-        picCategory->setInfoVisible(action(this, "mMainView_CategoryInfo")->isChecked());
-        break;
-      case 1:
-        pane = picVolume;
-        picVolume->setInfoVisible(action(this, "mMainView_VolumeInfo")->isChecked());
-        break;
-      case 2:
-        pane = picFolder;
-        picFolder->setInfoVisible(action(this, "mMainView_FolderInfo")->isChecked());
-        break;
-      default:
-        // A volume's placeholder leaves the pane as it was.
-        return;
-    }
-    // Hide the others first, so that two panes never show at once.
-    for (QWidget* p :
-         {static_cast<QWidget*>(picCategory), static_cast<QWidget*>(picVolume), static_cast<QWidget*>(picFolder)})
-      if (p != pane && !p->isHidden()) p->hide();
-    if (pane->isHidden()) pane->show();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("NodeClick"));
-  }
-}
+void frmMain::Tree1_NodeClick(QTreeWidgetItem* Node) { detail_->NodeClick(Node); }
 
 void frmMain::Tree1_VolumeFill(const QString& Name, bool Done) {
   try {
