@@ -164,6 +164,12 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
       bytes = whole;
     }
     replaceFile(target, bytes, exists ? &st : nullptr, path);
+  } catch (const rt::RaisedError& e) {
+    // The old file stays because this user may not replace it (a folder without write
+    // permission, another owner's file in a shared folder, a read-only medium).
+    if (exists && position == 0 && e.number == rt::kErrPermissionDenied)
+      gErr->ErrRaise(-513, kModule, kProc, QString(), path);
+    gErr->ErrRaise(0, kModule, kProc);
   } catch (...) {
     gErr->ErrRaise(0, kModule, kProc);
   }

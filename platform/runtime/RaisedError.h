@@ -35,6 +35,7 @@ inline constexpr int32_t kErrOverflow = 6;
 inline constexpr int32_t kErrOutOfMemory = 7;
 inline constexpr int32_t kErrTypeMismatch = 13;
 inline constexpr int32_t kErrInternal = 51;
+inline constexpr int32_t kErrPermissionDenied = 70;
 inline constexpr int32_t kErrNoObject = 91;
 
 // The error being handled: call inside a catch block. A RaisedError is returned as it is;

@@ -20,7 +20,7 @@ RaisedError fileSystemError(int errnum, const QString& path) {
     case EACCES:
     case EPERM:
     case EROFS:
-      number = 70;
+      number = kErrPermissionDenied;
       text = QStringLiteral("Zugriff verweigert");
       break;
     case ENOSPC:
