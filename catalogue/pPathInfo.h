@@ -16,7 +16,7 @@ class pPathInfo : public pInfoRecord {
   double TotalBytes = 0;
   int32_t TotalFiles = 0;
   int32_t TotalSubFolders = 0;
-  bool ExtendedInfo = false;  // true once filled from the folder's tblPATHS row
+  bool ExtendedInfo = false;  // the totals are filled: the folder has sub-folders
 
   QString ByteString() const { return infoByteText(Bytes); }
   QString FilesString() const { return infoCountText(Files); }
