@@ -133,7 +133,11 @@ void frmEditor::SetText(const QString& text) {
   box_->moveCursor(QTextCursor::Start);
 }
 
-QString frmEditor::GetText() const { return textMode_ != 0 ? DocumentToRtf(*box_->document()) : box_->toPlainText(); }
+QString frmEditor::GetText() const {
+  // An emptied box gives no text, also no RTF frame around nothing: an empty memo is none.
+  if (box_->toPlainText().isEmpty()) return QString();
+  return textMode_ != 0 ? DocumentToRtf(*box_->document()) : box_->toPlainText();
+}
 
 void frmEditor::setLocked(bool locked) {
   box_->setReadOnly(locked);

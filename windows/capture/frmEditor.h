@@ -23,7 +23,7 @@ class frmEditor : public QDialog {
   // Caption and text; TextMode 0 takes the text as plain text, any other as RTF (a text that
   // is no RTF shows as it stands).
   void Init(const QString& Text, const QString& Caption, int16_t TextMode);
-  // The box's RTF in rich-text mode, else its plain text.
+  // The box's RTF in rich-text mode, else its plain text; empty for an empty box.
   QString GetText() const;
   // 1 once the text changed while the window was visible.
   int chkEdited() const { return chkEdited_; }
