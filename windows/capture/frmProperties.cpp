@@ -2,6 +2,7 @@
 
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
+#include "platform/ui/Twips.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -9,6 +10,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -84,7 +86,9 @@ void frmProperties::showModal(QWidget* owner) {
   const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   const QScreen* screen = (owner ? owner->screen() : nullptr) ? owner->screen() : QGuiApplication::primaryScreen();
   const int largest = screen ? screen->availableGeometry().width() * 3 / 4 : 1000;
-  const int wanted = lv_->columnWidth(0) + valueWidth + scrollBar + (width() - lv_->viewport()->width()) + 8;
+  const QMargins around = layout()->contentsMargins();
+  const int wanted = lv_->columnWidth(0) + valueWidth + scrollBar + 2 * lv_->frameWidth() + around.left() +
+                     around.right() + ui::twipsToPixelsX(60) + 4;
   resize(std::clamp(wanted, width(), std::max(width(), largest)), height());
   FitValueColumn();
   if (lv_->topLevelItemCount() > 0) lv_->setCurrentItem(lv_->topLevelItem(0));
