@@ -14,6 +14,7 @@
 
 #include "tests/mainwindow/CatalogueWriter.h"
 #include "tests/mainwindow/MainWindowFixture.h"
+#include "tests/mainwindow/files/ModalWindows.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -34,29 +35,6 @@ QString shotPath(const QString& name) {
 void shootScreen(const QString& name) {
   QTest::qWait(300);
   QGuiApplication::primaryScreen()->grabWindow(0).save(shotPath(name));
-}
-
-// Runs act on the modal window of that class once it is shown.
-template <class W>
-void whenModal(std::function<void(W&)> act) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    if (auto* w = qobject_cast<W*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(*w);
-    }
-  });
-  timer->start(20);
-}
-
-void type(QWidget* w, const QString& text) {
-  for (const QChar c : text) {
-    if (c.unicode() < 128)
-      QTest::keyClick(w, c.toLatin1());
-    else
-      QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-  }
 }
 
 }  // namespace
@@ -89,7 +67,7 @@ TEST(DISABLED_Screenshot, MemoFileAndInfoOverTheMainWindow) {
     QTextEdit* box = e.RichTextBox1();
     QApplication::setActiveWindow(&e);
     box->setFocus();
-    type(box, QString::fromUtf8("Gardasee, Brücke über die Etsch. Größe egal."));
+    typeText(box, QString::fromUtf8("Gardasee, Brücke über die Etsch. Größe egal."));
     box->setTextCursor(box->document()->find(QString::fromUtf8("Brücke über die Etsch")));
     QTest::keyClick(box, Qt::Key_B, Qt::ControlModifier);
     box->moveCursor(QTextCursor::End);

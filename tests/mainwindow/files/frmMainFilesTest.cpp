@@ -10,6 +10,7 @@
 #include "windows/capture/frmProperties.h"
 
 #include "tests/catalogue/commands/CommandsFixture.h"
+#include "tests/mainwindow/files/ModalWindows.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -32,40 +33,11 @@ class RecordingMainWindow : public MainWindowServices {
   std::vector<QString> statuses;
 };
 
-// Runs act on the modal window of that class as soon as it is shown (checked every 10 ms, for
-// at most a minute).
-template <class W>
-void whenModal(std::function<void(W&)> act) {
-  auto* timer = new QTimer;
-  auto tries = std::make_shared<int>(0);
-  QObject::connect(timer, &QTimer::timeout, [timer, tries, act] {
-    if (auto* w = qobject_cast<W*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      act(*w);
-    } else if (++*tries > 6000) {
-      timer->stop();
-      timer->deleteLater();
-    }
-  });
-  timer->start(10);
-}
-
 bool boldAt(const QTextDocument& doc, const QString& word) {
   QTextCursor c = doc.find(word);
   if (c.isNull()) return false;
   c.setPosition(c.selectionStart() + 1);
   return c.charFormat().fontWeight() >= QFont::Bold;
-}
-
-// Key presses for each character, also for those no key of the test keyboard carries.
-void typeText(QWidget* w, const QString& text) {
-  for (const QChar c : text) {
-    if (c.unicode() < 128)
-      QTest::keyClick(w, c.toLatin1());
-    else
-      QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-  }
 }
 
 // Types into the editor; with a word given, selects it and makes it bold with the keys.
