@@ -191,6 +191,12 @@ TEST_F(FilesTest, DescriptionTypedInTheListIsStored) {
       {QString(256, 'y'), {ui::kAnswerYes, ui::kAnswerNo}, false, "", QString(255, 'x')},
       {QString(256, 'y'), {ui::kAnswerYes, ui::kAnswerYes}, true, QString(255, 'y'), QString(255, 'y')},
       {"egal", {ui::kAnswerNo}, false, "", QString(255, 'y')},
+      // The cut does not split a character made of two UTF-16 units.
+      {QString(254, 'z') + QString::fromUtf8("😀"),
+       {ui::kAnswerYes, ui::kAnswerYes},
+       true,
+       QString(254, 'z'),
+       QString(254, 'z')},
       {"", {ui::kAnswerYes}, true, "-", "(null)"},
   };
   for (const auto& c : cases) {
