@@ -114,6 +114,12 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
     rt::FileReplacement replacement(QFile::decodeName(target), path);
     replacement.write(bytes, exists ? std::optional<mode_t>((st.st_mode & 07777) | S_IWUSR) : std::nullopt);
     replacement.commit();
+  } catch (const rt::RaisedError& e) {
+    // The old file stays because this user may not replace it (a folder without write
+    // permission, another owner's file in a shared folder, a read-only medium).
+    if (exists && position == 0 && e.number == rt::kErrPermissionDenied)
+      gErr->ErrRaise(-513, kModule, kProc, QString(), path);
+    gErr->ErrReRaise(kModule, kProc);
   } catch (...) {
     gErr->ErrReRaise(kModule, kProc);
   }

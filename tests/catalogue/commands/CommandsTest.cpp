@@ -296,7 +296,7 @@ TEST_F(ShellTest, PropertiesWindowShowsTheListModally) {
     caption = dlg->windowTitle();
     for (int i = 0; i < dlg->LV()->topLevelItemCount(); ++i)
       rows << dlg->LV()->topLevelItem(i)->text(0) + "=" + dlg->LV()->topLevelItem(i)->text(1);
-    dlg->cmdCopyAll()->click();
+    dlg->kCopy_All()->trigger();
     dlg->accept();
   });
   OpenProperties("Eigenschaften", {{"Datei", "a.txt"}, {"Größe", "1 KB"}}, nullptr);

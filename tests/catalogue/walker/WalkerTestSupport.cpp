@@ -71,22 +71,4 @@ void makeDir(const QByteArray& path) {
   if (::mkdir(path.constData(), 0755) != 0) throw std::runtime_error("cannot create " + path.toStdString());
 }
 
-int inChild(const std::function<int()>& body) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    int code = 1;
-    try {
-      code = body();
-    } catch (...) {
-      code = 2;
-    }
-    _exit(code);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
-}
-
-bool dropPrivileges() { return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0; }
-
 }  // namespace walktest
