@@ -30,7 +30,8 @@ void executeDelete(jet::Database& db, const QString& table, const QString& keyFi
 rt::Variant NewCatParent(const std::optional<int32_t>& selectedCID, const rt::Variant& selectedParentCID, bool asSub) {
   if (!selectedCID) return rt::Null;
   if (asSub) return rt::Variant(*selectedCID);
-  return selectedParentCID.isNull() ? rt::Variant(rt::Null) : rt::Variant(selectedParentCID.toInt());
+  if (selectedParentCID.isNull() || selectedParentCID.isEmpty()) return rt::Null;
+  return rt::Variant(selectedParentCID.toInt());
 }
 
 int32_t NewCatSave(const QString& CatName, const QString& CatDescription, const rt::Variant& Parent) {

@@ -19,7 +19,7 @@
 class pInfoColl;
 
 // The parent of a new category. With a category selected: that category when asSub is set,
-// else the selected one's own parent (Null when it stands at the top level). Without a
+// else the selected one's own parent (Null or Empty: it stands at the top level). Without a
 // selection: Null, the top level.
 rt::Variant NewCatParent(const std::optional<int32_t>& selectedCID, const rt::Variant& selectedParentCID, bool asSub);
 

@@ -76,6 +76,7 @@ TEST_F(StructureTest, NewCategoryIsFiledAsChildSiblingOrAtTheTop) {
       {2, 1, false, 1},                           // next to it
       {5, rt::Null, false, rt::Null},             // next to a top-level one: top level
       {5, rt::Null, true, 5},
+      {5, rt::Variant(), false, rt::Null},  // no parent given at all
   };
   for (const auto& c : cases) {
     const rt::Variant parent = NewCatParent(c.selected, c.selectedParent, c.asSub);
