@@ -14,14 +14,18 @@
 #include <deque>
 #include <functional>
 
+// A program shut down by an earlier test of the same process asked the event loop to end, and
+// every nested loop (a modal window's exec) would then end at once: one round through the
+// application's own loop clears that request.
+inline void reopenEventLoops() {
+  QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+  QCoreApplication::exec();
+}
+
 class ModalScript {
  public:
   ModalScript() {
-    // A program shut down by an earlier test asked the event loop to end, and every nested
-    // loop (a modal window's) would end at once: one round through the application's own
-    // loop clears that request.
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
+    reopenEventLoops();
     timer_.setInterval(5);
     QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
     timer_.start();

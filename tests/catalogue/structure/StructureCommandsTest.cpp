@@ -81,7 +81,9 @@ TEST_F(StructureTest, NewCategoryIsFiledAsChildSiblingOrAtTheTop) {
   for (const auto& c : cases) {
     const rt::Variant parent = NewCatParent(c.selected, c.selectedParent, c.asSub);
     EXPECT_EQ(parent.isNull(), c.parent.isNull());
-    if (!c.parent.isNull()) EXPECT_EQ(parent.toInt(), c.parent.toInt());
+    if (!c.parent.isNull()) {
+      EXPECT_EQ(parent.toInt(), c.parent.toInt());
+    }
   }
 
   // The row: the next key, the name as typed (blanks too), an empty description as Null.

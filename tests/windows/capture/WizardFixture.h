@@ -10,6 +10,7 @@
 #include "platform/jet/Recordset.h"
 #include "platform/ui/widgets/FileChooser.h"
 #include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/ModalScript.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 #include "windows/capture/frmVolumeNew.h"
@@ -28,6 +29,7 @@
 class WizardTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    reopenEventLoops();
     if (!gErr) gErr = std::make_unique<cuAppError>();
     savedDrives = gCDDrives;
     savedLast = gLastReadPath;
@@ -56,6 +58,7 @@ class WizardTest : public ::testing::Test {
     ui::setFileChooser(std::move(previousChooser));
   }
 
+  void chooserAnswer(const QString& folder) { chooser->answers = {folder}; }
   // A wizard that took path through the folder dialog.
   std::unique_ptr<frmVolumeNew> wizardFor(const QString& folder) {
     auto w = std::make_unique<frmVolumeNew>();

@@ -7,6 +7,7 @@
 #include "platform/ui/widgets/Twips.h"
 #include "platform/volumes/VolumeSystem.h"
 #include "tests/platform/volumes/FakeSystem.h"
+#include "tests/support/ModalScript.h"
 #include "tests/support/TestHelpers.h"
 
 #include <QGuiApplication>
@@ -46,6 +47,7 @@ class FixedCursor : public ui::CursorSource {
 class SourceChooserTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    reopenEventLoops();
     if (!gErr) gErr = std::make_unique<cuAppError>();
     savedDrives = gCDDrives;
     savedLast = gLastReadPath;

@@ -57,7 +57,9 @@ TEST_F(WizardTest, PagesButtonsAndFocus) {
     for (int p = 0; p < frmVolumeNew::kPages; ++p) EXPECT_EQ(w.fraPage(p)->isVisible(), p == i);
     EXPECT_EQ(w.cmdNext()->text(), pages[i].next);
     EXPECT_EQ(w.cmdPrevious()->isEnabled(), pages[i].previous);
-    if (focus && pages[i].focus) EXPECT_EQ(QApplication::focusWidget(), pages[i].focus);
+    if (focus && pages[i].focus) {
+      EXPECT_EQ(QApplication::focusWidget(), pages[i].focus);
+    }
   };
   expectPage(0, false);
   for (int i = 1; i < frmVolumeNew::kPages; ++i) {
@@ -264,15 +266,25 @@ TEST_F(WizardTest, SavedRowHoldsTheEntriesAndNullForWhatIsEmpty) {
     EXPECT_EQ(field("VolumePath").toText(), medium + QLatin1Char('/'));
     EXPECT_EQ(field("VolumeType").toInt(), w->VolumeType().toInt());
     EXPECT_EQ(field("Description").isNull(), c.description.isEmpty());
-    if (!c.description.isEmpty()) EXPECT_EQ(field("Description").toText(), c.description);
+    if (!c.description.isEmpty()) {
+      EXPECT_EQ(field("Description").toText(), c.description);
+    }
     EXPECT_EQ(field("Memo").isNull(), c.memo.isEmpty());
-    if (!c.memo.isEmpty()) EXPECT_EQ(field("Memo").toText(), c.memo);
+    if (!c.memo.isEmpty()) {
+      EXPECT_EQ(field("Memo").toText(), c.memo);
+    }
     for (const char* f : {"VolumeSerial", "VolumeLabel", "Computername"})
-      if (c.emptyFacts || std::string(f) != "VolumeLabel") EXPECT_EQ(field(f).isNull(), c.emptyFacts) << f;
+      if (c.emptyFacts || std::string(f) != "VolumeLabel") {
+        EXPECT_EQ(field(f).isNull(), c.emptyFacts) << f;
+      }
     EXPECT_EQ(field("CatID").isNull(), c.category <= 0);
-    if (c.category > 0) EXPECT_EQ(field("CatID").toInt(), c.category);
+    if (c.category > 0) {
+      EXPECT_EQ(field("CatID").toInt(), c.category);
+    }
     EXPECT_EQ(field("LocID").isNull(), c.location == 0);
-    if (c.location) EXPECT_EQ(field("LocID").toInt(), c.location);
+    if (c.location) {
+      EXPECT_EQ(field("LocID").toInt(), c.location);
+    }
     const QDateTime edited = rt::dateTimeFromOleDate(field("EditDate").toDouble());
     EXPECT_GE(edited, before);
     EXPECT_LE(edited, QDateTime::currentDateTime().addSecs(1));

@@ -162,7 +162,9 @@ TEST_F(CategoryPickerTest, PreselectedCategoryIsTakenOrChangedAndCancelTakesNoth
         QTest::mouseClick(w.cmdNext(), Qt::LeftButton);
     });
     EXPECT_EQ(w.chkCancel(), c.chkCancel);
-    if (!c.cancel) EXPECT_EQ(w.SelectedCID(), c.cid);
+    if (!c.cancel) {
+      EXPECT_EQ(w.SelectedCID(), c.cid);
+    }
   }
 }
 
