@@ -213,6 +213,25 @@ TEST_F(StructureCommandsTest, CategoryWithContentNeedsTheTypedConfirmation) {
   }
 }
 
+// What goes along is read from the catalogue: a volume added after the tree was filled (the
+// node shows no child) goes with its category instead of staying behind without it.
+TEST_F(StructureCommandsTest, CategoryTakesAlongWhatTheTreeDoesNotShowYet) {
+  open(filledCatalogue());
+  gOptions->setExtendedWarnings(false);
+  gDB->DB()->Execute(
+      QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate, "
+                     "CatID) VALUES (9, 'Neu', '/x/', 3, 45000, 2)"));
+  select(QStringLiteral("C2"));
+  ASSERT_EQ(tree()->SelectedItem()->childCount(), 0);
+  boxes->script(ui::kAnswerYes);
+  commands->DeleteCat();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_TRUE(boxes->shown[0].text.startsWith(
+      QStringLiteral("Die Kategorie 'Filme' enthält 0 Unterkategorien und 1 Volumes.")));
+  EXPECT_EQ(count(QStringLiteral("SELECT Count(*) FROM tblVOLUMES WHERE VID = 9")), 0);
+  EXPECT_EQ(testenv::RawCatalogue(gDB->DBPath()).orphanRows(), 0);
+}
+
 TEST_F(StructureCommandsTest, LastCategoryDeletedEmptiesTheView) {
   const QString path = dir + QStringLiteral("/eins.qvk");
   ASSERT_TRUE(testenv::copyTemplate(path));

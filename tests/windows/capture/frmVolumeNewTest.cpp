@@ -155,6 +155,25 @@ TEST_F(WizardTest, SourceChooserComesFirstWhenThereAreOpticalDrives) {
   }
 }
 
+// A drive whose disc is not mounted shows as its device: that is refused, not read as a folder.
+TEST_F(WizardTest, DriveWithoutItsDiscIsRefused) {
+  const QString device = dir + QStringLiteral("/sr9");
+  testenv::writeFile(device, QByteArray());
+  gCDDrives = {device};
+  frmVolumeNew w;
+  QTimer::singleShot(0, [] {
+    if (auto* pre = qobject_cast<frmVolumeNewPre*>(QApplication::activeModalWidget()))
+      QTest::mouseClick(pre->cmdCD(), Qt::LeftButton);
+  });
+  EXPECT_FALSE(w.pubGetPath());
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].text, QStringLiteral("Stellen Sie sicher, dass das Volume '%1' verfügbar ist bzw. dass "
+                                                 "Zugriff darauf besteht.")
+                                      .arg(device));
+  EXPECT_EQ(w.VolumePath()->text(), QString());
+  EXPECT_TRUE(chooser->requests.empty());
+}
+
 // The root of a medium labelled MEINE CD is offered as "Meine Cd"; a folder below it is not.
 TEST_F(WizardTest, DriveRootIsNamedAfterItsLabel) {
   const QString medium = smallMedium(dir);
