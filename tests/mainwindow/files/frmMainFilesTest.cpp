@@ -216,10 +216,11 @@ TEST_F(FilesTest, DescriptionTypedInTheListIsStored) {
     EXPECT_EQ(FileDescEdit(nullptr, 1, "brief.txt", shown), c.stored);
     EXPECT_EQ(caption, "Editor <brief.txt>");
     EXPECT_EQ(boxes->shown.size(), c.answers.size());
-    if (c.answers.size() == 2)
+    if (c.answers.size() == 2) {
       EXPECT_EQ(boxes->shown[1].text,
                 "Es sind maximal 255 Zeichen zugelassen, Ihre Angaben sind aber 256 Zeichen lang.\r\n\r\nSoll die "
                 "Eingabe entsprechend gekürzt (JA) oder das Speichern abgebrochen werden (NEIN)?");
+    }
     EXPECT_EQ(shown, c.shown);
     const rt::Variant v = value("SELECT [Desc] FROM tblFILES WHERE FID = 1");
     EXPECT_EQ(v.isNull() ? QString("(null)") : v.toText(), c.inTable);
