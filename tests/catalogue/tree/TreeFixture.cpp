@@ -109,10 +109,13 @@ void TreeTest::release(const QPoint& at, Qt::MouseButton button) {
   sendMouse(tree->TV()->viewport(), QEvent::MouseButtonRelease, at, button, Qt::NoButton);
 }
 
-void TreeTest::drag(const QString& fromKey, const QPoint& to) {
+void TreeTest::drag(const QString& fromKey, const QPoint& to, Starts starts) {
   const QPoint from = centreOf(fromKey);
   press(from);
-  QTest::qWait(30);
+  if (starts == Starts::Drag)
+    EXPECT_TRUE(QTest::qWaitFor([this] { return tree->isDragging(); }, 5000)) << fromKey.toStdString();
+  else
+    QTest::qWait(30);
   move(from + QPoint(0, 1));
   move(to);
   release(to);

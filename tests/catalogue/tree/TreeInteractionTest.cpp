@@ -21,16 +21,21 @@ class TreeInteractionTest : public TreeTest {
     addPath(100, 10, Variant(), Variant(0));
     tree->setDragDelay(1);
     tree->Populate();
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !clicks.isEmpty(); }, 5000));
     clicks.clear();
   }
   void expandAll() {
     // Expanding a volume replaces its placeholder, so go by key.
     QStringList keys;
     for (auto* n : tree->NodesInAddOrder()) keys << ui::itemKey(n);
+    QString last;
     for (const QString& key : keys)
-      if (QTreeWidgetItem* n = node(key)) n->setExpanded(true);
-    QTest::qWait(20);
+      if (QTreeWidgetItem* n = node(key)) {
+        n->setExpanded(true);
+        last = key;
+      }
+    // Each expansion selects its node; only the last one's click is still to come.
+    (void)QTest::qWaitFor([&] { return clicks.contains(last); }, 5000);
     clicks.clear();
   }
 };
@@ -134,10 +139,12 @@ TEST_F(TreeInteractionTest, DropsAskAndWriteTheNewPlace) {
     exec(QStringLiteral("UPDATE tblVOLUMES SET CatID = 2 WHERE VID = 10"));
     exec(QStringLiteral("UPDATE tblVOLUMES SET CatID = NULL WHERE VID = 11"));
     exec(QStringLiteral("UPDATE tblCATEGORIES SET Parent = 2 WHERE CID = 3"));
+    // Prepared with clicks reported at once, so that none is still due when the drag starts.
+    tree->setUseNodeClickTimer(false);
     tree->Populate(QString::fromUtf8(c.dragged));
     expandAll();
     tree->SelectItem(QString::fromUtf8(c.dragged));
-    (void)QTest::qWaitFor([&] { return clicks.contains(QString::fromUtf8(c.dragged)); }, 200);
+    tree->setUseNodeClickTimer(true);
     clicks.clear();
     boxes().shown.clear();
     boxes().script(c.answer);
@@ -172,12 +179,12 @@ TEST_F(TreeInteractionTest, NoDragFromFoldersShortPressesOrReleasesOutside) {
   expandAll();
   // A folder is never dragged.
   tree->SelectItem(QStringLiteral("V10|100"));
-  drag(QStringLiteral("V10|100"), emptySpace());
+  drag(QStringLiteral("V10|100"), emptySpace(), Starts::NoDrag);
   EXPECT_TRUE(boxes().shown.empty());
 
   // Released before the delay: no drag.
   tree->setDragDelay(10000);
-  drag(QStringLiteral("V11"), centreOf(QStringLiteral("C1")));
+  drag(QStringLiteral("V11"), centreOf(QStringLiteral("C1")), Starts::NoDrag);
   EXPECT_TRUE(boxes().shown.empty());
   EXPECT_EQ(value(QStringLiteral("SELECT CatID FROM tblVOLUMES WHERE VID = 11")), rt::Null);
 
@@ -185,8 +192,7 @@ TEST_F(TreeInteractionTest, NoDragFromFoldersShortPressesOrReleasesOutside) {
   tree->setDragDelay(1);
   const QPoint from = centreOf(QStringLiteral("V11"));
   press(from);
-  QTest::qWait(30);
-  EXPECT_TRUE(tree->isDragging());
+  EXPECT_TRUE(QTest::qWaitFor([this] { return tree->isDragging(); }, 5000));
   EXPECT_EQ(tree->dragIcon(), Tree::DragIcon::NoDrop);
   move(centreOf(QStringLiteral("C1")));
   EXPECT_EQ(tree->dragIcon(), Tree::DragIcon::DragFolder);
@@ -287,8 +293,7 @@ TEST_F(TreeInteractionTest, NodeRemovedWhileADragIsArmedOrRunningEndsIt) {
   // Running: the dragged node goes, then the pointer moves and the button is released.
   tree->setDragDelay(1);
   press(centreOf(QStringLiteral("V10")));
-  QTest::qWait(30);
-  ASSERT_TRUE(tree->isDragging());
+  ASSERT_TRUE(QTest::qWaitFor([this] { return tree->isDragging(); }, 5000));
   const QPoint archiv = centreOf(QStringLiteral("C1"));
   delete node(QStringLiteral("V10"));
   move(archiv);
