@@ -7,6 +7,7 @@
 #include "foundation/mQZFw40.h"
 #include "platform/jet/Database.h"
 #include "platform/jet/Recordset.h"
+#include "platform/jet/TransactionScope.h"
 #include "platform/jet/Workspace.h"
 #include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"
@@ -216,9 +217,8 @@ void pReader::raiseIfCanceled() {
 bool pReader::Read(int32_t volId) {
   // The read pumps messages inside its transaction: nothing else may run meanwhile.
   ui::BusyScope busy(owner_ ? owner_->AllowedWindow() : nullptr, [this] { Cancel(); });
-  bool inTransaction = false;
+  ui::HourglassScope hourglass;
   bool result = false;
-  ui::setMousePointer(ui::kPointerHourglass);
   try {
     if (volId != 0) volId_ = volId;
     if (!ws_ || !volumes_ || !files_ || !paths_)
@@ -234,8 +234,8 @@ bool pReader::Read(int32_t volId) {
     ui::pumpMessages();
 
     unlisted_.clear();
-    ws_->BeginTrans();
-    inTransaction = true;
+    // Whatever ends the read early, nothing of it stays.
+    jet::TransactionScope transaction(*ws_);
 
     // The walker clears its own flag when it starts: a cancel given meanwhile stops here.
     raiseIfCanceled();
@@ -266,10 +266,9 @@ bool pReader::Read(int32_t volId) {
       }
     }
 
-    ws_->CommitTrans();
-    inTransaction = false;
+    transaction.Commit();
 
-    ui::setMousePointer(ui::kPointerDefault);
+    hourglass.end();
     status(QString());
     ui::pumpMessages();
     ui::pumpMessages();
@@ -281,19 +280,12 @@ bool pReader::Read(int32_t volId) {
   } catch (...) {
     // Whatever failed, the box names it and nothing of the read stays.
     gErr->ErrMsg(kClass, QStringLiteral("Read"));
-    if (inTransaction) {
-      try {
-        ws_->Rollback();
-      } catch (const rt::RaisedError&) {
-      }
-    }
     result = false;
   }
   try {
     status(QString());
   } catch (...) {
   }
-  ui::setMousePointer(ui::kPointerDefault);
   return result;
 }
 

@@ -692,7 +692,7 @@ void frmMain::mMainView_Info_Click() { ElasticOne1_Resize(); }
 // --- Node selection ---
 
 void frmMain::Tree1_NodeClick(QTreeWidgetItem* Node) {
-  ui::BusyPointer busy;
+  ui::HourglassScope hourglass;
   try {
     QWidget* pane = nullptr;
     switch (Tree::NodeType(Node)) {

@@ -322,7 +322,7 @@ void Tree::prepareCheckbox(QTreeWidgetItem* node, const QTreeWidgetItem* parent)
 void Tree::TVFill(const QString& SelectKey) {
   QString item;
   ++fillGeneration_;
-  ui::setMousePointer(ui::kPointerHourglass);
+  ui::HourglassScope hourglass;
   tv_->setUpdatesEnabled(false);
   filling_ = true;
   try {
@@ -436,7 +436,7 @@ void Tree::TVFill(const QString& SelectKey) {
   }
   filling_ = false;
   tv_->setUpdatesEnabled(true);
-  ui::setMousePointer(ui::kPointerDefault);
+  hourglass.end();
   emit Status(QString());
 }
 
@@ -624,7 +624,7 @@ void Tree::TV_Expand(QTreeWidgetItem* node) {
   dragging_ = false;
   if (!node) return;
   const bool locked = LockWindowRedraw(this);
-  ui::setMousePointer(ui::kPointerHourglass);
+  ui::HourglassScope hourglass;
   try {
     const QString key = ui::itemKey(node);
     switch (NodeType(node)) {
@@ -661,7 +661,7 @@ void Tree::TV_Expand(QTreeWidgetItem* node) {
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("TV_Expand"));
   }
-  ui::setMousePointer(ui::kPointerDefault);
+  hourglass.end();
   if (locked) LockWindowRedraw(nullptr);
 }
 
