@@ -15,10 +15,9 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/ItemKeys.h"
+#include "platform/ui/widgets/QtPlatform.h"
 
-#include <QApplication>
 #include <QBitmap>
-#include <QCursor>
 #include <QHash>
 #include <QPainter>
 #include <QScopedValueRollback>
@@ -119,7 +118,7 @@ Tree::~Tree() {
   if (tv_) tv_->disconnect(this);
   timerNodeClick_.stop();
   pendingClickKey_.clear();
-  if (overrideCursor_) QApplication::restoreOverrideCursor();
+  setDragIcon(DragIcon::None);
   db_ = nullptr;
 }
 
@@ -855,22 +854,16 @@ void Tree::nodeGone(const QTreeWidgetItem* node) {
 }
 
 void Tree::setDragIcon(DragIcon icon) {
+  const bool shown = dragIcon_ == DragIcon::NoDrop || dragIcon_ == DragIcon::DragFolder;
   dragIcon_ = icon;
-  QCursor cursor;
   if (icon == DragIcon::NoDrop)
-    cursor = QCursor(Qt::ForbiddenCursor);
-  else if (icon == DragIcon::DragFolder)
-    cursor = QCursor(imgDragFolder_, 0, 0);
-  else {
-    if (overrideCursor_) QApplication::restoreOverrideCursor();
-    overrideCursor_ = false;
-    return;
-  }
-  if (overrideCursor_)
-    QApplication::changeOverrideCursor(cursor);
-  else
-    QApplication::setOverrideCursor(cursor);
-  overrideCursor_ = true;
+    ui::setMousePointer(ui::kPointerNoDrop);
+  else if (icon == DragIcon::DragFolder) {
+    ui::setCustomMousePointer(imgDragFolder_, QPoint(0, 0));
+    ui::setMousePointer(ui::kPointerCustom);
+  } else if (shown)
+    // Only a pointer the drag put up goes back; an hourglass of someone else stays.
+    ui::setMousePointer(ui::kPointerDefault);
 }
 
 void Tree::endDrag() {

@@ -150,7 +150,6 @@ class Tree : public QWidget {
   QStringList userIcons_;
   int fillGeneration_ = 0;
   DragIcon dragIcon_ = DragIcon::None;
-  bool overrideCursor_ = false;
   QPixmap imgDragFolder_;
   QTimer timer1_;
   QTimer timer2_;

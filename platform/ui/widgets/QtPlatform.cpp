@@ -12,15 +12,40 @@
 
 namespace ui {
 
+namespace {
+
+QCursor& customCursor() {
+  static QCursor cursor;
+  return cursor;
+}
+
+}  // namespace
+
 void applyMousePointer(int pointer) {
-  if (pointer == kPointerHourglass) {
-    if (QGuiApplication::overrideCursor())
-      QGuiApplication::changeOverrideCursor(QCursor(Qt::WaitCursor));
-    else
-      QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    return;
+  QCursor cursor;
+  switch (pointer) {
+    case kPointerHourglass:
+      cursor = QCursor(Qt::WaitCursor);
+      break;
+    case kPointerNoDrop:
+      cursor = QCursor(Qt::ForbiddenCursor);
+      break;
+    case kPointerCustom:
+      cursor = customCursor();
+      break;
+    default:
+      while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+      return;
   }
-  while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+  if (QGuiApplication::overrideCursor())
+    QGuiApplication::changeOverrideCursor(cursor);
+  else
+    QGuiApplication::setOverrideCursor(cursor);
+}
+
+void setCustomMousePointer(const QPixmap& picture, QPoint hotSpot) {
+  customCursor() = QCursor(picture, hotSpot.x(), hotSpot.y());
+  if (mousePointer() == kPointerCustom) applyMousePointer(kPointerCustom);
 }
 
 void installQtPlatform(HelpOpener openHelp) {

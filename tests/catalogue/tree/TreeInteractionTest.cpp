@@ -1,6 +1,7 @@
 #include "TreeFixture.h"
 
 #include "catalogue/widgets/TreeNode.h"
+#include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/ItemKeys.h"
 
 #include <QSignalSpy>
@@ -194,13 +195,16 @@ TEST_F(TreeInteractionTest, NoDragFromFoldersShortPressesOrReleasesOutside) {
   press(from);
   EXPECT_TRUE(QTest::qWaitFor([this] { return tree->isDragging(); }, 5000));
   EXPECT_EQ(tree->dragIcon(), Tree::DragIcon::NoDrop);
+  EXPECT_EQ(ui::mousePointer(), ui::kPointerNoDrop);
   move(centreOf(QStringLiteral("C1")));
   EXPECT_EQ(tree->dragIcon(), Tree::DragIcon::DragFolder);
+  EXPECT_EQ(ui::mousePointer(), ui::kPointerCustom);
   EXPECT_EQ(tree->TV()->dropHighlight(), node(QStringLiteral("C1")));
   release(QPoint(-50, -50));
   EXPECT_TRUE(boxes().shown.empty());
   EXPECT_FALSE(tree->isDragging());
   EXPECT_EQ(tree->dragIcon(), Tree::DragIcon::None);
+  EXPECT_EQ(ui::mousePointer(), ui::kPointerDefault);
 }
 
 // A catalogue whose tree and rows disagree must still never be given a loop of parents.
