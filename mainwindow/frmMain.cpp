@@ -11,11 +11,13 @@
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/FileDialog.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/cuFormPos.h"
 #include "foundation/widgets/cuRecentFiles.h"
 #include "mainwindow/frmMainPanes.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessagePump.h"
 #include "platform/ui/MousePointer.h"
@@ -87,6 +89,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   BuildToolbar();
   BuildClientArea();
   qApp->installEventFilter(this);
+  // A close refused while a command runs (it still uses the catalogue and the globals) follows
+  // when the command is done.
+  ui::BusyScope::closeWhenIdle(this);
   ui::registerForm(this);
   Form_Load();
 }
@@ -401,7 +406,6 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::pubVolumeSelect(int32_t VID) {
-  Running running(*this);
   try {
     Tree1->SelectItem(Tree::Prefix_KeyVolume() + QString::number(VID), true);
     // Expanding loads the volume's folders.
@@ -431,13 +435,7 @@ void frmMain::mMainHelp_Web_Click() { GoWeb(this); }
 void frmMain::mMainFile_Quit_Click() { close(); }
 
 void frmMain::mMainView_Refresh_Click() {
-  if (Busy()) return;  // input let through by a running command
-  Running running(*this);
-  try {
-    LoadData();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Refresh"));
-  }
+  Command(QStringLiteral("Refresh"), [this] { LoadData(); });
 }
 
 void frmMain::pubRefreshFonts() {
@@ -472,32 +470,13 @@ void frmMain::ApplyFonts() {
   picCategory->CatDescription->setFont(desc);
 }
 
-frmMain::Running::Running(frmMain& w) : w_(w) { ++w_.running_; }
-
-frmMain::Running::~Running() {
-  if (--w_.running_ == 0 && w_.closePending_)
-    QMetaObject::invokeMethod(
-        &w_, [w = &w_] { w->ClosePending(); }, Qt::QueuedConnection);
-}
-
-bool frmMain::Busy() const { return running_ > 0 || Tree1->Loading(); }
-
-void frmMain::ClosePending() {
-  if (closePending_ && !unloading_) close();
+void frmMain::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kSource, procedure, command, [this] { m_Cancel = true; });
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-  if (!unloading_ && Busy()) {
-    // The command on the stack still uses the catalogue and the globals: closing now means
-    // Cancel, and the window closes when the command is done.
-    event->ignore();
-    m_Cancel = true;
-    closePending_ = true;
-    // The tree's read has no end notice of its own: look again shortly.
-    if (running_ == 0) QTimer::singleShot(50, this, &frmMain::ClosePending);
-    return;
-  }
-  closePending_ = false;
+  // While a command or the tree's loading runs, the busy scope refuses the close (it means
+  // Cancel) and asks again once they are done: here nothing is running.
   QMainWindow::closeEvent(event);
   if (!unloading_) {
     unloading_ = true;
@@ -528,19 +507,14 @@ bool frmMain::IsOpenCatalogue(const QString& path) const {
 }
 
 void frmMain::pubDBOpen(const QString& Path) {
-  Running running(*this);
-  try {
+  Command(QStringLiteral("DBOpen"), [&] {
     FormEnable(false);
     if (DBOpen(Path, -2)) LoadData();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("DBOpen"));
-  }
+  });
 }
 
 void frmMain::DBOpenWithDialog() {
-  if (Busy()) return;  // input let through by a running command
-  Running running(*this);
-  try {
+  Command(QStringLiteral("DBOpen"), [this] {
     // The catalogue chooser is a window of its own still to come: browse for a file directly.
     const bool exclusive = gOptions->Exclusive();
     const QString start =
@@ -563,15 +537,11 @@ void frmMain::DBOpenWithDialog() {
       // The chooser reads the stored list while the program runs: keep it current.
       m_RFL->Save();
     }
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("DBOpen"));
-  }
+  });
 }
 
 void frmMain::DBNew() {
-  if (Busy()) return;  // input let through by a running command
-  Running running(*this);
-  try {
+  Command(QStringLiteral("DBNew"), [this] {
     const QString templ = TemplatePath();
     if (!FileExists(templ)) {
       gErr->MsgShow(126, ui::kCritical, templ);
@@ -619,9 +589,7 @@ void frmMain::DBNew() {
       // The chooser reads the stored list while the program runs: keep it current.
       m_RFL->Save();
     }
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("DBNew"));
-  }
+  });
 }
 
 void frmMain::WriteGUID() {
@@ -638,9 +606,7 @@ void frmMain::WriteGUID() {
 }
 
 void frmMain::mMainFile_Recent_Click(int Index) {
-  if (Busy()) return;  // input let through by a running command
-  Running running(*this);
-  try {
+  Command(QStringLiteral("Recent_Click"), [this, Index] {
     const QString path = m_RFL->Item(Index).FullPath();
     if (IsOpenCatalogue(path)) {
       gErr->MsgShow(118, ui::kInformation, path);
@@ -660,20 +626,14 @@ void frmMain::mMainFile_Recent_Click(int Index) {
       m_RFL->Remove(Index);
       m_RFL->Save();
     }
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Recent_Click"));
-  }
+  });
 }
 
 void frmMain::mMainFile_DBClose_Click() {
-  if (Busy()) return;  // input let through by a running command
-  Running running(*this);
-  try {
+  Command(QStringLiteral("DBClose"), [this] {
     FormEnable(false);
     gDB->setDBPath(QString());
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("DBClose"));
-  }
+  });
 }
 
 void frmMain::LoadData() {

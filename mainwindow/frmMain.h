@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class CategoryPane;
@@ -53,10 +54,6 @@ class frmMain : public QMainWindow, public MainWindowServices {
   // Toolbar button by key ("DBNew", "DBOpen", "Find", "Run"); acts only when it is visible
   // and enabled.
   void TB_ButtonClick(const QString& key);
-
-  // A command of the window, or the tree's reading of a volume's folders, is running and lets
-  // input through: other catalogue commands are refused and a close waits for its end.
-  bool Busy() const;
 
   // Controls reached by the other parts of the window.
   Tree* Tree1 = nullptr;
@@ -111,22 +108,10 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void mMainHelp_Help_Click();
   void mMainHelp_Web_Click();
 
-  // Counts a running command for its lifetime; a close that came meanwhile runs at its end.
-  class Running {
-   public:
-    explicit Running(frmMain& w);
-    ~Running();
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-
-   private:
-    frmMain& w_;
-  };
-  void ClosePending();
+  // Runs a command of this window (RunCommand): Esc or a close request sets m_Cancel.
+  void Command(const QString& procedure, const std::function<void()>& command);
 
   QStackedWidget* client_ = nullptr;
-  int running_ = 0;
-  bool closePending_ = false;
   std::unique_ptr<cuRecentFiles> m_RFL;
   bool unloading_ = false;
   bool m_Cancel = false;

@@ -12,6 +12,7 @@
 #include "platform/jet/JetSqlText.h"
 #include "platform/jet/Recordset.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/ItemKeys.h"
@@ -444,7 +445,9 @@ void Tree::TVFillVolume(int32_t VolID, const QString& RootText, const QString& N
   const QString volumeKey = NodeKey(VolID, 1);
   try {
     if (!db_) raiseNoDatabase();
-    QScopedValueRollback<bool> busy(loading_, true);
+    // The read yields to pending input: no command may start meanwhile; Esc and closing are
+    // left to the operation around the expansion, if any.
+    ui::BusyScope busy;
     emit VolumeFill(Name, false);
     const int generation = fillGeneration_;
 

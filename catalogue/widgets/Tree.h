@@ -44,8 +44,6 @@ class Tree : public QWidget {
   bool ShowFolders() const { return showFolders_; }
   void setUseNodeClickTimer(bool on) { useNodeClickTimer_ = on; }
   bool UseNodeClickTimer() const { return useNodeClickTimer_; }
-  // A volume's folders are being read; the read lets input through.
-  bool Loading() const { return loading_; }
 
   QPixmap Icon(int32_t n) const;
   static QString IconKey(int32_t n) { return QStringLiteral("i") + QString::number(n); }
@@ -144,7 +142,6 @@ class Tree : public QWidget {
   bool useNodeClickTimer_ = true;
   bool checkboxes_ = false;
   bool filling_ = false;
-  bool loading_ = false;
   bool selecting_ = false;
   int dummyCount_ = 0;
   QStringList userIcons_;

@@ -1,5 +1,7 @@
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlGlobals.h"
+#include "catalogue/widgets/Tree.h"
+#include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/HelpWindow.h"
@@ -14,6 +16,7 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ShellOpen.h"
 #include "platform/ui/widgets/FileChooser.h"
+#include "tests/mainwindow/CatalogueWriter.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestEnvironment.h"
@@ -337,4 +340,31 @@ TEST_F(MainWindowTest, CloseWhileTheOpenDialogCommandRunsKeepsItsRecentListUntil
   EXPECT_FALSE(gfrmMain);
   EXPECT_EQ(regText(kRecentKey, "File 1"), path);
   registry::deleteKey(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent"));
+}
+
+// The tree's loading of a volume's folders lets pending events run; a close among them waits
+// for the load instead of pulling the catalogue away under it, and is not lost.
+TEST_F(MainWindowTest, CloseWhileAVolumesFoldersLoadWaitsForTheLoadAndThenEnds) {
+  ASSERT_TRUE(start());
+  const QString path = catalogue("ordner.qvk");
+  {
+    CatalogueWriter c(path);
+    c.volume(1, "Platte");
+    c.folder(10, 1, rt::Null, rt::Null);
+    c.folder(11, 1, "Briefe", 10);
+  }
+  gfrmMain->pubDBOpen(path);
+  frmMain* w = window;
+  bool closeRefused = false;
+  QObject::connect(w->Tree1, &Tree::VolumeFill, w, [w, &closeRefused](const QString&, bool done) {
+    if (!done) closeRefused = !w->close();
+  });
+  w->Tree1->TV()->node("V1")->setExpanded(true);
+  EXPECT_TRUE(closeRefused);
+  ASSERT_TRUE(gfrmMain);
+  EXPECT_NE(w->Tree1->TV()->node("V1|11"), nullptr);
+  EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
+  for (int i = 0; i < 5 && gfrmMain; ++i) settle();
+  EXPECT_FALSE(gfrmMain);
+  EXPECT_FALSE(gDB);
 }
