@@ -509,8 +509,35 @@ bool frmMain::IsOpenCatalogue(const QString& path) const {
 void frmMain::pubDBOpen(const QString& Path) {
   Command(QStringLiteral("DBOpen"), [&] {
     FormEnable(false);
-    if (DBOpen(Path, -2)) LoadData();
+    OpenCatalogue(Path, -2);
   });
+}
+
+bool frmMain::OpenCatalogue(const QString& path, int exclusive, const std::function<void()>& prepare) {
+  if (!DBOpen(path, exclusive)) return false;
+  try {
+    if (prepare) prepare();
+    LoadData();
+    return true;
+  } catch (...) {
+    // The view shows no catalogue, so none may stay open (and locked) behind it. The error that
+    // got here is the one to report.
+    try {
+      FormEnable(false);
+    } catch (...) {
+    }
+    gDB->setDBPath(QString());
+    throw;
+  }
+}
+
+bool frmMain::OpenAndRemember(const QString& path, int exclusive, const std::function<void()>& prepare) {
+  if (!OpenCatalogue(path, exclusive, prepare)) return false;
+  m_RFL->Add(path);
+  gOptions->setLastDB(path);
+  // The chooser reads the stored list while the program runs: keep it current.
+  m_RFL->Save();
+  return true;
 }
 
 void frmMain::DBOpenWithDialog() {
@@ -530,13 +557,7 @@ void frmMain::DBOpenWithDialog() {
     }
     gOptions->setLastDir(GetFolderPart(path, true, true));
     FormEnable(false);
-    if (DBOpen(path, exclusive ? -1 : 0)) {
-      LoadData();
-      m_RFL->Add(path);
-      gOptions->setLastDB(path);
-      // The chooser reads the stored list while the program runs: keep it current.
-      m_RFL->Save();
-    }
+    OpenAndRemember(path, exclusive ? -1 : 0);
   });
 }
 
@@ -581,14 +602,7 @@ void frmMain::DBNew() {
       gDB->setDBPath(QString());  // the view shows none: hold none
       throw;
     }
-    if (DBOpen(path, -2)) {
-      WriteGUID();
-      LoadData();
-      m_RFL->Add(path);
-      gOptions->setLastDB(path);
-      // The chooser reads the stored list while the program runs: keep it current.
-      m_RFL->Save();
-    }
+    OpenAndRemember(path, -2, [this] { WriteGUID(); });
   });
 }
 
@@ -615,12 +629,7 @@ void frmMain::mMainFile_Recent_Click(int Index) {
     if (FileExists(path)) {
       gOptions->setLastDir(GetFolderPart(path, true, true));
       FormEnable(false);
-      if (DBOpen(path, -2)) {
-        LoadData();
-        m_RFL->Add(Index);
-        gOptions->setLastDB(path);
-        m_RFL->Save();
-      }
+      OpenAndRemember(path, -2);
     } else {
       gErr->MsgShow(119, ui::kCritical, path);
       m_RFL->Remove(Index);

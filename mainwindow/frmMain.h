@@ -98,6 +98,14 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void DBNew();
   void mMainFile_Recent_Click(int Index);
   void mMainFile_DBClose_Click();
+  // Shows the catalogue at path (DBOpen with exclusive, then LoadData; prepare runs on the
+  // opened catalogue before it is shown). False when DBOpen declined it. An opening that fails
+  // leaves no catalogue open, so no file stays locked behind a window that shows none. The
+  // caller has closed the view (FormEnable(false)).
+  bool OpenCatalogue(const QString& path, int exclusive, const std::function<void()>& prepare = {});
+  // OpenCatalogue, then the catalogue becomes the newest entry of the recent list (written
+  // through) and LastDB: the Open dialog, the recent entries and File New.
+  bool OpenAndRemember(const QString& path, int exclusive, const std::function<void()>& prepare = {});
   void LoadData();
   void WriteGUID();
   bool IsOpenCatalogue(const QString& path) const;
