@@ -111,6 +111,29 @@ int32_t fCatArrayParent(int32_t CID, std::vector<CatItem>& list, jet::Database* 
   }
 }
 
+bool fCatMove(int32_t CID, const rt::Variant& Parent, jet::Database* db) {
+  try {
+    jet::Database& target = CommandDB(db);
+    if (!Parent.isNull()) {
+      std::vector<CatItem> above;
+      fCatArrayParent(Parent.toInt(), above, &target);
+      if (Parent.toInt() == CID ||
+          std::any_of(above.begin(), above.end(), [CID](const CatItem& c) { return c.CID == CID; }))
+        return false;
+    }
+    auto rs = seekCategory(target, CID);
+    if (!rs->NoMatch()) {
+      rs->Edit();
+      rs->Fields(QStringLiteral("Parent")).SetValue(Parent);
+      rs->Update();
+    }
+    rs->Close();
+    return true;
+  } catch (...) {
+    CommandErrRaise(QStringLiteral("fCatMove"));
+  }
+}
+
 int32_t fCatArraySub(int32_t CID, std::vector<CatItem>& list, jet::Database* db) {
   try {
     list.clear();

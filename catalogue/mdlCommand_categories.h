@@ -9,6 +9,7 @@
 
 #include "foundation/mdlQZLib51_pictures.h"
 #include "platform/jet/Database.h"
+#include "platform/runtime/Variant.h"
 
 #include <QString>
 
@@ -44,6 +45,11 @@ int32_t fCatArraySub(int32_t CID, std::vector<CatItem>& list, jet::Database* db 
 // Appends the descendants of CID to list and adds their number to count; returns count. Works
 // with an explicit stack, so deep trees cannot overflow the call stack.
 int32_t fCatArraySubRecurse(int32_t CID, std::vector<CatItem>& list, jet::Database& db, int32_t& count);
+
+// Files the category below Parent (Null: the top level) and returns true; an unknown category
+// is left alone. Refused (false, nothing written) when Parent is the category itself or lies
+// below it: whatever a tree shows, the catalogue must never hold a loop of parents.
+bool fCatMove(int32_t CID, const rt::Variant& Parent, jet::Database* db = nullptr);
 
 // The ancestors' names joined with " > " ("" for a top-level category).
 QString fCatStringParent(int32_t CID);

@@ -407,7 +407,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void frmMain::pubVolumeSelect(int32_t VID) {
   try {
-    Tree1->SelectItem(Tree::Prefix_KeyVolume() + QString::number(VID), true);
+    Tree1->SelectItem(Tree::NodeKey(VID, Tree::kNodeVolume), true);
     // Expanding loads the volume's folders.
     if (QTreeWidgetItem* node = Tree1->SelectedItem()) node->setExpanded(true);
   } catch (...) {
@@ -665,19 +665,19 @@ void frmMain::Tree1_NodeClick(QTreeWidgetItem* Node) {
   try {
     QWidget* pane = nullptr;
     switch (Tree::NodeType(Node)) {
-      case 0:
+      case Tree::kNodeCategory:
         pane = picCategory;
         picCategory->setInfoVisible(action(this, "mMainView_CategoryInfo")->isChecked());
         break;
-      case 1:
+      case Tree::kNodeVolume:
         pane = picVolume;
         picVolume->setInfoVisible(action(this, "mMainView_VolumeInfo")->isChecked());
         break;
-      case 2:
+      case Tree::kNodeFolder:
         pane = picFolder;
         picFolder->setInfoVisible(action(this, "mMainView_FolderInfo")->isChecked());
         break;
-      default:
+      case Tree::kNodePlaceholder:
         // A volume's placeholder leaves the pane as it was.
         return;
     }
