@@ -28,7 +28,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -37,20 +36,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QStatusBar>
-#include <QStyle>
 #include <QTextEdit>
-#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QUuid>
 
 #include <algorithm>
-#include <iterator>
 
 namespace {
 
@@ -61,17 +55,6 @@ const QString kProgramKey = QStringLiteral("Software\\Tolvarent\\Kerbolith");
 constexpr int kRecentMax = 8;
 // Runtime error "path/file access error".
 constexpr int32_t kErrPathFileAccess = 75;
-
-// Commands whose windows are still to come: they stay disabled in both states instead of
-// offering an item that does nothing. Take a command off once its handler is connected.
-constexpr const char* kNotBuilt[] = {"mMainFile_DBImport",  "mMainEdit_Locations", "mMainEdit_SystemIcons",
-                                     "mMainEdit_Find",      "mMainExtras_DBInfo",  "mMainExtras_Compress",
-                                     "mMainExtras_Options", "mMainHelp_About"};
-
-bool IsBuilt(const QAction* a) {
-  return std::none_of(std::begin(kNotBuilt), std::end(kNotBuilt),
-                      [a](const char* name) { return a->objectName() == QLatin1String(name); });
-}
 
 }  // namespace
 
@@ -87,6 +70,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   resize(900, 640);
   BuildMenus();
   BuildToolbar();
+  BuildStatusBar();
   BuildClientArea();
   qApp->installEventFilter(this);
   // A close refused while a command runs (it still uses the catalogue and the globals) follows
@@ -100,118 +84,9 @@ namespace {
 
 QString RecentKey() { return AddTrailingChar(kProgramKey, QStringLiteral("\\")) + QStringLiteral("Recent"); }
 
-QAction* action(const QObject* w, const char* name) { return w->findChild<QAction*>(QString::fromLatin1(name)); }
-
 }  // namespace
 
 frmMain::~frmMain() { qApp->removeEventFilter(this); }
-
-QAction* frmMain::NewItem(QMenu* menu, const char* name, const QString& caption) {
-  QAction* a = menu->addAction(caption);
-  a->setObjectName(QString::fromLatin1(name));
-  return a;
-}
-
-void frmMain::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
-  file->setObjectName(QStringLiteral("mMainFile"));
-  connect(NewItem(file, "mMainFile_New", QStringLiteral("Neue Datenbank anlegen")), &QAction::triggered, this,
-          &frmMain::DBNew);
-  file->addSeparator();
-  connect(NewItem(file, "mMainFile_DB", QStringLiteral("Datenbank öffnen")), &QAction::triggered, this,
-          &frmMain::DBOpenWithDialog);
-  connect(NewItem(file, "mMainFile_DBClose", QStringLiteral("Datenbank schließen")), &QAction::triggered, this,
-          &frmMain::mMainFile_DBClose_Click);
-  file->addSeparator();
-  NewItem(file, "mMainFile_DBImport", QStringLiteral("Importieren ..."));
-  // Element 0 of the recent entries: a separator, hidden while the list is empty.
-  QAction* recent0 = file->addSeparator();
-  recent0->setObjectName(QStringLiteral("mMainFile_Recent0"));
-  recent0->setVisible(false);
-  QAction* beforeQuit = file->addSeparator();
-  beforeQuit->setObjectName(QStringLiteral("mMainFile_QuitSeparator"));
-  connect(NewItem(file, "mMainFile_Quit", QStringLiteral("&Programm beenden")), &QAction::triggered, this,
-          &frmMain::mMainFile_Quit_Click);
-
-  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Bearbeiten"));
-  edit->setObjectName(QStringLiteral("mMainEdit"));
-  NewItem(edit, "mMainEdit_Locations", QStringLiteral("&Lagerorte"));
-  NewItem(edit, "mMainEdit_SystemIcons", QStringLiteral("&System-Icons"));
-  edit->addSeparator();
-  NewItem(edit, "mMainEdit_Find", QStringLiteral("&Suchen"));
-
-  QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
-  view->setObjectName(QStringLiteral("mMainView"));
-  for (auto [name, caption] : {std::pair{"mMainView_CategoryInfo", "&Kategorie-Informationen"},
-                               std::pair{"mMainView_FolderInfo", "&Ordner-Informationen"},
-                               std::pair{"mMainView_VolumeInfo", "&Volume-Informationen"}}) {
-    QAction* a = NewItem(view, name, QString::fromUtf8(caption));
-    a->setCheckable(true);
-    connect(a, &QAction::toggled, this, &frmMain::mMainView_Info_Click);
-  }
-  view->addSeparator();
-  connect(NewItem(view, "mMainView_Refresh", QStringLiteral("&Aktualisieren")), &QAction::triggered, this,
-          &frmMain::mMainView_Refresh_Click);
-
-  QMenu* extras = menuBar()->addMenu(QStringLiteral("&Extras"));
-  extras->setObjectName(QStringLiteral("mMainExtras"));
-  NewItem(extras, "mMainExtras_DBUpdate", QStringLiteral("Datenbank-Update"))->setVisible(false);
-  NewItem(extras, "mMainExtras_DBInfo", QStringLiteral("Datenbank-Info"));
-  extras->addSeparator();
-  NewItem(extras, "mMainExtras_Compress", QStringLiteral("Datenbank &komprimieren"));
-  extras->addSeparator();
-  NewItem(extras, "mMainExtras_Options", QStringLiteral("&Optionen"));
-
-  QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
-  help->setObjectName(QStringLiteral("mMainHelp"));
-  connect(NewItem(help, "mMainHelp_Help", QStringLiteral("&Hilfe")), &QAction::triggered, this,
-          &frmMain::mMainHelp_Help_Click);
-  help->addSeparator();
-  connect(NewItem(help, "mMainHelp_Web", QStringLiteral("&Tolvarent im Web")), &QAction::triggered, this,
-          &frmMain::mMainHelp_Web_Click);
-  help->addSeparator();
-  NewItem(help, "mMainHelp_About", QStringLiteral("Info"));
-  for (const char* name : kNotBuilt) EnableCommand(name, false);
-}
-
-void frmMain::EnableCommand(const char* name, bool on) {
-  QAction* a = findChild<QAction*>(QString::fromLatin1(name));
-  a->setEnabled(on && IsBuilt(a));
-}
-
-void frmMain::BuildToolbar() {
-  TB = addToolBar(QStringLiteral("TB"));
-  TB->setObjectName(QStringLiteral("TB"));
-  TB->setMovable(false);
-  TB->setFloatable(false);
-  TB->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  TB->setContextMenuPolicy(Qt::PreventContextMenu);
-  struct Button {
-    const char* key;
-    const char* caption;
-    const char* tip;
-    QStyle::StandardPixmap icon;
-  };
-  const Button buttons[] = {
-      {"DBNew", "&Neue DB", "Neue Datenbank anlegen", QStyle::SP_FileIcon},
-      {"DBOpen", "DB &öffnen", "Datenbank öffnen", QStyle::SP_DialogOpenButton},
-      {"Find", "&Suchen", "Datei(en)/Volumes suchen", QStyle::SP_FileDialogContentsView},
-      {"Run", "Ausführen", "Gewählte Datei öffnen/ausführen", QStyle::SP_MediaPlay},
-  };
-  int n = 0;
-  for (const Button& b : buttons) {
-    if (n == 2 || n == 3) TB->addSeparator();
-    QAction* a = TB->addAction(style()->standardIcon(b.icon), QString::fromUtf8(b.caption));
-    a->setObjectName(QStringLiteral("TB_") + QString::fromLatin1(b.key));
-    a->setToolTip(QString::fromUtf8(b.tip));
-    a->setData(QString::fromLatin1(b.key));
-    // The button shows its caption without the marker; Alt and the marked letter press it.
-    a->setShortcut(QKeySequence::mnemonic(a->text()));
-    connect(a, &QAction::triggered, this, [this, a] { TB_ButtonClick(a->data().toString()); });
-    ++n;
-  }
-  findChild<QAction*>(QStringLiteral("TB_Run"))->setEnabled(false);
-}
 
 void frmMain::BuildClientArea() {
   client_ = new QStackedWidget(this);
@@ -255,12 +130,6 @@ void frmMain::BuildClientArea() {
   ElasticOne1->setStretchFactor(1, 1);
   client_->addWidget(ElasticOne1);
   connect(ElasticOne1, &QSplitter::splitterMoved, this, [this] { ElasticOne1_Resize(); });
-
-  SBPanel1 = new QLabel(statusBar());
-  SBPanel1->setObjectName(QStringLiteral("SBPanel1"));
-  SBPanel1->setMinimumWidth(1);
-  statusBar()->setObjectName(QStringLiteral("SB"));
-  statusBar()->addWidget(SBPanel1, 1);
 }
 
 void frmMain::Form_Load() {
@@ -279,17 +148,16 @@ void frmMain::Form_Load() {
     m_RFL = std::make_unique<cuRecentFiles>();
     m_RFL->setRegKey(RecentKey());
     m_RFL->setMaxEntries(kRecentMax);
-    QMenu* file = findChild<QMenu*>(QStringLiteral("mMainFile"));
-    m_RFL->setMenu(file, action(this, "mMainFile_Recent0"));
+    m_RFL->setMenu(mMainFile, mMainFile_Recent0);
     m_RFL->Refresh();
-    connect(file, &QMenu::triggered, this, [this](QAction* a) {
+    connect(mMainFile, &QMenu::triggered, this, [this](QAction* a) {
       const int index = a->data().toInt();
       if (a->objectName().isEmpty() && index > 0) mMainFile_Recent_Click(index);
     });
     if (gOptions) {
-      action(this, "mMainView_FolderInfo")->setChecked(gOptions->ViewFolderInfo());
-      action(this, "mMainView_CategoryInfo")->setChecked(gOptions->ViewCategoryInfo());
-      action(this, "mMainView_VolumeInfo")->setChecked(gOptions->ViewVolumeInfo());
+      mMainView_FolderInfo->setChecked(gOptions->ViewFolderInfo());
+      mMainView_CategoryInfo->setChecked(gOptions->ViewCategoryInfo());
+      mMainView_VolumeInfo->setChecked(gOptions->ViewVolumeInfo());
     }
     FormEnable(false);
   } catch (...) {
@@ -320,9 +188,9 @@ void frmMain::FormEnable(bool IsOpen) {
       Tree1->setDatabase(nullptr);
     }
     Tree1->setEnabled(IsOpen);
-    for (const char* name : {"mMainEdit_Locations", "mMainEdit_SystemIcons", "mMainExtras_Compress",
-                             "mMainFile_DBClose", "mMainExtras_DBInfo", "mMainFile_DBImport", "mMainView_Refresh"})
-      EnableCommand(name, IsOpen);
+    for (QAction* command : {mMainEdit_Locations, mMainEdit_SystemIcons, mMainExtras_Compress, mMainFile_DBClose,
+                             mMainExtras_DBInfo, mMainFile_DBImport, mMainView_Refresh})
+      EnableCommand(command, IsOpen);
     const bool find = IsOpen && fVolumeCount() >= 1;
     if (!IsOpen) {
       picFolder->hide();
@@ -330,8 +198,8 @@ void frmMain::FormEnable(bool IsOpen) {
       picVolume->hide();
       picVolume->VolumeLocID->clear();
     }
-    EnableCommand("mMainEdit_Find", find);
-    findChild<QAction*>(QStringLiteral("TB_Find"))->setEnabled(action(this, "mMainEdit_Find")->isEnabled());
+    EnableCommand(mMainEdit_Find, find);
+    tbFind_->setEnabled(mMainEdit_Find->isEnabled());
     setWindowTitle(caption);
     ui::pumpMessages();
     ui::pumpMessages();
@@ -346,13 +214,12 @@ void frmMain::TB_ButtonClick(const QString& key) {
     if (a->data().toString().compare(key, Qt::CaseInsensitive) == 0) button = a;
   if (!button || !button->isVisible() || !button->isEnabled()) return;
   try {
-    const QString k = button->data().toString();
-    if (k == QLatin1String("DBOpen"))
-      findChild<QAction*>(QStringLiteral("mMainFile_DB"))->trigger();
-    else if (k == QLatin1String("DBNew"))
-      findChild<QAction*>(QStringLiteral("mMainFile_New"))->trigger();
-    else if (k == QLatin1String("Find"))
-      findChild<QAction*>(QStringLiteral("mMainEdit_Find"))->trigger();
+    if (button == tbDBOpen_)
+      mMainFile_DB->trigger();
+    else if (button == tbDBNew_)
+      mMainFile_New->trigger();
+    else if (button == tbFind_)
+      mMainEdit_Find->trigger();
   } catch (...) {
     gErr->ErrMsg(QStringLiteral("frmMain"), QStringLiteral("TB_ButtonClick"));
   }
@@ -391,9 +258,9 @@ void frmMain::resizeEvent(QResizeEvent* event) {
 void frmMain::ElasticOne1_Resize() {
   if (gOptions && ElasticOne1->isVisible() && !ElasticOne1->sizes().isEmpty())
     gOptions->setMainformSplit(ui::pixelsToTwipsX(ElasticOne1->sizes().first()));
-  picCategory->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_CategoryInfo"))->isChecked());
-  picVolume->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_VolumeInfo"))->isChecked());
-  picFolder->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_FolderInfo"))->isChecked());
+  picCategory->setInfoVisible(mMainView_CategoryInfo->isChecked());
+  picVolume->setInfoVisible(mMainView_VolumeInfo->isChecked());
+  picFolder->setInfoVisible(mMainView_FolderInfo->isChecked());
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -667,15 +534,15 @@ void frmMain::Tree1_NodeClick(QTreeWidgetItem* Node) {
     switch (Tree::NodeType(Node)) {
       case Tree::kNodeCategory:
         pane = picCategory;
-        picCategory->setInfoVisible(action(this, "mMainView_CategoryInfo")->isChecked());
+        picCategory->setInfoVisible(mMainView_CategoryInfo->isChecked());
         break;
       case Tree::kNodeVolume:
         pane = picVolume;
-        picVolume->setInfoVisible(action(this, "mMainView_VolumeInfo")->isChecked());
+        picVolume->setInfoVisible(mMainView_VolumeInfo->isChecked());
         break;
       case Tree::kNodeFolder:
         pane = picFolder;
-        picFolder->setInfoVisible(action(this, "mMainView_FolderInfo")->isChecked());
+        picFolder->setInfoVisible(mMainView_FolderInfo->isChecked());
         break;
       case Tree::kNodePlaceholder:
         // A volume's placeholder leaves the pane as it was.

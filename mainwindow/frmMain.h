@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CategoryPane;
 class FolderPane;
@@ -74,12 +75,15 @@ class frmMain : public QMainWindow, public MainWindowServices {
   QMenu* createPopupMenu() override { return nullptr; }
 
  private:
+  // frmMainFrame.cpp: the menus, the toolbar and the status bar.
   void BuildMenus();
   void BuildToolbar();
-  void BuildClientArea();
+  void BuildStatusBar();
   QAction* NewItem(QMenu* menu, const char* name, const QString& caption);
   // Enables a command of the menus when on, unless its window is still to come.
-  void EnableCommand(const char* name, bool on);
+  void EnableCommand(QAction* command, bool on);
+
+  void BuildClientArea();
 
   void Form_Load();
   void Form_Activate();
@@ -118,6 +122,35 @@ class frmMain : public QMainWindow, public MainWindowServices {
 
   // Runs a command of this window (RunCommand): Esc or a close request sets m_Cancel.
   void Command(const QString& procedure, const std::function<void()>& command);
+
+  // The menus' commands (each object name is its member's name) and the toolbar's buttons
+  // (object names "TB_" & key).
+  QMenu* mMainFile = nullptr;
+  QAction* mMainFile_New = nullptr;
+  QAction* mMainFile_DB = nullptr;
+  QAction* mMainFile_DBClose = nullptr;
+  QAction* mMainFile_DBImport = nullptr;
+  QAction* mMainFile_Recent0 = nullptr;
+  QAction* mMainFile_Quit = nullptr;
+  QAction* mMainEdit_Locations = nullptr;
+  QAction* mMainEdit_SystemIcons = nullptr;
+  QAction* mMainEdit_Find = nullptr;
+  QAction* mMainView_CategoryInfo = nullptr;
+  QAction* mMainView_FolderInfo = nullptr;
+  QAction* mMainView_VolumeInfo = nullptr;
+  QAction* mMainView_Refresh = nullptr;
+  QAction* mMainExtras_DBUpdate = nullptr;
+  QAction* mMainExtras_DBInfo = nullptr;
+  QAction* mMainExtras_Compress = nullptr;
+  QAction* mMainExtras_Options = nullptr;
+  QAction* mMainHelp_Help = nullptr;
+  QAction* mMainHelp_Web = nullptr;
+  QAction* mMainHelp_About = nullptr;
+  QAction* tbDBNew_ = nullptr;
+  QAction* tbDBOpen_ = nullptr;
+  QAction* tbFind_ = nullptr;
+  QAction* tbRun_ = nullptr;
+  std::vector<QAction*> notBuilt_;  // commands whose windows are still to come
 
   QStackedWidget* client_ = nullptr;
   std::unique_ptr<cuRecentFiles> m_RFL;
