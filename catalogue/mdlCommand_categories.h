@@ -1,20 +1,19 @@
 #pragma once
 
-// Category commands of the open catalogue: names, ancestors, descendants, their volumes and the
-// categories' own icons.
+// Category commands of the open catalogue: names, ancestors, descendants, moves and their
+// volumes. The categories' own icons are pictures, read and written in mdlCommand_categoriesw.
 //
 // tblCATEGORIES is trusted to hold a tree, but a damaged or foreign catalogue may not: a parent
 // that is missing ends a walk, and a category met a second time (a cycle) is not followed
 // again, so every walk ends and visits each category at most once.
 
-#include "foundation/mdlQZLib51_pictures.h"
 #include "platform/jet/Database.h"
 #include "platform/runtime/Variant.h"
 
 #include <QString>
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <vector>
 
 struct CatItem {
@@ -28,10 +27,9 @@ jet::Database& CommandDB(jet::Database* db = nullptr);
 // Passes the error being handled on with the source "mdlCommand" and the procedure.
 [[noreturn]] void CommandErrRaise(const QString& procedure);
 
-// The category's own icon; nothing when it has none or does not exist.
-std::optional<Picture> fCatIconLoad(int32_t CID, jet::Database* db = nullptr);
-// Stores the picture as the category's icon (uncompressed); an unknown category is left alone.
-void fCatIconSave(int32_t CID, const Picture& picture);
+// tblCATEGORIES as a table record set on its primary key, sought on CID (NoMatch when there is
+// no such category). The caller closes it.
+std::shared_ptr<jet::Recordset> SeekCategory(jet::Database& db, int32_t CID);
 
 // The category's name, or the empty text (also on any error).
 QString fCatName(int32_t CID);

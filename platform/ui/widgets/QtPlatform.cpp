@@ -1,12 +1,15 @@
 #include "platform/ui/widgets/QtPlatform.h"
 
 #include "platform/ui/BusyScope.h"
+#include "platform/ui/FontFamilies.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/ShellOpen.h"
 #include "platform/ui/Twips.h"
+#include "platform/ui/widgets/QtCursorSource.h"
 #include "platform/ui/widgets/QtShellOpener.h"
 
 #include <QCursor>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
 
@@ -53,6 +56,8 @@ void installQtPlatform(HelpOpener openHelp) {
   setMousePointerHook(&applyMousePointer);
   setShellOpener(std::make_unique<QtShellOpener>());
   setTwipsSource(screenTwipsSource());
+  setCursorSource(std::make_unique<QtCursorSource>());
+  setFontFamiliesSource([] { return QFontDatabase::families(); });
   // Key codes live in QtGui, so the busy scope below the windows learns here what Esc is.
   setEscapeKeyTest([](const QEvent& e) {
     return (e.type() == QEvent::KeyPress || e.type() == QEvent::KeyRelease || e.type() == QEvent::ShortcutOverride) &&

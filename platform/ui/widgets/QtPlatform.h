@@ -1,7 +1,7 @@
 #pragma once
 
 // Puts the Qt implementations behind the platform/ui seams: message boxes, the mouse pointer,
-// shell open and the screen's twips. The program calls this once at start-up, after
+// the pointer's position, shell open, the screen's twips and its fonts. The program calls this once at start-up, after
 // QApplication exists.
 
 #include "platform/ui/widgets/QtMessagePresenter.h"

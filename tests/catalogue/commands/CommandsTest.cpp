@@ -1,6 +1,7 @@
 #include "catalogue/mdlCommand_categories.h"
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/mdlCommand_volumes.h"
+#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/cuAppError.h"
 #include "platform/registry/HiveFile.h"
