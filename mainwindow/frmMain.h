@@ -38,7 +38,8 @@ class frmMain : public QMainWindow, public MainWindowServices {
   explicit frmMain(QWidget* parent = nullptr);
   ~frmMain() override;
 
-  // Opens the catalogue without dialog; neither the recent list nor LastDB/LastDir change.
+  // Opens the catalogue without dialog (start-up); neither the recent list nor LastDB/LastDir
+  // change. A command of the window: it does not start while another command runs.
   void pubDBOpen(const QString& Path) override;
   void pubStatus(const QString& text) override;
   // Selects the volume's node, scrolls it into view and expands it; raises when there is none.

@@ -293,7 +293,7 @@ void Tree::TV_Expand(QTreeWidgetItem* node) {
       case kNodePlaceholder:
         break;
     }
-    // Loading let input through: act only on a node that still stands in the tree. An
+    // The load pumps messages: act only on a node that still stands in the tree. An
     // expansion that the control's own scrolling caused leaves the selection alone.
     QTreeWidgetItem* current = tv_->node(key);
     if (current && !selecting_ && !filling_) {

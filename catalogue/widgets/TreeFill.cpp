@@ -257,7 +257,8 @@ void Tree::TVFillVolume(int32_t VolID, const QString& RootText, const QString& N
     }
     rs->Close();
 
-    // The input that was let through may have refilled the tree or loaded this volume.
+    // What ran while the rows were read (the host's status text pumps) may have refilled the
+    // tree or loaded this volume.
     TreeNode* volume = tv_->node(volumeKey);
     if (generation != fillGeneration_ || !volume || volume->childCount() > 0) return;
 
