@@ -162,7 +162,7 @@ std::vector<cDBUpdate004::PathStats> cDBUpdate004::CalcPathStats(const std::vect
 void cDBUpdate004::DoUpdate004() {
   // Pumped once per row: other commands wait, and Esc has nothing to cancel.
   ui::BusyScope busy;
-  ui::setMousePointer(ui::kPointerHourglass);
+  ui::HourglassScope hourglass;
   setPanel1(QString());
   try {
     // Held for the whole run: the pump below may let the catalogue be closed meanwhile, and a
@@ -186,11 +186,11 @@ void cDBUpdate004::DoUpdate004() {
                   rt::Variant(s.totalDirs), rt::Variant(rows[i].pid)});
     }
     setPanel1(QString());
-    ui::setMousePointer(ui::kPointerDefault);
+    hourglass.end();
     ui::showMessageBox(QStringLiteral("Fertig."), ui::kInformation, gErr ? gErr->AppName() : QString());
   } catch (...) {
     const rt::RaisedError e = rt::currentError();
-    ui::setMousePointer(ui::kPointerDefault);
+    hourglass.end();
     ui::showMessageBox(e.description, ui::kCritical, gErr ? gErr->AppName() : QString());
   }
   try {
@@ -198,5 +198,4 @@ void cDBUpdate004::DoUpdate004() {
   } catch (...) {
     // The exit path ignores errors.
   }
-  ui::setMousePointer(ui::kPointerDefault);
 }

@@ -7,10 +7,8 @@
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
 
-#include <QCoreApplication>
-#include <QFontDatabase>
-#include <QGuiApplication>
 #include <QLocale>
+#include "platform/ui/FontFamilies.h"
 
 #include <algorithm>
 #include <cmath>
@@ -96,11 +94,7 @@ QString gRegOptions::Get(const QString& name) const {
 
 bool gRegOptions::FontInstalled(const QString& name) const {
   // Without a screen there are no fonts to check against; the stored name stands.
-  if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return true;
-  const QStringList families = QFontDatabase::families();
-  for (const QString& f : families)
-    if (f.compare(name, Qt::CaseInsensitive) == 0) return true;
-  return false;
+  return ui::fontFamilyInstalled(name);
 }
 
 QString gRegOptions::ReadFontName(const QString& name) const {

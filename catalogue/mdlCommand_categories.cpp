@@ -15,13 +15,6 @@ namespace {
 const QString kSource = QStringLiteral("mdlCommand");
 const QString kCategories = QStringLiteral("tblCATEGORIES");
 
-std::shared_ptr<jet::Recordset> seekCategory(jet::Database& db, int32_t cid) {
-  auto rs = db.OpenRecordset(kCategories, jet::RecordsetType::Table);
-  rs->SetIndex(QStringLiteral("PrimaryKey"));
-  rs->Seek(QStringLiteral("="), {rt::Variant(cid)});
-  return rs;
-}
-
 // The direct children of a category, by ascending CID.
 std::vector<CatItem> childCategories(jet::Database& db, int32_t cid) {
   QString sql = QStringLiteral("SELECT CID, CatName FROM tblCATEGORIES WHERE (Parent=##) GROUP BY CID, CatName;");
@@ -46,35 +39,16 @@ jet::Database& CommandDB(jet::Database* db) {
   throw rt::RaisedError(rt::kErrNoObject, kSource, QStringLiteral("Es ist keine Katalogdatenbank geöffnet."));
 }
 
+std::shared_ptr<jet::Recordset> SeekCategory(jet::Database& db, int32_t CID) {
+  auto rs = db.OpenRecordset(kCategories, jet::RecordsetType::Table);
+  rs->SetIndex(QStringLiteral("PrimaryKey"));
+  rs->Seek(QStringLiteral("="), {rt::Variant(CID)});
+  return rs;
+}
+
 void CommandErrRaise(const QString& procedure) {
   if (gErr) gErr->ErrReRaise(kSource, procedure);
   throw;
-}
-
-std::optional<Picture> fCatIconLoad(int32_t CID, jet::Database* db) {
-  try {
-    auto rs = seekCategory(CommandDB(db), CID);
-    std::optional<Picture> picture;
-    if (!rs->NoMatch()) picture = ReadPictureField(rs->Fields(QStringLiteral("Icon")));
-    rs->Close();
-    return picture;
-  } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatIconLoad"));
-  }
-}
-
-void fCatIconSave(int32_t CID, const Picture& picture) {
-  try {
-    auto rs = seekCategory(CommandDB(), CID);
-    if (!rs->NoMatch()) {
-      rs->Edit();
-      WritePictureField(picture, rs->Fields(QStringLiteral("Icon")), false);
-      rs->Update();
-    }
-    rs->Close();
-  } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatIconSave"));
-  }
 }
 
 QString fCatName(int32_t CID) {
@@ -91,7 +65,7 @@ QString fCatName(int32_t CID) {
 int32_t fCatArrayParent(int32_t CID, std::vector<CatItem>& list, jet::Database* db) {
   try {
     list.clear();
-    auto rs = seekCategory(CommandDB(db), CID);
+    auto rs = SeekCategory(CommandDB(db), CID);
     std::vector<CatItem> chain;
     std::unordered_set<int32_t> seen{CID};
     while (!rs->NoMatch()) {
@@ -108,6 +82,29 @@ int32_t fCatArrayParent(int32_t CID, std::vector<CatItem>& list, jet::Database* 
     return static_cast<int32_t>(list.size());
   } catch (...) {
     CommandErrRaise(QStringLiteral("fCatArrayParent"));
+  }
+}
+
+bool fCatMove(int32_t CID, const rt::Variant& Parent, jet::Database* db) {
+  try {
+    jet::Database& target = CommandDB(db);
+    if (!Parent.isNull()) {
+      std::vector<CatItem> above;
+      fCatArrayParent(Parent.toInt(), above, &target);
+      if (Parent.toInt() == CID ||
+          std::any_of(above.begin(), above.end(), [CID](const CatItem& c) { return c.CID == CID; }))
+        return false;
+    }
+    auto rs = SeekCategory(target, CID);
+    if (!rs->NoMatch()) {
+      rs->Edit();
+      rs->Fields(QStringLiteral("Parent")).SetValue(Parent);
+      rs->Update();
+    }
+    rs->Close();
+    return true;
+  } catch (...) {
+    CommandErrRaise(QStringLiteral("fCatMove"));
   }
 }
 

@@ -1,5 +1,6 @@
 #include "catalogue/mdlCommand_volumes.h"
 
+#include "catalogue/mdlCommand_categories.h"
 #include "catalogue/mdlGlobals.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
@@ -111,6 +112,22 @@ bool IsChangeableDrive(int32_t driveType) {
 }
 
 QString fVolumeTypeString(const int32_t& driveType) { return DriveTypeText(driveType); }
+
+void fVolumeMove(int32_t VID, const rt::Variant& CatID, jet::Database* db) {
+  try {
+    auto rs = CommandDB(db).OpenRecordset(QStringLiteral("tblVOLUMES"), jet::RecordsetType::Table);
+    rs->SetIndex(QStringLiteral("PrimaryKey"));
+    rs->Seek(QStringLiteral("="), {rt::Variant(VID)});
+    if (!rs->NoMatch()) {
+      rs->Edit();
+      rs->Fields(QStringLiteral("CatID")).SetValue(CatID);
+      rs->Update();
+    }
+    rs->Close();
+  } catch (...) {
+    CommandErrRaise(QStringLiteral("fVolumeMove"));
+  }
+}
 
 int32_t fVolumeCount(jet::Database* db) {
   int32_t count = 0;

@@ -37,6 +37,10 @@ bool VolumeCheck(jet::Database& db, const QString& path, const QString& serial, 
 // The same on the open catalogue, selecting through the main window.
 bool VolumeCheck(const QString& path, const QString& serial, const rt::Variant& VID);
 
+// Files the volume under the category CatID (Null: the top level); an unknown volume is left
+// alone.
+void fVolumeMove(int32_t VID, const rt::Variant& CatID, jet::Database* db = nullptr);
+
 DriveInfoRec DriveInfo(const QString& path);
 bool IsChangeableDrive(int32_t driveType);
 QString fVolumeTypeString(const int32_t& driveType);

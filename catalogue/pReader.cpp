@@ -9,6 +9,7 @@
 #include "platform/jet/Database.h"
 #include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
+#include "platform/jet/TransactionScope.h"
 #include "platform/jet/Workspace.h"
 #include "platform/runtime/TextCodec.h"
 #include "platform/ui/BusyScope.h"
@@ -192,9 +193,8 @@ void pReader::raiseIfCanceled() {
 bool pReader::Read(int32_t volId) {
   // The read pumps messages inside its transaction: nothing else may run meanwhile.
   ui::BusyScope busy(owner_ ? owner_->AllowedWindow() : nullptr, [this] { RequestCancel(); });
-  bool inTransaction = false;
+  ui::HourglassScope hourglass;
   bool result = false;
-  ui::setMousePointer(ui::kPointerHourglass);
   try {
     if (volId != 0) volId_ = volId;
     if (!ws_ || !volumes_ || !files_ || !paths_)
@@ -211,8 +211,8 @@ bool pReader::Read(int32_t volId) {
     ui::pumpMessages();
 
     unlisted_.clear();
-    ws_->BeginTrans();
-    inTransaction = true;
+    // Whatever ends the read early, nothing of it stays.
+    jet::TransactionScope transaction(*ws_);
 
     // The walker clears its own flag when it starts: a cancel given meanwhile stops here.
     raiseIfCanceled();
@@ -243,10 +243,9 @@ bool pReader::Read(int32_t volId) {
       }
     }
 
-    ws_->CommitTrans();
-    inTransaction = false;
+    transaction.Commit();
 
-    ui::setMousePointer(ui::kPointerDefault);
+    hourglass.end();
     status(QString());
     ui::pumpMessages();
     ui::pumpMessages();
@@ -258,19 +257,12 @@ bool pReader::Read(int32_t volId) {
   } catch (...) {
     // Whatever failed, the box names it and nothing of the read stays.
     gErr->ErrMsg(kClass, QStringLiteral("Read"));
-    if (inTransaction) {
-      try {
-        ws_->Rollback();
-      } catch (const rt::RaisedError&) {
-      }
-    }
     result = false;
   }
   try {
     status(QString());
   } catch (...) {
   }
-  ui::setMousePointer(ui::kPointerDefault);
   return result;
 }
 

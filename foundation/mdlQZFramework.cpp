@@ -6,14 +6,9 @@
 
 #include "foundation/cuAppError.h"
 #include "platform/ui/CursorPosition.h"
-#include "platform/ui/Twips.h"
 
-#include <QCoreApplication>
-#include <QCursor>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QWindow>
 
 #include <cerrno>
 #include <cmath>
@@ -53,34 +48,6 @@ QByteArray readWholeFile(const QByteArray& file, const QString& shownPath) {
     content.append(buf, n);
   }
   return content;
-}
-
-// ---- mouse position ----------------------------------------------------------------------------
-
-// The window system's pointer, for when no other source is installed.
-class GuiCursorSource : public ui::CursorSource {
- public:
-  std::optional<QPoint> screenPosition() override {
-    if (!gui() || !QGuiApplication::primaryScreen()) return std::nullopt;
-    return QCursor::pos();
-  }
-  std::optional<QPoint> toClient(quintptr window, QPoint screen) override {
-    if (!gui()) return std::nullopt;
-    for (QWindow* w : QGuiApplication::allWindows())
-      if (w->handle() && w->winId() == window) return w->mapFromGlobal(screen);
-    return std::nullopt;
-  }
-  double twipsPerPixelX() override { return ui::twipsPerPixelX(); }
-  double twipsPerPixelY() override { return ui::twipsPerPixelY(); }
-
- private:
-  static bool gui() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
-};
-
-ui::CursorSource& cursor() {
-  if (ui::CursorSource* s = ui::cursorSource()) return *s;
-  static GuiCursorSource gui;
-  return gui;
 }
 
 }  // namespace
@@ -127,7 +94,10 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
 
 bool MousePositionGet(quintptr hWnd, int32_t& x, int32_t& y, bool client, bool twips) {
   try {
-    ui::CursorSource& source = cursor();
+    // The window layer installs the window system's source; without one no pointer is known.
+    ui::CursorSource* installed = ui::cursorSource();
+    if (!installed) return false;
+    ui::CursorSource& source = *installed;
     std::optional<QPoint> p = source.screenPosition();
     if (!p) return false;
     if (client) {

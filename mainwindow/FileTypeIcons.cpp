@@ -2,7 +2,7 @@
 
 #include "catalogue/mdlCommand_other.h"
 #include "foundation/mdlQZLib51_drives.h"
-#include "foundation/mdlQZLib52_icons.h"
+#include "foundation/widgets/mdlQZLib52_icons.h"
 
 #include <QPainter>
 #include <QPolygon>

@@ -11,6 +11,7 @@
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/FileDialog.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/cuFormPos.h"
 #include "foundation/widgets/cuRecentFiles.h"
 #include "mainwindow/DBOpenDialog.h"
@@ -19,6 +20,7 @@
 #include "platform/jet/Engine.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessagePump.h"
 #include "platform/ui/MousePointer.h"
@@ -29,7 +31,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -38,19 +39,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QStatusBar>
-#include <QStyle>
 #include <QTextEdit>
-#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
 #include <algorithm>
-#include <iterator>
 
 namespace {
 
@@ -59,17 +55,6 @@ constexpr int kHelpContextMain = 10;
 const QString kSource = QStringLiteral("frmMain");
 const QString kProgramKey = rt::App::registryKey();
 constexpr int kRecentMax = 8;
-
-// Commands whose windows are still to come: they stay disabled in both states instead of
-// offering an item that does nothing. Take a command off once its handler is connected.
-constexpr const char* kNotBuilt[] = {"mMainFile_DBImport",  "mMainEdit_Locations", "mMainEdit_SystemIcons",
-                                     "mMainEdit_Find",      "mMainExtras_DBInfo",  "mMainExtras_Compress",
-                                     "mMainExtras_Options", "mMainHelp_About"};
-
-bool IsBuilt(const QAction* a) {
-  return std::none_of(std::begin(kNotBuilt), std::end(kNotBuilt),
-                      [a](const char* name) { return a->objectName() == QLatin1String(name); });
-}
 
 }  // namespace
 
@@ -85,9 +70,13 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   resize(900, 640);
   BuildMenus();
   BuildToolbar();
+  BuildStatusBar();
   BuildClientArea();
   detail_ = std::make_unique<frmMainDetail>(*this);
   qApp->installEventFilter(this);
+  // A close refused while a command runs (it still uses the catalogue and the globals) follows
+  // when the command is done.
+  ui::BusyScope::closeWhenIdle(this);
   ui::registerForm(this);
   Form_Load();
 }
@@ -96,118 +85,9 @@ namespace {
 
 QString RecentKey() { return AddTrailingChar(kProgramKey, QStringLiteral("\\")) + QStringLiteral("Recent"); }
 
-QAction* action(const QObject* w, const char* name) { return w->findChild<QAction*>(QString::fromLatin1(name)); }
-
 }  // namespace
 
 frmMain::~frmMain() { qApp->removeEventFilter(this); }
-
-QAction* frmMain::NewItem(QMenu* menu, const char* name, const QString& caption) {
-  QAction* a = menu->addAction(caption);
-  a->setObjectName(QString::fromLatin1(name));
-  return a;
-}
-
-void frmMain::BuildMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
-  file->setObjectName(QStringLiteral("mMainFile"));
-  connect(NewItem(file, "mMainFile_New", QStringLiteral("Neue Datenbank anlegen")), &QAction::triggered, this,
-          &frmMain::DBNew);
-  file->addSeparator();
-  connect(NewItem(file, "mMainFile_DB", QStringLiteral("Datenbank öffnen")), &QAction::triggered, this,
-          &frmMain::DBOpenWithDialog);
-  connect(NewItem(file, "mMainFile_DBClose", QStringLiteral("Datenbank schließen")), &QAction::triggered, this,
-          &frmMain::mMainFile_DBClose_Click);
-  file->addSeparator();
-  NewItem(file, "mMainFile_DBImport", QStringLiteral("Importieren ..."));
-  // Element 0 of the recent entries: a separator, hidden while the list is empty.
-  QAction* recent0 = file->addSeparator();
-  recent0->setObjectName(QStringLiteral("mMainFile_Recent0"));
-  recent0->setVisible(false);
-  QAction* beforeQuit = file->addSeparator();
-  beforeQuit->setObjectName(QStringLiteral("mMainFile_QuitSeparator"));
-  connect(NewItem(file, "mMainFile_Quit", QStringLiteral("&Programm beenden")), &QAction::triggered, this,
-          &frmMain::mMainFile_Quit_Click);
-
-  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Bearbeiten"));
-  edit->setObjectName(QStringLiteral("mMainEdit"));
-  NewItem(edit, "mMainEdit_Locations", QStringLiteral("&Lagerorte"));
-  NewItem(edit, "mMainEdit_SystemIcons", QStringLiteral("&System-Icons"));
-  edit->addSeparator();
-  NewItem(edit, "mMainEdit_Find", QStringLiteral("&Suchen"));
-
-  QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
-  view->setObjectName(QStringLiteral("mMainView"));
-  for (auto [name, caption] : {std::pair{"mMainView_CategoryInfo", "&Kategorie-Informationen"},
-                               std::pair{"mMainView_FolderInfo", "&Ordner-Informationen"},
-                               std::pair{"mMainView_VolumeInfo", "&Volume-Informationen"}}) {
-    QAction* a = NewItem(view, name, QString::fromUtf8(caption));
-    a->setCheckable(true);
-    connect(a, &QAction::toggled, this, &frmMain::mMainView_Info_Click);
-  }
-  view->addSeparator();
-  connect(NewItem(view, "mMainView_Refresh", QStringLiteral("&Aktualisieren")), &QAction::triggered, this,
-          &frmMain::mMainView_Refresh_Click);
-
-  QMenu* extras = menuBar()->addMenu(QStringLiteral("&Extras"));
-  extras->setObjectName(QStringLiteral("mMainExtras"));
-  NewItem(extras, "mMainExtras_DBUpdate", QStringLiteral("Datenbank-Update"))->setVisible(false);
-  NewItem(extras, "mMainExtras_DBInfo", QStringLiteral("Datenbank-Info"));
-  extras->addSeparator();
-  NewItem(extras, "mMainExtras_Compress", QStringLiteral("Datenbank &komprimieren"));
-  extras->addSeparator();
-  NewItem(extras, "mMainExtras_Options", QStringLiteral("&Optionen"));
-
-  QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
-  help->setObjectName(QStringLiteral("mMainHelp"));
-  connect(NewItem(help, "mMainHelp_Help", QStringLiteral("&Hilfe")), &QAction::triggered, this,
-          &frmMain::mMainHelp_Help_Click);
-  help->addSeparator();
-  connect(NewItem(help, "mMainHelp_Web", QStringLiteral("&Tolvarent im Web")), &QAction::triggered, this,
-          &frmMain::mMainHelp_Web_Click);
-  help->addSeparator();
-  NewItem(help, "mMainHelp_About", QStringLiteral("Info"));
-  for (const char* name : kNotBuilt) EnableCommand(name, false);
-}
-
-void frmMain::EnableCommand(const char* name, bool on) {
-  QAction* a = findChild<QAction*>(QString::fromLatin1(name));
-  a->setEnabled(on && IsBuilt(a));
-}
-
-void frmMain::BuildToolbar() {
-  TB = addToolBar(QStringLiteral("TB"));
-  TB->setObjectName(QStringLiteral("TB"));
-  TB->setMovable(false);
-  TB->setFloatable(false);
-  TB->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  TB->setContextMenuPolicy(Qt::PreventContextMenu);
-  struct Button {
-    const char* key;
-    const char* caption;
-    const char* tip;
-    QStyle::StandardPixmap icon;
-  };
-  const Button buttons[] = {
-      {"DBNew", "&Neue DB", "Neue Datenbank anlegen", QStyle::SP_FileIcon},
-      {"DBOpen", "DB &öffnen", "Datenbank öffnen", QStyle::SP_DialogOpenButton},
-      {"Find", "&Suchen", "Datei(en)/Volumes suchen", QStyle::SP_FileDialogContentsView},
-      {"Run", "Ausführen", "Gewählte Datei öffnen/ausführen", QStyle::SP_MediaPlay},
-  };
-  int n = 0;
-  for (const Button& b : buttons) {
-    if (n == 2 || n == 3) TB->addSeparator();
-    QAction* a = TB->addAction(style()->standardIcon(b.icon), QString::fromUtf8(b.caption));
-    a->setObjectName(QStringLiteral("TB_") + QString::fromLatin1(b.key));
-    a->setToolTip(QString::fromUtf8(b.tip));
-    a->setData(QString::fromLatin1(b.key));
-    // The button shows its caption without the marker; Alt and the marked letter press it.
-    a->setShortcut(QKeySequence::mnemonic(a->text()));
-    connect(a, &QAction::triggered, this, [this, a] { TB_ButtonClick(a->data().toString()); });
-    ++n;
-  }
-  findChild<QAction*>(QStringLiteral("TB_Run"))->setEnabled(false);
-}
 
 void frmMain::BuildClientArea() {
   client_ = new QStackedWidget(this);
@@ -251,12 +131,6 @@ void frmMain::BuildClientArea() {
   ElasticOne1->setStretchFactor(1, 1);
   client_->addWidget(ElasticOne1);
   connect(ElasticOne1, &QSplitter::splitterMoved, this, [this] { ElasticOne1_Resize(); });
-
-  SBPanel1 = new QLabel(statusBar());
-  SBPanel1->setObjectName(QStringLiteral("SBPanel1"));
-  SBPanel1->setMinimumWidth(1);
-  statusBar()->setObjectName(QStringLiteral("SB"));
-  statusBar()->addWidget(SBPanel1, 1);
 }
 
 void frmMain::Form_Load() {
@@ -275,17 +149,16 @@ void frmMain::Form_Load() {
     m_RFL = std::make_unique<cuRecentFiles>();
     m_RFL->setRegKey(RecentKey());
     m_RFL->setMaxEntries(kRecentMax);
-    QMenu* file = findChild<QMenu*>(QStringLiteral("mMainFile"));
-    m_RFL->setMenu(file, action(this, "mMainFile_Recent0"));
+    m_RFL->setMenu(mMainFile, mMainFile_Recent0);
     m_RFL->Refresh();
-    connect(file, &QMenu::triggered, this, [this](QAction* a) {
+    connect(mMainFile, &QMenu::triggered, this, [this](QAction* a) {
       const int index = a->data().toInt();
       if (a->objectName().isEmpty() && index > 0) mMainFile_Recent_Click(index);
     });
     if (gOptions) {
-      action(this, "mMainView_FolderInfo")->setChecked(gOptions->ViewFolderInfo());
-      action(this, "mMainView_CategoryInfo")->setChecked(gOptions->ViewCategoryInfo());
-      action(this, "mMainView_VolumeInfo")->setChecked(gOptions->ViewVolumeInfo());
+      mMainView_FolderInfo->setChecked(gOptions->ViewFolderInfo());
+      mMainView_CategoryInfo->setChecked(gOptions->ViewCategoryInfo());
+      mMainView_VolumeInfo->setChecked(gOptions->ViewVolumeInfo());
     }
     FormEnable(false);
   } catch (...) {
@@ -316,9 +189,9 @@ void frmMain::FormEnable(bool IsOpen) {
       Tree1->setDatabase(nullptr);
     }
     Tree1->setEnabled(IsOpen);
-    for (const char* name : {"mMainEdit_Locations", "mMainEdit_SystemIcons", "mMainExtras_Compress",
-                             "mMainFile_DBClose", "mMainExtras_DBInfo", "mMainFile_DBImport", "mMainView_Refresh"})
-      EnableCommand(name, IsOpen);
+    for (QAction* command : {mMainEdit_Locations, mMainEdit_SystemIcons, mMainExtras_Compress, mMainFile_DBClose,
+                             mMainExtras_DBInfo, mMainFile_DBImport, mMainView_Refresh})
+      EnableCommand(command, IsOpen);
     const bool find = IsOpen && fVolumeCount() >= 1;
     if (!IsOpen) {
       picFolder->hide();
@@ -326,8 +199,8 @@ void frmMain::FormEnable(bool IsOpen) {
       picVolume->hide();
       picVolume->VolumeLocID->clear();
     }
-    EnableCommand("mMainEdit_Find", find);
-    findChild<QAction*>(QStringLiteral("TB_Find"))->setEnabled(action(this, "mMainEdit_Find")->isEnabled());
+    EnableCommand(mMainEdit_Find, find);
+    tbFind_->setEnabled(mMainEdit_Find->isEnabled());
     setWindowTitle(caption);
     ui::pumpMessages();
     ui::pumpMessages();
@@ -342,13 +215,12 @@ void frmMain::TB_ButtonClick(const QString& key) {
     if (a->data().toString().compare(key, Qt::CaseInsensitive) == 0) button = a;
   if (!button || !button->isVisible() || !button->isEnabled()) return;
   try {
-    const QString k = button->data().toString();
-    if (k == QLatin1String("DBOpen"))
-      findChild<QAction*>(QStringLiteral("mMainFile_DB"))->trigger();
-    else if (k == QLatin1String("DBNew"))
-      findChild<QAction*>(QStringLiteral("mMainFile_New"))->trigger();
-    else if (k == QLatin1String("Find"))
-      findChild<QAction*>(QStringLiteral("mMainEdit_Find"))->trigger();
+    if (button == tbDBOpen_)
+      mMainFile_DB->trigger();
+    else if (button == tbDBNew_)
+      mMainFile_New->trigger();
+    else if (button == tbFind_)
+      mMainEdit_Find->trigger();
   } catch (...) {
     gErr->ErrMsg(QStringLiteral("frmMain"), QStringLiteral("TB_ButtonClick"));
   }
@@ -387,9 +259,9 @@ void frmMain::resizeEvent(QResizeEvent* event) {
 void frmMain::ElasticOne1_Resize() {
   if (gOptions && ElasticOne1->isVisible() && !ElasticOne1->sizes().isEmpty())
     gOptions->setMainformSplit(ui::pixelsToTwipsX(ElasticOne1->sizes().first()));
-  picCategory->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_CategoryInfo"))->isChecked());
-  picVolume->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_VolumeInfo"))->isChecked());
-  picFolder->setInfoVisible(findChild<QAction*>(QStringLiteral("mMainView_FolderInfo"))->isChecked());
+  picCategory->setInfoVisible(mMainView_CategoryInfo->isChecked());
+  picVolume->setInfoVisible(mMainView_VolumeInfo->isChecked());
+  picFolder->setInfoVisible(mMainView_FolderInfo->isChecked());
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -402,9 +274,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::pubVolumeSelect(int32_t VID) {
-  Running running(*this);
   try {
-    Tree1->SelectItem(Tree::Prefix_KeyVolume() + QString::number(VID), true);
+    Tree1->SelectItem(Tree::NodeKey(VID, Tree::kNodeVolume), true);
     // Expanding loads the volume's folders.
     if (QTreeWidgetItem* node = Tree1->SelectedItem()) node->setExpanded(true);
   } catch (...) {
@@ -432,13 +303,7 @@ void frmMain::mMainHelp_Web_Click() { GoWeb(this); }
 void frmMain::mMainFile_Quit_Click() { close(); }
 
 void frmMain::mMainView_Refresh_Click() {
-  if (Busy()) return;  // input let through by a running command
-  Running running(*this);
-  try {
-    LoadData();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Refresh"));
-  }
+  Command(QStringLiteral("Refresh"), [this] { LoadData(); });
 }
 
 void frmMain::pubRefreshFonts() {
@@ -473,34 +338,15 @@ void frmMain::ApplyFonts() {
   picCategory->CatDescription->setFont(desc);
 }
 
-frmMain::Running::Running(frmMain& w) : w_(w) { ++w_.running_; }
-
-frmMain::Running::~Running() {
-  if (--w_.running_ == 0 && w_.closePending_)
-    QMetaObject::invokeMethod(
-        &w_, [w = &w_] { w->ClosePending(); }, Qt::QueuedConnection);
-}
-
-bool frmMain::Busy() const { return running_ > 0 || Tree1->Loading(); }
-
-void frmMain::ClosePending() {
-  if (closePending_ && !unloading_) close();
+void frmMain::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kSource, procedure, command, [this] { m_Cancel = true; });
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
   // The field being edited is written while the catalogue is still open.
   if (!unloading_) detail_->CommitPending();
-  if (!unloading_ && Busy()) {
-    // The command on the stack still uses the catalogue and the globals: closing now means
-    // Cancel, and the window closes when the command is done.
-    event->ignore();
-    m_Cancel = true;
-    closePending_ = true;
-    // The tree's read has no end notice of its own: look again shortly.
-    if (running_ == 0) QTimer::singleShot(50, this, &frmMain::ClosePending);
-    return;
-  }
-  closePending_ = false;
+  // While a command or the tree's loading runs, the busy scope refuses the close (it means
+  // Cancel) and asks again once they are done: here nothing is running.
   QMainWindow::closeEvent(event);
   if (!unloading_) {
     unloading_ = true;
@@ -531,19 +377,41 @@ bool frmMain::IsOpenCatalogue(const QString& path) const {
 }
 
 void frmMain::pubDBOpen(const QString& Path) {
-  Running running(*this);
-  try {
+  Command(QStringLiteral("DBOpen"), [&] {
     FormEnable(false);
-    if (DBOpen(Path, -2)) LoadData();
+    OpenCatalogue(Path, -2);
+  });
+}
+
+bool frmMain::OpenCatalogue(const QString& path, int exclusive, const std::function<void()>& prepare) {
+  if (!DBOpen(path, exclusive)) return false;
+  try {
+    if (prepare) prepare();
+    LoadData();
+    return true;
   } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("DBOpen"));
+    // The view shows no catalogue, so none may stay open (and locked) behind it. The error that
+    // got here is the one to report.
+    try {
+      FormEnable(false);
+    } catch (...) {
+    }
+    gDB->setDBPath(QString());
+    throw;
   }
 }
 
+bool frmMain::OpenAndRemember(const QString& path, int exclusive, const std::function<void()>& prepare) {
+  if (!OpenCatalogue(path, exclusive, prepare)) return false;
+  m_RFL->Add(path);
+  gOptions->setLastDB(path);
+  // The chooser reads the stored list while the program runs: keep it current.
+  m_RFL->Save();
+  return true;
+}
+
 void frmMain::DBOpenWithDialog() {
-  if (Busy()) return;  // input let through by a running command
-  Running running(*this);
-  try {
+  Command(QStringLiteral("DBOpen"), [this] {
     QString path;
     bool exclusive = false;
     const int32_t choice = DBOpenDialog(this, path, exclusive);
@@ -562,22 +430,12 @@ void frmMain::DBOpenWithDialog() {
     }
     gOptions->setLastDir(GetFolderPart(path, true, true));
     FormEnable(false);
-    if (DBOpen(path, exclusive ? -1 : 0)) {
-      LoadData();
-      m_RFL->Add(path);
-      gOptions->setLastDB(path);
-      // The chooser reads the stored list while the program runs: keep it current.
-      m_RFL->Save();
-    }
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("DBOpen"));
-  }
+    OpenAndRemember(path, exclusive ? -1 : 0);
+  });
 }
 
 void frmMain::DBNew() {
-  if (Busy()) return;  // input let through by a running command
-  Running running(*this);
-  try {
+  Command(QStringLiteral("DBNew"), [this] {
     const QString templ = TemplatePath();
     if (!FileExists(templ)) {
       gErr->MsgShow(126, ui::kCritical, templ);
@@ -596,17 +454,8 @@ void frmMain::DBNew() {
     // opener holds: a failure leaves the open catalogue and the view as they are.
     jet::Engine::DBEngine().CopyDatabase(templ, path);
     FormEnable(false);
-    if (DBOpen(path, -2)) {
-      WriteGUID();
-      LoadData();
-      m_RFL->Add(path);
-      gOptions->setLastDB(path);
-      // The chooser reads the stored list while the program runs: keep it current.
-      m_RFL->Save();
-    }
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("DBNew"));
-  }
+    OpenAndRemember(path, -2, [this] { WriteGUID(); });
+  });
 }
 
 void frmMain::WriteGUID() {
@@ -623,9 +472,7 @@ void frmMain::WriteGUID() {
 }
 
 void frmMain::mMainFile_Recent_Click(int Index) {
-  if (Busy()) return;  // input let through by a running command
-  Running running(*this);
-  try {
+  Command(QStringLiteral("Recent_Click"), [this, Index] {
     const QString path = m_RFL->Item(Index).FullPath();
     if (IsOpenCatalogue(path)) {
       gErr->MsgShow(118, ui::kInformation, path);
@@ -634,31 +481,20 @@ void frmMain::mMainFile_Recent_Click(int Index) {
     if (FileExists(path)) {
       gOptions->setLastDir(GetFolderPart(path, true, true));
       FormEnable(false);
-      if (DBOpen(path, -2)) {
-        LoadData();
-        m_RFL->Add(Index);
-        gOptions->setLastDB(path);
-        m_RFL->Save();
-      }
+      OpenAndRemember(path, -2);
     } else {
       gErr->MsgShow(119, ui::kCritical, path);
       m_RFL->Remove(Index);
       m_RFL->Save();
     }
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Recent_Click"));
-  }
+  });
 }
 
 void frmMain::mMainFile_DBClose_Click() {
-  if (Busy()) return;  // input let through by a running command
-  Running running(*this);
-  try {
+  Command(QStringLiteral("DBClose"), [this] {
     FormEnable(false);
     gDB->setDBPath(QString());
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("DBClose"));
-  }
+  });
 }
 
 void frmMain::LoadData() {

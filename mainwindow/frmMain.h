@@ -10,7 +10,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class CategoryPane;
 class FolderPane;
@@ -37,7 +39,8 @@ class frmMain : public QMainWindow, public MainWindowServices {
   explicit frmMain(QWidget* parent = nullptr);
   ~frmMain() override;
 
-  // Opens the catalogue without dialog; neither the recent list nor LastDB/LastDir change.
+  // Opens the catalogue without dialog (start-up); neither the recent list nor LastDB/LastDir
+  // change. A command of the window: it does not start while another command runs.
   void pubDBOpen(const QString& Path) override;
   void pubStatus(const QString& text) override;
   // Selects the volume's node, scrolls it into view and expands it; raises when there is none.
@@ -56,10 +59,6 @@ class frmMain : public QMainWindow, public MainWindowServices {
   // Toolbar button by key ("DBNew", "DBOpen", "Find", "Run"); acts only when it is visible
   // and enabled.
   void TB_ButtonClick(const QString& key);
-
-  // A command of the window, or the tree's reading of a volume's folders, is running and lets
-  // input through: other catalogue commands are refused and a close waits for its end.
-  bool Busy() const;
 
   // Controls reached by the other parts of the window.
   Tree* Tree1 = nullptr;
@@ -80,12 +79,15 @@ class frmMain : public QMainWindow, public MainWindowServices {
   QMenu* createPopupMenu() override { return nullptr; }
 
  private:
+  // frmMainFrame.cpp: the menus, the toolbar and the status bar.
   void BuildMenus();
   void BuildToolbar();
-  void BuildClientArea();
+  void BuildStatusBar();
   QAction* NewItem(QMenu* menu, const char* name, const QString& caption);
   // Enables a command of the menus when on, unless its window is still to come.
-  void EnableCommand(const char* name, bool on);
+  void EnableCommand(QAction* command, bool on);
+
+  void BuildClientArea();
 
   void Form_Load();
   void Form_Activate();
@@ -104,6 +106,14 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void DBNew();
   void mMainFile_Recent_Click(int Index);
   void mMainFile_DBClose_Click();
+  // Shows the catalogue at path (DBOpen with exclusive, then LoadData; prepare runs on the
+  // opened catalogue before it is shown). False when DBOpen declined it. An opening that fails
+  // leaves no catalogue open, so no file stays locked behind a window that shows none. The
+  // caller has closed the view (FormEnable(false)).
+  bool OpenCatalogue(const QString& path, int exclusive, const std::function<void()>& prepare = {});
+  // OpenCatalogue, then the catalogue becomes the newest entry of the recent list (written
+  // through) and LastDB: the Open dialog, the recent entries and File New.
+  bool OpenAndRemember(const QString& path, int exclusive, const std::function<void()>& prepare = {});
   void LoadData();
   void WriteGUID();
   bool IsOpenCatalogue(const QString& path) const;
@@ -114,22 +124,39 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void mMainHelp_Help_Click();
   void mMainHelp_Web_Click();
 
-  // Counts a running command for its lifetime; a close that came meanwhile runs at its end.
-  class Running {
-   public:
-    explicit Running(frmMain& w);
-    ~Running();
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
+  // Runs a command of this window (RunCommand): Esc or a close request sets m_Cancel.
+  void Command(const QString& procedure, const std::function<void()>& command);
 
-   private:
-    frmMain& w_;
-  };
-  void ClosePending();
+  // The menus' commands (each object name is its member's name) and the toolbar's buttons
+  // (object names "TB_" & key).
+  QMenu* mMainFile = nullptr;
+  QAction* mMainFile_New = nullptr;
+  QAction* mMainFile_DB = nullptr;
+  QAction* mMainFile_DBClose = nullptr;
+  QAction* mMainFile_DBImport = nullptr;
+  QAction* mMainFile_Recent0 = nullptr;
+  QAction* mMainFile_Quit = nullptr;
+  QAction* mMainEdit_Locations = nullptr;
+  QAction* mMainEdit_SystemIcons = nullptr;
+  QAction* mMainEdit_Find = nullptr;
+  QAction* mMainView_CategoryInfo = nullptr;
+  QAction* mMainView_FolderInfo = nullptr;
+  QAction* mMainView_VolumeInfo = nullptr;
+  QAction* mMainView_Refresh = nullptr;
+  QAction* mMainExtras_DBUpdate = nullptr;
+  QAction* mMainExtras_DBInfo = nullptr;
+  QAction* mMainExtras_Compress = nullptr;
+  QAction* mMainExtras_Options = nullptr;
+  QAction* mMainHelp_Help = nullptr;
+  QAction* mMainHelp_Web = nullptr;
+  QAction* mMainHelp_About = nullptr;
+  QAction* tbDBNew_ = nullptr;
+  QAction* tbDBOpen_ = nullptr;
+  QAction* tbFind_ = nullptr;
+  QAction* tbRun_ = nullptr;
+  std::vector<QAction*> notBuilt_;  // commands whose windows are still to come
 
   QStackedWidget* client_ = nullptr;
-  int running_ = 0;
-  bool closePending_ = false;
   std::unique_ptr<cuRecentFiles> m_RFL;
   std::unique_ptr<frmMainDetail> detail_;
   bool unloading_ = false;

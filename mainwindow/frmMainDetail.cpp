@@ -112,7 +112,7 @@ void frmMainDetail::setRunBuilt(bool built) {
 void frmMainDetail::NodeClick(QTreeWidgetItem* Node) {
   // A click that arrives after the catalogue has gone (closing, shutting down) shows nothing.
   if (!gDB || !gDB->DB()) return;
-  ui::BusyPointer busy;
+  ui::HourglassScope busy;
   try {
     // What was typed into the pane shown so far is checked and written while that pane is
     // still the visible one.
@@ -231,7 +231,7 @@ void frmMainDetail::ShowPath(QTreeWidgetItem* Node) {
   std::shared_ptr<jet::Recordset> rs;
   try {
     const int32_t PID = ui::itemTag(Node).toInt();
-    ui::BusyPointer busy;
+    ui::HourglassScope busy;
     RedrawLock lock(list);
     list->clear();
     QString sql = gErr->MsgLoad(507);

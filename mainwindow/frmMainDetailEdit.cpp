@@ -5,6 +5,7 @@
 #include "mainwindow/frmMainDetail.h"
 
 #include "catalogue/mdlCommand_categories.h"
+#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/mdlCommand_volumes.h"
 #include "catalogue/mdlGlobals.h"

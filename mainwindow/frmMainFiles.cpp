@@ -144,7 +144,7 @@ void kTV_Category_Properties_Click(PendingProperties& pending, pInfoColl& cache,
   try {
     std::vector<PropItem> rows;
     {
-      ui::BusyPointer hourglass;
+      ui::HourglassScope hourglass;
       CatInfo2InfoData(*CathInfo(CID, cache), rows);
     }
     pending.Schedule(QStringLiteral("Kategorie-Info"), std::move(rows));
@@ -159,7 +159,7 @@ void kTV_Volume_Properties_Click(PendingProperties& pending, pInfoColl& cache, i
     std::vector<PropItem> rows;
     {
       InfoStatus status(187, statusPanel);
-      ui::BusyPointer hourglass;
+      ui::HourglassScope hourglass;
       fVolumeInfo2InfoData(*VolumeInfo(VID, cache), rows);
     }
     pending.Schedule(QStringLiteral("Volume-Info"), std::move(rows));
@@ -174,7 +174,7 @@ void kTV_Folder_Properties_Click(PendingProperties& pending, pInfoColl& cache, i
     std::vector<PropItem> rows;
     {
       InfoStatus status(171, statusPanel);
-      ui::BusyPointer hourglass;
+      ui::HourglassScope hourglass;
       PathInfo2InfoData(*PathInfo(PID, cache), rows);
     }
     pending.Schedule(QStringLiteral("Ordner-Info"), std::move(rows));

@@ -102,9 +102,9 @@ CategoryPane::CategoryPane(QWidget* parent) : QWidget(parent) {
   CatDescription = named(new QTextEdit(fraCategory), "CatDescription");
   CatDescription->setAcceptRichText(false);
   LVCategoryInfo = NewInfoList(fraCategory, QStringLiteral("LVCategoryInfo"));
-  infoStack =
+  infoStack_ =
       new InfoStack(CatDescription, LVCategoryInfo, kInfoGapTwips, kInfoBottomTwips, kFieldBottomTwips, fraCategory);
-  grid->addWidget(infoStack, 3, 0, 1, 3);
+  grid->addWidget(infoStack_, 3, 0, 1, 3);
   grid->setRowStretch(3, 1);
 }
 
@@ -174,8 +174,9 @@ VolumePane::VolumePane(QWidget* parent) : QWidget(parent) {
   g3->addWidget(new QLabel(QStringLiteral("Memo"), fraVolume[3]));
   VolumeMemo = named(new QTextEdit(fraVolume[3]), "VolumeMemo");
   LVVolumeInfo = NewInfoList(fraVolume[3], QStringLiteral("LVVolumeInfo"));
-  infoStack = new InfoStack(VolumeMemo, LVVolumeInfo, kInfoGapTwips, kInfoBottomTwips, kFieldBottomTwips, fraVolume[3]);
-  g3->addWidget(infoStack, 1);
+  infoStack_ =
+      new InfoStack(VolumeMemo, LVVolumeInfo, kInfoGapTwips, kInfoBottomTwips, kFieldBottomTwips, fraVolume[3]);
+  g3->addWidget(infoStack_, 1);
 }
 
 FolderPane::FolderPane(QWidget* parent) : QWidget(parent) {
@@ -191,6 +192,6 @@ FolderPane::FolderPane(QWidget* parent) : QWidget(parent) {
   LVFiles->setIconSize(QSize(16, 16));
   LVFolderInfo = NewInfoList(this, QStringLiteral("LVFolderInfo"));
   // The file list and the folder information touch: no gaps in this pane.
-  infoStack = new InfoStack(LVFiles, LVFolderInfo, 0, 0, 0, this);
-  outer->addWidget(infoStack);
+  infoStack_ = new InfoStack(LVFiles, LVFolderInfo, 0, 0, 0, this);
+  outer->addWidget(infoStack_);
 }

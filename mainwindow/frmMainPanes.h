@@ -40,7 +40,7 @@ class InfoStack : public QWidget {
 class CategoryPane : public QWidget {
  public:
   explicit CategoryPane(QWidget* parent);
-  void setInfoVisible(bool visible) { infoStack->setInfoVisible(visible); }
+  void setInfoVisible(bool visible) { infoStack_->setInfoVisible(visible); }
 
   QGroupBox* fraCategory;  // index 0 of the frame array
   QLineEdit* CatName;
@@ -53,13 +53,13 @@ class CategoryPane : public QWidget {
   ThumbNail* CatThumbNail;  // renders a chosen icon file at the tree's image size; never shown
 
  private:
-  InfoStack* infoStack;
+  InfoStack* infoStack_;
 };
 
 class VolumePane : public QWidget {
  public:
   explicit VolumePane(QWidget* parent);
-  void setInfoVisible(bool visible) { infoStack->setInfoVisible(visible); }
+  void setInfoVisible(bool visible) { infoStack_->setInfoVisible(visible); }
 
   QGroupBox* fraVolume[4];
   QLineEdit* VolumeName;
@@ -78,17 +78,17 @@ class VolumePane : public QWidget {
   QTreeWidget* LVVolumeInfo;
 
  private:
-  InfoStack* infoStack;
+  InfoStack* infoStack_;
 };
 
 class FolderPane : public QWidget {
  public:
   explicit FolderPane(QWidget* parent);
-  void setInfoVisible(bool visible) { infoStack->setInfoVisible(visible); }
+  void setInfoVisible(bool visible) { infoStack_->setInfoVisible(visible); }
 
   QTreeWidget* LVFiles;
   QTreeWidget* LVFolderInfo;
 
  private:
-  InfoStack* infoStack;
+  InfoStack* infoStack_;
 };

@@ -3,6 +3,7 @@
 
 #include "platform/jet/Engine.h"
 #include "platform/jet/JetSql.h"
+#include "platform/jet/TransactionScope.h"
 #include "platform/jet/Workgroup.h"
 
 #include <QDir>
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
   // (a) record set AddNew/Update.
   auto dbA = ws->OpenDatabase(makeDb(dir.filePath(QStringLiteral("a.db")), true), true);
   const double tRecordset = seconds([&] {
-    ws->BeginTrans();
+    jet::TransactionScope transaction(*ws);
     auto rs = dbA->OpenRecordset(QStringLiteral("tblFILES"), jet::RecordsetType::Table);
     jet::Field fid = rs->Fields("FID"), pid = rs->Fields("PathID"), fn = rs->Fields("Filename"),
                dt = rs->Fields("DateTime"), fs = rs->Fields("Filesize");
@@ -111,19 +112,19 @@ int main(int argc, char** argv) {
       rs->Update();
     }
     rs->Close();
-    ws->CommitTrans();
+    transaction.Commit();
   });
 
   // (b) prepared statement through the engine.
   auto dbB = ws->OpenDatabase(makeDb(dir.filePath(QStringLiteral("b.db")), true), true);
   const double tExecute = seconds([&] {
-    ws->BeginTrans();
+    jet::TransactionScope transaction(*ws);
     for (long i = 1; i <= rows; ++i)
       dbB->Execute(
           QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?,?,?,?,?)"), 0,
           {rt::Variant(static_cast<long long>(i)), rt::Variant(static_cast<long long>(i / 100 + 1)), nameOf(i),
            rt::Variant::date(45000.0 + i / 86400.0), static_cast<double>(i * 13)});
-    ws->CommitTrans();
+    transaction.Commit();
   });
 
   // Full-table scan with a pattern.

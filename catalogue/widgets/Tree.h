@@ -2,10 +2,13 @@
 
 // The catalogue tree control: categories, their volumes and, on demand, each volume's folders,
 // keyed "C" & CID, "V" & VID, "V" & VID & "|" & PID, and "#Dummy#" & n for the placeholder that
-// a volume carries until it is first expanded. It reads and writes only the database it is
-// given, reports clicks (deferred and only for a changed key), menus, fills and check-box
-// changes as signals, and moves volumes and categories by dragging them onto a category or the
-// empty space below the nodes.
+// a volume carries until it is first expanded. It reads only the database it is given, reports
+// clicks (deferred and only for a changed key), menus, fills and check-box changes as signals,
+// and moves volumes and categories (through the category and volume commands) by dragging them
+// onto a category or the empty space below the nodes.
+//
+// The control is one class in four sources: Tree.cpp (properties, methods, clicks, expansion),
+// TreeFill.cpp (images and filling), TreeDrag.cpp (mouse, drag and drop), TreeCheckboxes.cpp.
 
 #include "catalogue/widgets/TreeView.h"
 
@@ -26,6 +29,19 @@ class Tree : public QWidget {
   Q_OBJECT
 
  public:
+  // The kinds of node, numbered as NodeType gives them.
+  enum NodeKind : int32_t { kNodeCategory = 0, kNodeVolume = 1, kNodeFolder = 2, kNodePlaceholder = 3 };
+  // Ids (tblICONS.IID) of the pictures the tree shows: a volume shows the one of its drive
+  // type, the fixed disk's when its type has none.
+  enum IconId : int32_t {
+    kIconFixedDisk = 3,
+    kIconFolderClosed = 10,
+    kIconFolderOpen = 11,
+    kIconCategoryClosed = 12,
+    kIconCategoryOpen = 13,
+    kIconPlaceholder = 15,
+    kIconRootFolder = 16,
+  };
   // What the pointer shows during a drag.
   enum class DragIcon { None, Empty, NoDrop, DragFolder };
 
@@ -36,7 +52,14 @@ class Tree : public QWidget {
   void setCheckboxes(bool on);
   bool Checkboxes() const { return checkboxes_; }
   // Not owned; the host keeps it open while the tree uses it.
-  void setDatabase(jet::Database* db) { db_ = db; }
+  // Without a catalogue no click of the old one may still be reported.
+  void setDatabase(jet::Database* db) {
+    db_ = db;
+    if (!db) {
+      timerNodeClick_.stop();
+      pendingClickKey_.clear();
+    }
+  }
   jet::Database* Database() const { return db_; }
   void setDragDelay(int32_t ms) { dragDelay_ = ms; }
   int32_t DragDelay() const { return dragDelay_; }
@@ -44,17 +67,16 @@ class Tree : public QWidget {
   bool ShowFolders() const { return showFolders_; }
   void setUseNodeClickTimer(bool on) { useNodeClickTimer_ = on; }
   bool UseNodeClickTimer() const { return useNodeClickTimer_; }
-  // A volume's folders are being read; the read lets input through.
-  bool Loading() const { return loading_; }
 
   QPixmap Icon(int32_t n) const;
-  static QString IconKey(int32_t n) { return QStringLiteral("i") + QString::number(n); }
+  static QString IconKey(int32_t n) { return Prefix_KeyImage() + QString::number(n); }
   ui::ImageList& ImageList() { return tv_->images(); }
   static QString PathSeparator() { return QStringLiteral("|"); }
   static QString Prefix_KeyCategory() { return QStringLiteral("C"); }
   static QString Prefix_KeyImage() { return QStringLiteral("i"); }
   static QString Prefix_KeyVolume() { return QStringLiteral("V"); }
   static QString Prefix_KeyUserIcon() { return QStringLiteral("u"); }
+  static QString Prefix_KeyPlaceholder() { return QStringLiteral("#Dummy#"); }
   TreeView* TV() const { return tv_; }
 
   QTreeWidgetItem* SelectedItem() const;
@@ -67,10 +89,11 @@ class Tree : public QWidget {
   void Clear();
   // The node "C" & CID; raises the element-not-found error when there is none.
   QTreeWidgetItem* NodeCategory(int32_t CID) const;
+  // The key of a category or volume (type kNodeCategory or kNodeVolume); "" for other types.
   static QString NodeKey(int32_t id, int32_t type);
   static QString NodePath(const QTreeWidgetItem* node);
-  static int32_t NodeType(const QTreeWidgetItem* node);
-  static int32_t NodeTypeOfKey(const QString& key);
+  static NodeKind NodeType(const QTreeWidgetItem* node);
+  static NodeKind NodeTypeOfKey(const QString& key);
   // Image key of a node, and a new one (the node shows it at once).
   static QString NodeImage(const QTreeWidgetItem* node);
   static void SetNodeImage(QTreeWidgetItem* node, const QString& imageKey);
@@ -111,48 +134,59 @@ class Tree : public QWidget {
   void SelectionChanged(bool AnyChecked);
 
  private:
-  void Timer1_Timer();
-  void Timer2_Timer();
+  // Tree.cpp: clicks, expansion and the control's own selections.
   void TimerNodeClick_Timer();
+  void selectNode(QTreeWidgetItem* node);
+  void ensureVisible(QTreeWidgetItem* node);
+  void onCurrentItemChanged(QTreeWidgetItem* current);
+  bool NodeExists(const QString& Key) const;
 
+  // TreeFill.cpp
   void IconsUserRemove();
   void TVFill(const QString& SelectKey);
   void TVFillVolume(int32_t VolID, const QString& RootText, const QString& Name);
-  bool NodeExists(const QString& Key) const;
-
   TreeNode* addNode(QTreeWidgetItem* parent, const QString& key, const QString& text, const QString& imageKey,
                     const QVariant& tag);
-  void prepareCheckbox(QTreeWidgetItem* node, const QTreeWidgetItem* parent);
-  void selectNode(QTreeWidgetItem* node);
-  void ensureVisible(QTreeWidgetItem* node);
+  void addPlaceholder(QTreeWidgetItem* volume, const QString& volumePath);
+
+  // TreeDrag.cpp
+  void Timer1_Timer();
   void setDragIcon(DragIcon icon);
   void endDrag();
-  bool moveWouldCycle(int32_t draggedCID, int32_t targetCID) const;
+
+  // TreeCheckboxes.cpp
+  void Timer2_Timer();
+  void prepareCheckbox(QTreeWidgetItem* node, const QTreeWidgetItem* parent);
   void onItemChanged(QTreeWidgetItem* node);
-  void onCurrentItemChanged(QTreeWidgetItem* current);
 
   TreeView* tv_;
   jet::Database* db_ = nullptr;
-  QString lastClickedKey_;
-  int32_t dragDelay_ = 500;
-  QTreeWidgetItem* dragNode_ = nullptr;
-  QTreeWidgetItem* dragOverNode_ = nullptr;
-  QString pendingClickKey_;
-  QStringList lockedCheckKeys_;  // locked boxes ticked since Timer2 was armed
-  bool dragging_ = false;
   bool showFolders_ = true;
   bool useNodeClickTimer_ = true;
   bool checkboxes_ = false;
+
+  // Clicks and the control's own changes of the view.
+  QString lastClickedKey_;
+  QString pendingClickKey_;
+  QTimer timerNodeClick_;
   bool filling_ = false;
-  bool loading_ = false;
   bool selecting_ = false;
+
+  // Filling.
   int dummyCount_ = 0;
-  QStringList userIcons_;
   int fillGeneration_ = 0;
+  QStringList userIcons_;
+
+  // Dragging.
+  int32_t dragDelay_ = 500;
+  QTreeWidgetItem* dragNode_ = nullptr;
+  QTreeWidgetItem* dragOverNode_ = nullptr;
+  bool dragging_ = false;
   DragIcon dragIcon_ = DragIcon::None;
-  bool overrideCursor_ = false;
   QPixmap imgDragFolder_;
   QTimer timer1_;
+
+  // Check boxes.
+  QStringList lockedCheckKeys_;  // locked boxes ticked since Timer2 was armed
   QTimer timer2_;
-  QTimer timerNodeClick_;
 };

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QVariant>
 
+#include <algorithm>
 #include <vector>
 
 namespace ui {
@@ -52,6 +53,25 @@ bool isUserInput(QEvent::Type type) {
 
 void setEscapeKeyTest(std::function<bool(const QEvent&)> test) { escapeTest() = std::move(test); }
 
+namespace {
+
+// Windows that close once the program is idle, and those of them whose close was refused.
+std::vector<QPointer<QObject>>& closingWhenIdle() {
+  static std::vector<QPointer<QObject>> w;
+  return w;
+}
+std::vector<QPointer<QObject>>& refusedCloses() {
+  static std::vector<QPointer<QObject>> w;
+  return w;
+}
+
+bool listed(std::vector<QPointer<QObject>>& list, const QObject* o) {
+  std::erase_if(list, [](const QPointer<QObject>& w) { return w.isNull(); });
+  return std::any_of(list.begin(), list.end(), [o](const QPointer<QObject>& w) { return w == o; });
+}
+
+}  // namespace
+
 class BusyScope::Filter : public QObject {
  public:
   Filter(QObject* allowedWindow, std::function<void()> cancel) : allowed_(allowedWindow), cancel_(std::move(cancel)) {}
@@ -71,6 +91,7 @@ class BusyScope::Filter : public QObject {
     if (type == QEvent::Close) {
       event->ignore();
       cancel();
+      if (listed(closingWhenIdle(), target) && !listed(refusedCloses(), target)) refusedCloses().emplace_back(target);
       return true;
     }
     if (isEscape(*event)) {
@@ -83,8 +104,14 @@ class BusyScope::Filter : public QObject {
   }
 
  private:
+  // This scope's cancel, or that of the nearest scope around it that has one.
   void cancel() {
-    if (cancel_) cancel_();
+    const auto& scopes = live();
+    for (auto it = std::find(scopes.rbegin(), scopes.rend(), this); it != scopes.rend(); ++it)
+      if ((*it)->cancel_) {
+        (*it)->cancel_();
+        return;
+      }
   }
 
   static bool inside(const QObject* target, const QObject* window) {
@@ -113,15 +140,31 @@ class BusyScope::Filter : public QObject {
   std::vector<QPointer<QObject>> opened_;  // modal windows shown while the scope lives
 };
 
-BusyScope::BusyScope(QObject* allowedWindow, std::function<void()> cancel) {
-  QCoreApplication* app = QCoreApplication::instance();
-  if (!app) return;
-  filter_ = std::make_unique<Filter>(allowedWindow, std::move(cancel));
-  app->installEventFilter(filter_.get());
+std::vector<BusyScope::Filter*>& BusyScope::live() {
+  static std::vector<Filter*> filters;
+  return filters;
+}
+
+BusyScope::BusyScope(QObject* allowedWindow, std::function<void()> cancel)
+    : filter_(std::make_unique<Filter>(allowedWindow, std::move(cancel))) {
+  live().push_back(filter_.get());
+  if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(filter_.get());
 }
 
 BusyScope::~BusyScope() {
-  if (filter_ && QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(filter_.get());
+  if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(filter_.get());
+  std::erase(live(), filter_.get());
+  if (!live().empty()) return;
+  std::vector<QPointer<QObject>> refused;
+  refused.swap(refusedCloses());
+  for (const QPointer<QObject>& w : refused)
+    if (w) QMetaObject::invokeMethod(w.data(), "close", Qt::QueuedConnection);
+}
+
+bool BusyScope::active() { return !live().empty(); }
+
+void BusyScope::closeWhenIdle(QObject* window) {
+  if (!listed(closingWhenIdle(), window)) closingWhenIdle().emplace_back(window);
 }
 
 }  // namespace ui

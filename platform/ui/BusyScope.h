@@ -9,12 +9,17 @@
 // Esc goes to the cancel callback instead of its target, and closing a window is refused and
 // means Cancel as well. Timers, paint and other events pass; the mouse pointer is left alone.
 // Scopes nest: every live scope must let an event through, and Esc or a close request goes to
-// the innermost one.
+// the innermost one that has a cancel callback.
+//
+// The scope is also the program's one guard against re-entry: while any scope lives a command
+// must not start (active()), and a window that asked for it (closeWhenIdle) is closed once the
+// last scope has ended when a close of it was refused meanwhile.
 
 #include <QPointer>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QEvent;
 class QObject;
@@ -23,14 +28,23 @@ namespace ui {
 
 class BusyScope {
  public:
-  // A scope without a cancel callback swallows Esc and close requests without a word.
+  // A scope without a cancel callback leaves Esc and close requests to the scope around it;
+  // without one they are swallowed without a word.
   explicit BusyScope(QObject* allowedWindow = nullptr, std::function<void()> cancel = {});
   ~BusyScope();
   BusyScope(const BusyScope&) = delete;
   BusyScope& operator=(const BusyScope&) = delete;
 
+  // True while any scope lives.
+  static bool active();
+  // A close of window refused while busy is not dropped: the window is asked to close again
+  // (through the event loop) once the last scope has ended.
+  static void closeWhenIdle(QObject* window);
+
  private:
   class Filter;
+  // The live scopes' filters, the innermost last.
+  static std::vector<Filter*>& live();
   std::unique_ptr<Filter> filter_;
 };
 

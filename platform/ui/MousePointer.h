@@ -1,6 +1,8 @@
 #pragma once
 
-// The application-wide mouse pointer is one state, not a stack: 0 default, 11 hourglass.
+// The application-wide mouse pointer is one state, not a stack, and the one owner of what the
+// screen shows as the pointer: 0 default, 11 hourglass, 12 no-drop sign, 99 the custom
+// picture the window layer was given (a drag icon).
 
 #include <functional>
 
@@ -8,6 +10,8 @@ namespace ui {
 
 inline constexpr int kPointerDefault = 0;
 inline constexpr int kPointerHourglass = 11;
+inline constexpr int kPointerNoDrop = 12;
+inline constexpr int kPointerCustom = 99;
 
 int mousePointer();
 void setMousePointer(int pointer);
@@ -15,13 +19,25 @@ void setMousePointer(int pointer);
 // The window layer installs the hook that changes the real cursor.
 void setMousePointerHook(std::function<void(int)> hook);
 
-// Sets the hourglass for its lifetime and resets the pointer to default when it ends.
-class BusyPointer {
+// The hourglass for the lifetime of a scope: a long operation shows it and goes back to the
+// default pointer at its end, also when an error ends it.
+class HourglassScope {
  public:
-  BusyPointer() { setMousePointer(kPointerHourglass); }
-  ~BusyPointer() { setMousePointer(kPointerDefault); }
-  BusyPointer(const BusyPointer&) = delete;
-  BusyPointer& operator=(const BusyPointer&) = delete;
+  HourglassScope() { setMousePointer(kPointerHourglass); }
+  ~HourglassScope() {
+    if (!ended_) setMousePointer(kPointerDefault);
+  }
+  HourglassScope(const HourglassScope&) = delete;
+  HourglassScope& operator=(const HourglassScope&) = delete;
+
+  // The default pointer before the scope ends, e.g. for the operation's closing message.
+  void end() {
+    ended_ = true;
+    setMousePointer(kPointerDefault);
+  }
+
+ private:
+  bool ended_ = false;
 };
 
 }  // namespace ui

@@ -74,6 +74,8 @@ class MainWindowFixture : public ::testing::Test {
   void TearDown() override {
     closeWindow();
     restorePresenter();
+    // What the window stored (recent list, options) must not reach the next test.
+    registry::deleteKey(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent"));
   }
 
   // Starts at the size the layout tests expect and waits until the window is on screen.

@@ -1,5 +1,7 @@
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlGlobals.h"
+#include "catalogue/widgets/Tree.h"
+#include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/HelpWindow.h"
@@ -14,8 +16,10 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ShellOpen.h"
 #include "platform/ui/widgets/FileChooser.h"
+#include "tests/mainwindow/CatalogueWriter.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +32,8 @@
 #include <QProcess>
 #include <QSplitter>
 #include <QTest>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -337,4 +343,83 @@ TEST_F(MainWindowTest, CloseWhileTheOpenDialogCommandRunsKeepsItsRecentListUntil
   EXPECT_FALSE(gfrmMain);
   EXPECT_EQ(regText(kRecentKey, "File 1"), path);
   registry::deleteKey(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent"));
+}
+
+// The tree's loading of a volume's folders lets pending events run; a close among them waits
+// for the load instead of pulling the catalogue away under it, and is not lost.
+TEST_F(MainWindowTest, CloseWhileAVolumesFoldersLoadWaitsForTheLoadAndThenEnds) {
+  ASSERT_TRUE(start());
+  const QString path = catalogue("ordner.qvk");
+  {
+    CatalogueWriter c(path);
+    c.volume(1, "Platte");
+    c.folder(10, 1, rt::Null, rt::Null);
+    c.folder(11, 1, "Briefe", 10);
+  }
+  gfrmMain->pubDBOpen(path);
+  frmMain* w = window;
+  bool closeRefused = false;
+  QObject::connect(w->Tree1, &Tree::VolumeFill, w, [w, &closeRefused](const QString&, bool done) {
+    if (!done) closeRefused = !w->close();
+  });
+  w->Tree1->TV()->node("V1")->setExpanded(true);
+  EXPECT_TRUE(closeRefused);
+  ASSERT_TRUE(gfrmMain);
+  EXPECT_NE(w->Tree1->TV()->node("V1|11"), nullptr);
+  EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
+  for (int i = 0; i < 5 && gfrmMain; ++i) settle();
+  EXPECT_FALSE(gfrmMain);
+  EXPECT_FALSE(gDB);
+}
+
+// A catalogue the window cannot show (its location table is gone) is reported once and left
+// closed, whichever way it was opened: no window shows "no catalogue" while the file stays
+// open and locked behind it, and it joins neither the recent list nor LastDB.
+TEST_F(MainWindowTest, CatalogueThatCannotBeShownIsLeftClosedWhicheverWayItWasOpened) {
+  ASSERT_TRUE(start());
+  const QString good = catalogue("gut.qvk");
+  const QString broken = catalogue("ohne-lagerorte.qvk");
+  // Listed while it was still whole, then damaged.
+  chooser->answers = {broken};
+  item("mMainFile_DB")->trigger();
+  ASSERT_EQ(gDB->DBPath(), broken) << boxText(0).toStdString();
+  item("mMainFile_DBClose")->trigger();
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(broken).constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "DROP TABLE tblLOCATIONS", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+  }
+  const QString lastDb = gOptions->LastDB();
+  const std::function<void()> ways[] = {
+      [&] { gfrmMain->pubDBOpen(broken); },
+      [&] {
+        chooser->answers = {broken};
+        item("mMainFile_DB")->trigger();
+      },
+      [&] {
+        for (QAction* a : recentItems())
+          if (window->RecentFiles()->Item(a->data().toInt()).FullPath() == broken) a->trigger();
+      },
+  };
+  int way = 0;
+  for (const auto& open : ways) {
+    SCOPED_TRACE(way++);
+    gfrmMain->pubDBOpen(good);
+    ASSERT_EQ(gDB->DBPath(), good);
+    boxes->shown.clear();
+    open();
+    EXPECT_EQ(boxes->shown.size(), 1u) << boxText(0).toStdString() << " | " << boxText(1).toStdString();
+    EXPECT_TRUE(window->lblNoDB->isVisible());
+    EXPECT_EQ(window->windowTitle(), "Tolvarent Kerbolith");
+    EXPECT_TRUE(gDB->DBPath().isEmpty());
+    EXPECT_EQ(gDB->DB(), nullptr);
+    // Nobody holds it: another program may open it for itself alone.
+    jet::Engine engine;
+    auto ws = testenv::catalogueWorkspace(engine);
+    EXPECT_NO_THROW(ws->OpenDatabase(broken, true)->Close());
+    EXPECT_EQ(gOptions->LastDB(), lastDb);
+  }
+  EXPECT_EQ(window->RecentFiles()->Item(1).FullPath(), broken);
+  EXPECT_EQ(window->RecentFiles()->Count(), 1);
 }

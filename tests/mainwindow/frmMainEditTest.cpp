@@ -4,8 +4,9 @@
 // rows deleted meanwhile and a catalogue another user holds locked. Each ends with the stored
 // state shown and nothing half-written.
 #include "catalogue/mdlCommand_categories.h"
+#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "catalogue/mdlCommand_volumes.h"
-#include "foundation/mdlQZLib51_pictures.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/jet/Workspace.h"
 #include "tests/mainwindow/PaneFixture.h"

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <functional>
+
 namespace {
 
 QStringList menuCaptions(QMenu* menu) {
@@ -23,6 +25,21 @@ QStringList menuCaptions(QMenu* menu) {
   }
   return out;
 }
+
+// Calls back whenever the widget paints.
+class PaintSpy : public QObject {
+ public:
+  PaintSpy(QWidget* w, std::function<void()> onPaint) : onPaint_(std::move(onPaint)) { w->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) onPaint_();
+    return false;
+  }
+
+ private:
+  std::function<void()> onPaint_;
+};
 
 }  // namespace
 
@@ -96,10 +113,22 @@ TEST(frmMainFrame, EscSetsTheCancelFlagAndStillReachesTheControl) {
   EXPECT_TRUE(w.Cancel());
 }
 
-TEST(frmMainFrame, PubStatusWritesTheFirstPanel) {
+// A long operation that never returns to the event loop reports through pubStatus: the text
+// must reach the screen inside the call, and what was pending runs once.
+TEST(frmMainFrame, PubStatusShowsTheTextOnScreenBeforeItReturns) {
   frmMain w;
-  w.pubStatus("Lese Ordner ...");
-  EXPECT_EQ(w.SBPanel1->text(), "Lese Ordner ...");
-  w.pubStatus(QString());
-  EXPECT_TRUE(w.SBPanel1->text().isEmpty());
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QStringList painted;
+  PaintSpy spy(w.SBPanel1, [&] { painted << w.SBPanel1->text(); });
+  for (const QString& text : {QStringLiteral("Lese Ordner ..."), QString()}) {
+    painted.clear();
+    bool pendingRan = false;
+    QMetaObject::invokeMethod(
+        &w, [&] { pendingRan = true; }, Qt::QueuedConnection);
+    w.pubStatus(text);
+    EXPECT_TRUE(pendingRan) << text.toStdString();
+    EXPECT_TRUE(painted.contains(text)) << text.toStdString() << " painted: " << painted.join("/").toStdString();
+    EXPECT_EQ(w.SBPanel1->text(), text);
+  }
 }

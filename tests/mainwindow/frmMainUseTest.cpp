@@ -264,6 +264,22 @@ TEST_F(MainUseTest, RightClicksOfferNoMenuWithDeadItems) {
 TEST_F(MainUseTest, TinyHugeMinimisedAndRestoredTheWindowKeepsWorking) {
   const QString path = filledCatalogue();
   start();
+  // Fields of the visible pane that are squashed below their height; layouts settle in
+  // posted events, so the checks wait for the condition instead of a fixed time.
+  const auto squashed = [this] {
+    QStringList out;
+    for (QWidget* pane : {static_cast<QWidget*>(window->picCategory), static_cast<QWidget*>(window->picVolume)})
+      if (pane->isVisible())
+        for (QLineEdit* field : pane->findChildren<QLineEdit*>())
+          if (field->isVisible() && field->height() < field->minimumSizeHint().height())
+            out << field->objectName() +
+                       QString(" %1 < %2").arg(field->height()).arg(field->minimumSizeHint().height());
+    return out;
+  };
+  const auto bothSidesHaveRoom = [this] {
+    const QList<int> sizes = window->ElasticOne1->sizes();
+    return sizes.size() == 2 && sizes[0] > 50 && sizes[1] > 50;
+  };
   for (const bool open : {false, true}) {
     if (open) {
       gfrmMain->pubDBOpen(path);
@@ -275,31 +291,22 @@ TEST_F(MainUseTest, TinyHugeMinimisedAndRestoredTheWindowKeepsWorking) {
       SCOPED_TRACE(key);
       for (const QSize size : {QSize(1, 1), QSize(40, 30), QSize(8000, 6000), QSize(640, 420), QSize(900, 600)}) {
         window->resize(size);
-        QTest::qWait(20);
         // A pane that does not fit scrolls; its fields are never squashed below their height.
-        for (QWidget* pane : {static_cast<QWidget*>(window->picCategory), static_cast<QWidget*>(window->picVolume)})
-          if (pane->isVisible()) {
-            for (QLineEdit* field : pane->findChildren<QLineEdit*>()) {
-              if (!field->isVisible()) continue;
-              EXPECT_GE(field->height(), field->minimumSizeHint().height())
-                  << field->objectName().toStdString() << " at " << size.width() << "x" << size.height();
-            }
-          }
+        (void)QTest::qWaitFor([&] { return squashed().isEmpty(); }, 5000);
+        EXPECT_TRUE(squashed().isEmpty())
+            << "at " << size.width() << "x" << size.height() << ": " << squashed().join(", ").toStdString();
       }
       window->showMinimized();
-      QTest::qWait(20);
+      EXPECT_TRUE(QTest::qWaitFor([&] { return window->isMinimized(); }, 5000));
       window->showNormal();
       window->activateWindow();
-      QTest::qWait(20);
       // No pane holds the window above the size the user gave it.
-      EXPECT_EQ(window->size(), QSize(900, 600));
+      EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isMinimized() && window->size() == QSize(900, 600); }, 5000))
+          << window->width() << "x" << window->height();
       EXPECT_LT(window->minimumSizeHint().height(), 400);
+      // Back at its size, the tree and the pane both have room again.
       if (open) {
-        // Back at its size, the tree and the pane both have room again.
-        const QList<int> sizes = window->ElasticOne1->sizes();
-        ASSERT_EQ(sizes.size(), 2);
-        EXPECT_GT(sizes[0], 50);
-        EXPECT_GT(sizes[1], 50);
+        EXPECT_TRUE(QTest::qWaitFor(bothSidesHaveRoom, 5000));
       }
     }
   }

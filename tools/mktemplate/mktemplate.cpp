@@ -4,8 +4,8 @@
 // Each output is written beside its target and put in its place in one step, so a failed run
 // never leaves a half-made file behind.
 
-#include "foundation/mdlQZLib51_pictures.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "platform/jet/Workgroup.h"
 #include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"

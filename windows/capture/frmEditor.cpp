@@ -2,7 +2,7 @@
 
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
-#include "foundation/RichText.h"
+#include "foundation/widgets/RichText.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZFramework.h"
 #include "foundation/mdlQZLib51_drives.h"

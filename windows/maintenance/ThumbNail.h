@@ -6,7 +6,7 @@
 // (the 16-pixel rendering of an icon file); painting can be deferred by a timer so that a
 // burst of changes paints once.
 
-#include "foundation/mdlQZLib51_pictures.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
 
 #include <QFrame>
 #include <QImage>

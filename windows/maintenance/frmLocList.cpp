@@ -231,7 +231,7 @@ void frmLocList::Delete() {
     if (gErr->MsgShow(0, ui::kYesNo + ui::kExclamation + ui::kDefaultButton2, rt::Null, rt::Null, question) !=
         ui::kAnswerYes)
       return;
-    ui::BusyPointer hourglass;
+    ui::HourglassScope hourglass;
     ws->BeginTrans();
     inTransaction = true;
     QString sql = gErr->MsgLoad(kSqlReleaseVolumes);

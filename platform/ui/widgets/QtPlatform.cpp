@@ -1,26 +1,54 @@
 #include "platform/ui/widgets/QtPlatform.h"
 
 #include "platform/ui/BusyScope.h"
+#include "platform/ui/FontFamilies.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/ShellOpen.h"
 #include "platform/ui/Twips.h"
+#include "platform/ui/widgets/QtCursorSource.h"
 #include "platform/ui/widgets/QtShellOpener.h"
 
 #include <QCursor>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace ui {
 
+namespace {
+
+QCursor& customCursor() {
+  static QCursor cursor;
+  return cursor;
+}
+
+}  // namespace
+
 void applyMousePointer(int pointer) {
-  if (pointer == kPointerHourglass) {
-    if (QGuiApplication::overrideCursor())
-      QGuiApplication::changeOverrideCursor(QCursor(Qt::WaitCursor));
-    else
-      QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    return;
+  QCursor cursor;
+  switch (pointer) {
+    case kPointerHourglass:
+      cursor = QCursor(Qt::WaitCursor);
+      break;
+    case kPointerNoDrop:
+      cursor = QCursor(Qt::ForbiddenCursor);
+      break;
+    case kPointerCustom:
+      cursor = customCursor();
+      break;
+    default:
+      while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+      return;
   }
-  while (QGuiApplication::overrideCursor()) QGuiApplication::restoreOverrideCursor();
+  if (QGuiApplication::overrideCursor())
+    QGuiApplication::changeOverrideCursor(cursor);
+  else
+    QGuiApplication::setOverrideCursor(cursor);
+}
+
+void setCustomMousePointer(const QPixmap& picture, QPoint hotSpot) {
+  customCursor() = QCursor(picture, hotSpot.x(), hotSpot.y());
+  if (mousePointer() == kPointerCustom) applyMousePointer(kPointerCustom);
 }
 
 void installQtPlatform(HelpOpener openHelp) {
@@ -28,6 +56,8 @@ void installQtPlatform(HelpOpener openHelp) {
   setMousePointerHook(&applyMousePointer);
   setShellOpener(std::make_unique<QtShellOpener>());
   setTwipsSource(screenTwipsSource());
+  setCursorSource(std::make_unique<QtCursorSource>());
+  setFontFamiliesSource([] { return QFontDatabase::families(); });
   // Key codes live in QtGui, so the busy scope below the windows learns here what Esc is.
   setEscapeKeyTest([](const QEvent& e) {
     return (e.type() == QEvent::KeyPress || e.type() == QEvent::KeyRelease || e.type() == QEvent::ShortcutOverride) &&

@@ -1,5 +1,7 @@
 #include "catalogue/mdlCommand_categories.h"
 #include "catalogue/mdlCommand_other.h"
+#include "catalogue/mdlCommand_volumes.h"
+#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/cuAppError.h"
 #include "platform/registry/HiveFile.h"
@@ -85,6 +87,40 @@ TEST_F(CategoryTest, ParentCycleEnds) {
   EXPECT_EQ(fCatArraySub(10, list), 1);
   EXPECT_EQ(names(list), QStringList({"Y"}));
   EXPECT_EQ(fCatStringParent(11), "X");
+}
+
+// A move may go anywhere except into the moved category's own subtree, which would leave the
+// catalogue with a loop of parents.
+TEST_F(CategoryTest, MovesNeverCloseALoop) {
+  struct Case {
+    int cid;
+    rt::Variant parent;
+    bool moved;
+  } cases[] = {
+      {5, rt::Variant(2), true},   // B below C
+      {5, rt::Null, true},         // B to the top level
+      {1, rt::Variant(7), false},  // A below its grandchild E
+      {1, rt::Variant(3), false},  // A below its child D
+      {3, rt::Variant(3), false},  // D below itself
+      {99, rt::Variant(2), true},  // unknown: nothing to write
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cid);
+    exec("UPDATE tblCATEGORIES SET Parent = 1 WHERE CID = 3 OR CID = 5");
+    exec("UPDATE tblCATEGORIES SET Parent = NULL WHERE CID = 1");
+    const rt::Variant before = value(QString("SELECT Parent FROM tblCATEGORIES WHERE CID = %1").arg(c.cid));
+    EXPECT_EQ(fCatMove(c.cid, c.parent), c.moved);
+    EXPECT_EQ(value(QString("SELECT Parent FROM tblCATEGORIES WHERE CID = %1").arg(c.cid)),
+              c.moved && c.cid != 99 ? c.parent : before);
+  }
+  addVolume(20, "Platte", "/mnt/", 1);
+  fVolumeMove(20, rt::Variant(7));
+  EXPECT_EQ(value("SELECT CatID FROM tblVOLUMES WHERE VID = 20"), rt::Variant(7));
+  fVolumeMove(20, rt::Null);
+  EXPECT_EQ(value("SELECT CatID FROM tblVOLUMES WHERE VID = 20"), rt::Null);
+  fVolumeMove(21, rt::Variant(7));
+  EXPECT_EQ(value("SELECT Count(*) FROM tblVOLUMES"), rt::Variant(1));
+  EXPECT_TRUE(boxes->shown.empty());
 }
 
 TEST_F(CategoryTest, DeepChainNeedsNoDeepStack) {

@@ -4,6 +4,7 @@
 #include "foundation/mdlQZLib51_registry.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/ui/FontFamilies.h"
 
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
@@ -27,7 +28,12 @@ QString programFolder() { return rt::App::path() + QLatin1Char('/'); }
 
 class OptionsTest : public ::testing::Test {
  protected:
-  void SetUp() override { registry::deleteKey(registry::HKEY_CURRENT_USER, kProgramKey); }
+  void SetUp() override {
+    registry::deleteKey(registry::HKEY_CURRENT_USER, kProgramKey);
+    // The screen's fonts, as the window layer gives them to the program.
+    ui::setFontFamiliesSource([] { return QFontDatabase::families(); });
+  }
+  void TearDown() override { ui::setFontFamiliesSource({}); }
 
   static void put(const QString& name, const QString& text) {
     ASSERT_TRUE(RegSetString(registry::HKEY_CURRENT_USER, kOptionsKey, name, text));

@@ -1,5 +1,5 @@
-#include "foundation/mdlQZLib51_pictures.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "platform/jet/JetSql.h"
 #include "platform/jet/Workgroup.h"
 

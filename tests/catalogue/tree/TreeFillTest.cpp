@@ -1,7 +1,7 @@
 #include "TreeFixture.h"
 
 #include "catalogue/widgets/TreeNode.h"
-#include "foundation/mdlQZLib51_pictures.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "platform/ui/widgets/ItemKeys.h"
 
 #include <QImage>

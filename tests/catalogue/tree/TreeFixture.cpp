@@ -109,13 +109,13 @@ void TreeTest::release(const QPoint& at, Qt::MouseButton button) {
   sendMouse(tree->TV()->viewport(), QEvent::MouseButtonRelease, at, button, Qt::NoButton);
 }
 
-void TreeTest::drag(const QString& fromKey, const QPoint& to) {
+void TreeTest::drag(const QString& fromKey, const QPoint& to, Starts starts) {
   const QPoint from = centreOf(fromKey);
   press(from);
-  // The drag begins when a short drag delay has run out, on a loaded machine later; a folder
-  // node and a long delay (a short press) begin none.
-  const bool begins = !fromKey.contains(QLatin1Char('|')) && tree->DragDelay() < 30;
-  (void)QTest::qWaitFor([&] { return tree->isDragging(); }, begins ? 10000 : 30);
+  if (starts == Starts::Drag)
+    EXPECT_TRUE(QTest::qWaitFor([this] { return tree->isDragging(); }, 5000)) << fromKey.toStdString();
+  else
+    QTest::qWait(30);
   move(from + QPoint(0, 1));
   move(to);
   release(to);

@@ -43,8 +43,10 @@ class TreeTest : public ::testing::Test {
   void press(const QPoint& at, Qt::MouseButton button = Qt::LeftButton);
   void move(const QPoint& at);
   void release(const QPoint& at, Qt::MouseButton button = Qt::LeftButton);
-  // Press on one node, wait out the drag delay, move over the target and release there.
-  void drag(const QString& fromKey, const QPoint& to);
+  // Press on one node, wait out the drag delay (for the drag to start, or a moment when none
+  // is to start), move over the target and release there.
+  enum class Starts { Drag, NoDrag };
+  void drag(const QString& fromKey, const QPoint& to, Starts starts = Starts::Drag);
 
   ui::RecordingPresenter& boxes() { return *recorder; }
 

@@ -1,4 +1,4 @@
-#include "foundation/mdlQZLib51_pictures.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
 
 #include "platform/runtime/RaisedError.h"
 

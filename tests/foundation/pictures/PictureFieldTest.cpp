@@ -1,4 +1,4 @@
-#include "foundation/mdlQZLib51_pictures.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
 
 #include "platform/jet/Database.h"
 #include "platform/jet/Engine.h"

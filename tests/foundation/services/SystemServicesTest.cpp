@@ -87,7 +87,7 @@ TEST_F(MousePositionTest, NoPositionOrNoWindowGivesFalseAndLeavesTheValues) {
 }
 
 TEST(MousePosition, WithoutAScreenGivesFalse) {
-  // The test program has no window system; the built-in source must say so, not crash.
+  // The test program has no window system and installs no source: false, not a crash.
   int32_t x = 1, y = 2;
   EXPECT_FALSE(MousePositionGet(0, x, y, false, true));
   EXPECT_EQ(x, 1);

@@ -1,4 +1,5 @@
 #include "foundation/mdlQZFramework.h"
+#include "platform/ui/widgets/QtCursorSource.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -9,8 +10,9 @@
 
 #include <cmath>
 
-// The built-in source on a real (offscreen) screen and window.
+// The window system's source on a real (offscreen) screen and window.
 TEST(MousePositionGui, ScreenAndClientOfARealWindow) {
+  ui::setCursorSource(std::make_unique<ui::QtCursorSource>());
   QWindow window;
   window.setGeometry(200, 100, 300, 200);
   window.show();
@@ -31,4 +33,5 @@ TEST(MousePositionGui, ScreenAndClientOfARealWindow) {
   EXPECT_EQ(x, static_cast<int32_t>(std::nearbyint(screen.x() * factor)));
 
   EXPECT_FALSE(MousePositionGet(window.winId() + 12345, x, y, true, false));
+  ui::setCursorSource(nullptr);
 }

@@ -2,7 +2,7 @@
 
 #include "catalogue/mdlCommand_files.h"
 #include "catalogue/pInfoColl.h"
-#include "foundation/RichText.h"
+#include "foundation/widgets/RichText.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/cuFormPos.h"
 #include "platform/ui/MousePointer.h"

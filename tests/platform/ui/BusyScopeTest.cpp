@@ -240,3 +240,48 @@ TEST_F(BusyScopeTest, ExceptionThroughNestedScopesLeavesInputWorking) {
 }
 
 }  // namespace
+
+// A scope without a cancel of its own (a step inside a longer operation) leaves Esc and closing
+// to the operation around it.
+TEST_F(BusyScopeTest, ScopeWithoutCancelLeavesEscAndCloseToTheScopeAroundIt) {
+  ui::BusyScope outer(dialog, [this] { ++cancels; });
+  {
+    ui::BusyScope inner;
+    duringPump([this] {
+      QTest::keyClick(edit, Qt::Key_Escape);
+      main->close();
+    });
+    EXPECT_EQ(cancels, 2);
+  }
+  EXPECT_TRUE(main->isVisible());
+}
+
+// The guard against re-entry: any live scope makes the program busy, and a window that asked
+// for it is closed once the last scope has ended, not before, when its close was refused.
+TEST_F(BusyScopeTest, RefusedCloseOfAWindowThatClosesWhenIdleFollowsTheLastScope) {
+  ui::BusyScope::closeWhenIdle(main.get());
+  EXPECT_FALSE(ui::BusyScope::active());
+  {
+    ui::BusyScope outer(nullptr, [this] { ++cancels; });
+    EXPECT_TRUE(ui::BusyScope::active());
+    {
+      ui::BusyScope inner;
+      duringPump([this] {
+        main->close();
+        dialog->close();
+      });
+    }
+    EXPECT_TRUE(ui::BusyScope::active());
+    for (int i = 0; i < 5; ++i) ui::pumpMessages();
+    EXPECT_TRUE(main->isVisible());
+  }
+  EXPECT_FALSE(ui::BusyScope::active());
+  EXPECT_EQ(cancels, 2);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !main->isVisible(); }, 5000));
+  // Only the window that asked for it; and a close refused once is carried out once.
+  EXPECT_TRUE(dialog->isVisible());
+  main->show();
+  { ui::BusyScope again; }
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(main->isVisible());
+}

@@ -135,6 +135,33 @@ TEST(QtPlatform, MousePointerIsOneOverrideCursor) {
   ui::setMousePointerHook({});
 }
 
+// Every pointer state, entered from any other, is one override cursor of its own shape.
+TEST(QtPlatform, EachPointerStateShowsItsCursorWithoutStacking) {
+  ui::installQtPlatform({});
+  QPixmap picture(32, 32);
+  picture.fill(Qt::red);
+  ui::setCustomMousePointer(picture, QPoint(0, 0));
+  const std::pair<int, Qt::CursorShape> states[] = {{ui::kPointerHourglass, Qt::WaitCursor},
+                                                    {ui::kPointerNoDrop, Qt::ForbiddenCursor},
+                                                    {ui::kPointerCustom, Qt::BitmapCursor}};
+  for (const auto& [from, fromShape] : states)
+    for (const auto& [to, shape] : states) {
+      SCOPED_TRACE(std::to_string(from) + " -> " + std::to_string(to));
+      ui::setMousePointer(from);
+      ui::setMousePointer(to);
+      ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+      EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), shape);
+      if (to == ui::kPointerCustom) {
+        EXPECT_EQ(QGuiApplication::overrideCursor()->pixmap().size(), QSize(32, 32));
+      }
+      ui::setMousePointer(ui::kPointerDefault);
+      EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
+  ui::setPresenter(nullptr);
+  ui::setShellOpener(nullptr);
+  ui::setMousePointerHook({});
+}
+
 TEST(ShellOpen, AddressesAndPathsAreToldApart) {
   EXPECT_TRUE(ui::isAddress("http://example.org"));
   EXPECT_TRUE(ui::isAddress("MailTo:someone@example.org"));

@@ -1,6 +1,6 @@
 #include "windows/capture/frmEditor.h"
 
-#include "foundation/RichText.h"
+#include "foundation/widgets/RichText.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_registry.h"

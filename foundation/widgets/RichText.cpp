@@ -1,4 +1,4 @@
-#include "foundation/RichText.h"
+#include "foundation/widgets/RichText.h"
 
 #include <QColor>
 #include <QFont>

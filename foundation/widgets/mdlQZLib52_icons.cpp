@@ -1,4 +1,4 @@
-#include "foundation/mdlQZLib52_icons.h"
+#include "foundation/widgets/mdlQZLib52_icons.h"
 
 #include "foundation/mdlQZLib51_registry.h"
 

@@ -1,0 +1,303 @@
+// The tree control's images and its filling: the whole tree from the catalogue, and one
+// volume's folders when the volume is first expanded.
+
+#include "catalogue/FolderTree.h"
+#include "catalogue/mdlCommand_categories.h"
+#include "catalogue/widgets/FolderNodes.h"
+#include "catalogue/widgets/Tree.h"
+#include "catalogue/widgets/TreeErrors.h"
+#include "catalogue/widgets/TreeNode.h"
+#include "catalogue/widgets/mdlCommand_categoriesw.h"
+#include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_sql.h"
+#include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
+#include "foundation/widgets/mdlQZLib51_window.h"
+#include "foundation/widgets/mdlQZLib52_window.h"
+#include "platform/jet/Database.h"
+#include "platform/jet/Recordset.h"
+#include "platform/runtime/RaisedError.h"
+#include "platform/ui/BusyScope.h"
+#include "platform/ui/MousePointer.h"
+#include "platform/ui/widgets/ItemKeys.h"
+
+#include <QBitmap>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
+
+#include <memory>
+
+using treeerr::kSource;
+using treeerr::raiseAgain;
+using treeerr::raiseNoObject;
+using treeerr::raiseNotFound;
+
+namespace {
+
+bool isPictureError(const rt::RaisedError& e) { return e.number == 481 || e.number == 9; }
+
+// 16 x 16 with light grey (C0C0C0) transparent in pictures that carry no transparency.
+QPixmap listPixmap(const QImage& image) {
+  QPixmap pixmap = QPixmap::fromImage(
+      image.size() == QSize(16, 16) ? image : image.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  if (!image.hasAlphaChannel()) pixmap.setMask(pixmap.createMaskFromColor(QColor(0xC0, 0xC0, 0xC0)));
+  return pixmap;
+}
+
+}  // namespace
+
+// ---- images ----
+
+void Tree::X_ILIconsSystemRefresh() {
+  try {
+    if (!db_) raiseNoObject();
+    auto rs = db_->OpenRecordset(QStringLiteral("tblICONS"), jet::RecordsetType::Table);
+    ui::ImageList& images = tv_->images();
+    while (!rs->IsEOF()) {
+      const QString key = IconKey(rs->Fields(QStringLiteral("IID")).Value().toInt());
+      std::optional<Picture> picture;
+      try {
+        picture = ReadPictureField(rs->Fields(QStringLiteral("Icon")));
+      } catch (const rt::RaisedError& e) {
+        // One unreadable picture must not keep every other icon and the whole tree away.
+        if (!isPictureError(e)) throw;
+      }
+      if (picture && !picture->isEmpty()) {
+        if (ImageListKeyExists(images, key)) images.remove(key);
+        images.add(key, listPixmap(picture->image()));
+      }
+      rs->MoveNext();
+    }
+    rs->Close();
+    tv_->viewport()->update();
+  } catch (...) {
+    raiseAgain(QStringLiteral("AddSystemIcons"));
+  }
+}
+
+void Tree::IconsUserRemove() {
+  try {
+    // The list itself offers no key walk; the control knows the "u" images it added.
+    const QStringList keys = userIcons_;
+    userIcons_.clear();
+    for (const QString& key : keys) tv_->images().remove(key);
+  } catch (...) {
+    raiseAgain(QStringLiteral("IconsUserRemove"));
+  }
+}
+
+// ---- filling ----
+
+TreeNode* Tree::addNode(QTreeWidgetItem* parent, const QString& key, const QString& text, const QString& imageKey,
+                        const QVariant& tag) {
+  auto node = std::make_unique<TreeNode>(tv_, key, text, imageKey);
+  if (tag.isValid()) ui::setItemTag(node.get(), tag);
+  if (checkboxes_) prepareCheckbox(node.get(), parent);
+  TreeNode* raw = node.release();
+  if (parent)
+    parent->addChild(raw);
+  else
+    tv_->addTopLevelItem(raw);
+  return raw;
+}
+
+void Tree::addPlaceholder(QTreeWidgetItem* volume, const QString& volumePath) {
+  addNode(volume, Prefix_KeyPlaceholder() + QString::number(++dummyCount_), volumePath, IconKey(kIconPlaceholder),
+          QVariant());
+}
+
+void Tree::TVFill(const QString& SelectKey) {
+  QString item;
+  ++fillGeneration_;
+  ui::HourglassScope hourglass;
+  tv_->setUpdatesEnabled(false);
+  filling_ = true;
+  try {
+    if (!db_) raiseNoObject();
+    if (tv_->topLevelItemCount() > 0) Clear();
+    IconsUserRemove();
+    X_ILIconsSystemRefresh();
+    dummyCount_ = 0;
+    QTreeWidgetItem* firstAdded = nullptr;
+    auto note = [&firstAdded](QTreeWidgetItem* node) {
+      if (!firstAdded) firstAdded = node;
+      return node;
+    };
+
+    auto cats = db_->OpenRecordset(QStringLiteral("tblCATEGORIES"), jet::RecordsetType::Table);
+    auto seek = db_->OpenRecordset(QStringLiteral("tblCATEGORIES"), jet::RecordsetType::Table);
+    seek->SetIndex(QStringLiteral("PrimaryKey"));
+    const QString closed = IconKey(kIconCategoryClosed);
+    if (cats->RecordCount() > 0) {
+      while (!cats->IsEOF()) {
+        const QString name = NzValue(cats->Fields(QStringLiteral("CatName")).Value(), QString()).toText();
+        item = QStringLiteral("Kategorie: ") + name;
+        emit Status(gErr->MsgLoad(179, name));
+        const int32_t cid = cats->Fields(QStringLiteral("CID")).Value().toInt();
+        const QString key = NodeKey(cid, kNodeCategory);
+        const rt::Variant parent = cats->Fields(QStringLiteral("Parent")).Value();
+        if (parent.isNull()) {
+          if (!NodeExists(key)) note(addNode(nullptr, key, name, closed, cid));
+        } else {
+          std::vector<CatItem> ancestors;
+          fCatArrayParent(cid, ancestors, db_);
+          QTreeWidgetItem* above = nullptr;
+          for (const CatItem& ancestor : ancestors) {
+            const QString ancestorKey = NodeKey(ancestor.CID, kNodeCategory);
+            if (TreeNode* existing = tv_->node(ancestorKey)) {
+              above = existing;
+              continue;
+            }
+            seek->Seek(QStringLiteral("="), {rt::Variant(ancestor.CID)});
+            // A parent id without a row: the chain hangs at the nearest ancestor that exists.
+            if (seek->NoMatch()) continue;
+            above = note(addNode(above, ancestorKey,
+                                 NzValue(seek->Fields(QStringLiteral("CatName")).Value(), QString()).toText(), closed,
+                                 seek->Fields(QStringLiteral("CID")).Value().toInt()));
+          }
+          if (!NodeExists(key)) note(addNode(above, key, name, closed, cid));
+        }
+        cats->MoveNext();
+      }
+    }
+    seek->Close();
+    cats->Close();
+
+    auto vols =
+        db_->OpenRecordset(BuildSelectSql(QStringLiteral("tblVOLUMES"), QString(), QStringLiteral("VolumeName"), false),
+                           jet::RecordsetType::ForwardOnly);
+    while (!vols->IsEOF()) {
+      const QString name = NzValue(vols->Fields(QStringLiteral("VolumeName")).Value(), QString()).toText();
+      item = QStringLiteral("Volume: ") + name;
+      emit Status(gErr->MsgLoad(180, name));
+      const QString volumePath = NzValue(vols->Fields(QStringLiteral("VolumePath")).Value(), QString()).toText();
+      const int32_t vid = vols->Fields(QStringLiteral("VID")).Value().toInt();
+      const rt::Variant type = vols->Fields(QStringLiteral("VolumeType")).Value();
+      QString image = type.isNull() ? QString() : IconKey(type.toInt());
+      // Drive types without a picture of their own show the fixed-disk picture.
+      if (!tv_->images().contains(image)) image = IconKey(kIconFixedDisk);
+      const rt::Variant catId = vols->Fields(QStringLiteral("CatID")).Value();
+      // A volume whose category is gone stays visible on the top level.
+      QTreeWidgetItem* parent = catId.isNull() ? nullptr : tv_->node(NodeKey(catId.toInt(), kNodeCategory));
+      TreeNode* volume = addNode(parent, NodeKey(vid, kNodeVolume), name, image, vid);
+      note(volume);
+      addPlaceholder(volume, volumePath);
+      vols->MoveNext();
+    }
+    vols->Close();
+    tv_->sortItems(0, Qt::AscendingOrder);
+
+    emit Status(gErr->MsgLoad(181));
+    auto icons = db_->OpenRecordset(
+        BuildSelectSql(QStringLiteral("tblCATEGORIES"), QStringLiteral("[Icon] Is Not Null"), QString(), false),
+        jet::RecordsetType::ForwardOnly);
+    while (!icons->IsEOF()) {
+      const int32_t cid = icons->Fields(QStringLiteral("CID")).Value().toInt();
+      std::optional<Picture> picture;
+      try {
+        picture = fCatIconLoad(cid, db_);
+      } catch (const rt::RaisedError& e) {
+        if (!isPictureError(e)) throw;
+      }
+      if (picture && !picture->isEmpty()) {
+        const QString key = Prefix_KeyUserIcon() + QString::number(cid);
+        tv_->images().add(key, listPixmap(picture->image()));
+        userIcons_ << key;
+        if (TreeNode* node = tv_->node(NodeKey(cid, kNodeCategory))) SetNodeImage(node, key);
+      }
+      icons->MoveNext();
+    }
+    icons->Close();
+
+    if (tv_->topLevelItemCount() > 0) {
+      QTreeWidgetItem* selected = SelectKey.isEmpty() ? firstAdded : tv_->node(SelectKey);
+      if (!selected) raiseNotFound();
+      ensureVisible(selected);
+      selectNode(selected);
+      filling_ = false;
+      TV_NodeClick(selected);
+    }
+  } catch (...) {
+    filling_ = false;
+    gErr->ErrMsg(kSource, QStringLiteral("TVFill (") + item + QStringLiteral(")"));
+  }
+  filling_ = false;
+  tv_->setUpdatesEnabled(true);
+  hourglass.end();
+  emit Status(QString());
+}
+
+void Tree::TVFillVolume(int32_t VolID, const QString& RootText, const QString& Name) {
+  if (!showFolders_) return;
+  const QString volumeKey = NodeKey(VolID, kNodeVolume);
+  try {
+    if (!db_) raiseNoObject();
+    // The read yields to pending input: no command may start meanwhile; Esc and closing are
+    // left to the operation around the expansion, if any.
+    ui::BusyScope busy;
+    emit VolumeFill(Name, false);
+    const int generation = fillGeneration_;
+
+    std::vector<FolderRow> rows;
+    auto rs = db_->OpenRecordset(
+        QStringLiteral("SELECT PID, Path, Parent FROM tblPATHS WHERE (VolumeID=#VolID#) ORDER BY PID;")
+            .replace(QStringLiteral("#VolID#"), QString::number(VolID)),
+        jet::RecordsetType::ForwardOnly);
+    while (!rs->IsEOF()) {
+      DoEventsIfInput();
+      FolderRow row;
+      row.pid = rs->Fields(0).Value().toInt();
+      const rt::Variant path = rs->Fields(1).Value();
+      const rt::Variant parent = rs->Fields(2).Value();
+      row.root = path.isNull();
+      if (!parent.isNull()) row.parent = parent.toInt();
+      row.text = row.root ? RootText + QStringLiteral(" [Root]") : path.toText();
+      rows.push_back(std::move(row));
+      rs->MoveNext();
+    }
+    rs->Close();
+
+    // What ran while the rows were read (the host's status text pumps) may have refilled the
+    // tree or loaded this volume.
+    TreeNode* volume = tv_->node(volumeKey);
+    if (generation != fillGeneration_ || !volume || volume->childCount() > 0) return;
+
+    // The folders are made detached, each below its parent, and hung into the view at once.
+    std::vector<std::unique_ptr<QTreeWidgetItem>> top =
+        MakeFolderNodes(BuildFolderTree(rows), [&](size_t i) -> std::unique_ptr<QTreeWidgetItem> {
+          const FolderRow& row = rows[i];
+          auto node = std::make_unique<TreeNode>(tv_, volumeKey + PathSeparator() + QString::number(row.pid), row.text,
+                                                 IconKey(row.root ? kIconRootFolder : kIconFolderClosed));
+          ui::setItemTag(node.get(), row.pid);
+          return node;
+        });
+    if (checkboxes_) {
+      std::vector<QTreeWidgetItem*> todo;
+      for (const auto& node : top) {
+        prepareCheckbox(node.get(), volume);
+        todo.push_back(node.get());
+      }
+      while (!todo.empty()) {
+        QTreeWidgetItem* n = todo.back();
+        todo.pop_back();
+        for (int c = 0; c < n->childCount(); ++c) {
+          prepareCheckbox(n->child(c), n);
+          todo.push_back(n->child(c));
+        }
+      }
+    }
+    QList<QTreeWidgetItem*> list;
+    list.reserve(static_cast<qsizetype>(top.size()));
+    for (const auto& node : top) list << node.get();
+    {
+      QSignalBlocker block(tv_);
+      volume->addChildren(list);
+    }
+    for (auto& node : top) node.release();  // owned by the volume from here
+    emit VolumeFill(Name, true);
+  } catch (...) {
+    // Keep the volume expandable so the user can try again.
+    if (TreeNode* volume = tv_->node(volumeKey); volume && volume->childCount() == 0) addPlaceholder(volume, RootText);
+    raiseAgain(QStringLiteral("TVFillVolume (VolID = ") + QString::number(VolID) + QStringLiteral(")"));
+  }
+}
