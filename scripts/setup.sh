@@ -22,7 +22,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
 
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+werror=OFF
+[ "$mode" = test ] && werror=ON
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_WERROR=$werror
 cmake --build "$build" -j"$(nproc)"
 
 case "$mode" in

@@ -9,8 +9,8 @@
 #include <QIcon>
 #include <QPalette>
 
-TreeNode::TreeNode(TreeView* view, const QString& key, const QString& text, const QString& imageKey)
-    : view_(view), registeredKey_(key.toLower()) {
+TreeNode::TreeNode(TreeView* owner, const QString& key, const QString& text, const QString& imageKey)
+    : view_(owner), registeredKey_(key.toLower()) {
   setText(0, text);
   ui::setItemKey(this, key);
   QTreeWidgetItem::setData(0, kNodeImageRole, imageKey);

@@ -35,9 +35,9 @@ HelpBrowser::HelpBrowser(const ChmArchive& archive, QWidget* parent) : QTextBrow
 
 QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
   if (name.scheme() != QLatin1String(HelpWindow::kScheme)) return QTextBrowser::loadResource(type, name);
-  const std::optional<QByteArray> data = archive_.read(name.path());
-  if (!data) return QVariant();
-  return *data;
+  const std::optional<QByteArray> page = archive_.read(name.path());
+  if (!page) return QVariant();
+  return *page;
 }
 
 HelpWindow& HelpWindow::instance() {
@@ -101,10 +101,10 @@ bool HelpWindow::openFile(const QString& path) {
 
 void HelpWindow::loadContents() {
   if (archive_.contentsFile().isEmpty()) return;
-  const std::optional<QByteArray> data = archive_.read(archive_.contentsFile());
-  if (!data) return;
-  QStringDecoder decoder = QStringDecoder::decoderForHtml(*data);
-  const QString html = decoder.isValid() ? QString(decoder(*data)) : QString::fromUtf8(*data);
+  const std::optional<QByteArray> page = archive_.read(archive_.contentsFile());
+  if (!page) return;
+  QStringDecoder decoder = QStringDecoder::decoderForHtml(*page);
+  const QString html = decoder.isValid() ? QString(decoder(*page)) : QString::fromUtf8(*page);
   // Each entry of the sitemap is an object with a "Name" and a "Local" parameter.
   static const QRegularExpression object(
       QStringLiteral("<object[^>]*>(.*?)</object>"),

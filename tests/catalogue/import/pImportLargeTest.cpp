@@ -147,11 +147,11 @@ TEST_F(pImportLargeTest, AnImportKilledMidwayLeavesTheTargetIntact) {
   const bool journalThere = QFileInfo(journal).size() > 0;
   const bool fileTouched = testenv::contentOf(target) != bytesBefore;
   kill(pid, SIGKILL);
-  int status = 0;
-  waitpid(pid, &status, 0);
+  int childStatus = 0;
+  waitpid(pid, &childStatus, 0);
   close(ready[0]);
   ASSERT_TRUE(midway) << "the child never reached the third volume";
-  ASSERT_TRUE(WIFSIGNALED(status));
+  ASSERT_TRUE(WIFSIGNALED(childStatus));
   EXPECT_TRUE(journalThere);
   EXPECT_TRUE(fileTouched);
 

@@ -396,8 +396,8 @@ TEST_F(pImportTest, ASourceLockedByAnotherProcessIsRefused) {
   EXPECT_FALSE(runImport(source));
   const char go = 'g';
   EXPECT_EQ(write(toChild[1], &go, 1), 1);
-  int status = 0;
-  waitpid(pid, &status, 0);
+  int childStatus = 0;
+  waitpid(pid, &childStatus, 0);
   for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
   ASSERT_EQ(boxes->shown.size(), 1u);
   EXPECT_TRUE(boxes->shown[0].text.contains(QStringLiteral("Fehler Nr. 3045:"))) << boxes->shown[0].text.toStdString();

@@ -250,8 +250,8 @@ TEST_F(frmImportTest, DISABLED_Screenshot) {
   w->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
   QCoreApplication::processEvents();
-  const QString dir = qEnvironmentVariable("ZUVRAX_SHOT_DIR", QStringLiteral("/tmp"));
-  EXPECT_TRUE(w->grab().save(dir + QStringLiteral("/frmImport.png")));
+  const QString shotDir = qEnvironmentVariable("ZUVRAX_SHOT_DIR", QStringLiteral("/tmp"));
+  EXPECT_TRUE(w->grab().save(shotDir + QStringLiteral("/frmImport.png")));
 }
 
 }  // namespace

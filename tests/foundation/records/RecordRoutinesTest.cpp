@@ -214,8 +214,8 @@ TEST_F(RecordRoutinesTest, AValueWithKeywordsAndQuotesMatchesOnlyItself) {
     SCOPED_TRACE(v);
     const QString name = q("[VolumeName]='") + DoubleSingleQuotes(q(v)) + q("'");
     EXPECT_TRUE(LookupFieldValue(*db, q("tblVOLUMES"), name, q("VID")).isNull());
-    const QString path = q("[VolumeSerial]='12345' AND [VolumePath] Like '") + DoubleSingleQuotes(q(v)) + q("*'");
-    EXPECT_TRUE(LookupFieldValue(*db, q("tblVOLUMES"), path, q("VID")).isNull());
+    const QString criteria = q("[VolumeSerial]='12345' AND [VolumePath] Like '") + DoubleSingleQuotes(q(v)) + q("*'");
+    EXPECT_TRUE(LookupFieldValue(*db, q("tblVOLUMES"), criteria, q("VID")).isNull());
   }
   // Stored under exactly such a name, the volume is found by it, and only by it.
   addVolume(9, values[0], "4242", "/mnt/Tom and Jerry/", 0, 4);

@@ -148,16 +148,16 @@ QString nested(const QString& open, const QString& inner, const QString& close, 
 // Texts of thousands of nested brackets or calls are refused, not taken down to the bottom of
 // the stack; the nesting of real texts still passes.
 TEST(Translation, DeepNestingIsRefusedWith3075) {
-  struct Case {
+  struct NestingCase {
     const char* what;
     QString open, inner, close;
   };
-  const Case cases[] = {
+  const NestingCase cases[] = {
       {"brackets", QStringLiteral("("), QStringLiteral("[a] = 1"), QStringLiteral(")")},
       {"Nz calls", QStringLiteral("Nz("), QStringLiteral("[a]"), QStringLiteral(", 0) = 1")},
       {"IIf calls", QStringLiteral("IIf([b] = 1, "), QStringLiteral("[a]"), QStringLiteral(", 0) = 1")},
   };
-  for (const Case& c : cases) {
+  for (const NestingCase& c : cases) {
     for (int depth : {20, 5000, 200000}) {
       SCOPED_TRACE(std::string(c.what) + " " + std::to_string(depth));
       const QString crit = nested(c.open, c.inner, c.close, depth);

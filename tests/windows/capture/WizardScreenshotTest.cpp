@@ -71,8 +71,8 @@ TEST_F(DISABLED_WizardScreenshot, WizardPagesChooserAndCategoryDialogs) {
   saveWith(*w);
 
   gCDDrives = {QStringLiteral("/media/cdrom/"), QStringLiteral("/dev/sr1")};
-  frmVolumeNewPre chooser;
-  shoot(chooser, QStringLiteral("frmVolumeNewPre"));
+  frmVolumeNewPre pre;
+  shoot(pre, QStringLiteral("frmVolumeNewPre"));
 
   frmCatNew withSub;
   withSub.setSubCategoryOf(QStringLiteral("Urlaub & Reisen"));
