@@ -82,6 +82,7 @@ FindTerm ParseFindTerm(const QString& input) {
 
 pFinder::pFinder(jet::Database& db, FindKind kind, const QString& term, bool wholeName, int32_t VID, int sliceRows)
     : db_(db),
+      folders_(db),
       kind_(kind),
       term_(wholeName ? term : QStringLiteral("*") + term + QStringLiteral("*")),
       wholeName_(wholeName),
@@ -90,6 +91,8 @@ pFinder::pFinder(jet::Database& db, FindKind kind, const QString& term, bool who
   try {
     // A bad pattern is told before any row is read, in the matcher's own words.
     if (!wholeName_) jet::LikePattern check(term_);
+    readScope_ = db_.OpenNativeQuery(QStringLiteral("SELECT 1 FROM sqlite_schema"));
+    readScope_->Next();
     loadVolumes();
   } catch (...) {
     gErr->ErrRaise(0, kSource, QStringLiteral("Init"));
@@ -142,10 +145,14 @@ bool pFinder::Scan() {
     Run run;
     while (q->Next()) {
       const auto pid = static_cast<int32_t>(q->Long(2));
-      run.entries.push_back(
-          Entry{static_cast<int32_t>(q->Long(0)), static_cast<int32_t>(q->Long(1)), pid, std::string(q->Utf8(3))});
+      const std::string_view name = q->Utf8(3);
+      run.entries.push_back(Entry{static_cast<int32_t>(q->Long(0)), static_cast<int32_t>(q->Long(1)), pid,
+                                  static_cast<uint32_t>(run.names.size()), static_cast<uint32_t>(name.size())});
+      run.names.append(name);
       if (!folderKeys_.contains(pid)) folderKeys_.insert(pid, std::string(q->Utf8(4)));
     }
+    run.entries.shrink_to_fit();
+    run.names.shrink_to_fit();
     hitCount_ += static_cast<int64_t>(run.entries.size());
     if (!run.entries.empty()) runs_.push_back(std::move(run));
     lastId_ = end;
@@ -157,13 +164,13 @@ bool pFinder::Scan() {
   }
 }
 
-int pFinder::compare(const Entry& a, const Entry& b) const {
+int pFinder::compare(const Run& ra, const Entry& a, const Run& rb, const Entry& b) const {
   auto key = [](const QHash<int32_t, std::string>& keys, int32_t id) -> std::string_view {
     auto it = keys.constFind(id);
     return it == keys.constEnd() ? std::string_view() : std::string_view(it.value());
   };
   int c = 0;
-  if (kind_ == FindKind::Files && (c = jet::compareText(a.name, b.name)) != 0) return c;
+  if (kind_ == FindKind::Files && (c = jet::compareText(ra.name(a), rb.name(b))) != 0) return c;
   if (a.vid != b.vid && (c = jet::compareText(key(volumeKeys_, a.vid), key(volumeKeys_, b.vid))) != 0) return c;
   if (a.pid != b.pid && (c = jet::compareText(key(folderKeys_, a.pid), key(folderKeys_, b.pid))) != 0) return c;
   return a.id < b.id ? -1 : (a.id > b.id ? 1 : 0);
@@ -172,7 +179,7 @@ int pFinder::compare(const Entry& a, const Entry& b) const {
 bool pFinder::headLess(size_t runA, size_t runB) const {
   const Run& a = runs_[runA];
   const Run& b = runs_[runB];
-  return compare(a.entries[a.next], b.entries[b.next]) < 0;
+  return compare(a, a.entries[a.next], b, b.entries[b.next]) < 0;
 }
 
 void pFinder::startMerge() {
@@ -190,17 +197,19 @@ bool pFinder::NextHit(FindHit& hit) {
   std::pop_heap(heap_.begin(), heap_.end(), greater);
   const size_t r = heap_.back();
   Run& run = runs_[r];
-  Entry& e = run.entries[run.next++];
+  const Entry& e = run.entries[run.next++];
   hit.ID = e.id;
   hit.VID = e.vid;
   hit.PID = e.pid;
-  hit.Name = QString::fromUtf8(e.name.data(), static_cast<qsizetype>(e.name.size()));
+  const std::string_view name = run.name(e);
+  hit.Name = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
   if (run.next < run.entries.size()) {
     std::push_heap(heap_.begin(), heap_.end(), greater);
   } else {
     heap_.pop_back();
     // A run handed out in full gives its memory back at once.
     std::vector<Entry>().swap(run.entries);
+    std::string().swap(run.names);
   }
   return true;
 }

@@ -10,6 +10,7 @@
 // by name, volume name, volume path and folder name (files) or by volume name, volume path and
 // folder name (folders), ties broken by the row's id.
 
+#include "catalogue/FolderPaths.h"
 #include "platform/jet/Database.h"
 
 #include <QHash>
@@ -18,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class FindKind { Files = 0, Folders = 1 };
@@ -68,24 +70,34 @@ class pFinder {
   int64_t HitCount() const { return hitCount_; }
   // Name and path of a volume of a hit.
   const FindVolume& Volume(int32_t VID) const;
+  // The folder part of a hit's path, as PathFullName gives it without the volume path.
+  QString FolderPath(int32_t PID) { return folders_.Of(PID); }
 
  private:
   struct Entry {
     int32_t id;
     int32_t vid;
     int32_t pid;
-    std::string name;  // UTF-8
+    uint32_t nameAt;  // the name in the run's text, UTF-8
+    uint32_t nameSize;
   };
+  // The hits of one slice in their order, their names side by side in one text.
   struct Run {
     std::vector<Entry> entries;
+    std::string names;
     size_t next = 0;
+    std::string_view name(const Entry& e) const { return std::string_view(names).substr(e.nameAt, e.nameSize); }
   };
-  int compare(const Entry& a, const Entry& b) const;
+  int compare(const Run& ra, const Entry& a, const Run& rb, const Entry& b) const;
   bool headLess(size_t runA, size_t runB) const;
   void startMerge();
   void loadVolumes();
 
   jet::Database& db_;
+  // One read over the whole search: its many small reads neither lock nor check the file
+  // one by one.
+  std::unique_ptr<jet::NativeQuery> readScope_;
+  FolderPaths folders_;
   FindKind kind_;
   QString term_;
   bool wholeName_;

@@ -11,8 +11,9 @@
 #include <numeric>
 
 namespace {
-// Rows come in chunks at most this often while a search lists them.
-constexpr int kChunkMs = 200;
+// The first chunk the view gets, and the least it fetches at a time.
+constexpr int kFirstRows = 1000;
+constexpr char16_t kCharTableEnd = 0x3000;
 }  // namespace
 
 FindResultModel::FindResultModel(QObject* parent)
@@ -24,6 +25,7 @@ FindResultModel::FindResultModel(QObject* parent)
 
 void FindResultModel::setFont(const QFont& font) {
   metrics_.emplace(font);
+  charWidths_.assign(kCharTableEnd, -1);
   widest_ = {};
   for (const Row& r : rows_) measure(0, r.Name);
   for (const QString& v : std::as_const(volumes_)) measure(1, v);
@@ -41,7 +43,7 @@ void FindResultModel::clear() {
   beginResetModel();
   std::vector<Row>().swap(rows_);
   std::vector<int>().swap(order_);
-  shown_ = 0;
+  exposed_ = 0;
   volumes_.clear();
   paths_.clear();
   widest_ = {};
@@ -51,8 +53,21 @@ void FindResultModel::clear() {
 void FindResultModel::measure(int column, const QString& text) {
   if (!metrics_) return;
   int& widest = widest_[static_cast<size_t>(column)];
-  // No glyph is wider than the widest one: most names need no measuring once a long one came.
-  if (text.size() * metrics_->maxWidth() <= widest) return;
+  // Shaping a text is dear, adding up its characters is not: only a text whose characters
+  // come near the widest so far is measured. Kerning and ligatures narrow a text rather than
+  // widen it; the allowance covers what they do either way.
+  int estimate = 0;
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u < kCharTableEnd) {
+      int& w = charWidths_[u];
+      if (w < 0) w = metrics_->horizontalAdvance(c);
+      estimate += w;
+    } else {
+      estimate += metrics_->horizontalAdvance(c);
+    }
+  }
+  if (estimate + estimate / 8 + 4 <= widest) return;
   widest = std::max(widest, metrics_->horizontalAdvance(text));
 }
 
@@ -69,22 +84,30 @@ void FindResultModel::setPath(int32_t PID, const QString& path) {
 void FindResultModel::append(int32_t ID, int32_t VID, int32_t PID, QString name) {
   measure(0, name);
   rows_.push_back(Row{ID, VID, PID, std::move(name)});
-  if (!chunkTimer_.isActive()) {
-    // The first rows show at once, the rest in chunks.
-    chunkTimer_.setInterval(shown_ == 0 ? 0 : kChunkMs);
-    chunkTimer_.start();
-  }
+  if (!order_.empty()) order_.push_back(static_cast<int>(rows_.size()) - 1);
+  // The first rows show while the search goes on.
+  if (exposed_ < kFirstRows && !chunkTimer_.isActive()) chunkTimer_.start(0);
 }
 
 void FindResultModel::flush() {
   chunkTimer_.stop();
-  const int total = static_cast<int>(rows_.size());
-  if (total == shown_) return;
-  beginInsertRows(QModelIndex(), shown_, total - 1);
-  if (!order_.empty())
-    for (int i = shown_; i < total; ++i) order_.push_back(i);
-  shown_ = total;
+  expose(std::min(count(), std::max(exposed_, kFirstRows)));
+}
+
+void FindResultModel::expose(int rows) {
+  if (rows <= exposed_) return;
+  beginInsertRows(QModelIndex(), exposed_, rows - 1);
+  exposed_ = rows;
   endInsertRows();
+}
+
+bool FindResultModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && exposed_ < count(); }
+
+void FindResultModel::fetchMore(const QModelIndex& parent) {
+  if (parent.isValid()) return;
+  // Each chunk as large as what the view has: the view lays out its rows anew for every
+  // chunk, so a million rows cost it a few dozen layouts, not thousands.
+  expose(std::min(count(), exposed_ + std::max(exposed_, kFirstRows)));
 }
 
 int FindResultModel::storageRow(int displayRow) const {
@@ -107,31 +130,34 @@ QString FindResultModel::text(int displayRow, int column) const {
 
 void FindResultModel::sortByColumn(int column) {
   if (column < 0 || column > 2) return;
-  flush();
-  std::vector<int> order(static_cast<size_t>(shown_));
+  std::vector<int> order(rows_.size());
   if (order_.empty())
     std::iota(order.begin(), order.end(), 0);
   else
     order = order_;
+  const QHash<int32_t, QString>& names = column == 1 ? volumes_ : paths_;
+  static const QString none;
   auto key = [&](int storage) -> const QString& {
     const Row& r = rowAt(storage);
     if (column == 0) return r.Name;
-    static const QString none;
-    auto it = column == 1 ? volumes_.constFind(r.VID) : paths_.constFind(r.PID);
-    return it == (column == 1 ? volumes_.constEnd() : paths_.constEnd()) ? none : it.value();
+    auto it = names.constFind(column == 1 ? r.VID : r.PID);
+    return it == names.constEnd() ? none : it.value();
   };
-  emit layoutAboutToBeChanged();
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return jet::compareText(key(a), key(b)) < 0; });
+  beginResetModel();
   order_ = std::move(order);
-  emit layoutChanged();
+  const int exposed = exposed_;
+  exposed_ = 0;
+  endResetModel();
+  expose(std::min(count(), std::max(exposed, kFirstRows)));
 }
 
-int FindResultModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
+int FindResultModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : exposed_; }
 
 int FindResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
 
 QVariant FindResultModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= shown_) return {};
+  if (!index.isValid() || index.row() >= exposed_) return {};
   const int column = index.column();
   switch (role) {
     case Qt::DisplayRole:
@@ -175,10 +201,14 @@ int FindResultView::selectedRow() const {
 }
 
 int FindResultView::sizeHintForColumn(int column) const {
-  if (model_->count() == 0) return -1;
-  // The item delegate's padding around the text.
-  const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
-  return model_->widestText(column) + margin;
+  if (model_->rowCount() == 0) return -1;
+  // What the item delegate adds around a text, taken from one row: the widest text is known.
+  const QModelIndex sample = model_->index(0, column);
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  const int padding = itemDelegateForIndex(sample)->sizeHint(option, sample).width() -
+                      QFontMetrics(option.font).horizontalAdvance(model_->text(0, column));
+  return model_->widestText(column) + std::max(padding, 0);
 }
 
 void FindResultView::changeEvent(QEvent* event) {

@@ -2,9 +2,10 @@
 
 // The search window's result list: any number of hits in compact rows (the volume names and
 // folder paths are held once per volume and folder), shown by a tree view in report style.
-// Rows are added in the search's order and reach the view in chunks, so a long listing does
-// not relayout the view for every row; the widest text of each column is kept as rows come,
-// so sizing the columns after a million rows costs nothing.
+// The view is handed the rows in chunks as it scrolls towards the end (fetchMore), each chunk
+// as large as what it has already, so it lays out only what it has been given and a listing
+// of a million rows never stalls it; the widest text of each column is kept as rows come, so
+// sizing the columns afterwards costs nothing.
 
 #include <QAbstractTableModel>
 #include <QFontMetrics>
@@ -43,13 +44,13 @@ class FindResultModel : public QAbstractTableModel {
   void setVolume(int32_t VID, const QString& volumeName);
   bool hasPath(int32_t PID) const { return paths_.contains(PID); }
   void setPath(int32_t PID, const QString& path);
-  // Adds a row after the last; the view learns of it with the next chunk.
+  // Adds a row after the last. The view gets the first rows at once, later ones as it fetches.
   void append(int32_t ID, int32_t VID, int32_t PID, QString name);
-  // Hands the rows added since the last chunk to the view now.
+  // Hands the view its first chunk now, if it has not got it yet.
   void flush();
 
-  // Rows the view shows (all of them after flush), in display order.
-  int count() const { return shown_; }
+  // All rows listed, in display order (the view may have been given only the first of them).
+  int count() const { return static_cast<int>(rows_.size()); }
   const Row& row(int displayRow) const;
   QString text(int displayRow, int column) const;
   // Widest text of the column in the font, in pixels.
@@ -59,22 +60,27 @@ class FindResultModel : public QAbstractTableModel {
   void sortByColumn(int column);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  bool canFetchMore(const QModelIndex& parent) const override;
+  void fetchMore(const QModelIndex& parent) override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
  private:
   void measure(int column, const QString& text);
+  // Handing the view rows up to that count.
+  void expose(int rows);
   const Row& rowAt(int storageRow) const { return rows_[static_cast<size_t>(storageRow)]; }
   int storageRow(int displayRow) const;
 
   std::array<QString, 3> headers_;
   std::vector<Row> rows_;
   std::vector<int> order_;  // display row -> storage row once sorted; empty: as added
-  int shown_ = 0;
+  int exposed_ = 0;         // rows the view has been given
   QHash<int32_t, QString> volumes_;
   QHash<int32_t, QString> paths_;
   std::optional<QFontMetrics> metrics_;
+  std::vector<int> charWidths_;  // advances of the characters below U+3000, -1 until measured
   std::array<int, 3> widest_{};
   QTimer chunkTimer_;
 };

@@ -248,10 +248,10 @@ QWidget* frmFind::BuildVolumesPage() {
   name->addWidget(txtVolName, 1, 0);
   name->addWidget(cmdVolNameFilter, 1, 1);
   auto* criteria = new QGridLayout(fraVol0);
-  criteria->addWidget(label4, 0, 0);
-  criteria->addWidget(cmbVolID, 1, 0);
-  criteria->addWidget(lblVolLoc, 0, 1);
-  criteria->addWidget(cmbVolLoc, 1, 1);
+  criteria->addWidget(label4, 0, 0, Qt::AlignBottom);
+  criteria->addWidget(cmbVolID, 1, 0, Qt::AlignTop);
+  criteria->addWidget(lblVolLoc, 0, 1, Qt::AlignBottom);
+  criteria->addWidget(cmbVolLoc, 1, 1, Qt::AlignTop);
   criteria->addWidget(fraVolName, 0, 2, 2, 1);
   criteria->setColumnStretch(1, 1);
 
@@ -423,12 +423,12 @@ bool frmFind::CancelConfirmed(int64_t listed) {
   return false;
 }
 
-void frmFind::AddHit(const pFinder& finder, const FindHit& hit) {
+void frmFind::AddHit(pFinder& finder, const FindHit& hit) {
   FindResultModel* results = Results();
   if (!results->hasVolume(hit.VID)) results->setVolume(hit.VID, finder.Volume(hit.VID).VolumeName);
   if (!results->hasPath(hit.PID))
-    results->setPath(hit.PID, AddTrailingChar(finder.Volume(hit.VID).VolumePath, kSeparator) +
-                                  PathFullName(hit.PID, rt::Null, false));
+    results->setPath(hit.PID,
+                     AddTrailingChar(finder.Volume(hit.VID).VolumePath, kSeparator) + finder.FolderPath(hit.PID));
   results->append(hit.ID, hit.VID, hit.PID, hit.Name);
 }
 
