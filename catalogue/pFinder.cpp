@@ -3,6 +3,8 @@
 #include "foundation/cuAppError.h"
 #include "platform/jet/JetSqlText.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <limits>
 
@@ -87,7 +89,8 @@ pFinder::pFinder(jet::Database& db, FindKind kind, const QString& term, bool who
       term_(wholeName ? term : QStringLiteral("*") + term + QStringLiteral("*")),
       wholeName_(wholeName),
       vid_(VID),
-      sliceRows_(std::max(sliceRows, 1)) {
+      sliceRows_(sliceRows > 0 ? sliceRows : 8192),
+      timedSlices_(sliceRows <= 0) {
   try {
     // A bad pattern is told before any row is read, in the matcher's own words.
     if (!wholeName_) jet::LikePattern check(term_);
@@ -131,6 +134,8 @@ bool pFinder::AnyRows() {
 
 bool pFinder::Scan() {
   if (scanned_) return false;
+  QElapsedTimer clock;
+  clock.start();
   try {
     int64_t end = std::numeric_limits<int64_t>::max();
     {
@@ -157,6 +162,12 @@ bool pFinder::Scan() {
     if (!run.entries.empty()) runs_.push_back(std::move(run));
     lastId_ = end;
     scanned_ = end == std::numeric_limits<int64_t>::max();
+    if (timedSlices_) {
+      // The next slice larger or smaller, so that each takes about the same time.
+      const qint64 ms = clock.elapsed();
+      if (ms < kSliceMs / 2 && sliceRows_ < (1 << 20)) sliceRows_ *= 2;
+      if (ms > kSliceMs * 2 && sliceRows_ > 1024) sliceRows_ /= 2;
+    }
     return !scanned_;
   } catch (...) {
     gErr->ErrRaise(0, kSource, QStringLiteral("Scan"));

@@ -49,13 +49,11 @@ struct FindVolume {
 
 class pFinder {
  public:
-  static constexpr int kSliceRows = 32768;
-
   // The search of term in the volume VID (0: every volume), by whole names or as a part of
   // the name under the Like rules ("*" & term & "*"). In that mode a "[" without its "]"
-  // raises the matcher's error 93 at once.
-  pFinder(jet::Database& db, FindKind kind, const QString& term, bool wholeName, int32_t VID,
-          int sliceRows = kSliceRows);
+  // raises the matcher's error 93 at once. Slices of sliceRows rows each; 0 sizes them by the
+  // time they take, about kSliceMs each.
+  pFinder(jet::Database& db, FindKind kind, const QString& term, bool wholeName, int32_t VID, int sliceRows = 0);
   ~pFinder();
   pFinder(const pFinder&) = delete;
   pFinder& operator=(const pFinder&) = delete;
@@ -102,7 +100,9 @@ class pFinder {
   QString term_;
   bool wholeName_;
   int32_t vid_;
+  static constexpr int kSliceMs = 25;
   int sliceRows_;
+  bool timedSlices_;
   int64_t lastId_ = 0;
   bool scanned_ = false;
   bool merging_ = false;

@@ -28,6 +28,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QInputDevice>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -260,6 +261,8 @@ int main(int argc, char** argv) {
               folderRows, verdict(folderBest <= 0.3));
 
   // Everything, with Esc pressed throughout from another thread.
+  // Key events name their keyboard, which Qt makes on first use: make it here, in its thread.
+  (void)QInputDevice::primaryKeyboard();
   std::atomic<bool> running{true};
   std::thread presser([&] {
     while (running) {

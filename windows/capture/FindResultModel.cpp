@@ -81,6 +81,10 @@ void FindResultModel::setPath(int32_t PID, const QString& path) {
   measure(2, path);
 }
 
+void FindResultModel::reserve(int64_t rows) {
+  if (rows > 0) rows_.reserve(static_cast<size_t>(rows));
+}
+
 void FindResultModel::append(int32_t ID, int32_t VID, int32_t PID, QString name) {
   measure(0, name);
   rows_.push_back(Row{ID, VID, PID, std::move(name)});

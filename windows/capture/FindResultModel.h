@@ -44,6 +44,8 @@ class FindResultModel : public QAbstractTableModel {
   void setVolume(int32_t VID, const QString& volumeName);
   bool hasPath(int32_t PID) const { return paths_.contains(PID); }
   void setPath(int32_t PID, const QString& path);
+  // Room for that many rows in all, taken at once rather than while rows come.
+  void reserve(int64_t rows);
   // Adds a row after the last. The view gets the first rows at once, later ones as it fetches.
   void append(int32_t ID, int32_t VID, int32_t PID, QString name);
   // Hands the view its first chunk now, if it has not got it yet.

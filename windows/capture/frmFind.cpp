@@ -99,7 +99,7 @@ frmFind::frmFind(QWidget* parent)
       cmdVolNameFilter(newButton(QStringLiteral("&OK"), nullptr)),
       LVVolumes(new QTreeWidget),
       kLV(new QMenu(this)),
-      sliceRows_(pFinder::kSliceRows) {
+      sliceRows_(0) {
   setObjectName(QStringLiteral("frmFind"));
   setWindowTitle(QStringLiteral("Suchen"));
   setProperty("HelpContextID", kHelpContextFind);
@@ -441,6 +441,7 @@ bool frmFind::RunSearch(pFinder& finder, bool folders) {
   }
   if (!finder.AnyRows()) return true;
   SetStatusText(gErr->MsgLoad(198));
+  Results()->reserve(finder.HitCount());
   FindHit hit;
   for (int64_t counter = 0;; ++counter) {
     if (counter % 10 == 0 && CancelConfirmed(counter)) return false;

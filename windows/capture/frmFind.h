@@ -68,7 +68,8 @@ class frmFind : public QDialog {
   bool SearchCancelRequested() const { return searchCancelRequested_; }
   bool Searching() const { return searching_; }
 
-  // Rows per slice of the catalogue a search scans between two looks at the message loop.
+  // Rows per slice of the catalogue a search scans between two looks at the message loop;
+  // 0 (the default) sizes the slices by the time they take.
   void setSliceRows(int rows) { sliceRows_ = rows; }
   // Called whenever a running search looks at the message loop (after each slice scanned, and
   // before every tenth hit listed, with the number listed), just before it reads the cancel

@@ -6,6 +6,8 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_registry.h"
+#include "foundation/widgets/cuFormPos.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/ItemKeys.h"
 #include "tests/windows/capture/FindFixture.h"
@@ -181,6 +183,22 @@ TEST_F(FindWindowTest, OpensWithItsChoosersFilledAndNothingChosen) {
   EXPECT_EQ(w->focusWidget(), w->cmbVolID);
   w->TabOne1->setCurrentIndex(0);
   EXPECT_EQ(w->focusWidget(), w->txtFileFind);
+}
+
+TEST_F(FindWindowTest, ItsSizeIsStoredUnderFindAndComesBack) {
+  gFormPos = std::make_unique<cuFormPos>();
+  gFormPos->Init(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent\\Kerbolith\\WindowPos"), true);
+  open();
+  w->resize(700, 500);
+  QCoreApplication::processEvents();
+  w->close();
+  EXPECT_NE(RegGetString(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent\\Kerbolith\\WindowPos\\Find"),
+                         QStringLiteral("Width"), QStringLiteral("<missing>")),
+            "<missing>");
+  open();
+  EXPECT_EQ(w->size(), QSize(700, 500));
+  w.reset();
+  gFormPos.reset();
 }
 
 TEST_F(FindWindowTest, WithoutLocationsTheLocationChooserIsGreyed) {
