@@ -61,10 +61,13 @@ bool prepareCatalogue(const std::string& root, const QString& catalogue) {
   jet::Engine& engine = jet::Engine::DBEngine();
   engine.SetSystemDB(bin + QStringLiteral("/zuvrax.mdw"));
   auto ws = engine.CreateWorkspace(QStringLiteral("Default"), QStringLiteral("QZAdmin"), QStringLiteral("Wexo71"));
+  // The catalogue is kept while the tree it was read from stays the same.
   const QString marker = catalogue + QStringLiteral(".tree");
-  if (QFile::exists(catalogue) && QFile::exists(marker)) {
+  QFile generated(QString::fromStdString(root) + QStringLiteral("/.generated"));
+  const QByteArray tree = generated.open(QIODevice::ReadOnly) ? generated.readAll() : QByteArray();
+  if (QFile::exists(catalogue)) {
     QFile m(marker);
-    if (m.open(QIODevice::ReadOnly) && m.readAll() == QByteArray::fromStdString(root + "/.generated ok")) return true;
+    if (m.open(QIODevice::ReadOnly) && !tree.isEmpty() && m.readAll() == tree) return true;
   }
   QFile::remove(catalogue);
   QFile::remove(marker);
@@ -89,7 +92,7 @@ bool prepareCatalogue(const std::string& root, const QString& catalogue) {
   std::printf("read in %.1f s\n", seconds(t0));
   if (!QFile::rename(building, catalogue)) return false;
   QFile m(marker);
-  return m.open(QIODevice::WriteOnly) && m.write(QByteArray::fromStdString(root + "/.generated ok")) > 0;
+  return m.open(QIODevice::WriteOnly) && m.write(tree) == tree.size();
 }
 
 // The plain scan: SQLite's own LIKE over every file name, stepping every hit.

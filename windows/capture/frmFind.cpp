@@ -483,8 +483,8 @@ void frmFind::cmdFileFind_Click() {
   ui::setMousePointer(ui::kPointerHourglass);
   searchCancelRequested_ = false;
   cmdFileFind->setEnabled(false);
-  try {
-    // Other windows wait; this one stays usable, Esc and its close box ask to stop.
+  {
+    // Other windows wait; this one stays usable, and Esc or its close box ask to stop.
     ui::BusyScope busy(this, [this] { searchCancelRequested_ = true; });
     try {
       Results()->clear();
@@ -495,10 +495,10 @@ void frmFind::cmdFileFind_Click() {
       Results()->flush();
       SetStatusText(gErr->MsgLoad(149, Results()->count()));
     } catch (...) {
+      // The rows listed so far stay.
       Results()->flush();
       gErr->ErrMsg(kSource, QStringLiteral("cmdFileFind"));
     }
-  } catch (...) {
   }
   cmdFileFind->setEnabled(true);
   ui::setMousePointer(ui::kPointerDefault);
