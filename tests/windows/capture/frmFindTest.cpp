@@ -490,6 +490,8 @@ TEST_F(FindWindowTest, VolumeFiltersListIdLocationOrNamePart) {
   category(3, QStringLiteral("Oben"));
   volume(7, QStringLiteral("MÜLLER-Archiv"), QStringLiteral("/m/"), 3, 2);
   volume(12345, QStringLiteral("Rock and Roll"), QStringLiteral("/r/"), rt::Null, 2);
+  // In the catalogue's text order, not by character codes: "bücher" between "Archiv" and "Musik".
+  volume(8, QStringLiteral("bücher"), QStringLiteral("/b/"), rt::Null, 1);
   open();
   auto rows = [&] {
     QStringList out;
@@ -508,7 +510,7 @@ TEST_F(FindWindowTest, VolumeFiltersListIdLocationOrNamePart) {
   } cases[] = {
       {42, 0, "", "O'Brien CDs/0042/-/A42/42", false},
       {12345, 0, "", "Rock and Roll/12345/-/A12345/12345", false},
-      {0, 1, "", "Archiv/0001/Medien > Bilder/A1/1|Musik/0002/Medien/A2/2", false},
+      {0, 1, "", "Archiv/0001/Medien > Bilder/A1/1|bücher/0008/-/A8/8|Musik/0002/Medien/A2/2", false},
       {0, 2, "", "MÜLLER-Archiv/0007/Oben/A7/7|O'Brien CDs/0042/-/A42/42|Rock and Roll/12345/-/A12345/12345", false},
       {0, 3, "", "", true},
       {0, 0, "o'b", "O'Brien CDs/0042/-/A42/42", false},
