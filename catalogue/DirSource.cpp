@@ -1,6 +1,7 @@
 #include "catalogue/DirSource.h"
 
 #include "platform/runtime/SystemError.h"
+#include "platform/runtime/TextCodec.h"
 #include "platform/runtime/UniqueFd.h"
 
 #include <dirent.h>
@@ -34,7 +35,7 @@ class PosixListing final : public DirListing {
       errno = 0;
       const dirent* d = readdir(dir_.get());
       if (!d) {
-        if (errno != 0) throw osError(errno, decodeName(path_));
+        if (errno != 0) throw rt::fileSystemError(errno, rt::decodeFileName(path_));
         return false;
       }
       const char* n = d->d_name;
@@ -61,7 +62,7 @@ class PosixListing final : public DirListing {
     struct statx st;
     if (statx(dirfd(dir_.get()), name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS, &st) != 0) {
       if (errno == ENOENT) return false;
-      throw osError(errno, decodeName(path_ + name));
+      throw rt::fileSystemError(errno, rt::decodeFileName(path_ + name));
     }
     e.mtimeSec = st.stx_mtime.tv_sec;
     e.mtimeNsec = static_cast<int32_t>(st.stx_mtime.tv_nsec);
@@ -107,26 +108,24 @@ class PosixListing final : public DirListing {
 
 std::unique_ptr<DirListing> PosixDirSource::open(const QByteArray& path, bool fileFacts) {
   const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) throw osError(errno, decodeName(path));
+  if (fd < 0) throw rt::fileSystemError(errno, rt::decodeFileName(path));
   struct stat st;
   struct statfs sf;
   if (fstat(fd, &st) != 0 || fstatfs(fd, &sf) != 0) {
     const int err = errno;
     ::close(fd);
-    throw osError(err, decodeName(path));
+    throw rt::fileSystemError(err, rt::decodeFileName(path));
   }
   std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
   if (!dir) {
     const int err = errno;
     ::close(fd);
-    throw osError(err, decodeName(path));
+    throw rt::fileSystemError(err, rt::decodeFileName(path));
   }
   QByteArray base = path;
   if (!base.endsWith('/')) base += '/';
   return std::make_unique<PosixListing>(std::move(dir), std::move(base), st.st_dev, fileFacts,
                                         sf.f_type == kMsdosMagic);
 }
-
-rt::RaisedError osError(int errnum, const QString& path) { return rt::fileSystemError(errnum, path); }
 
 }  // namespace dirsrc

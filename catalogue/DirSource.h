@@ -59,10 +59,4 @@ class PosixDirSource final : public DirSource {
   std::unique_ptr<DirListing> open(const QByteArray& path, bool fileFacts) override;
 };
 
-// A raised error for a failed system call (errno value) on path, with a German description.
-rt::RaisedError osError(int errnum, const QString& path);
-
-// Raw file-name bytes as text: UTF-8, undecodable bytes become U+FFFD.
-inline QString decodeName(const QByteArray& raw) { return QString::fromUtf8(raw); }
-
 }  // namespace dirsrc

@@ -22,6 +22,12 @@ class MainWindowServices {
   virtual void pubVolumeSelect(int32_t vid) = 0;
   // The first status bar panel (folder statistics).
   virtual void SetStatusPanel1(const QString& text) = 0;
+  // Applies the tree, file list and category description font options at once.
+  virtual void pubRefreshFonts() {}
+  // True when the folder pane is showing and the tree's selected node is a folder.
+  virtual bool FolderPaneShowsFolder() const { return false; }
+  // Shows the tree's selected folder again (its file list follows the current IconMode).
+  virtual void ShowPath() {}
   // Selects the folder node "V" & vid & "|" & pid of the tree, scrolled into view, and reports
   // its click; true when it was selected. Raises when the tree has no such node. (The search
   // window, after pubVolumeSelect has loaded the volume's folders.)

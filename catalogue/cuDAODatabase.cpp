@@ -3,12 +3,15 @@
 #include "catalogue/mdlGlobals.h"
 #include "platform/jet/Engine.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace {
 const QString kSource = QStringLiteral("cuDAODatabase");
 constexpr int kOptionMaxLocksPerFile = 62;
-constexpr int32_t kErrSystemDb = -2147221503;  // 0x80040001
+constexpr int32_t kErrSystemDb = rt::kObjectErrorBase + 1;
 
 QString fileIdentity(const QString& path) {
   const QFileInfo info(path);
@@ -23,6 +26,11 @@ cuDAODatabase::~cuDAODatabase() { CloseWorkspace(); }
 
 bool cuDAODatabase::SameFile(const QString& a, const QString& b) {
   if (a.isEmpty() || b.isEmpty()) return a.isEmpty() && b.isEmpty();
+  // Hard links name one file under paths that no spelling makes equal.
+  struct stat sa {
+  }, sb{};
+  if (::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0)
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   return fileIdentity(a) == fileIdentity(b);
 }
 
@@ -35,10 +43,10 @@ void cuDAODatabase::setDBPath(const QString& path) {
       CloseDB();
     }
     dbPath_ = path;
-    if (!path.isEmpty() && initialised_ && ws_) db_ = ws_->OpenDatabase(path, exclusive_);
+    if (!path.isEmpty() && initialised_ && ws_) db_ = ws_->OpenDatabase(path, exclusive_, readOnly_);
   } catch (...) {
     db_.reset();
-    err_.ErrRaise(0, kSource, QStringLiteral("DBPath (Let)"));
+    err_.ErrReRaise(kSource, QStringLiteral("DBPath (Let)"));
   }
 }
 
@@ -67,12 +75,12 @@ void cuDAODatabase::Init(const QString& SystemDB, const QString& UserName, const
     if (!dbPath_.isEmpty()) {
       if (exclusive == -2) exclusive = (!gOptions || gOptions->Exclusive()) ? -1 : 0;
       exclusive_ = exclusive != 0;
-      db_ = ws_->OpenDatabase(dbPath_, exclusive_);
+      db_ = ws_->OpenDatabase(dbPath_, exclusive_, readOnly_);
     }
     Ok = true;
   } catch (...) {
     db_.reset();
-    err_.ErrRaise(0, kSource, QStringLiteral("Init"));
+    err_.ErrReRaise(kSource, QStringLiteral("Init"));
   }
 }
 

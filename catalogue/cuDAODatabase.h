@@ -36,6 +36,9 @@ class cuDAODatabase {
   int32_t MaxLocksPerFile() const { return maxLocksPerFile_; }
   void setExclusive(bool v) { exclusive_ = v; }
   bool Exclusive() const { return exclusive_; }
+  // Opens the catalogue for reading only (a source that must stay as it is); off by default.
+  void setReadOnly(bool v) { readOnly_ = v; }
+  bool ReadOnly() const { return readOnly_; }
 
   std::shared_ptr<jet::Workspace> WS() const { return ws_; }
   void setWSName(const QString& v) { wsName_ = v; }
@@ -46,8 +49,9 @@ class cuDAODatabase {
   // any other value exclusive. Ok is true only when every step succeeded; failures raise.
   void Init(const QString& SystemDB, const QString& UserName, const QString& Password, int32_t& exclusive, bool& Ok);
 
-  // True when both paths name the same file (canonical paths; for a missing file the absolute
-  // path). Letter case counts, as it does for the file system.
+  // True when both paths name the same file (device and inode of existing files, so links of
+  // either kind count; for a missing file the absolute path). Letter case counts, as it does
+  // for the file system.
   static bool SameFile(const QString& a, const QString& b);
 
  private:
@@ -62,4 +66,5 @@ class cuDAODatabase {
   bool initialised_ = false;
   int32_t maxLocksPerFile_ = 0;
   bool exclusive_ = false;
+  bool readOnly_ = false;
 };

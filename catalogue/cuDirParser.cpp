@@ -1,5 +1,6 @@
 #include "catalogue/cuDirParser.h"
 
+#include "platform/runtime/TextCodec.h"
 #include "platform/ui/MessagePump.h"
 
 #include <vector>
@@ -7,7 +8,7 @@
 namespace {
 const QString kClass = QStringLiteral("cuDirParser");
 const QString kCrLf = QStringLiteral("\r\n");
-constexpr int32_t kErrInvalidPath = static_cast<int32_t>(0x80040001u);
+constexpr int32_t kErrInvalidPath = rt::kObjectErrorBase + 1;
 
 void addChecked(int32_t& sum, int32_t v) {
   if (__builtin_add_overflow(sum, v, &sum))
@@ -37,14 +38,15 @@ void cuDirParser::Run() {
   try {
     const QString copy = root_;
     if (copy.isEmpty()) return;
-    const QByteArray start = NormalizePath(copy.toUtf8());
+    // A root stored from a Windows-1252 name is found by those bytes.
+    const QByteArray start = NormalizePath(rt::existingNativePath(copy));
     folders_.Clear();
     cancel_ = false;
     errors_ = QStringList();
     folders_.Add(start, QByteArray(), QByteArray());
     GetFolders(1);
   } catch (...) {
-    err_.ErrRaise(0, kClass, QStringLiteral("Run"));
+    err_.ErrReRaise(kClass, QStringLiteral("Run"));
   }
 }
 
@@ -138,7 +140,7 @@ cuDirParser::Listed cuDirParser::GetSubDirs(int32_t position) {
         } else if (calcFolderSize_) {
           ui::pumpMessagesThrottled();
           if (NewFile) {
-            const QString name = dirsrc::decodeName(e.name);
+            const QString name = rt::decodeFileName(e.name);
             NewFile(pathText, name, name, e.size, e.attributes, path + e.name);
           }
           size += e.size;
@@ -153,7 +155,7 @@ cuDirParser::Listed cuDirParser::GetSubDirs(int32_t position) {
     }
   } catch (...) {
     errors_ << err_.ErrString(kClass, QStringLiteral("GetSubDirs")) + kCrLf + QStringLiteral("StartPath: ") + pathText +
-                   QStringLiteral(", CurrentFile/Folder: ") + dirsrc::decodeName(current);
+                   QStringLiteral(", CurrentFile/Folder: ") + rt::decodeFileName(current);
     return Listed{0, r.firstChild};
   }
   folder.files_ = files;

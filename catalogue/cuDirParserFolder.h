@@ -21,7 +21,8 @@ class cuDirParserFolder {
   int64_t TotalSize() const { return totalSize_; }
   void X_Index(int32_t v) { index_ = v; }
 
-  // The path as the file system spells it (the text form may hold U+FFFD), with trailing "/".
+  // The path as the file system spells it (the text form of a name that is no UTF-8 is its Windows-1252 reading), with
+  // trailing "/".
   const QByteArray& RawPath() const { return rawPath_; }
   const QByteArray& RawName() const { return rawName_; }
   // False for a folder that holds another file system: it is recorded but not listed.

@@ -2,6 +2,9 @@
 
 #include "catalogue/DirSource.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/runtime/TextCodec.h"
+
+#include <QFile>
 
 namespace {
 const QString kSource = QStringLiteral("cuDirParserFolders");
@@ -12,21 +15,22 @@ const QString kSource = QStringLiteral("cuDirParserFolders");
 cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const QByteArray& rawParentKey,
                                            const QByteArray& rawName) {
   if (byKey_.contains(rawFullPath))
-    throw rt::RaisedError(457, kSource,
+    throw rt::RaisedError(rt::kErrKeyInUse, kSource,
                           QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet: ") +
-                              dirsrc::decodeName(rawFullPath));
+                              rt::decodeFileName(rawFullPath));
   int32_t parent = 0;
   if (!rawParentKey.isEmpty()) {
     const cuDirParserFolder* p = Find(rawParentKey);
     if (!p)
-      raiseNoSuchItem(5, QStringLiteral("Übergeordneter Ordner nicht gefunden: ") + dirsrc::decodeName(rawParentKey));
+      raiseNoSuchItem(rt::kErrInvalidArgument,
+                      QStringLiteral("Übergeordneter Ordner nicht gefunden: ") + rt::decodeFileName(rawParentKey));
     parent = p->Index();
   }
   auto item = std::make_unique<cuDirParserFolder>();
   item->rawPath_ = rawFullPath;
   item->rawName_ = rawName;
-  item->fullPath_ = dirsrc::decodeName(rawFullPath);
-  item->name_ = dirsrc::decodeName(rawName);
+  item->fullPath_ = rt::decodeFileName(rawFullPath);
+  item->name_ = rt::decodeFileName(rawName);
   item->parent_ = parent;
   item->index_ = counter_ + 1;
   byKey_.insert(rawFullPath, static_cast<int32_t>(items_.size()));
@@ -36,13 +40,17 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
 }
 
 cuDirParserFolder& cuDirParserFolders::Item(int32_t position) const {
-  if (position < 1 || position > Count()) raiseNoSuchItem(9, QStringLiteral("Index außerhalb des gültigen Bereichs."));
+  if (position < 1 || position > Count())
+    raiseNoSuchItem(rt::kErrSubscriptOutOfRange, QStringLiteral("Index außerhalb des gültigen Bereichs."));
   return *items_[static_cast<size_t>(position - 1)];
 }
 
 cuDirParserFolder& cuDirParserFolders::Item(const QString& key) const {
-  cuDirParserFolder* f = Find(key.toUtf8());
-  if (!f) raiseNoSuchItem(5, QStringLiteral("Ordner nicht gefunden: ") + key);
+  cuDirParserFolder* f = Find(QFile::encodeName(key));
+  // A name decoded from Windows-1252 has other bytes than its text in UTF-8.
+  for (size_t i = 0; !f && i < items_.size(); ++i)
+    if (items_[i]->FullPath() == key) f = items_[i].get();
+  if (!f) raiseNoSuchItem(rt::kErrInvalidArgument, QStringLiteral("Ordner nicht gefunden: ") + key);
   return *f;
 }
 

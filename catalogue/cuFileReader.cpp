@@ -2,7 +2,11 @@
 
 #include "catalogue/DirSource.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/runtime/SystemError.h"
+#include "platform/runtime/TextCodec.h"
 #include "platform/ui/MessagePump.h"
+
+#include <QFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,12 +31,12 @@ cuFileReader::~cuFileReader() { CloseFile(); }
 
 void cuFileReader::setFileName(const QString& v) {
   fileName_ = v;
-  rawName_ = v.toUtf8();
+  rawName_ = QFile::encodeName(v);
 }
 
 void cuFileReader::setFileNameBytes(const QByteArray& raw) {
   rawName_ = raw;
-  fileName_ = dirsrc::decodeName(raw);
+  fileName_ = rt::decodeFileName(raw);
 }
 
 void cuFileReader::CloseFile() {
@@ -44,15 +48,15 @@ bool cuFileReader::OpenFile() {
   CloseFile();
   // Look before opening: opening a FIFO or a device can block or act on the device.
   struct stat st;
-  if (lstat(rawName_.constData(), &st) != 0) throw dirsrc::osError(errno, fileName_);
+  if (lstat(rawName_.constData(), &st) != 0) throw rt::fileSystemError(errno, fileName_);
   if (!S_ISREG(st.st_mode)) return false;
   const int fd = ::open(rawName_.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
     if (errno == ELOOP) return false;  // replaced by a link meanwhile
-    throw dirsrc::osError(errno, fileName_);
+    throw rt::fileSystemError(errno, fileName_);
   }
   fd_ = fd;
-  if (fstat(fd_, &st) != 0) throw dirsrc::osError(errno, fileName_);
+  if (fstat(fd_, &st) != 0) throw rt::fileSystemError(errno, fileName_);
   if (!S_ISREG(st.st_mode)) {
     CloseFile();
     return false;
@@ -69,7 +73,7 @@ int64_t cuFileReader::readBlock(QByteArray& buffer, int64_t bytes) {
     const ssize_t r = ::read(fd_, buffer.data() + got, static_cast<size_t>(bytes - got));
     if (r < 0) {
       if (errno == EINTR) continue;
-      throw dirsrc::osError(errno, fileName_);
+      throw rt::fileSystemError(errno, fileName_);
     }
     if (r == 0) break;
     got += r;
@@ -82,13 +86,14 @@ void cuFileReader::Read() {
   try {
     cancel_ = false;
     int32_t last = 0;
-    if (blocksize_ == 0) throw rt::RaisedError(11, QString(), QStringLiteral("Division durch Null"));
+    if (blocksize_ == 0)
+      throw rt::RaisedError(rt::kErrDivisionByZero, QString(), QStringLiteral("Division durch Null"));
     if (blocksize_ < 0)
       throw rt::RaisedError(rt::kErrInvalidArgument, QString(),
                             QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
     if (!OpenFile()) return;
     struct stat st;
-    if (fstat(fd_, &st) != 0) throw dirsrc::osError(errno, fileName_);
+    if (fstat(fd_, &st) != 0) throw rt::fileSystemError(errno, fileName_);
     const int64_t length = st.st_size;
     const int64_t n = length / blocksize_;
     const int64_t rest = length % blocksize_;

@@ -123,7 +123,7 @@ QString gRegOptions::ReadFolder(const QString& name) const {
 }
 
 void gRegOptions::Read() {
-  key_ = AddTrailingChar(QStringLiteral("Software\\Tolvarent\\Kerbolith"), QStringLiteral("\\")) +
+  key_ = AddTrailingChar(rt::App::registryKey(), QStringLiteral("\\")) +
          AddTrailingChar(QStringLiteral("Options"), QStringLiteral("\\"));
   const bool firstRun = !RegKeyExists(registry::HKEY_CURRENT_USER, key_);
 

@@ -47,7 +47,7 @@ jet::Database& CommandDB(jet::Database* db) {
 }
 
 void CommandErrRaise(const QString& procedure) {
-  if (gErr) gErr->ErrRaise(0, kSource, procedure);
+  if (gErr) gErr->ErrReRaise(kSource, procedure);
   throw;
 }
 

@@ -60,13 +60,7 @@ bool DBOpen(const QString& Path, int32_t Exclusive) {
     }
     return true;
   } catch (...) {
-    const rt::RaisedError e = rt::currentError();
-    try {
-      const QString text = gErr->MsgLoad(kMsgOpenFailed, Path, rt::Null) + kCrLf + kCrLf +
-                           gErr->MsgLoad(kMsgOpenFailedDetail, QString::number(e.number), e.description);
-      gErr->MsgShow(0, ui::kCritical, rt::Null, rt::Null, text);
-    } catch (...) {
-    }
+    ShowOpenError(Path, rt::currentError());
     try {
       if (gDB) gDB->setDBPath(QString());
     } catch (...) {
@@ -75,7 +69,16 @@ bool DBOpen(const QString& Path, int32_t Exclusive) {
   }
 }
 
-bool VersionCheck(const std::shared_ptr<jet::Database>& db) {
+void ShowOpenError(const QString& path, const rt::RaisedError& error) {
+  try {
+    const QString text = gErr->MsgLoad(kMsgOpenFailed, path, rt::Null) + kCrLf + kCrLf +
+                         gErr->MsgLoad(kMsgOpenFailedDetail, QString::number(error.number), error.description);
+    gErr->MsgShow(0, ui::kCritical, rt::Null, rt::Null, text);
+  } catch (...) {
+  }
+}
+
+bool VersionCheck(const std::shared_ptr<jet::Database>& db, bool writeGuid) {
   std::shared_ptr<jet::Recordset> rs;
   try {
     if (!db) raiseRuntime(rt::kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
@@ -116,7 +119,7 @@ bool VersionCheck(const std::shared_ptr<jet::Database>& db) {
     const QString stamp = type.isNull() ? QString() : type.toText();
     if (stamp.compare(CatalogueStamp(), Qt::CaseInsensitive) != 0) gErr->ErrRaise(-kMsgIncompatible);
     jet::Field guid = rs->Fields(QStringLiteral("GUID"));
-    if (guid.Value().isNull() || guid.Value().toText().isEmpty()) {
+    if (writeGuid && (guid.Value().isNull() || guid.Value().toText().isEmpty())) {
       rs->Edit();
       guid.SetValue(NewGuidString());
       rs->Update();
@@ -125,8 +128,7 @@ bool VersionCheck(const std::shared_ptr<jet::Database>& db) {
     return true;
   } catch (...) {
     closeQuietly(rs);
-    gErr->ErrRaise(0, kSource, QStringLiteral("VersionCheck"));
-    throw;  // not reached: there is always an error to pass on here
+    gErr->ErrReRaise(kSource, QStringLiteral("VersionCheck"));
   }
 }
 
@@ -152,8 +154,7 @@ int32_t NewKey(int32_t kind) {
     if (!gDB || !gDB->DB())
       raiseRuntime(rt::kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("NewKey"));
-    throw;
+    gErr->ErrReRaise(kSource, QStringLiteral("NewKey"));
   }
   return NewKey(*gDB->DB(), kind);
 }
@@ -176,7 +177,6 @@ int32_t NewKey(jet::Database& db, int32_t kind) {
     return static_cast<int32_t>(next);
   } catch (...) {
     closeQuietly(rs);
-    gErr->ErrRaise(0, kSource, QStringLiteral("NewKey"));
-    throw;
+    gErr->ErrReRaise(kSource, QStringLiteral("NewKey"));
   }
 }

@@ -4,6 +4,7 @@
 // and the two files that stand beside the program.
 
 #include "platform/jet/Database.h"
+#include "platform/runtime/RaisedError.h"
 
 #include <QString>
 
@@ -26,8 +27,13 @@ bool DBOpen(const QString& Path, int32_t Exclusive);
 
 // True when the open catalogue may be used: version record present, version "1.0.011" (a
 // higher one only when the user agrees to question 115), the product stamp; writes a GUID into
-// a version record that has none. Refusals other than a declined question raise.
-bool VersionCheck(const std::shared_ptr<jet::Database>& db);
+// a version record that has none unless writeGuid is false (a catalogue that is only read).
+// Refusals other than a declined question raise.
+bool VersionCheck(const std::shared_ptr<jet::Database>& db, bool writeGuid = true);
+
+// The critical box of a catalogue that could not be opened or used: message 110 with the path,
+// two line breaks, message 111 with the error's number and description. Never raises.
+void ShowOpenError(const QString& path, const rt::RaisedError& error);
 
 // The stamp every catalogue carries in tblVERSION.Type.
 QString CatalogueStamp();

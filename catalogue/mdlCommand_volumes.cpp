@@ -4,8 +4,10 @@
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "platform/jet/Database.h"
+#include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/volumes/VolumeSystem.h"
 
 namespace {
 
@@ -86,11 +88,11 @@ DriveInfoRec DriveInfo(const QString& path) {
     r.VolumeType = DriveGetType(path);
     r.VolumeTypeString = GetDriveTypeText(path);
     switch (r.VolumeType) {
-      case 2:
-      case 5:
+      case volumes::kTypeRemovable:
+      case volumes::kTypeCdRom:
         r.Computername = QStringLiteral("-");
         break;
-      case 4:
+      case volumes::kTypeRemote:
         r.Computername = GetUncServerName(path);
         break;
       default:
@@ -99,31 +101,16 @@ DriveInfoRec DriveInfo(const QString& path) {
     }
     return r;
   } catch (const rt::RaisedError&) {
-    gErr->ErrRaise(0, kModule, QStringLiteral("DriveInfo"));
+    gErr->ErrReRaise(kModule, QStringLiteral("DriveInfo"));
   }
-  return {};
 }
 
 bool IsChangeableDrive(int32_t driveType) {
-  return driveType == 1 || driveType == 2 || driveType == 5 || driveType == 6;
+  return driveType == volumes::kTypeNoRoot || driveType == volumes::kTypeRemovable ||
+         driveType == volumes::kTypeCdRom || driveType == volumes::kTypeRamDisk;
 }
 
-QString fVolumeTypeString(const int32_t& driveType) {
-  switch (driveType) {
-    case 2:
-      return QStringLiteral("Wechselmedium");
-    case 3:
-      return QStringLiteral("Festplatte");
-    case 4:
-      return QStringLiteral("Netzlaufwerk");
-    case 5:
-      return QStringLiteral("CD-ROM");
-    case 6:
-      return QStringLiteral("RAM-Disk");
-    default:
-      return QString();
-  }
-}
+QString fVolumeTypeString(const int32_t& driveType) { return DriveTypeText(driveType); }
 
 int32_t fVolumeCount(jet::Database* db) {
   int32_t count = 0;
@@ -175,9 +162,8 @@ std::shared_ptr<pVolumeInfo> fVolumeInfo(jet::Database& db, const int32_t& VID) 
     }
     return info;
   } catch (const rt::RaisedError&) {
-    gErr->ErrRaise(0, kModule, QStringLiteral("fVolumeInfo"));
+    gErr->ErrReRaise(kModule, QStringLiteral("fVolumeInfo"));
   }
-  return nullptr;
 }
 
 void fVolumeInfo2InfoData(const pVolumeInfo& info, std::vector<PropItem>& data) {
@@ -189,7 +175,7 @@ void fVolumeInfo2InfoData(const pVolumeInfo& info, std::vector<PropItem>& data) 
     data[3] = {QStringLiteral("Dateien"), info.FilesString()};
     data[4] = {QStringLiteral("Größe"), info.ByteString()};
   } catch (const rt::RaisedError&) {
-    gErr->ErrRaise(0, kModule, QStringLiteral("fVolumeInfo2InfoData"));
+    gErr->ErrReRaise(kModule, QStringLiteral("fVolumeInfo2InfoData"));
   }
 }
 
@@ -197,7 +183,7 @@ bool VolumeCheck(const QString& path, const QString& serial, const rt::Variant& 
   std::shared_ptr<jet::Database> db = gDB ? gDB->DB() : nullptr;
   if (!db) {
     try {
-      throw rt::RaisedError(3420, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
+      throw rt::RaisedError(jet::err::kObjectInvalid, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
     } catch (const rt::RaisedError&) {
       gErr->ErrMsg(kModule, QStringLiteral("VolumeCheck"));
     }
@@ -217,9 +203,9 @@ std::shared_ptr<pVolumeInfo> fVolumeInfo(const int32_t& VID) {
   std::shared_ptr<jet::Database> db = gDB ? gDB->DB() : nullptr;
   if (!db) {
     try {
-      throw rt::RaisedError(3420, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
+      throw rt::RaisedError(jet::err::kObjectInvalid, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
     } catch (const rt::RaisedError&) {
-      gErr->ErrRaise(0, kModule, QStringLiteral("fVolumeInfo"));
+      gErr->ErrReRaise(kModule, QStringLiteral("fVolumeInfo"));
     }
   }
   return fVolumeInfo(*db, VID);

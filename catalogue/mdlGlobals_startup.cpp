@@ -31,7 +31,7 @@ void CheckFiles() {
     const QString path = SystemDBPath();
     if (!FileExists(path)) gErr->ErrRaise(-196, QString(), QString(), QString(), path, gErr->AppName());
   } catch (...) {
-    gErr->ErrRaise(0, kModule, QStringLiteral("CheckFiles"));
+    gErr->ErrReRaise(kModule, QStringLiteral("CheckFiles"));
   }
 }
 
@@ -41,6 +41,6 @@ void CDCollection() {
     for (const volumes::OpticalDrive& d : volumes::VolumeSystem().opticalDrives())
       gCDDrives.append(d.root.isEmpty() ? d.device : d.root);
   } catch (...) {
-    gErr->ErrRaise(0, kModule, QStringLiteral("CDCollection"));
+    gErr->ErrReRaise(kModule, QStringLiteral("CDCollection"));
   }
 }

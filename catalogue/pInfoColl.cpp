@@ -61,7 +61,7 @@ void pInfoColl::AddInfo(std::shared_ptr<pInfoRecord> oInfo, int32_t eType) {
   if (!oInfo) invalidArgument();
   const QString k = key(QString::number(oInfo->ID));
   if (c.byKey.contains(k))
-    throw rt::RaisedError(457, QString(),
+    throw rt::RaisedError(rt::kErrKeyInUse, QString(),
                           QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet"));
   c.items.push_back(std::move(oInfo));
   c.byKey.insert(k, std::prev(c.items.end()));

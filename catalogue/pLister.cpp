@@ -44,7 +44,8 @@ void pLister::AppendBlock(const ListerNode& node, QString& listing, int level, i
     const rt::Variant size = rs->Fields(QStringLiteral("Filesize")).Value();
     const rt::Variant date = rs->Fields(QStringLiteral("DateTime")).Value();
     if (size.isNull() || date.isNull())
-      throw rt::RaisedError(94, QStringLiteral("pLister"), QStringLiteral("Unzulässige Verwendung von Null."));
+      throw rt::RaisedError(rt::kErrInvalidUseOfNull, QStringLiteral("pLister"),
+                            QStringLiteral("Unzulässige Verwendung von Null."));
     QString line = fileMargin + rs->Fields(QStringLiteral("Filename")).Value().toText() + QStringLiteral(", ") +
                    date.toDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) + QStringLiteral(", ") +
                    locale.toString(size.toDouble(), 'f', 0) + QStringLiteral(" Bytes (") +

@@ -16,7 +16,9 @@ class pPathInfo : public pInfoRecord {
   double TotalBytes = 0;
   int32_t TotalFiles = 0;
   int32_t TotalSubFolders = 0;
-  bool ExtendedInfo = false;  // true once filled from the folder's tblPATHS row
+  // True when the folder has sub-folders and its subtree totals were taken from its tblPATHS
+  // row; only then do the total rows show.
+  bool ExtendedInfo = false;
 
   QString ByteString() const { return infoByteText(Bytes); }
   QString FilesString() const { return infoCountText(Files); }

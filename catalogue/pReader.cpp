@@ -5,23 +5,21 @@
 #include "catalogue/mdlGlobals.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mQZFw40.h"
+#include "foundation/mdlQZLib51_drives.h"
 #include "platform/jet/Database.h"
+#include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
+#include "platform/runtime/TextCodec.h"
 #include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessagePump.h"
 #include "platform/ui/MousePointer.h"
 
-#include <QStringDecoder>
+#include <QFile>
 
-#include <fcntl.h>
 #include <fnmatch.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <ctime>
 
 namespace {
@@ -44,42 +42,6 @@ rt::Variant oleDateOf(int64_t secs) {
   if (!localtime_r(&t, &local)) return rt::Variant::date(kOleUnixEpoch + static_cast<double>(secs) / 86400.0);
   const int64_t localSecs = secs + local.tm_gmtoff;
   return rt::Variant::date(kOleUnixEpoch + static_cast<double>(localSecs) / 86400.0);
-}
-
-// Text of a memo file: UTF-8, or Windows-1252 when the bytes are not valid UTF-8.
-QString decodeText(const QByteArray& bytes) {
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text = utf8.decode(bytes);
-  if (!utf8.hasError()) return text;
-  QStringDecoder ansi("windows-1252");
-  if (ansi.isValid()) return ansi.decode(bytes);
-  return QString::fromLatin1(bytes);
-}
-
-// Reads a whole regular file; raises with the system's reason when it cannot.
-QByteArray readWholeFile(const QByteArray& rawPath) {
-  const QString shown = dirsrc::decodeName(rawPath);
-  const int fd = ::open(rawPath.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) throw dirsrc::osError(errno, shown);
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat st;
-  if (fstat(fd, &st) != 0) throw dirsrc::osError(errno, shown);
-  if (!S_ISREG(st.st_mode)) return QByteArray();
-  QByteArray data;
-  char buf[65536];
-  for (;;) {
-    const ssize_t r = ::read(fd, buf, sizeof buf);
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      throw dirsrc::osError(errno, shown);
-    }
-    if (r == 0) break;
-    data.append(buf, r);
-  }
-  return data;
 }
 
 // "StartPath: <folder>, ..." of a walker error text, else the text's first line.
@@ -119,7 +81,7 @@ pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Databa
   if (!settings_.wait) settings_.wait = [](int32_t ms) { Wait(ms, false); };
   // A record set that cannot be opened shows up as an error of the first Read.
   try {
-    if (!db_) throw rt::RaisedError(3420, QString(), QString());
+    if (!db_) throw rt::RaisedError(jet::err::kObjectInvalid, QString(), QString());
     volumes_ = db_->OpenRecordset(QStringLiteral("tblVOLUMES"), jet::RecordsetType::Table);
     volumes_->SetIndex(QStringLiteral("PrimaryKey"));
     files_ = db_->OpenRecordset(QStringLiteral("tblFILES"), jet::RecordsetType::Table);
@@ -171,7 +133,21 @@ void pReader::Cancel() {
   walker_.Cancel();
 }
 
+void pReader::RequestCancel() {
+  if (cancel_) return;
+  if (owner_ && !owner_->ConfirmCancel()) return;
+  cancelPending_ = false;
+  cancel_ = true;
+  testReader_.ReadCancel();
+  walker_.Cancel();
+}
+
 void pReader::onReadCanceled(bool& goOn) {
+  // Confirmed already: the test read stops without its own question.
+  if (cancel_) {
+    goOn = false;
+    return;
+  }
   const int answer = gErr->MsgShow(177, ui::kYesNo + ui::kQuestion + ui::kDefaultButton2);
   cancelPending_ = false;
   if (answer == ui::kAnswerYes) {
@@ -215,14 +191,15 @@ void pReader::raiseIfCanceled() {
 
 bool pReader::Read(int32_t volId) {
   // The read pumps messages inside its transaction: nothing else may run meanwhile.
-  ui::BusyScope busy(owner_ ? owner_->AllowedWindow() : nullptr, [this] { Cancel(); });
+  ui::BusyScope busy(owner_ ? owner_->AllowedWindow() : nullptr, [this] { RequestCancel(); });
   bool inTransaction = false;
   bool result = false;
   ui::setMousePointer(ui::kPointerHourglass);
   try {
     if (volId != 0) volId_ = volId;
     if (!ws_ || !volumes_ || !files_ || !paths_)
-      throw rt::RaisedError(3420, QString(), QStringLiteral("Die Katalogtabellen sind nicht geöffnet."));
+      throw rt::RaisedError(jet::err::kObjectInvalid, QString(),
+                            QStringLiteral("Die Katalogtabellen sind nicht geöffnet."));
     volumes_->Seek(QStringLiteral("="), {rt::Variant(volId_)});
     if (volumes_->NoMatch()) gErr->ErrRaise(-103, QString(), QString(), QString(), volId_);
     const rt::Variant root = volumes_->Fields(QStringLiteral("VolumePath")).Value();
@@ -342,13 +319,13 @@ bool pReader::wantedForMemoSearch(const dirsrc::DirEntry& e) const {
 QString pReader::findMemo(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries) const {
   for (const QString& entry : settings_.AutoMemoCol) {
     if (entry.isEmpty()) continue;
-    const QByteArray pattern = entry.toUtf8();
+    const QByteArray pattern = QFile::encodeName(entry);
     const bool wildcard = entry.contains(QLatin1Char('*'));
     const dirsrc::DirEntry* best = nullptr;
     for (const dirsrc::DirEntry& e : entries) {
       if (wildcard ? !wantedForMemoSearch(e) : e.kind != dirsrc::EntryKind::File) continue;
       const bool match = wildcard ? fnmatch(pattern.constData(), e.name.constData(), FNM_CASEFOLD) == 0
-                                  : dirsrc::decodeName(e.name).compare(entry, Qt::CaseInsensitive) == 0;
+                                  : rt::decodeFileName(e.name).compare(entry, Qt::CaseInsensitive) == 0;
       if (!match) continue;
       if (!wildcard && e.name == pattern) {
         best = &e;
@@ -360,10 +337,10 @@ QString pReader::findMemo(const cuDirParserFolder& folder, const std::vector<dir
     const QByteArray raw = folder.RawPath() + best->name;
     QString text;
     try {
-      text = decodeText(readWholeFile(raw));
+      text = ReadTextFileRaw(raw);
     } catch (const rt::RaisedError& err) {
       const QString reason = gErr->MsgLoad(139, err.number, err.description);
-      gErr->ErrRaise(-138, QString(), QString(), QString(), dirsrc::decodeName(raw), reason);
+      gErr->ErrRaise(-138, QString(), QString(), QString(), rt::decodeFileName(raw), reason);
     }
     if (!text.isEmpty()) return text;
   }
@@ -398,9 +375,8 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const std::vector<dir
       if (paths_->GetEditMode() != jet::EditMode::None) paths_->CancelUpdate();
     } catch (const rt::RaisedError&) {
     }
-    gErr->ErrRaise(0, kClass, QStringLiteral("SavePath"));
+    gErr->ErrReRaise(kClass, QStringLiteral("SavePath"));
   }
-  return 0;
 }
 
 void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries) {
@@ -412,7 +388,7 @@ void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std
       files_->AddNew();
       files_->Fields(fFID).SetValue(nextFileKey_);
       files_->Fields(fPathID).SetValue(pid);
-      files_->Fields(fFilename).SetValue(dirsrc::decodeName(e.name));
+      files_->Fields(fFilename).SetValue(rt::decodeFileName(e.name));
       files_->Fields(fDateTime).SetValue(oleDateOf(e.mtimeSec));
       files_->Fields(fFilesize).SetValue(static_cast<double>(e.size));
       files_->Update();
@@ -424,7 +400,7 @@ void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std
       const QString reason =
           QStringLiteral("Fehler Nr. ") + QString::number(err.number) + QStringLiteral(": ") + err.description;
       const int answer = gErr->MsgShow(202, ui::kYesNo + ui::kCritical + ui::kDefaultButton2,
-                                       folder.FullPath() + dirsrc::decodeName(e.name), reason);
+                                       folder.FullPath() + rt::decodeFileName(e.name), reason);
       if (answer == ui::kAnswerYes) continue;  // the key goes to the next file
       gErr->ErrRaise(-130);
     }

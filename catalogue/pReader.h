@@ -62,12 +62,14 @@ class pReader {
 
   // Meant to be called while Read pumps messages (the owner's Cancel button).
   void Cancel();
+  // The user asks to stop: the owner confirms first (ConfirmCancel); a confirmed request stops
+  // at the next check without asking again, also in the middle of a test read.
+  void RequestCancel();
   // True when the volume was read and committed; False after an error or a cancel, which the
   // reader has then shown in an error box itself. A non-zero argument replaces VolID.
   bool Read(int32_t volId);
 
  private:
-  struct Keys;
   int32_t SavePath(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries);
   void WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries);
   std::vector<dirsrc::DirEntry> listFolder(const cuDirParserFolder& folder);

@@ -33,7 +33,7 @@ bool HasResString(int32_t id) { return table().contains(id); }
 QString LoadResString(int32_t id) {
   const auto it = table().constFind(id);
   if (it == table().constEnd())
-    throw rt::RaisedError(326, QStringLiteral("ZUVRAX"),
+    throw rt::RaisedError(rt::kErrResourceNotFound, QStringLiteral("ZUVRAX"),
                           QStringLiteral("Ressource mit der Kennung '%1' nicht gefunden.").arg(id));
   return *it;
 }

@@ -9,17 +9,16 @@ std::unique_ptr<cuAppError> gErr = std::make_unique<cuAppError>();
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
-constexpr int64_t kObjectErrorBase = -2147221504;  // 0x80040000 as a signed 32-bit number
 }  // namespace
 
-cuAppError::cuAppError() : appName_(QStringLiteral("Tolvarent Kerbolith")) {}
+cuAppError::cuAppError() : appName_(rt::App::title()) {}
 
 bool cuAppError::isProjectSource(const QString& source) const {
   return source.compare(projectname_, Qt::CaseInsensitive) == 0;
 }
 
 int32_t cuAppError::ProgramErrorNumber(int32_t messageNumber) const {
-  const int64_t n = kObjectErrorBase - messageNumber + errOffset_;
+  const int64_t n = int64_t{rt::kObjectErrorBase} - messageNumber + errOffset_;
   return static_cast<int32_t>(n);
 }
 
@@ -33,7 +32,8 @@ QString cuAppError::MsgText(int32_t number) const {
   const int32_t n = number < 0 ? -number : number;
   if (!msgArray_) return LoadResString(n);
   if (n < 0 || static_cast<size_t>(n) >= msgArray_->size())
-    throw rt::RaisedError(9, projectname_, QStringLiteral("Index außerhalb des gültigen Bereichs."));
+    throw rt::RaisedError(rt::kErrSubscriptOutOfRange, projectname_,
+                          QStringLiteral("Index außerhalb des gültigen Bereichs."));
   return (*msgArray_)[static_cast<size_t>(n)];
 }
 
@@ -78,7 +78,7 @@ void cuAppError::ErrRaise(int32_t lErr, QString sSource, const QString& sProc, Q
         sDescription = MsgText(-lErr);
       } catch (...) {
       }
-      const int64_t full = static_cast<int64_t>(lErr) + kObjectErrorBase + errOffset_;
+      const int64_t full = static_cast<int64_t>(lErr) + rt::kObjectErrorBase + errOffset_;
       if (full >= INT32_MIN && full <= INT32_MAX) lErr = static_cast<int32_t>(full);
     } else if (lErr == 0) {
       lErr = n0;
@@ -101,6 +101,11 @@ void cuAppError::ErrRaise(int32_t lErr, QString sSource, const QString& sProc, Q
   }
   ui::setMousePointer(ui::kPointerDefault);
   throw rt::RaisedError(lErr, sSource, sDescription, sHelpFile, lHelpContextID);
+}
+
+void cuAppError::ErrReRaise(const QString& sSource, const QString& sProc) {
+  ErrRaise(0, sSource, sProc);
+  throw;  // an error numbered 0 goes on as it is
 }
 
 cuAppError::ErrText cuAppError::BuildErrText(const rt::RaisedError& err, const QString& sSource,

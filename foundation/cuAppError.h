@@ -44,6 +44,9 @@ class cuAppError {
                 QString sDescription = QString(), const rt::Variant& vPar1 = rt::Null,
                 const rt::Variant& vPar2 = rt::Null, int32_t lHelpContextID = 0, QString sHelpFile = QString());
 
+  // Passes on the error being handled with the source chain extended by sSource and sProc, as
+  // ErrRaise(0, ...) does; call inside a catch block. Never returns.
+  [[noreturn]] void ErrReRaise(const QString& sSource, const QString& sProc);
   [[noreturn]] void ErrRaiseStored(const QString& sSource, const QString& sProc);
   void ErrStore();
   QString ErrString(const QString& sSource, const QString& sProc) const;

@@ -1,5 +1,6 @@
 #include "foundation/mdlQZFramework.h"
 
+#include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/SystemError.h"
 #include "platform/runtime/UniqueFd.h"
 
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QUuid>
 #include <QWindow>
 
 #include <cerrno>
@@ -38,21 +38,6 @@ const QString kModule = QStringLiteral("mdlQZFramework");
 
 using FileHandle = rt::UniqueFd;
 
-// Removes the temporary file unless it has been renamed into place.
-class TempFileGuard {
- public:
-  explicit TempFileGuard(QByteArray path) : path_(std::move(path)) {}
-  ~TempFileGuard() {
-    if (!path_.isEmpty()) ::unlink(path_.constData());
-  }
-  TempFileGuard(const TempFileGuard&) = delete;
-  TempFileGuard& operator=(const TempFileGuard&) = delete;
-  void release() { path_.clear(); }
-
- private:
-  QByteArray path_;
-};
-
 QByteArray readWholeFile(const QByteArray& file, const QString& shownPath) {
   FileHandle fd(::open(file.constData(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) raiseFileError(errno, shownPath);
@@ -68,45 +53,6 @@ QByteArray readWholeFile(const QByteArray& file, const QString& shownPath) {
     content.append(buf, n);
   }
   return content;
-}
-
-void writeAll(int fd, const QByteArray& bytes, const QString& shownPath) {
-  const char* p = bytes.constData();
-  qsizetype left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      raiseFileError(errno, shownPath);
-    }
-    p += n;
-    left -= n;
-  }
-}
-
-// Puts content in place of target through a complete temporary file in the same folder. An
-// existing file's owner and permissions carry over, without its read-only state.
-void replaceFile(const QByteArray& target, const QByteArray& content, const struct stat* old,
-                 const QString& shownPath) {
-  const QFileInfo info(QFile::decodeName(target));
-  // A short name of its own: the target's name may already be as long as a name can be.
-  const QByteArray temp =
-      QFile::encodeName(info.absolutePath() + QStringLiteral("/.zuvrax-") +
-                        QUuid::createUuid().toString(QUuid::Id128).left(12) + QStringLiteral(".tmp"));
-  FileHandle fd(::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (fd.get() < 0) raiseFileError(errno, shownPath);
-  TempFileGuard guard(temp);
-  writeAll(fd.get(), content, shownPath);
-  if (old) {
-    if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0) {
-      // Only the superuser may hand a file to another owner; others keep theirs.
-    }
-    if (::fchmod(fd.get(), (old->st_mode & 07777) | S_IWUSR) != 0) raiseFileError(errno, shownPath);
-  }
-  if (::fsync(fd.get()) != 0) raiseFileError(errno, shownPath);
-  if (fd.close() != 0) raiseFileError(errno, shownPath);
-  if (::rename(temp.constData(), target.constData()) != 0) raiseFileError(errno, shownPath);
-  guard.release();
 }
 
 // ---- mouse position ----------------------------------------------------------------------------
@@ -154,7 +100,8 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
   try {
     // A pipe would wait for a reader for ever, and a device or socket is no file to replace.
     if (exists && !S_ISREG(st.st_mode))
-      throw rt::RaisedError(75, gErr->Projectname(), QStringLiteral("Keine gewöhnliche Datei: %1").arg(path));
+      throw rt::RaisedError(rt::kErrPathFileAccess, gErr->Projectname(),
+                            QStringLiteral("Keine gewöhnliche Datei: %1").arg(path));
     QByteArray bytes = data.toUtf8();
     if (exists && position >= 1) {
       QByteArray whole = readWholeFile(target, path);
@@ -163,9 +110,18 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
       whole.replace(at, bytes.size(), bytes);
       bytes = whole;
     }
-    replaceFile(target, bytes, exists ? &st : nullptr, path);
+    // An existing file's owner and permissions carry over, without its read-only state.
+    rt::FileReplacement replacement(QFile::decodeName(target), path);
+    replacement.write(bytes, exists ? std::optional<mode_t>((st.st_mode & 07777) | S_IWUSR) : std::nullopt);
+    replacement.commit();
+  } catch (const rt::RaisedError& e) {
+    // The old file stays because this user may not replace it (a folder without write
+    // permission, another owner's file in a shared folder, a read-only medium).
+    if (exists && position == 0 && e.number == rt::kErrPermissionDenied)
+      gErr->ErrRaise(-513, kModule, kProc, QString(), path);
+    gErr->ErrReRaise(kModule, kProc);
   } catch (...) {
-    gErr->ErrRaise(0, kModule, kProc);
+    gErr->ErrReRaise(kModule, kProc);
   }
 }
 
@@ -189,7 +145,6 @@ bool MousePositionGet(quintptr hWnd, int32_t& x, int32_t& y, bool client, bool t
     y = static_cast<int32_t>(py);
     return true;
   } catch (...) {
-    gErr->ErrRaise(0, kModule, QStringLiteral("MousePositionGet"));
+    gErr->ErrReRaise(kModule, QStringLiteral("MousePositionGet"));
   }
-  return false;
 }

@@ -5,16 +5,11 @@
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/jet/Engine.h"
 #include "platform/jet/JetError.h"
+#include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-#include <cerrno>
-#include <cstring>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -23,34 +18,6 @@ const QString kSource = QStringLiteral("mdlLib");
 constexpr double kReserve = 1048576.0;
 constexpr int32_t kMsgNoSpace = 5;
 constexpr int32_t kMsgDatabaseLost = 6;
-constexpr int32_t kErrFileAccess = 75;  // the runtime's path/file access error
-
-[[noreturn]] void raiseFileError(const QString& what, const QString& path, int errorNumber) {
-  throw rt::RaisedError(
-      kErrFileAccess, kSource,
-      what.arg(path) + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(errorNumber)) + QLatin1Char(')'));
-}
-
-// Flushes a file or folder to the disk; a copy must be on the disk before it takes the
-// original's name, or a crash could leave neither.
-void syncPath(const QString& path, bool folder) {
-  const int fd = ::open(QFile::encodeName(path).constData(), (folder ? O_RDONLY | O_DIRECTORY : O_RDONLY) | O_CLOEXEC);
-  if (fd < 0) raiseFileError(QStringLiteral("Die Datei '%1' kann nicht geöffnet werden."), path, errno);
-  const int rc = ::fsync(fd);
-  const int saved = errno;
-  ::close(fd);
-  // Some file systems cannot sync folders; the rename itself is still atomic there.
-  if (rc != 0 && !(folder && (saved == EINVAL || saved == ENOTSUP)))
-    raiseFileError(QStringLiteral("Die Datei '%1' kann nicht gespeichert werden."), path, saved);
-}
-
-void atomicReplace(const QString& from, const QString& to) {
-  syncPath(from, false);
-  if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
-    raiseFileError(QStringLiteral("Die Datei '%1' kann nicht ersetzt werden."), to, errno);
-  syncPath(QFileInfo(to).absolutePath(), true);
-}
-
 // The drive whose free space is tested; "" for a share of another computer (not tested).
 QString driveToTest(const QString& dbPath) {
   if (IsUncPath(dbPath) && GetUncServerName(dbPath).compare(GetComputerNameText(), Qt::CaseInsensitive) != 0)
@@ -64,7 +31,7 @@ CompactionSteps defaultCompactionSteps() {
   return {
       [](const QString& drive) { return GetDiskFreeSpaceValue(drive, 0); },
       [](const QString& source, const QString& target) { jet::Engine::DBEngine().CompactDatabase(source, target); },
-      atomicReplace,
+      rt::renameDurably,
   };
 }
 
@@ -96,7 +63,12 @@ QString CompactDatabaseFile(const QString& dbPath, const QString& tempName, cons
     const bool tempThere = QFileInfo::exists(tempPath);
     if (!dbThere && tempThere) {
       // The copy is complete when the replace step fails; it takes the database's place.
-      ::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(db).constData());
+      try {
+        rt::renameDurably(tempPath, db);
+      } catch (const rt::RaisedError& e) {
+        // The catalogue lives on under the temporary name the user is shown here.
+        return description + kCrLf + e.description;
+      }
       return description;
     }
     if (!dbThere && !tempThere) {

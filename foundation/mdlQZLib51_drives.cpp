@@ -5,15 +5,17 @@
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/runtime/SystemError.h"
+#include "platform/runtime/TextCodec.h"
+#include "platform/runtime/UniqueFd.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/volumes/VolumeSystem.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,7 +25,7 @@ namespace {
 const QChar kSep = QLatin1Char('/');
 const QString kCrLf = QStringLiteral("\r\n");
 
-// A memo file is read whole into memory; anything larger is refused.
+// A text file is read whole into memory; anything larger is refused.
 constexpr qint64 kMaxTextFileBytes = 64LL * 1024 * 1024;
 
 bool isUncSeparator(QChar c) { return c == QLatin1Char('\\') || c == QLatin1Char('/'); }
@@ -64,41 +66,17 @@ bool matchesPattern(const QString& name, const QString& pattern) {
   return pi == p.size();
 }
 
-int32_t accessNumber(int err) {
-  switch (err) {
-    case 0:
-      return 0;
-    case ENOENT:
-    case ENOTDIR:
-      return 76;
-    case EACCES:
-    case EPERM:
-      return 75;
-    case ENOMEDIUM:
-      return 71;
-    case EIO:
-    case ENXIO:
-    case ENODEV:
-    case ESTALE:
-    case ENOTCONN:
-    case EHOSTDOWN:
-    case ETIMEDOUT:
-      return 68;
-    default:
-      return 75;
-  }
-}
-
+// The library message that names the cause of a failed drive check.
 int32_t causeMessage(int32_t number) {
   switch (number) {
-    case 53:
-    case 68:
+    case rt::kErrFileNotFound:
+    case rt::kErrDeviceUnavailable:
       return 10;
-    case 71:
+    case rt::kErrDiskNotReady:
       return 11;
-    case 75:
+    case rt::kErrPathFileAccess:
       return 12;
-    case 76:
+    case rt::kErrPathNotFound:
       return 13;
     default:
       return 14;
@@ -120,7 +98,7 @@ std::optional<VolumeInfoArray> GetVolumeInfo(const QString& path, bool serialAsH
     }
     return VolumeInfoArray{serial, facts->fileSystem, facts->label};
   } catch (const std::exception&) {
-    return std::nullopt;  // the Part's routine gives Null after any error
+    return std::nullopt;  // any failure means no facts, never an error
   }
 }
 
@@ -162,32 +140,34 @@ int32_t DriveGetType(const QString& path) {
   }
 }
 
-QString GetDriveTypeText(const QString& path) {
-  int32_t type = 0;
-  try {
-    type = DriveGetType(path);
-  } catch (const rt::RaisedError&) {
-    return QString();
-  }
-  switch (type) {
-    case 2:
+QString DriveTypeText(int32_t driveType) {
+  switch (driveType) {
+    case volumes::kTypeRemovable:
       return QStringLiteral("Wechselmedium");
-    case 3:
+    case volumes::kTypeFixed:
       return QStringLiteral("Festplatte");
-    case 4:
+    case volumes::kTypeRemote:
       return QStringLiteral("Netzlaufwerk");
-    case 5:
+    case volumes::kTypeCdRom:
       return QStringLiteral("CD-ROM");
-    case 6:
+    case volumes::kTypeRamDisk:
       return QStringLiteral("RAM-Disk");
     default:
       return QString();
   }
 }
 
+QString GetDriveTypeText(const QString& path) {
+  try {
+    return DriveTypeText(DriveGetType(path));
+  } catch (const rt::RaisedError&) {
+    return QString();
+  }
+}
+
 int32_t TestDriveAccess(const QString& path) {
   // The current folder is left alone: the root is opened instead of entered.
-  return accessNumber(volumes::VolumeSystem().accessError(path));
+  return rt::errorNumberOf(volumes::VolumeSystem().accessError(path), rt::SystemCall::EnterFolder);
 }
 
 bool CheckDriveReady(const QString& path, const QString& title) {
@@ -222,7 +202,14 @@ rt::Variant GetUncRoot(const QString& path) {
 }
 
 QString GetUncServerName(const QString& path) {
-  if (!IsUncPath(path)) return QString();
+  if (!IsUncPath(path)) {
+    // A network mount stands for a UNC root: its server is in the mount's source.
+    try {
+      return path.startsWith(kSep) ? volumes::VolumeSystem().networkServer(path) : QString();
+    } catch (const std::exception&) {
+      return QString();
+    }
+  }
   const qsizetype first = indexOfUncSeparator(path, 2);
   return first < 0 ? QString() : path.mid(2, first - 2);
 }
@@ -321,26 +308,44 @@ int32_t ListFilesByPatterns(const QString& folder, const QString& patterns, QStr
   return found == 0 ? -1 : static_cast<int32_t>(files.size());
 }
 
+QString ReadTextFileRaw(const QByteArray& nativePath) {
+  const QString shown = rt::decodeFileName(nativePath);
+  const auto fail = [&](int err) {
+    rt::RaisedError e = rt::fileSystemError(err, shown);
+    e.source = rt::App::exeName();
+    return e;
+  };
+  const auto tooLarge = [&] {
+    return rt::RaisedError(rt::kErrOutOfMemory, rt::App::exeName(),
+                           QStringLiteral("Die Datei '%1' ist zu groß, um sie als Text zu lesen.").arg(shown));
+  };
+  // Not blocking: a FIFO put in the file's place is not waited for.
+  const rt::UniqueFd fd(::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (!fd.valid()) throw fail(errno);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) throw fail(errno);
+  if (!S_ISREG(st.st_mode)) return QString();
+  if (st.st_size > kMaxTextFileBytes) throw tooLarge();
+  QByteArray bytes;
+  bytes.reserve(static_cast<qsizetype>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd.get(), buf, sizeof buf);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw fail(errno);  // a failed read is no empty memo
+    }
+    if (got == 0) break;
+    bytes.append(buf, got);
+    if (bytes.size() > kMaxTextFileBytes) throw tooLarge();  // it grew while being read
+  }
+  return rt::decodeText(bytes);
+}
+
 QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks) {
   const QString filePath = filePathOf(path);
   if (filePath.isEmpty()) RaiseLibError(-26, QString(), QString(), QString(), path);
-  QFile file(filePath);
-  if (!file.open(QIODevice::ReadOnly)) throw rt::RaisedError(75, rt::App::exeName(), GetLibMessageText(12));
-  const auto tooLarge = [&] {
-    return rt::RaisedError(rt::kErrOutOfMemory, rt::App::exeName(),
-                           QStringLiteral("Die Datei '%1' ist zu groß, um sie als Text zu lesen.").arg(path));
-  };
-  if (file.size() > kMaxTextFileBytes) throw tooLarge();
-  const QByteArray bytes = file.read(kMaxTextFileBytes + 1);
-  // A failed read gives what it got, often nothing: that is no empty memo.
-  if (file.error() != QFileDevice::NoError) {
-    rt::RaisedError e = rt::fileSystemError(EIO, path);
-    e.source = rt::App::exeName();
-    throw e;
-  }
-  if (bytes.size() > kMaxTextFileBytes) throw tooLarge();  // it grew while being read
-  QStringDecoder decode(QStringDecoder::Utf8);
-  QString text = decode(bytes);
+  QString text = ReadTextFileRaw(QFile::encodeName(filePath));
   const QString blank = QStringLiteral(" ");
   if (stripLineBreaks) {
     // CR LF pairs, and LF alone as files written here end with it.

@@ -2,7 +2,8 @@
 
 // Drives, volumes, paths and files. The separator of paths is "/" (also where a routine takes a
 // backslash flag); a drive root is the mount point of the file system that holds the path, with a
-// trailing "/". Paths compare case-sensitively, sizes are 64-bit, text files are UTF-8.
+// trailing "/". Paths compare case-sensitively, sizes are 64-bit, text files are read as rt::decodeText
+// reads them.
 
 #include "platform/runtime/Variant.h"
 
@@ -25,11 +26,13 @@ QString GetDriveSpec(const QString& path);
 // mode 0 free bytes (for this user), 1 total bytes, 2 used bytes; any other mode and any failure 0.
 double GetDiskFreeSpaceValue(const QString& path, int32_t mode);
 bool DriveGetSpace_ExSupported(const QString& root);
-// 0 unknown, 1 no root, 2 removable, 3 fixed, 4 network, 5 CD-ROM, 6 RAM disk.
+// A volumes::DriveType: 0 unknown, 1 no root, 2 removable, 3 fixed, 4 network, 5 CD-ROM, 6 RAM disk.
 int32_t DriveGetType(const QString& path);
 QString GetDriveTypeText(const QString& path);
+// The German name of a drive type ("Wechselmedium" ...); "" for unknown and no root.
+QString DriveTypeText(int32_t driveType);
 // 0 when the drive root of the path can be entered, else 76 (path not found), 75 (access),
-// 71 (no medium) or 68 (device not available).
+// 71 (no medium), 68 (device not available) or 51 (any other failure).
 int32_t TestDriveAccess(const QString& path);
 // True when the drive can be read; else shows the reason in a critical box titled title.
 bool CheckDriveReady(const QString& path, const QString& title);
@@ -40,6 +43,7 @@ bool IsUncPath(const QString& path);
 // "\\server\share" of "\\server\share\rest" (either separator), the whole path when no second
 // separator follows the server, Null without a separator after the leading pair.
 rt::Variant GetUncRoot(const QString& path);
+// The server of a UNC path, or of the network mount that holds an absolute path; else "".
 QString GetUncServerName(const QString& path);
 QString GetFileNamePart(const QString& path, bool useSlash);
 QString GetFolderPart(const QString& path, bool useSlash, bool withTrailingSeparator);
@@ -59,5 +63,9 @@ double GetFileSizeFso(const QString& path);
 // patterns match regardless of case), appended to files. attributes: 2 hidden (dot) names too,
 // 16 folders too. Returns the count of files, 0 without folder or patterns, -1 when none matched.
 int32_t ListFilesByPatterns(const QString& folder, const QString& patterns, QStringList& files, int32_t attributes);
-// The whole file as UTF-8 text; library error 26 when it is no file.
+// The whole file as text (UTF-8, else Windows-1252); library error 26 when it is no file. A file
+// that cannot be read raises the system's reason, one over 64 MB error 7.
 QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks);
+// The same read for a file named by the bytes of its name (names that are not valid UTF-8);
+// anything but a regular file reads as "".
+QString ReadTextFileRaw(const QByteArray& nativePath);

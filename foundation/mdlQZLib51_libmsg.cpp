@@ -4,7 +4,7 @@
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/MousePointer.h"
 
-int32_t LibErrorNumber(int32_t code) { return static_cast<int32_t>(int64_t{-2147220480} + code); }
+int32_t LibErrorNumber(int32_t code) { return static_cast<int32_t>(int64_t{rt::kLibraryErrorBase} + code); }
 
 QString GetLibMessageText(int32_t code) {
   switch (code) {

@@ -18,11 +18,12 @@ constexpr qsizetype kCompressionAt = 30;  // low byte of the info header's compr
 constexpr char kCodedMarker = 125;
 
 [[noreturn]] void raiseSubscript() {
-  throw rt::RaisedError(9, rt::App::exeName(), QStringLiteral("Index außerhalb des gültigen Bereichs."));
+  throw rt::RaisedError(rt::kErrSubscriptOutOfRange, rt::App::exeName(),
+                        QStringLiteral("Index außerhalb des gültigen Bereichs."));
 }
 
 [[noreturn]] void raiseInvalidPicture() {
-  throw rt::RaisedError(481, rt::App::exeName(), QStringLiteral("Ungültiges Bild."));
+  throw rt::RaisedError(rt::kErrInvalidPicture, rt::App::exeName(), QStringLiteral("Ungültiges Bild."));
 }
 
 // Callers check the bounds first.

@@ -17,6 +17,52 @@ QString trimBlanks(const QString& s) { return StripText(s, QStringLiteral(" "), 
 
 QString bracketed(const QString& name) { return EncloseIn(name, QStringLiteral("[]")); }
 
+bool isKeywordAt(const QString& text, qsizetype at) {
+  return QStringView(text).mid(at).startsWith(kAnd, Qt::CaseInsensitive) ||
+         QStringView(text).mid(at).startsWith(kOr, Qt::CaseInsensitive);
+}
+
+// A quote inside a value ends it only where blanks and then the end of the text or a keyword
+// follow; any other quote belongs to the value (O'Brien).
+bool closesValue(const QString& text, qsizetype quote) {
+  qsizetype j = quote + 1;
+  while (j < text.size() && text.at(j) == QLatin1Char(' ')) ++j;
+  if (j == text.size()) return true;
+  return j > quote + 1 && isKeywordAt(text, j - 1);
+}
+
+// The positions at which keyword (any case) stands outside quoted values. A quote opens a value;
+// inside it a doubled quote stands for one quote of the value, so a value whose quotes are
+// doubled can never end early and let a keyword of its own split the criterion.
+std::vector<qsizetype> keywordPositions(const QString& text, const QString& keyword) {
+  std::vector<qsizetype> found;
+  bool inValue = false;
+  for (qsizetype i = 0; i < text.size();) {
+    if (text.at(i) == kQuote.at(0)) {
+      if (!inValue) {
+        inValue = true;
+      } else if (closesValue(text, i)) {
+        inValue = false;
+      } else if (i + 1 < text.size() && text.at(i + 1) == kQuote.at(0)) {
+        ++i;  // a doubled quote: one quote of the value
+      }
+      ++i;
+      continue;
+    }
+    if (!inValue && QStringView(text).mid(i).startsWith(keyword, Qt::CaseInsensitive)) {
+      found.push_back(i);
+      i += keyword.size();
+      continue;
+    }
+    ++i;
+  }
+  return found;
+}
+
+bool hasKeywordOutsideValues(const QString& text) {
+  return !keywordPositions(text, kAnd).empty() || !keywordPositions(text, kOr).empty();
+}
+
 // The WHERE part shared by the SELECT and DELETE builders, without its leading blank.
 QString wherePart(const QString& table, const QString& criterion) {
   if (IsSimpleCriteria(criterion))
@@ -50,15 +96,20 @@ QString BuildDeleteSql(const QString& table, const QString& criterion) {
 }
 
 int SplitByKeyword(const QString& text, const QString& keyword, CriteriaRows& pairs) {
-  if (keyword.isEmpty() || !text.contains(keyword, Qt::CaseInsensitive)) return 0;
-  QStringList parts;
-  const int n = SplitText(rt::Variant(text), parts, keyword);
+  if (keyword.isEmpty()) return 0;
+  const std::vector<qsizetype> at = keywordPositions(text, keyword);
+  if (at.empty()) return 0;
   const QString op = trimBlanks(keyword);
   CriteriaRows out;
-  out.reserve(parts.size());
-  for (const QString& part : parts) out.push_back({trimBlanks(part), op});
+  out.reserve(at.size() + 1);
+  qsizetype from = 0;
+  for (const qsizetype pos : at) {
+    out.push_back({trimBlanks(text.mid(from, pos - from)), op});
+    from = pos + keyword.size();
+  }
+  out.push_back({trimBlanks(text.mid(from)), op});
   pairs = std::move(out);
-  return n;
+  return static_cast<int>(pairs.size());
 }
 
 int SplitCriteria(const QString& userCriterion, CriteriaRows& rows) {
@@ -81,15 +132,14 @@ int SplitCriteria(const QString& userCriterion, CriteriaRows& rows) {
 }
 
 QString BuildCriteria(const QString& userCriterion) {
-  if (!userCriterion.contains(kAnd, Qt::CaseInsensitive) && !userCriterion.contains(kOr, Qt::CaseInsensitive))
-    return FormatCriteriaTerm(userCriterion);
+  if (!hasKeywordOutsideValues(userCriterion)) return FormatCriteriaTerm(userCriterion);
   CriteriaRows rows;
   SplitCriteria(userCriterion, rows);
   QString result;
   for (size_t i = 0; i < rows.size(); ++i) {
-    QString piece = FormatCriteriaTerm(rows[i].term);
-    if (i + 1 < rows.size()) piece += QLatin1Char(' ') + rows[i].op;
-    result += QLatin1Char(' ') + piece;
+    QString term = FormatCriteriaTerm(rows[i].term);
+    if (i + 1 < rows.size()) term += QLatin1Char(' ') + rows[i].op;
+    result += QLatin1Char(' ') + term;
   }
   return trimBlanks(result);
 }
@@ -100,8 +150,10 @@ QString FormatCriteriaTerm(const QString& term) {
   const qsizetype first = t.indexOf(kQuote);
   const QString fieldAndOperator = trimBlanks(t.left(first));
   const QString quoted = trimBlanks(t.mid(first));
-  // Drop the enclosing quotes; a lone quote leaves an empty value.
-  const QString value = quoted.size() >= 2 ? quoted.mid(1, quoted.size() - 2) : QString();
+  // Drop the enclosing quotes; a lone quote leaves an empty value. A quote the caller already
+  // doubled counts once, so that value and literal hold the same quotes either way.
+  QString value = quoted.size() >= 2 ? quoted.mid(1, quoted.size() - 2) : QString();
+  value.replace(QStringLiteral("''"), kQuote);
   return fieldAndOperator + QLatin1Char(' ') + kQuote + DoubleSingleQuotes(value) + kQuote;
 }
 

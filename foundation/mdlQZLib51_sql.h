@@ -29,17 +29,22 @@ bool IsSimpleCriteria(const QString& criterion);
 
 // Turns terms such as [Name]='O'Brien' joined by " AND " / " OR " into valid criteria: each quoted
 // value keeps its enclosing quotes and has the quotes inside doubled; keywords come out upper case.
+// Keywords split the text only outside quoted values. Inside a value a doubled quote is one quote,
+// and a single quote ends the value only where blanks and then a keyword or the end follow; so a
+// caller putting foreign text into a value doubles its quotes (DoubleSingleQuotes) first, and no
+// such text can end the value and add a term of its own.
 QString BuildCriteria(const QString& userCriterion);
 
 // Splits a user criterion into rows of (term, joining keyword); returns the row count. A text
 // without " AND " counts as one AND-part, which is then split at " OR ".
 int SplitCriteria(const QString& userCriterion, CriteriaRows& rows);
 
-// Splits text at keyword (any case) into (trimmed part, trimmed keyword) pairs; 0 and pairs left
-// alone when the keyword does not occur.
+// Splits text at keyword (any case, outside quoted values) into (trimmed part, trimmed keyword)
+// pairs; 0 and pairs left alone when the keyword does not occur there.
 int SplitByKeyword(const QString& text, const QString& keyword, CriteriaRows& pairs);
 
-// "[Name]='O'Brien'" -> "[Name]= 'O''Brien'"; a term not ending in a quote has every quote doubled.
+// "[Name]='O'Brien'" -> "[Name]= 'O''Brien'", and so does "[Name]='O''Brien'"; a term not ending
+// in a quote has every quote doubled.
 QString FormatCriteriaTerm(const QString& term);
 
 QString DoubleSingleQuotes(const QString& text);

@@ -1,8 +1,8 @@
 #include "foundation/mdlQZLib51_text.h"
 
+#include "platform/runtime/TextCodec.h"
+
 #include <QLocale>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QUuid>
 
 #include <cmath>
@@ -220,12 +220,10 @@ QString NewGuidString() { return QUuid::createUuid().toString(QUuid::WithBraces)
 
 QString XorScramble(const QString& text, const QString& key) {
   if (key.isEmpty()) return text;
-  QStringEncoder enc("Windows-1252");
-  QByteArray t = enc.encode(text);
-  const QByteArray k = QStringEncoder("Windows-1252").encode(key);
+  QByteArray t = rt::toWindows1252(text);
+  const QByteArray k = rt::toWindows1252(key);
   for (qsizetype i = 0; i < t.size(); ++i) t[i] = static_cast<char>(t[i] ^ k[i % k.size()]);
-  QStringDecoder dec("Windows-1252");
-  return dec.decode(t);
+  return rt::fromWindows1252(t);
 }
 
 rt::Variant GetDelimitedField(const QString& text, int index, const QString& delimiter) {

@@ -13,7 +13,10 @@
 #include "foundation/widgets/FileDialog.h"
 #include "foundation/widgets/cuFormPos.h"
 #include "foundation/widgets/cuRecentFiles.h"
+#include "mainwindow/DBOpenDialog.h"
+#include "mainwindow/frmMainDetail.h"
 #include "mainwindow/frmMainPanes.h"
+#include "platform/jet/Engine.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/MessageBox.h"
@@ -45,7 +48,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <QUuid>
 
 #include <algorithm>
 #include <iterator>
@@ -55,10 +57,8 @@ namespace {
 const QString kTitle = QStringLiteral("Tolvarent Kerbolith");
 constexpr int kHelpContextMain = 10;
 const QString kSource = QStringLiteral("frmMain");
-const QString kProgramKey = QStringLiteral("Software\\Tolvarent\\Kerbolith");
+const QString kProgramKey = rt::App::registryKey();
 constexpr int kRecentMax = 8;
-// Runtime error "path/file access error".
-constexpr int32_t kErrPathFileAccess = 75;
 
 // Commands whose windows are still to come: they stay disabled in both states instead of
 // offering an item that does nothing. Take a command off once its handler is connected.
@@ -86,6 +86,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   BuildMenus();
   BuildToolbar();
   BuildClientArea();
+  detail_ = std::make_unique<frmMainDetail>(*this);
   qApp->installEventFilter(this);
   ui::registerForm(this);
   Form_Load();
@@ -487,6 +488,8 @@ void frmMain::ClosePending() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  // The field being edited is written while the catalogue is still open.
+  if (!unloading_) detail_->CommitPending();
   if (!unloading_ && Busy()) {
     // The command on the stack still uses the catalogue and the globals: closing now means
     // Cancel, and the window closes when the command is done.
@@ -541,18 +544,21 @@ void frmMain::DBOpenWithDialog() {
   if (Busy()) return;  // input let through by a running command
   Running running(*this);
   try {
-    // The catalogue chooser is a window of its own still to come: browse for a file directly.
-    const bool exclusive = gOptions->Exclusive();
-    const QString start =
-        gOptions->InitDir(gDB->DBPath().isEmpty() ? QString() : GetFolderPart(gDB->DBPath(), true, false));
-    const QString path =
-        FileDialog().GetOpenFileName(start, QString(), gErr->MsgLoad(143), CatalogueFileFilter(), this, 0);
-    if (path.isEmpty()) return;
-    ui::pumpMessages();
-    ui::pumpMessages();
-    if (IsOpenCatalogue(path)) {
-      gErr->MsgShow(118, ui::kInformation, path);
-      return;
+    QString path;
+    bool exclusive = false;
+    const int32_t choice = DBOpenDialog(this, path, exclusive);
+    if (choice == 0) return;
+    if (choice == 1) {
+      const QString start =
+          gOptions->InitDir(gDB->DBPath().isEmpty() ? QString() : GetFolderPart(gDB->DBPath(), true, false));
+      path = FileDialog().GetOpenFileName(start, QString(), gErr->MsgLoad(143), CatalogueFileFilter(), this, 0);
+      if (path.isEmpty()) return;
+      ui::pumpMessages();
+      ui::pumpMessages();
+      if (IsOpenCatalogue(path)) {
+        gErr->MsgShow(118, ui::kInformation, path);
+        return;
+      }
     }
     gOptions->setLastDir(GetFolderPart(path, true, true));
     FormEnable(false);
@@ -586,31 +592,10 @@ void frmMain::DBNew() {
     }
     gOptions->setLastDir(GetFolderPart(path, true, true));
 
-    // Copy first, under a temporary name beside the target: a failed copy leaves the open
-    // catalogue and the view as they are.
-    const QString temp =
-        path + QStringLiteral(".") + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".tmp");
-    if (!QFile::copy(templ, temp)) {
-      QFile::remove(temp);
-      throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
-                            QStringLiteral("Die Datenbank-Vorlage konnte nicht nach '%1' kopiert werden.").arg(path));
-    }
-    // Installed templates are read-only; the new catalogue belongs to the user.
-    QFile::setPermissions(temp, QFile::permissions(temp) | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-
+    // The copy takes the place of an existing file in one step, and never of one that another
+    // opener holds: a failure leaves the open catalogue and the view as they are.
+    jet::Engine::DBEngine().CopyDatabase(templ, path);
     FormEnable(false);
-    try {
-      if (QFileInfo::exists(path) && !QFile::remove(path))
-        throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
-                              QStringLiteral("Die Datei '%1' kann nicht ersetzt werden.").arg(path));
-      if (!QFile::rename(temp, path))
-        throw rt::RaisedError(kErrPathFileAccess, QStringLiteral("DBNew"),
-                              QStringLiteral("Die Datei '%1' kann nicht angelegt werden.").arg(path));
-    } catch (...) {
-      QFile::remove(temp);
-      gDB->setDBPath(QString());  // the view shows none: hold none
-      throw;
-    }
     if (DBOpen(path, -2)) {
       WriteGUID();
       LoadData();
@@ -682,6 +667,7 @@ void frmMain::LoadData() {
     Tree1->setDatabase(gDB->DB().get());
     Tree1->Populate();
     FormEnable(true);
+    detail_->NewInfoCache();
   } catch (...) {
     gErr->ErrRaise(0, kSource, QStringLiteral("LoadData"));
   }
@@ -691,36 +677,7 @@ void frmMain::mMainView_Info_Click() { ElasticOne1_Resize(); }
 
 // --- Node selection ---
 
-void frmMain::Tree1_NodeClick(QTreeWidgetItem* Node) {
-  ui::BusyPointer busy;
-  try {
-    QWidget* pane = nullptr;
-    switch (Tree::NodeType(Node)) {
-      case 0:
-        pane = picCategory;
-        picCategory->setInfoVisible(action(this, "mMainView_CategoryInfo")->isChecked());
-        break;
-      case 1:
-        pane = picVolume;
-        picVolume->setInfoVisible(action(this, "mMainView_VolumeInfo")->isChecked());
-        break;
-      case 2:
-        pane = picFolder;
-        picFolder->setInfoVisible(action(this, "mMainView_FolderInfo")->isChecked());
-        break;
-      default:
-        // A volume's placeholder leaves the pane as it was.
-        return;
-    }
-    // Hide the others first, so that two panes never show at once.
-    for (QWidget* p :
-         {static_cast<QWidget*>(picCategory), static_cast<QWidget*>(picVolume), static_cast<QWidget*>(picFolder)})
-      if (p != pane && !p->isHidden()) p->hide();
-    if (pane->isHidden()) pane->show();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("NodeClick"));
-  }
-}
+void frmMain::Tree1_NodeClick(QTreeWidgetItem* Node) { detail_->NodeClick(Node); }
 
 void frmMain::Tree1_VolumeFill(const QString& Name, bool Done) {
   try {

@@ -24,6 +24,7 @@ class QTreeWidgetItem;
 class Tree;
 class VolumePane;
 class cuRecentFiles;
+class frmMainDetail;
 
 // Where the splitter goes on activation, all in twips: the stored position when it lies
 // strictly between 1000 and the outer width - 1000, else a third of the client width.
@@ -45,6 +46,8 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void pubRefreshFonts();
 
   cuRecentFiles* RecentFiles() const { return m_RFL.get(); }
+  // The panes at work: selection, information lists, editing (ShowPath, CathInfo, ...).
+  frmMainDetail* Detail() const { return detail_.get(); }
 
   // Set by Esc anywhere in the window; the expand-all command clears and reads it.
   bool Cancel() const { return m_Cancel; }
@@ -128,6 +131,7 @@ class frmMain : public QMainWindow, public MainWindowServices {
   int running_ = 0;
   bool closePending_ = false;
   std::unique_ptr<cuRecentFiles> m_RFL;
+  std::unique_ptr<frmMainDetail> detail_;
   bool unloading_ = false;
   bool m_Cancel = false;
 };

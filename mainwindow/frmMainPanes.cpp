@@ -1,6 +1,7 @@
 #include "mainwindow/frmMainPanes.h"
 
 #include "platform/ui/widgets/Twips.h"
+#include "windows/maintenance/ThumbNail.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -79,9 +81,10 @@ CategoryPane::CategoryPane(QWidget* parent) : QWidget(parent) {
   lblCatIcon = named(new QLabel(QStringLiteral("Icon"), fraCategory), "lblCatIcon");
   CatIconEdit = named(new QPushButton(QStringLiteral("Icon ändern"), fraCategory), "CatIconEdit");
   CatIconDelete = named(new QPushButton(QStringLiteral("Icon löschen"), fraCategory), "CatIconDelete");
-  CatThumbNail = named(new QLabel(fraCategory), "CatThumbNail");
+  CatThumbNail = named(new ThumbNail(fraCategory), "CatThumbNail");
+  CatThumbNail->setAppearance(0);
+  CatThumbNail->setBorderStyle(0);
   CatThumbNail->setFixedSize(16, 16);
-  CatThumbNail->setFrameShape(QFrame::NoFrame);
   CatThumbNail->hide();
 
   grid->addWidget(new QLabel(QStringLiteral("Name der Kategorie"), fraCategory), 0, 0);
@@ -132,9 +135,10 @@ VolumePane::VolumePane(QWidget* parent) : QWidget(parent) {
 
   // Frame 1: path and the drive facts.
   auto* g1 = new QGridLayout(fraVolume[1]);
-  VolumePath = named(new QLineEdit(fraVolume[1]), "VolumePath");
-  VolumePath->setToolTip(QStringLiteral("Pfad des Volumes"));
-  cmdVolumeBrowse = named(new QPushButton(QStringLiteral("..."), fraVolume[1]), "cmdVolumeBrowse");
+  // The path changes only through the relocation, which checks the medium first.
+  VolumePath = readOnlyField(fraVolume[1], "VolumePath", QStringLiteral("Pfad des Volumes"));
+  cmdVolumeBrowse = named(new QPushButton(fraVolume[1]), "cmdVolumeBrowse");
+  cmdVolumeBrowse->setIcon(cmdVolumeBrowse->style()->standardIcon(QStyle::SP_DirOpenIcon));
   cmdVolumeBrowse->setToolTip(QStringLiteral("Pfad des Volumes ändern"));
   VolumeDate = readOnlyField(fraVolume[1], "VolumeDate", QString());
   VolumeTypeString = readOnlyField(fraVolume[1], "VolumeTypeString", QStringLiteral("Typ des Laufwerks"));

@@ -13,6 +13,7 @@ class QPushButton;
 class QTextEdit;
 class QTreeWidget;
 class QVBoxLayout;
+class ThumbNail;
 
 // Gaps of the pane rules in twips: field to info list, below the list, below the field when
 // the list is hidden.
@@ -49,7 +50,7 @@ class CategoryPane : public QWidget {
   QPushButton* CatIconDelete;
   QTextEdit* CatDescription;
   QTreeWidget* LVCategoryInfo;
-  QLabel* CatThumbNail;
+  ThumbNail* CatThumbNail;  // renders a chosen icon file at the tree's image size; never shown
 
  private:
   InfoStack* infoStack;

@@ -12,12 +12,13 @@
 -- Plain MEMO, DATETIME or LONGBINARY would get NUMERIC affinity and turn numeric-looking
 -- texts into numbers, hence the suffixes.
 --
--- Every Text and Memo column compares with the JETTEXT collation (registered on every
--- connection), so equality, sorting and the LocName index ignore letter case.
+-- No column names a collation of the program's: the standard SQLite tools must be able to
+-- check, sort, dump and restore a catalogue. The program compares and sorts texts without
+-- regard to case by naming its collation in the statements it runs (see platform/jet/JetSql.h).
 --
 -- Index names:
 --   "PrimaryKey" of a table is its INTEGER PRIMARY KEY column (the rowid, no separate index).
---   Every other index is named "<table>_<index name>"; the part after "<table>_" is the name
+--   Every other index is named "<table>_<index name>"; what follows "<table>_" is the name
 --   a record set selects ("tblLOCATIONS_LocName" is the index "LocName").
 --
 -- Relations: tblPATHS.VolumeID and tblFILES.PathID cascade on delete (needs
@@ -26,8 +27,8 @@
 
 CREATE TABLE tblCATEGORIES (
   "CID"            INTEGER NOT NULL PRIMARY KEY,
-  "CatName"        TEXT(255) NOT NULL COLLATE JETTEXT CHECK (length("CatName") <= 255),
-  "CatDescription" TEXT(255) COLLATE JETTEXT CHECK (length("CatDescription") <= 255),
+  "CatName"        TEXT(255) NOT NULL CHECK (length("CatName") <= 255),
+  "CatDescription" TEXT(255) CHECK (length("CatDescription") <= 255),
   "Parent"         INTEGER,
   "Icon"           LONGBINARY_BLOB
 );
@@ -35,21 +36,21 @@ CREATE INDEX tblCATEGORIES_Parent ON tblCATEGORIES ("Parent");
 
 CREATE TABLE tblLOCATIONS (
   "lID"            INTEGER NOT NULL PRIMARY KEY,
-  "LocName"        TEXT(255) NOT NULL COLLATE JETTEXT CHECK (length("LocName") <= 255),
-  "LocDescription" TEXT(255) COLLATE JETTEXT CHECK (length("LocDescription") <= 255)
+  "LocName"        TEXT(255) NOT NULL CHECK (length("LocName") <= 255),
+  "LocDescription" TEXT(255) CHECK (length("LocDescription") <= 255)
 );
 CREATE INDEX tblLOCATIONS_LocName ON tblLOCATIONS ("LocName");
 
 CREATE TABLE tblVOLUMES (
   "VID"            INTEGER NOT NULL PRIMARY KEY,
-  "VolumeName"     TEXT(255) NOT NULL COLLATE JETTEXT CHECK (length("VolumeName") <= 255),
-  "Description"    TEXT(255) COLLATE JETTEXT CHECK (length("Description") <= 255),
-  "Memo"           MEMO_TEXT COLLATE JETTEXT,
-  "VolumePath"     TEXT(255) NOT NULL COLLATE JETTEXT CHECK (length("VolumePath") <= 255),
-  "VolumeSerial"   TEXT(255) COLLATE JETTEXT CHECK (length("VolumeSerial") <= 255),
-  "VolumeLabel"    TEXT(255) COLLATE JETTEXT CHECK (length("VolumeLabel") <= 255),
+  "VolumeName"     TEXT(255) NOT NULL CHECK (length("VolumeName") <= 255),
+  "Description"    TEXT(255) CHECK (length("Description") <= 255),
+  "Memo"           MEMO_TEXT,
+  "VolumePath"     TEXT(255) NOT NULL CHECK (length("VolumePath") <= 255),
+  "VolumeSerial"   TEXT(255) CHECK (length("VolumeSerial") <= 255),
+  "VolumeLabel"    TEXT(255) CHECK (length("VolumeLabel") <= 255),
   "VolumeType"     INTEGER NOT NULL,
-  "Computername"   TEXT(255) COLLATE JETTEXT CHECK (length("Computername") <= 255),
+  "Computername"   TEXT(255) CHECK (length("Computername") <= 255),
   "EditDate"       DATE_REAL NOT NULL,
   "CatID"          INTEGER,
   "LocID"          INTEGER
@@ -60,9 +61,9 @@ CREATE INDEX tblVOLUMES_LocID ON tblVOLUMES ("LocID");
 CREATE TABLE tblPATHS (
   "PID"            INTEGER NOT NULL PRIMARY KEY,
   "VolumeID"       INTEGER NOT NULL REFERENCES tblVOLUMES ("VID") ON DELETE CASCADE,
-  "Path"           TEXT(255) COLLATE JETTEXT CHECK (length("Path") <= 255),
+  "Path"           TEXT(255) CHECK (length("Path") <= 255),
   "Parent"         INTEGER,
-  "Memo"           MEMO_TEXT COLLATE JETTEXT,
+  "Memo"           MEMO_TEXT,
   "Files"          INTEGER NOT NULL,
   "Size"           DOUBLE NOT NULL,
   "TotalDirs"      INTEGER NOT NULL,
@@ -75,10 +76,10 @@ CREATE INDEX tblPATHS_Parent ON tblPATHS ("Parent");
 CREATE TABLE tblFILES (
   "FID"            INTEGER NOT NULL PRIMARY KEY,
   "PathID"         INTEGER NOT NULL REFERENCES tblPATHS ("PID") ON DELETE CASCADE,
-  "Filename"       TEXT(255) NOT NULL COLLATE JETTEXT CHECK (length("Filename") <= 255),
+  "Filename"       TEXT(255) NOT NULL CHECK (length("Filename") <= 255),
   "DateTime"       DATE_REAL NOT NULL,
   "Filesize"       DOUBLE NOT NULL,
-  "Desc"           TEXT(255) COLLATE JETTEXT CHECK (length("Desc") <= 255)
+  "Desc"           TEXT(255) CHECK (length("Desc") <= 255)
 );
 CREATE INDEX tblFILES_PathID ON tblFILES ("PathID");
 
@@ -86,7 +87,7 @@ CREATE TABLE tblICONS (
   "IID"            INTEGER NOT NULL PRIMARY KEY,
   "Icon"           LONGBINARY_BLOB,
   "DefaultIcon"    LONGBINARY_BLOB NOT NULL,
-  "FriendlyName"   TEXT(255) NOT NULL COLLATE JETTEXT CHECK (length("FriendlyName") <= 255),
+  "FriendlyName"   TEXT(255) NOT NULL CHECK (length("FriendlyName") <= 255),
   "Order"          INTEGER NOT NULL
 );
 
@@ -94,6 +95,6 @@ CREATE TABLE tblVERSION (
   "Major"          INTEGER NOT NULL,
   "Minor"          INTEGER NOT NULL,
   "Revision"       INTEGER NOT NULL,
-  "Type"           TEXT(255) NOT NULL COLLATE JETTEXT CHECK (length("Type") <= 255),
-  "GUID"           TEXT(38) COLLATE JETTEXT CHECK (length("GUID") <= 38)
+  "Type"           TEXT(255) NOT NULL CHECK (length("Type") <= 255),
+  "GUID"           TEXT(38) CHECK (length("GUID") <= 38)
 );

@@ -8,7 +8,7 @@ build=${ZUVRAX_BUILD_DIR:-$here/build}
 
 packages=(build-essential cmake pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev qt6-translations-l10n
-  libsqlite3-dev libblkid-dev libchm-dev fp-utils
+  libsqlite3-dev sqlite3 libblkid-dev libchm-dev fp-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core)
 missing=()

@@ -12,17 +12,11 @@
 
 namespace {
 const QString kTag = QStringLiteral("RZVBA");
-constexpr int32_t kHelpErrorBase = static_cast<int32_t>(0x80040400u);
-// Failures of the help window itself, passed on like any other error.
-constexpr int32_t kErrFileUnreadable = 75;
-constexpr int32_t kErrTopicMissing = 5;
-constexpr int32_t kErrObjectNotSet = 91;
-constexpr int32_t kErrNoSuchProperty = 438;
 
 int32_t contextIdOf(const QObject* object) {
   const QVariant v = object->property("HelpContextID");
   if (!v.isValid())
-    throw rt::RaisedError(kErrNoSuchProperty, QString(),
+    throw rt::RaisedError(rt::kErrNoSuchProperty, QString(),
                           QStringLiteral("Objekt unterstützt diese Eigenschaft oder Methode nicht."));
   return v.toInt();
 }
@@ -65,7 +59,7 @@ void Help::RaiseHelpError(int32_t code, QString source, const QString& procedure
   } else {
     const int32_t n = -code;
     if (description.isEmpty()) description = GetHelpErrorText(n, p1, p2);
-    number = kHelpErrorBase + n;
+    number = rt::kLibraryErrorBase + n;
     if (source.isEmpty()) source = kTag;
   }
   if (!procedure.isEmpty()) source += QStringLiteral(": ") + procedure;
@@ -77,7 +71,7 @@ void Help::openOrRaise(const QString& helpFile) {
   // The name is shown as passed: on this system its case is part of the name.
   if (!HelpFileExists(helpFile)) RaiseHelpError(-kErrFileNotFound, QString(), QString(), QString(), helpFile, rt::Null);
   if (!HelpWindow::instance().openFile(Unquote(helpFile)))
-    throw rt::RaisedError(kErrFileUnreadable, QString(),
+    throw rt::RaisedError(rt::kErrPathFileAccess, QString(),
                           QStringLiteral("Die Hilfe-Datei '%1' kann nicht gelesen werden.").arg(helpFile));
 }
 
@@ -100,7 +94,7 @@ void Help::HelpOpen(QWidget* /*lHwnd*/, const QString& sHelpFile, int32_t lConte
     openOrRaise(sHelpFile);
     if (!HelpWindow::instance().showContext(lContext))
       throw rt::RaisedError(
-          kErrTopicMissing, QString(),
+          rt::kErrInvalidArgument, QString(),
           QStringLiteral("Das Hilfethema Nr. %1 ist in der Hilfe-Datei nicht vorhanden.").arg(lContext));
   } catch (...) {
     RaiseHelpError(0, QString(), QString(), QString(), rt::Null, rt::Null);
@@ -114,7 +108,7 @@ void Help::HelpPopup(QWidget* /*lHwnd*/, const QString& sHelpFile, int32_t lCont
     if (id == 0) {
       const QWidget* control = QApplication::focusWidget();
       if (!control)
-        throw rt::RaisedError(kErrObjectNotSet, QString(),
+        throw rt::RaisedError(rt::kErrNoObject, QString(),
                               QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
       id = contextIdOf(control);
       if (id == 0) {
@@ -125,7 +119,7 @@ void Help::HelpPopup(QWidget* /*lHwnd*/, const QString& sHelpFile, int32_t lCont
     }
     if (id < 1 || id >= 32767) RaiseHelpError(-kErrNoContext, QString(), QString(), QString(), rt::Null, rt::Null);
     if (!HelpWindow::instance().showContext(id))
-      throw rt::RaisedError(kErrTopicMissing, QString(),
+      throw rt::RaisedError(rt::kErrInvalidArgument, QString(),
                             QStringLiteral("Das Hilfethema Nr. %1 ist in der Hilfe-Datei nicht vorhanden.").arg(id));
   } catch (...) {
     RaiseHelpError(0, QString(), QString(), QString(), rt::Null, rt::Null);

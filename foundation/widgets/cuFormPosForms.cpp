@@ -9,7 +9,7 @@ namespace {
 
 [[noreturn]] void raiseCollectionError(int32_t number) {
   throw rt::RaisedError(number, QStringLiteral("cuFormPosForms"),
-                        number == 457
+                        number == rt::kErrKeyInUse
                             ? QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet.")
                             : QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument"));
 }
@@ -26,7 +26,7 @@ QString cuFormPosForms::KeyOf(QWidget* frm) {
 
 cuFormPosForm& cuFormPosForms::Item(QWidget* frm) {
   const auto it = items_.find(KeyOf(frm));
-  if (it == items_.end()) raiseCollectionError(5);
+  if (it == items_.end()) raiseCollectionError(rt::kErrInvalidArgument);
   return *it->second;
 }
 
@@ -38,7 +38,7 @@ std::vector<cuFormPosForm*> cuFormPosForms::NewEnum() const {
 
 cuFormPosForm& cuFormPosForms::Add(QWidget* frm, int32_t eMode) {
   const QString key = KeyOf(frm);
-  if (items_.count(key)) raiseCollectionError(457);
+  if (items_.count(key)) raiseCollectionError(rt::kErrKeyInUse);
   auto entry = std::make_shared<cuFormPosForm>();
   entry->setForm(frm);
   entry->SetParent(this);
@@ -53,7 +53,7 @@ bool cuFormPosForms::IsInCollection(QWidget* frm) const { return items_.count(Ke
 void cuFormPosForms::Remove(QWidget* frm) {
   const QString key = KeyOf(frm);
   const auto it = items_.find(key);
-  if (it == items_.end()) raiseCollectionError(5);
+  if (it == items_.end()) raiseCollectionError(rt::kErrInvalidArgument);
   // The entry may be the caller: it goes when the caller lets go of it.
   std::shared_ptr<cuFormPosForm> keep = it->second;
   items_.erase(it);

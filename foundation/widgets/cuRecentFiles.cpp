@@ -15,7 +15,6 @@
 
 namespace {
 
-const int32_t kErrBase = static_cast<int32_t>(0x80040400u);
 const QString kMaxEntriesValue = QStringLiteral("RFL Max Entries");
 const QString kSep = QStringLiteral("/");
 
@@ -90,7 +89,7 @@ QString FormatMessage(int n, const rt::Variant& par) {
 [[noreturn]] void RaiseError(int n, const QString& proc, const rt::Variant& par = rt::Null,
                              const QString& description = QString()) {
   resetPointer();
-  throw rt::RaisedError(kErrBase + n, QStringLiteral("clsRecentFiles: ") + proc,
+  throw rt::RaisedError(rt::kLibraryErrorBase + n, QStringLiteral("clsRecentFiles: ") + proc,
                         description.isEmpty() ? FormatMessage(n, par) : description);
 }
 
@@ -311,25 +310,27 @@ void cuRecentFiles::Save() const {
   tagged([&] { WriteList(QStringLiteral("Save")); });
 }
 
+// The entries, the deletion of the values after them up to the first gap, and the maximum go
+// to the store as one change: thousands of stale values cost one write, not one each.
 void cuRecentFiles::WriteList(const QString& proc) const {
   if (regKey_.isEmpty()) return;
   int32_t rc = registry::openKey(registry::HKEY_CURRENT_USER, regKey_);
-  if (rc == registry::kNotFound) rc = registry::createKey(registry::HKEY_CURRENT_USER, regKey_);
-  if (rc != registry::kSuccess) RaiseError(1, proc, GetRegErrorText(rc));
-  for (const auto& e : entries_) {
-    rc = registry::setValue(registry::HKEY_CURRENT_USER, regKey_, e->name_, registry::Value::text(e->fullPath_));
-    if (rc != registry::kSuccess) RaiseError(2, proc, GetRegErrorText(rc));
-  }
+  if (rc != registry::kSuccess && rc != registry::kNotFound) RaiseError(1, proc, GetRegErrorText(rc));
+  std::vector<registry::ValueChange> changes;
+  for (const auto& e : entries_) changes.push_back({e->name_, registry::Value::text(e->fullPath_)});
+  const bool sets = !changes.empty() || saveMaxEntries_;
+  registry::Value stale;
   for (int n = Count() + 1;; ++n) {
-    rc = registry::deleteValue(registry::HKEY_CURRENT_USER, regKey_, QStringLiteral("File %1").arg(n));
+    const QString name = QStringLiteral("File %1").arg(n);
+    rc = registry::queryValue(registry::HKEY_CURRENT_USER, regKey_, name, stale);
     if (rc == registry::kNotFound) break;
     if (rc != registry::kSuccess) RaiseError(3, proc, GetRegErrorText(rc));
+    changes.push_back({name, std::nullopt});
   }
-  if (saveMaxEntries_) {
-    rc = registry::setValue(registry::HKEY_CURRENT_USER, regKey_, kMaxEntriesValue,
-                            registry::Value::text(QString::number(maxEntries_)));
-    if (rc != registry::kSuccess) RaiseError(2, proc, GetRegErrorText(rc));
-  }
+  if (saveMaxEntries_) changes.push_back({kMaxEntriesValue, registry::Value::text(QString::number(maxEntries_))});
+  if (changes.empty()) return;
+  rc = registry::changeValues(registry::HKEY_CURRENT_USER, regKey_, changes);
+  if (rc != registry::kSuccess) RaiseError(sets ? 2 : 3, proc, GetRegErrorText(rc));
 }
 
 void cuRecentFiles::Terminate() {

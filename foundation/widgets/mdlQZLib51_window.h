@@ -57,14 +57,14 @@ int ListSelectItem(QComboBox* list, const QVariant& value, int mode);
 int ListSelectItem(QListWidget* list, const QVariant& value, int mode);
 
 // A bound text box that was emptied stores Null rather than an empty text: true when it did.
-// Bound is the record binder's text box (DataChanged, setDataChanged, Text, DataField,
-// DataSource().Recordset() with Edit() and Fields(name).setValue(...)).
+// Bound is the record binder's control (BoundField: DataChanged, setDataChanged, Text,
+// DataField, DataSource().Recordset() with Edit() and Fields(name).SetValue(...)).
 template <class Bound, class NullValue>
 bool SetEmptyBoundFieldNull(Bound& box, const NullValue& null) {
   if (!box.DataChanged() || !box.Text().isEmpty()) return false;
   auto& rs = box.DataSource().Recordset();
   rs.Edit();
-  rs.Fields(box.DataField()).setValue(null);
+  rs.Fields(box.DataField()).SetValue(null);
   box.setDataChanged(false);
   return true;
 }

@@ -48,40 +48,43 @@ ColumnInfo columnFromDecl(const QString& name, const QString& declType) {
   return c;
 }
 
-void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v) {
+void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString& object) {
+  int rc = SQLITE_OK;
   switch (v.type()) {
     case rt::Variant::Type::Empty:
     case rt::Variant::Type::Null:
-      sqlite3_bind_null(s, index);
+      rc = sqlite3_bind_null(s, index);
       break;
     case rt::Variant::Type::Boolean:
-      sqlite3_bind_int64(s, index, v.toBool() ? -1 : 0);
+      rc = sqlite3_bind_int64(s, index, v.toBool() ? -1 : 0);
       break;
     case rt::Variant::Type::Long:
-      sqlite3_bind_int64(s, index, v.toLong());
+      rc = sqlite3_bind_int64(s, index, v.toLong());
       break;
     case rt::Variant::Type::Double:
     case rt::Variant::Type::Date:
-      sqlite3_bind_double(s, index, v.toDouble());
+      rc = sqlite3_bind_double(s, index, v.toDouble());
       break;
     case rt::Variant::Type::Text: {
       const QByteArray u = v.toText().toUtf8();
-      sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
-                          SQLITE_UTF8);
+      rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
+                               SQLITE_UTF8);
       break;
     }
     case rt::Variant::Type::Binary: {
       const QByteArray b = v.toBinary();
-      sqlite3_bind_blob64(s, index, b.constData(), static_cast<sqlite3_uint64>(b.size()), SQLITE_TRANSIENT);
+      rc = sqlite3_bind_blob64(s, index, b.constData(), static_cast<sqlite3_uint64>(b.size()), SQLITE_TRANSIENT);
       break;
     }
   }
+  // A value SQLite refused leaves the parameter Null: the statement must not run with it.
+  if (rc != SQLITE_OK) raiseSqlite(sqlite3_db_handle(s), rc, object);
 }
 
 void bindAll(sqlite3_stmt* s, const std::vector<rt::Variant>& params, const QString& object) {
   if (sqlite3_bind_parameter_count(s) != static_cast<int>(params.size()))
     raise(err::kSyntax, object, QStringLiteral("Anzahl der Parameter stimmt nicht"));
-  for (size_t i = 0; i < params.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, params[i]);
+  for (size_t i = 0; i < params.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, params[i], object);
 }
 
 rt::Variant columnVariant(sqlite3_stmt* s, int i, const ColumnInfo& col) {
@@ -207,7 +210,7 @@ sqlite3_stmt* Connection::cachedJet(const QString& jetSql, const QString& object
   checkTransaction(object);
   auto it = jetCache_.constFind(jetSql);
   if (it != jetCache_.constEnd()) return it.value();
-  StmtPtr s = prepare(translateJetSql(jetSql), object);
+  StmtPtr s = prepare(translateJetSql(jetSql, textColumns()), object);
   // Statements and criteria carry values and keep coming; a long session must not keep every
   // one of them prepared.
   constexpr qsizetype kMaxJetStatements = 256;
@@ -256,9 +259,15 @@ QString Connection::tableName(const QString& name) {
                                           "AND name = ?1 COLLATE NOCASE"),
                            QStringLiteral("Database"));
   StmtUse use(s);
-  bindVariant(s, 1, rt::Variant(name));
+  bindVariant(s, 1, rt::Variant(name), QStringLiteral("Database"));
   if (sqlite3_step(s) != SQLITE_ROW) return QString();
   return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+}
+
+const TextColumns& Connection::textColumns() {
+  requireOpen(QStringLiteral("Database"));
+  if (!textColumns_) textColumns_ = textColumnsOf(db_);
+  return *textColumns_;
 }
 
 const std::vector<ColumnInfo>& Connection::tableColumns(const QString& table, const QString& object) {
@@ -266,7 +275,7 @@ const std::vector<ColumnInfo>& Connection::tableColumns(const QString& table, co
   if (it != tables_.constEnd()) return it.value();
   sqlite3_stmt* s = cached(QStringLiteral("SELECT name, type, \"notnull\" FROM pragma_table_info(?1)"), object);
   StmtUse use(s);
-  bindVariant(s, 1, rt::Variant(table));
+  bindVariant(s, 1, rt::Variant(table), object);
   std::vector<ColumnInfo> cols;
   while (sqlite3_step(s) == SQLITE_ROW) {
     ColumnInfo c = columnFromDecl(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0))),
@@ -299,6 +308,7 @@ void Connection::close() {
   for (sqlite3_stmt* s : std::as_const(jetCache_)) sqlite3_finalize(s);
   jetCache_.clear();
   tables_.clear();
+  textColumns_.reset();
   sqlite3_close_v2(db_);
   db_ = nullptr;
   // Only after SQLite let go of the file (see FileLock).

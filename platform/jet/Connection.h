@@ -5,6 +5,7 @@
 
 #include "platform/jet/Field.h"
 #include "platform/jet/FileLock.h"
+#include "platform/jet/JetSql.h"
 
 #include "platform/runtime/Variant.h"
 
@@ -12,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -52,8 +54,9 @@ struct ColumnInfo {
 // Field type and size from a declared column type (see Field.h).
 ColumnInfo columnFromDecl(const QString& name, const QString& declType);
 
-// Binds `v` to parameter `index` (1-based); Empty and Null bind NULL, True binds -1.
-void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v);
+// Binds `v` to parameter `index` (1-based); Empty and Null bind NULL, True binds -1. A value
+// SQLite refuses (longer than its length limit: 3163) raises instead of being left Null.
+void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString& object);
 // Binds the list to ?1..?n; raises 3075 when the count does not match.
 void bindAll(sqlite3_stmt* s, const std::vector<rt::Variant>& params, const QString& object);
 // Column `i` of the current row as the field type tells.
@@ -98,6 +101,8 @@ class Connection {
   const std::vector<ColumnInfo>& tableColumns(const QString& table, const QString& object);
   // The table's exact name when `name` is one (without regard to case), else empty.
   QString tableName(const QString& name);
+  // The text columns of the file's tables, for translating Jet texts. Read once.
+  const TextColumns& textColumns();
 
   void addRecordset(const std::shared_ptr<Recordset>& rs);
   std::vector<std::shared_ptr<Recordset>> recordsets();
@@ -112,6 +117,7 @@ class Connection {
   QHash<QString, sqlite3_stmt*> cache_;
   QHash<QString, sqlite3_stmt*> jetCache_;
   QHash<QString, std::vector<ColumnInfo>> tables_;
+  std::optional<TextColumns> textColumns_;
   std::vector<std::weak_ptr<Recordset>> recordsets_;
   int txDepth_ = 0;
 };

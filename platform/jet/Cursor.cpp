@@ -38,7 +38,7 @@ Cursor::Cursor(Connection& conn, RecordsetType t, QString src, std::vector<rt::V
     static const QRegularExpression bareName(QStringLiteral("^\\[?[\\w ]+\\]?$"));
     if (bareName.match(source.trimmed()).hasMatch() && !source.trimmed().contains(QLatin1Char(' ')))
       raise(err::kUnknownTable, object(), source);
-    stmt_ = conn_.prepare(translateJetSql(source), object());
+    stmt_ = conn_.prepare(translateJetSql(source, conn_.textColumns()), object());
     if (!sqlite3_stmt_readonly(stmt_.get())) raise(err::kNotSupported, object(), source);
     const int n = sqlite3_column_count(stmt_.get());
     for (int i = 0; i < n; ++i) {
@@ -65,16 +65,24 @@ void Cursor::setNoCurrent(bool atBof, bool atEof) {
 
 // ---- table kind -------------------------------------------------------------------------
 
+QString Cursor::keyTerm(const QString& column) const {
+  const int i = fieldIndex(column);
+  const bool text = i >= 0 && (columns[i].type == FieldType::Text || columns[i].type == FieldType::Memo);
+  // Texts of a key compare and sort as the program compares them; the schema names no collation.
+  return text ? quoteName(column) + QStringLiteral(" COLLATE ") + QString::fromLatin1(kTextCollation)
+              : quoteName(column);
+}
+
 QString Cursor::orderBy(bool desc) const {
   QStringList parts;
-  for (const QString& k : keyCols_) parts << quoteName(k) + (desc ? QStringLiteral(" DESC") : QString());
+  for (const QString& k : keyCols_) parts << keyTerm(k) + (desc ? QStringLiteral(" DESC") : QString());
   parts << (desc ? QStringLiteral("rowid DESC") : QStringLiteral("rowid"));
   return QStringLiteral(" ORDER BY ") + parts.join(QStringLiteral(", ")) + QStringLiteral(" LIMIT 1");
 }
 
 QString Cursor::keyTuple() const {
   QStringList parts;
-  for (const QString& k : keyCols_) parts << quoteName(k);
+  for (const QString& k : keyCols_) parts << keyTerm(k);
   parts << QStringLiteral("rowid");
   return QLatin1Char('(') + parts.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
@@ -109,7 +117,7 @@ void Cursor::tableStep(bool forward, bool fromCurrent) {
   sql += orderBy(!forward);
   sqlite3_stmt* s = conn_.cached(sql, object());
   StmtUse use(s);
-  for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i]);
+  for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i], object());
   if (!tableFetch(s)) setNoCurrent(!forward || !haveKey ? true : false, forward || !haveKey);
 }
 
@@ -120,7 +128,7 @@ void Cursor::setIndex(const QString& name) {
     sqlite3_stmt* s =
         conn_.cached(QStringLiteral("SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk"), object());
     StmtUse use(s);
-    bindVariant(s, 1, rt::Variant(table));
+    bindVariant(s, 1, rt::Variant(table), object());
     while (sqlite3_step(s) == SQLITE_ROW) cols << text(s, 0);
     if (cols.isEmpty()) raise(err::kNotInCollection, object(), name);
   } else {
@@ -131,8 +139,8 @@ void Cursor::setIndex(const QString& name) {
                                     "OR il.name = ?1 || '__' || ?2 COLLATE NOCASE ORDER BY il.name, ii.seqno"),
                      object());
     StmtUse use(s);
-    bindVariant(s, 1, rt::Variant(table));
-    bindVariant(s, 2, rt::Variant(name));
+    bindVariant(s, 1, rt::Variant(table), object());
+    bindVariant(s, 2, rt::Variant(name), object());
     while (sqlite3_step(s) == SQLITE_ROW) cols << text(s, 0);
     if (cols.isEmpty()) raise(err::kNotInCollection, object(), name);
   }
@@ -143,7 +151,7 @@ void Cursor::setIndex(const QString& name) {
         QStringLiteral("SELECT count(*) FROM pragma_table_info(?1) WHERE pk = 1 AND upper(type) = 'INTEGER'"),
         object());
     StmtUse use(s);
-    bindVariant(s, 1, rt::Variant(table));
+    bindVariant(s, 1, rt::Variant(table), object());
     if (sqlite3_step(s) == SQLITE_ROW && sqlite3_column_int(s, 0) == 1) cols.clear();
   }
   keyCols_ = cols;
@@ -158,7 +166,7 @@ void Cursor::seek(const std::vector<rt::Variant>& key) {
   if (key.empty() || key.size() > static_cast<size_t>(cols.size())) raise(err::kSyntax, object(), indexName);
   QStringList conds;
   for (size_t i = 0; i < key.size(); ++i)
-    conds << (cols[i] == QLatin1String("rowid") ? cols[i] : quoteName(cols[i])) + QStringLiteral(" = ?");
+    conds << (cols[i] == QLatin1String("rowid") ? cols[i] : keyTerm(cols[i])) + QStringLiteral(" = ?");
   sqlite3_stmt* s = conn_.cached(QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) +
                                      QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND ")) + orderBy(false),
                                  object());
@@ -167,7 +175,7 @@ void Cursor::seek(const std::vector<rt::Variant>& key) {
     const int col = cols[i] == QLatin1String("rowid") ? -1 : fieldIndex(cols[i]);
     rt::Variant v = key[i];
     if (col >= 0 && columns[col].type == FieldType::Long && v.isText()) v = convertForField(v, columns[col], object());
-    bindVariant(s, static_cast<int>(i) + 1, v);
+    bindVariant(s, static_cast<int>(i) + 1, v, object());
   }
   noMatch = !tableFetch(s);
   if (noMatch) {
@@ -333,12 +341,18 @@ void Cursor::moveLast() {
   }
 }
 
+// The one row of a count; a count that failed (a damaged file) raises instead of giving 0.
+int64_t Cursor::countOf(sqlite3_stmt* s) const {
+  const int rc = sqlite3_step(s);
+  if (rc != SQLITE_ROW) raiseSqlite(conn_.db(), rc, object());
+  return sqlite3_column_int64(s, 0);
+}
+
 int64_t Cursor::recordCount() {
   if (type == RecordsetType::Table) {
     sqlite3_stmt* s = conn_.cached(QStringLiteral("SELECT count(*) FROM ") + quoteName(table), object());
     StmtUse use(s);
-    sqlite3_step(s);
-    return sqlite3_column_int64(s, 0);
+    return countOf(s);
   }
   if (type == RecordsetType::Dynaset) return static_cast<int64_t>(rows_.size());
   return known_;
@@ -363,9 +377,8 @@ double Cursor::percentPosition() {
                          keyTuple() + QStringLiteral(" < (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')'),
                      object());
     StmtUse use(s);
-    for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i]);
-    sqlite3_step(s);
-    pos = sqlite3_column_int64(s, 0);
+    for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i], object());
+    pos = countOf(s);
   }
   return 100.0 * static_cast<double>(pos) / static_cast<double>(count);
 }
@@ -377,7 +390,7 @@ bool Cursor::matches(const QString& criteria) {
                                         QStringLiteral("] WHERE rowid = ? AND (") + criteria + QStringLiteral(")"),
                                     object());
   StmtUse use(s);
-  bindVariant(s, 1, rt::Variant(static_cast<long long>(rowid)));
+  bindVariant(s, 1, rt::Variant(static_cast<long long>(rowid)), object());
   const int rc = sqlite3_step(s);
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
   return rc == SQLITE_ROW;
@@ -456,7 +469,7 @@ void Cursor::update() {
     StmtUse use(insert_);
     int n = 0;
     for (size_t i = 0; i < columns.size(); ++i)
-      if (dirty[i]) bindVariant(insert_, ++n, buffer[i]);
+      if (dirty[i]) bindVariant(insert_, ++n, buffer[i], object());
     const int rc = sqlite3_step(insert_);
     if (rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
     mode = EditMode::None;
@@ -493,7 +506,7 @@ void Cursor::update() {
   }
   {
     StmtUse use(s);
-    for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i]);
+    for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i], object());
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
     // The row went away under the edit (deleted through another set or a statement): the
@@ -512,7 +525,7 @@ void Cursor::update() {
       sqlite3_stmt* r = conn_.cached(
           QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"), object());
       StmtUse use(r);
-      bindVariant(r, 1, rt::Variant(static_cast<long long>(id)));
+      bindVariant(r, 1, rt::Variant(static_cast<long long>(id)), object());
       const std::vector<rt::Variant> keep = row;
       const int64_t keepId = rowid;
       const bool keepHas = hasCurrent;
@@ -531,7 +544,7 @@ void Cursor::update() {
   sqlite3_stmt* r = conn_.cached(
       QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"), object());
   StmtUse use(r);
-  bindVariant(r, 1, rt::Variant(static_cast<long long>(rowid)));
+  bindVariant(r, 1, rt::Variant(static_cast<long long>(rowid)), object());
   if (tableFetch(r) && type == RecordsetType::Dynaset) rows_[position] = row;
 }
 
@@ -542,7 +555,7 @@ void Cursor::remove() {
       conn_.cached(QStringLiteral("DELETE FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"), object());
   {
     StmtUse use(s);
-    bindVariant(s, 1, rt::Variant(static_cast<long long>(rowid)));
+    bindVariant(s, 1, rt::Variant(static_cast<long long>(rowid)), object());
     const int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
     if (sqlite3_changes(conn_.db()) == 0) raise(err::kRecordDeleted, object());

@@ -66,6 +66,8 @@ class Cursor {
   sqlite3_stmt* insert_ = nullptr;
 
   QString object() const { return QStringLiteral("Recordset"); }
+  QString keyTerm(const QString& column) const;
+  int64_t countOf(sqlite3_stmt* s) const;
   QString orderBy(bool desc) const;
   QString keyTuple() const;
   bool tableFetch(sqlite3_stmt* s);

@@ -41,6 +41,12 @@ class Engine {
   // database.
   void CompactDatabase(const QString& source, const QString& target);
 
+  // Puts a copy of the file `source` (a template: it is read whole) in the place of `target`
+  // in one durable step; the copy's owner may read and write it. Refused with 3045 while anyone
+  // holds `target`, whose opener would go on with a file no longer there; 3024 when `source`
+  // is missing.
+  void CopyDatabase(const QString& source, const QString& target);
+
  private:
   mutable std::mutex mutex_;
   QString systemDb_;

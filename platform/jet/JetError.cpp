@@ -92,6 +92,11 @@ void raiseSqlite(sqlite3* db, int rc, const QString& object) {
       raise(err::kRequiredField, object, message);
     case SQLITE_CONSTRAINT_FOREIGNKEY:
       raise(err::kRelatedRecordRequired, object, message);
+    case SQLITE_READONLY_ROLLBACK:
+      // A hot journal that this connection may not roll back.
+      raise(err::kCannotOpen, object,
+            QStringLiteral("ein abgebrochener Schreibvorgang muss erst zurückgenommen werden; bitte die Datei "
+                           "einmal mit Schreibrecht auf sie und ihren Ordner öffnen"));
     default:
       break;
   }
@@ -107,6 +112,8 @@ void raiseSqlite(sqlite3* db, int rc, const QString& object) {
       raise(err::kDamaged, object, message);
     case SQLITE_CANTOPEN:
       raise(err::kCannotOpen, object, message);
+    case SQLITE_TOOBIG:
+      raise(err::kValueTooLarge, object, message);
     case SQLITE_ERROR:
       if (message.startsWith(QLatin1String("no such table"))) raise(err::kUnknownTable, object, message);
       if (message.startsWith(QLatin1String("no such column"))) raise(err::kUnknownColumn, object, message);

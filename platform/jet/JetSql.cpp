@@ -1,10 +1,14 @@
 #include "platform/jet/JetSql.h"
 
+#include "platform/jet/Connection.h"
+#include "platform/jet/JetError.h"
 #include "platform/runtime/RaisedError.h"
 
 #include <QHash>
 #include <QSet>
 #include <QStringList>
+
+#include <sqlite3.h>
 
 #include <vector>
 
@@ -91,6 +95,7 @@ struct Item {
   QString lastPart;
   bool collated = false;  // carries COLLATE JETTEXT already
   bool textLiteral = false;
+  bool textColumn = false;  // a column that holds texts, alone or in brackets
 };
 
 struct Expr {
@@ -100,8 +105,19 @@ struct Expr {
   QString lastPart;
   bool collated = false;
   bool textLiteral = false;
+  bool textColumn = false;
   bool hasCondition = false;  // a comparison or logical operator at the top level
 };
+
+bool isComparison(const Item& it) {
+  return it.kind == Item::Kind::Operator && (it.text == u"=" || it.text == u"<>" || it.text == u"<" ||
+                                             it.text == u">" || it.text == u"<=" || it.text == u">=");
+}
+
+const QString& collateClause() {
+  static const QString c = QStringLiteral(" COLLATE ") + QString::fromLatin1(kTextCollation);
+  return c;
+}
 
 bool isArithmetic(const Item& it) {
   return it.kind == Item::Kind::Operator && (it.text == u"+" || it.text == u"-" || it.text == u"*" || it.text == u"/");
@@ -109,7 +125,7 @@ bool isArithmetic(const Item& it) {
 
 class Translator {
  public:
-  explicit Translator(const QString& source) : src_(source) {}
+  Translator(const QString& source, const TextColumns& textColumns) : src_(source), text_(textColumns) {}
 
   QString statement() {
     std::vector<Node> nodes = parse();
@@ -130,7 +146,7 @@ class Translator {
 
  private:
   [[noreturn]] void fail(const QString& why) const {
-    throw rt::RaisedError(3075, QStringLiteral("DAO.Database"),
+    throw rt::RaisedError(err::kSyntax, QStringLiteral("DAO.Database"),
                           QStringLiteral("Syntaxfehler in der Abfrage: %1 (in \"%2\").").arg(why, src_));
   }
 
@@ -242,12 +258,17 @@ class Translator {
     for (const Token& t : tokens)
       if (t.kind == Tok::Semi) fail(QStringLiteral("mehr als eine Anweisung"));
     size_t pos = 0;
-    std::vector<Node> nodes = group(tokens, pos);
+    std::vector<Node> nodes = group(tokens, pos, 0);
     if (pos < tokens.size()) fail(QStringLiteral("\")\" ohne \"(\""));
     return nodes;
   }
 
-  std::vector<Node> group(const std::vector<Token>& tokens, size_t& pos) const {
+  // Every level of brackets is a level of recursion here and in the emission; the program's
+  // texts nest a few levels, a text built to nest thousands would overflow the stack.
+  static constexpr int kMaxNesting = 64;
+
+  std::vector<Node> group(const std::vector<Token>& tokens, size_t& pos, int depth) const {
+    if (depth > kMaxNesting) fail(QStringLiteral("zu tief geschachtelte Klammern"));
     std::vector<Node> out;
     while (pos < tokens.size()) {
       const Token& t = tokens[pos];
@@ -255,7 +276,7 @@ class Translator {
       ++pos;
       Node node{t, {}};
       if (t.kind == Tok::Open) {
-        node.kids = group(tokens, pos);
+        node.kids = group(tokens, pos, depth + 1);
         if (pos >= tokens.size()) fail(QStringLiteral("\"(\" ohne \")\""));
         ++pos;  // the ")"
         if (node.kids.empty()) fail(QStringLiteral("leere Klammer"));
@@ -293,6 +314,7 @@ class Translator {
       ++it.nameParts;
       i += 2;
     }
+    it.textColumn = text_.contains(it.lastPart);
     return it;
   }
 
@@ -305,7 +327,12 @@ class Translator {
     if (upper == u"COUNT" && kids.size() == 1 && kids[0].tok.kind == Tok::Op && kids[0].tok.text == u"*") {
       parts << QStringLiteral("*");
     } else {
-      for (const auto& [b, e] : splitCommas(kids, 0, kids.size())) parts << expr(kids, b, e).text;
+      // The text collation gives Max and Min of texts their order.
+      const bool ordered = upper == u"MAX" || upper == u"MIN";
+      for (const auto& [b, e] : splitCommas(kids, 0, kids.size())) {
+        const Expr arg = expr(kids, b, e);
+        parts << (ordered && arg.textColumn && !arg.collated ? arg.text + collateClause() : arg.text);
+      }
     }
     if (parts.size() < f->minArgs || parts.size() > f->maxArgs)
       fail(QStringLiteral("falsche Anzahl von Argumenten für \"%1\"").arg(nameNode.tok.text));
@@ -381,7 +408,10 @@ class Translator {
         case Tok::Open: {
           if (upperWord(n.kids[0]) == u"SELECT") fail(QStringLiteral("Unterabfragen werden nicht unterstützt"));
           const Expr inner = expr(n.kids, 0, n.kids.size());
-          out.push_back({Item::Kind::Operand, QLatin1Char('(') + inner.text + QLatin1Char(')')});
+          Item group{Item::Kind::Operand, QLatin1Char('(') + inner.text + QLatin1Char(')')};
+          group.textColumn = inner.textColumn;
+          group.collated = inner.collated;
+          out.push_back(std::move(group));
           ++i;
           break;
         }
@@ -425,7 +455,7 @@ class Translator {
         fail(QStringLiteral("\"&\" neben einem Rechenzeichen; bitte Klammern setzen"));
       // The joined text compares like a text column, not byte by byte.
       Item joined{Item::Kind::Operand, QStringLiteral("jet_concat(") + parts.join(QStringLiteral(", ")) +
-                                           QStringLiteral(") COLLATE ") + QString::fromLatin1(kTextCollation)};
+                                           QLatin1Char(')') + collateClause()};
       joined.collated = true;
       out.push_back(std::move(joined));
     }
@@ -458,9 +488,25 @@ class Translator {
     return x;
   }
 
+  // The stored schema names no collation: a text column compared with anything compares
+  // through the text collation, which SQLite takes from either side.
+  static void collateComparisons(std::vector<Item>& list) {
+    for (size_t j = 0; j < list.size(); ++j) {
+      if (!isComparison(list[j])) continue;
+      for (size_t k : {j - 1, j + 1}) {
+        if (k >= list.size()) continue;  // j - 1 wrapped around, or nothing follows
+        Item& side = list[k];
+        if (side.kind != Item::Kind::Operand || !side.textColumn || side.collated) continue;
+        side.text += collateClause();
+        side.collated = true;
+      }
+    }
+  }
+
   Expr expr(const std::vector<Node>& nodes, size_t b, size_t e) const {
     if (b >= e) fail(QStringLiteral("fehlender Ausdruck"));
-    const std::vector<Item> list = foldConcat(items(nodes, b, e));
+    std::vector<Item> list = foldConcat(items(nodes, b, e));
+    collateComparisons(list);
     Expr x;
     QStringList parts;
     for (size_t j = 0; j < list.size(); ++j) {
@@ -484,6 +530,7 @@ class Translator {
     x.text = parts.join(QLatin1Char(' '));
     x.collated = list.size() == 1 && list[0].collated;
     x.textLiteral = list.size() == 1 && list[0].textLiteral;
+    x.textColumn = list.size() == 1 && list[0].textColumn;
     if (list.size() == 1 && list[0].plainName) {
       x.plainName = true;
       x.nameParts = list[0].nameParts;
@@ -530,8 +577,8 @@ class Translator {
     if (c.b >= c.e) fail(QStringLiteral("leere %1-Klausel").arg(c.keyword));
   }
 
-  // GROUP BY and ORDER BY terms: text expressions need the collation spelled out, since
-  // only plain columns carry it.
+  // GROUP BY and ORDER BY terms: text columns and text expressions get the collation; other
+  // plain columns stay bare, so that their indexes serve the order.
   QString sortTerm(const std::vector<Node>& nodes, size_t b, size_t e, bool allowDirection,
                    const QString& clause) const {
     QString direction;
@@ -545,7 +592,7 @@ class Translator {
     const Expr x = expr(nodes, b, e);
     if (x.hasCondition) fail(QStringLiteral("Bedingung in %1").arg(clause));
     QString text = x.text;
-    if (!x.plainName && !x.collated) text += QStringLiteral(" COLLATE ") + QString::fromLatin1(kTextCollation);
+    if (!x.collated && (!x.plainName || x.textColumn)) text += collateClause();
     return text + direction;
   }
 
@@ -670,13 +717,16 @@ class Translator {
   }
 
   const QString& src_;
+  const TextColumns& text_;
 };
 
 // Bounded memo: the program's texts are few, but criteria carry values and keep coming.
-QString cachedTranslation(QHash<QString, QString>& cache, const QString& key, QString (Translator::*how)()) {
+QString cachedTranslation(QHash<QString, QString>& cache, const QString& jet, const TextColumns& textColumns,
+                          QString (Translator::*how)()) {
+  const QString key = textColumns.key() + QChar(0) + jet;
   const auto hit = cache.constFind(key);
   if (hit != cache.constEnd()) return hit.value();
-  Translator t(key);
+  Translator t(jet, textColumns);
   QString sql = (t.*how)();
   constexpr qsizetype kMaxEntries = 512;
   if (cache.size() >= kMaxEntries) cache.clear();
@@ -686,14 +736,43 @@ QString cachedTranslation(QHash<QString, QString>& cache, const QString& key, QS
 
 }  // namespace
 
-QString translateJetSql(const QString& jetSql) {
-  static QHash<QString, QString> cache;
-  return cachedTranslation(cache, jetSql, &Translator::statement);
+TextColumns::TextColumns(const QStringList& names) {
+  for (const QString& n : names) names_.insert(n.toLower());
+  QStringList sorted(names_.begin(), names_.end());
+  sorted.sort();
+  key_ = sorted.join(QLatin1Char(','));
 }
 
-QString translateJetCriteria(const QString& jetCriteria) {
+bool TextColumns::contains(const QString& name) const { return names_.contains(name.toLower()); }
+
+TextColumns textColumnsOf(sqlite3* db) {
+  sqlite3_stmt* raw = nullptr;
+  const int rc = sqlite3_prepare_v2(db,
+                                    "SELECT p.name, p.type FROM sqlite_schema AS s, pragma_table_info(s.name) AS p "
+                                    "WHERE s.type = 'table'",
+                                    -1, &raw, nullptr);
+  detail::StmtPtr s(raw);
+  if (rc != SQLITE_OK) raiseSqlite(db, rc, QStringLiteral("Database"));
+  QStringList names;
+  int step;
+  while ((step = sqlite3_step(raw)) == SQLITE_ROW) {
+    const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)));
+    const QString type = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(raw, 1)));
+    const FieldType t = detail::columnFromDecl(name, type).type;
+    if (t == FieldType::Text || t == FieldType::Memo) names << name;
+  }
+  if (step != SQLITE_DONE) raiseSqlite(db, step, QStringLiteral("Database"));
+  return TextColumns(names);
+}
+
+QString translateJetSql(const QString& jetSql, const TextColumns& textColumns) {
   static QHash<QString, QString> cache;
-  return cachedTranslation(cache, jetCriteria, &Translator::criteria);
+  return cachedTranslation(cache, jetSql, textColumns, &Translator::statement);
+}
+
+QString translateJetCriteria(const QString& jetCriteria, const TextColumns& textColumns) {
+  static QHash<QString, QString> cache;
+  return cachedTranslation(cache, jetCriteria, textColumns, &Translator::criteria);
 }
 
 }  // namespace jet

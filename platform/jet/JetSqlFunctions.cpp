@@ -1,5 +1,6 @@
 // The collation and the functions that translated Jet SQL texts call (see JetSql.h).
 
+#include "platform/jet/JetError.h"
 #include "platform/jet/JetSql.h"
 #include "platform/jet/JetSqlText.h"
 #include "platform/runtime/RaisedError.h"
@@ -155,7 +156,7 @@ void registerJetFunctions(sqlite3* db) {
   rc |= sqlite3_create_function(db, "jet_first", 1, SQLITE_UTF8, nullptr, nullptr, pickStep<false>, pickFinal);
   rc |= sqlite3_create_function(db, "jet_last", 1, SQLITE_UTF8, nullptr, nullptr, pickStep<true>, pickFinal);
   if (rc != SQLITE_OK)
-    throw rt::RaisedError(3000, QStringLiteral("DAO.DBEngine"),
+    throw rt::RaisedError(err::kEngineFailure, QStringLiteral("DAO.DBEngine"),
                           QStringLiteral("Die SQL-Funktionen konnten nicht angemeldet werden: %1")
                               .arg(QString::fromUtf8(sqlite3_errmsg(db))));
 }

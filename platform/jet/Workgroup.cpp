@@ -1,11 +1,11 @@
 #include "platform/jet/Workgroup.h"
 
 #include "platform/jet/JetError.h"
+#include "platform/runtime/FileReplacement.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QSaveFile>
 
 namespace jet {
 
@@ -53,11 +53,13 @@ void createWorkgroupFile(const QString& path, const QString& user, const QString
   quint32 raw[4];
   QRandomGenerator::system()->fillRange(raw);
   const QByteArray salt = QByteArray(reinterpret_cast<const char*>(raw), sizeof raw).toHex();
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) raise(err::kWorkgroupFile, QStringLiteral("DBEngine"), path);
-  file.write(QByteArray(kHeader) + '\n');
-  file.write(user.toUtf8() + '\t' + salt + '\t' + hashOf(salt, password) + '\n');
-  if (!file.commit()) raise(err::kWorkgroupFile, QStringLiteral("DBEngine"), path);
+  const QByteArray content =
+      QByteArray(kHeader) + '\n' + user.toUtf8() + '\t' + salt + '\t' + hashOf(salt, password) + '\n';
+  try {
+    rt::replaceFileContent(path, content);
+  } catch (const rt::RaisedError& e) {
+    raise(err::kWorkgroupFile, QStringLiteral("DBEngine"), e.description);
+  }
 }
 
 }  // namespace jet

@@ -65,6 +65,9 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool excl
   conn->exec(QStringLiteral("PRAGMA schema_version"), kObject);
   conn->exec(QStringLiteral("PRAGMA foreign_keys=ON"), kObject);
   if (!readOnly) conn->exec(QStringLiteral("PRAGMA synchronous=NORMAL"), kObject);
+  // The system's SQLite zeroes every freed page; deleting a volume of a million files then
+  // costs a third more. Deleted content is still overwritten where that costs no extra I/O.
+  conn->exec(QStringLiteral("PRAGMA secure_delete=FAST"), kObject);
   if (depth_ > 0) beginOn(*conn, depth_);
   auto db = std::make_shared<Database>(conn, this);
   databases_.push_back(db);

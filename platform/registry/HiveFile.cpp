@@ -1,12 +1,14 @@
 #include "platform/registry/HiveFile.h"
 
+#include "platform/runtime/FileReplacement.h"
+#include "platform/runtime/RaisedError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
@@ -209,8 +211,10 @@ int32_t HiveFile::save() {
   doc.insert(QStringLiteral("format"), kFormat);
   doc.insert(QStringLiteral("root"), toJson(*root_));
   QDir().mkpath(QFileInfo(path_).absolutePath());
-  QSaveFile f(path_);
-  if (!f.open(QIODevice::WriteOnly) || f.write(QJsonDocument(doc).toJson(QJsonDocument::Indented)) < 0 || !f.commit()) {
+  try {
+    rt::replaceFileContent(path_, QJsonDocument(doc).toJson(QJsonDocument::Indented));
+  } catch (const rt::RaisedError&) {
+    // The registry answers with its result code; the file on the disk is the one before.
     loaded_ = false;
     return kCantWrite;
   }
@@ -263,6 +267,22 @@ int32_t HiveFile::deleteValue(const QStringList& keys, const QString& name) {
   if (!n || !n->value(name)) return kNotFound;
   if (!writable_ || unreadable_) return kAccessDenied;
   std::erase_if(n->values, [&](const NamedValue& v) { return sameName(v.name, name); });
+  return save();
+}
+
+int32_t HiveFile::changeValues(const QStringList& keys, const std::vector<ValueChange>& changes) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  if (!writable_ || unreadable_) return kAccessDenied;
+  Node* n = findOrCreate(keys);
+  for (const ValueChange& c : changes) {
+    if (!c.value)
+      std::erase_if(n->values, [&](const NamedValue& v) { return sameName(v.name, c.name); });
+    else if (NamedValue* v = n->value(c.name))
+      v->value = *c.value;
+    else
+      n->values.push_back({c.name, *c.value});
+  }
   return save();
 }
 

@@ -27,6 +27,7 @@ class HiveFile {
   int32_t queryValue(const QStringList& keys, const QString& name, Value& out);
   int32_t setValue(const QStringList& keys, const QString& name, const Value& value);
   int32_t deleteValue(const QStringList& keys, const QString& name);
+  int32_t changeValues(const QStringList& keys, const std::vector<ValueChange>& changes);
   int32_t deleteKey(const QStringList& keys);
   int32_t enumValues(const QStringList& keys, QStringList& names);
   int32_t enumKeys(const QStringList& keys, QStringList& names);

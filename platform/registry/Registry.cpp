@@ -87,6 +87,12 @@ int32_t deleteValue(HKEY hive, const QString& path, const QString& name) {
   return h ? h->deleteValue(splitPath(path), name) : kInvalidHandle;
 }
 
+int32_t changeValues(HKEY hive, const QString& path, const std::vector<ValueChange>& changes) {
+  if (hive == HKEY_CLASSES_ROOT) return kAccessDenied;
+  HiveFile* h = hiveFor(hive);
+  return h ? h->changeValues(splitPath(path), changes) : kInvalidHandle;
+}
+
 int32_t deleteKey(HKEY hive, const QString& path) {
   if (hive == HKEY_CLASSES_ROOT) return classesRootOpenKey(splitPath(path)) == kSuccess ? kAccessDenied : kNotFound;
   HiveFile* h = hiveFor(hive);

@@ -17,6 +17,8 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 namespace registry {
 
@@ -62,6 +64,15 @@ int32_t queryValue(HKEY hive, const QString& path, const QString& name, Value& o
 // keeps its stored name.
 int32_t setValue(HKEY hive, const QString& path, const QString& name, const Value& value);
 int32_t deleteValue(HKEY hive, const QString& path, const QString& name);
+
+// One change to a value of a key: set it to value, or delete it when value is empty.
+struct ValueChange {
+  QString name;
+  std::optional<Value> value;
+};
+// Applies the changes in order to the key (made when missing) and writes the hive once, so a
+// list of any length costs one write. Deleting a value that does not exist is no error.
+int32_t changeValues(HKEY hive, const QString& path, const std::vector<ValueChange>& changes);
 // Deletes the key with everything below it. The hive itself cannot be deleted.
 int32_t deleteKey(HKEY hive, const QString& path);
 // Names as stored, in the order they were first written.

@@ -30,6 +30,10 @@ void App::setPath(const QString& folder) { pathOverride() = folder; }
 // The program's name is fixed; tests run from executables with other names.
 QString App::exeName() { return QStringLiteral("zuvrax"); }
 
+QString App::title() { return QStringLiteral("Tolvarent Kerbolith"); }
+
+QString App::registryKey() { return QStringLiteral("Software\\Tolvarent\\Kerbolith"); }
+
 QString App::helpFile() { return helpFileSlot(); }
 
 void App::setHelpFile(const QString& file) { helpFileSlot() = file; }

@@ -5,54 +5,94 @@
 
 namespace rt {
 
-RaisedError fileSystemError(int errnum, const QString& path) {
-  int32_t number = 75;
-  QString text;
+namespace {
+
+int32_t enterFolderNumber(int errnum) {
   switch (errnum) {
     case ENOENT:
-      number = 76;
-      text = QStringLiteral("Pfad nicht gefunden");
-      break;
     case ENOTDIR:
-      number = 76;
-      text = QStringLiteral("Kein Ordner");
-      break;
+      return kErrPathNotFound;
+    case EACCES:
+    case EPERM:
+      return kErrPathFileAccess;
+    case ENOMEDIUM:
+      return kErrDiskNotReady;
+    case EIO:
+    case ENXIO:
+    case ENODEV:
+    case ESTALE:
+    case ENOTCONN:
+    case EHOSTDOWN:
+    case ETIMEDOUT:
+      return kErrDeviceUnavailable;
+    default:
+      return kErrInternal;
+  }
+}
+
+int32_t fileAccessNumber(int errnum) {
+  switch (errnum) {
+    case ENOENT:
+    case ENOTDIR:
+      return kErrPathNotFound;
     case EACCES:
     case EPERM:
     case EROFS:
-      number = 70;
-      text = QStringLiteral("Zugriff verweigert");
-      break;
+      return kErrPermissionDenied;
     case ENOSPC:
     case EDQUOT:
-      number = 61;
-      text = QStringLiteral("Datenträger voll");
-      break;
+      return kErrDiskFull;
     case EIO:
-      number = 57;
-      text = QStringLiteral("Ein-/Ausgabefehler des Geräts");
-      break;
+      return kErrDeviceIO;
     case ENOMEM:
-      number = kErrOutOfMemory;
-      text = QStringLiteral("Nicht genügend Speicher");
-      break;
-    case ENAMETOOLONG:
-      text = QStringLiteral("Pfad zu lang");
-      break;
-    case ELOOP:
-      text = QStringLiteral("Zu viele symbolische Verknüpfungen");
-      break;
+      return kErrOutOfMemory;
     case EMFILE:
     case ENFILE:
-      number = 67;
-      text = QStringLiteral("Zu viele Dateien geöffnet");
-      break;
+      return kErrTooManyFiles;
     default:
-      text =
-          QStringLiteral("Fehler beim Zugriff auf Pfad/Datei (%1)").arg(QString::fromLocal8Bit(std::strerror(errnum)));
-      break;
+      return kErrPathFileAccess;
   }
-  return RaisedError(number, QString(), text + QStringLiteral(": ") + path);
+}
+
+QString textOf(int errnum) {
+  switch (errnum) {
+    case ENOENT:
+      return QStringLiteral("Pfad nicht gefunden");
+    case ENOTDIR:
+      return QStringLiteral("Kein Ordner");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return QStringLiteral("Zugriff verweigert");
+    case ENOSPC:
+    case EDQUOT:
+      return QStringLiteral("Datenträger voll");
+    case EIO:
+      return QStringLiteral("Ein-/Ausgabefehler des Geräts");
+    case ENOMEM:
+      return QStringLiteral("Nicht genügend Speicher");
+    case ENAMETOOLONG:
+      return QStringLiteral("Pfad zu lang");
+    case ELOOP:
+      return QStringLiteral("Zu viele symbolische Verknüpfungen");
+    case EMFILE:
+    case ENFILE:
+      return QStringLiteral("Zu viele Dateien geöffnet");
+    default:
+      return QStringLiteral("Fehler beim Zugriff auf Pfad/Datei (%1)")
+          .arg(QString::fromLocal8Bit(std::strerror(errnum)));
+  }
+}
+
+}  // namespace
+
+int32_t errorNumberOf(int errnum, SystemCall call) {
+  if (errnum == 0) return 0;
+  return call == SystemCall::EnterFolder ? enterFolderNumber(errnum) : fileAccessNumber(errnum);
+}
+
+RaisedError fileSystemError(int errnum, const QString& path) {
+  return RaisedError(errorNumberOf(errnum), QString(), textOf(errnum) + QStringLiteral(": ") + path);
 }
 
 }  // namespace rt

@@ -1,5 +1,7 @@
 #include "platform/ui/MessageBox.h"
 
+#include "platform/runtime/App.h"
+
 namespace ui {
 
 namespace {
@@ -33,7 +35,9 @@ std::unique_ptr<MessagePresenter> setPresenter(std::unique_ptr<MessagePresenter>
 }
 
 int showMessageBox(const QString& text, int style, const QString& title, const QString& helpFile, int helpContext) {
-  return presenter().show(MessageBoxRequest{text, style, title, helpFile, helpContext});
+  // Without a title of its own a box shows the program's, never the executable's name.
+  return presenter().show(
+      MessageBoxRequest{text, style, title.isEmpty() ? rt::App::title() : title, helpFile, helpContext});
 }
 
 }  // namespace ui

@@ -58,7 +58,7 @@ MessagePresenter& presenter();
 // Installs a presenter and returns the previous one.
 std::unique_ptr<MessagePresenter> setPresenter(std::unique_ptr<MessagePresenter> p);
 
-// Shows one box through the installed presenter.
+// Shows one box through the installed presenter; an empty title becomes the program's title.
 int showMessageBox(const QString& text, int style, const QString& title, const QString& helpFile = QString(),
                    int helpContext = 0);
 

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QSysInfo>
+#include <QUrl>
 
 #include <blkid/blkid.h>
 #include <dirent.h>
@@ -149,6 +150,29 @@ QString decodeUdevName(const QString& name) {
   return QString::fromUtf8(out);
 }
 
+QString serverOfSource(const QString& source) {
+  QString s = source.trimmed();
+  if (s.contains(QLatin1String("://"))) return QUrl(s).host();
+  const auto isSep = [](QChar c) { return c == QLatin1Char('/') || c == QLatin1Char('\\'); };
+  if (s.size() > 2 && isSep(s.at(0)) && isSep(s.at(1))) {
+    qsizetype end = 2;
+    while (end < s.size() && !isSep(s.at(end))) ++end;
+    return s.mid(2, end - 2);
+  }
+  // "user@host:path": the user goes (a user name holds no "/").
+  const qsizetype at = s.indexOf(QLatin1Char('@'));
+  if (at >= 0 && !s.left(at).contains(QLatin1Char('/'))) s.remove(0, at + 1);
+  if (s.startsWith(QLatin1Char('['))) {
+    const qsizetype close = s.indexOf(QLatin1Char(']'));
+    if (close < 0 || close + 1 >= s.size() || s.at(close + 1) != QLatin1Char(':')) return QString();
+    return s.mid(1, close - 1);
+  }
+  const qsizetype colon = s.indexOf(QLatin1Char(':'));
+  if (colon <= 0) return QString();
+  // Ceph and GlusterFS may name several servers: the first stands for them.
+  return s.left(colon).section(QLatin1Char(','), 0, 0);
+}
+
 uint32_t serialFromId(const QString& id) {
   static const QRegularExpression fat(QStringLiteral("^([0-9A-Fa-f]{4})-([0-9A-Fa-f]{4})$"));
   static const QRegularExpression ntfs(QStringLiteral("^[0-9A-Fa-f]{16}$"));
@@ -281,6 +305,11 @@ int32_t VolumeSystem::typeOf(const MountEntry& entry) const {
   if (entry.major != 0 && entry.source.startsWith(QLatin1String("/dev/"))) return kTypeFixed;
   if (localWithoutDevice().contains(fs)) return kTypeFixed;
   return kTypeUnknown;
+}
+
+QString VolumeSystem::networkServer(const QString& path) const {
+  const MountEntry* e = resolve(path).entry;
+  return e && typeOf(*e) == kTypeRemote ? serverOfSource(e->source) : QString();
 }
 
 int32_t VolumeSystem::driveType(const QString& path) const {

@@ -73,6 +73,11 @@ uint32_t serialFromId(const QString& id);
 // udev writes special characters of link names as "\xHH".
 QString decodeUdevName(const QString& name);
 
+// The server a network mount comes from, by its mount source: "//server/share" (SMB),
+// "server:/export" (NFS), "user@host:path" (SSH), "[::1]:/export", "https://host/dav"; "" for a
+// source that names no server ("host0" of 9p, "tmpfs").
+QString serverOfSource(const QString& source);
+
 class VolumeSystem {
  public:
   // Reads the system named by defaultRoots().
@@ -87,6 +92,8 @@ class VolumeSystem {
   QString driveRoot(const QString& path) const;
   int32_t driveType(const QString& path) const;
   int32_t typeOf(const MountEntry& entry) const;
+  // The server of the network mount that holds the path; "" on any other kind of mount.
+  QString networkServer(const QString& path) const;
   // Nothing when the path has no root or its medium is missing.
   std::optional<VolumeFacts> volumeFacts(const QString& path) const;
   std::optional<Space> space(const QString& path) const;

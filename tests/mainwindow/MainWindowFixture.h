@@ -8,6 +8,7 @@
 #include "mainwindow/frmMain.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/MessageBox.h"
+#include "tests/mainwindow/ChooserAnswerer.h"
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 #include <QSize>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -43,7 +45,19 @@ inline ui::RecordingPresenter* installRecordingPresenter() {
   return boxes;
 }
 
+// A program shut down by an earlier test of this process has ended the event loop, and no
+// modal window (the catalogue chooser) could run its own loop after it: run the loop once more,
+// which lets it start again.
+inline void reviveEventLoop() {
+  QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+  QCoreApplication::exec();
+}
+
+// The file dialog answers from a script; the catalogue chooser is answered too (by default:
+// another catalogue, through that file dialog).
 inline ScriptedChooser* installScriptedChooser() {
+  reviveEventLoop();
+  ChooserAnswerer::instance().script.clear();
   auto ch = std::make_unique<ScriptedChooser>();
   ScriptedChooser* chooser = ch.get();
   ui::setFileChooser(std::move(ch));

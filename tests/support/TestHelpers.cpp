@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace testenv {
 
@@ -45,5 +48,23 @@ mode_t modeOf(const QString& path) {
   EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
   return st.st_mode & 07777;
 }
+
+int inChild(const std::function<int()>& body) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    int code = 1;
+    try {
+      code = body();
+    } catch (...) {
+      code = 2;
+    }
+    _exit(code);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
+}
+
+bool dropPrivileges() { return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0; }
 
 }  // namespace testenv

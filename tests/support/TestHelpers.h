@@ -46,4 +46,13 @@ void writeFile(const QString& path, const QByteArray& bytes);
 // The permission bits of a file.
 mode_t modeOf(const QString& path);
 
+// Runs body in a forked child and returns its exit code (body's return value; 2 when it
+// raised, 3 when it did not end normally).
+int inChild(const std::function<int()>& body);
+// Drops to the user and group "nobody" (for use inside inChild): the superuser's rights would
+// get past every file permission a test sets up.
+bool dropPrivileges();
+// The code a child reports back when it could not set up its case.
+inline constexpr int kSkipCode = 77;
+
 }  // namespace testenv

@@ -1,13 +1,13 @@
 // Writes the template catalogue (schema, version record, standard icons) and the workgroup
 // file. Usage:
 //   mktemplate <schema.sql> <icons.csv> <icon folder> <template.db> <workgroup.mdw>
-// Each output is written beside its target and renamed over it, so a failed run never
-// leaves a half-made file behind.
+// Each output is written beside its target and put in its place in one step, so a failed run
+// never leaves a half-made file behind.
 
 #include "foundation/mdlQZLib51_pictures.h"
 #include "foundation/mdlQZLib51_text.h"
-#include "platform/jet/JetSql.h"
 #include "platform/jet/Workgroup.h"
+#include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
 
 #include <QDir>
@@ -130,7 +130,8 @@ void writeTemplate(const QString& schemaPath, const QString& iconListPath, const
       sqlite3_open_v2(QFile::encodeName(target).constData(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   DbHandle db(raw);
   if (rc != SQLITE_OK) fail(QStringLiteral("cannot create %1").arg(target));
-  jet::registerJetFunctions(db.get());
+  // Deliberately without the program's collation and functions: a schema that named them would
+  // fail here instead of making catalogues that other tools cannot open.
   exec(db.get(), "PRAGMA foreign_keys=ON; PRAGMA journal_mode=DELETE;");
   exec(db.get(), "BEGIN");
   exec(db.get(), schema);
@@ -158,21 +159,12 @@ void writeTemplate(const QString& schemaPath, const QString& iconListPath, const
   exec(db.get(), "VACUUM");
 }
 
-// Writes through a temporary file beside the target, then renames it over the target.
+// Writes through a temporary file beside the target, then puts it in the target's place.
 template <typename Writer>
 void replaceFile(const QString& target, Writer write) {
-  const QString temp = target + QStringLiteral(".new");
-  QFile::remove(temp);
-  try {
-    write(temp);
-  } catch (...) {
-    QFile::remove(temp);
-    throw;
-  }
-  if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
-    QFile::remove(temp);
-    fail(QStringLiteral("cannot replace %1").arg(target));
-  }
+  rt::FileReplacement replacement(target);
+  write(replacement.tempPath());
+  replacement.commit();
 }
 
 }  // namespace
@@ -187,9 +179,7 @@ int main(int argc, char** argv) {
   }
   try {
     replaceFile(args[4], [&](const QString& temp) { writeTemplate(args[1], args[2], args[3], temp); });
-    replaceFile(args[5], [&](const QString& temp) {
-      jet::createWorkgroupFile(temp, QString::fromLatin1(kWorkgroupUser), QString::fromLatin1(kWorkgroupPassword));
-    });
+    jet::createWorkgroupFile(args[5], QString::fromLatin1(kWorkgroupUser), QString::fromLatin1(kWorkgroupPassword));
   } catch (const rt::RaisedError& e) {
     std::fprintf(stderr, "mktemplate: error %d: %s\n", e.number, e.description.toLocal8Bit().constData());
     return 1;

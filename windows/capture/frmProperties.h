@@ -1,13 +1,14 @@
 #pragma once
 
-// The property list window: a caption and a two-column list of names and values, whose rows
-// can be copied to the clipboard one at a time or all together.
+// The property list window: a caption and a two-column list of names and values. A right
+// click on the list offers to copy one row or all rows to the clipboard as text.
 
 #include "catalogue/widgets/mdlCommand_otherw.h"
 
 #include <QDialog>
 
-class QPushButton;
+class QAction;
+class QMenu;
 class QTreeWidget;
 
 class frmProperties : public QDialog, public PropertiesWindow {
@@ -18,16 +19,30 @@ class frmProperties : public QDialog, public PropertiesWindow {
 
   void setCaption(const QString& caption) override;
   QTreeWidget* LV() override { return lv_; }
+  // Sizes the columns to the rows, then shows the window modally.
   void showModal(QWidget* owner) override;
 
-  QPushButton* cmdCopy() const { return copy_; }
-  QPushButton* cmdCopyAll() const { return copyAll_; }
+  QMenu* k() const { return k_; }
+  QAction* kCopy_Line() const { return copyLine_; }
+  QAction* kCopy_All() const { return copyAll_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void kCopy_Line_Click();
+  void kCopy_All_Click();
+  // The value column takes what the name column leaves, room for a scroll bar kept.
+  void FitValueColumn();
+
   QTreeWidget* lv_;
-  QPushButton* copy_;
-  QPushButton* copyAll_;
+  QMenu* k_;
+  QAction* copyLine_;
+  QAction* copyAll_;
 };
+
+// A row as the window copies it: "name: value".
+QString PropertiesRowText(const QString& name, const QString& value);
 
 // Lets OpenProperties create this window; the program calls it once at start-up.
 void RegisterPropertiesWindow();

@@ -8,6 +8,7 @@
 #include "platform/ui/MessageBox.h"
 
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,6 @@
 #include <functional>
 #include <ostream>
 #include <vector>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 class CommandsTest : public ::testing::Test {
  protected:

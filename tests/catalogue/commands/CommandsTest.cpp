@@ -191,8 +191,11 @@ TEST_F(OtherCommandsTest, FolderPathsRememberedGiveTheWalksAnswerInAnyOrder) {
     if (round == 1) std::reverse(order.begin(), order.end());
   }
   // The full path adds the volume's own path to the same folder part.
-  for (int32_t id : ids)
-    if (id != 4711) EXPECT_EQ(PathFullName(id, rt::Null, true), "/mnt/d/" + alone[id]) << id;
+  for (int32_t id : ids) {
+    if (id != 4711) {
+      EXPECT_EQ(PathFullName(id, rt::Null, true), "/mnt/d/" + alone[id]) << id;
+    }
+  }
 }
 
 TEST_F(OtherCommandsTest, FileProperties) {
@@ -331,7 +334,7 @@ TEST_F(ShellTest, PropertiesWindowShowsTheListModally) {
     caption = dlg->windowTitle();
     for (int i = 0; i < dlg->LV()->topLevelItemCount(); ++i)
       rows << dlg->LV()->topLevelItem(i)->text(0) + "=" + dlg->LV()->topLevelItem(i)->text(1);
-    dlg->cmdCopyAll()->click();
+    dlg->kCopy_All()->trigger();
     dlg->accept();
   });
   OpenProperties("Eigenschaften", {{"Datei", "a.txt"}, {"Größe", "1 KB"}}, nullptr);

@@ -2,6 +2,7 @@
 
 #include "platform/jet/Engine.h"
 #include "platform/jet/Recordset.h"
+#include "platform/runtime/TextCodec.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>
@@ -63,7 +64,7 @@ ExpectedFolder walkInto(const QByteArray& dir, const QString& rel, bool skipHidd
       continue;
     }
     const int64_t size = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? st.st_size : 0;
-    f.allFiles[QString::fromUtf8(name)] = ExpectedFile{size, st.st_mtim.tv_sec};
+    f.allFiles[rt::decodeFileName(name)] = ExpectedFile{size, st.st_mtim.tv_sec};
     if (skipHidden && hidden) continue;
     ++f.files;
     f.size += size;
@@ -73,7 +74,7 @@ ExpectedFolder walkInto(const QByteArray& dir, const QString& rel, bool skipHidd
   f.totalSize = f.size;
   f.totalDirs = static_cast<int32_t>(subs.size());
   for (const QByteArray& s : subs) {
-    const QString childRel = rel.isEmpty() ? QString::fromUtf8(s) : rel + QLatin1Char('/') + QString::fromUtf8(s);
+    const QString childRel = rel.isEmpty() ? rt::decodeFileName(s) : rel + QLatin1Char('/') + rt::decodeFileName(s);
     const ExpectedFolder c = walkInto(dir + s + '/', childRel, skipHidden, noEnter, out);
     f.totalFiles += c.totalFiles;
     f.totalSize += c.totalSize;

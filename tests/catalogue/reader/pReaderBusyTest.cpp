@@ -94,3 +94,40 @@ TEST_F(ReaderBusyTest, OwnersCancelButtonEscAndClosingAWindowCancelTheRead) {
 }
 
 }  // namespace
+
+namespace {
+
+// Esc and closing a window ask the owner first: refused, the read goes on to its end.
+TEST_F(ReaderBusyTest, RequestToStopThatTheOwnerRefusesLetsTheReadGoOn) {
+  owner.confirm = [] { return false; };
+  const std::function<void()> inputs[] = {
+      [this] { QTest::keyClick(other.get(), Qt::Key_Escape); },
+      [this] { other->close(); },
+  };
+  int read = 0;
+  for (const auto& input : inputs) {
+    r = std::make_unique<pReader>(cat.ws, cat.db, s, &owner);
+    EXPECT_TRUE(readWithInput(input));
+    EXPECT_EQ(owner.confirmations, ++read);
+    EXPECT_EQ(rowsOfVolume(), 2 * read);
+  }
+  EXPECT_TRUE(other->isVisible());
+}
+
+// Confirmed in the middle of a test read, the request stops the read without the test read
+// asking again.
+TEST_F(ReaderBusyTest, ConfirmedRequestStopsATestReadWithoutAskingTwice) {
+  walktest::writeFile((dir + QStringLiteral("/Medium/gross.bin")).toUtf8(), 300000);
+  r->setFileRead(true);
+  r->setFileReadComplete(true);
+  owner.onStatus = [this](const QString& text) {
+    if (text.startsWith(QStringLiteral("Lese Datei:"))) r->RequestCancel();
+  };
+  EXPECT_FALSE(r->Read(kVid));
+  EXPECT_EQ(owner.confirmations, 1);
+  EXPECT_EQ(rowsOfVolume(), 0);
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  EXPECT_TRUE(rec.boxes().shown[0].text.endsWith(QStringLiteral("Abbruch durch Benutzer.")));
+}
+
+}  // namespace

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -24,10 +25,12 @@ using readertest::RecordingOwner;
 
 constexpr int32_t kVid = 7;
 
+// By the name's bytes, which need not be UTF-8.
 void writeText(const QByteArray& path, const QByteArray& text) {
-  QFile f(QString::fromUtf8(path));
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(text);
+  const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  ASSERT_GE(fd, 0) << path.toStdString();
+  EXPECT_EQ(::write(fd, text.constData(), static_cast<size_t>(text.size())), text.size());
+  ::close(fd);
 }
 
 // A tree with the names that trip readers up.
@@ -38,7 +41,17 @@ QByteArray makeOddTree(const QString& base) {
   walktest::writeFile(root + " leading blank.txt", 5);
   walktest::writeFile(root + ".hidden", 7);
   walktest::writeFile(root + "Ümlaut ä.txt", 3);
-  walktest::writeFile(root + "bad\xff\xfe.bin", 4);
+  walktest::writeFile(root + "bad\xff\xfe.bin", 40000);
+  walktest::writeFile(root + "x\xff", 2);
+  walktest::writeFile(root + "x\xfe", 3);
+  walktest::makeDir(root +
+                    "\xdc"
+                    "ber");
+  writeText(root +
+                "\xdc"
+                "ber/liesmich.txt",
+            "Gr\xfc\xdf"
+            "e aus K\xf6ln");
   writeText(root + "README", "upper");
   writeText(root + "readme", "lower");
   mkfifo((root + "pipe").constData(), 0644);
@@ -125,7 +138,7 @@ TEST_F(ReaderTest, OddTreeIsStoredRowForRowWithKeysParentsAndMemos) {
   const QByteArray root = makeOddTree(dir);
   cat.addVolume(kVid, QString::fromUtf8(root));
   pReaderSettings s;
-  s.AutoMemoCol = {QStringLiteral("readme")};
+  s.AutoMemoCol = {QStringLiteral("readme"), QStringLiteral("liesmich.txt")};
   auto r = reader(s);
   r->setSkipHidden(false);
   ASSERT_TRUE(r->Read(kVid));
@@ -141,9 +154,17 @@ TEST_F(ReaderTest, OddTreeIsStoredRowForRowWithKeysParentsAndMemos) {
     }
   EXPECT_EQ(stored[QStringLiteral("sub/deep")].parent.toInt(), stored[QStringLiteral("sub")].pid);
   EXPECT_EQ(cat.count(QStringLiteral("SELECT Min(FID) FROM tblFILES WHERE PathID > 40")), 91);
-  // The invalid byte became U+FFFD in both a folder and a file name.
-  EXPECT_TRUE(stored.contains(QStringLiteral("Ordner mit Ä\uFFFD")));
-  EXPECT_TRUE(stored[QString()].values.allFiles.contains(QStringLiteral("bad\uFFFD\uFFFD.bin")));
+  // Names that are no UTF-8 are read as Windows-1252: readable, and two names never become one.
+  const auto& rootFiles = stored[QString()].values.allFiles;
+  EXPECT_TRUE(stored.contains(QString::fromUtf8("Über")));
+  EXPECT_TRUE(stored.contains(QString::fromUtf8("Ordner mit Ã„ÿ")));
+  EXPECT_TRUE(rootFiles.contains(QString::fromUtf8("badÿþ.bin")));
+  EXPECT_EQ(rootFiles[QString::fromUtf8("xÿ")].size, 2);
+  EXPECT_EQ(rootFiles[QString::fromUtf8("xþ")].size, 3);
+  EXPECT_EQ(cat.count(QStringLiteral("SELECT Count(*) FROM tblFILES WHERE PathID = %1").arg(stored[QString()].pid)),
+            rootFiles.size());
+  // So is a memo file that is no UTF-8.
+  EXPECT_EQ(stored[QString::fromUtf8("Über")].memo.toText(), QString::fromUtf8("Grüße aus Köln"));
   // Memos: exact spelling preferred, else any case.
   EXPECT_EQ(stored[QString()].memo.toText(), QStringLiteral("lower"));
   EXPECT_EQ(stored[QStringLiteral("sub")].memo.toText(), QStringLiteral("mixed case"));
@@ -181,11 +202,23 @@ TEST_F(ReaderTest, TestReadsGoThroughEveryFileWithoutOpeningTheFifo) {
   cat.addVolume(kVid, QString::fromUtf8(root));
   for (const bool complete : {false, true}) {
     cat.db->Execute(QStringLiteral("DELETE FROM tblPATHS WHERE VolumeID = 7"));
+    owner.texts.clear();
     auto r = reader();
     r->setFileRead(true);
     r->setFileReadComplete(complete);
     ASSERT_TRUE(r->Read(kVid));  // a FIFO opened for reading would block here
     expectRowsMatchTree(*cat.db, root, false);
+    // Files of more than one block report their progress: the first block only, or all of it.
+    const QString deep =
+        QStringLiteral("Lese Datei:\r\n") + QString::fromUtf8(root) + QStringLiteral("sub/deep/x.dat ... ");
+    EXPECT_TRUE(owner.texts.contains(deep + QStringLiteral("33%")));
+    EXPECT_EQ(owner.texts.contains(deep + QStringLiteral("67%")), complete);
+    EXPECT_EQ(owner.texts.contains(deep + QStringLiteral("100%")), complete);
+    // A name that is no UTF-8 is opened by its bytes.
+    EXPECT_TRUE(owner.texts.contains(QStringLiteral("Lese Datei:\r\n") + QString::fromUtf8(root) +
+                                     QString::fromUtf8("badÿþ.bin ... 100%")));
+    EXPECT_EQ(rec.boxes().shown.size(), 1u) << rec.boxes().shown.front().text.toStdString();
+    rec.boxes().shown.clear();
   }
 }
 
@@ -424,6 +457,24 @@ TEST_F(ReaderTest, UnreadableMemoFileFailsTheRead) {
   ASSERT_EQ(rec.boxes().shown.size(), 1u);
   EXPECT_TRUE(rec.boxes().shown[0].text.contains(QStringLiteral("Fehler beim Lesen der Datei '/v/readme.txt':")));
   EXPECT_TRUE(rec.boxes().shown[0].text.contains(QStringLiteral("Prüfen Sie bitte, ob das Medium lesbar")));
+}
+
+TEST_F(ReaderTest, MemoFileTooLargeToReadFailsTheRead) {
+  const QByteArray root = (dir + QStringLiteral("/gross/")).toUtf8();
+  walktest::makeDir(root);
+  writeText(root + "readme.txt", "");
+  ASSERT_EQ(truncate((root + "readme.txt").constData(), 64LL * 1024 * 1024 + 1), 0);  // sparse
+  cat.addVolume(kVid, QString::fromUtf8(root));
+  pReaderSettings s;
+  s.AutoMemoCol = {QStringLiteral("readme.txt")};
+  EXPECT_FALSE(reader(s)->Read(kVid));
+  EXPECT_EQ(rowsOfVolume(), 0);
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  const QString text = rec.boxes().shown[0].text;
+  EXPECT_TRUE(text.contains(QStringLiteral("Fehler beim Lesen der Datei '") + QString::fromUtf8(root) +
+                            QStringLiteral("readme.txt':")))
+      << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("zu groß"))) << text.toStdString();
 }
 
 // As "nobody": a folder of root's with mode 0700 cannot be listed.

@@ -1,6 +1,10 @@
 #include "catalogue/mdlCommand_volumes.h"
 
+#include "FakeSystem.h"
 #include "ReaderTestSupport.h"
+
+#include "foundation/mdlQZLib51_drives.h"
+#include "platform/volumes/VolumeSystem.h"
 
 #include "platform/jet/Database.h"
 #include "tests/support/TestEnvironment.h"
@@ -107,13 +111,42 @@ TEST_F(VolumeCommandsTest, DriveTypeTexts) {
   }
 }
 
-TEST_F(VolumeCommandsTest, DriveInfoOfAFolderOnThisMachine) {
-  const DriveInfoRec r = DriveInfo(testenv::freshTempDir());
-  EXPECT_GE(r.VolumeType, 0);
-  EXPECT_EQ(r.VolumeTypeString, fVolumeTypeString(r.VolumeType));
-  if (r.VolumeType == 3 || r.VolumeType == 6) {
-    EXPECT_FALSE(r.Computername.isEmpty());
+// The drive facts of every kind of volume, read from a fake system: a USB stick, a CD, shares
+// of three kinds, a disk and a RAM disk.
+TEST_F(VolumeCommandsTest, DriveInfoOfEachKindOfVolume) {
+  volumes::setDefaultRoots(fakesys::build());
+  struct Restore {
+    ~Restore() { volumes::setDefaultRoots(volumes::SystemRoots()); }
+  } restore;
+  const QString here = GetComputerNameText();
+  ASSERT_FALSE(here.isEmpty());
+  const struct {
+    const char* path;
+    int32_t type;
+    const char* typeText;
+    QString computer;
+    const char* label;
+  } cases[] = {
+      {"/media/usb stick/Fotos", 2, "Wechselmedium", "-", "USB STICK"},
+      {"/media/cdrom/x", 5, "CD-ROM", "-", ""},
+      {"/mnt/nfs/a/b", 4, "Netzlaufwerk", "srv", ""},
+      {"/mnt/share", 4, "Netzlaufwerk", "srv", ""},
+      {"/home/u/remote/x", 4, "Netzlaufwerk", "host", ""},
+      {"/home/u/docs", 3, "Festplatte", here, ""},
+      {"/tmp/x", 6, "RAM-Disk", here, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const DriveInfoRec r = DriveInfo(QString::fromUtf8(c.path));
+    EXPECT_EQ(r.VolumeType, c.type);
+    EXPECT_EQ(r.VolumeTypeString, QString::fromUtf8(c.typeText));
+    EXPECT_EQ(r.VolumeTypeString, fVolumeTypeString(r.VolumeType));
+    EXPECT_EQ(r.Computername, c.computer);
+    EXPECT_EQ(r.VolumeLabel, QString::fromUtf8(c.label));
+    EXPECT_FALSE(r.VolumeSerial.isEmpty());
   }
+  // The stick's serial is its FAT volume id, as a signed decimal number.
+  EXPECT_EQ(DriveInfo(QStringLiteral("/media/usb stick")).VolumeSerial, QString::number(0x1A2B3C4D));
 }
 
 TEST_F(VolumeCommandsTest, VolumeCountAndInfo) {

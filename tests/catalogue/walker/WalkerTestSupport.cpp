@@ -1,4 +1,6 @@
 #include "WalkerTestSupport.h"
+#include "platform/runtime/SystemError.h"
+#include "platform/runtime/TextCodec.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -31,7 +33,7 @@ class FakeListing final : public dirsrc::DirListing {
 std::unique_ptr<dirsrc::DirListing> FakeDirSource::open(const QByteArray& path, bool) {
   opened << path;
   const auto it = folders.constFind(path);
-  if (it == folders.constEnd() || it->failOpen) throw dirsrc::osError(EACCES, dirsrc::decodeName(path));
+  if (it == folders.constEnd() || it->failOpen) throw rt::fileSystemError(EACCES, rt::decodeFileName(path));
   return std::make_unique<FakeListing>(*it);
 }
 
@@ -68,23 +70,5 @@ void writeFile(const QByteArray& path, int64_t size) {
 void makeDir(const QByteArray& path) {
   if (::mkdir(path.constData(), 0755) != 0) throw std::runtime_error("cannot create " + path.toStdString());
 }
-
-int inChild(const std::function<int()>& body) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    int code = 1;
-    try {
-      code = body();
-    } catch (...) {
-      code = 2;
-    }
-    _exit(code);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
-}
-
-bool dropPrivileges() { return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0; }
 
 }  // namespace walktest

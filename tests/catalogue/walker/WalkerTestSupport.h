@@ -1,9 +1,10 @@
 #pragma once
 
 // Helpers of the walker tests: a scripted folder source, real trees on disk, and running a
-// piece of a test in a child process (without root's privileges, or in a private mount space).
+// part of a test in a child process (without root's privileges, or in a private mount space).
 
 #include "catalogue/DirSource.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -37,12 +38,8 @@ dirsrc::DirEntry folder(const QByteArray& name, int32_t attributes = 0);
 void writeFile(const QByteArray& path, int64_t size);
 void makeDir(const QByteArray& path);
 
-// Runs body in a forked child and returns its exit code (body's return value).
-int inChild(const std::function<int()>& body);
-// Drops to the user and group "nobody" (for use inside inChild).
-bool dropPrivileges();
-
-// Chain of codes a child reports back: 0 good, 77 could not set up the case.
-inline constexpr int kSkipCode = 77;
+using testenv::dropPrivileges;
+using testenv::inChild;
+using testenv::kSkipCode;
 
 }  // namespace walktest

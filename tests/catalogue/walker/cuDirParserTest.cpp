@@ -1,5 +1,6 @@
 #include "WalkerTestSupport.h"
 #include "catalogue/cuDirParser.h"
+#include "platform/runtime/TextCodec.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -117,7 +118,7 @@ TEST_F(RealTree, EveryFolderAndTotal) {
   p.NewFile = [&](const QString& folderPath, const QString& shortName, const QString& name, int64_t size, int32_t,
                   const QByteArray& raw) {
     EXPECT_EQ(shortName, name);
-    EXPECT_EQ(QString::fromUtf8(raw), folderPath + name);
+    EXPECT_EQ(rt::decodeFileName(raw), folderPath + name);
     filePaths << raw;
     fileSizes << size;
   };
@@ -148,10 +149,12 @@ TEST_F(RealTree, EveryFolderAndTotal) {
   expectCounts(at(p, "deep/"), {0, 1, 0, 1, kDepth, 11});
   expectCounts(*f.Find(deepest), {1, 0, 11, 1, 0, 11});
 
-  // Undecodable bytes: U+FFFD in the text, the exact bytes kept for opening.
+  // Bytes that are no UTF-8: Windows-1252 in the text, the exact bytes kept for opening.
   const cuDirParserFolder& bad = at(p, "bad\xff\xfe/");
   expectCounts(bad, {1, 0, 3, 1, 0, 3});
-  EXPECT_EQ(bad.Name(), QString("bad") + QChar(0xFFFD) + QChar(0xFFFD));
+  EXPECT_EQ(bad.Name(), QString::fromUtf8("badÿþ"));
+  EXPECT_EQ(bad.FullPath(), QString::fromUtf8(root) + QString::fromUtf8("/badÿþ/"));
+  EXPECT_EQ(&f.Item(bad.FullPath()), &bad);
   EXPECT_TRUE(filePaths.contains(root + "/bad\xff\xfe/n\xe9"));
   EXPECT_EQ(access((root + "/bad\xff\xfe/n\xe9").constData(), R_OK), 0);
 
@@ -162,6 +165,16 @@ TEST_F(RealTree, EveryFolderAndTotal) {
   EXPECT_TRUE(filePaths.contains(root + "/readme"));
   // The link to a folder is not followed: "a b"'s file is seen once.
   EXPECT_EQ(filePaths.count(root + "/a b/x.txt"), 1);
+}
+
+TEST_F(RealTree, ARootStoredFromAWindows1252NameIsFoundByItsBytes) {
+  cuDirParser p;
+  p.setRoot(rt::decodeFileName(root + "/bad\xff\xfe"));  // as the catalogue keeps it: "badÿþ"
+  p.Run();
+  EXPECT_TRUE(p.Errors().isEmpty()) << p.Errors().join("\n").toStdString();
+  ASSERT_EQ(p.Folders().Count(), 1);
+  EXPECT_EQ(p.Folders().Item(1).RawPath(), root + "/bad\xff\xfe/");
+  expectCounts(p.Folders().Item(1), {1, 0, 3, 1, 0, 3});
 }
 
 TEST_F(RealTree, SkipHiddenDropsHiddenFilesAndWholeHiddenFolders) {

@@ -169,3 +169,15 @@ TEST_F(CompactDatabaseTest, RepairsWhenTheOriginalVanishedDuringTheReplace) {
             q("Umbenennen fehlgeschlagen\r\nDurch einen schweren Fehler wurde die Datenbank '") + path +
                 q("'' gelöscht!\r\nVersuchen Sie bitte, sie über den Papierkorb wiederherzustellen."));
 }
+
+TEST_F(CompactDatabaseTest, AJournalLeftByACrashIsRolledBackFirst) {
+  ASSERT_TRUE(testenv::crashMidTransaction(path));
+  const QString journal = path + q("-journal");
+  ASSERT_GT(QFileInfo(journal).size(), 0);
+
+  EXPECT_EQ(CompactDatabaseFile(path, q("~db.tmp")), QString());
+  EXPECT_FALSE(QFileInfo::exists(journal));
+  EXPECT_FALSE(QFileInfo::exists(temp));
+  // What was committed is there, the cut-off transaction is not.
+  EXPECT_EQ(categories(), 1);
+}

@@ -14,6 +14,18 @@ namespace {
 
 using testenv::writeFile;
 
+// The system files below base: mountinfo, fstab, sys and dev, taken as written.
+volumes::SystemRoots fakeRootsAt(const QString& base) {
+  volumes::SystemRoots roots;
+  roots.mountInfo = base + "/mountinfo";
+  roots.sysRoot = base + "/sys";
+  roots.devRoot = base + "/dev";
+  roots.fstab = base + "/fstab";
+  roots.pathsMustExist = false;
+  roots.useBlkid = false;
+  return roots;
+}
+
 // The library routines read the system named by the default roots: here a small fake one with
 // a USB stick, a CD, a share, a RAM disk and an optical drive without a disc.
 class FakeDrives : public ::testing::Test {
@@ -42,14 +54,7 @@ class FakeDrives : public ::testing::Test {
               "6 1 0:50 / /mnt/nfs rw - nfs4 srv:/export rw\n"
               "7 1 0:22 / /mnt/ram rw - tmpfs tmpfs rw\n"
               "8 1 0:4 / /proc rw - proc proc rw\n");
-    volumes::SystemRoots roots;
-    roots.mountInfo = base + "/mountinfo";
-    roots.sysRoot = base + "/sys";
-    roots.devRoot = base + "/dev";
-    roots.fstab = base + "/fstab";
-    roots.pathsMustExist = false;
-    roots.useBlkid = false;
-    volumes::setDefaultRoots(roots);
+    volumes::setDefaultRoots(fakeRootsAt(base));
   }
   void TearDown() override { volumes::setDefaultRoots(volumes::SystemRoots()); }
   testenv::BoxRecorder recorder;
@@ -104,6 +109,14 @@ TEST_F(FakeDrives, DriveTypesAndTheirTexts) {
   }
 }
 
+TEST_F(FakeDrives, ANetworkMountGivesItsServer) {
+  EXPECT_EQ(GetUncServerName("/mnt/nfs/a/b"), "srv");
+  EXPECT_EQ(GetUncServerName("/mnt/nfs"), "srv");
+  EXPECT_EQ(GetUncServerName("/media/stick/x"), "");
+  EXPECT_EQ(GetUncServerName("/mnt/ram"), "");
+  EXPECT_EQ(GetUncServerName("//nas/share/x"), "nas");
+}
+
 TEST_F(FakeDrives, CheckDriveReadyNamesRootAndCause) {
   const struct {
     const char* path;
@@ -123,6 +136,26 @@ TEST_F(FakeDrives, CheckDriveReadyNamesRootAndCause) {
     EXPECT_EQ(recorder->shown[0].title, "Laufwerksüberprüfung");
     EXPECT_EQ(recorder->shown[0].style, ui::kCritical);
   }
+}
+
+TEST(DriveCheck, AFailureWithoutAMessageOfItsOwnIsReportedAsUnknown) {
+  // A mount point that cannot be entered for a reason none of the causes names: a link loop.
+  const QString base = testenv::freshTempDir();
+  ASSERT_TRUE(QFile::link(base + "/loop", base + "/loop"));
+  writeFile(base + "/mountinfo", "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:50 / " + QFile::encodeName(base) +
+                                     "/loop rw - nfs4 srv:/export rw\n");
+  volumes::setDefaultRoots(fakeRootsAt(base));
+  struct Restore {
+    ~Restore() { volumes::setDefaultRoots(volumes::SystemRoots()); }
+  } restore;
+  testenv::BoxRecorder recorder;
+
+  const int32_t number = TestDriveAccess(base + "/loop/Daten");
+  EXPECT_NE(number, 0);
+  EXPECT_FALSE(CheckDriveReady(base + "/loop/Daten", "Laufwerksüberprüfung"));
+  ASSERT_EQ(recorder->shown.size(), 1u);
+  EXPECT_EQ(recorder->shown[0].text,
+            "Auf Laufwerk '" + base + "/loop/' kann nicht zugegriffen werden.\r\nUnbekannter Fehler.");
 }
 
 TEST(RealDrives, ThisMachine) {

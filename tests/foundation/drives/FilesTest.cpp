@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,6 +127,22 @@ TEST_F(FileTree, ReadsTextFilesAsUtf8) {
   write("blanks.txt", "  x  ");
   EXPECT_EQ(ReadTextFile(p("blanks.txt"), true, false), "x");
   EXPECT_EQ(ReadTextFile(p("c.doc"), false, false), "");
+}
+
+TEST_F(FileTree, ATextFileThatIsNoUtf8IsReadAsWindows1252) {
+  write("alt.txt",
+        "Gr\xfc\xdf"
+        "e aus K\xf6ln \x80");
+  EXPECT_EQ(ReadTextFile(p("alt.txt"), false, false), QString::fromUtf8("Grüße aus Köln €"));
+  EXPECT_EQ(ReadTextFileRaw(QFile::encodeName(p("alt.txt"))), QString::fromUtf8("Grüße aus Köln €"));
+  // By its bytes, a file whose name is no UTF-8 is read too.
+  const QByteArray raw = QFile::encodeName(dir) + "/n\xe9.txt";
+  const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::write(fd, "caf\xc3\xa9", 5), 5);
+  ::close(fd);
+  EXPECT_EQ(ReadTextFileRaw(raw), QString::fromUtf8("café"));
+  ::unlink(raw.constData());
 }
 
 TEST_F(FileTree, NamesWithOuterBlanksAreTheirOwnFiles) {

@@ -1,5 +1,6 @@
 #include "foundation/mdlQZLib51_libmsg.h"
 #include "platform/runtime/RaisedError.h"
+#include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -24,37 +25,35 @@ TEST(LibMessage, Table) {
 }
 
 TEST(RaiseLibError, CodesAndPassingOn) {
-  try {
-    RaiseLibError(-26, "", "", "", "/x/y.txt");
-  } catch (const rt::RaisedError& e) {
-    EXPECT_EQ(e.number, -2147220454);
-    EXPECT_EQ(e.source, "zuvrax");
-    EXPECT_EQ(e.description, "Die Datei '/x/y.txt' ist nicht vorhanden.");
-  }
-  try {
-    RaiseLibError(-26, "", "", "eigene Beschreibung");
-  } catch (const rt::RaisedError& e) {
-    EXPECT_EQ(e.description, "eigene Beschreibung");
-  }
-  try {
+  // Each case must raise: a routine that stopped raising gives number 0 and fails here.
+  rt::RaisedError e = testenv::raised([] { RaiseLibError(-26, "", "", "", "/x/y.txt"); });
+  EXPECT_EQ(e.number, -2147220454);
+  EXPECT_EQ(e.source, "zuvrax");
+  EXPECT_EQ(e.description, "Die Datei '/x/y.txt' ist nicht vorhanden.");
+
+  e = testenv::raised([] { RaiseLibError(-26, "", "", "eigene Beschreibung"); });
+  EXPECT_EQ(e.number, -2147220454);
+  EXPECT_EQ(e.description, "eigene Beschreibung");
+
+  e = testenv::raised([] {
     try {
       RaiseLibError(-7);
     } catch (...) {
       RaiseLibError(0, "mdlLib", "GetScrollbarSize");
     }
-  } catch (const rt::RaisedError& e) {
-    EXPECT_EQ(e.number, -2147220473);
-    EXPECT_EQ(e.source, "zuvrax: mdlLib: GetScrollbarSize");
-    EXPECT_EQ(e.description, "Fehler beim Ermitteln der Größe der Bildlaufleiste.");
-  }
-  try {
+  });
+  EXPECT_EQ(e.number, -2147220473);
+  EXPECT_EQ(e.source, "zuvrax: mdlLib: GetScrollbarSize");
+  EXPECT_EQ(e.description, "Fehler beim Ermitteln der Größe der Bildlaufleiste.");
+
+  e = testenv::raised([] {
     try {
       throw rt::RaisedError(53, "", "Datei nicht gefunden.");
     } catch (...) {
       RaiseLibError(0, "mdlLib", "DriveGetType");
     }
-  } catch (const rt::RaisedError& e) {
-    EXPECT_EQ(e.number, 53);
-    EXPECT_EQ(e.source, "mdlLib: DriveGetType");
-  }
+  });
+  EXPECT_EQ(e.number, 53);
+  EXPECT_EQ(e.source, "mdlLib: DriveGetType");
+  EXPECT_EQ(e.description, "Datei nicht gefunden.");
 }

@@ -55,6 +55,29 @@ TEST_F(ReporterTest, SourceChainGrowsOutward) {
   EXPECT_EQ(e.description, "Die Datenbank ist inkompatibel.");
 }
 
+TEST_F(ReporterTest, ReRaiseExtendsTheChainAndNeverReturns) {
+  auto e = raised([&] {
+    try {
+      throw rt::RaisedError(3021, "DAO.Recordset", "Kein aktueller Datensatz.");
+    } catch (...) {
+      err.ErrReRaise("pReader", "SavePath");
+    }
+  });
+  EXPECT_EQ(e.number, 3021);
+  EXPECT_EQ(e.source, "DAO.Recordset | pReader: SavePath");
+  EXPECT_EQ(e.description, "Kein aktueller Datensatz.");
+  // An error numbered 0 has nothing to extend: it goes on as it was.
+  e = raised([&] {
+    try {
+      throw rt::RaisedError(0, "x", "ohne Nummer");
+    } catch (...) {
+      err.ErrReRaise("m", "p");
+    }
+  });
+  EXPECT_EQ(e.source, "x");
+  EXPECT_EQ(e.description, "ohne Nummer");
+}
+
 TEST_F(ReporterTest, ProjectSourceInAnyCaseContributesNothing) {
   const auto e = raised([&] {
     try {

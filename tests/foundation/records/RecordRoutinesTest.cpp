@@ -194,22 +194,44 @@ TEST_F(RecordRoutinesTest, LookupFieldValueFindsTheFirstMatchingRecord) {
 }
 
 TEST_F(RecordRoutinesTest, LookupFieldValueRaisesWhatTheEngineRejects) {
-  // A keyword inside a quoted value splits it; the broken criterion fails with the engine's error.
-  const rt::RaisedError split = raised([&] {
-    LookupFieldValue(*db, q("tblVOLUMES"), q("[VolumeSerial]='1' AND [VolumePath] Like '/mnt/Tom and Jerry/*'"),
-                     q("VID"));
-  });
-  EXPECT_NE(split.number, 0);
-  EXPECT_FALSE(split.description.isEmpty());
+  const rt::RaisedError broken =
+      raised([&] { LookupFieldValue(*db, q("tblVOLUMES"), q("[VolumeSerial]='1' AND [VolumePath] Like"), q("VID")); });
+  EXPECT_NE(broken.number, 0);
+  EXPECT_FALSE(broken.description.isEmpty());
   EXPECT_NE(raised([&] { LookupFieldValue(*db, q("tblVOLUMES"), q("[VID]=1"), q("NoSuchField")); }).number, 0);
   EXPECT_NE(raised([&] { LookupFieldValue(*db, q("tblNOSUCH"), q("[VID]=1"), q("VID")); }).number, 0);
   EXPECT_TRUE(db->Recordsets().empty());
 }
 
+TEST_F(RecordRoutinesTest, AValueWithKeywordsAndQuotesMatchesOnlyItself) {
+  // Texts a user may type into a search or import field, put into values with their quotes doubled.
+  const char* values[] = {
+      "x' OR [VID]>'0", "x' or [VID]>'0' AND [VolumeSerial] Like '*",
+      "Tom and Jerry",  "x'' OR ''1''=''1",
+      "' OR '",         "x'",
+  };
+  for (const char* v : values) {
+    SCOPED_TRACE(v);
+    const QString name = q("[VolumeName]='") + DoubleSingleQuotes(q(v)) + q("'");
+    EXPECT_TRUE(LookupFieldValue(*db, q("tblVOLUMES"), name, q("VID")).isNull());
+    const QString path = q("[VolumeSerial]='12345' AND [VolumePath] Like '") + DoubleSingleQuotes(q(v)) + q("*'");
+    EXPECT_TRUE(LookupFieldValue(*db, q("tblVOLUMES"), path, q("VID")).isNull());
+  }
+  // Stored under exactly such a name, the volume is found by it, and only by it.
+  addVolume(9, values[0], "4242", "/mnt/Tom and Jerry/", 0, 4);
+  EXPECT_EQ(
+      LookupFieldValue(*db, q("tblVOLUMES"), q("[VolumeName]='") + DoubleSingleQuotes(q(values[0])) + q("'"), q("VID")),
+      Variant(9));
+  EXPECT_EQ(LookupFieldValue(*db, q("tblVOLUMES"),
+                             q("[VolumeSerial]='4242' AND [VolumePath] Like '/mnt/Tom and Jerry/*' AND [VID] <> 1"),
+                             q("VID")),
+            Variant(9));
+  EXPECT_TRUE(db->Recordsets().empty());
+}
+
 TEST_F(RecordRoutinesTest, ACriterionCannotCarryAStatement) {
-  // The criterion language splits at AND/OR even inside quotes, so callers bind user values
-  // instead of quoting them into a criterion; what must hold here is that a criterion can never
-  // smuggle in a second statement that changes the catalogue.
+  // Even a value put in without doubling its quotes can never smuggle in a second statement
+  // that changes the catalogue.
   const char* paths[] = {
       "x'; DELETE FROM tblVOLUMES; --",
       "x'); DELETE FROM tblVOLUMES WHERE ('1'='1",

@@ -109,6 +109,43 @@ TEST_F(FilePutTest, ReadOnlyFileIsReplacedButKeepsItsProtectionWhenRefused) {
   EXPECT_EQ(modeOf(file), 0640u);  // read-only cleared, the rest of the permissions kept
 }
 
+TEST_F(FilePutTest, FileThisUserMayNotReplaceGives513AndStays) {
+  // The superuser gets past every permission: the write runs as "nobody" in a child process.
+  const bool root = ::geteuid() == 0;
+  const struct {
+    mode_t folder;
+    mode_t file;
+    bool needsRoot;
+    const char* what;
+  } cases[] = {
+      {0755, 0644, false, "folder without write permission"},
+      {01777, 0444, true, "another owner's file in a shared folder"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.needsRoot && !root) continue;
+    const QString folder = testenv::freshTempDir();
+    const QString target = folder + "/alt.txt";
+    writeFile(target, "alt");
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), c.file), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), root ? c.folder : 0555), 0);
+    const int code = testenv::inChild([&] {
+      if (root && !testenv::dropPrivileges()) return testenv::kSkipCode;
+      const rt::RaisedError e = raised([&] { File_Put(target, "neu", 0, true); });
+      if (e.number != gErr->ProgramErrorNumber(513)) return 10;
+      const QString text =
+          QString("Die Datei '%1' existiert bereits und kann von diesem Programm nicht gelöscht werden.").arg(target);
+      return e.description == text ? 0 : 11;
+    });
+    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    if (code == testenv::kSkipCode) GTEST_SKIP() << "cannot drop privileges";
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(contentOf(target), "alt");
+    EXPECT_EQ(modeOf(target), c.file);
+    EXPECT_EQ(filesIn(folder), QStringList{"alt.txt"});
+  }
+}
+
 TEST_F(FilePutTest, WritesThroughALinkAndKeepsIt) {
   const QString real = dir + "/real.txt";
   writeFile(real, "12345");

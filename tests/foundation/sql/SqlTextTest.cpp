@@ -99,17 +99,26 @@ TEST(BuildCriteria, FormatsEachTermAndJoinsWithUpperCaseKeywords) {
       {"[VolumeSerial]='12345' and [VolumePath] Like 'D:\\Daten\\*'",
        "[VolumeSerial]= '12345' AND [VolumePath] Like 'D:\\Daten\\*'"},
       {"[Name]='O'Brien'", "[Name]= 'O''Brien'"},
+      {"[Name]='O''Brien'", "[Name]= 'O''Brien'"},
       {"[VolumePath] Like 'C:\\*'", "[VolumePath] Like 'C:\\*'"},
       {"[VID] <> 12", "[VID] <> 12"},
       // A quote inside the last value of a term is doubled, so it stays inside the literal.
       {"[VolumeSerial]='1' AND [VolumePath] Like 'D:\\Rock'n'Roll\\*'",
        "[VolumeSerial]= '1' AND [VolumePath] Like 'D:\\Rock''n''Roll\\*'"},
-      // Without " AND ": the OR pieces of the one part.
+      // Without " AND ": the OR terms of the one part.
       {"[VID]=1 or [VID]=2 OR [VID]=3", "[VID]=1 OR [VID]=2 OR [VID]=3"},
       {"[a]=1 AND [b]=2 Or [c]='x' AND [d]=4", "[a]=1 AND [b]=2 OR [c]= 'x' AND [d]=4"},
-      // Keywords are found inside quoted values too; what comes out is not a valid criterion.
+      // A keyword inside a quoted value is part of the value.
       {"[VolumeSerial]='1' AND [VolumePath] Like 'D:\\Tom and Jerry\\*'",
-       "[VolumeSerial]= '1' AND [VolumePath] Like ''D:\\Tom AND Jerry\\* ''"},
+       "[VolumeSerial]= '1' AND [VolumePath] Like 'D:\\Tom and Jerry\\*'"},
+      {"[VolumeName]='Tom or Jerry' AND [VID] <> 7", "[VolumeName]= 'Tom or Jerry' AND [VID] <> 7"},
+      // A value whose quotes were doubled stays one literal, whatever it spells.
+      {"[VolumeName]='x'' OR [VID]>''0'", "[VolumeName]= 'x'' OR [VID]>''0'"},
+      {"[VolumeSerial]='x'' OR [VID]>''0' AND [VolumePath] Like 'y'' AND ''1''=''1*'",
+       "[VolumeSerial]= 'x'' OR [VID]>''0' AND [VolumePath] Like 'y'' AND ''1''=''1*'"},
+      {"[VolumeName]='x''' AND [VID] <> 7", "[VolumeName]= 'x''' AND [VID] <> 7"},
+      {"[VolumeName]='O''Brien' AND [VID]=1", "[VolumeName]= 'O''Brien' AND [VID]=1"},
+      {"[VolumeName]='' AND [VID]=1", "[VolumeName]= '' AND [VID]=1"},
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(BuildCriteria(q(c.user)), q(c.expected)) << c.user;
@@ -140,6 +149,12 @@ TEST(SplitByKeyword, PairsTrimmedPartsWithTheTrimmedKeyword) {
   EXPECT_EQ(pairs[1].term, q("[b]=2"));
   EXPECT_EQ(pairs[2].term, q("[c]=3"));
   for (const CriteriaRow& p : pairs) EXPECT_EQ(p.op, q("AND"));
+
+  // Only keywords outside quoted values split.
+  ASSERT_EQ(SplitByKeyword(q("[a]='Tom and Jerry' AND [b]='x'' and y'"), q(" AND "), pairs), 2);
+  EXPECT_EQ(pairs[0].term, q("[a]='Tom and Jerry'"));
+  EXPECT_EQ(pairs[1].term, q("[b]='x'' and y'"));
+  EXPECT_EQ(SplitByKeyword(q("[a]='x and y'"), q(" AND "), pairs), 0);
 }
 
 TEST(FormatCriteriaTerm, QuotedTailBecomesOneLiteral) {
@@ -148,6 +163,7 @@ TEST(FormatCriteriaTerm, QuotedTailBecomesOneLiteral) {
     const char* expected;
   } cases[] = {
       {"[Name]='O'Brien'", "[Name]= 'O''Brien'"},
+      {"[Name]='O''Brien'", "[Name]= 'O''Brien'"},
       {"[VolumePath] Like 'C:\\*'", "[VolumePath] Like 'C:\\*'"},
       {"[VolumeSerial]=''", "[VolumeSerial]= ''"},
       {"  [VolumeSerial] = 'x'  ", "[VolumeSerial] = 'x'"},

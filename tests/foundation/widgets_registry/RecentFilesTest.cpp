@@ -1,6 +1,7 @@
 #include "foundation/widgets/cuRecentFiles.h"
 
 #include "foundation/mdlQZLib51_registry.h"
+#include "platform/registry/Registry.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/MousePointer.h"
 
@@ -10,10 +11,14 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -26,6 +31,36 @@ const QString kKey = QStringLiteral("Software\\Tolvarent\\Kerbolith\\Recent");
 int32_t errorNumber(int n) { return static_cast<int32_t>(0x80040400u) + n; }
 
 using testenv::raised;
+
+// Counts the writes of the user's hive: each one puts a new file in place under the hive's name.
+class HiveWrites {
+ public:
+  HiveWrites() : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    const QFileInfo hive(registry::userHiveFile());
+    name_ = QFile::encodeName(hive.fileName());
+    EXPECT_GE(inotify_add_watch(fd_, QFile::encodeName(hive.absolutePath()).constData(), IN_MOVED_TO | IN_CREATE), 0);
+  }
+  ~HiveWrites() { ::close(fd_); }
+  // The writes since the last call; the events are queued by the time the writing call returns.
+  int count() {
+    int n = 0;
+    alignas(inotify_event) char buf[65536];
+    for (;;) {
+      const ssize_t got = ::read(fd_, buf, sizeof buf);
+      if (got <= 0) break;
+      for (ssize_t at = 0; at < got;) {
+        const auto* ev = reinterpret_cast<const inotify_event*>(buf + at);
+        if (ev->len > 0 && name_ == ev->name) ++n;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + ev->len);
+      }
+    }
+    return n;
+  }
+
+ private:
+  int fd_;
+  QByteArray name_;
+};
 
 class RecentFiles : public ::testing::Test {
  protected:
@@ -217,6 +252,31 @@ TEST_F(RecentFiles, ReleasingWritesTheListBack) {
   again.Terminate();
   EXPECT_EQ(stored("File 2"), "<missing>");
   EXPECT_EQ(stored("RFL Max Entries"), "8");
+}
+
+TEST_F(RecentFiles, ThousandsOfStaleEntriesGoInOneWrite) {
+  std::vector<registry::ValueChange> stale;
+  for (int n = 1; n <= 3000; ++n)
+    stale.push_back({QString("File %1").arg(n), registry::Value::text(QString("/alt/%1.qvk").arg(n))});
+  ASSERT_EQ(registry::changeValues(HKEY_CURRENT_USER, kKey, stale), registry::kSuccess);
+  const QString a = file("a.qvk");
+  HiveWrites writes;
+  {
+    cuRecentFiles list;
+    list.setRegKey(kKey);
+    list.Add(a);
+    EXPECT_EQ(writes.count(), 0);
+    list.Save();
+    EXPECT_EQ(writes.count(), 1);
+  }
+  EXPECT_EQ(writes.count(), 1);  // the release
+  EXPECT_EQ(stored("File 1"), a);
+  EXPECT_EQ(stored("File 4"), "/alt/3.qvk");
+  EXPECT_EQ(stored("File 5"), "<missing>");
+  EXPECT_EQ(stored("File 3000"), "<missing>");
+  QStringList names;
+  ASSERT_EQ(registry::enumValues(HKEY_CURRENT_USER, kKey, names), registry::kSuccess);
+  EXPECT_EQ(names.size(), 5);  // four entries and the maximum
 }
 
 TEST_F(RecentFiles, SaveWritesNowAndTheListGoesOn) {

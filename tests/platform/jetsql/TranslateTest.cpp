@@ -1,7 +1,10 @@
 // What the translator makes of Jet texts, and what it refuses.
 
+#include "platform/jet/JetError.h"
 #include "platform/jet/JetSql.h"
 #include "platform/runtime/RaisedError.h"
+
+#include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -133,5 +136,70 @@ INSTANTIATE_TEST_SUITE_P(
                     "INSERT INTO t SELECT * FROM u", "INSERT INTO t VALUES (1) (2)", "INSERT INTO t VALUES (1),",
                     "CREATE TABLE x (a)", "PRAGMA foreign_keys=OFF", "SELECT * FROM t WHERE a = 12abc",
                     "SELECT * FROM t WHERE a LIKE 'x' ESCAPE '!'", ""));
+
+}  // namespace
+
+namespace {
+
+QString nested(const QString& open, const QString& inner, const QString& close, int depth) {
+  return open.repeated(depth) + inner + close.repeated(depth);
+}
+
+// Texts of thousands of nested brackets or calls are refused, not taken down to the bottom of
+// the stack; the nesting of real texts still passes.
+TEST(Translation, DeepNestingIsRefusedWith3075) {
+  struct Case {
+    const char* what;
+    QString open, inner, close;
+  };
+  const Case cases[] = {
+      {"brackets", QStringLiteral("("), QStringLiteral("[a] = 1"), QStringLiteral(")")},
+      {"Nz calls", QStringLiteral("Nz("), QStringLiteral("[a]"), QStringLiteral(", 0) = 1")},
+      {"IIf calls", QStringLiteral("IIf([b] = 1, "), QStringLiteral("[a]"), QStringLiteral(", 0) = 1")},
+  };
+  for (const Case& c : cases) {
+    for (int depth : {20, 5000, 200000}) {
+      SCOPED_TRACE(std::string(c.what) + " " + std::to_string(depth));
+      const QString crit = nested(c.open, c.inner, c.close, depth);
+      const int statement =
+          testenv::raised([&] { jet::translateJetSql(QStringLiteral("SELECT * FROM t WHERE ") + crit); }).number;
+      const int criterion = testenv::raised([&] { jet::translateJetCriteria(crit); }).number;
+      EXPECT_EQ(statement, depth > 64 ? jet::err::kSyntax : 0);
+      EXPECT_EQ(criterion, depth > 64 ? jet::err::kSyntax : 0);
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// With the file's text columns known, the collation goes where texts are compared, sorted or
+// grouped; other columns stay bare so that their indexes still serve.
+TEST(Translation, TextColumnsGetTheCollationWhereTheyAreComparedOrSorted) {
+  const jet::TextColumns text(QStringList{"Filename", "VolumeName"});
+  const Case cases[] = {
+      {"SELECT FID FROM tblFILES WHERE PathID = 7 ORDER BY FID",
+       R"(SELECT "FID" FROM "tblFILES" WHERE "PathID" = 7 ORDER BY "FID")"},
+      {"SELECT FID FROM tblFILES WHERE Filename = ? ORDER BY Filename DESC",
+       R"(SELECT "FID" FROM "tblFILES" WHERE "Filename" COLLATE JETTEXT = ? ORDER BY "Filename" COLLATE JETTEXT DESC)"},
+      {"SELECT * FROM t WHERE 'a' <> [t].[filename] AND ((Filename)>='b')",
+       R"(SELECT * FROM "t" WHERE 'a' <> "t"."filename" COLLATE JETTEXT AND (("Filename") COLLATE JETTEXT >= 'b'))"},
+      {"SELECT Max(VolumeName) AS m, Max(VID) AS n FROM v GROUP BY VolumeName, VID",
+       R"(SELECT max("VolumeName" COLLATE JETTEXT) AS "m", max("VID") AS "n" FROM "v" GROUP BY "VolumeName" COLLATE JETTEXT, "VID")"},
+      {"SELECT * FROM v INNER JOIN f ON v.VolumeName = f.Filename WHERE Filename Like 'a*'",
+       R"(SELECT * FROM "v" INNER JOIN "f" ON "v"."VolumeName" COLLATE JETTEXT = "f"."Filename" COLLATE JETTEXT WHERE "Filename" LIKE 'a*')"},
+      {"UPDATE v SET v.VolumeName = 'x' WHERE VolumeName = 'y'",
+       R"(UPDATE "v" SET "VolumeName" = 'x' WHERE "VolumeName" COLLATE JETTEXT = 'y')"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.jet);
+    EXPECT_EQ(jet::translateJetSql(QString::fromUtf8(c.jet), text), QString::fromUtf8(c.sqlite));
+  }
+  EXPECT_EQ(jet::translateJetCriteria(QStringLiteral("[Filename]='x' AND [VID]=1"), text),
+            QStringLiteral(R"("Filename" COLLATE JETTEXT = 'x' AND "VID" = 1)"));
+  // The same text for a file without those columns stays as it was.
+  EXPECT_EQ(jet::translateJetCriteria(QStringLiteral("[Filename]='x'")), QStringLiteral(R"("Filename" = 'x')"));
+}
 
 }  // namespace

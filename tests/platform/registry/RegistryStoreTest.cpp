@@ -164,6 +164,30 @@ TEST_F(RegistryStore, DeletingKeysAndValues) {
   EXPECT_EQ(openKey(HKEY_CURRENT_USER, "x\\y"), kSuccess);
 }
 
+TEST_F(RegistryStore, ChangesToOneKeyGoTogether) {
+  ASSERT_EQ(setValue(HKEY_CURRENT_USER, "K", "a", Value::text("1")), kSuccess);
+  ASSERT_EQ(setValue(HKEY_CURRENT_USER, "K", "b", Value::text("2")), kSuccess);
+  // In order: set, delete, set again; a value that is not there is no error; the key of a
+  // missing path is made.
+  EXPECT_EQ(changeValues(HKEY_CURRENT_USER, "k",
+                         {{"A", Value::text("neu")},
+                          {"b", std::nullopt},
+                          {"fehlt", std::nullopt},
+                          {"c", Value::text("x")},
+                          {"C", std::nullopt},
+                          {"c", Value::text("y")}}),
+            kSuccess);
+  QStringList names;
+  ASSERT_EQ(enumValues(HKEY_CURRENT_USER, "K", names), kSuccess);
+  EXPECT_EQ(names, (QStringList{"a", "c"}));
+  EXPECT_EQ(text(HKEY_CURRENT_USER, "K", "a"), "neu");
+  EXPECT_EQ(text(HKEY_CURRENT_USER, "K", "c"), "y");
+  EXPECT_EQ(changeValues(HKEY_CURRENT_USER, "Neu\\Tief", {{"v", Value::text("1")}}), kSuccess);
+  EXPECT_EQ(text(HKEY_CURRENT_USER, "Neu\\Tief", "v"), "1");
+  EXPECT_EQ(changeValues(HKEY_CLASSES_ROOT, ".txt", {{"v", Value::text("1")}}), kAccessDenied);
+  EXPECT_EQ(changeValues(HKEY_LOCAL_MACHINE, "K", {{"v", Value::text("1")}}), kAccessDenied);
+}
+
 TEST_F(RegistryStore, TheFolderFollowsTheEnvironment) {
   qunsetenv("ZUVRAX_REGISTRY_DIR");
   const QString config = testenv::freshTempDir();

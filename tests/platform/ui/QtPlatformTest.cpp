@@ -108,6 +108,17 @@ TEST(QtMessagePresenter, HelpButtonOpensHelpAndKeepsTheQuestion) {
   EXPECT_EQ(second.text, "Löschen?");
 }
 
+TEST(QtMessagePresenter, ABoxWithoutATitleShowsTheProgramsTitle) {
+  auto previous = ui::setPresenter(std::make_unique<ui::QtMessagePresenter>());
+  for (const QString& title : {QString(), QStringLiteral("Laufwerksüberprüfung")}) {
+    SeenBox seen;
+    answerNextBox(seen, "OK");
+    ui::showMessageBox("Fertig.", ui::kInformation, title);
+    EXPECT_EQ(seen.title, title.isEmpty() ? QStringLiteral("Tolvarent Kerbolith") : title);
+  }
+  ui::setPresenter(std::move(previous));
+}
+
 TEST(QtPlatform, MousePointerIsOneOverrideCursor) {
   ui::installQtPlatform({});
   ui::setMousePointer(ui::kPointerHourglass);

@@ -156,6 +156,43 @@ TEST(VolumeSerial, DecodesUdevNames) {
   EXPECT_EQ(decodeUdevName("plain\\x2"), QStringLiteral("plain\\x2"));
 }
 
+TEST(NetworkServer, FromTheMountSource) {
+  const struct {
+    const char* source;
+    const char* server;
+  } cases[] = {
+      {"//srv/share", "srv"},
+      {"//nas.local/Musik/Alben", "nas.local"},
+      {"\\\\srv\\share", "srv"},
+      {"srv:/export", "srv"},
+      {"10.0.0.2:/srv/nfs", "10.0.0.2"},
+      {"[fe80::1]:/export", "fe80::1"},
+      {"u@host:/", "host"},
+      {"user@host.example:path/below", "host.example"},
+      {"host:", "host"},
+      {"mon1,mon2:/", "mon1"},
+      {"https://dav.example/remote.php", "dav.example"},
+      {"host0", ""},  // a 9p channel names no server
+      {"tmpfs", ""},
+      {"/dev/sda1", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(serverOfSource(QString::fromUtf8(c.source)), c.server) << c.source;
+}
+
+TEST_F(FakeVolumes, NetworkServerOfAPathOnlyOnNetworkMounts) {
+  const VolumeSystem vs(roots);
+  const struct {
+    const char* path;
+    const char* server;
+  } cases[] = {
+      {"/mnt/nfs/a/b", "srv"}, {"/mnt/share", "srv"}, {"/home/u/remote/x", "host"},
+      {"/mnt/9p/x", ""},       {"/home/u/docs", ""},  {"/tmp/x", ""},
+      {"relative", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(vs.networkServer(QString::fromUtf8(c.path)), c.server) << c.path;
+}
+
 TEST_F(FakeVolumes, AccessOfEmptyOpticalDriveAndMissingPath) {
   const VolumeSystem vs(roots);
   EXPECT_EQ(vs.accessError("/media/cdrom1/x"), ENOMEDIUM);

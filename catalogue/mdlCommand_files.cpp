@@ -1,0 +1,180 @@
+#include "catalogue/mdlCommand_files.h"
+
+#include "catalogue/mdlCommand_categories.h"
+#include "catalogue/mdlCommand_other.h"
+#include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_records.h"
+#include "foundation/mdlQZLib51_text.h"
+#include "platform/jet/Recordset.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/ShellOpen.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The table's row with the key, sought on its primary index.
+std::shared_ptr<jet::Recordset> seekRow(const QString& table, int32_t key) {
+  auto rs = CommandDB().OpenRecordset(table, jet::RecordsetType::Table);
+  rs->SetIndex(QStringLiteral("PrimaryKey"));
+  rs->Seek(QStringLiteral("="), {rt::Variant(key)});
+  return rs;
+}
+
+bool readField(const QString& table, int32_t key, const QString& field, QString& text) {
+  auto rs = seekRow(table, key);
+  const bool found = !rs->NoMatch();
+  text = found ? NzValue(rs->Fields(field).Value(), QString()).toText() : QString();
+  rs->Close();
+  return found;
+}
+
+bool writeField(const QString& table, int32_t key, const QString& field, const QString& text) {
+  auto rs = seekRow(table, key);
+  const bool found = !rs->NoMatch();
+  if (found) {
+    rs->Edit();
+    rs->Fields(field).SetValue(NullIfEmpty(text, false));
+    rs->Update();
+  }
+  rs->Close();
+  return found;
+}
+
+// Why a file cannot be read, in the runtime's numbers and words; nothing when it can.
+struct AccessFailure {
+  int32_t number;
+  QString description;
+};
+
+std::optional<AccessFailure> accessTest(const QString& path) {
+  const QByteArray name = QFile::encodeName(path);
+  struct stat st {};
+  if (::stat(name.constData(), &st) != 0) {
+    const int err = errno;
+    if (err == ENOENT)
+      return QFileInfo(QFileInfo(path).absolutePath()).isDir()
+                 ? AccessFailure{53, QStringLiteral("Datei nicht gefunden")}
+                 : AccessFailure{76, QStringLiteral("Pfad nicht gefunden")};
+    if (err == ENOTDIR) return AccessFailure{76, QStringLiteral("Pfad nicht gefunden")};
+    if (err == EACCES) return AccessFailure{70, QStringLiteral("Zugriff verweigert")};
+    if (err == ENAMETOOLONG) return AccessFailure{52, QStringLiteral("Dateiname oder -nummer falsch")};
+    if (err == ELOOP) return AccessFailure{75, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei")};
+    if (err == EIO) return AccessFailure{57, QStringLiteral("Ein-/Ausgabefehler des Geräts")};
+    if (err == ENOMEDIUM) return AccessFailure{71, QStringLiteral("Datenträger nicht bereit")};
+    if (err == ENXIO || err == ENODEV) return AccessFailure{68, QStringLiteral("Gerät nicht verfügbar")};
+    return AccessFailure{
+        75, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei (%1)").arg(QString::fromLocal8Bit(std::strerror(err)))};
+  }
+  // A folder, pipe or device is no file to open; a pipe would not even return from the test.
+  if (!S_ISREG(st.st_mode)) return AccessFailure{75, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei")};
+  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int err = errno;
+    if (err == EACCES || err == EPERM) return AccessFailure{70, QStringLiteral("Zugriff verweigert")};
+    if (err == EBUSY || err == ETXTBSY) return AccessFailure{55, QStringLiteral("Datei bereits geöffnet")};
+    if (err == EIO) return AccessFailure{57, QStringLiteral("Ein-/Ausgabefehler des Geräts")};
+    if (err == ENOMEDIUM) return AccessFailure{71, QStringLiteral("Datenträger nicht bereit")};
+    return AccessFailure{
+        75, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei (%1)").arg(QString::fromLocal8Bit(std::strerror(err)))};
+  }
+  ::close(fd);
+  return std::nullopt;
+}
+
+}  // namespace
+
+QString FolderMemoCaption(int32_t PID) {
+  QString caption = QStringLiteral("Memo");
+  try {
+    rt::Variant memo;
+    if (SeekFieldValue(CommandDB(), QStringLiteral("tblPATHS"), QStringLiteral("PrimaryKey"), PID, memo,
+                       QStringLiteral("Memo")) &&
+        !memo.isNull())
+      caption += QStringLiteral(" (!)");
+  } catch (...) {
+    // Without a catalogue there is no marker.
+  }
+  return caption;
+}
+
+bool PathMemoGet(int32_t PID, const QString& FieldName, QString& Text) {
+  try {
+    return readField(QStringLiteral("tblPATHS"), PID, FieldName, Text);
+  } catch (...) {
+    CommandErrRaise(QStringLiteral("PathMemoGet"));
+  }
+}
+
+bool PathMemoSet(int32_t PID, const QString& FieldName, const QString& Text) {
+  try {
+    return writeField(QStringLiteral("tblPATHS"), PID, FieldName, Text);
+  } catch (...) {
+    CommandErrRaise(QStringLiteral("PathMemoSet"));
+  }
+}
+
+bool FileDescGet(int32_t FID, QString& Text) {
+  try {
+    return readField(QStringLiteral("tblFILES"), FID, QStringLiteral("Desc"), Text);
+  } catch (...) {
+    CommandErrRaise(QStringLiteral("FileDescGet"));
+  }
+}
+
+bool FileDescSet(int32_t FID, const QString& Text) {
+  try {
+    if (Text.size() > kMaxFileDescLength)
+      throw rt::RaisedError(rt::kErrInvalidArgument, QString(),
+                            QStringLiteral("Die Beschreibung ist länger als %1 Zeichen.").arg(kMaxFileDescLength));
+    return writeField(QStringLiteral("tblFILES"), FID, QStringLiteral("Desc"), Text);
+  } catch (...) {
+    CommandErrRaise(QStringLiteral("FileDescSet"));
+  }
+}
+
+QString CopyLineText(const QStringList& headers, const QStringList& texts) {
+  QString text;
+  for (qsizetype i = 0; i < texts.size(); ++i)
+    AppendWithSeparator(text, headers.value(i) + QStringLiteral(": ") + texts.at(i), kCrLf, false);
+  return text;
+}
+
+void FileExecute(int32_t FID) {
+  try {
+    auto rs = CommandDB().OpenRecordset(gErr->MsgLoad(503, FID), jet::RecordsetType::Snapshot);
+    if (rs->IsEOF()) {
+      rs->Close();
+      gErr->ErrRaise(-125, QString(), QString(), QString(), FID);
+    }
+    const QString path = PathFullName(rs->Fields(QStringLiteral("PID")).Value().toInt(),
+                                      rs->Fields(QStringLiteral("VolumePath")).Value(), false) +
+                         rs->Fields(QStringLiteral("Filename")).Value().toText();
+    const QString volume = rs->Fields(QStringLiteral("VolumeName")).Value().toText();
+    rs->Close();
+
+    if (const std::optional<AccessFailure> failure = accessTest(path)) {
+      // Every failure of the test is one of the file-access errors after which the volume may
+      // be missing or out of reach, so the box always names the volume.
+      const QString text = gErr->MsgLoad(188, path, gErr->MsgLoad(139, failure->number, failure->description)) + kCrLf +
+                           gErr->MsgLoad(189, volume);
+      gErr->MsgShow(0, ui::kCritical, rt::Null, rt::Null, text);
+      return;
+    }
+    const int result = ui::shellOpen(path);
+    if (result != ui::kShellOk) gErr->ErrRaise(-190, QString(), QString(), QString(), result, path);
+  } catch (...) {
+    gErr->ErrMsg(QString(), QString());
+  }
+}

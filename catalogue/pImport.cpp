@@ -1,0 +1,480 @@
+#include "catalogue/pImport.h"
+
+#include "catalogue/mdlCommand_categories.h"
+#include "catalogue/mdlCommand_open.h"
+#include "catalogue/mdlCommand_other.h"
+#include "catalogue/mdlGlobals.h"
+#include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_drives.h"
+#include "foundation/mdlQZLib51_text.h"
+#include "platform/jet/Database.h"
+#include "platform/jet/Recordset.h"
+#include "platform/jet/Workspace.h"
+#include "platform/ui/BusyScope.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/MessagePump.h"
+#include "platform/ui/MousePointer.h"
+
+#include <limits>
+
+namespace {
+
+const QString kClass = QStringLiteral("pImport");
+const QString kPrimaryKey = QStringLiteral("PrimaryKey");
+const QString kEq = QStringLiteral("=");
+
+constexpr int32_t kMsgInitFailed = 113;
+constexpr int32_t kMsgAlreadyOpen = 118;
+constexpr int32_t kMsgSelectDatabase = 143;
+constexpr int32_t kMsgRecordNotFound = 183;
+
+// A copy of the open catalogue carries its GUID: importing it doubles what the catalogue holds.
+const QString kCopyQuestion = QStringLiteral(
+    "Die Datenbank '##' ist eine Kopie der geöffneten Datenbank.@@Ein Import legt deren Kategorien und "
+    "Volumes ein zweites Mal an.@@@@Möchten Sie trotzdem importieren?");
+
+std::shared_ptr<jet::Recordset> openTable(jet::Database& db, const QString& table, const QString& index) {
+  auto rs = db.OpenRecordset(table, jet::RecordsetType::Table);
+  rs->SetIndex(index);
+  return rs;
+}
+
+void closeQuietly(std::shared_ptr<jet::Recordset>& rs) {
+  if (!rs) return;
+  try {
+    rs->Close();
+  } catch (...) {
+  }
+  rs.reset();
+}
+
+void cancelQuietly(jet::Recordset& rs) {
+  try {
+    if (rs.GetEditMode() != jet::EditMode::None) rs.CancelUpdate();
+  } catch (...) {
+  }
+}
+
+int fieldIndex(jet::Recordset& rs, const QString& name) {
+  rs.Fields(name);  // raises when the set has no such field
+  for (int i = 0; i < rs.FieldCount(); ++i)
+    if (rs.Fields(i).Name().compare(name, Qt::CaseInsensitive) == 0) return i;
+  return -1;
+}
+
+// A key of a source row: a missing or non-numeric value counts as none (0).
+int64_t keyOf(const rt::Variant& v) { return v.isNull() || v.isEmpty() || !v.isNumeric() ? 0 : v.toLong(); }
+
+QString catalogueGuid(jet::Database& db) {
+  auto rs = db.OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Snapshot);
+  const QString guid =
+      rs->IsEOF() ? QString() : NzValue(rs->Fields(QStringLiteral("GUID")).Value(), QString()).toText();
+  rs->Close();
+  return guid.trimmed();
+}
+
+}  // namespace
+
+pImport::pImport(pImportOwner& owner) : owner_(owner), clock_([] { return QDateTime::currentDateTime(); }) {
+  source_.setReadOnly(true);
+}
+
+pImport::~pImport() { CloseRecordsets(); }
+
+jet::Database& pImport::sourceDB() const {
+  if (!source_.DB())
+    throw rt::RaisedError(rt::kErrNoObject, QString(), QStringLiteral("Die Quelldatenbank ist nicht geöffnet."));
+  return *source_.DB();
+}
+
+void pImport::ShowStatus(const QString& text) {
+  try {
+    if (gfrmMain) gfrmMain->pubStatus(text);
+  } catch (...) {
+  }
+}
+
+int32_t pImport::takeKey(int64_t& next) {
+  if (next < 1 || next > std::numeric_limits<int32_t>::max())
+    throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf."));
+  return static_cast<int32_t>(next++);
+}
+
+pImport::FieldMap pImport::fieldMap(jet::Recordset& target, jet::Recordset& source, const QStringList& setLater) {
+  FieldMap map;
+  for (int i = 0; i < target.FieldCount(); ++i) {
+    jet::Field field = target.Fields(i);
+    if (field.Attributes() & jet::dbSystemField) continue;
+    const int from = fieldIndex(source, field.Name());
+    if (!setLater.contains(field.Name(), Qt::CaseInsensitive)) map.emplace_back(i, from);
+  }
+  return map;
+}
+
+void pImport::copyFields(jet::Recordset& source, jet::Recordset& target, const FieldMap& fields) {
+  target.AddNew();
+  for (const auto& [to, from] : fields) target.Fields(to).SetValue(source.Fields(from).Value());
+}
+
+bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount) {
+  VolumesImported = CategoriesImported = LocationsAdded = 0;
+  lCatCount = lVolCount = lLocCount = 0;
+  std::shared_ptr<jet::Workspace> ws;
+  bool inTransaction = false;
+  bool result = false;
+  try {
+    if (!gDB || !gDB->WS() || !gDB->DB())
+      throw rt::RaisedError(rt::kErrNoObject, QString(), QStringLiteral("Es ist keine Katalogdatenbank geöffnet."));
+    SourcePath = GetImportDB();
+    if (!SourcePath.isEmpty() && OpenSource(SourcePath) && !CopyDeclined()) {
+      std::vector<int32_t> categories, volumes;
+      const bool confirmed = owner_.SelectFromSource(source_.DB(), SourcePath, categories, volumes);
+      if (confirmed && !(categories.empty() && volumes.empty())) {
+        ui::setMousePointer(ui::kPointerHourglass);
+        // The copy pumps messages so the screen stays drawn; nothing else may run meanwhile,
+        // and the copy itself cannot be cancelled.
+        ui::BusyScope busy;
+        ws = gDB->WS();
+        ws->BeginTrans();
+        inTransaction = true;
+        // One read transaction over the source: every row comes from the same state of it.
+        source_.WS()->BeginTrans();
+        OpenRecordsets();
+        const int32_t top = CreateImportCategory();
+        for (const int32_t cid : categories) ImportCategory(cid, top);
+        for (const int32_t vid : volumes) ImportVolume(vid, top);
+        ws->CommitTrans();
+        inTransaction = false;
+        lCatCount = CategoriesImported;
+        lVolCount = VolumesImported;
+        lLocCount = LocationsAdded;
+        result = true;
+      }
+    }
+  } catch (...) {
+    gErr->ErrMsg(kClass, QStringLiteral("Import"));
+    if (inTransaction) {
+      try {
+        ws->Rollback();
+      } catch (...) {
+      }
+    }
+    lCatCount = lVolCount = lLocCount = 0;
+    result = false;
+  }
+  // Clean-up on every path; errors no longer matter here.
+  CloseRecordsets();
+  try {
+    if (source_.WS() && source_.WS()->TransactionDepth() > 0) source_.WS()->Rollback();
+  } catch (...) {
+  }
+  ShowStatus(QString());
+  ui::setMousePointer(ui::kPointerDefault);
+  return result;
+}
+
+QString pImport::GetImportDB() {
+  try {
+    const QString initialDir = gOptions ? gOptions->InitDir() : QString();
+    const QString path = owner_.ChooseSourceFile(initialDir, gErr->MsgLoad(kMsgSelectDatabase), CatalogueFileFilter());
+    if (path.isEmpty()) return QString();
+    ui::pumpMessages();
+    ui::pumpMessages();
+    // The same file under any spelling or through a link is the open catalogue.
+    if (cuDAODatabase::SameFile(path, gDB->DBPath())) {
+      gErr->MsgShow(kMsgAlreadyOpen, ui::kInformation, path);
+      return QString();
+    }
+    if (gOptions) gOptions->setLastDir(GetFolderPart(path, true, true));
+    return path;
+  } catch (...) {
+    gErr->ErrRaise(0, kClass, QStringLiteral("GetImportDB"));
+  }
+  return QString();
+}
+
+bool pImport::OpenSource(const QString& path) {
+  try {
+    // Shared and read-only: others may keep using the source, and nothing here can change it.
+    source_.setDBPathForInit(path);
+    int32_t shared = 0;
+    bool ok = false;
+    source_.Init(SystemDBPath(), kCatalogueUser, kCataloguePassword, shared, ok);
+    if (!ok) gErr->ErrRaise(-kMsgInitFailed);
+    if (!VersionCheck(source_.DB(), false)) {
+      source_.setDBPath(QString());
+      return false;
+    }
+    return true;
+  } catch (...) {
+    ShowOpenError(path, rt::currentError());
+    try {
+      source_.setDBPath(QString());
+    } catch (...) {
+    }
+    return false;
+  }
+}
+
+bool pImport::CopyDeclined() {
+  const QString own = catalogueGuid(*gDB->DB());
+  if (own.isEmpty() || own.compare(catalogueGuid(sourceDB()), Qt::CaseInsensitive) != 0) return false;
+  const int answer =
+      gErr->MsgShow(0, ui::kYesNo + ui::kExclamation + ui::kDefaultButton2, SourcePath, rt::Null, kCopyQuestion);
+  return answer != ui::kAnswerYes;
+}
+
+void pImport::OpenRecordsets() {
+  jet::Database& target = *gDB->DB();
+  tCategories_ = openTable(target, QStringLiteral("tblCATEGORIES"), kPrimaryKey);
+  tPaths_ = openTable(target, QStringLiteral("tblPATHS"), kPrimaryKey);
+  tFiles_ = openTable(target, QStringLiteral("tblFILES"), kPrimaryKey);
+  // Locations are found by name.
+  tLocations_ = openTable(target, QStringLiteral("tblLOCATIONS"), QStringLiteral("LocName"));
+  tVolumes_ = openTable(target, QStringLiteral("tblVOLUMES"), kPrimaryKey);
+  sLocations_ = openTable(sourceDB(), QStringLiteral("tblLOCATIONS"), kPrimaryKey);
+  sVolumes_ = openTable(sourceDB(), QStringLiteral("tblVOLUMES"), kPrimaryKey);
+  volumeFields_ =
+      fieldMap(*tVolumes_, *sVolumes_, {QStringLiteral("VID"), QStringLiteral("CatID"), QStringLiteral("LocID")});
+  tPathPID_ = fieldIndex(*tPaths_, QStringLiteral("PID"));
+  tPathVolumeID_ = fieldIndex(*tPaths_, QStringLiteral("VolumeID"));
+  tPathParent_ = fieldIndex(*tPaths_, QStringLiteral("Parent"));
+  tFileFID_ = fieldIndex(*tFiles_, QStringLiteral("FID"));
+  tFilePathID_ = fieldIndex(*tFiles_, QStringLiteral("PathID"));
+  NextCID = NewKey(kKeyCID);
+  NextPID = NewKey(kKeyPID);
+  NextVID = NewKey(kKeyVID);
+  NextFID = NewKey(kKeyFID);
+  NextLID = NewKey(kKeyLID);
+}
+
+void pImport::CloseRecordsets() {
+  for (auto* rs : {&tCategories_, &tPaths_, &tFiles_, &tLocations_, &tVolumes_, &sLocations_, &sVolumes_})
+    closeQuietly(*rs);
+}
+
+int32_t pImport::CreateImportCategory() {
+  const int32_t key = takeKey(NextCID);
+  tCategories_->AddNew();
+  tCategories_->Fields(QStringLiteral("CID")).SetValue(key);
+  tCategories_->Fields(QStringLiteral("CatName"))
+      .SetValue(QStringLiteral("Import ") + clock_().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
+  tCategories_->Update();
+  return key;
+}
+
+void pImport::ImportCategory(int32_t CID, int32_t TopCID) {
+  std::shared_ptr<jet::Recordset> cats;
+  std::shared_ptr<jet::Recordset> vols;
+  try {
+    std::vector<CatItem> list;
+    fCatArraySub(CID, list, &sourceDB());
+    list.push_back({CID, QString()});
+    std::vector<CategoryMapEntry> map(list.size());
+
+    cats = openTable(sourceDB(), QStringLiteral("tblCATEGORIES"), kPrimaryKey);
+    const FieldMap fields = fieldMap(*tCategories_, *cats, {QStringLiteral("CID"), QStringLiteral("Parent")});
+    QHash<int64_t, int32_t> newKeys;
+    for (size_t i = 0; i < list.size(); ++i) {
+      cats->Seek(kEq, {rt::Variant(list[i].CID)});
+      if (cats->NoMatch()) gErr->ErrRaise(-kMsgRecordNotFound, QString(), QString(), QString(), list[i].CID);
+      CategoryMapEntry& entry = map[i];
+      list[i].CatName = entry.CatName = NzValue(cats->Fields(QStringLiteral("CatName")).Value(), QString()).toText();
+      entry.OldCID = list[i].CID;
+      entry.OldParent = keyOf(cats->Fields(QStringLiteral("Parent")).Value());
+      entry.NewCID = takeKey(NextCID);
+      CopyCatData(*cats, fields, entry);
+      if (!newKeys.contains(entry.OldCID)) newKeys.insert(entry.OldCID, entry.NewCID);
+    }
+
+    // The copies keep their tree among themselves; the ticked category (the last entry) hangs
+    // under the import category, also when a damaged source makes it a descendant of itself.
+    for (size_t i = 0; i < map.size(); ++i) {
+      CategoryMapEntry& entry = map[i];
+      const bool ticked = i + 1 == map.size();
+      if (entry.OldParent != 0 && !ticked) entry.NewParent = newKeys.value(entry.OldParent, 0);
+      if (TopCID > 0 && entry.NewParent == 0) entry.NewParent = TopCID;
+      if (entry.NewParent > 0) {
+        tCategories_->Seek(kEq, {rt::Variant(entry.NewCID)});
+        tCategories_->Edit();
+        tCategories_->Fields(QStringLiteral("Parent")).SetValue(entry.NewParent);
+        tCategories_->Update();
+      }
+    }
+
+    for (const CategoryMapEntry& entry : map) {
+      ShowStatus(QStringLiteral("Importiere Kategorie '") + entry.CatName + QStringLiteral("' ..."));
+      vols = sourceDB().OpenRecordset(QStringLiteral("SELECT VID FROM tblVOLUMES WHERE CatID = ? ORDER BY VID"),
+                                      jet::RecordsetType::ForwardOnly, {rt::Variant(entry.OldCID)});
+      while (!vols->IsEOF()) {
+        ImportVolume(vols->Fields(0).Value().toInt(), entry.NewCID);
+        vols->MoveNext();
+      }
+      closeQuietly(vols);
+    }
+    closeQuietly(cats);
+  } catch (...) {
+    if (tCategories_) cancelQuietly(*tCategories_);
+    closeQuietly(vols);
+    closeQuietly(cats);
+    gErr->ErrRaise(0, kClass, QStringLiteral("ImportCategory"));
+  }
+}
+
+void pImport::ImportVolume(int32_t VID, int32_t CatID) {
+  std::shared_ptr<jet::Recordset> folders;
+  std::shared_ptr<jet::Recordset> files;
+  try {
+    folders = sourceDB().OpenRecordset(QStringLiteral("SELECT * FROM tblPATHS WHERE VolumeID = ? ORDER BY PID"),
+                                       jet::RecordsetType::ForwardOnly, {rt::Variant(VID)});
+    // A volume without folder rows is not copied.
+    if (folders->IsEOF()) {
+      closeQuietly(folders);
+      return;
+    }
+    VolumeKey = takeKey(NextVID);
+    CreateVolume(VID, CatID);
+
+    pathMap_.clear();
+    laterParents_.clear();
+    const FieldMap pathFields =
+        fieldMap(*tPaths_, *folders, {QStringLiteral("PID"), QStringLiteral("VolumeID"), QStringLiteral("Parent")});
+    const int pidField = fieldIndex(*folders, QStringLiteral("PID"));
+    const int parentField = fieldIndex(*folders, QStringLiteral("Parent"));
+    while (!folders->IsEOF()) {
+      CopyPathData(*folders, pathFields, pidField, parentField);
+      ui::pumpMessagesThrottled();
+      folders->MoveNext();
+    }
+    closeQuietly(folders);
+
+    // Parents that came after their child in the source; one that is not a folder of the
+    // volume (a damaged source) leaves the folder without a parent rather than pointing nowhere.
+    for (const auto& [newPid, oldParent] : laterParents_) {
+      tPaths_->Seek(kEq, {rt::Variant(newPid)});
+      tPaths_->Edit();
+      const auto it = pathMap_.constFind(oldParent);
+      tPaths_->Fields(QStringLiteral("Parent")).SetValue(it == pathMap_.constEnd() ? rt::Null : rt::Variant(*it));
+      tPaths_->Update();
+    }
+
+    // The files of all folders at once, in the order of their folders, each folder's by key.
+    files = sourceDB().OpenRecordset(
+        QStringLiteral("SELECT tblFILES.* FROM tblFILES INNER JOIN tblPATHS ON tblFILES.PathID = tblPATHS.PID "
+                       "WHERE tblPATHS.VolumeID = ? ORDER BY tblPATHS.PID, tblFILES.FID"),
+        jet::RecordsetType::ForwardOnly, {rt::Variant(VID)});
+    const FieldMap fileFields = fieldMap(*tFiles_, *files, {QStringLiteral("FID"), QStringLiteral("PathID")});
+    const int pathIdField = fieldIndex(*files, QStringLiteral("PathID"));
+    while (!files->IsEOF()) {
+      const int64_t oldPid = keyOf(files->Fields(pathIdField).Value());
+      const auto it = pathMap_.constFind(oldPid);
+      if (it == pathMap_.constEnd())
+        gErr->ErrRaise(-kMsgRecordNotFound, QString(), QString(), QString(), static_cast<long long>(oldPid));
+      CopyFileData(*files, fileFields, *it);
+      ui::pumpMessagesThrottled();
+      files->MoveNext();
+    }
+    closeQuietly(files);
+  } catch (...) {
+    if (tPaths_) cancelQuietly(*tPaths_);
+    closeQuietly(files);
+    closeQuietly(folders);
+    gErr->ErrRaise(0, kClass, QStringLiteral("ImportVolume"));
+  }
+}
+
+void pImport::CreateVolume(int32_t VID, int32_t CatID) {
+  try {
+    sVolumes_->Seek(kEq, {rt::Variant(VID)});
+    if (sVolumes_->NoMatch()) gErr->ErrRaise(-kMsgRecordNotFound, QString(), QString(), QString(), VID);
+    ShowStatus(QStringLiteral("Importiere Volume '") +
+               NzValue(sVolumes_->Fields(QStringLiteral("VolumeName")).Value(), QString()).toText() +
+               QStringLiteral("' ..."));
+    const rt::Variant locId = sVolumes_->Fields(QStringLiteral("LocID")).Value();
+    const int32_t location = locId.isNull() ? 0 : CreateLoc(static_cast<int32_t>(keyOf(locId)));
+    copyFields(*sVolumes_, *tVolumes_, volumeFields_);
+    tVolumes_->Fields(QStringLiteral("CatID")).SetValue(CatID < 1 ? rt::Null : rt::Variant(CatID));
+    tVolumes_->Fields(QStringLiteral("LocID")).SetValue(location < 1 ? rt::Null : rt::Variant(location));
+    tVolumes_->Fields(QStringLiteral("VID")).SetValue(VolumeKey);
+    tVolumes_->Update();
+    ++VolumesImported;
+  } catch (...) {
+    cancelQuietly(*tVolumes_);
+    gErr->ErrRaise(0, kClass, QStringLiteral("CreateVolume"));
+  }
+}
+
+int32_t pImport::CreateLoc(int32_t LocID) {
+  try {
+    sLocations_->Seek(kEq, {rt::Variant(LocID)});
+    if (sLocations_->NoMatch()) gErr->ErrRaise(-kMsgRecordNotFound, QString(), QString(), QString(), LocID);
+    const rt::Variant name = sLocations_->Fields(QStringLiteral("LocName")).Value();
+    // A location of that name is used as it is, whatever its description says.
+    tLocations_->Seek(kEq, {name});
+    if (!tLocations_->NoMatch()) return tLocations_->Fields(QStringLiteral("lID")).Value().toInt();
+    const int32_t key = takeKey(NextLID);
+    tLocations_->AddNew();
+    tLocations_->Fields(QStringLiteral("lID")).SetValue(key);
+    tLocations_->Fields(QStringLiteral("LocName")).SetValue(name);
+    tLocations_->Fields(QStringLiteral("LocDescription"))
+        .SetValue(sLocations_->Fields(QStringLiteral("LocDescription")).Value());
+    tLocations_->Update();
+    ++LocationsAdded;
+    return key;
+  } catch (...) {
+    cancelQuietly(*tLocations_);
+    gErr->ErrRaise(0, kClass, QStringLiteral("CreateLoc"));
+  }
+  return 0;
+}
+
+void pImport::CopyCatData(jet::Recordset& source, const FieldMap& fields, const CategoryMapEntry& entry) {
+  try {
+    copyFields(source, *tCategories_, fields);
+    tCategories_->Fields(QStringLiteral("CID")).SetValue(entry.NewCID);
+    tCategories_->Fields(QStringLiteral("Parent")).SetValue(rt::Null);
+    tCategories_->Update();
+    ++CategoriesImported;
+  } catch (...) {
+    cancelQuietly(*tCategories_);
+    gErr->ErrRaise(0, kClass, QStringLiteral("CopyCatData"));
+  }
+}
+
+void pImport::CopyPathData(jet::Recordset& source, const FieldMap& fields, int oldPidField, int parentField) {
+  try {
+    const int64_t oldPid = keyOf(source.Fields(oldPidField).Value());
+    const int64_t oldParent = keyOf(source.Fields(parentField).Value());
+    const int32_t newPid = takeKey(NextPID);
+    copyFields(source, *tPaths_, fields);
+    tPaths_->Fields(tPathVolumeID_).SetValue(VolumeKey);
+    tPaths_->Fields(tPathPID_).SetValue(newPid);
+    // A parent met before its child is known now; a later one is set when all folders are in.
+    rt::Variant parent = rt::Null;
+    if (oldParent != 0) {
+      const auto it = pathMap_.constFind(oldParent);
+      if (it != pathMap_.constEnd())
+        parent = *it;
+      else
+        laterParents_.emplace_back(newPid, oldParent);
+    }
+    tPaths_->Fields(tPathParent_).SetValue(parent);
+    tPaths_->Update();
+    if (!pathMap_.contains(oldPid)) pathMap_.insert(oldPid, newPid);
+  } catch (...) {
+    cancelQuietly(*tPaths_);
+    gErr->ErrRaise(0, kClass, QStringLiteral("CopyPathData"));
+  }
+}
+
+void pImport::CopyFileData(jet::Recordset& source, const FieldMap& fields, int32_t NewPID) {
+  try {
+    copyFields(source, *tFiles_, fields);
+    tFiles_->Fields(tFilePathID_).SetValue(NewPID);
+    tFiles_->Fields(tFileFID_).SetValue(takeKey(NextFID));
+    tFiles_->Update();
+  } catch (...) {
+    cancelQuietly(*tFiles_);
+    gErr->ErrRaise(0, kClass, QStringLiteral("CopyFileData"));
+  }
+}

@@ -1,0 +1,101 @@
+#include "platform/runtime/TextCodec.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <sys/stat.h>
+
+#include <array>
+
+namespace rt {
+
+namespace {
+
+// The characters of the codes 0x80 to 0x9F.
+constexpr std::array<char16_t, 32> kHighCodes = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+bool exists(const QByteArray& path) {
+  struct stat st {};
+  return ::lstat(path.constData(), &st) == 0;
+}
+
+}  // namespace
+
+QString fromWindows1252(const QByteArray& bytes) {
+  QString text(bytes.size(), Qt::Uninitialized);
+  QChar* out = text.data();
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    *out++ = (b >= 0x80 && b <= 0x9F) ? QChar(kHighCodes[b - 0x80]) : QChar(b);
+  }
+  return text;
+}
+
+QByteArray toWindows1252(const QString& text, bool* exact) {
+  QByteArray bytes(text.size(), Qt::Uninitialized);
+  bool all = true;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t u = text.at(i).unicode();
+    int code = -1;
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+      code = u;
+    } else {
+      for (size_t k = 0; k < kHighCodes.size(); ++k)
+        if (kHighCodes[k] == u) code = static_cast<int>(0x80 + k);
+    }
+    if (code < 0) {
+      all = false;
+      code = '?';
+    }
+    bytes[i] = static_cast<char>(code);
+  }
+  if (exact) *exact = all;
+  return bytes;
+}
+
+QString decodeText(const QByteArray& bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(bytes);
+  if (!utf8.hasError()) return text;
+  return fromWindows1252(bytes);
+}
+
+QString decodeFileName(const QByteArray& bytes) {
+  if (!bytes.contains('/')) return decodeText(bytes);
+  QString text;
+  text.reserve(bytes.size());
+  qsizetype from = 0;
+  for (;;) {
+    const qsizetype slash = bytes.indexOf('/', from);
+    text += decodeText(bytes.mid(from, slash < 0 ? -1 : slash - from));
+    if (slash < 0) return text;
+    text += QLatin1Char('/');
+    from = slash + 1;
+  }
+}
+
+QByteArray existingNativePath(const QString& path) {
+  const QByteArray utf8 = QFile::encodeName(path);
+  if (path.isEmpty() || exists(utf8)) return utf8;
+  QByteArray done;
+  const QStringList parts = path.split(QLatin1Char('/'));
+  for (qsizetype i = 0; i < parts.size(); ++i) {
+    if (i > 0) done += '/';
+    const QString& part = parts[i];
+    const QByteArray asUtf8 = QFile::encodeName(part);
+    if (part.isEmpty() || exists(done + asUtf8)) {
+      done += asUtf8;
+      continue;
+    }
+    bool exact = false;
+    const QByteArray asAnsi = toWindows1252(part, &exact);
+    done += (exact && asAnsi != asUtf8 && exists(done + asAnsi)) ? asAnsi : asUtf8;
+  }
+  return done;
+}
+
+}  // namespace rt

@@ -1,0 +1,36 @@
+#pragma once
+
+// The editor of one storage location's name and description. Its caller fills and reads the
+// two boxes; OK refuses an empty name and a name another location already has.
+
+#include <QDialog>
+
+#include <functional>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+class frmLocEdit : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit frmLocEdit(QWidget* owner = nullptr);
+
+  // 1 cancelled (also when closed from the close box), 0 accepted.
+  int chkCancel() const { return cancel_; }
+  // Tells OK whether a name belongs to another location already.
+  void setNameTaken(std::function<bool(const QString&)> test) { nameTaken_ = std::move(test); }
+
+  void cmdOK_Click();
+  void cmdCancel_Click();
+
+  QLineEdit* LocName = nullptr;
+  QPlainTextEdit* LocDescription = nullptr;
+  QPushButton* cmdOK = nullptr;
+  QPushButton* cmdCancel = nullptr;
+
+ private:
+  int cancel_ = 1;
+  std::function<bool(const QString&)> nameTaken_;
+};
