@@ -19,7 +19,7 @@
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/ItemKeys.h"
 #include "windows/capture/FindResultModel.h"
-#include "windows/capture/TextWindow.h"
+#include "windows/capture/frmEditor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -658,7 +658,6 @@ void frmFind::Timer1_Timer() {
 }
 
 void frmFind::kLV_Output_Click() {
-  std::unique_ptr<TextWindow> editor;
   try {
     QString text;
     {
@@ -672,9 +671,9 @@ void frmFind::kLV_Output_Click() {
                               [this](int r, int c) { return LVVolumes->topLevelItem(r)->text(c); });
       }
     }
-    editor = NewTextWindow();
-    editor->Init(text, QStringLiteral("Ausgabe"), 0);
-    editor->showModal(this);
+    frmEditor editor(this);
+    editor.Init(text, QStringLiteral("Ausgabe"), 0);
+    editor.exec();
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("Output"));
   }

@@ -6,6 +6,7 @@
 
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlGlobals.h"
+#include "foundation/cuAppError.h"
 #include "platform/jet/Database.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/widgets/QtPlatform.h"
@@ -21,6 +22,8 @@
 class FindFixture : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A test of this program before may have shut the program down.
+    if (!gErr) gErr = std::make_unique<cuAppError>();
     ui::installQtPlatform({});
     auto rec = std::make_unique<ui::RecordingPresenter>();
     boxes = rec.get();

@@ -12,11 +12,12 @@
 #include "platform/ui/widgets/ItemKeys.h"
 #include "tests/windows/capture/FindFixture.h"
 #include "windows/capture/FindResultModel.h"
-#include "windows/capture/TextWindow.h"
+#include "windows/capture/frmEditor.h"
 #include "windows/capture/frmFind.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -27,6 +28,8 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace {
@@ -73,23 +76,6 @@ class RecordingProperties : public PropertiesWindow {
   QTreeWidget lv_;
 };
 
-class RecordingText : public TextWindow {
- public:
-  explicit RecordingText(Shown& shown) : shown_(shown) {}
-  void Init(const QString& text, const QString& caption, int16_t textMode) override {
-    shown_.text = text;
-    shown_.caption = caption;
-    shown_.mode = textMode;
-  }
-  void showModal(QWidget* owner) override {
-    shown_.owner = owner;
-    ++shown_.count;
-  }
-
- private:
-  Shown& shown_;
-};
-
 class FindWindowTest : public FindFixture {
  protected:
   void SetUp() override {
@@ -98,13 +84,11 @@ class FindWindowTest : public FindFixture {
     main = m.get();
     gfrmMain = std::move(m);
     previousProperties = SetPropertiesWindowFactory([this] { return std::make_unique<RecordingProperties>(props); });
-    previousText = SetTextWindowFactory([this] { return std::make_unique<RecordingText>(text); });
   }
   void TearDown() override {
     w.reset();
     gfrmMain.reset();
     SetPropertiesWindowFactory(std::move(previousProperties));
-    SetTextWindowFactory(std::move(previousText));
     FindFixture::TearDown();
   }
 
@@ -147,9 +131,7 @@ class FindWindowTest : public FindFixture {
   std::unique_ptr<frmFind> w;
   RecordingMain* main = nullptr;
   Shown props;
-  Shown text;
   PropertiesWindowFactory previousProperties;
-  TextWindowFactory previousText;
 };
 
 const QString kDone = QStringLiteral("Die Suche ist beendet. %1 Objekt(e) wurde(n) gefunden.");
@@ -678,25 +660,34 @@ TEST(FindOutput, AlignsTheColumnsWithTabsAndJoinsLinesWithCrLf) {
 
 TEST_F(FindWindowTest, OutputWritesTheListAsTextIntoATextWindow) {
   open();
-  w->kLV_Output->trigger();
-  EXPECT_EQ(text.count, 1);
-  EXPECT_EQ(text.caption, "Ausgabe");
-  EXPECT_EQ(text.mode, 0);
-  EXPECT_EQ(text.text, "");
-  EXPECT_EQ(text.owner, w.get());
+  // The text window is modal: read it from inside, then close it.
+  auto output = [&] {
+    Shown shown;
+    QTimer::singleShot(0, w.get(), [&] {
+      auto* editor = qobject_cast<frmEditor*>(QApplication::activeModalWidget());
+      if (!editor) return;
+      shown.caption = editor->windowTitle();
+      shown.text = editor->RichTextBox1()->toPlainText();
+      shown.mode = editor->TextMode();
+      shown.owner = editor->parentWidget();
+      ++shown.count;
+      editor->close();
+    });
+    w->kLV_Output->trigger();
+    return shown;
+  };
+  Shown shown = output();
+  EXPECT_EQ(shown.count, 1);
+  EXPECT_EQ(shown.caption, "Ausgabe");
+  EXPECT_EQ(shown.mode, 0);
+  EXPECT_EQ(shown.text, "");
+  EXPECT_EQ(shown.owner, w.get());
   search(QStringLiteral("zebra"), true);
-  w->kLV_Output->trigger();
-  EXPECT_EQ(text.text, "zebra\tArchiv\t/srv/archiv/      \r\nZebra\tArchiv\t/srv/archiv/Ärger/");
+  EXPECT_EQ(output().text, "zebra\tArchiv\t/srv/archiv/      \nZebra\tArchiv\t/srv/archiv/Ärger/");
   w->TabOne1->setCurrentIndex(1);
   w->Filter(0, 1, QString());
-  w->kLV_Output->trigger();
-  EXPECT_EQ(text.text, "Archiv\t0001\tMedien > Bilder\r\nMusik \t0002\tMedien         ");
-  // Without a text window the error box says so.
-  SetTextWindowFactory({});
-  boxes->shown.clear();
-  w->kLV_Output->trigger();
-  ASSERT_EQ(boxes->shown.size(), 1u);
-  EXPECT_TRUE(boxes->shown[0].text.contains("frmFind: Output")) << boxes->shown[0].text.toStdString();
+  EXPECT_EQ(output().text, "Archiv\t0001\tMedien > Bilder\nMusik \t0002\tMedien         ");
+  EXPECT_TRUE(boxes->shown.empty());
 }
 
 }  // namespace
