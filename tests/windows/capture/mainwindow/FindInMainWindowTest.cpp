@@ -167,11 +167,11 @@ TEST_F(FindInMainWindowTest, ChoosingAHitShowsItsFolderAndSelectsTheFile) {
   choose(1);
   EXPECT_EQ(selectedNode(), "V2|202");
   EXPECT_TRUE(window->picFolder->isVisible());
-  // Once the folder pane lists the folder's files, the hit is the selected one among them.
-  if (window->picFolder->LVFiles->topLevelItemCount() > 0) {
-    EXPECT_EQ(selectedFile(), "A" + QString::number(find->Results()->row(1).ID));
-    EXPECT_EQ(window->picFolder->LVFiles->currentItem()->text(0), "Titel 1 - Stück 7.mp3");
-  }
+  // The folder pane lists the folder's files, the hit selected among them.
+  EXPECT_EQ(window->picFolder->LVFiles->topLevelItemCount(), 12);
+  EXPECT_EQ(selectedFile(), "A" + QString::number(find->Results()->row(1).ID));
+  ASSERT_NE(window->picFolder->LVFiles->currentItem(), nullptr);
+  EXPECT_EQ(window->picFolder->LVFiles->currentItem()->text(0), "Titel 1 - Stück 7.mp3");
   // A folder hit selects the folder only; the search window stays open meanwhile.
   search(QStringLiteral("\\urlaub\\"));
   ASSERT_EQ(find->Results()->count(), 1);
