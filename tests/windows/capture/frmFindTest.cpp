@@ -595,11 +595,16 @@ TEST_F(FindWindowTest, PropertiesOpenAfterTheMenuWithTheRowsOfTheHit) {
   QTRY_COMPARE(props.count, 2);
   EXPECT_EQ(props.caption, "Volume-Eigenschaften");
   EXPECT_EQ(props.rows.join('|'), "Name: O'Brien CDs|Pfad: /cdrom/|Ordner: 0|Dateien: 0|Größe: 0");
-  // Without a selected row nothing opens.
+  // Without a selected row nothing opens, nor for a folder hit (its id is no file's).
   w->LVVolumes->clear();
   w->kLV_Properties->trigger();
+  w->TabOne1->setCurrentIndex(0);
+  search(QStringLiteral("\\fotos\\"));
+  selectRow(0);
+  w->kLV_Properties_Click();
   QTest::qWait(20);
   EXPECT_EQ(props.count, 2);
+  EXPECT_TRUE(boxes->shown.empty());
 }
 
 TEST_F(FindWindowTest, SelectingAHitShowsItInTheMainWindow) {
