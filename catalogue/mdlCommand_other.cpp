@@ -1,5 +1,6 @@
 #include "catalogue/mdlCommand_other.h"
 
+#include "catalogue/FolderPaths.h"
 #include "catalogue/mdlCommand_categories.h"
 #include "foundation/MessageTable.h"
 #include "foundation/cuAppError.h"
@@ -9,8 +10,6 @@
 #include "platform/jet/Recordset.h"
 
 #include <QLocale>
-
-#include <unordered_set>
 
 namespace {
 
@@ -48,30 +47,17 @@ int32_t fFileProperties(int32_t FID, std::vector<PropItem>& list) {
 
 QString PathFullName(int32_t PID, const rt::Variant& volumePath, bool lookUpVolume) {
   QString text;
-  rt::Variant volumeId;
   try {
     jet::Database& db = CommandDB();
-    auto rs = db.OpenRecordset(QStringLiteral("tblPATHS"), jet::RecordsetType::Table);
-    rs->SetIndex(QStringLiteral("PrimaryKey"));
-    rs->Seek(QStringLiteral("="), {rt::Variant(PID)});
-    if (!rs->NoMatch()) {
-      text = rs->Fields(QStringLiteral("Path")).Value().toText();
-      volumeId = rs->Fields(QStringLiteral("VolumeID")).Value();
-    }
-    std::unordered_set<int32_t> seen{PID};
-    while (!rs->NoMatch()) {
-      const rt::Variant parent = rs->Fields(QStringLiteral("Parent")).Value();
-      if (parent.isNull() || !seen.insert(parent.toInt()).second) break;
-      rs->Seek(QStringLiteral("="), {parent});
-      if (!rs->NoMatch()) text.prepend(AddTrailingChar(rs->Fields(QStringLiteral("Path")).Value().toText(), kSep));
-    }
-    rs->Close();
+    FolderPaths paths(db);
+    text = paths.Of(PID);
     if (!volumePath.isNull()) {
       text.prepend(AddTrailingChar(volumePath.toText(), kSep));
-    } else if (lookUpVolume && !volumeId.isNull()) {
+    } else if (lookUpVolume) {
+      const rt::Variant volumeId = paths.VolumeOf(PID);
       rt::Variant stored;
-      if (SeekFieldValue(db, QStringLiteral("tblVOLUMES"), QStringLiteral("PrimaryKey"), volumeId, stored,
-                         QStringLiteral("VolumePath")))
+      if (!volumeId.isNull() && SeekFieldValue(db, QStringLiteral("tblVOLUMES"), QStringLiteral("PrimaryKey"), volumeId,
+                                               stored, QStringLiteral("VolumePath")))
         text.prepend(AddTrailingChar(stored.toText(), kSep));
     }
   } catch (...) {

@@ -87,29 +87,31 @@ int32_t GetScrollbarSize(bool vertical, bool inTwips) {
   }
 }
 
-void AutoSizeListViewColumn(QTreeWidget* listView, int column, bool useHeader) {
+void AutoSizeListViewColumn(QTreeView* listView, int column, bool useHeader) {
   if (!listView) return;
+  const int columns = listView->header()->count();
   auto fit = [&](int index) {
-    if (index < 0 || index >= listView->columnCount()) return;
+    if (index < 0 || index >= columns) return;
     // Public through the base class; dispatches to the tree view's own measure.
     int width = static_cast<QAbstractItemView*>(listView)->sizeHintForColumn(index);
     if (useHeader) width = std::max(width, listView->header()->sectionSizeHint(index));
     if (width > 0) listView->setColumnWidth(index, width);
   };
   if (column == -1) {
-    for (int i = 0; i < listView->columnCount(); ++i) fit(i);
+    for (int i = 0; i < columns; ++i) fit(i);
   } else {
     fit(column - 1);
   }
 }
 
-void FitListViewColumn(QTreeWidget* listView, int column, bool allowForScrollBar) {
-  if (!listView || column < 1 || column > listView->columnCount()) return;
+void FitListViewColumn(QTreeView* listView, int column, bool allowForScrollBar) {
+  const int columns = listView ? listView->header()->count() : 0;
+  if (column < 1 || column > columns) return;
   // The arithmetic is in twips, as the column widths are stored.
   const int sb =
       allowForScrollBar ? ui::pixelsToTwipsX(QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent)) : 0;
   int others = 0;
-  for (int i = 0; i < listView->columnCount(); ++i)
+  for (int i = 0; i < columns; ++i)
     if (i != column - 1) others += ui::pixelsToTwipsX(listView->columnWidth(i));
   const int w = ui::pixelsToTwipsX(listView->width()) - others - sb - 60;
   listView->setColumnWidth(column - 1, w < 1 ? 0 : ui::twipsToPixelsX(w));

@@ -2,7 +2,8 @@
 
 // Window utilities of the general library: font dialog, pumping, the loaded windows,
 // scroll-bar size, list-view columns, shell open, redraw lock, text shortening, list selection.
-// A list view is a QTreeWidget in report style; its ColumnHeaders are the header sections.
+// A list view is a QTreeWidget in report style (or a QTreeView over a model, for unbounded
+// lists); its ColumnHeaders are the header sections.
 
 #include <QFontMetrics>
 #include <QString>
@@ -12,6 +13,7 @@
 
 class QComboBox;
 class QListWidget;
+class QTreeView;
 class QTreeWidget;
 class QWidget;
 
@@ -32,9 +34,9 @@ bool UnloadAllForms(bool stopOnFailure);
 int32_t GetScrollbarSize(bool vertical, bool inTwips);
 
 // Fits a column (1-based; -1: every column) to its content, with useHeader also to its caption.
-void AutoSizeListViewColumn(QTreeWidget* listView, int column, bool useHeader);
+void AutoSizeListViewColumn(QTreeView* listView, int column, bool useHeader);
 // Gives the column (1-based) the width the other columns leave free.
-void FitListViewColumn(QTreeWidget* listView, int column, bool allowForScrollBar);
+void FitListViewColumn(QTreeView* listView, int column, bool allowForScrollBar);
 
 // Opens the file with its associated program; 0 on success, else a shell code up to 32.
 int32_t ShellExecuteOpen(QWidget* owner, const QString& file, const QString& folder, bool maximised);

@@ -43,6 +43,13 @@ int64_t Database::Execute(const QString& sql, int /*options*/, const std::vector
   return sqlite3_changes64(connection_->db());
 }
 
+std::unique_ptr<NativeQuery> Database::OpenNativeQuery(const QString& sql, const std::vector<rt::Variant>& params) {
+  connection_->requireOpen(kObject);
+  detail::StmtPtr s = connection_->prepare(sql, kObject);
+  detail::bindAll(s.get(), params, kObject);
+  return std::make_unique<NativeQuery>(connection_, std::move(s), sql);
+}
+
 std::vector<std::shared_ptr<Recordset>> Database::Recordsets() const {
   connection_->requireOpen(kObject);
   return connection_->recordsets();

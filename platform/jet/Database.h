@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/jet/NativeQuery.h"
 #include "platform/jet/Recordset.h"
 
 #include "platform/runtime/Variant.h"
@@ -43,6 +44,10 @@ class Database {
   // Runs one action statement (Jet dialect) with `params` bound to its `?` markers; returns the
   // number of rows changed. Any failure raises.
   int64_t Execute(const QString& sql, int options = 0, const std::vector<rt::Variant>& params = {});
+
+  // A statement in SQLite's dialect (not translated) with `params` bound to ?1..?n; see
+  // NativeQuery.h. For the temporary tables and the texts that name the collation.
+  std::unique_ptr<NativeQuery> OpenNativeQuery(const QString& sql, const std::vector<rt::Variant>& params = {});
 
   // The record sets still open on this database.
   std::vector<std::shared_ptr<Recordset>> Recordsets() const;

@@ -220,7 +220,24 @@ int compareText(std::string_view a, std::string_view b) {
 }
 
 int compareText(const QString& a, const QString& b) {
-  const QByteArray ua = a.toUtf8(), ub = b.toUtf8();
+  // The ASCII fast path on the UTF-16 text itself: sorting a long list compares often.
+  const qsizetype n = std::min(a.size(), b.size());
+  const char16_t* pa = reinterpret_cast<const char16_t*>(a.constData());
+  const char16_t* pb = reinterpret_cast<const char16_t*>(b.constData());
+  qsizetype i = 0;
+  for (; i < n; ++i) {
+    const char16_t ca = pa[i], cb = pb[i];
+    if ((ca | cb) >= 0x80) break;
+    if (ca != cb) {
+      const char32_t la = lowerAscii(static_cast<unsigned char>(ca)), lb = lowerAscii(static_cast<unsigned char>(cb));
+      if (la != lb) return la < lb ? -1 : 1;
+    }
+  }
+  if (i == n && (i == a.size() || i == b.size())) {
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+  }
+  const QByteArray ua = a.mid(i).toUtf8(), ub = b.mid(i).toUtf8();
   return compareText(std::string_view(ua.constData(), ua.size()), std::string_view(ub.constData(), ub.size()));
 }
 

@@ -1,3 +1,4 @@
+#include "catalogue/FolderPaths.h"
 #include "catalogue/mdlCommand_categories.h"
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/mdlCommand_volumes.h"
@@ -194,6 +195,43 @@ TEST_F(OtherCommandsTest, PathFullName) {
   EXPECT_EQ(PathFullName(4711, rt::Null, true), "");
   exec("UPDATE tblPATHS SET Parent = 3 WHERE PID = 1");
   EXPECT_EQ(PathFullName(3, rt::Null, false), "Daten/Fotos/");
+}
+
+TEST_F(OtherCommandsTest, FolderPathsRememberedGiveTheWalksAnswerInAnyOrder) {
+  // Beside the chain 1 > 2 > 3: a folder whose parent is missing, a cycle 20 <-> 21 with a
+  // child 22, a folder under the cycle's child, and a name ending in the separator.
+  addPath(4, 1, "Urlaub", 3);
+  addPath(5, 1, "Waise", 99);
+  addPath(6, 1, "unter Waise", 5);
+  addPath(20, 1, "Ring A", 21);
+  addPath(21, 1, "Ring B", 20);
+  addPath(22, 1, "am Ring", 21);
+  addPath(23, 1, "tief", 22);
+  addPath(24, 1, "schräg/", 2);
+  addPath(25, 1, "leer", 24);
+  const std::vector<int32_t> ids{1, 2, 3, 4, 5, 6, 20, 21, 22, 23, 24, 25, 4711};
+  std::map<int32_t, QString> alone;
+  for (int32_t id : ids) alone[id] = FolderPaths(*gDB->DB()).Of(id);
+  EXPECT_EQ(alone[4], "Daten/Fotos/Urlaub/");
+  EXPECT_EQ(alone[6], "Waise/unter Waise/");
+  EXPECT_EQ(alone[23], "Ring A/Ring B/am Ring/tief/");
+  EXPECT_EQ(alone[25], "Daten/schräg/leer/");
+  EXPECT_EQ(alone[1], "");
+  EXPECT_EQ(alone[4711], "");
+  std::vector<int32_t> order = ids;
+  for (int round = 0; round < 4; ++round) {
+    FolderPaths shared(*gDB->DB());
+    for (int32_t id : order) EXPECT_EQ(shared.Of(id), alone[id]) << id << " in round " << round;
+    for (int32_t id : order) EXPECT_EQ(shared.Of(id), alone[id]) << id << " again in round " << round;
+    std::rotate(order.begin(), order.begin() + 5, order.end());
+    if (round == 1) std::reverse(order.begin(), order.end());
+  }
+  // The full path adds the volume's own path to the same folder part.
+  for (int32_t id : ids) {
+    if (id != 4711) {
+      EXPECT_EQ(PathFullName(id, rt::Null, true), "/mnt/d/" + alone[id]) << id;
+    }
+  }
 }
 
 TEST_F(OtherCommandsTest, FileProperties) {

@@ -749,4 +749,46 @@ TEST_F(EngineTest, AJournalLeftByACrashIsRolledBackBeforeItIsRead) {
   }
 }
 
+TEST_F(EngineTest, NativeQueriesBindValuesAndReportErrorsAsTheEngines) {
+  auto db = ws->OpenDatabase(path, false);
+  db->Execute(
+      QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (1, 'Zebra', 1), "
+                     "(2, 'äpfel', 2), (3, 'Apfel', 3)"));
+  // The collation and the Like matcher, named in SQLite's own dialect, with bound values.
+  auto q = db->OpenNativeQuery(QStringLiteral("SELECT VID, VolumeName, NULL FROM tblVOLUMES WHERE VolumeName LIKE ?1 "
+                                              "OR VolumeName = ?2 COLLATE JETTEXT ORDER BY VolumeName COLLATE JETTEXT"),
+                               {rt::Variant(QStringLiteral("*PF*")), rt::Variant(QStringLiteral("ZEBRA"))});
+  QStringList names;
+  while (q->Next()) {
+    names << q->Text(1) + QLatin1Char('/') + QString::number(q->Long(0));
+    EXPECT_TRUE(q->IsNull(2));
+    EXPECT_EQ(q->Utf8(1), q->Text(1).toStdString());
+  }
+  EXPECT_EQ(names.join(QLatin1Char(' ')), QStringLiteral("Apfel/3 äpfel/2 Zebra/1"));
+  // A quote in a value is only a value.
+  auto none = db->OpenNativeQuery(QStringLiteral("SELECT count(*) FROM tblVOLUMES WHERE VolumeName = ?1"),
+                                  {rt::Variant(QStringLiteral("x' OR '1'='1"))});
+  ASSERT_TRUE(none->Next());
+  EXPECT_EQ(none->Long(0), 0);
+  // Statements that change rows report their count.
+  EXPECT_EQ(
+      db->OpenNativeQuery(QStringLiteral("UPDATE tblVOLUMES SET EditDate = 5 WHERE VID > ?1"), {rt::Variant(1)})->Run(),
+      2);
+  // Errors carry the engine's numbers; a pattern error the matcher's text.
+  EXPECT_EQ(errorOf([&] { db->OpenNativeQuery(QStringLiteral("SELECT nix FROM tblVOLUMES")); }),
+            jet::err::kUnknownColumn);
+  EXPECT_EQ(errorOf([&] { db->OpenNativeQuery(QStringLiteral("SELECT 1 WHERE ?1"), {}); }), jet::err::kSyntax);
+  const rt::RaisedError bad = testenv::raised([&] {
+    db->OpenNativeQuery(QStringLiteral("SELECT 1 FROM tblVOLUMES WHERE VolumeName LIKE ?1"),
+                        {rt::Variant(QStringLiteral("[a"))})
+        ->Next();
+  });
+  EXPECT_TRUE(bad.description.contains(QStringLiteral("Ungültige Musterzeichenfolge")))
+      << bad.description.toStdString();
+  // A query outliving its database says so instead of touching a closed connection.
+  auto open = db->OpenNativeQuery(QStringLiteral("SELECT VID FROM tblVOLUMES"));
+  db->Close();
+  EXPECT_EQ(errorOf([&] { open->Next(); }), jet::err::kObjectInvalid);
+}
+
 }  // namespace

@@ -45,6 +45,20 @@ TEST(Collation, OrdersLikeJet) {
   }
 }
 
+TEST(Collation, TextsAndTheirUtf8FormsCompareAlike) {
+  // The UTF-16 entry takes a shortcut over ASCII; it must land where the UTF-8 one does.
+  const char* words[] = {"",      "a",      "A",       "ab",     "Ab",      "äb",     "Äb",    "abc",
+                         "ABc",   "Straße", "STRASSE", "straße", "Strasse", "Öl",     "ol",    "x.txt",
+                         "X.TXT", "x.tät",  "x.tat",   "Müller", "MULLER",  "müller", "abcdé", "ABCDE",
+                         "abcde", "🎵a",     "🎵A",      "a🎵",     "_x",      "[",      "ä",     "Ä"};
+  for (const char* a : words)
+    for (const char* b : words) {
+      const QString qa = QString::fromUtf8(a), qb = QString::fromUtf8(b);
+      EXPECT_EQ(jet::compareText(qa, qb), jet::compareText(std::string_view(a), std::string_view(b)))
+          << a << " vs " << b;
+    }
+}
+
 TEST(Collation, SortsAListConsistently) {
   QStringList words = {"zebra", "Birne", "Äpfel", "apfel", "Apfelbaum", "Zebra", "öl", "Ozean", "ähre", "Ahorn"};
   std::sort(words.begin(), words.end(), [](const QString& a, const QString& b) { return jet::compareText(a, b) < 0; });

@@ -1,0 +1,680 @@
+#include "windows/capture/frmFind.h"
+
+#include "catalogue/mdlCommand_categories.h"
+#include "catalogue/mdlCommand_other.h"
+#include "catalogue/mdlCommand_volumes.h"
+#include "catalogue/mdlGlobals.h"
+#include "catalogue/pFinder.h"
+#include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_sql.h"
+#include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/cuFormPos.h"
+#include "foundation/widgets/mdlQZLib51_window.h"
+#include "platform/jet/JetSqlText.h"
+#include "platform/jet/Recordset.h"
+#include "platform/ui/BusyScope.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/MessagePump.h"
+#include "platform/ui/MousePointer.h"
+#include "platform/ui/widgets/ItemKeys.h"
+#include "windows/capture/FindResultModel.h"
+#include "windows/capture/frmEditor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <optional>
+
+namespace {
+
+const QString kSource = QStringLiteral("frmFind");
+constexpr int kHelpContextFind = 50;
+const QString kSeparator = QStringLiteral("/");
+
+// Rows of the volume list sort by their text in the catalogue's text order.
+class VolumeItem : public QTreeWidgetItem {
+ public:
+  using QTreeWidgetItem::QTreeWidgetItem;
+  bool operator<(const QTreeWidgetItem& other) const override {
+    const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+    return jet::compareText(text(column), other.text(column)) < 0;
+  }
+};
+
+QPushButton* newButton(const QString& caption, QWidget* parent) {
+  auto* b = new QPushButton(caption, parent);
+  // Enter belongs to the field it is typed in, not to whichever button is the dialog's default.
+  b->setAutoDefault(false);
+  return b;
+}
+
+}  // namespace
+
+QString FindOutputText(int rows, const std::function<QString(int row, int column)>& text) {
+  int widths[3] = {0, 0, 0};
+  qsizetype total = 0;
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < 3; ++c) widths[c] = std::max(widths[c], static_cast<int>(text(r, c).size()));
+  total = static_cast<qsizetype>(rows) * (widths[0] + widths[1] + widths[2] + 4);
+  QString out;
+  out.reserve(total);
+  const QString blank = QStringLiteral(" ");
+  const QString tab = QStringLiteral("\t");
+  for (int r = 0; r < rows; ++r) {
+    const QString line = PadRight(text(r, 0), widths[0], blank) + tab + PadRight(text(r, 1), widths[1], blank) + tab +
+                         PadRight(text(r, 2), widths[2], blank);
+    AppendWithSeparator(out, line, QStringLiteral("\r\n"), false);
+  }
+  return out;
+}
+
+frmFind::frmFind(QWidget* parent)
+    : QDialog(parent),
+      TabOne1(new QTabWidget(this)),
+      txtFileFind(new QLineEdit),
+      cmbSource(new QComboBox),
+      chkFileWhole(new QCheckBox(QStringLiteral("Ganze Zeichenfolge vergleichen"))),
+      cmdFileFind(newButton(QStringLiteral("&Suche starten"), nullptr)),
+      LVFiles(new FindResultView),
+      lblCount(new QLabel),
+      cmbVolID(new QComboBox),
+      lblVolLoc(new QLabel(QStringLiteral("Lagerort"))),
+      cmbVolLoc(new QComboBox),
+      txtVolName(new QLineEdit),
+      cmdVolNameFilter(newButton(QStringLiteral("&OK"), nullptr)),
+      LVVolumes(new QTreeWidget),
+      kLV(new QMenu(this)),
+      sliceRows_(0) {
+  setObjectName(QStringLiteral("frmFind"));
+  setWindowTitle(QStringLiteral("Suchen"));
+  setProperty("HelpContextID", kHelpContextFind);
+  setSizeGripEnabled(true);
+
+  // The tab captions come as one text, as the tab container takes them.
+  const QStringList tabs = QStringLiteral("Dateien/Ordner|Volumes").split(QLatin1Char('|'));
+  TabOne1->setObjectName(QStringLiteral("TabOne1"));
+  TabOne1->addTab(BuildFilesPage(), tabs.at(0));
+  TabOne1->addTab(BuildVolumesPage(), tabs.at(1));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(TabOne1);
+
+  kLV->setObjectName(QStringLiteral("kLV"));
+  kLV_Select = kLV->addAction(QStringLiteral("&Auswählen"));
+  kLV->addSeparator();
+  kLV_Properties = kLV->addAction(QStringLiteral("&Eigenschaften"));
+  kLV_Output = kLV->addAction(QStringLiteral("&Ausgeben ..."));
+  kLV_Select->setObjectName(QStringLiteral("kLV_Select"));
+  kLV_Properties->setObjectName(QStringLiteral("kLV_Properties"));
+  kLV_Output->setObjectName(QStringLiteral("kLV_Output"));
+  connect(kLV_Select, &QAction::triggered, this, &frmFind::kLV_Select_Click);
+  connect(kLV_Properties, &QAction::triggered, this, &frmFind::kLV_Properties_Click);
+  connect(kLV_Output, &QAction::triggered, this, &frmFind::kLV_Output_Click);
+
+  Timer1.setSingleShot(true);
+  Timer1.setInterval(1);
+  connect(&Timer1, &QTimer::timeout, this, &frmFind::Timer1_Timer);
+
+  connect(cmdFileFind, &QPushButton::clicked, this, &frmFind::cmdFileFind_Click);
+  connect(txtFileFind, &QLineEdit::returnPressed, this, [this] {
+    if (cmdFileFind->isEnabled()) cmdFileFind_Click();
+  });
+  connect(TabOne1, &QTabWidget::currentChanged, this, &frmFind::TabOne1_Switch);
+  connect(LVFiles->header(), &QHeaderView::sectionClicked, this, &frmFind::LVFiles_ColumnClick);
+  connect(LVVolumes->header(), &QHeaderView::sectionClicked, this, &frmFind::LVVolumes_ColumnClick);
+  connect(cmbVolID, &QComboBox::activated, this, [this](int index) {
+    if (!isVisible()) return;
+    try {
+      Filter(cmbVolID->itemText(index).toInt(), 0, QString());
+    } catch (...) {
+      gErr->ErrMsg(kSource, QStringLiteral("cmbVol"));
+    }
+  });
+  connect(cmbVolLoc, &QComboBox::activated, this, [this](int index) {
+    if (!isVisible()) return;
+    try {
+      Filter(0, cmbVolLoc->itemData(index).toInt(), QString());
+    } catch (...) {
+      gErr->ErrMsg(kSource, QStringLiteral("cmbVolLoc"));
+    }
+  });
+  connect(cmdVolNameFilter, &QPushButton::clicked, this, [this] { Filter(0, 0, txtVolName->text()); });
+  connect(txtVolName, &QLineEdit::textChanged, this,
+          [this](const QString& text) { cmdVolNameFilter->setEnabled(!text.isEmpty()); });
+  connect(txtVolName, &QLineEdit::returnPressed, this, [this] {
+    if (cmdVolNameFilter->isEnabled()) cmdVolNameFilter->click();
+  });
+  for (QWidget* list : {static_cast<QWidget*>(LVFiles), static_cast<QWidget*>(LVVolumes)}) {
+    list->installEventFilter(this);
+    static_cast<QAbstractItemView*>(list)->viewport()->installEventFilter(this);
+  }
+
+  resize(760, 540);
+  Form_Load();
+}
+
+frmFind::~frmFind() = default;
+
+FindResultModel* frmFind::Results() const { return LVFiles->results(); }
+
+QWidget* frmFind::BuildFilesPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("pic0"));
+  auto* fra0 = new QGroupBox;
+  fra0->setObjectName(QStringLiteral("fra0"));
+  auto* label1 = new QLabel(QStringLiteral("Suchbegriff:"));
+  auto* label2 = new QLabel(QStringLiteral("Suchen in:"));
+  label1->setBuddy(txtFileFind);
+  label2->setBuddy(cmbSource);
+  txtFileFind->setObjectName(QStringLiteral("txtFileFind"));
+  txtFileFind->setToolTip(QStringLiteral("Ordnersuche: Suchbegriff mit Backslash (\\) beginnen"));
+  cmbSource->setObjectName(QStringLiteral("cmbSource"));
+  cmdFileFind->setObjectName(QStringLiteral("cmdFileFind"));
+  auto* fraCmd = new QWidget;
+  fraCmd->setObjectName(QStringLiteral("fraCmd"));
+  auto* cmdLayout = new QVBoxLayout(fraCmd);
+  cmdLayout->setContentsMargins(0, 0, 0, 0);
+  cmdLayout->addWidget(cmdFileFind);
+  cmdLayout->addStretch();
+  auto* search = new QGridLayout(fra0);
+  search->addWidget(label1, 0, 0);
+  search->addWidget(txtFileFind, 0, 1);
+  search->addWidget(label2, 1, 0);
+  search->addWidget(cmbSource, 1, 1);
+  search->addWidget(fraCmd, 0, 2, 2, 1);
+  search->setColumnStretch(1, 1);
+
+  auto* fra1 = new QGroupBox(QStringLiteral("Optionen"));
+  fra1->setObjectName(QStringLiteral("fra1"));
+  chkFileWhole->setObjectName(QStringLiteral("chkFileWhole"));
+  auto* options = new QHBoxLayout(fra1);
+  options->addWidget(chkFileWhole);
+  options->addStretch();
+
+  auto* fra2 = new QGroupBox(QStringLiteral("Suchergebnis"));
+  fra2->setObjectName(QStringLiteral("fra2"));
+  LVFiles->setObjectName(QStringLiteral("LVFiles"));
+  lblCount->setObjectName(QStringLiteral("lblCount"));
+  auto* result = new QVBoxLayout(fra2);
+  result->addWidget(LVFiles, 1);
+  result->addWidget(lblCount);
+
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(fra0);
+  layout->addWidget(fra1);
+  layout->addWidget(fra2, 1);
+  return page;
+}
+
+QWidget* frmFind::BuildVolumesPage() {
+  auto* page = new QWidget;
+  page->setObjectName(QStringLiteral("pic1"));
+  auto* fraVol0 = new QGroupBox;
+  fraVol0->setObjectName(QStringLiteral("fraVol0"));
+  auto* label4 = new QLabel(QStringLiteral("Volume-ID"));
+  label4->setBuddy(cmbVolID);
+  lblVolLoc->setObjectName(QStringLiteral("lblVolLoc"));
+  lblVolLoc->setBuddy(cmbVolLoc);
+  cmbVolID->setObjectName(QStringLiteral("cmbVolID"));
+  cmbVolID->setToolTip(QStringLiteral("Wählen Sie eine ID"));
+  cmbVolID->setMinimumContentsLength(6);
+  cmbVolLoc->setObjectName(QStringLiteral("cmbVolLoc"));
+  cmbVolLoc->setToolTip(QStringLiteral("Wählen Sie einen Lagerort"));
+  auto* fraVolName = new QGroupBox;
+  fraVolName->setObjectName(QStringLiteral("fraVolName"));
+  auto* label5 = new QLabel(QStringLiteral("Volume-Name"));
+  label5->setBuddy(txtVolName);
+  txtVolName->setObjectName(QStringLiteral("txtVolName"));
+  txtVolName->setToolTip(QStringLiteral("Name oder Teil des Namens eingeben"));
+  cmdVolNameFilter->setObjectName(QStringLiteral("cmdVolNameFilter"));
+  cmdVolNameFilter->setToolTip(QStringLiteral("Filter anwenden"));
+  cmdVolNameFilter->setEnabled(false);
+  auto* name = new QGridLayout(fraVolName);
+  name->addWidget(label5, 0, 0, 1, 2);
+  name->addWidget(txtVolName, 1, 0);
+  name->addWidget(cmdVolNameFilter, 1, 1);
+  auto* criteria = new QGridLayout(fraVol0);
+  criteria->addWidget(label4, 0, 0, Qt::AlignBottom);
+  criteria->addWidget(cmbVolID, 1, 0, Qt::AlignTop);
+  criteria->addWidget(lblVolLoc, 0, 1, Qt::AlignBottom);
+  criteria->addWidget(cmbVolLoc, 1, 1, Qt::AlignTop);
+  criteria->addWidget(fraVolName, 0, 2, 2, 1);
+  criteria->setColumnStretch(1, 1);
+
+  auto* fraVol1 = new QGroupBox(QStringLiteral("Ergebnis"));
+  fraVol1->setObjectName(QStringLiteral("fraVol1"));
+  LVVolumes->setObjectName(QStringLiteral("LVVolumes"));
+  LVVolumes->setColumnCount(3);
+  LVVolumes->setHeaderLabels({QStringLiteral("Volume"), QStringLiteral("ID"), QStringLiteral("Kategorie")});
+  LVVolumes->setRootIsDecorated(false);
+  LVVolumes->setUniformRowHeights(true);
+  LVVolumes->setAllColumnsShowFocus(true);
+  LVVolumes->setSelectionMode(QAbstractItemView::SingleSelection);
+  LVVolumes->header()->setStretchLastSection(false);
+  LVVolumes->header()->setSectionsClickable(true);
+  auto* result = new QVBoxLayout(fraVol1);
+  result->addWidget(LVVolumes);
+
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(fraVol0);
+  layout->addWidget(fraVol1, 1);
+  return page;
+}
+
+// ---- frame --------------------------------------------------------------------------------
+
+void frmFind::Form_Load() {
+  try {
+    SetFormFont(this);
+    if (gFormPos) gFormPos->AddForm(this, QStringLiteral("Find"), 3);
+    A_FileSourceComboFill();
+    cmbSource->setCurrentIndex(0);
+    FillLocations();
+    FillVolumes();
+    TabOne1->setCurrentIndex(0);
+  } catch (...) {
+    // The window opens with what could be filled.
+  }
+}
+
+void frmFind::Form_Activate() {
+  try {
+    if (TabOne1->currentIndex() == 0) txtFileFind->setFocus();
+  } catch (...) {
+  }
+}
+
+void frmFind::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  Form_Activate();
+  FitResultColumns();
+}
+
+void frmFind::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
+}
+
+void frmFind::keyPressEvent(QKeyEvent* event) {
+  // Esc asks a running search to stop; it never closes the window.
+  if (event->key() == Qt::Key_Escape) {
+    searchCancelRequested_ = true;
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void frmFind::TabOne1_Switch(int tab) {
+  try {
+    if (!isVisible()) return;
+    if (tab == 0)
+      txtFileFind->setFocus();
+    else
+      cmbVolID->setFocus();
+  } catch (...) {
+  }
+}
+
+void frmFind::FitResultColumns() {
+  FitListViewColumn(LVFiles, 3, true);
+  FitListViewColumn(LVVolumes, 3, true);
+}
+
+bool frmFind::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize && (watched == LVFiles || watched == LVVolumes)) {
+    FitListViewColumn(static_cast<QTreeView*>(watched), 3, true);
+  } else if (event->type() == QEvent::MouseButtonRelease &&
+             static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+    if (watched == LVFiles->viewport()) LVFiles_MouseUp();
+    if (watched == LVVolumes->viewport()) LVVolumes_MouseUp();
+  } else if (event->type() == QEvent::ContextMenu &&
+             static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+    // The menu key opens the same menu as the right mouse button.
+    if (watched == LVFiles) LVFiles_MouseUp();
+    if (watched == LVVolumes) LVVolumes_MouseUp();
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void frmFind::SetStatusText(const QString& text) {
+  lblCount->setText(text);
+  ui::pumpMessages();
+}
+
+void frmFind::A_FileSourceComboFill() {
+  try {
+    cmbSource->clear();
+    cmbSource->addItem(QStringLiteral("(Alles)"), 0);
+    auto rs = CommandDB().OpenRecordset(QStringLiteral("tblVOLUMES"), jet::RecordsetType::Table);
+    while (!rs->IsEOF()) {
+      cmbSource->addItem(rs->Fields(QStringLiteral("VolumeName")).Value().toText(),
+                         rs->Fields(QStringLiteral("VID")).Value().toInt());
+      rs->MoveNext();
+    }
+    rs->Close();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("A_FileSourceComboFill"));
+  }
+}
+
+void frmFind::FillLocations() {
+  try {
+    cmbVolLoc->clear();
+    auto rs = CommandDB().OpenRecordset(
+        BuildSelectSql(QStringLiteral("tblLOCATIONS"), QString(), QStringLiteral("LID"), false),
+        jet::RecordsetType::ForwardOnly);
+    while (!rs->IsEOF()) {
+      cmbVolLoc->addItem(rs->Fields(QStringLiteral("LocName")).Value().toText(),
+                         rs->Fields(QStringLiteral("lID")).Value().toInt());
+      rs->MoveNext();
+    }
+    rs->Close();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("FillLocations"));
+  }
+  // Nothing chosen until the user chooses.
+  cmbVolLoc->setCurrentIndex(-1);
+  cmbVolLoc->setEnabled(cmbVolLoc->count() > 0);
+  lblVolLoc->setEnabled(cmbVolLoc->isEnabled());
+}
+
+void frmFind::FillVolumes() {
+  try {
+    cmbVolID->clear();
+    auto rs =
+        CommandDB().OpenRecordset(BuildSelectSql(QStringLiteral("tblVOLUMES"), QString(), QStringLiteral("VID"), false),
+                                  jet::RecordsetType::ForwardOnly);
+    while (!rs->IsEOF()) {
+      cmbVolID->addItem(QString::number(rs->Fields(QStringLiteral("VID")).Value().toInt()));
+      rs->MoveNext();
+    }
+    rs->Close();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("FillVolumes"));
+  }
+  cmbVolID->setCurrentIndex(-1);
+  cmbVolID->setEnabled(cmbVolID->count() > 0);
+}
+
+// ---- file and folder search ---------------------------------------------------------------
+
+bool frmFind::CancelConfirmed(int64_t listed) {
+  ui::pumpMessagesThrottled();
+  if (onPoll) onPoll(listed);
+  if (!searchCancelRequested_) return false;
+  if (gErr->MsgShow(197, ui::kYesNo | ui::kQuestion) == ui::kAnswerYes) return true;
+  searchCancelRequested_ = false;
+  return false;
+}
+
+void frmFind::AddHit(pFinder& finder, const FindHit& hit) {
+  FindResultModel* results = Results();
+  if (!results->hasVolume(hit.VID)) results->setVolume(hit.VID, finder.Volume(hit.VID).VolumeName);
+  if (!results->hasPath(hit.PID))
+    results->setPath(hit.PID,
+                     AddTrailingChar(finder.Volume(hit.VID).VolumePath, kSeparator) + finder.FolderPath(hit.PID));
+  results->append(hit.ID, hit.VID, hit.PID, hit.Name);
+}
+
+bool frmFind::RunSearch(pFinder& finder, bool folders) {
+  // The query: the catalogue slice by slice, with a look at Esc between slices.
+  for (;;) {
+    const bool more = finder.Scan();
+    if (CancelConfirmed(0)) return false;
+    if (!more) break;
+  }
+  if (!finder.AnyRows()) return true;
+  SetStatusText(gErr->MsgLoad(198));
+  Results()->reserve(finder.HitCount());
+  FindHit hit;
+  for (int64_t counter = 0;; ++counter) {
+    if (counter % 10 == 0 && CancelConfirmed(counter)) return false;
+    if (!finder.NextHit(hit)) break;
+    // The first hit decides the kind of the list and its first column's caption.
+    if (counter == 0) {
+      chkFolderSearch_ = folders ? 1 : 0;
+      Results()->setFirstHeader(folders ? QStringLiteral("Ordnername") : QStringLiteral("Dateiname"));
+    }
+    AddHit(finder, hit);
+  }
+  FindResultModel* results = Results();
+  results->flush();
+  if (results->count() > 0) {
+    AutoSizeListViewColumn(LVFiles, 1, false);
+    AutoSizeListViewColumn(LVFiles, 2, false);
+    FitListViewColumn(LVFiles, 3, true);
+  }
+  return true;
+}
+
+void frmFind::cmdFileFind_Click() {
+  if (searching_) return;
+  const FindTerm term = ParseFindTerm(txtFileFind->text());
+  switch (term.verdict) {
+    case FindTerm::Verdict::Empty:
+      gErr->MsgShow(124, ui::kInformation);
+      txtFileFind->setFocus();
+      return;
+    case FindTerm::Verdict::Ignore:
+      return;
+    case FindTerm::Verdict::Invalid:
+      gErr->MsgShow(0, ui::kExclamation, rt::Null, rt::Null, QStringLiteral("Ungültige Eingabe."));
+      return;
+    case FindTerm::Verdict::Search:
+      break;
+  }
+  searching_ = true;
+  ui::setMousePointer(ui::kPointerHourglass);
+  searchCancelRequested_ = false;
+  cmdFileFind->setEnabled(false);
+  {
+    // Other windows wait; this one stays usable, and Esc or its close box ask to stop.
+    ui::BusyScope busy(this, [this] { searchCancelRequested_ = true; });
+    try {
+      Results()->clear();
+      SetStatusText(gErr->MsgLoad(199));
+      const int32_t vid = cmbSource->currentIndex() > 0 ? cmbSource->currentData().toInt() : 0;
+      pFinder finder(CommandDB(), term.kind, term.text, chkFileWhole->isChecked(), vid, sliceRows_);
+      RunSearch(finder, term.kind == FindKind::Folders);
+      Results()->flush();
+      SetStatusText(gErr->MsgLoad(149, Results()->count()));
+    } catch (...) {
+      // The rows listed so far stay.
+      Results()->flush();
+      gErr->ErrMsg(kSource, QStringLiteral("cmdFileFind"));
+    }
+  }
+  cmdFileFind->setEnabled(true);
+  ui::setMousePointer(ui::kPointerDefault);
+  searchCancelRequested_ = false;
+  searching_ = false;
+}
+
+void frmFind::LVFiles_ColumnClick(int column) {
+  try {
+    ui::BusyPointer pointer;
+    Results()->sortByColumn(column);
+  } catch (...) {
+  }
+}
+
+// ---- showing a hit in the main window -----------------------------------------------------
+
+void frmFind::FileSelect() {
+  try {
+    const int row = LVFiles->selectedRow();
+    if (row < 0) return;
+    const FindResultModel::Row& hit = Results()->row(row);
+    if (!gfrmMain) throw rt::RaisedError(rt::kErrNoObject, kSource, QStringLiteral("Das Hauptfenster fehlt."));
+    gfrmMain->pubVolumeSelect(hit.VID);
+    if (gfrmMain->pubFolderSelect(hit.VID, hit.PID) && chkFolderSearch_ == 0) gfrmMain->pubFileListSelect(hit.ID);
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("FileSelect"));
+  }
+}
+
+void frmFind::VolumeSelect() {
+  try {
+    QTreeWidgetItem* item = LVVolumes->currentItem();
+    if (!item || !item->isSelected()) return;
+    if (!gfrmMain) throw rt::RaisedError(rt::kErrNoObject, kSource, QStringLiteral("Das Hauptfenster fehlt."));
+    gfrmMain->pubVolumeSelect(ui::itemTag(item).toInt());
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("VolumeSelect"));
+  }
+}
+
+// ---- volume search ------------------------------------------------------------------------
+
+void frmFind::Filter(int32_t VID, int32_t LocID, const QString& NamePart) {
+  try {
+    LVVolumes->clear();
+    QString criterion;
+    std::vector<rt::Variant> params;
+    if (VID > 0) {
+      criterion = QStringLiteral("[VID]=") + QString::number(VID);
+    } else if (LocID >= 1) {
+      criterion = QStringLiteral("[LocID]=") + QString::number(LocID);
+    } else if (NamePart.isEmpty()) {
+      return;
+    } else {
+      // The name part keeps the pattern characters of Like; it is bound, not pasted in.
+      const QString pattern = QStringLiteral("*") + NamePart + QStringLiteral("*");
+      jet::LikePattern check(pattern);
+      criterion = QStringLiteral("[VolumeName] Like ?");
+      params.push_back(rt::Variant(pattern));
+    }
+    const QString sql = BuildSelectSql(QStringLiteral("tblVOLUMES"), criterion, QStringLiteral("VolumeName"), false);
+    auto rs = CommandDB().OpenRecordset(sql, jet::RecordsetType::ForwardOnly, params);
+    if (rs->IsEOF()) {
+      rs->Close();
+      gErr->MsgShow(201, ui::kInformation);
+      return;
+    }
+    while (!rs->IsEOF()) {
+      const int32_t vid = rs->Fields(QStringLiteral("VID")).Value().toInt();
+      const rt::Variant cat = rs->Fields(QStringLiteral("CatID")).Value();
+      const int32_t cid = cat.isNull() ? 0 : cat.toInt();
+      QString category = QStringLiteral("-");
+      if (cid > 0) {
+        const QString parents = fCatStringParent(cid);
+        category = parents.isEmpty() ? fCatName(cid) : parents + QStringLiteral(" > ") + fCatName(cid);
+      }
+      auto* item = new VolumeItem(LVVolumes, {rs->Fields(QStringLiteral("VolumeName")).Value().toText(),
+                                              QStringLiteral("%1").arg(vid, 4, 10, QLatin1Char('0')), category});
+      ui::setItemKey(item, QStringLiteral("A") + QString::number(vid));
+      ui::setItemTag(item, vid);
+      rs->MoveNext();
+    }
+    rs->Close();
+    AutoSizeListViewColumn(LVVolumes, 1, false);
+    AutoSizeListViewColumn(LVVolumes, 2, false);
+    FitListViewColumn(LVVolumes, 3, true);
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("Filter"));
+  }
+}
+
+void frmFind::LVVolumes_ColumnClick(int column) {
+  try {
+    LVVolumes->sortItems(column, Qt::AscendingOrder);
+  } catch (...) {
+  }
+}
+
+// ---- context menu -------------------------------------------------------------------------
+
+void frmFind::LVFiles_MouseUp() {
+  if (LVFiles->selectedRow() < 0) return;
+  kLV_Properties->setEnabled(chkFolderSearch_ == 0);
+  kLV->popup(QCursor::pos());
+}
+
+void frmFind::LVVolumes_MouseUp() {
+  QTreeWidgetItem* item = LVVolumes->currentItem();
+  if (!item || !item->isSelected()) return;
+  kLV_Properties->setEnabled(true);
+  kLV->popup(QCursor::pos());
+}
+
+void frmFind::kLV_Select_Click() {
+  try {
+    if (TabOne1->currentIndex() == 0)
+      FileSelect();
+    else
+      VolumeSelect();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("Select"));
+  }
+}
+
+void frmFind::kLV_Properties_Click() {
+  try {
+    if (TabOne1->currentIndex() == 0) {
+      const int row = LVFiles->selectedRow();
+      // Folders have no file properties.
+      if (row < 0 || chkFolderSearch_ != 0) return;
+      std::vector<PropItem> rows;
+      fFileProperties(Results()->row(row).ID, rows);
+      propRows_ = std::move(rows);
+      propCaption_ = QStringLiteral("Datei-Eigenschaften");
+    } else {
+      QTreeWidgetItem* item = LVVolumes->currentItem();
+      if (!item || !item->isSelected()) return;
+      std::vector<PropItem> rows;
+      fVolumeInfo2InfoData(*fVolumeInfo(ui::itemTag(item).toInt()), rows);
+      propRows_ = std::move(rows);
+      propCaption_ = QStringLiteral("Volume-Eigenschaften");
+    }
+    Timer1.start();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("Properties"));
+  }
+}
+
+void frmFind::Timer1_Timer() {
+  Timer1.stop();
+  try {
+    OpenProperties(propCaption_, propRows_, this);
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("Timer1"));
+  }
+}
+
+void frmFind::kLV_Output_Click() {
+  try {
+    QString text;
+    {
+      ui::BusyPointer pointer;
+      if (TabOne1->currentIndex() == 0) {
+        FindResultModel* results = Results();
+        results->flush();
+        text = FindOutputText(results->count(), [results](int r, int c) { return results->text(r, c); });
+      } else {
+        text = FindOutputText(LVVolumes->topLevelItemCount(),
+                              [this](int r, int c) { return LVVolumes->topLevelItem(r)->text(c); });
+      }
+    }
+    frmEditor editor(this);
+    editor.Init(text, QStringLiteral("Ausgabe"), 0);
+    editor.exec();
+  } catch (...) {
+    gErr->ErrMsg(kSource, QStringLiteral("Output"));
+  }
+}
