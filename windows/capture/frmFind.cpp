@@ -508,7 +508,7 @@ void frmFind::cmdFileFind_Click() {
 
 void frmFind::LVFiles_ColumnClick(int column) {
   try {
-    ui::BusyPointer pointer;
+    ui::HourglassScope pointer;
     Results()->sortByColumn(column);
   } catch (...) {
   }
@@ -661,7 +661,7 @@ void frmFind::kLV_Output_Click() {
   try {
     QString text;
     {
-      ui::BusyPointer pointer;
+      ui::HourglassScope pointer;
       if (TabOne1->currentIndex() == 0) {
         FindResultModel* results = Results();
         results->flush();
