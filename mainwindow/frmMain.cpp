@@ -50,7 +50,7 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Tolvarent Kerbolith");
+const QString kTitle = rt::App::title();
 constexpr int kHelpContextMain = 10;
 const QString kSource = QStringLiteral("frmMain");
 const QString kProgramKey = rt::App::registryKey();

@@ -151,7 +151,7 @@ void SetFormFont(QWidget* window) {
 
 void GoWeb(QWidget* owner) {
   try {
-    const QString key = AddTrailingChar(QStringLiteral("Software\\Tolvarent\\Kerbolith"), QStringLiteral("\\")) +
+    const QString key = AddTrailingChar(rt::App::registryKey(), QStringLiteral("\\")) +
                         AddTrailingChar(QStringLiteral("2.0"), QStringLiteral("\\")) +
                         AddTrailingChar(QStringLiteral("Options"), QStringLiteral("\\"));
     QString address = RegGetString(registry::HKEY_LOCAL_MACHINE, key, QStringLiteral("URLQZ"), QString());

@@ -14,7 +14,7 @@
 
 namespace {
 const QString kModule = QStringLiteral("mdlGlobals");
-const QString kProgramKey = QStringLiteral("Software\\Tolvarent\\Kerbolith");
+const QString kProgramKey = rt::App::registryKey();
 }  // namespace
 
 bool Main(const MainWindowFactory& NewMainWindow) {

@@ -6,6 +6,7 @@
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_registry.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "platform/runtime/App.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -17,7 +18,7 @@
 namespace {
 
 const QString kSource = QStringLiteral("frmOpenDB");
-const QString kProgramKey = QStringLiteral("Software\\Tolvarent\\Kerbolith");
+const QString kProgramKey = rt::App::registryKey();
 
 }  // namespace
 
