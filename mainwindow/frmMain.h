@@ -46,7 +46,18 @@ class frmMain : public QMainWindow, public MainWindowServices {
   // Selects the volume's node, scrolls it into view and expands it; raises when there is none.
   void pubVolumeSelect(int32_t VID) override;
   void SetStatusPanel1(const QString& text) override;
-  void pubRefreshFonts();
+  void pubRefreshFonts() override;
+  bool FolderPaneShowsFolder() const override;
+  void ShowPath() override;
+
+  // The listing of the tree's selected volume (from its root folder) or folder in the text
+  // window; WithSubfolders adds every folder below it.
+  void CmdOutput(bool WithSubfolders);
+  // Collapses every node and selects the first top-level node.
+  void kTV_Category_Nodes_Close_Click();
+  // Expands every category and volume (loading the volumes' folders) and reselects the node
+  // that was selected; Esc stops it at the next tenth node.
+  void kTV_Category_Nodes_Open_Click();
 
   cuRecentFiles* RecentFiles() const { return m_RFL.get(); }
   // The panes at work: selection, information lists, editing (ShowPath, CathInfo, ...).
@@ -123,6 +134,16 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void mMainView_Info_Click();
   void mMainHelp_Help_Click();
   void mMainHelp_Web_Click();
+
+  // frmMainTools.cpp: the catalogue tools of the Edit, Extras, File and Help menus.
+  void ConnectToolCommands();
+  void mMainEdit_Locations_Click();
+  void mMainExtras_DBInfo_Click();
+  void mMainExtras_Compress_Click();
+  void mMainExtras_DBUpdate_Click();
+  void mMainExtras_Options_Click();
+  void mMainFile_DBImport_Click();
+  void mMainHelp_About_Click();
 
   // Runs a command of this window (RunCommand): Esc or a close request sets m_Cancel.
   void Command(const QString& procedure, const std::function<void()>& command);

@@ -82,9 +82,9 @@ void frmMain::BuildMenus() {
 
   // Commands whose windows are still to come: they stay disabled in both states instead of
   // offering an item that does nothing. Take a command off once its handler is connected.
-  notBuilt_ = {mMainFile_DBImport, mMainEdit_Locations,  mMainEdit_SystemIcons, mMainEdit_Find,
-               mMainExtras_DBInfo, mMainExtras_Compress, mMainExtras_Options,   mMainHelp_About};
+  notBuilt_ = {mMainEdit_SystemIcons, mMainEdit_Find};
   for (QAction* a : notBuilt_) EnableCommand(a, false);
+  ConnectToolCommands();
 }
 
 void frmMain::EnableCommand(QAction* command, bool on) {
