@@ -691,6 +691,48 @@ TEST_F(MainImportTest, AnImportRefillsTheTreeAndTheLocations) {
   EXPECT_EQ(locations, (QStringList{"(Keiner)", "Dachboden", "Keller", "Regal"}));
 }
 
+// Not a check: run with --gtest_also_run_disabled_tests (under Xvfb) to write pictures of the
+// windows the tools open, for a person to look at (ZUVRAX_SHOT_DIR, default /tmp).
+TEST_F(MainImportTest, DISABLED_Screenshots) {
+  const QString shots = qEnvironmentVariable("ZUVRAX_SHOT_DIR", QStringLiteral("/tmp"));
+  const auto shoot = [&](const char* name) {
+    return [shots, name](QWidget* w) {
+      QTest::qWait(300);
+      w->grab().save(shots + "/tools-" + QString::fromLatin1(name) + ".png");
+      w->close();
+    };
+  };
+  const QString source = sourceCatalogue();
+  ASSERT_TRUE(startMainWindow(window, QSize(1000, 680)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  open(filledCatalogue());
+  RegisterPropertiesWindow();
+  chooser->answers = {source};
+  struct Shot {
+    const char* window;
+    const char* name;
+    std::function<void()> command;
+  };
+  const std::vector<Shot> shotsToTake = {
+      {"frmOptions", "options", [this] { item("mMainExtras_Options")->trigger(); }},
+      {"frmLocList", "locations", [this] { item("mMainEdit_Locations")->trigger(); }},
+      {"frmSplash", "about", [this] { item("mMainHelp_About")->trigger(); }},
+      {"frmProperties", "dbinfo", [this] { item("mMainExtras_DBInfo")->trigger(); }},
+      {"frmEditor", "listing",
+       [this] {
+         select("V1");
+         window->CmdOutput(true);
+       }},
+      {"frmImport", "import", [this] { item("mMainFile_DBImport")->trigger(); }},
+  };
+  for (const Shot& shot : shotsToTake) {
+    ModalScript script;
+    script.then(shot.window, shoot(shot.name));
+    shot.command();
+  }
+  SetPropertiesWindowFactory(nullptr);
+}
+
 // --- Storage locations ---
 
 TEST_F(MainToolsTest, TheLocationComboFollowsWhatTheLocationsWindowChanged) {
