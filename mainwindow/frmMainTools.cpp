@@ -40,6 +40,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -170,7 +171,11 @@ void frmMain::CmdOutput(bool WithSubfolders) {
         title += QStringLiteral(" [Ordner: ") + node->text(0) + QStringLiteral("]");
         start = TreeListerNode::Of(node);
       }
-      if (start) text = pLister().tvwGetData(TreeListerView(Tree1->TV()), start, true, 2, WithSubfolders);
+      if (start) {
+        // The folder load ends its own hourglass; the listing keeps one up.
+        ui::HourglassScope listing;
+        text = pLister().tvwGetData(TreeListerView(Tree1->TV()), start, true, 2, WithSubfolders);
+      }
     }
     frmEditor window(this);
     window.Init(text, title, 0);
@@ -228,7 +233,8 @@ void frmMain::kTV_Category_Nodes_Open_Click() {
   Command(QStringLiteral("Nodes_Open"), [this] {
     if (client_->currentWidget() != ElasticOne1) return;
     m_Cancel = false;
-    ui::HourglassScope hourglass;
+    std::optional<ui::HourglassScope> hourglass;
+    hourglass.emplace();
     struct Restore {
       frmMain* w;
       ~Restore() {
@@ -268,7 +274,11 @@ void frmMain::kTV_Category_Nodes_Open_Click() {
       }
       return true;
     };
-    if (pass([this](QTreeWidgetItem* n) { Tree1->TV_Expand(n); }))
+    if (pass([&](QTreeWidgetItem* n) {
+          Tree1->TV_Expand(n);
+          // A folder load ends its own hourglass; the command's stays up.
+          hourglass.emplace();
+        }))
       pass([](QTreeWidgetItem* n) { n->setExpanded(true); });
 
     if (!remembered.isEmpty()) {
