@@ -62,6 +62,13 @@ QPixmap damagedPixmap() {
   return p;
 }
 
+// An item without a picture keeps its text in line with the others.
+QIcon noIcon() {
+  QPixmap p(16, 16);
+  p.fill(Qt::transparent);
+  return QIcon(p);
+}
+
 // The rendered surface with its margins (the mask colour) made transparent.
 QImage maskedIcon(const QImage& rendered) {
   QImage img = rendered.convertToFormat(QImage::Format_ARGB32);
@@ -172,7 +179,7 @@ void frmSystemIcons::VolumeTypesFill() {
       item->setText(0, rs->Fields(QStringLiteral("FriendlyName")).Value().toText());
       ui::setItemKey(item, key);
       ui::setItemTag(item, IID);
-      if (hasIcon) item->setIcon(0, QIcon(il_.pixmap(key)));
+      item->setIcon(0, hasIcon ? QIcon(il_.pixmap(key)) : noIcon());
       rs->MoveNext();
     }
     rs->Close();
@@ -195,7 +202,7 @@ void frmSystemIcons::RefreshListIcons() {
     for (int i = 0; i < lv->topLevelItemCount(); ++i) {
       QTreeWidgetItem* item = lv->topLevelItem(i);
       const QString key = ui::itemKey(item);
-      item->setIcon(0, il_.contains(key) ? QIcon(il_.pixmap(key)) : QIcon());
+      item->setIcon(0, il_.contains(key) ? QIcon(il_.pixmap(key)) : noIcon());
     }
   }
 }
