@@ -26,6 +26,7 @@
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/FormRegistry.h"
 #include "platform/ui/widgets/Twips.h"
+#include "windows/maintenance/frmSystemIcons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -304,6 +305,18 @@ void frmMain::mMainFile_Quit_Click() { close(); }
 
 void frmMain::mMainView_Refresh_Click() {
   Command(QStringLiteral("Refresh"), [this] { LoadData(); });
+}
+
+void frmMain::mMainEdit_SystemIcons_Click() {
+  Command(QStringLiteral("SystemIcons"), [this] {
+    frmSystemIcons window(this);
+    window.exec();
+    ui::pumpMessages();
+    ui::pumpMessages();
+    if (window.chkEdited() != 1) return;
+    ui::HourglassScope hourglass;
+    Tree1->X_ILIconsSystemRefresh();
+  });
 }
 
 void frmMain::pubRefreshFonts() {

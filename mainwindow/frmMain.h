@@ -131,6 +131,7 @@ class frmMain : public QMainWindow, public MainWindowServices {
 
   void mMainFile_Quit_Click();
   void mMainView_Refresh_Click();
+  void mMainEdit_SystemIcons_Click();
   void mMainView_Info_Click();
   void mMainHelp_Help_Click();
   void mMainHelp_Web_Click();

@@ -44,6 +44,7 @@ void frmMain::BuildMenus() {
   edit->setObjectName(QStringLiteral("mMainEdit"));
   mMainEdit_Locations = NewItem(edit, "mMainEdit_Locations", QStringLiteral("&Lagerorte"));
   mMainEdit_SystemIcons = NewItem(edit, "mMainEdit_SystemIcons", QStringLiteral("&System-Icons"));
+  connect(mMainEdit_SystemIcons, &QAction::triggered, this, &frmMain::mMainEdit_SystemIcons_Click);
   edit->addSeparator();
   mMainEdit_Find = NewItem(edit, "mMainEdit_Find", QStringLiteral("&Suchen"));
 
@@ -82,7 +83,7 @@ void frmMain::BuildMenus() {
 
   // Commands whose windows are still to come: they stay disabled in both states instead of
   // offering an item that does nothing. Take a command off once its handler is connected.
-  notBuilt_ = {mMainEdit_SystemIcons, mMainEdit_Find};
+  notBuilt_ = {mMainEdit_Find};
   for (QAction* a : notBuilt_) EnableCommand(a, false);
   ConnectToolCommands();
 }
