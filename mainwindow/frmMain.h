@@ -47,6 +47,9 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void pubVolumeSelect(int32_t VID) override;
   void SetStatusPanel1(const QString& text) override;
   void pubRefreshFonts();
+  // frmMainFind.cpp: a hit of the search window shown in the tree and the file list.
+  bool pubFolderSelect(int32_t vid, int32_t pid) override;
+  void pubFileListSelect(int32_t fid) override;
 
   cuRecentFiles* RecentFiles() const { return m_RFL.get(); }
   // The panes at work: selection, information lists, editing (ShowPath, CathInfo, ...).
@@ -123,6 +126,8 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void mMainView_Info_Click();
   void mMainHelp_Help_Click();
   void mMainHelp_Web_Click();
+  // frmMainFind.cpp: the search window, modal; the tree reports node clicks at once meanwhile.
+  void Find();
 
   // Runs a command of this window (RunCommand): Esc or a close request sets m_Cancel.
   void Command(const QString& procedure, const std::function<void()>& command);

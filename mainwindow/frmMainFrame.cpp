@@ -46,6 +46,7 @@ void frmMain::BuildMenus() {
   mMainEdit_SystemIcons = NewItem(edit, "mMainEdit_SystemIcons", QStringLiteral("&System-Icons"));
   edit->addSeparator();
   mMainEdit_Find = NewItem(edit, "mMainEdit_Find", QStringLiteral("&Suchen"));
+  connect(mMainEdit_Find, &QAction::triggered, this, &frmMain::Find);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
   view->setObjectName(QStringLiteral("mMainView"));
@@ -82,8 +83,8 @@ void frmMain::BuildMenus() {
 
   // Commands whose windows are still to come: they stay disabled in both states instead of
   // offering an item that does nothing. Take a command off once its handler is connected.
-  notBuilt_ = {mMainFile_DBImport, mMainEdit_Locations,  mMainEdit_SystemIcons, mMainEdit_Find,
-               mMainExtras_DBInfo, mMainExtras_Compress, mMainExtras_Options,   mMainHelp_About};
+  notBuilt_ = {mMainFile_DBImport,   mMainEdit_Locations, mMainEdit_SystemIcons, mMainExtras_DBInfo,
+               mMainExtras_Compress, mMainExtras_Options, mMainHelp_About};
   for (QAction* a : notBuilt_) EnableCommand(a, false);
 }
 
