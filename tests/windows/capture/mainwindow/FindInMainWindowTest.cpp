@@ -345,19 +345,29 @@ TEST_F(FindInMainWindowTest, TheFileListSelectionTakesTheItemOfTheKey) {
 
 TEST_F(FindInMainWindowTest, DISABLED_Screenshot) {
   const QString dir = qEnvironmentVariable("ZUVRAX_SHOT_DIR", QStringLiteral("/tmp"));
-  openFind();
-  find->move(window->x() + 380, window->y() + 120);
-  search(QStringLiteral("_1"));
-  QTest::qWait(300);
-  find->grab().save(dir + "/frmFind-hits.png");
-  choose(rowOf(QStringLiteral("IMG_1007.jpg")));
-  QTest::qWait(300);
-  window->grab().save(dir + "/frmMain-after-select.png");
-  QGuiApplication::primaryScreen()->grabWindow(0).save(dir + "/screen-after-select.png");
-  find->TabOne1->setCurrentIndex(1);
-  find->Filter(0, 0, QStringLiteral("o"));
-  QTest::qWait(300);
-  find->grab().save(dir + "/frmFind-volumes.png");
+  const auto screen = [&](const QString& name) {
+    QTest::qWait(300);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(dir + name);
+  };
+  ModalScript script;
+  script.then(QStringLiteral("frmFind"), [&](QWidget* w) {
+    shown = static_cast<frmFind*>(w);
+    shown->resize(760, 560);
+    shown->move(window->x() + 300, window->y() + 150);
+    search(QStringLiteral("Stück 1"));
+    screen(QStringLiteral("/screen-find-hits.png"));
+    shown->grab().save(dir + "/frmFind-hits.png");
+    choose(rowOf(QStringLiteral("Titel 2 - Stück 11.mp3")));
+    screen(QStringLiteral("/screen-after-select.png"));
+    window->grab().save(dir + "/frmMain-after-select.png");
+    shown->TabOne1->setCurrentIndex(1);
+    shown->Filter(0, 0, QStringLiteral("o"));
+    QTest::qWait(300);
+    shown->grab().save(dir + "/frmFind-volumes.png");
+    shown->close();
+  });
+  window->findChild<QAction*>(QStringLiteral("mMainEdit_Find"))->trigger();
+  shown = nullptr;
 }
 
 }  // namespace
