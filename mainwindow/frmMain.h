@@ -49,6 +49,9 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void pubRefreshFonts() override;
   bool FolderPaneShowsFolder() const override;
   void ShowPath() override;
+  // frmMainFind.cpp: a hit of the search window shown in the tree and the file list.
+  bool pubFolderSelect(int32_t vid, int32_t pid) override;
+  void pubFileListSelect(int32_t fid) override;
 
   // The listing of the tree's selected volume (from its root folder) or folder in the text
   // window; WithSubfolders adds every folder below it.
@@ -135,6 +138,8 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void mMainView_Info_Click();
   void mMainHelp_Help_Click();
   void mMainHelp_Web_Click();
+  // frmMainFind.cpp: the search window, modal; the tree reports node clicks at once meanwhile.
+  void Find();
 
   // frmMainTools.cpp: the catalogue tools of the Edit, Extras, File and Help menus.
   void ConnectToolCommands();

@@ -47,6 +47,7 @@ void frmMain::BuildMenus() {
   connect(mMainEdit_SystemIcons, &QAction::triggered, this, &frmMain::mMainEdit_SystemIcons_Click);
   edit->addSeparator();
   mMainEdit_Find = NewItem(edit, "mMainEdit_Find", QStringLiteral("&Suchen"));
+  connect(mMainEdit_Find, &QAction::triggered, this, &frmMain::Find);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
   view->setObjectName(QStringLiteral("mMainView"));
@@ -83,7 +84,7 @@ void frmMain::BuildMenus() {
 
   // Commands whose windows are still to come: they stay disabled in both states instead of
   // offering an item that does nothing. Take a command off once its handler is connected.
-  notBuilt_ = {mMainEdit_Find};
+  notBuilt_ = {};
   for (QAction* a : notBuilt_) EnableCommand(a, false);
   ConnectToolCommands();
 }
