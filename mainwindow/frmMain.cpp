@@ -73,6 +73,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   BuildStatusBar();
   BuildClientArea();
   detail_ = std::make_unique<frmMainDetail>(*this);
+  BuildContextMenus();
   qApp->installEventFilter(this);
   // A close refused while a command runs (it still uses the catalogue and the globals) follows
   // when the command is done.
@@ -221,6 +222,8 @@ void frmMain::TB_ButtonClick(const QString& key) {
       mMainFile_New->trigger();
     else if (button == tbFind_)
       mMainEdit_Find->trigger();
+    else if (button == tbRun_)
+      kLV_Folder_Execute_Click();
   } catch (...) {
     gErr->ErrMsg(QStringLiteral("frmMain"), QStringLiteral("TB_ButtonClick"));
   }
