@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -58,6 +59,8 @@ inline QMenu* rightClickTree(Tree* tree, const QString& key = QString()) {
   QPoint at(5, tree->TV()->viewport()->height() - 5);
   if (QTreeWidgetItem* node = key.isEmpty() ? nullptr : tree->TV()->node(key))
     at = tree->TV()->visualItemRect(node).center();
+  // The menu opens at the pointer.
+  QCursor::setPos(tree->TV()->viewport()->mapToGlobal(at));
   QTest::mouseClick(tree->TV()->viewport(), Qt::RightButton, {}, at);
   return openPopup(300);
 }
@@ -77,6 +80,7 @@ inline QMenu* listMenu(QTreeWidget* list, QTreeWidgetItem* row = nullptr) {
     at = list->visualItemRect(row).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
   }
+  QCursor::setPos(list->viewport()->mapToGlobal(at));
   QTest::mouseClick(list->viewport(), Qt::RightButton, {}, at);
   return openPopup(300);
 }

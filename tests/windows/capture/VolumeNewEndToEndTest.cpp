@@ -14,8 +14,11 @@
 #include "platform/ui/widgets/ItemKeys.h"
 #include "tests/mainwindow/ContextMenus.h"
 #include "tests/mainwindow/MainWindowFixture.h"
+#include "tests/mainwindow/files/ModalWindows.h"
 #include "tests/support/CatalogueChecks.h"
 #include "tests/support/ModalScript.h"
+#include "windows/capture/frmEditor.h"
+#include "windows/capture/frmProperties.h"
 #include "windows/capture/frmVolumeNew.h"
 #include "windows/maintenance/frmCatNew.h"
 #include "windows/maintenance/frmCatPicker.h"
@@ -23,9 +26,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -361,6 +367,91 @@ TEST_F(VolumeNewEndToEndTest, ClosingTheMainWindowDuringAReadAsks) {
     EXPECT_EQ(file.count("SELECT Count(*) FROM tblPATHS"), answer == ui::kAnswerNo ? 10 : 0);
     EXPECT_EQ(file.orphanRows(), 0);
     EXPECT_EQ(file.integrityCheck(), QStringLiteral("ok"));
+  }
+}
+
+// Not a check: run with --gtest_also_run_disabled_tests under Xvfb (QT_QPA_PLATFORM=xcb) to
+// write pictures (ZUVRAX_SHOT_DIR, default /tmp) of each context menu open over the main window
+// with a read volume, the wizard reached from the menu, the memo editor and an Info window.
+TEST_F(VolumeNewEndToEndTest, DISABLED_ScreenshotsOfTheContextMenus) {
+  const auto shoot = [](const QString& name) {
+    QTest::qWait(300);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(
+        qEnvironmentVariable("ZUVRAX_SHOT_DIR", QStringLiteral("/tmp")) + QStringLiteral("/menus-") + name +
+        QStringLiteral(".png"));
+  };
+  RegisterPropertiesWindow();
+  startWithNewCatalogue();
+  window->resize(1000, 680);
+  menus::rightClickTree(tree());
+  shoot("emptydb");
+  newCategory(QStringLiteral("Urlaub & Reisen"), menus::openPopup());
+
+  const QByteArray root = oddMedium(testenv::freshTempDir());
+  chooser->answers = {QString::fromUtf8(root)};
+  {
+    ModalScript script;
+    script.then(QStringLiteral("frmCatPicker"), [&](QWidget* w) {
+      shoot("picker");
+      static_cast<frmCatPicker*>(w)->cmdNext()->click();
+    });
+    script.then(QStringLiteral("frmVolumeNew"), [&](QWidget* w) {
+      auto* v = static_cast<frmVolumeNew*>(w);
+      v->VolumeName()->setText(QStringLiteral("Strand 2003"));
+      shoot("wizard-first");
+      for (int i = 0; i < 3; ++i) QTest::mouseClick(v->cmdNext(), Qt::LeftButton);
+      shoot("wizard-last");
+      QTest::mouseClick(v->cmdNext(), Qt::LeftButton);
+      if (v->isVisible()) QTest::mouseClick(v->cmdCancel(), Qt::LeftButton);
+    });
+    QMenu* menu = menus::nodeMenu(tree(), "C1");
+    shoot("category");
+    ASSERT_TRUE(menus::choose(menu, "kTV_Category_NewVolume"));
+  }
+  menus::nodeMenu(tree(), "V1");
+  shoot("volume");
+  menus::closePopups();
+  tree()->SelectedItem()->setExpanded(true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !folderNodes(QStringLiteral("V1")).isEmpty(); }, 5000));
+  const QString folder = ui::itemKey(folderNodes(QStringLiteral("V1")).value(QString()));
+  menus::nodeMenu(tree(), folder);
+  shoot("folder");
+  QTreeWidget* files = window->picFolder->LVFiles;
+  QMenu* fileMenu = menus::listMenu(files, files->topLevelItem(1));
+  shoot("filelist");
+  const QPoint sub = fileMenu->actionGeometry(window->findChild<QMenu*>("kLV_Folder_Folder")->menuAction()).center();
+  QTest::mouseMove(fileMenu, sub);
+  QTest::mouseClick(fileMenu, Qt::LeftButton, {}, sub);
+  shoot("filelist-folder");
+  menus::listMenu(window->picFolder->LVFolderInfo);
+  shoot("info-list");
+  menus::closePopups();
+
+  boxes->script(ui::kAnswerNo);
+  {
+    ModalScript script;
+    script.then(QStringLiteral("frmEditor"), [&](QWidget* w) {
+      auto* e = static_cast<frmEditor*>(w);
+      QApplication::setActiveWindow(e);
+      e->RichTextBox1()->setFocus();
+      typeText(e->RichTextBox1(), QStringLiteral("Strand bei Rimini, Grüße an alle"));
+      e->RichTextBox1()->setTextCursor(e->RichTextBox1()->document()->find(QStringLiteral("Rimini")));
+      QTest::keyClick(e->RichTextBox1(), Qt::Key_B, Qt::ControlModifier);
+      shoot("memo-editor");
+      e->close();
+    });
+    ASSERT_TRUE(menus::choose(menus::nodeMenu(tree(), folder), "kTV_Folder_Memo"));
+  }
+  bool shown = false;
+  {
+    ModalScript script;
+    script.then(QStringLiteral("frmProperties"), [&](QWidget* w) {
+      shoot("volume-info");
+      shown = true;
+      w->close();
+    });
+    ASSERT_TRUE(menus::choose(menus::nodeMenu(tree(), "V1"), "kTV_Volume_Properties"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown && !QApplication::activeModalWidget(); }, 5000));
   }
 }
 
