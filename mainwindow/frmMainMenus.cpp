@@ -17,8 +17,8 @@
 
 #include <QAction>
 #include <QCursor>
-#include <QLabel>
 #include <QEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTreeWidget>

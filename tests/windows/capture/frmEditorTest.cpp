@@ -1,9 +1,9 @@
 #include "windows/capture/frmEditor.h"
 
-#include "foundation/widgets/RichText.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_registry.h"
+#include "foundation/widgets/RichText.h"
 #include "tests/support/TestHelpers.h"
 #include "tests/windows/capture/CaptureFixture.h"
 
