@@ -82,15 +82,7 @@ void frmMain::BuildMenus() {
   help->addSeparator();
   mMainHelp_About = NewItem(help, "mMainHelp_About", QStringLiteral("Info"));
 
-  // Commands whose windows are still to come: they stay disabled in both states instead of
-  // offering an item that does nothing. Take a command off once its handler is connected.
-  notBuilt_ = {};
-  for (QAction* a : notBuilt_) EnableCommand(a, false);
   ConnectToolCommands();
-}
-
-void frmMain::EnableCommand(QAction* command, bool on) {
-  command->setEnabled(on && std::find(notBuilt_.begin(), notBuilt_.end(), command) == notBuilt_.end());
 }
 
 void frmMain::BuildToolbar() {
