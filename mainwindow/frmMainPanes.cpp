@@ -1,9 +1,11 @@
 #include "mainwindow/frmMainPanes.h"
 
+#include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/ui/widgets/Twips.h"
 #include "windows/maintenance/ThumbNail.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -190,8 +192,15 @@ FolderPane::FolderPane(QWidget* parent) : QWidget(parent) {
   LVFiles->setRootIsDecorated(false);
   LVFiles->setUniformRowHeights(true);
   LVFiles->setIconSize(QSize(16, 16));
+  LVFiles->header()->setStretchLastSection(false);
+  LVFiles->installEventFilter(this);
   LVFolderInfo = NewInfoList(this, QStringLiteral("LVFolderInfo"));
   // The file list and the folder information touch: no gaps in this pane.
   infoStack_ = new InfoStack(LVFiles, LVFolderInfo, 0, 0, 0, this);
   outer->addWidget(infoStack_);
+}
+
+bool FolderPane::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == LVFiles && event->type() == QEvent::Resize) FitListViewColumn(LVFiles, 1, true);
+  return QWidget::eventFilter(watched, event);
 }

@@ -89,6 +89,10 @@ class FolderPane : public QWidget {
   QTreeWidget* LVFiles;
   QTreeWidget* LVFolderInfo;
 
+ protected:
+  // The name column takes what the other columns leave of the list's width.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   InfoStack* infoStack_;
 };

@@ -304,3 +304,25 @@ TEST_F(DetailTest, ALocationNotInTheListAndAnUnknownTypeShowAsNone) {
   EXPECT_TRUE(stored("SELECT LocID FROM tblVOLUMES WHERE VID = 1").isNull());
   EXPECT_TRUE(boxes->shown.empty());
 }
+
+// The name column takes what the other columns leave, so long names are not cut while the
+// description column stretches; it follows the window's size.
+TEST_F(DetailTest, TheFileNameColumnTakesTheRestOfTheListsWidth) {
+  openRead();
+  node("C1")->setExpanded(true);
+  node("C2")->setExpanded(true);
+  ASSERT_TRUE(click("V1"));
+  ASSERT_TRUE(clickFolder(dir + "/daten/ [Root]"));
+  QTreeWidget* list = window->picFolder->LVFiles;
+  const auto gap = [list] {
+    int sum = 0;
+    for (int i = 0; i < list->columnCount(); ++i) sum += list->columnWidth(i);
+    return list->width() - sum;
+  };
+  const int scrollBar = QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  QTRY_VERIFY2(gap() >= scrollBar && gap() <= scrollBar + 10, qPrintable(QString::number(gap())));
+  const int before = list->columnWidth(0);
+  window->resize(window->width() + 200, window->height());
+  QTRY_VERIFY(list->columnWidth(0) > before + 100);
+  EXPECT_LE(gap(), scrollBar + 10);
+}
