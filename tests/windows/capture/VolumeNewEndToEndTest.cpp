@@ -8,13 +8,13 @@
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/TreeView.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "mainwindow/StructureCommands.h"
 #include "mainwindow/frmMain.h"
 #include "platform/ui/widgets/ItemKeys.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/CatalogueChecks.h"
 #include "tests/support/ModalScript.h"
-#include "foundation/widgets/WindowCommand.h"
 #include "windows/capture/frmVolumeNew.h"
 #include "windows/maintenance/frmCatNew.h"
 #include "windows/maintenance/frmCatPicker.h"
@@ -106,13 +106,15 @@ class VolumeNewEndToEndTest : public MainWindowFixture {
     auto rs = gDB->DB()->OpenRecordset(sql, jet::RecordsetType::Snapshot);
     return rs->Fields(0).Value().toLong();
   }
-  // The folders below a volume's root node as paths below the root ("" for the root itself).
+  // The folders below a volume's root node as paths below the root ("" for the root itself);
+  // the walk makes each folder's subfolder nodes before it reads them.
   QStringList folderNodes(const QString& volumeKey) const {
     QStringList out;
     QTreeWidgetItem* volume = tree()->TV()->node(volumeKey);
     if (!volume || volume->childCount() != 1) return out;
     std::function<void(QTreeWidgetItem*, const QString&)> walk = [&](QTreeWidgetItem* n, const QString& rel) {
       out << rel;
+      tree()->LoadFolderChildren(n);
       for (int i = 0; i < n->childCount(); ++i)
         walk(n->child(i), rel.isEmpty() ? n->child(i)->text(0) : rel + QLatin1Char('/') + n->child(i)->text(0));
     };
