@@ -26,6 +26,7 @@
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/FormRegistry.h"
 #include "platform/ui/widgets/Twips.h"
+#include "windows/maintenance/frmSystemIcons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,6 +74,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   BuildStatusBar();
   BuildClientArea();
   detail_ = std::make_unique<frmMainDetail>(*this);
+  BuildContextMenus();
   qApp->installEventFilter(this);
   // A close refused while a command runs (it still uses the catalogue and the globals) follows
   // when the command is done.
@@ -191,7 +193,7 @@ void frmMain::FormEnable(bool IsOpen) {
     Tree1->setEnabled(IsOpen);
     for (QAction* command : {mMainEdit_Locations, mMainEdit_SystemIcons, mMainExtras_Compress, mMainFile_DBClose,
                              mMainExtras_DBInfo, mMainFile_DBImport, mMainView_Refresh})
-      EnableCommand(command, IsOpen);
+      command->setEnabled(IsOpen);
     const bool find = IsOpen && fVolumeCount() >= 1;
     if (!IsOpen) {
       picFolder->hide();
@@ -199,7 +201,7 @@ void frmMain::FormEnable(bool IsOpen) {
       picVolume->hide();
       picVolume->VolumeLocID->clear();
     }
-    EnableCommand(mMainEdit_Find, find);
+    mMainEdit_Find->setEnabled(find);
     tbFind_->setEnabled(mMainEdit_Find->isEnabled());
     setWindowTitle(caption);
     ui::pumpMessages();
@@ -221,6 +223,8 @@ void frmMain::TB_ButtonClick(const QString& key) {
       mMainFile_New->trigger();
     else if (button == tbFind_)
       mMainEdit_Find->trigger();
+    else if (button == tbRun_)
+      kLV_Folder_Execute_Click();
   } catch (...) {
     gErr->ErrMsg(QStringLiteral("frmMain"), QStringLiteral("TB_ButtonClick"));
   }
@@ -304,6 +308,18 @@ void frmMain::mMainFile_Quit_Click() { close(); }
 
 void frmMain::mMainView_Refresh_Click() {
   Command(QStringLiteral("Refresh"), [this] { LoadData(); });
+}
+
+void frmMain::mMainEdit_SystemIcons_Click() {
+  Command(QStringLiteral("SystemIcons"), [this] {
+    frmSystemIcons window(this);
+    window.exec();
+    ui::pumpMessages();
+    ui::pumpMessages();
+    if (window.chkEdited() != 1) return;
+    ui::HourglassScope hourglass;
+    Tree1->X_ILIconsSystemRefresh();
+  });
 }
 
 void frmMain::pubRefreshFonts() {

@@ -5,6 +5,7 @@
 // create and close catalogues.
 
 #include "catalogue/MainWindowServices.h"
+#include "mainwindow/StructureCommands.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -16,6 +17,7 @@
 
 class CategoryPane;
 class FolderPane;
+class PendingProperties;
 class QAction;
 class QLabel;
 class QMenu;
@@ -25,6 +27,7 @@ class QToolBar;
 class QTreeWidgetItem;
 class Tree;
 class VolumePane;
+class pInfoColl;
 class cuRecentFiles;
 class frmMainDetail;
 
@@ -46,7 +49,21 @@ class frmMain : public QMainWindow, public MainWindowServices {
   // Selects the volume's node, scrolls it into view and expands it; raises when there is none.
   void pubVolumeSelect(int32_t VID) override;
   void SetStatusPanel1(const QString& text) override;
-  void pubRefreshFonts();
+  void pubRefreshFonts() override;
+  bool FolderPaneShowsFolder() const override;
+  void ShowPath() override;
+  // frmMainFind.cpp: a hit of the search window shown in the tree and the file list.
+  bool pubFolderSelect(int32_t vid, int32_t pid) override;
+  void pubFileListSelect(int32_t fid) override;
+
+  // The listing of the tree's selected volume (from its root folder) or folder in the text
+  // window; WithSubfolders adds every folder below it.
+  void CmdOutput(bool WithSubfolders);
+  // Collapses every node and selects the first top-level node.
+  void kTV_Category_Nodes_Close_Click();
+  // Expands every category and volume (loading the volumes' folders) and reselects the node
+  // that was selected; Esc stops it at the next tenth node.
+  void kTV_Category_Nodes_Open_Click();
 
   cuRecentFiles* RecentFiles() const { return m_RFL.get(); }
   // The panes at work: selection, information lists, editing (ShowPath, CathInfo, ...).
@@ -84,8 +101,6 @@ class frmMain : public QMainWindow, public MainWindowServices {
   void BuildToolbar();
   void BuildStatusBar();
   QAction* NewItem(QMenu* menu, const char* name, const QString& caption);
-  // Enables a command of the menus when on, unless its window is still to come.
-  void EnableCommand(QAction* command, bool on);
 
   void BuildClientArea();
 
@@ -120,9 +135,22 @@ class frmMain : public QMainWindow, public MainWindowServices {
 
   void mMainFile_Quit_Click();
   void mMainView_Refresh_Click();
+  void mMainEdit_SystemIcons_Click();
   void mMainView_Info_Click();
   void mMainHelp_Help_Click();
   void mMainHelp_Web_Click();
+  // frmMainFind.cpp: the search window, modal; the tree reports node clicks at once meanwhile.
+  void Find();
+
+  // frmMainTools.cpp: the catalogue tools of the Edit, Extras, File and Help menus.
+  void ConnectToolCommands();
+  void mMainEdit_Locations_Click();
+  void mMainExtras_DBInfo_Click();
+  void mMainExtras_Compress_Click();
+  void mMainExtras_DBUpdate_Click();
+  void mMainExtras_Options_Click();
+  void mMainFile_DBImport_Click();
+  void mMainHelp_About_Click();
 
   // Runs a command of this window (RunCommand): Esc or a close request sets m_Cancel.
   void Command(const QString& procedure, const std::function<void()>& command);
@@ -154,7 +182,77 @@ class frmMain : public QMainWindow, public MainWindowServices {
   QAction* tbDBOpen_ = nullptr;
   QAction* tbFind_ = nullptr;
   QAction* tbRun_ = nullptr;
-  std::vector<QAction*> notBuilt_;  // commands whose windows are still to come
+
+  // frmMainMenus.cpp: the context menus of the tree, the file list and the information lists,
+  // and their commands.
+  void BuildContextMenus();
+  void ShowPopup(QMenu* menu);
+  void Tree1_MenuCategory();
+  void Tree1_MenuVolume();
+  void Tree1_MenuEmptyDB();
+  void PopupMenuFolder(int16_t Mode);
+  void kTV_Category_NewVolume_Click();
+  void kTV_Volume_New_Click();
+  void NewCat_Click();
+  void kTV_Category_Delete_Click();
+  void kTV_Volume_Delete_Click();
+  void Memo_Click(const QString& Name);
+  void kLV_Folder_Desc_Click();
+  void kLV_Folder_Execute_Click();
+  void FileProperties_Click();
+  void kLVInfo_Clipboard_Click();
+  void NodeProperties_Click(int kind);
+
+  QMenu* kTV_Category = nullptr;
+  QAction* kTV_Category_NewVolume = nullptr;
+  QAction* kTV_Category_NewCat = nullptr;
+  QAction* kTV_Category_Delete = nullptr;
+  QAction* kTV_Category_Properties = nullptr;
+  QMenu* kTV_Category_Nodes = nullptr;
+  QAction* kTV_Category_Nodes_Open = nullptr;
+  QAction* kTV_Category_Nodes_Close = nullptr;
+  QMenu* kTV_Volume = nullptr;
+  QAction* kTV_Volume_NewCat = nullptr;
+  QAction* kTV_Volume_Bar0 = nullptr;
+  QAction* kTV_Volume_New = nullptr;
+  QAction* kTV_Volume_Delete = nullptr;
+  QAction* kTV_Volume_Bar1 = nullptr;
+  QAction* kTV_Volume_Output = nullptr;
+  QAction* kTV_Volume_Properties = nullptr;
+  QMenu* kTV_Folder = nullptr;
+  QAction* kTV_Folder_Memo = nullptr;
+  QAction* kTV_Folder_Output = nullptr;
+  QAction* kTV_Folder_Properties = nullptr;
+  QMenu* kLV_Folder = nullptr;
+  QMenu* kLV_Folder_Folder = nullptr;
+  QAction* kLV_Folder_Folder_Memo = nullptr;
+  QAction* kLV_Folder_Folder_Output = nullptr;
+  QAction* kLV_Folder_Folder_Properties = nullptr;
+  QAction* kLV_Folder_Desc = nullptr;
+  QAction* kLV_Folder_FileProperties = nullptr;
+  QAction* kLV_Folder_CopyLine = nullptr;
+  QAction* kLV_Folder_Execute = nullptr;
+  QMenu* kLVInfo = nullptr;
+  QAction* kLVInfo_Clipboard = nullptr;
+  // The Info commands leave their rows here; its one-shot Timer1 opens the window.
+  PendingProperties* pending_ = nullptr;
+
+  // What the category and volume commands need of the window.
+  class StructureHost : public StructureCommandsHost {
+   public:
+    explicit StructureHost(frmMain& window) : w_(window) {}
+    QWidget* Window() override;
+    Tree* TreeControl() override;
+    pInfoColl* InfoCache() override;
+    void FormEnable(bool isOpen) override;
+    void FindEnableUpdate() override;
+    void EmptyAfterVolumeDelete() override;
+
+   private:
+    frmMain& w_;
+  };
+  StructureHost structureHost_{*this};
+  StructureCommands structure_{structureHost_};
 
   QStackedWidget* client_ = nullptr;
   std::unique_ptr<cuRecentFiles> m_RFL;

@@ -114,7 +114,7 @@ class frmMainDetail : public QObject {
   FileTypeIcons fileIcons_;
   int sortColumn_ = 0;
   bool runOffered_ = false;
-  // Opening the selected file is still to come; until then "Run" stays disabled rather than
+  // "Run" offers itself only once the window's file commands are connected, rather than
   // doing nothing.
   bool runBuilt_ = false;
 

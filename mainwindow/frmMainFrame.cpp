@@ -44,8 +44,10 @@ void frmMain::BuildMenus() {
   edit->setObjectName(QStringLiteral("mMainEdit"));
   mMainEdit_Locations = NewItem(edit, "mMainEdit_Locations", QStringLiteral("&Lagerorte"));
   mMainEdit_SystemIcons = NewItem(edit, "mMainEdit_SystemIcons", QStringLiteral("&System-Icons"));
+  connect(mMainEdit_SystemIcons, &QAction::triggered, this, &frmMain::mMainEdit_SystemIcons_Click);
   edit->addSeparator();
   mMainEdit_Find = NewItem(edit, "mMainEdit_Find", QStringLiteral("&Suchen"));
+  connect(mMainEdit_Find, &QAction::triggered, this, &frmMain::Find);
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&Ansicht"));
   view->setObjectName(QStringLiteral("mMainView"));
@@ -80,15 +82,7 @@ void frmMain::BuildMenus() {
   help->addSeparator();
   mMainHelp_About = NewItem(help, "mMainHelp_About", QStringLiteral("Info"));
 
-  // Commands whose windows are still to come: they stay disabled in both states instead of
-  // offering an item that does nothing. Take a command off once its handler is connected.
-  notBuilt_ = {mMainFile_DBImport, mMainEdit_Locations,  mMainEdit_SystemIcons, mMainEdit_Find,
-               mMainExtras_DBInfo, mMainExtras_Compress, mMainExtras_Options,   mMainHelp_About};
-  for (QAction* a : notBuilt_) EnableCommand(a, false);
-}
-
-void frmMain::EnableCommand(QAction* command, bool on) {
-  command->setEnabled(on && std::find(notBuilt_.begin(), notBuilt_.end(), command) == notBuilt_.end());
+  ConnectToolCommands();
 }
 
 void frmMain::BuildToolbar() {

@@ -34,6 +34,10 @@ class CatalogueWriter {
         "VALUES (?, ?, ?, ?, 0, 0, 0, 0, 0)",
         {pid, vid, name, parent});
   }
+  void file(int fid, int pid, const QString& name, double size = 1000, const rt::Variant& desc = rt::Null) {
+    exec("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize, Desc) VALUES (?, ?, ?, 45000.5, ?, ?)",
+         {fid, pid, name, size, desc});
+  }
 
  private:
   void exec(const char* sql, const std::vector<rt::Variant>& params) {

@@ -206,7 +206,7 @@ TEST_F(MainWindowTest, CloseAndQuitKeepLastDbAndAutoOpenReopensIt) {
   EXPECT_EQ(recentItems().size(), 1);
 }
 
-TEST_F(MainWindowTest, FindStaysOffAndTheLocationListIsFilled) {
+TEST_F(MainWindowTest, FindNeedsAVolumeAndTheLocationListIsFilled) {
   ASSERT_TRUE(start());
   gfrmMain->pubDBOpen(catalogue("leer.qvk"));
   ASSERT_EQ(gDB->DBPath(), dir + "/leer.qvk");
@@ -223,9 +223,9 @@ TEST_F(MainWindowTest, FindStaysOffAndTheLocationListIsFilled) {
       "VALUES (1, 'Archiv', '/mnt/archiv/', 3, 45000)");
   item("mMainView_Refresh")->trigger();
   EXPECT_TRUE(boxes->shown.empty()) << boxText(0).toStdString();
-  // The search window is still to come: "Suchen" stays disabled rather than doing nothing.
-  EXPECT_FALSE(item("mMainEdit_Find")->isEnabled());
-  EXPECT_FALSE(item("TB_Find")->isEnabled());
+  // With the first volume the search is offered.
+  EXPECT_TRUE(item("mMainEdit_Find")->isEnabled());
+  EXPECT_TRUE(item("TB_Find")->isEnabled());
   ASSERT_EQ(loc->count(), 3);
   EXPECT_EQ(loc->itemText(1), "Keller");
   EXPECT_EQ(loc->itemData(1).toInt(), 2);

@@ -71,6 +71,36 @@ TEST(frmMainFrame, MenusCarryTheirCaptionsAndSeparators) {
   EXPECT_EQ(bar, (QStringList{"&Datei", "&Bearbeiten", "&Ansicht", "&Extras", "&?"}));
 }
 
+TEST(frmMainFrame, ContextMenusCarryTheirCaptionsAndSeparators) {
+  frmMain w;
+  auto menu = [&](const char* name) { return w.findChild<QMenu*>(QString::fromLatin1(name)); };
+  const struct {
+    const char* menu;
+    QStringList captions;
+  } cases[] = {
+      {"kTV_Category", {"Neues &Volume", "-", "Neue &Kategorie", "Kategorie löschen", "-", "&Info", "-", "K&noten"}},
+      {"kTV_Category_Nodes", {"Alle öffnen", "Alle schließen"}},
+      {"kTV_Volume", {"Neue &Kategorie", "-", "&Neues Volume", "Volume &löschen", "-", "&Ausgeben ...", "&Info"}},
+      {"kTV_Folder", {"&Memo", "-", "&Ausgeben ...", "&Info"}},
+      {"kLV_Folder", {"&Ordner", "-", "Datei-&Beschreibung", "&Datei-Info", "&Zeile kopieren", "-", "&Ausführen"}},
+      {"kLV_Folder_Folder", {"&Memo", "-", "&Ausgeben ...", "&Info"}},
+      {"kLVInfo", {"In die &Zwischenablage kopieren"}},
+  };
+  for (const auto& c : cases) {
+    ASSERT_NE(menu(c.menu), nullptr) << c.menu;
+    EXPECT_EQ(menuCaptions(menu(c.menu)), c.captions) << c.menu;
+    // Pop-up menus only: none of them is in the menu bar.
+    EXPECT_FALSE(w.menuBar()->actions().contains(menu(c.menu)->menuAction())) << c.menu;
+  }
+  // Each item is reached by its name.
+  for (QMenu* m : w.findChildren<QMenu*>())
+    if (QString(m->objectName()).startsWith('k'))
+      for (QAction* a : m->actions())
+        if (!a->isSeparator()) {
+          EXPECT_EQ(w.findChild<QAction*>(a->objectName()), a) << a->text().toStdString();
+        }
+}
+
 TEST(frmMainFrame, ToolbarHasFourButtonsWithSeparatorsAfterSecondAndThird) {
   frmMain w;
   QStringList items;
@@ -97,11 +127,11 @@ TEST(frmMainFrame, ClosedStateAfterLoad) {
         "mMainExtras_DBInfo", "mMainFile_DBImport", "mMainView_Refresh", "mMainEdit_Find", "TB_Find"})
     EXPECT_FALSE(w.findChild<QAction*>(name)->isEnabled()) << name;
   for (const char* name :
-       {"mMainFile_New", "mMainFile_DB", "mMainFile_Quit", "mMainHelp_Help", "mMainHelp_Web", "TB_DBNew", "TB_DBOpen"})
+       {"mMainFile_New", "mMainFile_DB", "mMainFile_Quit", "mMainHelp_Help", "mMainHelp_Web", "TB_DBNew", "TB_DBOpen",
+        "mMainExtras_Options", "mMainHelp_About"})
     EXPECT_TRUE(w.findChild<QAction*>(name)->isEnabled()) << name;
-  // Their windows are still to come.
-  for (const char* name : {"mMainExtras_Options", "mMainHelp_About"})
-    EXPECT_FALSE(w.findChild<QAction*>(name)->isEnabled()) << name;
+  // Nothing to open yet.
+  EXPECT_FALSE(w.findChild<QAction*>("TB_Run")->isEnabled());
 }
 
 TEST(frmMainFrame, EscSetsTheCancelFlagAndStillReachesTheControl) {

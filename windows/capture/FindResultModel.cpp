@@ -212,7 +212,9 @@ int FindResultView::sizeHintForColumn(int column) const {
   initViewItemOption(&option);
   const int padding = itemDelegateForIndex(sample)->sizeHint(option, sample).width() -
                       QFontMetrics(option.font).horizontalAdvance(model_->text(0, column));
-  return model_->widestText(column) + std::max(padding, 0);
+  // The delegate lays a text out to its width rounded up, the advance is rounded to nearest:
+  // the widest text may need one pixel more than the sample's difference says, or it is cut.
+  return model_->widestText(column) + std::max(padding, 0) + 1;
 }
 
 void FindResultView::changeEvent(QEvent* event) {

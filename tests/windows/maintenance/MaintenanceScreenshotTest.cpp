@@ -3,10 +3,13 @@
 #include "windows/maintenance/frmLocList.h"
 #include "windows/maintenance/frmOptions.h"
 #include "windows/maintenance/frmSplash.h"
+#include "windows/maintenance/frmSystemIcons.h"
 
+#include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "tests/windows/maintenance/MaintenanceFixture.h"
 
 #include <QIcon>
+#include <QPainter>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTest>
@@ -39,6 +42,24 @@ TEST_F(MaintenanceTest, DISABLED_Screenshots) {
   {
     frmLocList w;
     shoot(w, "loclist");
+  }
+  {
+    // One icon the user replaced, one damaged, one without a picture.
+    QImage red(32, 32, QImage::Format_ARGB32);
+    red.fill(Qt::transparent);
+    {
+      QPainter p(&red);
+      p.setBrush(Qt::red);
+      p.drawEllipse(2, 2, 28, 28);
+    }
+    QByteArray bytes;
+    PictureToBytes(Picture::fromImage(red.scaled(16, 16), PictureType::Icon), bytes);
+    exec(QStringLiteral("UPDATE tblICONS SET Icon = ? WHERE IID = 12"), {bytes});
+    exec(QStringLiteral("UPDATE tblICONS SET Icon = ? WHERE IID = 11"), {QByteArray("\0\0\1\0kaputt", 10)});
+    exec(QStringLiteral("UPDATE tblICONS SET Icon = Null WHERE IID = 6"));
+    frmSystemIcons w;
+    w.LV[1]->setCurrentItem(w.LV[1]->topLevelItem(2));
+    shoot(w, "systemicons");
   }
   {
     frmSplash w;

@@ -1,13 +1,13 @@
-// The search window over the real main window: a hit chosen with "&Auswählen" shows its folder in
-// the tree and selects the file in the file list. The main window here gets the two services
-// the search needs and opens the search as its Edit menu will: node clicks reported at once
-// while the search window is open.
+// The search window over the real main window: opened from the Edit menu, a hit chosen with
+// "&Auswählen" shows its folder in the tree and selects the file in the file list, and the tree
+// reports node clicks at once while the search window is open.
 //
 // The disabled test writes pictures for a person to look at (ZUVRAX_SHOT_DIR, default /tmp):
 //   xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb test_windows_capture_main
 //     --gtest_also_run_disabled_tests --gtest_filter=*Screenshot*
 
 #include "catalogue/mdlGlobals.h"
+#include "catalogue/pReader.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeView.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
@@ -16,49 +16,35 @@
 #include "mainwindow/frmMainPanes.h"
 #include "platform/jet/Database.h"
 #include "platform/jet/Engine.h"
+#include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
 #include "platform/registry/Registry.h"
+#include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/widgets/ItemKeys.h"
+#include "tests/support/ModalScript.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "windows/capture/FindResultModel.h"
+#include "windows/capture/frmEditor.h"
 #include "windows/capture/frmFind.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTextEdit>
 #include <QTreeWidget>
 
 namespace {
-
-// The two services as frmMain is to provide them.
-class WiredMain : public frmMain {
- public:
-  bool pubFolderSelect(int32_t vid, int32_t pid) override {
-    try {
-      return Tree1->SelectItem(
-          Tree::Prefix_KeyVolume() + QString::number(vid) + Tree::PathSeparator() + QString::number(pid), true);
-    } catch (...) {
-      gErr->ErrRaise(0, QStringLiteral("frmMain"), QStringLiteral("FolderSelect"));
-      throw;
-    }
-  }
-  void pubFileListSelect(int32_t fid) override {
-    QTreeWidget* list = picFolder->LVFiles;
-    QTreeWidgetItem* item = ui::findItemByKey(list, QStringLiteral("A") + QString::number(fid));
-    if (!item) return;
-    list->setCurrentItem(item);
-    list->scrollToItem(item);
-  }
-};
 
 class FindInMainWindowTest : public ::testing::Test {
  protected:
@@ -71,7 +57,7 @@ class FindInMainWindowTest : public ::testing::Test {
     ASSERT_TRUE(testenv::copyTemplate(catalogue));
     fill();
     ASSERT_TRUE(Main([this] {
-      auto w = std::make_unique<WiredMain>();
+      auto w = std::make_unique<frmMain>();
       w->resize(1000, 680);
       w->show();
       window = w.get();
@@ -80,6 +66,8 @@ class FindInMainWindowTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     window->pubDBOpen(catalogue);
     ASSERT_EQ(gDB->DBPath(), catalogue);
+    // The reader's closing message of the fill is not the search's.
+    boxes->shown.clear();
   }
   void TearDown() override {
     find.reset();
@@ -123,7 +111,32 @@ class FindInMainWindowTest : public ::testing::Test {
                 1000.0 * n * (f + 1)});
       }
     }
+    // A third volume as the reader writes it, from a real folder tree.
+    medium = testenv::freshTempDir() + QStringLiteral("/ablage");
+    for (const char* name :
+         {"readme.txt", "Ferien 2021/Strand.jpg", "Ferien 2021/Meer.jpg", "Ferien 2021/Abend/Sonnenuntergang.jpg",
+          "Ferien 2021/Abend/Lagerfeuer.jpg", "Dokumente/Brief.txt", "Dokumente/Rechnung.pdf",
+          "Dokumente/Brief an O'Neil.txt", "Dokumente/Zitat \"Heute\".txt", "Dokumente/50% Rabatt.pdf"}) {
+      const QString file = medium + QLatin1Char('/') + QString::fromUtf8(name);
+      ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+      QFile f(file);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write("x");
+    }
+    exec(
+        "INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate, CatID) VALUES (3, 'Ablage', ?, 3, "
+        "45000, 1)",
+        {medium + QLatin1Char('/')});
+    // The reader's texts come from the message table; a program shut down before took it away.
+    if (!gErr) gErr = std::make_unique<cuAppError>();
+    pReaderSettings settings;
+    settings.ReadingBreakDuration = 0;
+    ASSERT_TRUE(pReader(ws, db, settings).Read(3));
     db->Close();
+  }
+  int32_t number(const char* sql) const {
+    auto rs = gDB->DB()->OpenRecordset(QString::fromUtf8(sql), jet::RecordsetType::Snapshot);
+    return rs->IsEOF() ? -1 : rs->Fields(0).Value().toInt();
   }
 
   // Opens the search as the Edit menu does, but without blocking the test.
@@ -132,31 +145,34 @@ class FindInMainWindowTest : public ::testing::Test {
     find = std::make_unique<frmFind>(window);
     find->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(find.get()));
+    shown = find.get();
     return *find;
   }
   void search(const QString& term) {
-    find->txtFileFind->setText(term);
-    QTest::mouseClick(find->cmdFileFind, Qt::LeftButton);
+    shown->txtFileFind->setText(term);
+    QTest::mouseClick(shown->cmdFileFind, Qt::LeftButton);
   }
   int rowOf(const QString& name) {
-    for (int r = 0; r < find->Results()->count(); ++r)
-      if (find->Results()->text(r, 0) == name) return r;
+    for (int r = 0; r < shown->Results()->count(); ++r)
+      if (shown->Results()->text(r, 0) == name) return r;
     return -1;
   }
   void choose(int row) {
-    auto* results = find->Results();
-    find->LVFiles->setCurrentIndex(results->index(row, 0));
-    find->LVFiles->selectionModel()->select(results->index(row, 0),
-                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    find->kLV_Select->trigger();
+    auto* results = shown->Results();
+    shown->LVFiles->setCurrentIndex(results->index(row, 0));
+    shown->LVFiles->selectionModel()->select(results->index(row, 0),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    shown->kLV_Select->trigger();
   }
   QString selectedNode() const { return ui::itemKey(window->Tree1->SelectedItem()); }
   QString selectedFile() const { return ui::itemKey(window->picFolder->LVFiles->currentItem()); }
 
   QString catalogue;
+  QString medium;
   ui::RecordingPresenter* boxes = nullptr;
-  WiredMain* window = nullptr;
+  frmMain* window = nullptr;
   std::unique_ptr<frmFind> find;
+  frmFind* shown = nullptr;  // the search window the helpers work on
 };
 
 TEST_F(FindInMainWindowTest, ChoosingAHitShowsItsFolderAndSelectsTheFile) {
@@ -181,6 +197,139 @@ TEST_F(FindInMainWindowTest, ChoosingAHitShowsItsFolderAndSelectsTheFile) {
   EXPECT_TRUE(boxes->shown.empty());
 }
 
+TEST_F(FindInMainWindowTest, TheEditMenuOpensTheSearchAndItsHitsShowInTheMainWindow) {
+  QAction* command = window->findChild<QAction*>(QStringLiteral("mMainEdit_Find"));
+  ASSERT_TRUE(command->isEnabled());
+  const int32_t evening = number("SELECT PID FROM tblPATHS WHERE Path = 'Abend'");
+  const int32_t documents = number("SELECT PID FROM tblPATHS WHERE Path = 'Dokumente'");
+  const int32_t sunset = number("SELECT FID FROM tblFILES WHERE Filename = 'Sonnenuntergang.jpg'");
+  ASSERT_GT(evening, 0);
+  ASSERT_GT(documents, 0);
+  ASSERT_GT(sunset, 0);
+  EXPECT_TRUE(window->Tree1->UseNodeClickTimer());
+
+  struct {
+    bool timerWhileOpen = true;
+    QObject* owner = nullptr;
+    QString fileNode, fileKey, fileText, folderNode, output, outputCaption;
+    bool folderPaneShown = false;
+    int fileHits = -1, folderHits = -1;
+    bool stillOpen = false;
+    QString catalogueMeanwhile;
+  } seen;
+  ModalScript script;
+  script
+      .then(QStringLiteral("frmFind"),
+            [&](QWidget* w) {
+              shown = static_cast<frmFind*>(w);
+              seen.timerWhileOpen = window->Tree1->UseNodeClickTimer();
+              seen.owner = w->parentWidget();
+              search(QStringLiteral("sonnen"));
+              seen.fileHits = shown->Results()->count();
+              if (seen.fileHits != 1) return shown->close(), void();
+              choose(0);
+              seen.fileNode = selectedNode();
+              seen.fileKey = selectedFile();
+              if (QTreeWidgetItem* item = window->picFolder->LVFiles->currentItem()) seen.fileText = item->text(0);
+              seen.folderPaneShown = window->picFolder->isVisible();
+              // The list written out, through the window's text window.
+              shown->kLV_Output->trigger();
+              search(QStringLiteral("\\dokumente\\"));
+              seen.folderHits = shown->Results()->count();
+              if (seen.folderHits == 1) choose(0);
+              seen.folderNode = selectedNode();
+              seen.stillOpen = shown->isVisible();
+              // No other command of the main window starts while the search window is open.
+              window->findChild<QAction*>(QStringLiteral("mMainFile_DBClose"))->trigger();
+              seen.catalogueMeanwhile = gDB ? gDB->DBPath() : QString();
+              shown->close();
+            })
+      .then(QStringLiteral("frmEditor"), [&](QWidget* w) {
+        auto* editor = static_cast<frmEditor*>(w);
+        seen.output = editor->RichTextBox1()->toPlainText();
+        seen.outputCaption = editor->windowTitle();
+        editor->close();
+      });
+  command->trigger();
+  shown = nullptr;
+  EXPECT_TRUE(script.done());
+
+  EXPECT_FALSE(seen.timerWhileOpen);
+  EXPECT_TRUE(window->Tree1->UseNodeClickTimer());
+  EXPECT_EQ(seen.owner, window);
+  ASSERT_EQ(seen.fileHits, 1);
+  EXPECT_EQ(seen.fileNode, QStringLiteral("V3|%1").arg(evening));
+  EXPECT_TRUE(seen.folderPaneShown);
+  EXPECT_EQ(seen.fileKey, QStringLiteral("A%1").arg(sunset));
+  EXPECT_EQ(seen.fileText, "Sonnenuntergang.jpg");
+  EXPECT_EQ(seen.outputCaption, "Ausgabe");
+  EXPECT_EQ(seen.output, "Sonnenuntergang.jpg\tAblage\t" + medium + "/Ferien 2021/Abend/");
+  EXPECT_EQ(seen.folderHits, 1);
+  EXPECT_EQ(seen.folderNode, QStringLiteral("V3|%1").arg(documents));
+  EXPECT_TRUE(seen.stillOpen);
+  EXPECT_EQ(seen.catalogueMeanwhile, catalogue);
+  EXPECT_EQ(gDB->DBPath(), catalogue);
+  EXPECT_TRUE(boxes->shown.empty()) << boxes->shown[0].text.toStdString();
+  // The main window shows what was chosen last and takes commands again.
+  EXPECT_EQ(selectedNode(), QStringLiteral("V3|%1").arg(documents));
+  EXPECT_FALSE(ui::BusyScope::active());
+}
+
+TEST_F(FindInMainWindowTest, TheToolbarButtonOpensTheSearchAndBadTermsGetTheirAnswers) {
+  // Each term through the window opened by the toolbar; the box is the program's, in German.
+  struct {
+    const char* term;
+    const char* box;  // nullptr: no box
+    int rows;
+  } cases[] = {
+      {"", "Bitte einen Suchbegriff eingeben", 0},
+      {"\\", nullptr, 0},
+      {"a\\b", "Ungültige Eingabe.", 0},
+      {"[", "Ungültige Musterzeichenfolge", 0},
+      {"%", nullptr, 1},
+      {"_", nullptr, 36},
+      {"'", nullptr, 1},
+      {"\"", nullptr, 1},
+      {"x' OR '1'='1", nullptr, 0},
+      {"?", nullptr, 82},
+      {"#", nullptr, 73},
+      {"*", nullptr, 82},
+      {"[!a-z]", nullptr, 82},
+      {"s?nnen", nullptr, 1},
+      {"O'N", nullptr, 1},
+  };
+  std::vector<std::pair<int, QStringList>> seen;
+  ModalScript script;
+  script.then(QStringLiteral("frmFind"), [&](QWidget* w) {
+    shown = static_cast<frmFind*>(w);
+    for (const auto& c : cases) {
+      boxes->shown.clear();
+      search(QString::fromUtf8(c.term));
+      QStringList texts;
+      for (const auto& box : boxes->shown) texts << box.title + " | " + box.text;
+      seen.emplace_back(shown->Results()->count(), texts);
+    }
+    shown->close();
+  });
+  window->TB_ButtonClick(QStringLiteral("Find"));
+  shown = nullptr;
+  ASSERT_EQ(seen.size(), std::size(cases));
+  for (size_t i = 0; i < seen.size(); ++i) {
+    const auto& c = cases[i];
+    const auto& [rows, texts] = seen[i];
+    EXPECT_EQ(rows, c.rows) << c.term;
+    if (!c.box) {
+      EXPECT_TRUE(texts.empty()) << c.term << ": " << texts.join(" / ").toStdString();
+      continue;
+    }
+    ASSERT_EQ(texts.size(), 1) << c.term;
+    EXPECT_TRUE(texts[0].contains(QString::fromUtf8(c.box))) << texts[0].toStdString();
+    EXPECT_FALSE(texts[0].contains("sqlite", Qt::CaseInsensitive)) << texts[0].toStdString();
+  }
+  EXPECT_TRUE(seen[3].second.value(0).contains("<Fehler Nr. 93>")) << seen[3].second.value(0).toStdString();
+  EXPECT_TRUE(window->Tree1->UseNodeClickTimer());
+}
+
 TEST_F(FindInMainWindowTest, TheFileListSelectionTakesTheItemOfTheKey) {
   QTreeWidget* list = window->picFolder->LVFiles;
   for (int i = 1; i <= 200; ++i) {
@@ -196,19 +345,29 @@ TEST_F(FindInMainWindowTest, TheFileListSelectionTakesTheItemOfTheKey) {
 
 TEST_F(FindInMainWindowTest, DISABLED_Screenshot) {
   const QString dir = qEnvironmentVariable("ZUVRAX_SHOT_DIR", QStringLiteral("/tmp"));
-  openFind();
-  find->move(window->x() + 380, window->y() + 120);
-  search(QStringLiteral("_1"));
-  QTest::qWait(300);
-  find->grab().save(dir + "/frmFind-hits.png");
-  choose(rowOf(QStringLiteral("IMG_1007.jpg")));
-  QTest::qWait(300);
-  window->grab().save(dir + "/frmMain-after-select.png");
-  QGuiApplication::primaryScreen()->grabWindow(0).save(dir + "/screen-after-select.png");
-  find->TabOne1->setCurrentIndex(1);
-  find->Filter(0, 0, QStringLiteral("o"));
-  QTest::qWait(300);
-  find->grab().save(dir + "/frmFind-volumes.png");
+  const auto screen = [&](const QString& name) {
+    QTest::qWait(300);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(dir + name);
+  };
+  ModalScript script;
+  script.then(QStringLiteral("frmFind"), [&](QWidget* w) {
+    shown = static_cast<frmFind*>(w);
+    shown->resize(760, 560);
+    shown->move(window->x() + 300, window->y() + 150);
+    search(QStringLiteral("Stück 1"));
+    screen(QStringLiteral("/screen-find-hits.png"));
+    shown->grab().save(dir + "/frmFind-hits.png");
+    choose(rowOf(QStringLiteral("Titel 2 - Stück 11.mp3")));
+    screen(QStringLiteral("/screen-after-select.png"));
+    window->grab().save(dir + "/frmMain-after-select.png");
+    shown->TabOne1->setCurrentIndex(1);
+    shown->Filter(0, 0, QStringLiteral("o"));
+    QTest::qWait(300);
+    shown->grab().save(dir + "/frmFind-volumes.png");
+    shown->close();
+  });
+  window->findChild<QAction*>(QStringLiteral("mMainEdit_Find"))->trigger();
+  shown = nullptr;
 }
 
 }  // namespace
