@@ -197,8 +197,7 @@ void Tree::Populate(const QString& SelectKey) { TVFill(SelectKey); }
 
 bool Tree::SelectItem(const QString& Key, bool EnsureVisible) {
   try {
-    TreeNode* node = tv_->node(Key);
-    if (!node) node = loadFolderPath(Key);
+    TreeNode* node = NodeOfKey(Key);
     if (!node) raiseNotFound();
     selectNode(node);
     if (QTreeWidgetItem* selected = tv_->currentItem()) {

@@ -113,6 +113,9 @@ class Tree : public QWidget {
   // True, or raises when no node has the key. A folder key of a volume whose folders are
   // loaded finds its node also when the levels above it have not been opened yet.
   bool SelectItem(const QString& Key, bool EnsureVisible = false);
+  // The node of the key (any case), or nullptr. For a folder key of a volume whose folders are
+  // loaded, the folder nodes above it are made first.
+  TreeNode* NodeOfKey(const QString& Key);
   // True for a folder node whose subfolder nodes have not been made yet.
   static bool FolderChildrenPending(const QTreeWidgetItem* node);
   // Makes the subfolder nodes of such a folder node (not expanding it); nothing for any other
@@ -172,7 +175,6 @@ class Tree : public QWidget {
   std::optional<size_t> folderRow(VolumeFolders& folders, int32_t pid) const;
   void hangFolderNodes(QTreeWidgetItem* parent, int32_t VolID, const VolumeFolders& folders,
                        const std::vector<size_t>& rows);
-  TreeNode* loadFolderPath(const QString& key);
 
   // TreeDrag.cpp
   void Timer1_Timer();

@@ -339,7 +339,8 @@ void Tree::LoadFolderChildren(QTreeWidgetItem* node) {
   hangFolderNodes(node, vid, *it->second, it->second->tree.children[*row]);
 }
 
-TreeNode* Tree::loadFolderPath(const QString& key) {
+TreeNode* Tree::NodeOfKey(const QString& key) {
+  if (TreeNode* node = tv_->node(key)) return node;
   // "V" & VID & "|" & PID of a volume whose folders are loaded.
   if (NodeTypeOfKey(key) != kNodeFolder || !key.startsWith(Prefix_KeyVolume(), Qt::CaseInsensitive)) return nullptr;
   const qsizetype bar = key.indexOf(PathSeparator());

@@ -265,7 +265,7 @@ TEST_F(MainUseTest, RightClicksOfferNoMenuWithDeadItems) {
   everywhere("closed");
   gfrmMain->pubDBOpen(path);
   node("V1")->setExpanded(true);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return node("V1|11") != nullptr; }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tree()->NodeOfKey("V1|11") != nullptr; }, 5000));
 
   // Opens the place's menu with the node selected: a tree node, or the file list or the folder
   // information list of folder 11.

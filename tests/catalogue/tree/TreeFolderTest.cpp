@@ -151,6 +151,16 @@ TEST_F(TreeFolderTest, SelectItemMakesThePathDownToADeepFolder) {
   EXPECT_EQ(Tree::NodeImage(node(QStringLiteral("V1|11"))), QStringLiteral("i11"));
   EXPECT_EQ(pendingKeys(), QStringList{"V1|7"});
   EXPECT_EQ(selectedKey(), QStringLiteral("V1|10"));
+
+  // Looked up alone, the key makes the path and selects nothing.
+  tree->Populate();
+  node(QStringLiteral("V1"))->setExpanded(true);
+  clicks.clear();
+  ASSERT_NE(tree->NodeOfKey(QStringLiteral("V1|9")), nullptr);
+  EXPECT_EQ(ui::itemKey(tree->NodeOfKey(QStringLiteral("V1|9"))->parent()), QStringLiteral("V1|7"));
+  EXPECT_EQ(tree->NodeOfKey(QStringLiteral("V1|99")), nullptr);
+  EXPECT_EQ(selectedKey(), QStringLiteral("V1"));
+  EXPECT_TRUE(clicks.isEmpty());
 }
 
 // A fill forgets the levels made and the rows read; the volume loads anew.
