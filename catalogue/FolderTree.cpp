@@ -27,6 +27,7 @@ FolderTree BuildFolderTree(const std::vector<FolderRow>& rows) {
   // which breaks the loop there. Every row is taken once.
   FolderTree tree;
   tree.children.resize(n);
+  tree.parent.assign(n, FolderTree::kAtVolume);
   std::vector<char> reached(n, 0);
   std::vector<size_t> todo;
   const auto walkFrom = [&](size_t start) {
@@ -40,6 +41,7 @@ FolderTree BuildFolderTree(const std::vector<FolderRow>& rows) {
         if (!reached[c]) {
           reached[c] = 1;
           tree.children[at].push_back(c);
+          tree.parent[c] = at;
           todo.push_back(c);
         }
     }

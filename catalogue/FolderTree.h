@@ -25,8 +25,10 @@ struct FolderRow {
 };
 
 struct FolderTree {
+  static constexpr size_t kAtVolume = static_cast<size_t>(-1);
   std::vector<size_t> top;                    // rows (indexes) that hang at the volume
   std::vector<std::vector<size_t>> children;  // for each row, the rows below it
+  std::vector<size_t> parent;                 // for each row, the row it hangs below, or kAtVolume
 };
 
 FolderTree BuildFolderTree(const std::vector<FolderRow>& rows);

@@ -1,7 +1,9 @@
 // Times the main window's panes on a catalogue made by the volume reader: a folder of BIG
 // files shown in the file list (icons included, in both icon modes), the first information of
-// the whole volume and the same shown again from the cache, and expanding the volume's folders
-// level by level. The window runs offscreen, as in the tests.
+// the whole volume and the same shown again from the cache, expanding the volume's folders
+// level by level, selecting a folder below levels not opened (as the search window does) and
+// making every folder node (as a listing with subfolders does). The window runs offscreen, as
+// in the tests.
 //
 //   bench_panes ROOT [FILES [FOLDERS [BIG]]]   (defaults: 1000000 files in 50000 folders, of
 //                                               which one folder holds 10000 files)
@@ -9,9 +11,9 @@
 // The tree is generated under ROOT on the first run (FILES - BIG files spread over FOLDERS - 1
 // folders, and the folder "zehntausend" with BIG files) and reused when it matches.
 
+#include "bench/support/BenchCatalogue.h"
 #include "bench/support/BenchTree.h"
 #include "catalogue/mdlGlobals.h"
-#include "catalogue/pReader.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/TreeView.h"
@@ -19,8 +21,7 @@
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainDetail.h"
 #include "mainwindow/frmMainPanes.h"
-#include "platform/jet/Engine.h"
-#include "platform/jet/Workspace.h"
+#include "platform/jet/Recordset.h"
 #include "platform/ui/widgets/ItemKeys.h"
 
 #include <QAction>
@@ -87,12 +88,7 @@ int main(int argc, char** argv) {
   const long files = argc > 2 ? std::atol(argv[2]) : 1000000;
   const long folders = argc > 3 ? std::atol(argv[3]) : 50000;
   const long big = argc > 4 ? std::atol(argv[4]) : 10000;
-  if (!generated(root, files - big, folders - 1)) {
-    std::printf("generating %ld files in %ld folders under %s ...\n", files, folders, root.c_str());
-    const auto t0 = std::chrono::steady_clock::now();
-    generate(root, files - big, folders - 1);
-    std::printf("generated in %.1f s\n", seconds(t0));
-  }
+  prepareTree(root, files - big, folders - 1);
   makeBigFolder(root, big);
 
   frmMain* window = nullptr;
@@ -106,52 +102,63 @@ int main(int argc, char** argv) {
     return 1;
 
   // The catalogue, read by the volume reader.
-  const QString bin = QCoreApplication::applicationDirPath();
   const QString catalogue = QString::fromStdString(root) + QStringLiteral(".panes.qvk");
-  QFile::remove(catalogue);
-  if (!QFile::copy(bin + QStringLiteral("/zuvrax.db"), catalogue)) {
-    std::fprintf(stderr, "template %s/zuvrax.db missing\n", qPrintable(bin));
-    return 1;
-  }
-  QFile::setPermissions(catalogue, QFile::ReadOwner | QFile::WriteOwner);
-  double readTime = 0;
+  std::optional<double> readTime;
   {
     jet::Engine engine;
-    engine.SetSystemDB(bin + QStringLiteral("/zuvrax.mdw"));
-    auto ws = engine.CreateWorkspace(QStringLiteral("Default"), QStringLiteral("QZAdmin"), QStringLiteral("Wexo71"));
-    auto db = ws->OpenDatabase(catalogue, true);
-    db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) "
-                               "VALUES (1, 'Bench', ?, 3, 45000)"),
-                0, {rt::Variant(QString::fromStdString(root) + QStringLiteral("/"))});
-    pReaderSettings settings;
-    settings.ReadingBreakDuration = 0;
-    pReader reader(ws, db, settings);
-    bool ok = false;
-    readTime = timed([&] { ok = reader.Read(1); });
-    db->Close();
-    if (!ok) return 1;
+    const std::optional<BenchCatalogue> c = freshCatalogue(engine, catalogue, root);
+    if (!c) return 1;
+    readTime = readVolume(*c);
+    c->db->Close();
+    if (!readTime) return 1;
   }
 
   window->pubDBOpen(catalogue);
-  QCoreApplication::processEvents();
   Tree* tree = window->Tree1;
   frmMainDetail& detail = *window->Detail();
+  // The fill selected the volume; its deferred click computes the volume's information. It is
+  // let through first, so that no expansion below pays for it.
+  for (const auto t0 = std::chrono::steady_clock::now();
+       !detail.InfoCache().IDExists(1, pInfoColl::Volume) && seconds(t0) < 30;)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   tree->setUseNodeClickTimer(false);
 
-  // Expanding level by level: the volume (which reads all its folders), its root folder, and
-  // then the first folder with children on each level below.
+  // Expanding level by level: the volume (which reads all its folder rows and makes the nodes at
+  // the volume), its root folder, and then the first folder with subfolders on each level below.
+  const auto hasSubfolders = [](const QTreeWidgetItem* n) {
+    return Tree::FolderChildrenPending(n) || n->childCount() > 0;
+  };
   std::vector<double> levels;
+  std::vector<int> levelNodes;
   QTreeWidgetItem* at = tree->TV()->node(QStringLiteral("V1"));
-  while (at && levels.size() < 6) {
+  while (at && levels.size() < 8) {
     QTreeWidgetItem* node = at;
     levels.push_back(timed([&] {
       node->setExpanded(true);
       QCoreApplication::processEvents();
     }));
+    levelNodes.push_back(node->childCount());
     at = nullptr;
     for (int i = 0; i < node->childCount() && !at; ++i)
-      if (node->child(i)->childCount() > 0) at = node->child(i);
+      if (hasSubfolders(node->child(i))) at = node->child(i);
   }
+
+  // The folder read last lies deepest; its levels are not opened yet.
+  int32_t deepest = 0;
+  {
+    auto rs = gDB->DB()->OpenRecordset(QStringLiteral("SELECT Max(PID) FROM tblPATHS WHERE VolumeID=1"),
+                                       jet::RecordsetType::Snapshot);
+    deepest = rs->Fields(0).Value().toInt();
+    rs->Close();
+  }
+  const QString deepKey = QStringLiteral("V1|") + QString::number(deepest);
+  const bool deepWasMade = tree->TV()->node(deepKey) != nullptr;
+  const double selectDeep = timed([&] {
+    tree->SelectItem(deepKey, true);
+    QCoreApplication::processEvents();
+  });
+  int deepLevel = 0;
+  for (QTreeWidgetItem* n = tree->SelectedItem(); n && n->parent(); n = n->parent()) ++deepLevel;
 
   // Of the first level, what reading the volume's folder rows alone costs.
   const double folderRows = timed([] {
@@ -204,17 +211,33 @@ int main(int argc, char** argv) {
   const double againInfo = timed([&] { detail.VolumeProperties(1); });
   const auto info = detail.VolumeInfo(1);
 
-  std::printf("read by the reader:        %.2f s\n", readTime);
+  // Every folder node, as a listing with subfolders makes them.
+  int made = 0;
+  const double allFolders = timed([&] {
+    std::vector<QTreeWidgetItem*> todo{rootFolder};
+    while (!todo.empty()) {
+      QTreeWidgetItem* n = todo.back();
+      todo.pop_back();
+      ++made;
+      tree->LoadFolderChildren(n);
+      for (int i = 0; i < n->childCount(); ++i) todo.push_back(n->child(i));
+    }
+  });
+
+  std::printf("read by the reader:        %.2f s\n", *readTime);
   for (size_t i = 0; i < levels.size(); ++i)
-    std::printf("expand level %zu:            %.3f s%s\n", i + 1, levels[i],
-                i == 0 ? "  (reads every folder of the volume)" : "");
+    std::printf("expand level %zu:            %.3f s  (%d nodes made)%s\n", i + 1, levels[i], levelNodes[i],
+                i == 0 ? "  (reads every folder row of the volume)" : "");
   std::printf("  the folder rows alone:   %.3f s\n", folderRows);
+  std::printf("select folder %s on level %d (%s): %.3f s\n", qPrintable(deepKey), deepLevel,
+              deepWasMade ? "its node was made" : "levels not opened", selectDeep);
   for (int mode : {0, 1})
     std::printf("file list, %d rows, icon mode %d: %.3f s + %.3f s drawing (again, types known: %.3f s)\n", rows, mode,
                 list[mode], paint[mode], listAgain[mode]);
   std::printf("click on a folder (pane, list, info): %.3f s\n", click);
   std::printf("volume information, first: %.3f s  (%d files, %d folders)\n", firstInfo, info->Files, info->Folders);
   std::printf("volume information, again: %.6f s  (%s)\n", againInfo, cached ? "from the cache" : "NOT CACHED");
+  std::printf("every folder node made:    %.3f s  (%d folders)\n", allFolders, made);
 
   window->close();
   QCoreApplication::processEvents();

@@ -79,6 +79,15 @@ inline double timeFind(const std::string& root) {
   return seconds(t0);
 }
 
+// The tree of files in folders under root, generated unless root holds it already.
+inline void prepareTree(const std::string& root, long files, long folders) {
+  if (generated(root, files, folders)) return;
+  std::printf("generating %ld files in %ld folders under %s ...\n", files, folders, root.c_str());
+  const auto t0 = std::chrono::steady_clock::now();
+  generate(root, files, folders);
+  std::printf("generated in %.1f s\n", seconds(t0));
+}
+
 // The tree named on the command line (ROOT [FILES [FOLDERS]], by default 1000000 files in
 // 50000 folders), generated under ROOT unless ROOT holds it already; nothing after printing
 // the usage.
@@ -88,14 +97,7 @@ inline std::optional<std::string> preparedTree(int argc, char** argv) {
     return std::nullopt;
   }
   const std::string root = argv[1];
-  const long files = argc > 2 ? std::atol(argv[2]) : 1000000;
-  const long folders = argc > 3 ? std::atol(argv[3]) : 50000;
-  if (!generated(root, files, folders)) {
-    std::printf("generating %ld files in %ld folders under %s ...\n", files, folders, root.c_str());
-    const auto t0 = std::chrono::steady_clock::now();
-    generate(root, files, folders);
-    std::printf("generated in %.1f s\n", seconds(t0));
-  }
+  prepareTree(root, argc > 2 ? std::atol(argv[2]) : 1000000, argc > 3 ? std::atol(argv[3]) : 50000);
   return root;
 }
 

@@ -1,23 +1,32 @@
 #include "catalogue/widgets/FolderNodes.h"
 
 std::vector<std::unique_ptr<QTreeWidgetItem>> MakeFolderNodes(
-    const FolderTree& tree, const std::function<std::unique_ptr<QTreeWidgetItem>(size_t row)>& makeNode) {
-  std::vector<std::unique_ptr<QTreeWidgetItem>> top;
-  top.reserve(tree.top.size());
+    const FolderTree& tree, const std::vector<size_t>& first, int levels,
+    const std::function<std::unique_ptr<QTreeWidgetItem>(size_t row, bool childrenMade)>& makeNode) {
+  std::vector<std::unique_ptr<QTreeWidgetItem>> made;
+  if (levels < 1) return made;
+  made.reserve(first.size());
   // Parents are made before their children; a child passes to its parent at once.
-  std::vector<std::pair<size_t, QTreeWidgetItem*>> todo;
-  for (size_t t : tree.top) {
-    top.push_back(makeNode(t));
-    todo.emplace_back(t, top.back().get());
+  struct Todo {
+    size_t row;
+    QTreeWidgetItem* node;
+    int level;
+  };
+  std::vector<Todo> todo;
+  for (size_t row : first) {
+    made.push_back(makeNode(row, levels > 1));
+    if (levels > 1) todo.push_back({row, made.back().get(), 1});
   }
   while (!todo.empty()) {
-    const auto [row, node] = todo.back();
+    const Todo at = todo.back();
     todo.pop_back();
-    for (size_t c : tree.children[row]) {
-      std::unique_ptr<QTreeWidgetItem> child = makeNode(c);
-      node->addChild(child.get());
-      todo.emplace_back(c, child.release());
+    const bool deeper = at.level + 1 < levels;
+    for (size_t c : tree.children[at.row]) {
+      std::unique_ptr<QTreeWidgetItem> child = makeNode(c, deeper);
+      at.node->addChild(child.get());
+      QTreeWidgetItem* raw = child.release();
+      if (deeper) todo.push_back({c, raw, at.level + 1});
     }
   }
-  return top;
+  return made;
 }

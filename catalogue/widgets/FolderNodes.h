@@ -11,9 +11,11 @@
 #include <memory>
 #include <vector>
 
-// Makes a node for every row of tree with makeNode and hangs each below its parent. The nodes
-// that hang at the volume are returned in the order of tree.top; every other node is owned by
-// its parent from the moment it is made, so an error half-way (makeNode raising) deletes each
-// node made so far exactly once.
+// Makes a node for each of the rows first and, down to levels levels in all (1: those rows
+// alone), a node for each row below them, each hung below its parent's node. makeNode is told
+// whether the row's children are made too. The nodes of first are returned in their order;
+// every other node is owned by its parent from the moment it is made, so an error half-way
+// (makeNode raising) deletes each node made so far exactly once.
 std::vector<std::unique_ptr<QTreeWidgetItem>> MakeFolderNodes(
-    const FolderTree& tree, const std::function<std::unique_ptr<QTreeWidgetItem>(size_t row)>& makeNode);
+    const FolderTree& tree, const std::vector<size_t>& first, int levels,
+    const std::function<std::unique_ptr<QTreeWidgetItem>(size_t row, bool childrenMade)>& makeNode);

@@ -137,6 +137,7 @@ void Tree::Clear() {
   endDrag();
   QScopedValueRollback<bool> quiet(filling_, true);
   tv_->clear();
+  volumeFolders_.clear();
 }
 
 QTreeWidgetItem* Tree::NodeCategory(int32_t CID) const {
@@ -196,7 +197,7 @@ void Tree::Populate(const QString& SelectKey) { TVFill(SelectKey); }
 
 bool Tree::SelectItem(const QString& Key, bool EnsureVisible) {
   try {
-    TreeNode* node = tv_->node(Key);
+    TreeNode* node = NodeOfKey(Key);
     if (!node) raiseNotFound();
     selectNode(node);
     if (QTreeWidgetItem* selected = tv_->currentItem()) {
@@ -287,6 +288,7 @@ void Tree::TV_Expand(QTreeWidgetItem* node) {
         }
         break;
       case kNodeFolder:
+        LoadFolderChildren(node);
         if (NodeImage(node).compare(IconKey(kIconRootFolder), Qt::CaseInsensitive) != 0)
           SetNodeImage(node, IconKey(kIconFolderOpen));
         break;

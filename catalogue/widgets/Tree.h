@@ -2,7 +2,11 @@
 
 // The catalogue tree control: categories, their volumes and, on demand, each volume's folders,
 // keyed "C" & CID, "V" & VID, "V" & VID & "|" & PID, and "#Dummy#" & n for the placeholder that
-// a volume carries until it is first expanded. It reads only the database it is given, reports
+// a volume carries until it is first expanded. The first expansion reads all of the volume's
+// folder rows but makes only the nodes at the volume; a folder's subfolder nodes are made when
+// it is expanded, when a key below it is selected or when a walk asks for them, so even a
+// volume of many thousand folders opens at once. Until then the folder shows its expand button
+// without children. It reads only the database it is given, reports
 // clicks (deferred and only for a changed key), menus, fills and check-box changes as signals,
 // and moves volumes and categories (through the category and volume commands) by dragging them
 // onto a category or the empty space below the nodes.
@@ -10,6 +14,7 @@
 // The control is one class in four sources: Tree.cpp (properties, methods, clicks, expansion),
 // TreeFill.cpp (images and filling), TreeDrag.cpp (mouse, drag and drop), TreeCheckboxes.cpp.
 
+#include "catalogue/FolderTree.h"
 #include "catalogue/widgets/TreeView.h"
 
 #include <QPixmap>
@@ -18,6 +23,9 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace jet {
@@ -102,8 +110,18 @@ class Tree : public QWidget {
   std::vector<QTreeWidgetItem*> NodesInAddOrder() const { return tv_->nodesInAddOrder(); }
 
   void Populate(const QString& SelectKey = QString());
-  // True, or raises when no node has the key.
+  // True, or raises when no node has the key. A folder key of a volume whose folders are
+  // loaded finds its node also when the levels above it have not been opened yet.
   bool SelectItem(const QString& Key, bool EnsureVisible = false);
+  // The node of the key (any case), or nullptr. For a folder key of a volume whose folders are
+  // loaded, the folder nodes above it are made first.
+  TreeNode* NodeOfKey(const QString& Key);
+  // True for a folder node whose subfolder nodes have not been made yet.
+  static bool FolderChildrenPending(const QTreeWidgetItem* node);
+  // Makes the subfolder nodes of such a folder node (not expanding it); nothing for any other
+  // node. Walks over the nodes below a volume call it for each folder before reading its
+  // children.
+  void LoadFolderChildren(QTreeWidgetItem* node);
   void X_ILIconsSystemRefresh();
 
   // Handlers of the tree view (also called by the view's mouse handling).
@@ -148,6 +166,15 @@ class Tree : public QWidget {
   TreeNode* addNode(QTreeWidgetItem* parent, const QString& key, const QString& text, const QString& imageKey,
                     const QVariant& tag);
   void addPlaceholder(QTreeWidgetItem* volume, const QString& volumePath);
+  // The rows and shape of a loaded volume's folders; the nodes are made from them level by level.
+  struct VolumeFolders {
+    std::vector<FolderRow> rows;
+    FolderTree tree;
+    QHash<int32_t, size_t> rowOfPid;  // filled when first needed
+  };
+  std::optional<size_t> folderRow(VolumeFolders& folders, int32_t pid) const;
+  void hangFolderNodes(QTreeWidgetItem* parent, int32_t VolID, const VolumeFolders& folders,
+                       const std::vector<size_t>& rows);
 
   // TreeDrag.cpp
   void Timer1_Timer();
@@ -175,6 +202,7 @@ class Tree : public QWidget {
   // Filling.
   int dummyCount_ = 0;
   int fillGeneration_ = 0;
+  std::map<int32_t, std::unique_ptr<VolumeFolders>> volumeFolders_;  // by VID, until the next fill
   QStringList userIcons_;
 
   // Dragging.

@@ -1,5 +1,5 @@
-// The tree control's images and its filling: the whole tree from the catalogue, and one
-// volume's folders when the volume is first expanded.
+// The tree control's images and its filling: the whole tree from the catalogue, one volume's
+// folders when the volume is first expanded, and a folder's subfolders when they are wanted.
 
 #include "catalogue/FolderTree.h"
 #include "catalogue/mdlCommand_categories.h"
@@ -115,6 +115,7 @@ void Tree::TVFill(const QString& SelectKey) {
   try {
     if (!db_) raiseNoObject();
     if (tv_->topLevelItemCount() > 0) Clear();
+    volumeFolders_.clear();
     IconsUserRemove();
     X_ILIconsSystemRefresh();
     dummyCount_ = 0;
@@ -262,42 +263,104 @@ void Tree::TVFillVolume(int32_t VolID, const QString& RootText, const QString& N
     TreeNode* volume = tv_->node(volumeKey);
     if (generation != fillGeneration_ || !volume || volume->childCount() > 0) return;
 
-    // The folders are made detached, each below its parent, and hung into the view at once.
-    std::vector<std::unique_ptr<QTreeWidgetItem>> top =
-        MakeFolderNodes(BuildFolderTree(rows), [&](size_t i) -> std::unique_ptr<QTreeWidgetItem> {
-          const FolderRow& row = rows[i];
-          auto node = std::make_unique<TreeNode>(tv_, volumeKey + PathSeparator() + QString::number(row.pid), row.text,
-                                                 IconKey(row.root ? kIconRootFolder : kIconFolderClosed));
-          ui::setItemTag(node.get(), row.pid);
-          return node;
-        });
-    if (checkboxes_) {
-      std::vector<QTreeWidgetItem*> todo;
-      for (const auto& node : top) {
-        prepareCheckbox(node.get(), volume);
-        todo.push_back(node.get());
-      }
-      while (!todo.empty()) {
-        QTreeWidgetItem* n = todo.back();
-        todo.pop_back();
-        for (int c = 0; c < n->childCount(); ++c) {
-          prepareCheckbox(n->child(c), n);
-          todo.push_back(n->child(c));
-        }
-      }
-    }
-    QList<QTreeWidgetItem*> list;
-    list.reserve(static_cast<qsizetype>(top.size()));
-    for (const auto& node : top) list << node.get();
-    {
-      QSignalBlocker block(tv_);
-      volume->addChildren(list);
-    }
-    for (auto& node : top) node.release();  // owned by the volume from here
+    auto folders = std::make_unique<VolumeFolders>();
+    folders->tree = BuildFolderTree(rows);
+    folders->rows = std::move(rows);
+    hangFolderNodes(volume, VolID, *folders, folders->tree.top);
+    volumeFolders_[VolID] = std::move(folders);
     emit VolumeFill(Name, true);
   } catch (...) {
     // Keep the volume expandable so the user can try again.
+    volumeFolders_.erase(VolID);
     if (TreeNode* volume = tv_->node(volumeKey); volume && volume->childCount() == 0) addPlaceholder(volume, RootText);
     raiseAgain(QStringLiteral("TVFillVolume (VolID = ") + QString::number(VolID) + QStringLiteral(")"));
   }
+}
+
+// ---- folders, level by level ----
+
+std::optional<size_t> Tree::folderRow(VolumeFolders& folders, int32_t pid) const {
+  if (folders.rowOfPid.isEmpty() && !folders.rows.empty()) {
+    folders.rowOfPid.reserve(static_cast<qsizetype>(folders.rows.size()));
+    for (size_t i = 0; i < folders.rows.size(); ++i) folders.rowOfPid.insert(folders.rows[i].pid, i);
+  }
+  const auto it = folders.rowOfPid.constFind(pid);
+  if (it == folders.rowOfPid.constEnd()) return std::nullopt;
+  return it.value();
+}
+
+void Tree::hangFolderNodes(QTreeWidgetItem* parent, int32_t VolID, const VolumeFolders& folders,
+                           const std::vector<size_t>& rows) {
+  const QString volumeKey = NodeKey(VolID, kNodeVolume) + PathSeparator();
+  // The nodes are made detached and hung into the view at once.
+  std::vector<std::unique_ptr<QTreeWidgetItem>> made =
+      MakeFolderNodes(folders.tree, rows, 1, [&](size_t i, bool childrenMade) -> std::unique_ptr<QTreeWidgetItem> {
+        const FolderRow& row = folders.rows[i];
+        auto node = std::make_unique<TreeNode>(tv_, volumeKey + QString::number(row.pid), row.text,
+                                               IconKey(row.root ? kIconRootFolder : kIconFolderClosed));
+        ui::setItemTag(node.get(), row.pid);
+        if (!childrenMade && !folders.tree.children[i].empty()) {
+          // The expand button shows without children until they are made.
+          node->setData(0, kNodePendingRole, true);
+          node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        }
+        return node;
+      });
+  if (checkboxes_)
+    for (const auto& node : made) prepareCheckbox(node.get(), parent);
+  QList<QTreeWidgetItem*> list;
+  list.reserve(static_cast<qsizetype>(made.size()));
+  for (const auto& node : made) list << node.get();
+  {
+    QSignalBlocker block(tv_);
+    parent->addChildren(list);
+  }
+  for (auto& node : made) node.release();  // owned by the parent from here
+}
+
+bool Tree::FolderChildrenPending(const QTreeWidgetItem* node) {
+  return node && node->data(0, kNodePendingRole).toBool();
+}
+
+void Tree::LoadFolderChildren(QTreeWidgetItem* node) {
+  if (!FolderChildrenPending(node)) return;
+  const QString key = ui::itemKey(node);
+  const qsizetype bar = key.indexOf(PathSeparator());
+  bool vidOk = false, pidOk = false;
+  const int32_t vid = key.mid(1, bar - 1).toInt(&vidOk);
+  const int32_t pid = key.mid(bar + 1).toInt(&pidOk);
+  // Cleared first: whatever follows, the node is not made twice.
+  node->setData(0, kNodePendingRole, QVariant());
+  node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+  const auto it = vidOk && pidOk ? volumeFolders_.find(vid) : volumeFolders_.end();
+  if (it == volumeFolders_.end()) return;
+  const std::optional<size_t> row = folderRow(*it->second, pid);
+  if (!row || node->childCount() > 0) return;
+  hangFolderNodes(node, vid, *it->second, it->second->tree.children[*row]);
+}
+
+TreeNode* Tree::NodeOfKey(const QString& key) {
+  if (TreeNode* node = tv_->node(key)) return node;
+  // "V" & VID & "|" & PID of a volume whose folders are loaded.
+  if (NodeTypeOfKey(key) != kNodeFolder || !key.startsWith(Prefix_KeyVolume(), Qt::CaseInsensitive)) return nullptr;
+  const qsizetype bar = key.indexOf(PathSeparator());
+  bool vidOk = false, pidOk = false;
+  const int32_t vid = key.mid(1, bar - 1).toInt(&vidOk);
+  const int32_t pid = key.mid(bar + 1).toInt(&pidOk);
+  if (!vidOk || !pidOk) return nullptr;
+  const auto it = volumeFolders_.find(vid);
+  if (it == volumeFolders_.end()) return nullptr;
+  VolumeFolders& folders = *it->second;
+  const std::optional<size_t> row = folderRow(folders, pid);
+  if (!row) return nullptr;
+  std::vector<size_t> above;
+  for (size_t up = folders.tree.parent[*row]; up != FolderTree::kAtVolume; up = folders.tree.parent[up])
+    above.push_back(up);
+  const QString volumeKey = NodeKey(vid, kNodeVolume) + PathSeparator();
+  for (auto at = above.rbegin(); at != above.rend(); ++at) {
+    TreeNode* node = tv_->node(volumeKey + QString::number(folders.rows[*at].pid));
+    if (!node) return nullptr;
+    LoadFolderChildren(node);
+  }
+  return tv_->node(key);
 }

@@ -8,10 +8,11 @@
 
 class TreeView;
 
-inline constexpr int kNodeImageRole = Qt::UserRole + 3;   // image key ("i12", "u7", ...)
-inline constexpr int kNodeSeqRole = Qt::UserRole + 4;     // running number of addition
-inline constexpr int kNodeLockedRole = Qt::UserRole + 5;  // check box locked by a checked ancestor
-inline constexpr int kNodeCheckRole = Qt::UserRole + 6;   // check state last handled by the tree
+inline constexpr int kNodeImageRole = Qt::UserRole + 3;    // image key ("i12", "u7", ...)
+inline constexpr int kNodeSeqRole = Qt::UserRole + 4;      // running number of addition
+inline constexpr int kNodeLockedRole = Qt::UserRole + 5;   // check box locked by a checked ancestor
+inline constexpr int kNodeCheckRole = Qt::UserRole + 6;    // check state last handled by the tree
+inline constexpr int kNodePendingRole = Qt::UserRole + 7;  // a folder whose subfolder nodes are not made yet
 
 class TreeNode : public QTreeWidgetItem {
  public:

@@ -42,7 +42,7 @@ inline void closePopups() {
 // A left click on the node, scrolled into view first; waits until the tree has it selected
 // and, when it was not selected before, has reported the click (its pane is filled then).
 inline bool clickNode(Tree* tree, const QString& key) {
-  QTreeWidgetItem* node = tree->TV()->node(key);
+  QTreeWidgetItem* node = tree->NodeOfKey(key);
   if (!node) return false;
   for (QTreeWidgetItem* p = node->parent(); p; p = p->parent()) p->setExpanded(true);
   tree->TV()->scrollToItem(node);

@@ -100,7 +100,7 @@ class ContextMenusTest : public MainWindowFixture {
   // The volume expanded (its folders loaded) and the folder clicked.
   void showFolder(const QString& key) {
     tree()->TV()->node(key.section('|', 0, 0))->setExpanded(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tree()->TV()->node(key) != nullptr; }, 5000)) << key.toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tree()->NodeOfKey(key) != nullptr; }, 5000)) << key.toStdString();
     ASSERT_TRUE(menus::clickNode(tree(), key)) << key.toStdString();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->picFolder->isVisible(); }, 2000));
   }
@@ -157,7 +157,7 @@ TEST_F(ContextMenusTest, ARightClickOpensTheMenuOfTheSelectedNodesKind) {
   const QStringList category{"Neues &Volume", "-", "Neue &Kategorie", "Kategorie löschen", "-",
                              "&Info",         "-", "K&noten"};
   const QStringList topVolume{"Neue &Kategorie", "-",    "&Neues Volume", "Volume &löschen", "-",
-                              "&Ausgeben ...", "&Info"};
+                              "&Ausgeben ...",   "&Info"};
   const QStringList innerVolume{"&Neues Volume", "Volume &löschen", "-", "&Ausgeben ...", "&Info"};
   const struct {
     const char* key;

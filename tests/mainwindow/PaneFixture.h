@@ -154,13 +154,15 @@ class PaneFixture : public MainWindowFixture {
         },
         5000);
   }
-  // The folder node of the volume whose text is name (the root is "<path> [Root]").
+  // The folder node of the volume whose text is name (the root is "<path> [Root]"). The walk
+  // makes each folder's subfolder nodes before it reads them.
   QString folderKey(const QString& name) {
     QTreeWidgetItem* volume = node("V1");
     if (!volume) return QString();
     volume->setExpanded(true);
     QString found;
     std::function<void(QTreeWidgetItem*)> walk = [&](QTreeWidgetItem* n) {
+      tree()->LoadFolderChildren(n);
       for (int i = 0; i < n->childCount(); ++i) {
         QTreeWidgetItem* c = n->child(i);
         if (c->text(0) == name) found = ui::itemKey(c);

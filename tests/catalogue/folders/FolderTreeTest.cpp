@@ -64,6 +64,11 @@ TEST(FolderTree, EveryRowHangsOnceUnderItsParentOrAtTheVolume) {
     EXPECT_EQ(dump(c.rows, tree), c.expected);
     // Each row exactly once.
     EXPECT_EQ(dump(c.rows, tree).size(), static_cast<qsizetype>(c.rows.size()));
+    // Each row knows the row it hangs below.
+    ASSERT_EQ(tree.parent.size(), c.rows.size());
+    for (size_t t : tree.top) EXPECT_EQ(tree.parent[t], FolderTree::kAtVolume);
+    for (size_t i = 0; i < tree.children.size(); ++i)
+      for (size_t child : tree.children[i]) EXPECT_EQ(tree.parent[child], i);
   }
 }
 

@@ -100,13 +100,14 @@ class VolumeNewEndToEndTest : public MainWindowFixture {
     return rs->Fields(0).Value().toLong();
   }
   // The folder nodes below a volume's root node by their paths below the root ("" for the root
-  // itself).
+  // itself); the walk makes each folder's subfolder nodes before it reads them.
   QMap<QString, QTreeWidgetItem*> folderNodes(const QString& volumeKey) const {
     QMap<QString, QTreeWidgetItem*> out;
     QTreeWidgetItem* volume = tree()->TV()->node(volumeKey);
     if (!volume || volume->childCount() != 1) return out;
     std::function<void(QTreeWidgetItem*, const QString&)> walk = [&](QTreeWidgetItem* n, const QString& rel) {
       out.insert(rel, n);
+      tree()->LoadFolderChildren(n);
       for (int i = 0; i < n->childCount(); ++i)
         walk(n->child(i), rel.isEmpty() ? n->child(i)->text(0) : rel + QLatin1Char('/') + n->child(i)->text(0));
     };
