@@ -10,6 +10,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/pLister.h"
 #include "catalogue/widgets/Tree.h"
+#include "catalogue/widgets/TreeLister.h"
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
@@ -60,49 +61,6 @@ void pumpTwice() {
   ui::pumpMessages();
   ui::pumpMessages();
 }
-
-// A node of the tree view as the lister walks it. It knows its place among its siblings, so
-// the next sibling is found without searching the parent's children.
-class TreeListerNode : public ListerNode {
- public:
-  TreeListerNode(QTreeWidget* view, QTreeWidgetItem* parent, int index)
-      : view_(view), parent_(parent), index_(index), node_(parent ? parent->child(index) : view->topLevelItem(index)) {}
-  static std::unique_ptr<ListerNode> Of(QTreeWidgetItem* node) {
-    if (!node) return nullptr;
-    QTreeWidgetItem* parent = node->parent();
-    QTreeWidget* view = node->treeWidget();
-    const int index = parent ? parent->indexOfChild(node) : view->indexOfTopLevelItem(node);
-    return std::make_unique<TreeListerNode>(view, parent, index);
-  }
-
-  QString Text() const override { return node_->text(0); }
-  QString Tag() const override { return ui::itemTag(node_).toString(); }
-  int Children() const override { return node_->childCount(); }
-  std::unique_ptr<ListerNode> Child() const override {
-    if (node_->childCount() == 0) return nullptr;
-    return std::make_unique<TreeListerNode>(view_, node_, 0);
-  }
-  std::unique_ptr<ListerNode> Next() const override {
-    const int count = parent_ ? parent_->childCount() : view_->topLevelItemCount();
-    if (index_ + 1 >= count) return nullptr;
-    return std::make_unique<TreeListerNode>(view_, parent_, index_ + 1);
-  }
-
- private:
-  QTreeWidget* view_;
-  QTreeWidgetItem* parent_;
-  int index_;
-  QTreeWidgetItem* node_;
-};
-
-class TreeListerView : public ListerTree {
- public:
-  explicit TreeListerView(QTreeWidget* view) : view_(view) {}
-  std::unique_ptr<ListerNode> FirstNode() const override { return TreeListerNode::Of(GetFirstRootNode(view_)); }
-
- private:
-  QTreeWidget* view_;
-};
 
 // "1.0.011": the revision at least three digits; a Null field reads as an empty text.
 QString VersionOfRecord(const rt::Variant& major, const rt::Variant& minor, const rt::Variant& revision) {
@@ -166,15 +124,15 @@ void frmMain::CmdOutput(bool WithSubfolders) {
         // A volume without folders has nothing to list; without a start the lister would list
         // the tree's first node instead.
         if (node && node->childCount() > 0 && Tree::NodeType(node->child(0)) == Tree::kNodeFolder)
-          start = TreeListerNode::Of(node->child(0));
+          start = TreeLister(*Tree1).Of(node->child(0));
       } else {
         title += QStringLiteral(" [Ordner: ") + node->text(0) + QStringLiteral("]");
-        start = TreeListerNode::Of(node);
+        start = TreeLister(*Tree1).Of(node);
       }
       if (start) {
         // The folder load ends its own hourglass; the listing keeps one up.
         ui::HourglassScope listing;
-        text = pLister().tvwGetData(TreeListerView(Tree1->TV()), start, true, 2, WithSubfolders);
+        text = pLister().tvwGetData(TreeLister(*Tree1), start, true, 2, WithSubfolders);
       }
     }
     frmEditor window(this);
