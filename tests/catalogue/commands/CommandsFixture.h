@@ -7,6 +7,7 @@
 #include "platform/jet/Recordset.h"
 #include "platform/ui/MessageBox.h"
 
+#include "tests/support/OpenedCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
@@ -24,11 +25,8 @@ class CommandsTest : public ::testing::Test {
     auto rec = std::make_unique<ui::RecordingPresenter>();
     boxes = rec.get();
     ui::setPresenter(std::move(rec));
-    gDB = std::make_unique<cuDAODatabase>();
-    path = testenv::freshTempDir() + QStringLiteral("/kat.qvk");
-    ASSERT_TRUE(QFile::copy(TemplatePath(), path));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    ASSERT_TRUE(DBOpen(path, 0));
+    path = testenv::openFreshCatalogue(testenv::freshTempDir());
+    ASSERT_FALSE(path.isEmpty());
     boxes->shown.clear();
   }
   void TearDown() override {

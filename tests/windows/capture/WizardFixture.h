@@ -11,6 +11,7 @@
 #include "platform/ui/widgets/FileChooser.h"
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/ModalScript.h"
+#include "tests/support/OpenedCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 #include "windows/capture/frmVolumeNew.h"
@@ -39,12 +40,9 @@ class WizardTest : public ::testing::Test {
       gOptions = std::make_unique<gRegOptions>();
       ownOptions = true;
     }
-    gDB = std::make_unique<cuDAODatabase>();
     dir = testenv::freshTempDir();
-    path = dir + QStringLiteral("/kat.qvk");
-    ASSERT_TRUE(QFile::copy(TemplatePath(), path));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    ASSERT_TRUE(DBOpen(path, 0));
+    path = testenv::openFreshCatalogue(dir);
+    ASSERT_FALSE(path.isEmpty());
     auto ch = std::make_unique<ScriptedChooser>();
     chooser = ch.get();
     previousChooser = ui::setFileChooser(std::move(ch));

@@ -11,6 +11,7 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/widgets/TextPrompt.h"
 
+#include "tests/support/OpenedCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
@@ -69,11 +70,8 @@ class MaintenanceTest : public ::testing::Test {
     auto prompter = std::make_unique<ScriptedPrompter>();
     prompts = prompter.get();
     ui::setTextPrompter(std::move(prompter));
-    gDB = std::make_unique<cuDAODatabase>();
-    path = testenv::freshTempDir() + QStringLiteral("/kat.qvk");
-    ASSERT_TRUE(QFile::copy(TemplatePath(), path));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    ASSERT_TRUE(DBOpen(path, 0));
+    path = testenv::openFreshCatalogue(testenv::freshTempDir());
+    ASSERT_FALSE(path.isEmpty());
     boxes->shown.clear();
   }
   void TearDown() override {
