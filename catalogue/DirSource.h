@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace dirsrc {
 
@@ -50,6 +51,8 @@ class DirSource {
   // Opens the folder at path (raw bytes). Throws rt::RaisedError when it cannot be listed.
   // Without fileFacts, size and time of regular files may be left 0 where that saves a stat.
   virtual std::unique_ptr<DirListing> open(const QByteArray& path, bool fileFacts) = 0;
+  // True when several folders may be listed at the same time on other threads.
+  virtual bool concurrent() const { return false; }
 };
 
 // The real file system: readdir plus fstatat on the folder's descriptor, links not followed,
@@ -57,6 +60,32 @@ class DirSource {
 class PosixDirSource final : public DirSource {
  public:
   std::unique_ptr<DirListing> open(const QByteArray& path, bool fileFacts) override;
+  bool concurrent() const override { return true; }
+};
+
+// The non-folder entries of many listings, packed (about 6 bytes plus the name each), kept
+// from the walk for the file rows. The time keeps its seconds only.
+class EntryStore {
+ public:
+  struct Span {
+    uint32_t chunk = 0;
+    uint32_t offset = 0;
+    int32_t count = 0;
+  };
+  // The entries appended from now on belong to the span ended by end().
+  Span begin();
+  void append(const DirEntry& e);
+  void end(Span& span) const;
+  // Replaces out by the span's entries, reusing its storage.
+  void read(const Span& span, std::vector<DirEntry>& out) const;
+  void clear();
+  int64_t bytes() const;
+
+ private:
+  static constexpr size_t kChunk = size_t(1) << 20;
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  std::vector<size_t> used_;
+  int32_t count_ = 0;  // entries appended since the last begin()
 };
 
 }  // namespace dirsrc

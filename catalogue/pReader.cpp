@@ -77,7 +77,7 @@ pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Databa
       db_(std::move(db)),
       settings_(std::move(settings)),
       owner_(owner),
-      listSource_(listSource ? std::move(listSource) : std::make_unique<dirsrc::PosixDirSource>()),
+      listSource_(std::move(listSource)),
       walker_(std::move(walkerSource)) {
   if (!settings_.wait) settings_.wait = [](int32_t ms) { Wait(ms, false); };
   // A record set that cannot be opened shows up as an error of the first Read.
@@ -91,8 +91,6 @@ pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Databa
   } catch (const rt::RaisedError&) {
   }
 
-  walker_.NewFile = [this](const QString& folderPath, const QString&, const QString& name, int64_t, int32_t,
-                           const QByteArray& raw) { onNewFile(folderPath, name, raw); };
   walker_.Folder = [this](const QString& fullPath, const QString&, const QString&, int32_t) {
     try {
       status(gErr->MsgLoad(155) + kCrLf + fullPath);
@@ -219,6 +217,14 @@ bool pReader::Read(int32_t volId) {
     walker_.setRoot(root.toText());
     walker_.setSkipHidden(skipHidden_);
     walker_.setSkipSystem(skipSystem_);
+    walker_.setListThreads(settings_.ListThreads);
+    walker_.setKeepFiles(!listSource_);
+    // Without test reads nobody listens to the files: the walk need not spell out their names.
+    if (fileRead_)
+      walker_.NewFile = [this](const QString& folderPath, const QString&, const QString& name, int64_t, int32_t,
+                               const QByteArray& raw) { onNewFile(folderPath, name, raw); };
+    else
+      walker_.NewFile = nullptr;
     walker_.Run();
     raiseIfCanceled();
 
@@ -227,6 +233,7 @@ bool pReader::Read(int32_t volId) {
       nextPathKey_ = NewKey(*db_, kKeyPID);
       nextFileKey_ = NewKey(*db_, kKeyFID);
       int64_t fileCounter = 0;
+      std::vector<dirsrc::DirEntry> entries;
       for (const cuDirParserFolder& folder : folders) {
         ui::pumpMessagesThrottled();
         raiseIfCanceled();
@@ -236,7 +243,7 @@ bool pReader::Read(int32_t volId) {
           fileCounter = 0;
         }
         // One listing per folder serves the memo search and the file rows.
-        const std::vector<dirsrc::DirEntry> entries = listFolder(folder);
+        listFolder(folder, entries);
         const int32_t pid = SavePath(folder, entries);
         WriteFiles(folder, pid, entries);
         if (settings_.ReadingBreakDuration > 0) fileCounter += folder.Files();
@@ -282,12 +289,25 @@ void pReader::reportUnreadFolders() {
   ui::showMessageBox(text, ui::kExclamation, gErr->AppName());
 }
 
-std::vector<dirsrc::DirEntry> pReader::listFolder(const cuDirParserFolder& folder) {
-  std::vector<dirsrc::DirEntry> entries;
+void pReader::listFolder(const cuDirParserFolder& folder, std::vector<dirsrc::DirEntry>& entries) {
+  entries.clear();
   // A mount point below the root is recorded as a folder but not read.
-  if (!folder.Entered()) return entries;
+  if (!folder.Entered()) return;
+  if (!listSource_) {
+    switch (walker_.KeptFiles(folder.Index(), entries)) {
+      case cuDirParser::Kept::Complete:
+        return;
+      case cuDirParser::Kept::Failed:
+        unlisted_ << folder.FullPath();
+        return;
+      case cuDirParser::Kept::None:
+        break;  // the walk did not list it through: list it now
+    }
+  }
   try {
-    std::unique_ptr<dirsrc::DirListing> listing = listSource_->open(folder.RawPath(), true);
+    dirsrc::PosixDirSource posix;
+    dirsrc::DirSource& source = listSource_ ? *listSource_ : posix;
+    std::unique_ptr<dirsrc::DirListing> listing = source.open(folder.RawPath(), true);
     dirsrc::DirEntry e;
     while (listing->next(e))
       if (e.kind != dirsrc::EntryKind::Folder) entries.push_back(e);
@@ -295,7 +315,6 @@ std::vector<dirsrc::DirEntry> pReader::listFolder(const cuDirParserFolder& folde
     // What was listed is written; the folder is named when the read ends.
     unlisted_ << folder.FullPath();
   }
-  return entries;
 }
 
 bool pReader::wantedForMemoSearch(const dirsrc::DirEntry& e) const {

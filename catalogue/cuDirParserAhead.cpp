@@ -1,0 +1,146 @@
+#include "catalogue/cuDirParserAhead.h"
+
+#include <chrono>
+#include <system_error>
+#include <utility>
+
+namespace {
+
+// Enough to keep the threads busy past small folders, little beside the catalogue's own memory.
+constexpr size_t kMaxFoldersAhead = 512;
+constexpr size_t kMaxEntriesAhead = 32768;
+constexpr auto kWaitStep = std::chrono::milliseconds(20);
+
+// A listing already made, replayed; a failure after the entries comes where it came.
+class ListedFolder final : public dirsrc::DirListing {
+ public:
+  ListedFolder(std::vector<dirsrc::DirEntry> entries, std::exception_ptr error)
+      : entries_(std::move(entries)), error_(std::move(error)) {}
+
+  bool next(dirsrc::DirEntry& e) override {
+    if (at_ < entries_.size()) {
+      e = std::move(entries_[at_++]);
+      return true;
+    }
+    if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+    return false;
+  }
+
+ private:
+  std::vector<dirsrc::DirEntry> entries_;
+  size_t at_ = 0;
+  std::exception_ptr error_;
+};
+
+}  // namespace
+
+cuDirParserAhead::cuDirParserAhead(dirsrc::DirSource& source, bool fileFacts, int threads,
+                                   std::function<bool(const dirsrc::DirEntry&)> enters)
+    : source_(source), fileFacts_(fileFacts), enters_(std::move(enters)) {
+  try {
+    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
+  } catch (const std::system_error&) {
+    // Fewer threads, or none: the walker lists what no thread does.
+  }
+}
+
+cuDirParserAhead::~cuDirParserAhead() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  changed_.notify_all();
+  for (std::thread& t : threads_) t.join();
+}
+
+cuDirParserAhead::Result cuDirParserAhead::list(const QByteArray& path) {
+  Result r;
+  std::unique_ptr<dirsrc::DirListing> listing;
+  try {
+    listing = source_.open(path, fileFacts_);
+  } catch (...) {
+    r.openError = std::current_exception();
+    return r;
+  }
+  try {
+    dirsrc::DirEntry e;
+    while (listing->next(e)) r.entries.push_back(std::move(e));
+  } catch (...) {
+    r.error = std::current_exception();
+  }
+  return r;
+}
+
+void cuDirParserAhead::queueChildren(const QByteArray& path, const Result& r) {
+  // The walk enters no sub-folder of a listing that failed.
+  if (r.openError || r.error) return;
+  // Reversed onto the stack, so the first sub-folder is listed first.
+  for (auto it = r.entries.rbegin(); it != r.entries.rend(); ++it) {
+    if (it->kind != dirsrc::EntryKind::Folder || !enters_(*it)) continue;
+    QByteArray child = path + it->name + '/';
+    if (jobs_.contains(child)) continue;
+    jobs_.insert(child, Job{});
+    pending_.push_back(std::move(child));
+  }
+}
+
+bool cuDirParserAhead::roomAhead() const { return doneFolders_ < kMaxFoldersAhead && doneEntries_ < kMaxEntriesAhead; }
+
+void cuDirParserAhead::work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return stop_ || (!pending_.empty() && roomAhead()); });
+    if (stop_) return;
+    const QByteArray path = std::move(pending_.back());
+    pending_.pop_back();
+    const auto job = jobs_.find(path);
+    if (job == jobs_.end() || job->state != State::Queued) continue;
+    job->state = State::Listing;
+    lock.unlock();
+    Result r = list(path);
+    lock.lock();
+    // Only this thread changes a job while it lists; the walker waits for it.
+    queueChildren(path, r);
+    Job& done = jobs_[path];
+    ++doneFolders_;
+    doneEntries_ += r.entries.size();
+    done.result = std::move(r);
+    done.state = State::Done;
+    changed_.notify_all();
+  }
+}
+
+std::unique_ptr<dirsrc::DirListing> cuDirParserAhead::take(const QByteArray& path,
+                                                           const std::function<void()>& whileWaiting) {
+  Result r;
+  std::unique_lock<std::mutex> lock(mutex_);
+  auto job = jobs_.find(path);
+  if (job == jobs_.end() || job->state == State::Queued) {
+    // Nobody lists it yet: here, at once.
+    if (job != jobs_.end()) jobs_.erase(job);
+    lock.unlock();
+    r = list(path);
+    lock.lock();
+    queueChildren(path, r);
+    lock.unlock();
+    changed_.notify_all();
+  } else {
+    // Looked up anew after each wait: the table may have grown meanwhile.
+    while (jobs_.find(path)->state != State::Done) {
+      if (changed_.wait_for(lock, kWaitStep) == std::cv_status::timeout && whileWaiting) {
+        lock.unlock();
+        whileWaiting();
+        lock.lock();
+      }
+    }
+    job = jobs_.find(path);
+    r = std::move(job->result);
+    jobs_.erase(job);
+    --doneFolders_;
+    doneEntries_ -= r.entries.size();
+    lock.unlock();
+    changed_.notify_all();
+  }
+  if (r.openError) std::rethrow_exception(r.openError);
+  return std::make_unique<ListedFolder>(std::move(r.entries), std::move(r.error));
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+// Lists folders of a walk on a few threads ahead of it. A folder's sub-folders are listed
+// before its later siblings (a stack of pending folders), which is about the order a depth-
+// first walk asks for them; the walker takes the listings in its own order on its own thread.
+// Listed folders not yet taken are bounded in number and entries; a folder nobody has started
+// is listed by the walker itself instead of waited for. The threads end with the object.
+
+#include "catalogue/DirSource.h"
+
+#include <QByteArray>
+#include <QHash>
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class cuDirParserAhead {
+ public:
+  // Starts threads listing through source (which must be concurrent) with fileFacts; enters
+  // tells the sub-folders that the walk will list.
+  cuDirParserAhead(dirsrc::DirSource& source, bool fileFacts, int threads,
+                   std::function<bool(const dirsrc::DirEntry&)> enters);
+  ~cuDirParserAhead();
+  cuDirParserAhead(const cuDirParserAhead&) = delete;
+  cuDirParserAhead& operator=(const cuDirParserAhead&) = delete;
+
+  // The listing of path (with trailing "/"), throwing as DirSource::open would. Calls
+  // whileWaiting now and then when it has to wait for a thread.
+  std::unique_ptr<dirsrc::DirListing> take(const QByteArray& path, const std::function<void()>& whileWaiting);
+
+ private:
+  struct Result {
+    std::vector<dirsrc::DirEntry> entries;
+    std::exception_ptr openError;  // the folder could not be opened
+    std::exception_ptr error;      // the listing failed after the entries
+  };
+  enum class State { Queued, Listing, Done };
+  struct Job {
+    State state = State::Queued;
+    Result result;
+  };
+
+  Result list(const QByteArray& path);
+  // Queues the folders a complete listing will have the walk enter. Locked.
+  void queueChildren(const QByteArray& path, const Result& r);
+  bool roomAhead() const;
+  void work();
+
+  dirsrc::DirSource& source_;
+  bool fileFacts_;
+  std::function<bool(const dirsrc::DirEntry&)> enters_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  QHash<QByteArray, Job> jobs_;
+  std::vector<QByteArray> pending_;  // a stack; entries of jobs taken meanwhile are passed over
+  size_t doneFolders_ = 0;           // listed, not yet taken
+  size_t doneEntries_ = 0;
+  bool stop_ = false;
+  std::vector<std::thread> threads_;
+};
