@@ -21,6 +21,7 @@
 
 #include <fnmatch.h>
 
+#include <bit>
 #include <ctime>
 
 namespace {
@@ -390,32 +391,75 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const std::vector<dir
   }
 }
 
+// Rows go in as statements of several rows each (fewer steps of the engine per row); a
+// statement that fails stores none of its rows, and they are written again one by one, which
+// finds the failing file and asks about it.
 void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries) {
   status(gErr->MsgLoad(178, folder.FullPath()));
-  for (const dirsrc::DirEntry& e : entries) {
+  size_t at = 0;
+  while (at < entries.size()) {
     ui::pumpMessagesThrottled();
     raiseIfCanceled();
-    try {
-      files_->AddNew();
-      files_->Fields(fFID).SetValue(nextFileKey_);
-      files_->Fields(fPathID).SetValue(pid);
-      files_->Fields(fFilename).SetValue(rt::decodeFileName(e.name));
-      files_->Fields(fDateTime).SetValue(oleDateOf(e.mtimeSec));
-      files_->Fields(fFilesize).SetValue(static_cast<double>(e.size));
-      files_->Update();
-    } catch (const rt::RaisedError& err) {
-      try {
-        if (files_->GetEditMode() != jet::EditMode::None) files_->CancelUpdate();
-      } catch (const rt::RaisedError&) {
-      }
-      const QString reason =
-          QStringLiteral("Fehler Nr. ") + QString::number(err.number) + QStringLiteral(": ") + err.description;
-      const int answer = gErr->MsgShow(202, ui::kYesNo + ui::kCritical + ui::kDefaultButton2,
-                                       folder.FullPath() + rt::decodeFileName(e.name), reason);
-      if (answer == ui::kAnswerYes) continue;  // the key goes to the next file
-      gErr->ErrRaise(-130);
+    size_t n = kRowsPerInsert;
+    while (n > entries.size() - at) n /= 2;
+    // The last key of the span must leave room for the next, as it does row by row.
+    if (n > 1 && static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(n) <= kMaxKey &&
+        insertFiles(pid, entries, at, n)) {
+      nextFileKey_ += static_cast<int32_t>(n);
+      at += n;
+      continue;
     }
-    if (nextFileKey_ == kMaxKey) throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
-    ++nextFileKey_;
+    for (const size_t end = at + n; at < end; ++at) WriteFile(folder, pid, entries[at]);
   }
+}
+
+bool pReader::insertFiles(int32_t pid, const std::vector<dirsrc::DirEntry>& entries, size_t from, size_t n) {
+  QString& sql = insertSql_[static_cast<size_t>(std::countr_zero(n))];
+  if (sql.isEmpty()) {
+    sql = QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?, ?, ?, ?, ?)");
+    for (size_t i = 1; i < n; ++i) sql += QStringLiteral(", (?, ?, ?, ?, ?)");
+  }
+  params_.clear();
+  params_.reserve(5 * n);
+  for (size_t i = 0; i < n; ++i) {
+    const dirsrc::DirEntry& e = entries[from + i];
+    params_.emplace_back(static_cast<long long>(nextFileKey_) + static_cast<long long>(i));
+    params_.emplace_back(static_cast<long long>(pid));
+    params_.emplace_back(rt::decodeFileName(e.name));
+    params_.push_back(oleDateOf(e.mtimeSec));
+    params_.emplace_back(static_cast<double>(e.size));
+  }
+  try {
+    db_->Execute(sql, jet::dbFailOnError, params_);
+    return true;
+  } catch (const rt::RaisedError&) {
+    return false;
+  }
+}
+
+void pReader::WriteFile(const cuDirParserFolder& folder, int32_t pid, const dirsrc::DirEntry& e) {
+  ui::pumpMessagesThrottled();
+  raiseIfCanceled();
+  try {
+    files_->AddNew();
+    files_->Fields(fFID).SetValue(nextFileKey_);
+    files_->Fields(fPathID).SetValue(pid);
+    files_->Fields(fFilename).SetValue(rt::decodeFileName(e.name));
+    files_->Fields(fDateTime).SetValue(oleDateOf(e.mtimeSec));
+    files_->Fields(fFilesize).SetValue(static_cast<double>(e.size));
+    files_->Update();
+  } catch (const rt::RaisedError& err) {
+    try {
+      if (files_->GetEditMode() != jet::EditMode::None) files_->CancelUpdate();
+    } catch (const rt::RaisedError&) {
+    }
+    const QString reason =
+        QStringLiteral("Fehler Nr. ") + QString::number(err.number) + QStringLiteral(": ") + err.description;
+    const int answer = gErr->MsgShow(202, ui::kYesNo + ui::kCritical + ui::kDefaultButton2,
+                                     folder.FullPath() + rt::decodeFileName(e.name), reason);
+    if (answer == ui::kAnswerYes) return;  // the key goes to the next file
+    gErr->ErrRaise(-130);
+  }
+  if (nextFileKey_ == kMaxKey) throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
+  ++nextFileKey_;
 }

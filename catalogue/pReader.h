@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -74,6 +75,8 @@ class pReader {
  private:
   int32_t SavePath(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries);
   void WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries);
+  bool insertFiles(int32_t pid, const std::vector<dirsrc::DirEntry>& entries, size_t from, size_t n);
+  void WriteFile(const cuDirParserFolder& folder, int32_t pid, const dirsrc::DirEntry& e);
   void listFolder(const cuDirParserFolder& folder, std::vector<dirsrc::DirEntry>& entries);
   QString findMemo(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries) const;
   bool wantedForMemoSearch(const dirsrc::DirEntry& e) const;
@@ -106,5 +109,8 @@ class pReader {
   int32_t nextPathKey_ = 0;
   int32_t nextFileKey_ = 0;
   int32_t firstPathKey_ = 0;
-  QStringList unlisted_;  // folders whose file listing failed while writing
+  QStringList unlisted_;                        // folders whose file listing failed while writing
+  static constexpr size_t kRowsPerInsert = 32;  // a power of two
+  std::array<QString, 6> insertSql_;            // for 1, 2, 4, ... kRowsPerInsert rows
+  std::vector<rt::Variant> params_;
 };
