@@ -181,7 +181,9 @@ void EntryStore::append(const DirEntry& e) {
   char* p = putVarint(start, static_cast<uint64_t>(e.name.size()));
   p = putVarint(p, static_cast<uint64_t>(e.kind) | static_cast<uint64_t>(e.attributes) << 2);
   p = putVarint(p, zigzag(e.size));
-  p = putVarint(p, zigzag(e.mtimeSec));
+  // Times of one folder lie close together: each after the first as a difference.
+  p = putVarint(p, zigzag(e.mtimeSec - (count_ ? lastMtime_ : 0)));
+  lastMtime_ = e.mtimeSec;
   std::memcpy(p, e.name.constData(), static_cast<size_t>(e.name.size()));
   used_.back() += static_cast<size_t>(p - start) + static_cast<size_t>(e.name.size());
   ++count_;
@@ -193,6 +195,7 @@ void EntryStore::read(const Span& span, std::vector<DirEntry>& out) const {
   out.resize(static_cast<size_t>(span.count));
   size_t chunk = span.chunk;
   size_t offset = span.offset;
+  int64_t lastMtime = 0;
   for (DirEntry& e : out) {
     if (offset >= used_[chunk]) {
       ++chunk;
@@ -209,7 +212,8 @@ void EntryStore::read(const Span& span, std::vector<DirEntry>& out) const {
     e.kind = static_cast<EntryKind>(kindAttrs & 3);
     e.attributes = static_cast<int32_t>(kindAttrs >> 2);
     e.size = unzigzag(size);
-    e.mtimeSec = unzigzag(mtime);
+    e.mtimeSec = lastMtime + unzigzag(mtime);
+    lastMtime = e.mtimeSec;
     e.mtimeNsec = 0;
     e.mountPoint = false;
     offset += static_cast<size_t>(p - start) + len;

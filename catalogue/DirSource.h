@@ -86,6 +86,7 @@ class EntryStore {
   std::vector<std::unique_ptr<char[]>> chunks_;
   std::vector<size_t> used_;
   int32_t count_ = 0;  // entries appended since the last begin()
+  int64_t lastMtime_ = 0;
 };
 
 }  // namespace dirsrc

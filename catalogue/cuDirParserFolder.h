@@ -12,7 +12,7 @@ class cuDirParserFolder {
   int32_t Files() const { return files_; }
   QString FullPath() const { return fullPath_; }
   int32_t Index() const { return index_; }
-  QString Name() const { return name_; }
+  QString Name() const;
   int32_t Parent() const { return parent_; }
   int64_t Size() const { return size_; }
   int32_t SubDirs() const { return subDirs_; }
@@ -24,7 +24,7 @@ class cuDirParserFolder {
   // The path as the file system spells it (the text form of a name that is no UTF-8 is its Windows-1252 reading), with
   // trailing "/".
   const QByteArray& RawPath() const { return rawPath_; }
-  const QByteArray& RawName() const { return rawName_; }
+  QByteArray RawName() const;
   // False for a folder that holds another file system: it is recorded but not listed.
   bool Entered() const { return entered_; }
 
@@ -33,8 +33,11 @@ class cuDirParserFolder {
   friend class cuDirParserFolders;
 
   QString fullPath_;
-  QString name_;
   QByteArray rawPath_;
+  // The name is the last part of the path (no copy of its own), unless Add was given another.
+  int32_t nameAt_ = -1;     // in fullPath_; -1: no name
+  int32_t rawNameAt_ = -1;  // in rawPath_
+  QString name_;
   QByteArray rawName_;
   int32_t index_ = 0;
   int32_t parent_ = 0;

@@ -30,13 +30,32 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
   item->rawPath_ = rawFullPath;
   item->rawName_ = rawName;
   item->fullPath_ = rt::decodeFileName(rawFullPath);
-  item->name_ = rt::decodeFileName(rawName);
+  if (!rawName.isEmpty()) {
+    const QString name = rt::decodeFileName(rawName);
+    if (rawFullPath.endsWith(rawName + '/') && item->fullPath_.endsWith(name + QLatin1Char('/'))) {
+      item->rawNameAt_ = static_cast<int32_t>(rawFullPath.size() - rawName.size() - 1);
+      item->nameAt_ = static_cast<int32_t>(item->fullPath_.size() - name.size() - 1);
+    } else {
+      item->rawName_ = rawName;
+      item->name_ = name;
+    }
+  }
   item->parent_ = parent;
   item->index_ = counter_ + 1;
   byKey_.insert(rawFullPath, static_cast<int32_t>(items_.size()));
   items_.push_back(std::move(item));
   ++counter_;
   return *items_.back();
+}
+
+QString cuDirParserFolder::Name() const {
+  if (nameAt_ < 0) return name_;
+  return fullPath_.mid(nameAt_, fullPath_.size() - nameAt_ - 1);
+}
+
+QByteArray cuDirParserFolder::RawName() const {
+  if (rawNameAt_ < 0) return rawName_;
+  return rawPath_.mid(rawNameAt_, rawPath_.size() - rawNameAt_ - 1);
 }
 
 cuDirParserFolder& cuDirParserFolders::Item(int32_t position) const {

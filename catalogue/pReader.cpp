@@ -236,7 +236,8 @@ bool pReader::Read(int32_t volId) {
       int64_t fileCounter = 0;
       std::vector<dirsrc::DirEntry> entries;
       for (const cuDirParserFolder& folder : folders) {
-        ui::pumpMessagesThrottled();
+        // Once per folder in full, however fast the rows go: the owner sees each folder's writes.
+        ui::pumpMessages();
         raiseIfCanceled();
         if (settings_.ReadingBreakDuration > 0 && fileCounter > settings_.ReadingBreakFiles) {
           status(gErr->MsgLoad(203, settings_.ReadingBreakDuration));
