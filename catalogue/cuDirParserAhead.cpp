@@ -71,16 +71,19 @@ cuDirParserAhead::Result cuDirParserAhead::list(const QByteArray& path) {
   return r;
 }
 
-void cuDirParserAhead::queueChildren(const QByteArray& path, const Result& r) {
+void cuDirParserAhead::queueChildren(const QByteArray& path, const Place& place, const Result& r) {
   // The walk enters no sub-folder of a listing that failed.
   if (r.openError || r.error) return;
-  // Reversed onto the stack, so the first sub-folder is listed first.
-  for (auto it = r.entries.rbegin(); it != r.entries.rend(); ++it) {
-    if (it->kind != dirsrc::EntryKind::Folder || !enters_(*it)) continue;
-    QByteArray child = path + it->name + '/';
-    if (jobs_.contains(child)) continue;
-    jobs_.insert(child, Job{});
-    pending_.push_back(std::move(child));
+  Place childPlace = place;
+  childPlace.push_back(0);
+  for (const dirsrc::DirEntry& e : r.entries) {
+    if (e.kind != dirsrc::EntryKind::Folder || !enters_(e)) continue;
+    QByteArray child = path + e.name + '/';
+    if (!jobs_.contains(child)) {
+      jobs_.insert(child, Job{State::Queued, childPlace, Result{}});
+      pending_.emplace(childPlace, std::move(child));
+    }
+    ++childPlace.back();
   }
 }
 
@@ -91,16 +94,20 @@ void cuDirParserAhead::work() {
   for (;;) {
     changed_.wait(lock, [this] { return stop_ || (!pending_.empty() && roomAhead()); });
     if (stop_) return;
-    const QByteArray path = std::move(pending_.back());
-    pending_.pop_back();
-    const auto job = jobs_.find(path);
-    if (job == jobs_.end() || job->state != State::Queued) continue;
-    job->state = State::Listing;
+    const auto first = pending_.begin();
+    const QByteArray path = std::move(first->second);
+    pending_.erase(first);
+    Place place;
+    {
+      Job& job = jobs_[path];
+      job.state = State::Listing;
+      place = job.place;
+    }
     lock.unlock();
     Result r = list(path);
     lock.lock();
     // Only this thread changes a job while it lists; the walker waits for it.
-    queueChildren(path, r);
+    queueChildren(path, place, r);
     Job& done = jobs_[path];
     ++doneFolders_;
     doneEntries_ += r.entries.size();
@@ -116,12 +123,17 @@ std::unique_ptr<dirsrc::DirListing> cuDirParserAhead::take(const QByteArray& pat
   std::unique_lock<std::mutex> lock(mutex_);
   auto job = jobs_.find(path);
   if (job == jobs_.end() || job->state == State::Queued) {
-    // Nobody lists it yet: here, at once.
-    if (job != jobs_.end()) jobs_.erase(job);
+    // Nobody lists it yet: here, at once. The root has no job; it is the first place.
+    Place place;
+    if (job != jobs_.end()) {
+      place = std::move(job->place);
+      pending_.erase(place);
+      jobs_.erase(job);
+    }
     lock.unlock();
     r = list(path);
     lock.lock();
-    queueChildren(path, r);
+    queueChildren(path, place, r);
     lock.unlock();
     changed_.notify_all();
   } else {

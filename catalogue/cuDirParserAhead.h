@@ -1,8 +1,8 @@
 #pragma once
 
-// Lists folders of a walk on a few threads ahead of it. A folder's sub-folders are listed
-// before its later siblings (a stack of pending folders), which is about the order a depth-
-// first walk asks for them; the walker takes the listings in its own order on its own thread.
+// Lists folders of a walk on a few threads ahead of it, in the order of a depth-first walk:
+// the next folder listed is always the pending one that the walk reaches first. The walker
+// takes the listings in its own order on its own thread.
 // Listed folders not yet taken are bounded in number and entries; a folder nobody has started
 // is listed by the walker itself instead of waited for. The threads end with the object.
 
@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -41,14 +42,18 @@ class cuDirParserAhead {
     std::exception_ptr error;      // the listing failed after the entries
   };
   enum class State { Queued, Listing, Done };
+  // The place of a folder in the walk: the positions of it and its parents among their
+  // siblings, from the root down. Compared as sequences, places come in the walk's order.
+  using Place = std::vector<int32_t>;
   struct Job {
     State state = State::Queued;
+    Place place;
     Result result;
   };
 
   Result list(const QByteArray& path);
   // Queues the folders a complete listing will have the walk enter. Locked.
-  void queueChildren(const QByteArray& path, const Result& r);
+  void queueChildren(const QByteArray& path, const Place& place, const Result& r);
   bool roomAhead() const;
   void work();
 
@@ -58,8 +63,8 @@ class cuDirParserAhead {
   std::mutex mutex_;
   std::condition_variable changed_;
   QHash<QByteArray, Job> jobs_;
-  std::vector<QByteArray> pending_;  // a stack; entries of jobs taken meanwhile are passed over
-  size_t doneFolders_ = 0;           // listed, not yet taken
+  std::map<Place, QByteArray> pending_;  // the queued jobs by place
+  size_t doneFolders_ = 0;               // listed, not yet taken
   size_t doneEntries_ = 0;
   bool stop_ = false;
   std::vector<std::thread> threads_;
