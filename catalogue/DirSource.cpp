@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <optional>
 
 namespace dirsrc {
@@ -153,6 +155,12 @@ const char* getVarint(const char* p, uint64_t& v) {
 
 constexpr size_t kMaxVarint = 10;
 
+// The name of an entry at p, after its length.
+void takeName(DirEntry& e, const char* p, uint64_t len) {
+  e.name.resize(static_cast<qsizetype>(len));
+  std::memcpy(e.name.data(), p, len);
+}
+
 }  // namespace
 
 std::unique_ptr<DirListing> PosixDirSource::open(const QByteArray& path, bool fileFacts) {
@@ -165,6 +173,45 @@ std::unique_ptr<DirListing> PosixDirSource::open(const QByteArray& path, bool fi
   return std::make_unique<PosixListing>(std::move(fd), std::move(base), fileFacts, sf.f_type == kMsdosMagic);
 }
 
+void packEntry(std::string& buffer, const DirEntry& e) {
+  const size_t at = buffer.size();
+  buffer.resize(at + 5 * kMaxVarint + static_cast<size_t>(e.name.size()));
+  char* const start = buffer.data() + at;
+  char* p = putVarint(start, static_cast<uint64_t>(e.name.size()));
+  p = putVarint(p, static_cast<uint64_t>(e.kind) | static_cast<uint64_t>(e.mountPoint) << 2 |
+                       static_cast<uint64_t>(static_cast<uint32_t>(e.attributes)) << 3);
+  p = putVarint(p, zigzag(e.size));
+  p = putVarint(p, zigzag(e.mtimeSec));
+  p = putVarint(p, static_cast<uint32_t>(e.mtimeNsec));
+  std::memcpy(p, e.name.constData(), static_cast<size_t>(e.name.size()));
+  buffer.resize(at + static_cast<size_t>(p - start) + static_cast<size_t>(e.name.size()));
+}
+
+size_t unpackEntry(const char* const start, DirEntry& e) {
+  uint64_t len = 0, flags = 0, size = 0, mtime = 0, nsec = 0;
+  const char* p = getVarint(start, len);
+  p = getVarint(p, flags);
+  p = getVarint(p, size);
+  p = getVarint(p, mtime);
+  p = getVarint(p, nsec);
+  takeName(e, p, len);
+  e.kind = static_cast<EntryKind>(flags & 3);
+  e.mountPoint = (flags & 4) != 0;
+  e.attributes = static_cast<int32_t>(flags >> 3);
+  e.size = unzigzag(size);
+  e.mtimeSec = unzigzag(mtime);
+  e.mtimeNsec = static_cast<int32_t>(nsec);
+  return static_cast<size_t>(p - start) + len;
+}
+
+EntryStore::Chunk::Chunk(size_t bytes) : size(bytes) {
+  void* m = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  if (m == MAP_FAILED) throw std::bad_alloc();
+  data = static_cast<char*>(m);
+}
+
+EntryStore::Chunk::~Chunk() { munmap(data, size); }
+
 EntryStore::Span EntryStore::begin() {
   count_ = 0;
   if (chunks_.empty()) return Span{};
@@ -174,10 +221,10 @@ EntryStore::Span EntryStore::begin() {
 void EntryStore::append(const DirEntry& e) {
   const size_t need = 4 * kMaxVarint + static_cast<size_t>(e.name.size());
   if (chunks_.empty() || kChunk - used_.back() < need) {
-    chunks_.push_back(std::make_unique<char[]>(std::max(kChunk, need)));
+    chunks_.push_back(std::make_unique<Chunk>(std::max(kChunk, need)));
     used_.push_back(0);
   }
-  char* const start = chunks_.back().get() + used_.back();
+  char* const start = chunks_.back()->data + used_.back();
   char* p = putVarint(start, static_cast<uint64_t>(e.name.size()));
   p = putVarint(p, static_cast<uint64_t>(e.kind) | static_cast<uint64_t>(e.attributes) << 2);
   p = putVarint(p, zigzag(e.size));
@@ -201,14 +248,13 @@ void EntryStore::read(const Span& span, std::vector<DirEntry>& out) const {
       ++chunk;
       offset = 0;
     }
-    const char* const start = chunks_[chunk].get() + offset;
+    const char* const start = chunks_[chunk]->data + offset;
     uint64_t len = 0, kindAttrs = 0, size = 0, mtime = 0;
     const char* p = getVarint(start, len);
     p = getVarint(p, kindAttrs);
     p = getVarint(p, size);
     p = getVarint(p, mtime);
-    e.name.resize(static_cast<qsizetype>(len));
-    std::memcpy(e.name.data(), p, len);
+    takeName(e, p, len);
     e.kind = static_cast<EntryKind>(kindAttrs & 3);
     e.attributes = static_cast<int32_t>(kindAttrs >> 2);
     e.size = unzigzag(size);
@@ -226,6 +272,10 @@ void EntryStore::clear() {
   count_ = 0;
 }
 
-int64_t EntryStore::bytes() const { return static_cast<int64_t>(chunks_.size() * kChunk); }
+int64_t EntryStore::bytes() const {
+  int64_t n = 0;
+  for (const auto& c : chunks_) n += static_cast<int64_t>(c->size);
+  return n;
+}
 
 }  // namespace dirsrc

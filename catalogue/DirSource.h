@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace dirsrc {
@@ -63,6 +64,12 @@ class PosixDirSource final : public DirSource {
   bool concurrent() const override { return true; }
 };
 
+// Entries packed one after the other into a byte buffer, everything of each kept: a listing
+// made on one thread and read on another in one allocation.
+void packEntry(std::string& buffer, const DirEntry& e);
+// The entry at p into e (reusing the storage of its name); returns the bytes read.
+size_t unpackEntry(const char* p, DirEntry& e);
+
 // The non-folder entries of many listings, packed (about 6 bytes plus the name each), kept
 // from the walk for the file rows. The time keeps its seconds only.
 class EntryStore {
@@ -82,8 +89,17 @@ class EntryStore {
   int64_t bytes() const;
 
  private:
-  static constexpr size_t kChunk = size_t(1) << 20;
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  static constexpr size_t kChunk = size_t(4) << 20;
+  // Mapped with its pages present: one call instead of a fault per page.
+  struct Chunk {
+    explicit Chunk(size_t bytes);
+    ~Chunk();
+    Chunk(const Chunk&) = delete;
+    Chunk& operator=(const Chunk&) = delete;
+    char* data;
+    size_t size;
+  };
+  std::vector<std::unique_ptr<Chunk>> chunks_;
   std::vector<size_t> used_;
   int32_t count_ = 0;  // entries appended since the last begin()
   int64_t lastMtime_ = 0;

@@ -5,6 +5,7 @@
 #include "platform/runtime/TextCodec.h"
 #include "platform/ui/MessagePump.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -178,7 +179,9 @@ cuDirParser::Listed cuDirParser::GetSubDirs(int32_t position) {
       }
     };
     while (next()) {
-      current = e.name;
+      // A copy of its own: e keeps the storage of its name for the next entry.
+      current.resize(e.name.size());
+      std::memcpy(current.data(), e.name.constData(), static_cast<size_t>(e.name.size()));
       if (keepFiles_ && e.kind != dirsrc::EntryKind::Folder) kept_.append(e);
       // Nothing more is reported once a cancel was asked for, not even the next entry.
       if (cancel_) {

@@ -8,31 +8,38 @@ namespace {
 
 // Enough to keep the threads busy past small folders, little beside the catalogue's own memory.
 constexpr size_t kMaxFoldersAhead = 512;
-constexpr size_t kMaxEntriesAhead = 32768;
+constexpr size_t kMaxBytesAhead = size_t(4) << 20;
+constexpr size_t kMaxSpare = 16;
+constexpr size_t kMaxSpareBytes = size_t(256) << 10;
 constexpr auto kWaitStep = std::chrono::milliseconds(20);
 
-// A listing already made, replayed; a failure after the entries comes where it came.
-class ListedFolder final : public dirsrc::DirListing {
+}  // namespace
+
+// A listing already made, replayed; a failure after the entries comes where it came. Its
+// buffer goes back to the threads.
+class cuDirParserAhead::Replay final : public dirsrc::DirListing {
  public:
-  ListedFolder(std::vector<dirsrc::DirEntry> entries, std::exception_ptr error)
-      : entries_(std::move(entries)), error_(std::move(error)) {}
+  Replay(cuDirParserAhead& owner, Result r) : owner_(owner), r_(std::move(r)) {}
+  ~Replay() override { owner_.recycle(std::move(r_.packed)); }
+  Replay(const Replay&) = delete;
+  Replay& operator=(const Replay&) = delete;
 
   bool next(dirsrc::DirEntry& e) override {
-    if (at_ < entries_.size()) {
-      e = std::move(entries_[at_++]);
+    if (done_ < r_.count) {
+      at_ += dirsrc::unpackEntry(r_.packed.data() + at_, e);
+      ++done_;
       return true;
     }
-    if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+    if (r_.error) std::rethrow_exception(std::exchange(r_.error, nullptr));
     return false;
   }
 
  private:
-  std::vector<dirsrc::DirEntry> entries_;
+  cuDirParserAhead& owner_;
+  Result r_;
   size_t at_ = 0;
-  std::exception_ptr error_;
+  size_t done_ = 0;
 };
-
-}  // namespace
 
 cuDirParserAhead::cuDirParserAhead(dirsrc::DirSource& source, bool fileFacts, int threads,
                                    std::function<bool(const dirsrc::DirEntry&)> enters)
@@ -53,8 +60,10 @@ cuDirParserAhead::~cuDirParserAhead() {
   for (std::thread& t : threads_) t.join();
 }
 
-cuDirParserAhead::Result cuDirParserAhead::list(const QByteArray& path) {
+cuDirParserAhead::Result cuDirParserAhead::list(const QByteArray& path, std::string buffer) {
   Result r;
+  r.packed = std::move(buffer);
+  r.packed.clear();
   std::unique_ptr<dirsrc::DirListing> listing;
   try {
     listing = source_.open(path, fileFacts_);
@@ -64,11 +73,28 @@ cuDirParserAhead::Result cuDirParserAhead::list(const QByteArray& path) {
   }
   try {
     dirsrc::DirEntry e;
-    while (listing->next(e)) r.entries.push_back(std::move(e));
+    while (listing->next(e)) {
+      dirsrc::packEntry(r.packed, e);
+      ++r.count;
+      if (e.kind == dirsrc::EntryKind::Folder && enters_(e)) r.entered.push_back(e.name);
+    }
   } catch (...) {
     r.error = std::current_exception();
   }
   return r;
+}
+
+std::string cuDirParserAhead::spareBuffer() {
+  if (spare_.empty()) return std::string();
+  std::string b = std::move(spare_.back());
+  spare_.pop_back();
+  return b;
+}
+
+void cuDirParserAhead::recycle(std::string buffer) {
+  if (buffer.capacity() > kMaxSpareBytes) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (spare_.size() < kMaxSpare) spare_.push_back(std::move(buffer));
 }
 
 void cuDirParserAhead::queueChildren(const QByteArray& path, const Place& place, const Result& r) {
@@ -76,9 +102,8 @@ void cuDirParserAhead::queueChildren(const QByteArray& path, const Place& place,
   if (r.openError || r.error) return;
   Place childPlace = place;
   childPlace.push_back(0);
-  for (const dirsrc::DirEntry& e : r.entries) {
-    if (e.kind != dirsrc::EntryKind::Folder || !enters_(e)) continue;
-    QByteArray child = path + e.name + '/';
+  for (const QByteArray& name : r.entered) {
+    QByteArray child = path + name + '/';
     if (!jobs_.contains(child)) {
       jobs_.insert(child, Job{State::Queued, childPlace, Result{}});
       pending_.emplace(childPlace, std::move(child));
@@ -87,7 +112,7 @@ void cuDirParserAhead::queueChildren(const QByteArray& path, const Place& place,
   }
 }
 
-bool cuDirParserAhead::roomAhead() const { return doneFolders_ < kMaxFoldersAhead && doneEntries_ < kMaxEntriesAhead; }
+bool cuDirParserAhead::roomAhead() const { return doneFolders_ < kMaxFoldersAhead && doneBytes_ < kMaxBytesAhead; }
 
 void cuDirParserAhead::work() {
   std::unique_lock<std::mutex> lock(mutex_);
@@ -103,14 +128,15 @@ void cuDirParserAhead::work() {
       job.state = State::Listing;
       place = job.place;
     }
+    std::string buffer = spareBuffer();
     lock.unlock();
-    Result r = list(path);
+    Result r = list(path, std::move(buffer));
     lock.lock();
     // Only this thread changes a job while it lists; the walker waits for it.
     queueChildren(path, place, r);
     Job& done = jobs_[path];
     ++doneFolders_;
-    doneEntries_ += r.entries.size();
+    doneBytes_ += r.packed.size();
     done.result = std::move(r);
     done.state = State::Done;
     changed_.notify_all();
@@ -130,8 +156,9 @@ std::unique_ptr<dirsrc::DirListing> cuDirParserAhead::take(const QByteArray& pat
       pending_.erase(place);
       jobs_.erase(job);
     }
+    std::string buffer = spareBuffer();
     lock.unlock();
-    r = list(path);
+    r = list(path, std::move(buffer));
     lock.lock();
     queueChildren(path, place, r);
     lock.unlock();
@@ -149,10 +176,11 @@ std::unique_ptr<dirsrc::DirListing> cuDirParserAhead::take(const QByteArray& pat
     r = std::move(job->result);
     jobs_.erase(job);
     --doneFolders_;
-    doneEntries_ -= r.entries.size();
+    doneBytes_ -= r.packed.size();
     lock.unlock();
     changed_.notify_all();
   }
   if (r.openError) std::rethrow_exception(r.openError);
-  return std::make_unique<ListedFolder>(std::move(r.entries), std::move(r.error));
+  r.entered.clear();
+  return std::make_unique<Replay>(*this, std::move(r));
 }

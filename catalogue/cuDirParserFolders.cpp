@@ -19,8 +19,9 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
                           QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet: ") +
                               rt::decodeFileName(rawFullPath));
   int32_t parent = 0;
+  const cuDirParserFolder* p = nullptr;
   if (!rawParentKey.isEmpty()) {
-    const cuDirParserFolder* p = Find(rawParentKey);
+    p = Find(rawParentKey);
     if (!p)
       raiseNoSuchItem(rt::kErrInvalidArgument,
                       QStringLiteral("Übergeordneter Ordner nicht gefunden: ") + rt::decodeFileName(rawParentKey));
@@ -28,19 +29,22 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
   }
   auto item = std::make_unique<cuDirParserFolder>();
   item->rawPath_ = rawFullPath;
-  item->rawName_ = rawName;
-  item->fullPath_ = rt::decodeFileName(rawFullPath);
-  if (!rawName.isEmpty()) {
-    const QString name = rt::decodeFileName(rawName);
-    if (rawFullPath.endsWith(rawName + '/') && item->fullPath_.endsWith(name + QLatin1Char('/'))) {
-      item->rawNameAt_ = static_cast<int32_t>(rawFullPath.size() - rawName.size() - 1);
-      item->nameAt_ = static_cast<int32_t>(item->fullPath_.size() - name.size() - 1);
-    } else {
-      item->rawName_ = rawName;
-      item->name_ = name;
-    }
-  }
   item->parent_ = parent;
+  const QString name = rt::decodeFileName(rawName);
+  // The usual case, a name below its parent: the parent's path is decoded already, and the
+  // name is the tail of the path.
+  const bool below = p && !rawName.isEmpty() && !rawName.contains('/') && p->rawPath_.endsWith('/') &&
+                     rawFullPath.size() == p->rawPath_.size() + rawName.size() + 1 &&
+                     rawFullPath.startsWith(p->rawPath_) && rawFullPath.endsWith(rawName + '/');
+  if (below) {
+    item->fullPath_ = p->fullPath_ + name + QLatin1Char('/');
+    item->rawNameAt_ = static_cast<int32_t>(p->rawPath_.size());
+    item->nameAt_ = static_cast<int32_t>(p->fullPath_.size());
+  } else {
+    item->fullPath_ = rt::decodeFileName(rawFullPath);
+    item->rawName_ = rawName;
+    item->name_ = name;
+  }
   item->index_ = counter_ + 1;
   byKey_.insert(rawFullPath, static_cast<int32_t>(items_.size()));
   items_.push_back(std::move(item));
