@@ -10,7 +10,7 @@
 class cuDirParserFolder {
  public:
   int32_t Files() const { return files_; }
-  QString FullPath() const { return fullPath_; }
+  QString FullPath() const;
   int32_t Index() const { return index_; }
   QString Name() const;
   int32_t Parent() const { return parent_; }
@@ -32,13 +32,13 @@ class cuDirParserFolder {
   friend class cuDirParser;
   friend class cuDirParserFolders;
 
-  QString fullPath_;
+  // Only the raw path is kept; its text is made when asked for (the walk holds every folder).
   QByteArray rawPath_;
   // The name is the last part of the path (no copy of its own), unless Add was given another.
-  int32_t nameAt_ = -1;     // in fullPath_; -1: no name
-  int32_t rawNameAt_ = -1;  // in rawPath_
+  int32_t rawNameAt_ = -1;  // in rawPath_; -1: name_ and rawName_ hold it
   QString name_;
   QByteArray rawName_;
+  bool utf8_ = false;  // every part of the path is UTF-8: the whole decodes at once
   int32_t index_ = 0;
   int32_t parent_ = 0;
   int32_t files_ = 0;

@@ -31,19 +31,18 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
   item->rawPath_ = rawFullPath;
   item->parent_ = parent;
   const QString name = rt::decodeFileName(rawName);
-  // The usual case, a name below its parent: the parent's path is decoded already, and the
-  // name is the tail of the path.
+  // The usual case, a name below its parent: the name is the tail of the path, and the path
+  // decodes at once when the parent's did and the name is UTF-8.
   const bool below = p && !rawName.isEmpty() && !rawName.contains('/') && p->rawPath_.endsWith('/') &&
                      rawFullPath.size() == p->rawPath_.size() + rawName.size() + 1 &&
                      rawFullPath.startsWith(p->rawPath_) && rawFullPath.endsWith(rawName + '/');
   if (below) {
-    item->fullPath_ = p->fullPath_ + name + QLatin1Char('/');
     item->rawNameAt_ = static_cast<int32_t>(p->rawPath_.size());
-    item->nameAt_ = static_cast<int32_t>(p->fullPath_.size());
+    item->utf8_ = p->utf8_ && name == QString::fromUtf8(rawName);
   } else {
-    item->fullPath_ = rt::decodeFileName(rawFullPath);
     item->rawName_ = rawName;
     item->name_ = name;
+    item->utf8_ = rt::decodeFileName(rawFullPath) == QString::fromUtf8(rawFullPath);
   }
   item->index_ = counter_ + 1;
   byKey_.insert(rawFullPath, static_cast<int32_t>(items_.size()));
@@ -52,9 +51,13 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
   return *items_.back();
 }
 
+QString cuDirParserFolder::FullPath() const {
+  return utf8_ ? QString::fromUtf8(rawPath_) : rt::decodeFileName(rawPath_);
+}
+
 QString cuDirParserFolder::Name() const {
-  if (nameAt_ < 0) return name_;
-  return fullPath_.mid(nameAt_, fullPath_.size() - nameAt_ - 1);
+  if (rawNameAt_ < 0) return name_;
+  return rt::decodeFileName(RawName());
 }
 
 QByteArray cuDirParserFolder::RawName() const {
