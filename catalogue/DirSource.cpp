@@ -59,7 +59,10 @@ class PosixListing final : public DirListing {
  private:
   // False when the entry vanished between listing and stat.
   bool fill(DirEntry& e, const char* name, unsigned char dtype) {
-    e.name = QByteArray(name);
+    // Into the storage of the last name unless someone shares it.
+    const size_t len = std::strlen(name);
+    e.name.resize(static_cast<qsizetype>(len));
+    std::memcpy(e.name.data(), name, len);
     e.size = 0;
     e.mtimeSec = 0;
     e.mtimeNsec = 0;
