@@ -55,8 +55,8 @@ cuDirParserAhead::~cuDirParserAhead() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
+    changed_.notify_all();
   }
-  changed_.notify_all();
   for (std::thread& t : threads_) t.join();
 }
 
@@ -161,8 +161,8 @@ std::unique_ptr<dirsrc::DirListing> cuDirParserAhead::take(const QByteArray& pat
     r = list(path, std::move(buffer));
     lock.lock();
     queueChildren(path, place, r);
-    lock.unlock();
     changed_.notify_all();
+    lock.unlock();
   } else {
     // Looked up anew after each wait: the table may have grown meanwhile.
     while (jobs_.find(path)->state != State::Done) {
@@ -177,8 +177,8 @@ std::unique_ptr<dirsrc::DirListing> cuDirParserAhead::take(const QByteArray& pat
     jobs_.erase(job);
     --doneFolders_;
     doneBytes_ -= r.packed.size();
-    lock.unlock();
     changed_.notify_all();
+    lock.unlock();
   }
   if (r.openError) std::rethrow_exception(r.openError);
   r.entered.clear();
