@@ -8,13 +8,17 @@
 #include <fcntl.h>
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
+#include <optional>
 
 namespace dirsrc {
 
@@ -22,22 +26,30 @@ namespace {
 
 constexpr long kMsdosMagic = 0x4d44;  // vfat and msdos
 
-using rt::DirCloser;
 using FdGuard = rt::UniqueFd;
 
+// Entries straight from getdents64 into a buffer of its own: no directory stream, so no
+// calls besides the listing and one statx per entry relative to the folder.
 class PosixListing final : public DirListing {
  public:
-  PosixListing(std::unique_ptr<DIR, DirCloser> dir, QByteArray path, dev_t device, bool fileFacts, bool fat)
-      : dir_(std::move(dir)), path_(std::move(path)), device_(device), fileFacts_(fileFacts), fat_(fat) {}
+  PosixListing(FdGuard fd, QByteArray path, bool fileFacts, bool fat)
+      : fd_(std::move(fd)), path_(std::move(path)), fileFacts_(fileFacts), fat_(fat) {}
 
   bool next(DirEntry& e) override {
     for (;;) {
-      errno = 0;
-      const dirent* d = readdir(dir_.get());
-      if (!d) {
-        if (errno != 0) throw rt::fileSystemError(errno, rt::decodeFileName(path_));
-        return false;
+      if (at_ >= filled_) {
+        if (ended_) return false;
+        const ssize_t n = getdents64(fd_.get(), buffer_, sizeof buffer_);
+        if (n < 0) throw rt::fileSystemError(errno, rt::decodeFileName(path_));
+        if (n == 0) {
+          ended_ = true;
+          return false;
+        }
+        filled_ = static_cast<size_t>(n);
+        at_ = 0;
       }
+      const auto* d = reinterpret_cast<const dirent64*>(buffer_ + at_);
+      at_ += d->d_reclen;
       const char* n = d->d_name;
       if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
       if (fill(e, n, d->d_type)) return true;
@@ -47,7 +59,10 @@ class PosixListing final : public DirListing {
  private:
   // False when the entry vanished between listing and stat.
   bool fill(DirEntry& e, const char* name, unsigned char dtype) {
-    e.name = QByteArray(name);
+    // Into the storage of the last name unless someone shares it.
+    const size_t len = std::strlen(name);
+    e.name.resize(static_cast<qsizetype>(len));
+    std::memcpy(e.name.data(), name, len);
     e.size = 0;
     e.mtimeSec = 0;
     e.mtimeNsec = 0;
@@ -60,7 +75,8 @@ class PosixListing final : public DirListing {
       return true;
     }
     struct statx st;
-    if (statx(dirfd(dir_.get()), name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS, &st) != 0) {
+    if (statx(fd_.get(), name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_SIZE | STATX_MTIME, &st) !=
+        0) {
       if (errno == ENOENT) return false;
       throw rt::fileSystemError(errno, rt::decodeFileName(path_ + name));
     }
@@ -74,7 +90,7 @@ class PosixListing final : public DirListing {
       if (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
         e.mountPoint = (st.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
       else
-        e.mountPoint = makedev(st.stx_dev_major, st.stx_dev_minor) != device_;
+        e.mountPoint = makedev(st.stx_dev_major, st.stx_dev_minor) != device();
     } else if (S_ISREG(st.stx_mode)) {
       e.kind = EntryKind::File;
       e.size = static_cast<int64_t>(st.stx_size);
@@ -89,43 +105,180 @@ class PosixListing final : public DirListing {
     return true;
   }
 
+  // Asked only by kernels that do not mark mount roots.
+  dev_t device() {
+    if (!device_) {
+      struct stat st;
+      if (fstat(fd_.get(), &st) != 0) throw rt::fileSystemError(errno, rt::decodeFileName(path_));
+      device_ = st.st_dev;
+    }
+    return *device_;
+  }
+
   bool fatSystemBit(const char* name) const {
-    FdGuard fd(openat(dirfd(dir_.get()), name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    FdGuard fd(openat(fd_.get(), name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) return false;
     uint32_t attrs = 0;
     if (ioctl(fd.get(), FAT_IOCTL_GET_ATTRIBUTES, &attrs) != 0) return false;
     return (attrs & ATTR_SYS) != 0;
   }
 
-  std::unique_ptr<DIR, DirCloser> dir_;
+  FdGuard fd_;
   QByteArray path_;  // with trailing "/"
-  dev_t device_;
   bool fileFacts_;
   bool fat_;
+  std::optional<dev_t> device_;
+  bool ended_ = false;
+  size_t filled_ = 0;
+  size_t at_ = 0;
+  alignas(dirent64) char buffer_[32768];
 };
+
+// Unsigned LEB128, with signed values zigzag-coded.
+uint64_t zigzag(int64_t v) { return (static_cast<uint64_t>(v) << 1) ^ static_cast<uint64_t>(v >> 63); }
+int64_t unzigzag(uint64_t v) { return static_cast<int64_t>(v >> 1) ^ -static_cast<int64_t>(v & 1); }
+
+char* putVarint(char* p, uint64_t v) {
+  while (v >= 0x80) {
+    *p++ = static_cast<char>((v & 0x7f) | 0x80);
+    v >>= 7;
+  }
+  *p++ = static_cast<char>(v);
+  return p;
+}
+
+const char* getVarint(const char* p, uint64_t& v) {
+  v = 0;
+  for (int shift = 0;; shift += 7) {
+    const auto b = static_cast<unsigned char>(*p++);
+    v |= static_cast<uint64_t>(b & 0x7f) << shift;
+    if (!(b & 0x80)) return p;
+  }
+}
+
+constexpr size_t kMaxVarint = 10;
+
+// The name of an entry at p, after its length.
+void takeName(DirEntry& e, const char* p, uint64_t len) {
+  e.name.resize(static_cast<qsizetype>(len));
+  std::memcpy(e.name.data(), p, len);
+}
 
 }  // namespace
 
 std::unique_ptr<DirListing> PosixDirSource::open(const QByteArray& path, bool fileFacts) {
-  const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) throw rt::fileSystemError(errno, rt::decodeFileName(path));
-  struct stat st;
+  FdGuard fd(::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
+  if (fd.get() < 0) throw rt::fileSystemError(errno, rt::decodeFileName(path));
   struct statfs sf;
-  if (fstat(fd, &st) != 0 || fstatfs(fd, &sf) != 0) {
-    const int err = errno;
-    ::close(fd);
-    throw rt::fileSystemError(err, rt::decodeFileName(path));
-  }
-  std::unique_ptr<DIR, DirCloser> dir(fdopendir(fd));
-  if (!dir) {
-    const int err = errno;
-    ::close(fd);
-    throw rt::fileSystemError(err, rt::decodeFileName(path));
-  }
+  if (fstatfs(fd.get(), &sf) != 0) throw rt::fileSystemError(errno, rt::decodeFileName(path));
   QByteArray base = path;
   if (!base.endsWith('/')) base += '/';
-  return std::make_unique<PosixListing>(std::move(dir), std::move(base), st.st_dev, fileFacts,
-                                        sf.f_type == kMsdosMagic);
+  return std::make_unique<PosixListing>(std::move(fd), std::move(base), fileFacts, sf.f_type == kMsdosMagic);
+}
+
+void packEntry(std::string& buffer, const DirEntry& e) {
+  const size_t at = buffer.size();
+  buffer.resize(at + 5 * kMaxVarint + static_cast<size_t>(e.name.size()));
+  char* const start = buffer.data() + at;
+  char* p = putVarint(start, static_cast<uint64_t>(e.name.size()));
+  p = putVarint(p, static_cast<uint64_t>(e.kind) | static_cast<uint64_t>(e.mountPoint) << 2 |
+                       static_cast<uint64_t>(static_cast<uint32_t>(e.attributes)) << 3);
+  p = putVarint(p, zigzag(e.size));
+  p = putVarint(p, zigzag(e.mtimeSec));
+  p = putVarint(p, static_cast<uint32_t>(e.mtimeNsec));
+  std::memcpy(p, e.name.constData(), static_cast<size_t>(e.name.size()));
+  buffer.resize(at + static_cast<size_t>(p - start) + static_cast<size_t>(e.name.size()));
+}
+
+size_t unpackEntry(const char* const start, DirEntry& e) {
+  uint64_t len = 0, flags = 0, size = 0, mtime = 0, nsec = 0;
+  const char* p = getVarint(start, len);
+  p = getVarint(p, flags);
+  p = getVarint(p, size);
+  p = getVarint(p, mtime);
+  p = getVarint(p, nsec);
+  takeName(e, p, len);
+  e.kind = static_cast<EntryKind>(flags & 3);
+  e.mountPoint = (flags & 4) != 0;
+  e.attributes = static_cast<int32_t>(flags >> 3);
+  e.size = unzigzag(size);
+  e.mtimeSec = unzigzag(mtime);
+  e.mtimeNsec = static_cast<int32_t>(nsec);
+  return static_cast<size_t>(p - start) + len;
+}
+
+EntryStore::Chunk::Chunk(size_t bytes) : size(bytes) {
+  void* m = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  if (m == MAP_FAILED) throw std::bad_alloc();
+  data = static_cast<char*>(m);
+}
+
+EntryStore::Chunk::~Chunk() { munmap(data, size); }
+
+EntryStore::Span EntryStore::begin() {
+  count_ = 0;
+  if (chunks_.empty()) return Span{};
+  return Span{static_cast<uint32_t>(chunks_.size() - 1), static_cast<uint32_t>(used_.back()), 0};
+}
+
+void EntryStore::append(const DirEntry& e) {
+  const size_t need = 4 * kMaxVarint + static_cast<size_t>(e.name.size());
+  if (chunks_.empty() || kChunk - used_.back() < need) {
+    chunks_.push_back(std::make_unique<Chunk>(std::max(kChunk, need)));
+    used_.push_back(0);
+  }
+  char* const start = chunks_.back()->data + used_.back();
+  char* p = putVarint(start, static_cast<uint64_t>(e.name.size()));
+  p = putVarint(p, static_cast<uint64_t>(e.kind) | static_cast<uint64_t>(e.attributes) << 2);
+  p = putVarint(p, zigzag(e.size));
+  // Times of one folder lie close together: each after the first as a difference.
+  p = putVarint(p, zigzag(e.mtimeSec - (count_ ? lastMtime_ : 0)));
+  lastMtime_ = e.mtimeSec;
+  std::memcpy(p, e.name.constData(), static_cast<size_t>(e.name.size()));
+  used_.back() += static_cast<size_t>(p - start) + static_cast<size_t>(e.name.size());
+  ++count_;
+}
+
+void EntryStore::end(Span& span) const { span.count = count_; }
+
+void EntryStore::read(const Span& span, std::vector<DirEntry>& out) const {
+  out.resize(static_cast<size_t>(span.count));
+  size_t chunk = span.chunk;
+  size_t offset = span.offset;
+  int64_t lastMtime = 0;
+  for (DirEntry& e : out) {
+    if (offset >= used_[chunk]) {
+      ++chunk;
+      offset = 0;
+    }
+    const char* const start = chunks_[chunk]->data + offset;
+    uint64_t len = 0, kindAttrs = 0, size = 0, mtime = 0;
+    const char* p = getVarint(start, len);
+    p = getVarint(p, kindAttrs);
+    p = getVarint(p, size);
+    p = getVarint(p, mtime);
+    takeName(e, p, len);
+    e.kind = static_cast<EntryKind>(kindAttrs & 3);
+    e.attributes = static_cast<int32_t>(kindAttrs >> 2);
+    e.size = unzigzag(size);
+    e.mtimeSec = lastMtime + unzigzag(mtime);
+    lastMtime = e.mtimeSec;
+    e.mtimeNsec = 0;
+    e.mountPoint = false;
+    offset += static_cast<size_t>(p - start) + len;
+  }
+}
+
+void EntryStore::clear() {
+  chunks_.clear();
+  used_.clear();
+  count_ = 0;
+}
+
+int64_t EntryStore::bytes() const {
+  int64_t n = 0;
+  for (const auto& c : chunks_) n += static_cast<int64_t>(c->size);
+  return n;
 }
 
 }  // namespace dirsrc

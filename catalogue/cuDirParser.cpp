@@ -1,8 +1,11 @@
 #include "catalogue/cuDirParser.h"
 
+#include "catalogue/cuDirParserAhead.h"
+
 #include "platform/runtime/TextCodec.h"
 #include "platform/ui/MessagePump.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -18,6 +21,30 @@ void addChecked(int32_t& sum, int32_t v) {
 
 cuDirParser::cuDirParser(std::unique_ptr<dirsrc::DirSource> source)
     : source_(source ? std::move(source) : std::make_unique<dirsrc::PosixDirSource>()) {}
+
+cuDirParser::~cuDirParser() = default;
+
+cuDirParser::Kept cuDirParser::KeptFiles(int32_t position, std::vector<dirsrc::DirEntry>& out) const {
+  out.clear();
+  if (position < 1 || static_cast<size_t>(position) > spans_.size()) return Kept::None;
+  const KeptSpan& k = spans_[static_cast<size_t>(position - 1)];
+  if (k.state != Kept::None) kept_.read(k.span, out);
+  return k.state;
+}
+
+void cuDirParser::keep(int32_t position, const dirsrc::EntryStore::Span& span, Kept state) {
+  if (!keepFiles_) return;
+  if (spans_.size() < static_cast<size_t>(position)) spans_.resize(static_cast<size_t>(position));
+  KeptSpan& k = spans_[static_cast<size_t>(position - 1)];
+  k.span = span;
+  kept_.end(k.span);
+  k.state = state;
+}
+
+std::unique_ptr<dirsrc::DirListing> cuDirParser::openListing(const QByteArray& path) {
+  if (ahead_) return ahead_->take(path, [] { ui::pumpMessagesThrottled(); });
+  return source_->open(path, calcFolderSize_);
+}
 
 QByteArray cuDirParser::NormalizePath(QByteArray path) {
   if (!path.endsWith('/')) path += '/';
@@ -41,9 +68,22 @@ void cuDirParser::Run() {
     // A root stored from a Windows-1252 name is found by those bytes.
     const QByteArray start = NormalizePath(rt::existingNativePath(copy));
     folders_.Clear();
+    kept_.clear();
+    spans_.clear();
     cancel_ = false;
     errors_ = QStringList();
     folders_.Add(start, QByteArray(), QByteArray());
+    // The threads end with the walk, whichever way it ends.
+    std::unique_ptr<cuDirParserAhead> ahead;
+    if (listThreads_ > 0 && source_->concurrent())
+      ahead =
+          std::make_unique<cuDirParserAhead>(*source_, calcFolderSize_, listThreads_,
+                                             [this](const dirsrc::DirEntry& e) { return wanted(e) && !e.mountPoint; });
+    struct Detach {
+      cuDirParserAhead*& ahead;
+      ~Detach() { ahead = nullptr; }
+    } detach{ahead_};
+    ahead_ = ahead.get();
     GetFolders(1);
   } catch (...) {
     err_.ErrReRaise(kClass, QStringLiteral("Run"));
@@ -116,16 +156,33 @@ cuDirParser::Listed cuDirParser::GetSubDirs(int32_t position) {
   int32_t files = 0;
   int64_t size = 0;
   QByteArray current;
+  const dirsrc::EntryStore::Span span = keepFiles_ ? kept_.begin() : dirsrc::EntryStore::Span{};
+  bool sourceFailed = false;
   try {
     std::unique_ptr<dirsrc::DirListing> listing;
     try {
-      listing = source_->open(path, calcFolderSize_);
+      listing = openListing(path);
     } catch (const rt::RaisedError&) {
+      sourceFailed = true;
       throw rt::RaisedError(kErrInvalidPath, QString(), QStringLiteral("Ungültiger Pfad: ") + pathText);
+    } catch (...) {
+      sourceFailed = true;
+      throw;
     }
     dirsrc::DirEntry e;
-    while (listing->next(e)) {
-      current = e.name;
+    const auto next = [&] {
+      try {
+        return listing->next(e);
+      } catch (...) {
+        sourceFailed = true;
+        throw;
+      }
+    };
+    while (next()) {
+      // A copy of its own: e keeps the storage of its name for the next entry.
+      current.resize(e.name.size());
+      std::memcpy(current.data(), e.name.constData(), static_cast<size_t>(e.name.size()));
+      if (keepFiles_ && e.kind != dirsrc::EntryKind::Folder) kept_.append(e);
       // Nothing more is reported once a cancel was asked for, not even the next entry.
       if (cancel_) {
         raiseCanceled();
@@ -154,10 +211,12 @@ cuDirParser::Listed cuDirParser::GetSubDirs(int32_t position) {
       }
     }
   } catch (...) {
+    keep(position, span, sourceFailed ? Kept::Failed : Kept::None);
     errors_ << err_.ErrString(kClass, QStringLiteral("GetSubDirs")) + kCrLf + QStringLiteral("StartPath: ") + pathText +
                    QStringLiteral(", CurrentFile/Folder: ") + rt::decodeFileName(current);
     return Listed{0, r.firstChild};
   }
+  keep(position, span, Kept::Complete);
   folder.files_ = files;
   folder.subDirs_ = r.subDirs;
   folder.size_ = size;

@@ -15,11 +15,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
+
+class cuDirParserAhead;
 
 class cuDirParser {
  public:
   // The real file system unless a source is given.
   explicit cuDirParser(std::unique_ptr<dirsrc::DirSource> source = nullptr);
+  ~cuDirParser();
 
   void setCalcFolderSize(bool v) { calcFolderSize_ = v; }
   bool CalcFolderSize() const { return calcFolderSize_; }
@@ -31,6 +35,21 @@ class cuDirParser {
   bool SkipHidden() const { return skipHidden_; }
   void setSkipSystem(bool v) { skipSystem_ = v; }
   bool SkipSystem() const { return skipSystem_; }
+
+  // Folders are listed ahead on this many threads when the source allows it; 0: none. The
+  // events, their order and the folders found are the same either way.
+  void setListThreads(int v) { listThreads_ = v; }
+  int ListThreads() const { return listThreads_; }
+  // Keeps every non-folder entry of each listing (skipped ones too) for KeptFiles.
+  void setKeepFiles(bool v) { keepFiles_ = v; }
+
+  enum class Kept {
+    None,      // not listed by the walk, or its listing ended early for the walk's own reasons
+    Complete,  // the whole listing
+    Failed,    // the entries before the listing failed (none when the folder could not be opened)
+  };
+  // The kept non-folder entries of the folder at position, in listing order, into out.
+  Kept KeptFiles(int32_t position, std::vector<dirsrc::DirEntry>& out) const;
 
   // Meant to be called while Run pumps messages; the flag stays set after Run.
   void Cancel() { cancel_ = true; }
@@ -61,7 +80,20 @@ class cuDirParser {
   void raiseCanceled();
   bool wanted(const dirsrc::DirEntry& e) const;
 
+  std::unique_ptr<dirsrc::DirListing> openListing(const QByteArray& path);
+  void keep(int32_t position, const dirsrc::EntryStore::Span& span, Kept state);
+
+  struct KeptSpan {
+    dirsrc::EntryStore::Span span;
+    Kept state = Kept::None;
+  };
+
   std::unique_ptr<dirsrc::DirSource> source_;
+  cuDirParserAhead* ahead_ = nullptr;  // during Run, when folders are listed ahead
+  dirsrc::EntryStore kept_;
+  std::vector<KeptSpan> spans_;  // by position - 1
+  int listThreads_ = 0;
+  bool keepFiles_ = false;
   cuAppError err_;
   cuDirParserFolders folders_;
   QStringList errors_;

@@ -10,9 +10,9 @@
 class cuDirParserFolder {
  public:
   int32_t Files() const { return files_; }
-  QString FullPath() const { return fullPath_; }
+  QString FullPath() const;
   int32_t Index() const { return index_; }
-  QString Name() const { return name_; }
+  QString Name() const;
   int32_t Parent() const { return parent_; }
   int64_t Size() const { return size_; }
   int32_t SubDirs() const { return subDirs_; }
@@ -24,7 +24,7 @@ class cuDirParserFolder {
   // The path as the file system spells it (the text form of a name that is no UTF-8 is its Windows-1252 reading), with
   // trailing "/".
   const QByteArray& RawPath() const { return rawPath_; }
-  const QByteArray& RawName() const { return rawName_; }
+  QByteArray RawName() const;
   // False for a folder that holds another file system: it is recorded but not listed.
   bool Entered() const { return entered_; }
 
@@ -32,10 +32,13 @@ class cuDirParserFolder {
   friend class cuDirParser;
   friend class cuDirParserFolders;
 
-  QString fullPath_;
-  QString name_;
+  // Only the raw path is kept; its text is made when asked for (the walk holds every folder).
   QByteArray rawPath_;
+  // The name is the last part of the path (no copy of its own), unless Add was given another.
+  int32_t rawNameAt_ = -1;  // in rawPath_; -1: name_ and rawName_ hold it
+  QString name_;
   QByteArray rawName_;
+  bool utf8_ = false;  // every part of the path is UTF-8: the whole decodes at once
   int32_t index_ = 0;
   int32_t parent_ = 0;
   int32_t files_ = 0;

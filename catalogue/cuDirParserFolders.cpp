@@ -19,8 +19,9 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
                           QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet: ") +
                               rt::decodeFileName(rawFullPath));
   int32_t parent = 0;
+  const cuDirParserFolder* p = nullptr;
   if (!rawParentKey.isEmpty()) {
-    const cuDirParserFolder* p = Find(rawParentKey);
+    p = Find(rawParentKey);
     if (!p)
       raiseNoSuchItem(rt::kErrInvalidArgument,
                       QStringLiteral("Übergeordneter Ordner nicht gefunden: ") + rt::decodeFileName(rawParentKey));
@@ -28,15 +29,40 @@ cuDirParserFolder& cuDirParserFolders::Add(const QByteArray& rawFullPath, const 
   }
   auto item = std::make_unique<cuDirParserFolder>();
   item->rawPath_ = rawFullPath;
-  item->rawName_ = rawName;
-  item->fullPath_ = rt::decodeFileName(rawFullPath);
-  item->name_ = rt::decodeFileName(rawName);
   item->parent_ = parent;
+  const QString name = rt::decodeFileName(rawName);
+  // The usual case, a name below its parent: the name is the tail of the path, and the path
+  // decodes at once when the parent's did and the name is UTF-8.
+  const bool below = p && !rawName.isEmpty() && !rawName.contains('/') && p->rawPath_.endsWith('/') &&
+                     rawFullPath.size() == p->rawPath_.size() + rawName.size() + 1 &&
+                     rawFullPath.startsWith(p->rawPath_) && rawFullPath.endsWith(rawName + '/');
+  if (below) {
+    item->rawNameAt_ = static_cast<int32_t>(p->rawPath_.size());
+    item->utf8_ = p->utf8_ && name == QString::fromUtf8(rawName);
+  } else {
+    item->rawName_ = rawName;
+    item->name_ = name;
+    item->utf8_ = rt::decodeFileName(rawFullPath) == QString::fromUtf8(rawFullPath);
+  }
   item->index_ = counter_ + 1;
   byKey_.insert(rawFullPath, static_cast<int32_t>(items_.size()));
   items_.push_back(std::move(item));
   ++counter_;
   return *items_.back();
+}
+
+QString cuDirParserFolder::FullPath() const {
+  return utf8_ ? QString::fromUtf8(rawPath_) : rt::decodeFileName(rawPath_);
+}
+
+QString cuDirParserFolder::Name() const {
+  if (rawNameAt_ < 0) return name_;
+  return rt::decodeFileName(RawName());
+}
+
+QByteArray cuDirParserFolder::RawName() const {
+  if (rawNameAt_ < 0) return rawName_;
+  return rawPath_.mid(rawNameAt_, rawPath_.size() - rawNameAt_ - 1);
 }
 
 cuDirParserFolder& cuDirParserFolders::Item(int32_t position) const {

@@ -21,6 +21,7 @@
 
 #include <fnmatch.h>
 
+#include <bit>
 #include <ctime>
 
 namespace {
@@ -77,7 +78,7 @@ pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Databa
       db_(std::move(db)),
       settings_(std::move(settings)),
       owner_(owner),
-      listSource_(listSource ? std::move(listSource) : std::make_unique<dirsrc::PosixDirSource>()),
+      listSource_(std::move(listSource)),
       walker_(std::move(walkerSource)) {
   if (!settings_.wait) settings_.wait = [](int32_t ms) { Wait(ms, false); };
   // A record set that cannot be opened shows up as an error of the first Read.
@@ -91,8 +92,6 @@ pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Databa
   } catch (const rt::RaisedError&) {
   }
 
-  walker_.NewFile = [this](const QString& folderPath, const QString&, const QString& name, int64_t, int32_t,
-                           const QByteArray& raw) { onNewFile(folderPath, name, raw); };
   walker_.Folder = [this](const QString& fullPath, const QString&, const QString&, int32_t) {
     try {
       status(gErr->MsgLoad(155) + kCrLf + fullPath);
@@ -219,6 +218,14 @@ bool pReader::Read(int32_t volId) {
     walker_.setRoot(root.toText());
     walker_.setSkipHidden(skipHidden_);
     walker_.setSkipSystem(skipSystem_);
+    walker_.setListThreads(settings_.ListThreads);
+    walker_.setKeepFiles(!listSource_);
+    // Without test reads nobody listens to the files: the walk need not spell out their names.
+    if (fileRead_)
+      walker_.NewFile = [this](const QString& folderPath, const QString&, const QString& name, int64_t, int32_t,
+                               const QByteArray& raw) { onNewFile(folderPath, name, raw); };
+    else
+      walker_.NewFile = nullptr;
     walker_.Run();
     raiseIfCanceled();
 
@@ -227,8 +234,10 @@ bool pReader::Read(int32_t volId) {
       nextPathKey_ = NewKey(*db_, kKeyPID);
       nextFileKey_ = NewKey(*db_, kKeyFID);
       int64_t fileCounter = 0;
+      std::vector<dirsrc::DirEntry> entries;
       for (const cuDirParserFolder& folder : folders) {
-        ui::pumpMessagesThrottled();
+        // Once per folder in full, however fast the rows go: the owner sees each folder's writes.
+        ui::pumpMessages();
         raiseIfCanceled();
         if (settings_.ReadingBreakDuration > 0 && fileCounter > settings_.ReadingBreakFiles) {
           status(gErr->MsgLoad(203, settings_.ReadingBreakDuration));
@@ -236,7 +245,7 @@ bool pReader::Read(int32_t volId) {
           fileCounter = 0;
         }
         // One listing per folder serves the memo search and the file rows.
-        const std::vector<dirsrc::DirEntry> entries = listFolder(folder);
+        listFolder(folder, entries);
         const int32_t pid = SavePath(folder, entries);
         WriteFiles(folder, pid, entries);
         if (settings_.ReadingBreakDuration > 0) fileCounter += folder.Files();
@@ -282,12 +291,25 @@ void pReader::reportUnreadFolders() {
   ui::showMessageBox(text, ui::kExclamation, gErr->AppName());
 }
 
-std::vector<dirsrc::DirEntry> pReader::listFolder(const cuDirParserFolder& folder) {
-  std::vector<dirsrc::DirEntry> entries;
+void pReader::listFolder(const cuDirParserFolder& folder, std::vector<dirsrc::DirEntry>& entries) {
+  entries.clear();
   // A mount point below the root is recorded as a folder but not read.
-  if (!folder.Entered()) return entries;
+  if (!folder.Entered()) return;
+  if (!listSource_) {
+    switch (walker_.KeptFiles(folder.Index(), entries)) {
+      case cuDirParser::Kept::Complete:
+        return;
+      case cuDirParser::Kept::Failed:
+        unlisted_ << folder.FullPath();
+        return;
+      case cuDirParser::Kept::None:
+        break;  // the walk did not list it through: list it now
+    }
+  }
   try {
-    std::unique_ptr<dirsrc::DirListing> listing = listSource_->open(folder.RawPath(), true);
+    dirsrc::PosixDirSource posix;
+    dirsrc::DirSource& source = listSource_ ? *listSource_ : posix;
+    std::unique_ptr<dirsrc::DirListing> listing = source.open(folder.RawPath(), true);
     dirsrc::DirEntry e;
     while (listing->next(e))
       if (e.kind != dirsrc::EntryKind::Folder) entries.push_back(e);
@@ -295,7 +317,6 @@ std::vector<dirsrc::DirEntry> pReader::listFolder(const cuDirParserFolder& folde
     // What was listed is written; the folder is named when the read ends.
     unlisted_ << folder.FullPath();
   }
-  return entries;
 }
 
 bool pReader::wantedForMemoSearch(const dirsrc::DirEntry& e) const {
@@ -371,32 +392,75 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const std::vector<dir
   }
 }
 
+// Rows go in as statements of several rows each (fewer steps of the engine per row); a
+// statement that fails stores none of its rows, and they are written again one by one, which
+// finds the failing file and asks about it.
 void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries) {
   status(gErr->MsgLoad(178, folder.FullPath()));
-  for (const dirsrc::DirEntry& e : entries) {
+  size_t at = 0;
+  while (at < entries.size()) {
     ui::pumpMessagesThrottled();
     raiseIfCanceled();
-    try {
-      files_->AddNew();
-      files_->Fields(fFID).SetValue(nextFileKey_);
-      files_->Fields(fPathID).SetValue(pid);
-      files_->Fields(fFilename).SetValue(rt::decodeFileName(e.name));
-      files_->Fields(fDateTime).SetValue(oleDateOf(e.mtimeSec));
-      files_->Fields(fFilesize).SetValue(static_cast<double>(e.size));
-      files_->Update();
-    } catch (const rt::RaisedError& err) {
-      try {
-        if (files_->GetEditMode() != jet::EditMode::None) files_->CancelUpdate();
-      } catch (const rt::RaisedError&) {
-      }
-      const QString reason =
-          QStringLiteral("Fehler Nr. ") + QString::number(err.number) + QStringLiteral(": ") + err.description;
-      const int answer = gErr->MsgShow(202, ui::kYesNo + ui::kCritical + ui::kDefaultButton2,
-                                       folder.FullPath() + rt::decodeFileName(e.name), reason);
-      if (answer == ui::kAnswerYes) continue;  // the key goes to the next file
-      gErr->ErrRaise(-130);
+    size_t n = kRowsPerInsert;
+    while (n > entries.size() - at) n /= 2;
+    // The last key of the span must leave room for the next, as it does row by row.
+    if (n > 1 && static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(n) <= kMaxKey &&
+        insertFiles(pid, entries, at, n)) {
+      nextFileKey_ += static_cast<int32_t>(n);
+      at += n;
+      continue;
     }
-    if (nextFileKey_ == kMaxKey) throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
-    ++nextFileKey_;
+    for (const size_t end = at + n; at < end; ++at) WriteFile(folder, pid, entries[at]);
   }
+}
+
+bool pReader::insertFiles(int32_t pid, const std::vector<dirsrc::DirEntry>& entries, size_t from, size_t n) {
+  QString& sql = insertSql_[static_cast<size_t>(std::countr_zero(n))];
+  if (sql.isEmpty()) {
+    sql = QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?, ?, ?, ?, ?)");
+    for (size_t i = 1; i < n; ++i) sql += QStringLiteral(", (?, ?, ?, ?, ?)");
+  }
+  params_.clear();
+  params_.reserve(5 * n);
+  for (size_t i = 0; i < n; ++i) {
+    const dirsrc::DirEntry& e = entries[from + i];
+    params_.emplace_back(static_cast<long long>(nextFileKey_) + static_cast<long long>(i));
+    params_.emplace_back(static_cast<long long>(pid));
+    params_.emplace_back(rt::decodeFileName(e.name));
+    params_.push_back(oleDateOf(e.mtimeSec));
+    params_.emplace_back(static_cast<double>(e.size));
+  }
+  try {
+    db_->Execute(sql, jet::dbFailOnError, params_);
+    return true;
+  } catch (const rt::RaisedError&) {
+    return false;
+  }
+}
+
+void pReader::WriteFile(const cuDirParserFolder& folder, int32_t pid, const dirsrc::DirEntry& e) {
+  ui::pumpMessagesThrottled();
+  raiseIfCanceled();
+  try {
+    files_->AddNew();
+    files_->Fields(fFID).SetValue(nextFileKey_);
+    files_->Fields(fPathID).SetValue(pid);
+    files_->Fields(fFilename).SetValue(rt::decodeFileName(e.name));
+    files_->Fields(fDateTime).SetValue(oleDateOf(e.mtimeSec));
+    files_->Fields(fFilesize).SetValue(static_cast<double>(e.size));
+    files_->Update();
+  } catch (const rt::RaisedError& err) {
+    try {
+      if (files_->GetEditMode() != jet::EditMode::None) files_->CancelUpdate();
+    } catch (const rt::RaisedError&) {
+    }
+    const QString reason =
+        QStringLiteral("Fehler Nr. ") + QString::number(err.number) + QStringLiteral(": ") + err.description;
+    const int answer = gErr->MsgShow(202, ui::kYesNo + ui::kCritical + ui::kDefaultButton2,
+                                     folder.FullPath() + rt::decodeFileName(e.name), reason);
+    if (answer == ui::kAnswerYes) return;  // the key goes to the next file
+    gErr->ErrRaise(-130);
+  }
+  if (nextFileKey_ == kMaxKey) throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
+  ++nextFileKey_;
 }

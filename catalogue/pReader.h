@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,6 +30,7 @@ struct pReaderSettings {
   int32_t ReadingBreakDuration = 2000;  // ms; 0 or less: no pauses
   int32_t ReadingBreakFiles = 10000;    // pause once more files than this were written
   QStringList AutoMemoCol;              // memo file names, wildcards allowed, tried in order
+  int32_t ListThreads = 3;              // threads listing folders ahead of the walk; 0: none
   // The pause itself; a plain sleep without pumping unless a test puts something else here.
   std::function<void(int32_t ms)> wait;
 
@@ -40,8 +42,9 @@ class pReader {
  public:
   // The program's reader: the open catalogue of gDB and the user's options of gOptions.
   explicit pReader(pReaderOwner* owner);
-  // Works on db inside transactions of ws. The folder source lists folders for the file rows
-  // and the memo search (the real file system unless given); the walker lists through its own.
+  // Works on db inside transactions of ws. The walker lists through its folder source (the
+  // real file system unless given). The file rows and the memo search take the entries of the
+  // walker's listings, or, when a list source is given, list each folder again through it.
   pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Database> db, pReaderSettings settings,
           pReaderOwner* owner = nullptr, std::unique_ptr<dirsrc::DirSource> walkerSource = nullptr,
           std::unique_ptr<dirsrc::DirSource> listSource = nullptr);
@@ -72,7 +75,9 @@ class pReader {
  private:
   int32_t SavePath(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries);
   void WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries);
-  std::vector<dirsrc::DirEntry> listFolder(const cuDirParserFolder& folder);
+  bool insertFiles(int32_t pid, const std::vector<dirsrc::DirEntry>& entries, size_t from, size_t n);
+  void WriteFile(const cuDirParserFolder& folder, int32_t pid, const dirsrc::DirEntry& e);
+  void listFolder(const cuDirParserFolder& folder, std::vector<dirsrc::DirEntry>& entries);
   QString findMemo(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries) const;
   bool wantedForMemoSearch(const dirsrc::DirEntry& e) const;
   void onNewFile(const QString& folderPath, const QString& name, const QByteArray& rawFullPath);
@@ -104,5 +109,8 @@ class pReader {
   int32_t nextPathKey_ = 0;
   int32_t nextFileKey_ = 0;
   int32_t firstPathKey_ = 0;
-  QStringList unlisted_;  // folders whose file listing failed while writing
+  QStringList unlisted_;                        // folders whose file listing failed while writing
+  static constexpr size_t kRowsPerInsert = 32;  // a power of two
+  std::array<QString, 6> insertSql_;            // for 1, 2, 4, ... kRowsPerInsert rows
+  std::vector<rt::Variant> params_;
 };

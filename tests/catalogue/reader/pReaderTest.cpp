@@ -7,6 +7,7 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
 #include <QFile>
 
 #include <filesystem>
@@ -533,6 +534,104 @@ TEST_F(ReaderTest, NestedMountIsRecordedButNotRead) {
     return 0;
   });
   if (code == walktest::kSkipCode) GTEST_SKIP() << "no private mount namespace";
+  EXPECT_EQ(code, 0);
+}
+
+// Every row of the read's two tables, keys included, as text.
+QStringList rowsOfBothTables(jet::Database& db) {
+  QStringList rows;
+  for (const char* sql : {"SELECT * FROM tblPATHS ORDER BY PID", "SELECT * FROM tblFILES ORDER BY FID"}) {
+    auto rs = db.OpenRecordset(QString::fromLatin1(sql), jet::RecordsetType::Snapshot);
+    for (; !rs->IsEOF(); rs->MoveNext()) {
+      QStringList values;
+      for (int i = 0; i < rs->FieldCount(); ++i) {
+        const rt::Variant v = rs->Fields(i).Value();
+        values << (v.isNull() ? QStringLiteral("<Null>") : v.toText());
+      }
+      rows << values.join(QLatin1Char('|'));
+    }
+  }
+  return rows;
+}
+
+// The same odd tree read with folders listed ahead on threads and without: the same rows,
+// keys and boxes, and a cancel anywhere leaves nothing either way. In a child, where it can
+// be, as an ordinary user (a folder it cannot list) with another file system mounted inside.
+TEST_F(ReaderTest, ListingAheadOnThreadsStoresWhatOneThreadStores) {
+  const QString base = testenv::freshTempDir();
+  chmod(base.toUtf8().constData(), 0777);
+  const QByteArray root = makeOddTree(base);
+  // Wide and deep enough that the threads run ahead of the walk.
+  for (int a = 0; a < 6; ++a) {
+    const QByteArray wide = root + "wide " + QByteArray::number(a);
+    walktest::makeDir(wide);
+    for (int b = 0; b < 5; ++b) {
+      const QByteArray d = wide + "/tief \xc3\xa4" + QByteArray::number(b);
+      walktest::makeDir(d);
+      for (int f = 0; f < 7; ++f) walktest::writeFile(d + "/f" + QByteArray::number(f), f * 10);
+    }
+  }
+  walktest::makeDir(root + "geheim");
+  walktest::writeFile(root + "geheim/x", 3);
+  chmod((root + "geheim").constData(), 0700);
+  const QByteArray mnt = root + "mnt";
+  walktest::makeDir(mnt);
+
+  const auto body = [&] {
+    // Each part where the system allows it; the comparison holds either way.
+    if (unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+        mount("tmpfs", mnt.constData(), "tmpfs", 0, nullptr) == 0) {
+      walktest::makeDir(mnt + "/drin");
+      walktest::writeFile(mnt + "/datei", 5);
+    }
+    walktest::dropPrivileges();
+    struct Outcome {
+      QStringList rows;
+      QStringList boxes;
+    };
+    int reads = 0;
+    const auto read = [&](int threads, const QString& cancelPrefix, int cancelAfter, Outcome& out) {
+      const QString d = base + QStringLiteral("/Katalog ") + QString::number(++reads);
+      QDir().mkpath(d);
+      Catalogue c;
+      c.create(d, true);
+      c.addVolume(kVid, QString::fromUtf8(root));
+      BoxRecorder boxes;
+      RecordingOwner watcher;
+      pReaderSettings s;
+      s.ListThreads = threads;
+      s.AutoMemoCol = {QStringLiteral("readme"), QStringLiteral("liesmich.txt")};
+      pReader r(c.ws, c.db, s, &watcher);
+      if (cancelAfter > 0) cancelAt(watcher, r, cancelPrefix, cancelAfter);
+      const bool ok = r.Read(kVid);
+      out.rows = rowsOfBothTables(*c.db);
+      for (const auto& b : boxes.boxes().shown) out.boxes << b.text;
+      return ok && c.ws->TransactionDepth() == 0;
+    };
+    Outcome one, ahead;
+    if (!read(0, QString(), 0, one)) return 10;
+    if (!read(3, QString(), 0, ahead)) return 11;
+    if (one.rows.size() < 250) return 12;
+    if (ahead.rows != one.rows) return 13;
+    if (ahead.boxes != one.boxes) return 14;
+    const struct {
+      const char* prefix;
+      int n;
+    } cancels[] = {{"Ordner werden eingelesen ...\r\n", 1},
+                   {"Ordner werden eingelesen ...\r\n", 20},
+                   {"Ordner speichern:", 1},
+                   {"Ordner speichern:", 25},
+                   {"Dateien speichern:", 10}};
+    for (const int threads : {0, 3})
+      for (const auto& c : cancels) {
+        Outcome out;
+        if (read(threads, QString::fromUtf8(c.prefix), c.n, out)) return 20;
+        if (out.rows.size() != 0) return 21;  // the template holds no folder or file row
+        if (out.boxes.size() != 1 || !out.boxes[0].endsWith(QStringLiteral("Abbruch durch Benutzer."))) return 22;
+      }
+    return 0;
+  };
+  const int code = walktest::inChild(body);
   EXPECT_EQ(code, 0);
 }
 
