@@ -5,13 +5,13 @@
 #include "mainwindow/frmMainDetail.h"
 
 #include "catalogue/mdlCommand_categories.h"
-#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/mdlCommand_volumes.h"
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/TreeView.h"
+#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_sql.h"
@@ -48,18 +48,6 @@ constexpr uint32_t kMaskColour = 0xC0C0C0;
 // the keyboard for a moment.
 bool leavesField(Qt::FocusReason reason) {
   return reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && reason != Qt::MenuBarFocusReason;
-}
-
-// The rendered icon with the mask colour made transparent, as the tree shows its images.
-QImage maskedIcon(const QImage& rendered) {
-  QImage img = rendered.convertToFormat(QImage::Format_ARGB32);
-  const QRgb mask = qRgb(0xC0, 0xC0, 0xC0);
-  for (int y = 0; y < img.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < img.width(); ++x)
-      if ((line[x] & 0xFFFFFF) == (mask & 0xFFFFFF)) line[x] = 0;
-  }
-  return img;
 }
 
 }  // namespace
@@ -268,7 +256,7 @@ void frmMainDetail::CatIconEdit_Click() {
     // picture, or a catalogue that refuses the write, leaves the icon as it was.
     ThumbNail& thumb = *w_.picCategory->CatThumbNail;
     thumb.LoadPicture(file);
-    const QImage icon = maskedIcon(thumb.Image());
+    const QImage icon = thumb.TransparentImage();
     fCatIconSave(CID, Picture::fromImage(icon, PictureType::Icon));
     const QString key = Tree::Prefix_KeyUserIcon() + QString::number(CID);
     ui::ImageList& images = w_.Tree1->ImageList();

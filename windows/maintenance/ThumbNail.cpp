@@ -108,6 +108,17 @@ void ThumbNail::setAsyncInterval(int32_t ms) {
   emit propertyChanged(QStringLiteral("AsyncInterval"));
 }
 
+QImage ThumbNail::TransparentImage() const {
+  QImage img = surface_.convertToFormat(QImage::Format_ARGB32);
+  const QRgb back = OleColor(backColor_, palette()).rgb() & 0xFFFFFF;
+  for (int y = 0; y < img.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+    for (int x = 0; x < img.width(); ++x)
+      if ((line[x] & 0xFFFFFF) == back) line[x] = 0;
+  }
+  return img;
+}
+
 void ThumbNail::setBackColor(uint32_t colour) {
   backColor_ = colour;
   update();

@@ -53,6 +53,9 @@ class ThumbNail : public QFrame {
   void setBorderStyle(int16_t v);
   // The painted surface.
   QImage Image() const { return surface_; }
+  // The painted surface with every pixel of the back colour made transparent: a picture drawn
+  // for an image list, whose margins must not show.
+  QImage TransparentImage() const;
   bool PaintAsync() const { return paintAsync_; }
   void setPaintAsync(bool on);
   const std::optional<::Picture>& Picture() const { return picture_; }

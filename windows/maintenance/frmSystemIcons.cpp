@@ -69,17 +69,6 @@ QIcon noIcon() {
   return QIcon(p);
 }
 
-// The rendered surface with its margins (the mask colour) made transparent.
-QImage maskedIcon(const QImage& rendered) {
-  QImage img = rendered.convertToFormat(QImage::Format_ARGB32);
-  for (int y = 0; y < img.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < img.width(); ++x)
-      if ((line[x] & 0xFFFFFF) == kMaskColour) line[x] = 0;
-  }
-  return img;
-}
-
 // Seeks row IID of tblICONS and, when it is there, applies `change` to it in one edit. False
 // when the row is gone.
 bool editIconRow(int32_t IID, const std::function<void(jet::Recordset&)>& change) {
@@ -239,7 +228,7 @@ void frmSystemIcons::IconEdit() {
     // Rendered at the tree's size, fitted and centred; a file that is no picture raises here,
     // before the catalogue is touched.
     ThumbNail1->LoadPicture(file);
-    const Picture icon = Picture::fromImage(maskedIcon(ThumbNail1->Image()), PictureType::Icon);
+    const Picture icon = Picture::fromImage(ThumbNail1->TransparentImage(), PictureType::Icon);
     // Stored first: the list shows no icon the catalogue does not hold.
     const bool stored = editIconRow(
         IID, [&icon](jet::Recordset& rs) { WritePictureField(icon, rs.Fields(QStringLiteral("Icon")), false); });
