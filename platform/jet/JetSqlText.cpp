@@ -196,7 +196,68 @@ std::u32string decodeAll(std::string_view s) {
   return out;
 }
 
+// One element of a sort key, a value above 0, as UTF-8 writes a code point: the byte order of
+// the forms is the order of the values, and no form holds a 0 byte.
+inline void putKeyValue(std::string& out, char32_t v) {
+  if (v < 0x80) {
+    out.push_back(static_cast<char>(v));
+  } else if (v < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (v >> 6)));
+    out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
+  } else if (v < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (v >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((v >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (v >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((v >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((v >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
+  }
+}
+
+// The key compareText sorts by: the base letters, a 0, then the accent weight of every
+// character. A text without any accent stops after the 0: against a text of the same base
+// letters with accents it is the shorter key, as compareText puts it first. Stops once `limit`
+// bytes are written.
+void appendSortKey(std::string_view text, std::string& out, size_t limit) {
+  const size_t start = out.size();
+  auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
+  auto* const end = begin + text.size();
+  bool accents = false;
+  for (auto* p = begin; p != end && out.size() - start < limit;) {
+    if (*p < 0x80) {
+      putKeyValue(out, lowerAscii(*p++) + 1);
+      continue;
+    }
+    const CharKey k = keyOf(decode(p, end));
+    for (int i = 0; i < k.count; ++i) putKeyValue(out, k.base[i] + 1);
+    accents = accents || k.weight != 0;
+  }
+  // Every character was looked at unless the limit was met.
+  if (out.size() - start >= limit) return;
+  out.push_back('\0');
+  if (!accents) return;
+  for (auto* p = begin; p != end && out.size() - start < limit;)
+    putKeyValue(out, (*p < 0x80 ? (++p, 0) : keyOf(decode(p, end)).weight) + 1);
+}
+
 }  // namespace
+
+std::string sortKey(std::string_view utf8) {
+  std::string key;
+  key.reserve(utf8.size() * 2 + 1);
+  appendSortKey(utf8, key, std::string::npos);
+  return key;
+}
+
+uint64_t sortKeyHead(std::string_view utf8) {
+  std::string key;
+  appendSortKey(utf8, key, 8);
+  uint64_t head = 0;
+  for (size_t i = 0; i < 8; ++i) head = (head << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+  return head;
+}
 
 int compareText(std::string_view a, std::string_view b) {
   auto* pa = reinterpret_cast<const unsigned char*>(a.data());

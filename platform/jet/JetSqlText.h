@@ -19,6 +19,13 @@ namespace jet {
 int compareText(std::string_view a, std::string_view b);
 int compareText(const QString& a, const QString& b);
 
+// A byte string whose order (as unsigned bytes, shorter first on a common prefix) is the order
+// of compareText: sorting many texts on their keys compares bytes instead of decoding letters.
+std::string sortKey(std::string_view utf8);
+// The first 8 bytes of sortKey as a number, zeros after a shorter key: a smaller head means a
+// smaller text; equal heads leave the texts to compareText.
+uint64_t sortKeyHead(std::string_view utf8);
+
 // A compiled Jet Like pattern: "*" any run, "?" one character, "#" one digit, "[abc]",
 // "[a-c]" and "[!a-c]" one character of (or not of) a list; "[*]" is a literal "*". Letters
 // match without regard to case; ranges follow the order of compareText.

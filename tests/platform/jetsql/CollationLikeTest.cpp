@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -76,6 +78,73 @@ TEST(Collation, InvalidUtf8DoesNotCrashAndIsStable) {
   EXPECT_EQ(jet::compareText(bad1, bad1), 0);
   EXPECT_NE(jet::compareText(bad1, bad2), 0);
   EXPECT_EQ(jet::compareText(bad1, bad2), -jet::compareText(bad2, bad1));
+}
+
+TEST(Collation, SortKeysAndTheirHeadsOrderAsTheComparisonDoes) {
+  // Case, accents beside their base, letters of two bases (ß, æ), the same bases with and
+  // without accents, prefixes, invalid bytes (as Latin-1), letters beyond the tables, a NUL.
+  const std::vector<std::string> texts = {"",
+                                          "a",
+                                          "A",
+                                          "ab",
+                                          "äb",
+                                          "Äb",
+                                          "abc",
+                                          "Straße",
+                                          "STRASSE",
+                                          "strasse",
+                                          "Strassf",
+                                          "ß",
+                                          "ss",
+                                          "sß",
+                                          "ßs",
+                                          "æ",
+                                          "ae",
+                                          "Æon",
+                                          "é",
+                                          "e",
+                                          "f",
+                                          "ée",
+                                          "eé",
+                                          "Müller",
+                                          "MULLER",
+                                          "mülleraaaaaaaaa",
+                                          "mullerzzzzzzzz",
+                                          "Bericht_daten-12.txt",
+                                          "bericht_daten-12.TXT",
+                                          "bericht_datén-12.txt",
+                                          "Bericht_daten-120.txt",
+                                          "aaaaaaaa",
+                                          "aaaaaaaab",
+                                          "aaaaaaaá",
+                                          "aaaaaaa",
+                                          "a\xff"
+                                          "b",
+                                          "a\xc3",
+                                          "a\xe9"
+                                          "1",
+                                          "aé1",
+                                          "ø",
+                                          "o",
+                                          "ǖ",
+                                          "u",
+                                          "ḁ",
+                                          "🎵a",
+                                          "a🎵",
+                                          "_x",
+                                          "[",
+                                          std::string("a\0b", 3),
+                                          std::string("a\0", 2)};
+  auto sign = [](int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); };
+  for (const std::string& a : texts)
+    for (const std::string& b : texts) {
+      const int expected = sign(jet::compareText(a, b));
+      EXPECT_EQ(sign(jet::sortKey(a).compare(jet::sortKey(b))), expected) << a << " vs " << b;
+      const uint64_t ha = jet::sortKeyHead(a), hb = jet::sortKeyHead(b);
+      if (ha != hb) {
+        EXPECT_EQ(ha < hb ? -1 : 1, expected) << a << " vs " << b << " by their heads";
+      }
+    }
 }
 
 struct LikeCase {
