@@ -77,8 +77,50 @@ QString FolderPaths::Of(int32_t PID) {
   return text;
 }
 
+bool FolderPaths::sound(int32_t PID) {
+  std::vector<int32_t> walked;
+  std::unordered_set<int32_t> seen;
+  bool ends = false;
+  for (int32_t current = PID;;) {
+    if (sound_.contains(current)) {
+      ends = true;
+      break;
+    }
+    if (!seen.insert(current).second) break;
+    bool failed = false;
+    const Folder* f = row(current, failed);
+    if (failed) break;
+    walked.push_back(current);
+    if (!f || f->parent.isNull()) {
+      ends = true;
+      break;
+    }
+    current = f->parent.toInt();
+  }
+  if (!ends) return false;
+  for (int32_t w : walked) sound_.insert(w);
+  return true;
+}
+
+FolderPaths::Part FolderPaths::PartOf(int32_t PID) {
+  bool failed = false;
+  const Folder* f = row(PID, failed);
+  if (!f) return {};
+  if (f->parent.isNull()) return {0, AddTrailingChar(f->name, kSep)};
+  // Below a sound chain the folder adds its own name; a cycle or a read that failed leave
+  // the whole text to Of.
+  const int32_t parent = f->parent.toInt();
+  if (parent == PID || !sound(parent)) return {0, Of(PID)};
+  return {parent, AddTrailingChar(f->name, kSep)};
+}
+
 rt::Variant FolderPaths::VolumeOf(int32_t PID) {
   bool failed = false;
   const Folder* f = row(PID, failed);
   return f ? f->volume : rt::Null;
+}
+
+void FolderPaths::Know(int32_t PID, const QString& name, const rt::Variant& parent, const rt::Variant& volume) {
+  if (!rows_.contains(PID)) rows_.insert(PID, Folder{name, parent, volume});
+  missing_.remove(PID);
 }

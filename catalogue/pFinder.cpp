@@ -13,37 +13,28 @@ namespace {
 const QString kSource = QStringLiteral("pFinder");
 const QChar kBackslash = QLatin1Char('\\');
 
-// The name condition of a slice: ?1 is the bound term or pattern.
-QString nameCondition(const QString& column, bool wholeName) {
-  return wholeName ? column + QStringLiteral(" = ?1 COLLATE JETTEXT") : column + QStringLiteral(" LIKE ?1");
-}
+// Above so many folders of one slice not known yet, all folders of the range are read at once.
+constexpr qsizetype kFolderBatch = 256;
 
-// One slice of rows, ids in (?2, ?3], sorted as the list shows them.
-QString sliceSql(FindKind kind, bool wholeName, bool oneVolume) {
-  const QString volume = oneVolume ? QStringLiteral(" AND v.VID = ?4") : QString();
+// One slice of rows, ids in [?2, ?3], in the table's order; ?1 is the bound term or pattern. A
+// pattern that matches every name leaves only the Null names out.
+QString sliceSql(FindKind kind, bool wholeName, bool everything, bool oneVolume) {
+  const QString column = kind == FindKind::Files ? QStringLiteral("f.Filename") : QStringLiteral("p.Path");
+  const QString name = everything  ? column + QStringLiteral(" IS NOT NULL")
+                       : wholeName ? column + QStringLiteral(" = ?1 COLLATE JETTEXT")
+                                   : column + QStringLiteral(" LIKE ?1");
   if (kind == FindKind::Files)
     return QStringLiteral(
-               "SELECT f.FID, v.VID, p.PID, f.Filename, jet_concat(v.VolumePath, p.Path) AS FolderKey "
-               "FROM tblFILES AS f CROSS JOIN tblPATHS AS p CROSS JOIN tblVOLUMES AS v "
-               "WHERE f.FID > ?2 AND f.FID <= ?3 AND ") +
-           nameCondition(QStringLiteral("f.Filename"), wholeName) +
-           QStringLiteral(" AND p.PID = f.PathID AND v.VID = p.VolumeID") + volume +
-           QStringLiteral(
-               " ORDER BY f.Filename COLLATE JETTEXT, v.VolumeName COLLATE JETTEXT, FolderKey COLLATE JETTEXT, "
-               "f.FID");
-  return QStringLiteral(
-             "SELECT p.PID, v.VID, p.PID, p.Path, jet_concat(v.VolumePath, p.Path) AS FolderKey "
-             "FROM tblPATHS AS p CROSS JOIN tblVOLUMES AS v "
-             "WHERE p.PID > ?2 AND p.PID <= ?3 AND p.Path IS NOT NULL AND ") +
-         nameCondition(QStringLiteral("p.Path"), wholeName) + QStringLiteral(" AND v.VID = p.VolumeID") + volume +
-         QStringLiteral(" ORDER BY v.VolumeName COLLATE JETTEXT, FolderKey COLLATE JETTEXT, p.PID");
+               "SELECT f.FID, f.PathID, f.Filename FROM tblFILES AS f WHERE f.FID >= ?2 AND f.FID <= ?3 AND ") +
+           name;
+  return QStringLiteral("SELECT p.PID, p.VolumeID, p.Path FROM tblPATHS AS p WHERE p.PID >= ?2 AND p.PID <= ?3 AND ") +
+         name + (oneVolume ? QStringLiteral(" AND p.VolumeID = ?4") : QString());
 }
 
-// The last id of the slice that starts after ?1: the id sliceRows rows on, or none at the end.
-QString sliceEndSql(FindKind kind) {
-  return kind == FindKind::Files
-             ? QStringLiteral("SELECT FID FROM tblFILES WHERE FID > ?1 ORDER BY FID LIMIT 1 OFFSET ?2")
-             : QStringLiteral("SELECT PID FROM tblPATHS WHERE PID > ?1 ORDER BY PID LIMIT 1 OFFSET ?2");
+// The first id after ?1.
+QString idAfterSql(FindKind kind) {
+  return kind == FindKind::Files ? QStringLiteral("SELECT FID FROM tblFILES WHERE FID > ?1 ORDER BY FID LIMIT 1")
+                                 : QStringLiteral("SELECT PID FROM tblPATHS WHERE PID > ?1 ORDER BY PID LIMIT 1");
 }
 
 QString anyRowsSql(FindKind kind, bool oneVolume) {
@@ -57,6 +48,11 @@ QString anyRowsSql(FindKind kind, bool oneVolume) {
              "SELECT EXISTS (SELECT 1 FROM tblPATHS AS p INNER JOIN tblVOLUMES AS v ON v.VID = p.VolumeID "
              "WHERE p.Path IS NOT NULL") +
          volume + QStringLiteral(")");
+}
+
+// A Like pattern of nothing but "*" matches every text.
+bool matchesEverything(const QString& pattern) {
+  return std::all_of(pattern.cbegin(), pattern.cend(), [](QChar c) { return c == QLatin1Char('*'); });
 }
 
 }  // namespace
@@ -88,6 +84,7 @@ pFinder::pFinder(jet::Database& db, FindKind kind, const QString& term, bool who
       kind_(kind),
       term_(wholeName ? term : QStringLiteral("*") + term + QStringLiteral("*")),
       wholeName_(wholeName),
+      everything_(!wholeName && matchesEverything(term_)),
       vid_(VID),
       sliceRows_(sliceRows > 0 ? sliceRows : 8192),
       timedSlices_(sliceRows <= 0) {
@@ -110,7 +107,7 @@ void pFinder::loadVolumes() {
   while (q->Next()) {
     const auto vid = static_cast<int32_t>(q->Long(0));
     volumes_.insert(vid, FindVolume{q->Text(1), q->Text(2)});
-    volumeKeys_.insert(vid, std::string(q->Utf8(1)));
+    volumeKeys_.insert(vid, jet::sortKey(q->Utf8(1)));
   }
 }
 
@@ -132,36 +129,124 @@ bool pFinder::AnyRows() {
   }
 }
 
+void pFinder::addFolder(int32_t pid, int32_t vid, std::string_view name) {
+  auto v = volumes_.constFind(vid);
+  // A folder of no volume has no place in the list, as the join leaves it out.
+  if (v == volumes_.constEnd() || (vid_ > 0 && vid != vid_)) return;
+  // The folder's key is VolumePath & Path as the engine's "&" joins them.
+  const QByteArray path = v.value().VolumePath.toUtf8();
+  std::string folderKey(path.constData(), static_cast<size_t>(path.size()));
+  folderKey.append(name);
+  std::string order = volumeKeys_.value(vid);
+  order.push_back('\0');
+  order.append(jet::sortKey(folderKey));
+  folderIndex_.insert(pid, static_cast<uint32_t>(folderList_.size()));
+  folderList_.push_back(Folder{pid, vid, std::move(order)});
+}
+
+void pFinder::loadFolders(const QString& sql, const std::vector<rt::Variant>& params) {
+  auto q = db_.OpenNativeQuery(sql, params);
+  while (q->Next()) {
+    const auto pid = static_cast<int32_t>(q->Long(0));
+    if (folderIndex_.contains(pid)) continue;
+    const std::string_view name = q->Utf8(2);
+    const rt::Variant volume = q->Value(1);
+    addFolder(pid, static_cast<int32_t>(q->Long(1)), name);
+    // The paths of the list are walked up these rows.
+    folders_.Know(pid, q->IsNull(2) ? QString() : QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
+                  q->Value(3), volume);
+  }
+}
+
+void pFinder::resolveFolders(Run& run) {
+  constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
+  if (!allFolders_) {
+    std::vector<int32_t> unknown;
+    for (const Entry& e : run.entries) {
+      const auto pid = static_cast<int32_t>(e.folder);
+      if (!folderIndex_.contains(pid) && !foreign_.contains(pid)) unknown.push_back(pid);
+    }
+    std::sort(unknown.begin(), unknown.end());
+    unknown.erase(std::unique(unknown.begin(), unknown.end()), unknown.end());
+    if (static_cast<qsizetype>(unknown.size()) > kFolderBatch) {
+      std::vector<rt::Variant> params;
+      if (vid_ > 0) params.push_back(rt::Variant(vid_));
+      loadFolders(QStringLiteral("SELECT PID, VolumeID, Path, Parent FROM tblPATHS") +
+                      (vid_ > 0 ? QStringLiteral(" WHERE VolumeID = ?1") : QString()),
+                  params);
+      allFolders_ = true;
+    } else if (!unknown.empty()) {
+      QString ids = QStringLiteral("[");
+      for (int32_t pid : unknown) ids += QString::number(pid) + QLatin1Char(',');
+      ids[ids.size() - 1] = QLatin1Char(']');
+      // The folders and every folder above them, each once.
+      loadFolders(QStringLiteral("WITH RECURSIVE up(PID) AS (SELECT value FROM json_each(?1) UNION "
+                                 "SELECT p.Parent FROM tblPATHS AS p INNER JOIN up ON p.PID = up.PID "
+                                 "WHERE p.Parent IS NOT NULL) "
+                                 "SELECT p.PID, p.VolumeID, p.Path, p.Parent FROM up INNER JOIN tblPATHS AS p "
+                                 "ON p.PID = up.PID"),
+                  {rt::Variant(ids)});
+      for (int32_t pid : unknown)
+        if (!folderIndex_.contains(pid)) foreign_.insert(pid);
+    }
+  }
+  for (Entry& e : run.entries) {
+    auto it = folderIndex_.constFind(static_cast<int32_t>(e.folder));
+    e.folder = it == folderIndex_.constEnd() ? kNone : it.value();
+  }
+  std::erase_if(run.entries, [](const Entry& e) { return e.folder == kNone; });
+}
+
+std::optional<int64_t> pFinder::idAfter(int64_t id) {
+  auto q = db_.OpenNativeQuery(idAfterSql(kind_), {rt::Variant(static_cast<long long>(id))});
+  if (q->Next()) return q->Long(0);
+  return std::nullopt;
+}
+
 bool pFinder::Scan() {
   if (scanned_) return false;
   QElapsedTimer clock;
   clock.start();
   try {
-    int64_t end = std::numeric_limits<int64_t>::max();
-    {
-      auto q = db_.OpenNativeQuery(sliceEndSql(kind_), {rt::Variant(static_cast<long long>(lastId_)),
-                                                        rt::Variant(static_cast<long long>(sliceRows_ - 1))});
-      if (q->Next()) end = q->Long(0);
+    if (!started_) {
+      started_ = true;
+      next_ = idAfter(0);
     }
-    std::vector<rt::Variant> params{rt::Variant(term_), rt::Variant(static_cast<long long>(lastId_)),
-                                    rt::Variant(static_cast<long long>(end))};
-    if (vid_ > 0) params.push_back(rt::Variant(vid_));
-    auto q = db_.OpenNativeQuery(sliceSql(kind_, wholeName_, vid_ > 0), params);
-    Run run;
-    while (q->Next()) {
-      const auto pid = static_cast<int32_t>(q->Long(2));
-      const std::string_view name = q->Utf8(3);
-      run.entries.push_back(Entry{static_cast<int32_t>(q->Long(0)), static_cast<int32_t>(q->Long(1)), pid,
-                                  static_cast<uint32_t>(run.names.size()), static_cast<uint32_t>(name.size())});
-      run.names.append(name);
-      if (!folderKeys_.contains(pid)) folderKeys_.insert(pid, std::string(q->Utf8(4)));
+    if (next_) {
+      const int64_t start = *next_;
+      constexpr int64_t kLast = std::numeric_limits<int64_t>::max();
+      const int64_t end = start > kLast - (sliceRows_ - 1) ? kLast : start + (sliceRows_ - 1);
+      std::vector<rt::Variant> params{rt::Variant(term_), rt::Variant(static_cast<long long>(start)),
+                                      rt::Variant(static_cast<long long>(end))};
+      if (kind_ == FindKind::Folders && vid_ > 0) params.push_back(rt::Variant(vid_));
+      auto q = db_.OpenNativeQuery(sliceSql(kind_, wholeName_, everything_, vid_ > 0), params);
+      Run run;
+      run.entries.reserve(lastRunSize_);
+      while (q->Next()) {
+        const auto id = static_cast<int32_t>(q->Long(0));
+        const std::string_view name = q->Utf8(2);
+        // A folder hit is its own folder: its row tells all the list needs. The folder field
+        // holds the PID until the folders are resolved.
+        const int32_t pid = kind_ == FindKind::Files ? static_cast<int32_t>(q->Long(1)) : id;
+        if (kind_ == FindKind::Folders && !folderIndex_.contains(pid))
+          addFolder(pid, static_cast<int32_t>(q->Long(1)), name);
+        run.entries.push_back(Entry{jet::sortKeyHead(name), id, static_cast<uint32_t>(pid),
+                                    static_cast<uint32_t>(run.names.size()), static_cast<uint32_t>(name.size())});
+        run.names.append(name);
+      }
+      q.reset();
+      lastRunSize_ = run.entries.size();
+      resolveFolders(run);
+      std::sort(run.entries.begin(), run.entries.end(),
+                [&](const Entry& a, const Entry& b) { return compare(run, a, run, b) < 0; });
+      run.entries.shrink_to_fit();
+      run.names.shrink_to_fit();
+      hitCount_ += static_cast<int64_t>(run.entries.size());
+      for (const Entry& e : run.entries) hitNameBytes_ += e.nameSize;
+      if (!run.entries.empty()) runs_.push_back(std::move(run));
+      next_ = end == kLast ? std::nullopt : idAfter(end);
     }
-    run.entries.shrink_to_fit();
-    run.names.shrink_to_fit();
-    hitCount_ += static_cast<int64_t>(run.entries.size());
-    if (!run.entries.empty()) runs_.push_back(std::move(run));
-    lastId_ = end;
-    scanned_ = end == std::numeric_limits<int64_t>::max();
+    scanned_ = !next_;
     if (timedSlices_) {
       // The next slice larger or smaller, so that each takes about the same time.
       const qint64 ms = clock.elapsed();
@@ -176,14 +261,12 @@ bool pFinder::Scan() {
 }
 
 int pFinder::compare(const Run& ra, const Entry& a, const Run& rb, const Entry& b) const {
-  auto key = [](const QHash<int32_t, std::string>& keys, int32_t id) -> std::string_view {
-    auto it = keys.constFind(id);
-    return it == keys.constEnd() ? std::string_view() : std::string_view(it.value());
-  };
   int c = 0;
-  if (kind_ == FindKind::Files && (c = jet::compareText(ra.name(a), rb.name(b))) != 0) return c;
-  if (a.vid != b.vid && (c = jet::compareText(key(volumeKeys_, a.vid), key(volumeKeys_, b.vid))) != 0) return c;
-  if (a.pid != b.pid && (c = jet::compareText(key(folderKeys_, a.pid), key(folderKeys_, b.pid))) != 0) return c;
+  if (kind_ == FindKind::Files) {
+    if (a.head != b.head) return a.head < b.head ? -1 : 1;
+    if ((c = jet::compareText(ra.name(a), rb.name(b))) != 0) return c;
+  }
+  if (a.folder != b.folder && (c = folderList_[a.folder].order.compare(folderList_[b.folder].order)) != 0) return c;
   return a.id < b.id ? -1 : (a.id > b.id ? 1 : 0);
 }
 
@@ -202,7 +285,21 @@ void pFinder::startMerge() {
 }
 
 bool pFinder::NextHit(FindHit& hit) {
+  std::string_view name;
+  if (!NextHit(hit, name)) return false;
+  hit.Name = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  return true;
+}
+
+bool pFinder::NextHit(FindHit& hit, std::string_view& name) {
   if (!merging_) startMerge();
+  // The run handed out in full by the last call gives its memory back now, its last name no
+  // longer being needed.
+  if (finished_) {
+    std::vector<Entry>().swap(finished_->entries);
+    std::string().swap(finished_->names);
+    finished_ = nullptr;
+  }
   if (heap_.empty()) return false;
   auto greater = [this](size_t a, size_t b) { return headLess(b, a); };
   std::pop_heap(heap_.begin(), heap_.end(), greater);
@@ -210,17 +307,15 @@ bool pFinder::NextHit(FindHit& hit) {
   Run& run = runs_[r];
   const Entry& e = run.entries[run.next++];
   hit.ID = e.id;
-  hit.VID = e.vid;
-  hit.PID = e.pid;
-  const std::string_view name = run.name(e);
-  hit.Name = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  const Folder& folder = folderList_[e.folder];
+  hit.VID = folder.vid;
+  hit.PID = folder.pid;
+  name = run.name(e);
   if (run.next < run.entries.size()) {
     std::push_heap(heap_.begin(), heap_.end(), greater);
   } else {
     heap_.pop_back();
-    // A run handed out in full gives its memory back at once.
-    std::vector<Entry>().swap(run.entries);
-    std::string().swap(run.names);
+    finished_ = &run;
   }
   return true;
 }

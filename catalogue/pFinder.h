@@ -4,20 +4,23 @@
 //
 // The names are compared inside the query, with the term as a bound value: the engine's Like
 // matcher for "contains", equality under the text collation for whole names. The catalogue is
-// scanned in slices of rows, each sorted by the query, so that no single step runs long and the
-// caller can pump messages and ask about a cancel between slices; the sorted slices are merged
-// when the hits are handed out, under the same collation, into the order of one query sorted
-// by name, volume name, volume path and folder name (files) or by volume name, volume path and
+// scanned in slices of rows by ranges of their ids, so that no single step runs long and the
+// caller can pump messages and ask about a cancel between slices.
+// Each slice's hits are sorted by the program on the sort keys of the text collation, and the
+// sorted slices are merged when the hits are handed out, into the order of one query sorted by
+// name, volume name, volume path and folder name (files) or by volume name, volume path and
 // folder name (folders), ties broken by the row's id.
 
 #include "catalogue/FolderPaths.h"
 #include "platform/jet/Database.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,7 +54,7 @@ class pFinder {
  public:
   // The search of term in the volume VID (0: every volume), by whole names or as a part of
   // the name under the Like rules ("*" & term & "*"). In that mode a "[" without its "]"
-  // raises the matcher's error 93 at once. Slices of sliceRows rows each; 0 sizes them by the
+  // raises the matcher's error 93 at once. Slices of sliceRows ids each; 0 sizes them by the
   // time they take, about kSliceMs each.
   pFinder(jet::Database& db, FindKind kind, const QString& term, bool wholeName, int32_t VID, int sliceRows = 0);
   ~pFinder();
@@ -64,18 +67,22 @@ class pFinder {
   bool Scan();
   // After the scan: the next hit in list order; false after the last.
   bool NextHit(FindHit& hit);
-  // Hits found by the slices scanned so far.
+  // The same without making the name's text: name (UTF-8) is valid until the next call.
+  bool NextHit(FindHit& hit, std::string_view& name);
+  // Hits found by the slices scanned so far, and the bytes of their names (UTF-8).
   int64_t HitCount() const { return hitCount_; }
+  int64_t HitNameBytes() const { return hitNameBytes_; }
   // Name and path of a volume of a hit.
   const FindVolume& Volume(int32_t VID) const;
-  // The folder part of a hit's path, as PathFullName gives it without the volume path.
-  QString FolderPath(int32_t PID) { return folders_.Of(PID); }
+  // The folder part of a hit's path, as PathFullName gives it without the volume path, in the
+  // parts of FolderPaths.
+  FolderPaths::Part FolderPart(int32_t PID) { return folders_.PartOf(PID); }
 
  private:
   struct Entry {
+    uint64_t head;  // sortKeyHead of the name
     int32_t id;
-    int32_t vid;
-    int32_t pid;
+    uint32_t folder;  // index into folderList_
     uint32_t nameAt;  // the name in the run's text, UTF-8
     uint32_t nameSize;
   };
@@ -86,10 +93,25 @@ class pFinder {
     size_t next = 0;
     std::string_view name(const Entry& e) const { return std::string_view(names).substr(e.nameAt, e.nameSize); }
   };
+  // A folder of a hit: its volume and its place among the folders (sort keys of the volume
+  // name, a 0, and of volume path and folder name).
+  struct Folder {
+    int32_t pid;
+    int32_t vid;
+    std::string order;
+  };
   int compare(const Run& ra, const Entry& a, const Run& rb, const Entry& b) const;
   bool headLess(size_t runA, size_t runB) const;
   void startMerge();
   void loadVolumes();
+  void addFolder(int32_t pid, int32_t vid, std::string_view name);
+  // The folders of the slice's hits (their ids in the entries' folder field) not known yet are
+  // read, with the rows of their parents for their paths; the entries get their folders'
+  // places, and hits of no folder of the searched range are dropped, as the join of the query
+  // would drop them.
+  void resolveFolders(Run& run);
+  void loadFolders(const QString& sql, const std::vector<rt::Variant>& params);
+  std::optional<int64_t> idAfter(int64_t id);
 
   jet::Database& db_;
   // One read over the whole search: its many small reads neither lock nor check the file
@@ -99,17 +121,25 @@ class pFinder {
   FindKind kind_;
   QString term_;
   bool wholeName_;
+  bool everything_;  // the pattern matches every name
   int32_t vid_;
   static constexpr int kSliceMs = 25;
-  int sliceRows_;
+  int64_t sliceRows_;
   bool timedSlices_;
-  int64_t lastId_ = 0;
+  bool started_ = false;
+  std::optional<int64_t> next_;  // the first id of the next slice
+  size_t lastRunSize_ = 0;
   bool scanned_ = false;
   bool merging_ = false;
+  bool allFolders_ = false;  // every folder of the searched range is in folderInfo_
   int64_t hitCount_ = 0;
+  int64_t hitNameBytes_ = 0;
   QHash<int32_t, FindVolume> volumes_;
-  QHash<int32_t, std::string> volumeKeys_;  // VolumeName, UTF-8
-  QHash<int32_t, std::string> folderKeys_;  // VolumePath & Path, UTF-8
+  QHash<int32_t, std::string> volumeKeys_;  // sort keys of VolumeName
+  QHash<int32_t, uint32_t> folderIndex_;    // PID -> place in folderList_
+  std::vector<Folder> folderList_;
+  QSet<int32_t> foreign_;  // folders outside the searched range
   std::vector<Run> runs_;
   std::vector<size_t> heap_;  // runs with entries left, smallest head first
+  Run* finished_ = nullptr;   // the run whose last hit was handed out last
 };

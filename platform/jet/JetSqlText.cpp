@@ -252,10 +252,21 @@ std::string sortKey(std::string_view utf8) {
 }
 
 uint64_t sortKeyHead(std::string_view utf8) {
+  // Plain ASCII up to the eighth letter needs no decoding: each byte is one base letter, and a
+  // shorter text ends in the 0 that the padding gives anyway.
+  uint64_t ascii = 0;
+  size_t i = 0;
+  for (; i < 8 && i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 0x80) break;
+    ascii = (ascii << 8) | (lowerAscii(c) + 1);
+  }
+  if (i == 8) return ascii;
+  if (i == utf8.size()) return i == 0 ? 0 : ascii << (8 * (8 - i));
   std::string key;
   appendSortKey(utf8, key, 8);
   uint64_t head = 0;
-  for (size_t i = 0; i < 8; ++i) head = (head << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
+  for (size_t k = 0; k < 8; ++k) head = (head << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
   return head;
 }
 
@@ -439,16 +450,23 @@ bool LikePattern::matches(std::string_view utf8Value) const {
   auto* p = reinterpret_cast<const unsigned char*>(utf8Value.data());
   auto* end = p + utf8Value.size();
   bool ascii = true;
-  for (auto* q = p; q != end; ++q)
-    if (*q >= 0x80) {
-      ascii = false;
+  // Whether a character of the value may fold to an ASCII letter: only U+017F (long s), U+212A
+  // (Kelvin sign) and the overlong forms that the decoder reads as ASCII do.
+  bool foldsToAscii = false;
+  for (auto* q = p; q != end; ++q) {
+    if (*q < 0x80) continue;
+    ascii = false;
+    const unsigned char c = *q;
+    if (c == 0xC0 || c == 0xC1 || c == 0xE0 || c == 0xF0 || (c == 0xC5 && end - q > 1 && q[1] == 0xBF) ||
+        (c == 0xE2 && end - q > 2 && q[1] == 0x84 && q[2] == 0xAA)) {
+      foldsToAscii = true;
       break;
     }
-  // Pure ASCII values (nearly all file names) are matched on their bytes, without decoding.
-  if (ascii) {
-    if (asciiContains_) return matchAsciiContains(utf8Value);
-    return matchWith(utf8Value.size(), [p](size_t i) { return lowerAscii(p[i]); });
   }
+  // Pure ASCII values (nearly all file names) are matched on their bytes, without decoding; so
+  // is a plain ASCII part searched in any value whose other characters cannot equal it.
+  if (asciiContains_ && !foldsToAscii) return matchAsciiContains(utf8Value);
+  if (ascii) return matchWith(utf8Value.size(), [p](size_t i) { return lowerAscii(p[i]); });
   // One buffer per thread: the matcher runs once per row over large tables.
   thread_local std::vector<char32_t> buf;
   buf.clear();

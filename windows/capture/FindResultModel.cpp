@@ -27,9 +27,27 @@ void FindResultModel::setFont(const QFont& font) {
   metrics_.emplace(font);
   charWidths_.assign(kCharTableEnd, -1);
   widest_ = {};
-  for (const Row& r : rows_) measure(0, r.Name);
-  for (const QString& v : std::as_const(volumes_)) measure(1, v);
-  for (const QString& p : std::as_const(paths_)) measure(2, p);
+  for (size_t r = 0; r < rows_.size(); ++r) consider(0, estimate(nameOf(rows_[r])), static_cast<int>(r));
+  for (auto it = volumes_.cbegin(); it != volumes_.cend(); ++it) consider(1, estimate(it.value()), it.key());
+  // Parents first: a path's width is its parent's and its own part's.
+  std::vector<int32_t> pending;
+  for (auto it = paths_.begin(); it != paths_.end(); ++it) it.value().width = -1;
+  for (auto it = paths_.begin(); it != paths_.end(); ++it) {
+    for (int32_t pid = it.key(); pid != 0;) {
+      auto p = paths_.find(pid);
+      if (p == paths_.end() || p.value().width >= 0) break;
+      pending.push_back(pid);
+      pid = p.value().parent;
+    }
+    while (!pending.empty()) {
+      Path& p = paths_[pending.back()];
+      pending.pop_back();
+      auto parent = paths_.constFind(p.parent);
+      p.width = (parent == paths_.constEnd() ? 0 : parent.value().width) + estimate(p.tail);
+    }
+  }
+  for (auto it = paths_.cbegin(); it != paths_.cend(); ++it)
+    if (it.value().shown) consider(2, it.value().width, it.key());
 }
 
 void FindResultModel::setFirstHeader(const QString& caption) {
@@ -42,6 +60,7 @@ void FindResultModel::clear() {
   chunkTimer_.stop();
   beginResetModel();
   std::vector<Row>().swap(rows_);
+  std::string().swap(names_);
   std::vector<int>().swap(order_);
   exposed_ = 0;
   volumes_.clear();
@@ -50,45 +69,119 @@ void FindResultModel::clear() {
   endResetModel();
 }
 
-void FindResultModel::measure(int column, const QString& text) {
-  if (!metrics_) return;
-  int& widest = widest_[static_cast<size_t>(column)];
-  // Shaping a text is dear, adding up its characters is not: only a text whose characters
-  // come near the widest so far is measured. Kerning and ligatures narrow a text rather than
-  // widen it; the allowance covers what they do either way.
-  int estimate = 0;
+int FindResultModel::estimate(const QString& text) const {
+  int width = 0;
   for (const QChar c : text) {
     const char16_t u = c.unicode();
     if (u < kCharTableEnd) {
       int& w = charWidths_[u];
       if (w < 0) w = metrics_->horizontalAdvance(c);
-      estimate += w;
+      width += w;
     } else {
-      estimate += metrics_->horizontalAdvance(c);
+      width += metrics_->horizontalAdvance(c);
     }
   }
-  if (estimate + estimate / 8 + 4 <= widest) return;
-  widest = std::max(widest, metrics_->horizontalAdvance(text));
+  return width;
+}
+
+int FindResultModel::estimate(std::string_view utf8) const {
+  int width = 0;
+  for (const char c : utf8) {
+    const auto u = static_cast<unsigned char>(c);
+    // Beyond ASCII the text's characters are those of its decoded form.
+    if (u >= 0x80) return estimate(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    int& w = charWidths_[u];
+    if (w < 0) w = metrics_->horizontalAdvance(QChar(u));
+    width += w;
+  }
+  return width;
+}
+
+void FindResultModel::consider(int column, int estimated, int ref) {
+  // Shaping a text is dear, adding up its characters is not: kerning and ligatures narrow a
+  // text rather than widen it, and the allowance covers what they do either way. Only a text
+  // that may come out wider than the widest measured is kept, to be measured when asked for.
+  const int most = estimated + estimated / 8 + 4;
+  Widest& w = widest_[static_cast<size_t>(column)];
+  if (most <= w.measured) return;
+  w.pending.push_back(Candidate{most, ref});
+  if (w.pending.size() >= 4096) settle(column);
+}
+
+QString FindResultModel::textOf(int column, int ref) const {
+  switch (column) {
+    case 0: {
+      const std::string_view name = nameOf(rowAt(ref));
+      return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    }
+    case 1:
+      return volumes_.value(ref);
+    default:
+      return pathText(ref);
+  }
+}
+
+QString FindResultModel::pathText(int32_t PID) const {
+  std::vector<const QString*> tails;
+  qsizetype size = 0;
+  // A parent is set before its folders: the walk ends at the top, within as many steps as
+  // there are paths.
+  for (auto it = paths_.constFind(PID); it != paths_.constEnd() && tails.size() <= static_cast<size_t>(paths_.size());
+       it = paths_.constFind(it.value().parent)) {
+    tails.push_back(&it.value().tail);
+    size += it.value().tail.size();
+    if (it.value().parent == 0) break;
+  }
+  QString text;
+  text.reserve(size);
+  for (auto t = tails.rbegin(); t != tails.rend(); ++t) text += **t;
+  return text;
+}
+
+void FindResultModel::settle(int column) const {
+  Widest& w = widest_[static_cast<size_t>(column)];
+  std::sort(w.pending.begin(), w.pending.end(), [](const Candidate& a, const Candidate& b) { return a.most > b.most; });
+  for (const Candidate& c : w.pending) {
+    if (c.most <= w.measured) break;
+    w.measured = std::max(w.measured, metrics_->horizontalAdvance(textOf(column, c.ref)));
+  }
+  std::vector<Candidate>().swap(w.pending);
+}
+
+int FindResultModel::widestText(int column) const {
+  if (!metrics_) return 0;
+  settle(column);
+  return widest_[static_cast<size_t>(column)].measured;
 }
 
 void FindResultModel::setVolume(int32_t VID, const QString& volumeName) {
   volumes_.insert(VID, volumeName);
-  measure(1, volumeName);
+  if (metrics_) consider(1, estimate(volumeName), VID);
 }
 
-void FindResultModel::setPath(int32_t PID, const QString& path) {
-  paths_.insert(PID, path);
-  measure(2, path);
+void FindResultModel::setPath(int32_t PID, int32_t parent, const QString& tail) {
+  auto above = paths_.constFind(parent);
+  const int width =
+      (parent == 0 || above == paths_.constEnd() ? 0 : above.value().width) + (metrics_ ? estimate(tail) : 0);
+  paths_.insert(PID, Path{parent, width, false, tail});
 }
 
-void FindResultModel::reserve(int64_t rows) {
+void FindResultModel::reserve(int64_t rows, int64_t nameBytes) {
   if (rows > 0) rows_.reserve(static_cast<size_t>(rows));
+  if (nameBytes > 0) names_.reserve(static_cast<size_t>(nameBytes));
 }
 
-void FindResultModel::append(int32_t ID, int32_t VID, int32_t PID, QString name) {
-  measure(0, name);
-  rows_.push_back(Row{ID, VID, PID, std::move(name)});
-  if (!order_.empty()) order_.push_back(static_cast<int>(rows_.size()) - 1);
+void FindResultModel::append(int32_t ID, int32_t VID, int32_t PID, std::string_view name) {
+  const int storage = static_cast<int>(rows_.size());
+  rows_.push_back(Row{ID, VID, PID, static_cast<uint32_t>(name.size()), static_cast<uint64_t>(names_.size())});
+  names_.append(name);
+  if (metrics_) consider(0, estimate(name), storage);
+  auto path = paths_.find(PID);
+  if (path != paths_.end() && !path.value().shown) {
+    path.value().shown = true;
+    if (metrics_) consider(2, path.value().width, PID);
+  }
+  if (!order_.empty()) order_.push_back(storage);
   // The first rows show while the search goes on.
   if (exposed_ < kFirstRows && !chunkTimer_.isActive()) chunkTimer_.start(0);
 }
@@ -122,14 +215,7 @@ const FindResultModel::Row& FindResultModel::row(int displayRow) const { return 
 
 QString FindResultModel::text(int displayRow, int column) const {
   const Row& r = row(displayRow);
-  switch (column) {
-    case 0:
-      return r.Name;
-    case 1:
-      return volumes_.value(r.VID);
-    default:
-      return paths_.value(r.PID);
-  }
+  return textOf(column, column == 0 ? storageRow(displayRow) : (column == 1 ? r.VID : r.PID));
 }
 
 void FindResultModel::sortByColumn(int column) {
@@ -139,15 +225,24 @@ void FindResultModel::sortByColumn(int column) {
     std::iota(order.begin(), order.end(), 0);
   else
     order = order_;
-  const QHash<int32_t, QString>& names = column == 1 ? volumes_ : paths_;
-  static const QString none;
-  auto key = [&](int storage) -> const QString& {
-    const Row& r = rowAt(storage);
-    if (column == 0) return r.Name;
-    auto it = names.constFind(column == 1 ? r.VID : r.PID);
-    return it == names.constEnd() ? none : it.value();
-  };
-  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return jet::compareText(key(a), key(b)) < 0; });
+  if (column == 0) {
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return jet::compareText(nameOf(rowAt(a)), nameOf(rowAt(b))) < 0; });
+  } else {
+    // The texts of the column, once per volume or folder.
+    QHash<int32_t, QString> texts;
+    if (column == 1) texts = volumes_;
+    if (column == 2)
+      for (auto it = paths_.cbegin(); it != paths_.cend(); ++it)
+        if (it.value().shown) texts.insert(it.key(), pathText(it.key()));
+    static const QString none;
+    auto key = [&](int storage) -> const QString& {
+      const Row& r = rowAt(storage);
+      auto it = texts.constFind(column == 1 ? r.VID : r.PID);
+      return it == texts.constEnd() ? none : it.value();
+    };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return jet::compareText(key(a), key(b)) < 0; });
+  }
   beginResetModel();
   order_ = std::move(order);
   const int exposed = exposed_;

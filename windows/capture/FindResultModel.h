@@ -1,11 +1,12 @@
 #pragma once
 
-// The search window's result list: any number of hits in compact rows (the volume names and
-// folder paths are held once per volume and folder), shown by a tree view in report style.
-// The view is handed the rows in chunks as it scrolls towards the end (fetchMore), each chunk
-// as large as what it has already, so it lays out only what it has been given and a listing
-// of a million rows never stalls it; the widest text of each column is kept as rows come, so
-// sizing the columns afterwards costs nothing.
+// The search window's result list: any number of hits in compact rows (the names side by side
+// in one UTF-8 text, the volume names and folder paths held once per volume and folder), shown
+// by a tree view in report style. The view is handed the rows in chunks as it scrolls towards
+// the end (fetchMore), each chunk as large as what it has already, so it lays out only what it
+// has been given and a listing of a million rows never stalls it. The width of each text is
+// estimated from its characters as rows come; only the few texts that may be the widest of their
+// column are measured, when the width is asked for.
 
 #include <QAbstractTableModel>
 #include <QFontMetrics>
@@ -17,6 +18,8 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 class FindResultModel : public QAbstractTableModel {
@@ -27,7 +30,8 @@ class FindResultModel : public QAbstractTableModel {
     int32_t ID;   // FID or PID: the key is "A" & ID
     int32_t VID;  // tag of the "Volume" column
     int32_t PID;  // tag of the "Pfad" column
-    QString Name;
+    uint32_t nameSize;
+    uint64_t nameAt;  // the name in the rows' text, UTF-8
   };
 
   explicit FindResultModel(QObject* parent = nullptr);
@@ -42,12 +46,16 @@ class FindResultModel : public QAbstractTableModel {
   // The texts of the "Volume" and "Pfad" columns, given once per volume and folder.
   bool hasVolume(int32_t VID) const { return volumes_.contains(VID); }
   void setVolume(int32_t VID, const QString& volumeName);
+  // A folder's path is its parent's path and what follows it (parent 0: the whole path); a
+  // parent is set before its folders. Only the paths of rows count towards the column's width.
   bool hasPath(int32_t PID) const { return paths_.contains(PID); }
-  void setPath(int32_t PID, const QString& path);
-  // Room for that many rows in all, taken at once rather than while rows come.
-  void reserve(int64_t rows);
-  // Adds a row after the last. The view gets the first rows at once, later ones as it fetches.
-  void append(int32_t ID, int32_t VID, int32_t PID, QString name);
+  void setPath(int32_t PID, int32_t parent, const QString& tail);
+  // Room for that many rows and bytes of their names in all, taken at once rather than while
+  // rows come.
+  void reserve(int64_t rows, int64_t nameBytes = 0);
+  // Adds a row after the last (its name in UTF-8). The view gets the first rows at once, later
+  // ones as it fetches.
+  void append(int32_t ID, int32_t VID, int32_t PID, std::string_view name);
   // Hands the view its first chunk now, if it has not got it yet.
   void flush();
 
@@ -56,7 +64,7 @@ class FindResultModel : public QAbstractTableModel {
   const Row& row(int displayRow) const;
   QString text(int displayRow, int column) const;
   // Widest text of the column in the font, in pixels.
-  int widestText(int column) const { return widest_[static_cast<size_t>(column)]; }
+  int widestText(int column) const;
   // Sorts the shown rows by the column's text (ascending, under the catalogue's text order,
   // rows of equal text keeping their order).
   void sortByColumn(int column);
@@ -69,21 +77,45 @@ class FindResultModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
  private:
-  void measure(int column, const QString& text);
+  // A text that may be the widest of its column, by the most it may measure.
+  struct Candidate {
+    int most;
+    int ref;  // the storage row (names), the VID (volumes) or the PID (paths)
+  };
+  struct Widest {
+    int measured = 0;                // the widest text measured so far
+    std::vector<Candidate> pending;  // texts that may be wider
+  };
+  // The width of a text from the advances of its characters.
+  int estimate(const QString& text) const;
+  int estimate(std::string_view utf8) const;
+  void consider(int column, int estimated, int ref);
+  // Measures the pending texts that may be wider than the widest measured, widest first.
+  void settle(int column) const;
+  QString textOf(int column, int ref) const;
   // Handing the view rows up to that count.
   void expose(int rows);
   const Row& rowAt(int storageRow) const { return rows_[static_cast<size_t>(storageRow)]; }
+  std::string_view nameOf(const Row& r) const { return std::string_view(names_).substr(r.nameAt, r.nameSize); }
   int storageRow(int displayRow) const;
 
   std::array<QString, 3> headers_;
   std::vector<Row> rows_;
+  std::string names_;
   std::vector<int> order_;  // display row -> storage row once sorted; empty: as added
   int exposed_ = 0;         // rows the view has been given
+  struct Path {
+    int32_t parent;
+    int width;   // estimated
+    bool shown;  // the path of a row
+    QString tail;
+  };
+  QString pathText(int32_t PID) const;
   QHash<int32_t, QString> volumes_;
-  QHash<int32_t, QString> paths_;
+  QHash<int32_t, Path> paths_;
   std::optional<QFontMetrics> metrics_;
-  std::vector<int> charWidths_;  // advances of the characters below U+3000, -1 until measured
-  std::array<int, 3> widest_{};
+  mutable std::vector<int> charWidths_;  // advances of the characters below U+3000, -1 until measured
+  mutable std::array<Widest, 3> widest_;
   QTimer chunkTimer_;
 };
 

@@ -423,13 +423,26 @@ bool frmFind::CancelConfirmed(int64_t listed) {
   return false;
 }
 
-void frmFind::AddHit(pFinder& finder, const FindHit& hit) {
+void frmFind::AddHit(pFinder& finder, const FindHit& hit, std::string_view name) {
   FindResultModel* results = Results();
   if (!results->hasVolume(hit.VID)) results->setVolume(hit.VID, finder.Volume(hit.VID).VolumeName);
-  if (!results->hasPath(hit.PID))
-    results->setPath(hit.PID,
-                     AddTrailingChar(finder.Volume(hit.VID).VolumePath, kSeparator) + finder.FolderPath(hit.PID));
-  results->append(hit.ID, hit.VID, hit.PID, hit.Name);
+  if (!results->hasPath(hit.PID)) {
+    // The folder and those above it that the list does not have yet, the top one first.
+    std::vector<std::pair<int32_t, FolderPaths::Part>> parts;
+    for (int32_t pid = hit.PID; pid != 0 && !results->hasPath(pid);) {
+      FolderPaths::Part part = finder.FolderPart(pid);
+      const int32_t parent = part.parent;
+      parts.emplace_back(pid, std::move(part));
+      pid = parent;
+    }
+    for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
+      const FolderPaths::Part& part = it->second;
+      results->setPath(
+          it->first, part.parent,
+          part.parent != 0 ? part.tail : AddTrailingChar(finder.Volume(hit.VID).VolumePath, kSeparator) + part.tail);
+    }
+  }
+  results->append(hit.ID, hit.VID, hit.PID, name);
 }
 
 bool frmFind::RunSearch(pFinder& finder, bool folders) {
@@ -441,17 +454,18 @@ bool frmFind::RunSearch(pFinder& finder, bool folders) {
   }
   if (!finder.AnyRows()) return true;
   SetStatusText(gErr->MsgLoad(198));
-  Results()->reserve(finder.HitCount());
+  Results()->reserve(finder.HitCount(), finder.HitNameBytes());
   FindHit hit;
+  std::string_view name;
   for (int64_t counter = 0;; ++counter) {
     if (counter % 10 == 0 && CancelConfirmed(counter)) return false;
-    if (!finder.NextHit(hit)) break;
+    if (!finder.NextHit(hit, name)) break;
     // The first hit decides the kind of the list and its first column's caption.
     if (counter == 0) {
       chkFolderSearch_ = folders ? 1 : 0;
       Results()->setFirstHeader(folders ? QStringLiteral("Ordnername") : QStringLiteral("Dateiname"));
     }
-    AddHit(finder, hit);
+    AddHit(finder, hit, name);
   }
   FindResultModel* results = Results();
   results->flush();

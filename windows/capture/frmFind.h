@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 class FindResultModel;
@@ -105,7 +106,7 @@ class frmFind : public QDialog {
   void FillVolumes();
   // The search proper; false when it was cancelled.
   bool RunSearch(pFinder& finder, bool folders);
-  void AddHit(pFinder& finder, const FindHit& hit);
+  void AddHit(pFinder& finder, const FindHit& hit, std::string_view name);
   // Pumps the message loop and, when a cancel was asked for, asks whether to stop; true to stop.
   bool CancelConfirmed(int64_t listed);
   void LVFiles_ColumnClick(int column);

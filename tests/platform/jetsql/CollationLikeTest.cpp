@@ -178,7 +178,41 @@ INSTANTIATE_TEST_SUITE_P(
         LikeCase{"100%", "100%", true}, LikeCase{"1000", "100%", false},      // % and _ are plain
         LikeCase{"a_c", "a_c", true}, LikeCase{"abc", "a_c", false}, LikeCase{"D:\\Daten\\x", "D:\\Daten\\*", true},
         LikeCase{"D:\\Daten2\\", "D:\\Daten\\*", false}, LikeCase{"", "*", true}, LikeCase{"", "?", false},
-        LikeCase{"x", "", false}, LikeCase{"abcabd", "*ab?", true}, LikeCase{"aaa", "a**a", true}));
+        LikeCase{"x", "", false}, LikeCase{"abcabd", "*ab?", true}, LikeCase{"aaa", "a**a", true},
+        // A plain ASCII part in values with other letters.
+        LikeCase{"Übersicht_234.txt", "*234*", true}, LikeCase{"Übersicht_23.txt", "*234*", false},
+        LikeCase{"\u017Fü", "*s*", true}, LikeCase{"Straße", "*ss*", false}, LikeCase{"ü\u212A", "*k*", true}));
+
+TEST(LikePattern, BytesOfAValueMatchAPlainPartAsTheirDecodedLetters) {
+  // Invalid bytes are Latin-1 letters, overlong forms the letters they spell; only the long s,
+  // the Kelvin sign and such forms can stand for an ASCII letter.
+  struct {
+    std::string value;
+    const char* pattern;
+    bool matches;
+  } cases[] = {
+      {"na\xc3\xafve-x\xe9"
+       "1",
+       "*x\xe9"
+       "1*",
+       true},
+      {"a\xe9"
+       "12",
+       "*e12*", false},
+      {"\xc3\xbc\xc1\x81", "*a*", true},
+      {"\xc1\x81", "*A*", true},
+      {"\xe0\x81\x81", "*a*", true},
+      {"\xf0\x80\x81\x81", "*a*", true},
+      {"\xc5", "*s*", false},
+      {"\xc5\xbf", "*S*", true},
+      {"\xc3\xa9\xe2\x84", "*k*", false},
+      {"\xe2\x84\xaa", "*K*", true},
+      {"x\xe2\x84\xabx", "*xx*", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(jet::LikePattern(std::string_view(c.pattern)).matches(std::string_view(c.value)), c.matches)
+        << c.value << " Like " << c.pattern;
+}
 
 TEST(LikePattern, UnclosedBracketIsAnError) {
   try {
