@@ -5,8 +5,12 @@
 
 #include <QElapsedTimer>
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -56,6 +60,81 @@ bool matchesEverything(const QString& pattern) {
 }
 
 }  // namespace
+
+// ---- runs --------------------------------------------------------------------------------
+
+namespace {
+constexpr size_t kBlockBytes = 256 * 1024;
+// A record: head, id, folder, name size, then the name.
+constexpr size_t kRecordHeader = sizeof(uint64_t) + sizeof(int32_t) + sizeof(uint32_t) + sizeof(uint32_t);
+}  // namespace
+
+pFinder::PageBlock::PageBlock(size_t bytes) : size_(bytes) {
+  void* m = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (m == MAP_FAILED) throw std::bad_alloc();
+  data_ = static_cast<char*>(m);
+}
+
+pFinder::PageBlock::PageBlock(PageBlock&& other) noexcept : data_(other.data_), size_(other.size_) {
+  other.data_ = nullptr;
+}
+
+pFinder::PageBlock::~PageBlock() { reset(); }
+
+void pFinder::PageBlock::reset() {
+  if (data_) munmap(data_, size_);
+  data_ = nullptr;
+}
+
+pFinder::Run::Run(const std::vector<Entry>& sorted, const std::string& names) {
+  size_t left = 0;
+  for (const Entry& e : sorted) left += kRecordHeader + e.nameSize;
+  char* block = nullptr;
+  size_t room = 0;
+  for (const Entry& e : sorted) {
+    const size_t bytes = kRecordHeader + e.nameSize;
+    if (bytes > room) {
+      // A run of a few hits takes no more than it needs.
+      const size_t size = std::max(bytes, std::min(kBlockBytes, left));
+      blocks_.emplace_back(size);
+      used_.push_back(0);
+      block = blocks_.back().data();
+      room = size;
+    }
+    char* out = block + used_.back();
+    std::memcpy(out, &e.head, sizeof e.head);
+    std::memcpy(out + 8, &e.id, sizeof e.id);
+    std::memcpy(out + 12, &e.folder, sizeof e.folder);
+    std::memcpy(out + 16, &e.nameSize, sizeof e.nameSize);
+    std::memcpy(out + kRecordHeader, names.data() + e.nameAt, e.nameSize);
+    used_.back() += bytes;
+    room -= bytes;
+    left -= bytes;
+  }
+  advance();
+}
+
+bool pFinder::Run::advance() {
+  if (block_ < used_.size() && at_ == used_[block_]) {
+    ++block_;
+    at_ = 0;
+  }
+  if (block_ >= used_.size()) return false;
+  const char* in = blocks_[block_].data() + at_;
+  uint32_t size = 0;
+  std::memcpy(&head_.head, in, sizeof head_.head);
+  std::memcpy(&head_.id, in + 8, sizeof head_.id);
+  std::memcpy(&head_.folder, in + 12, sizeof head_.folder);
+  std::memcpy(&size, in + 16, sizeof size);
+  head_.name = std::string_view(in + kRecordHeader, size);
+  at_ += kRecordHeader + size;
+  return true;
+}
+
+void pFinder::Run::release() {
+  // The next record lies in block_, those handed out before it.
+  for (; released_ < block_ && released_ < blocks_.size(); ++released_) blocks_[released_].reset();
+}
 
 FindTerm ParseFindTerm(const QString& input) {
   FindTerm t;
@@ -158,11 +237,12 @@ void pFinder::loadFolders(const QString& sql, const std::vector<rt::Variant>& pa
   }
 }
 
-void pFinder::resolveFolders(Run& run) {
+void pFinder::resolveFolders() {
   constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
+  // Once every folder of the range is known, a folder not known is none of the range.
   if (!allFolders_) {
     std::vector<int32_t> unknown;
-    for (const Entry& e : run.entries) {
+    for (const Entry& e : slice_) {
       const auto pid = static_cast<int32_t>(e.folder);
       if (!folderIndex_.contains(pid) && !foreign_.contains(pid)) unknown.push_back(pid);
     }
@@ -190,11 +270,11 @@ void pFinder::resolveFolders(Run& run) {
         if (!folderIndex_.contains(pid)) foreign_.insert(pid);
     }
   }
-  for (Entry& e : run.entries) {
+  for (Entry& e : slice_) {
     auto it = folderIndex_.constFind(static_cast<int32_t>(e.folder));
     e.folder = it == folderIndex_.constEnd() ? kNone : it.value();
   }
-  std::erase_if(run.entries, [](const Entry& e) { return e.folder == kNone; });
+  std::erase_if(slice_, [](const Entry& e) { return e.folder == kNone; });
 }
 
 std::optional<int64_t> pFinder::idAfter(int64_t id) {
@@ -220,30 +300,28 @@ bool pFinder::Scan() {
                                       rt::Variant(static_cast<long long>(end))};
       if (kind_ == FindKind::Folders && vid_ > 0) params.push_back(rt::Variant(vid_));
       auto q = db_.OpenNativeQuery(sliceSql(kind_, wholeName_, everything_, vid_ > 0), params);
-      Run run;
-      run.entries.reserve(lastRunSize_);
+      slice_.clear();
+      sliceNames_.clear();
       while (q->Next()) {
         const auto id = static_cast<int32_t>(q->Long(0));
         const std::string_view name = q->Utf8(2);
-        // A folder hit is its own folder: its row tells all the list needs. The folder field
-        // holds the PID until the folders are resolved.
+        // A folder hit is its own folder: its row tells all the list needs.
         const int32_t pid = kind_ == FindKind::Files ? static_cast<int32_t>(q->Long(1)) : id;
         if (kind_ == FindKind::Folders && !folderIndex_.contains(pid))
           addFolder(pid, static_cast<int32_t>(q->Long(1)), name);
-        run.entries.push_back(Entry{jet::sortKeyHead(name), id, static_cast<uint32_t>(pid),
-                                    static_cast<uint32_t>(run.names.size()), static_cast<uint32_t>(name.size())});
-        run.names.append(name);
+        slice_.push_back(Entry{jet::sortKeyHead(name), id, static_cast<uint32_t>(pid),
+                               static_cast<uint32_t>(sliceNames_.size()), static_cast<uint32_t>(name.size())});
+        sliceNames_.append(name);
       }
       q.reset();
-      lastRunSize_ = run.entries.size();
-      resolveFolders(run);
-      std::sort(run.entries.begin(), run.entries.end(),
-                [&](const Entry& a, const Entry& b) { return compare(run, a, run, b) < 0; });
-      run.entries.shrink_to_fit();
-      run.names.shrink_to_fit();
-      hitCount_ += static_cast<int64_t>(run.entries.size());
-      for (const Entry& e : run.entries) hitNameBytes_ += e.nameSize;
-      if (!run.entries.empty()) runs_.push_back(std::move(run));
+      resolveFolders();
+      auto nameOf = [this](const Entry& e) { return std::string_view(sliceNames_).substr(e.nameAt, e.nameSize); };
+      std::sort(slice_.begin(), slice_.end(), [&](const Entry& a, const Entry& b) {
+        return compare(a.head, nameOf(a), a.folder, a.id, b.head, nameOf(b), b.folder, b.id) < 0;
+      });
+      hitCount_ += static_cast<int64_t>(slice_.size());
+      for (const Entry& e : slice_) hitNameBytes_ += e.nameSize;
+      if (!slice_.empty()) runs_.emplace_back(slice_, sliceNames_);
       next_ = end == kLast ? std::nullopt : idAfter(end);
     }
     scanned_ = !next_;
@@ -260,24 +338,28 @@ bool pFinder::Scan() {
   }
 }
 
-int pFinder::compare(const Run& ra, const Entry& a, const Run& rb, const Entry& b) const {
+int pFinder::compare(uint64_t headA, std::string_view nameA, uint32_t folderA, int32_t idA, uint64_t headB,
+                     std::string_view nameB, uint32_t folderB, int32_t idB) const {
   int c = 0;
   if (kind_ == FindKind::Files) {
-    if (a.head != b.head) return a.head < b.head ? -1 : 1;
-    if ((c = jet::compareText(ra.name(a), rb.name(b))) != 0) return c;
+    if (headA != headB) return headA < headB ? -1 : 1;
+    if ((c = jet::compareText(nameA, nameB)) != 0) return c;
   }
-  if (a.folder != b.folder && (c = folderList_[a.folder].order.compare(folderList_[b.folder].order)) != 0) return c;
-  return a.id < b.id ? -1 : (a.id > b.id ? 1 : 0);
+  if (folderA != folderB && (c = folderList_[folderA].order.compare(folderList_[folderB].order)) != 0) return c;
+  return idA < idB ? -1 : (idA > idB ? 1 : 0);
 }
 
 bool pFinder::headLess(size_t runA, size_t runB) const {
-  const Run& a = runs_[runA];
-  const Run& b = runs_[runB];
-  return compare(a, a.entries[a.next], b, b.entries[b.next]) < 0;
+  const Hit& a = runs_[runA].head();
+  const Hit& b = runs_[runB].head();
+  return compare(a.head, a.name, a.folder, a.id, b.head, b.name, b.folder, b.id) < 0;
 }
 
 void pFinder::startMerge() {
   merging_ = true;
+  // The scan's buffers are not needed any more.
+  std::vector<Entry>().swap(slice_);
+  std::string().swap(sliceNames_);
   heap_.clear();
   for (size_t i = 0; i < runs_.size(); ++i) heap_.push_back(i);
   // std heaps keep the largest on top: order by "greater" for the smallest head.
@@ -293,29 +375,29 @@ bool pFinder::NextHit(FindHit& hit) {
 
 bool pFinder::NextHit(FindHit& hit, std::string_view& name) {
   if (!merging_) startMerge();
-  // The run handed out in full by the last call gives its memory back now, its last name no
-  // longer being needed.
-  if (finished_) {
-    std::vector<Entry>().swap(finished_->entries);
-    std::string().swap(finished_->names);
-    finished_ = nullptr;
-  }
+  // The run of the last hit gives back what it has handed out, that hit's name included.
+  if (handedOut_) handedOut_->release();
   if (heap_.empty()) return false;
-  auto greater = [this](size_t a, size_t b) { return headLess(b, a); };
-  std::pop_heap(heap_.begin(), heap_.end(), greater);
-  const size_t r = heap_.back();
-  Run& run = runs_[r];
-  const Entry& e = run.entries[run.next++];
+  Run& run = runs_[heap_.front()];
+  const Hit& e = run.head();
   hit.ID = e.id;
   const Folder& folder = folderList_[e.folder];
   hit.VID = folder.vid;
   hit.PID = folder.pid;
-  name = run.name(e);
-  if (run.next < run.entries.size()) {
-    std::push_heap(heap_.begin(), heap_.end(), greater);
-  } else {
+  name = e.name;
+  handedOut_ = &run;
+  if (!run.advance()) {
+    heap_.front() = heap_.back();
     heap_.pop_back();
-    finished_ = &run;
+  }
+  // The run at the top has a new head (or another run took its place): down to its place.
+  for (size_t at = 0;;) {
+    const size_t left = 2 * at + 1;
+    if (left >= heap_.size()) break;
+    const size_t smaller = left + 1 < heap_.size() && headLess(heap_[left + 1], heap_[left]) ? left + 1 : left;
+    if (!headLess(heap_[smaller], heap_[at])) break;
+    std::swap(heap_[smaller], heap_[at]);
+    at = smaller;
   }
   return true;
 }

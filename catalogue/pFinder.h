@@ -79,19 +79,56 @@ class pFinder {
   FolderPaths::Part FolderPart(int32_t PID) { return folders_.PartOf(PID); }
 
  private:
+  // A hit as the scan of a slice collects it, its name in sliceNames_.
   struct Entry {
     uint64_t head;  // sortKeyHead of the name
     int32_t id;
-    uint32_t folder;  // index into folderList_
-    uint32_t nameAt;  // the name in the run's text, UTF-8
+    uint32_t folder;  // index into folderList_ (the PID until the folders are resolved)
+    uint32_t nameAt;
     uint32_t nameSize;
   };
-  // The hits of one slice in their order, their names side by side in one text.
-  struct Run {
-    std::vector<Entry> entries;
-    std::string names;
-    size_t next = 0;
-    std::string_view name(const Entry& e) const { return std::string_view(names).substr(e.nameAt, e.nameSize); }
+  // A hit of a sorted run.
+  struct Hit {
+    uint64_t head;
+    int32_t id;
+    uint32_t folder;
+    std::string_view name;
+  };
+  // Memory of the system's own, given back to it as soon as it is freed: the merge frees what
+  // it has passed while the list grows.
+  class PageBlock {
+   public:
+    explicit PageBlock(size_t bytes);
+    ~PageBlock();
+    PageBlock(PageBlock&& other) noexcept;
+    PageBlock(const PageBlock&) = delete;
+    PageBlock& operator=(const PageBlock&) = delete;
+    PageBlock& operator=(PageBlock&&) = delete;
+    char* data() const { return data_; }
+    void reset();
+
+   private:
+    char* data_;
+    size_t size_;
+  };
+  // The hits of one slice in their order, as records (head, id, folder, name size, name) in
+  // blocks that are given back as the merge passes them, the next one read out.
+  class Run {
+   public:
+    Run(const std::vector<Entry>& sorted, const std::string& names);
+    const Hit& head() const { return head_; }
+    // To the next record; false after the last.
+    bool advance();
+    // Gives back the blocks before the one of the next record.
+    void release();
+
+   private:
+    std::vector<PageBlock> blocks_;
+    std::vector<size_t> used_;  // bytes of each block
+    size_t block_ = 0;          // block and offset of the record after head_ (head_ lies in block_)
+    size_t at_ = 0;
+    size_t released_ = 0;  // blocks given back
+    Hit head_{};
   };
   // A folder of a hit: its volume and its place among the folders (sort keys of the volume
   // name, a 0, and of volume path and folder name).
@@ -100,7 +137,8 @@ class pFinder {
     int32_t vid;
     std::string order;
   };
-  int compare(const Run& ra, const Entry& a, const Run& rb, const Entry& b) const;
+  int compare(uint64_t headA, std::string_view nameA, uint32_t folderA, int32_t idA, uint64_t headB,
+              std::string_view nameB, uint32_t folderB, int32_t idB) const;
   bool headLess(size_t runA, size_t runB) const;
   void startMerge();
   void loadVolumes();
@@ -109,7 +147,7 @@ class pFinder {
   // read, with the rows of their parents for their paths; the entries get their folders'
   // places, and hits of no folder of the searched range are dropped, as the join of the query
   // would drop them.
-  void resolveFolders(Run& run);
+  void resolveFolders();
   void loadFolders(const QString& sql, const std::vector<rt::Variant>& params);
   std::optional<int64_t> idAfter(int64_t id);
 
@@ -128,7 +166,6 @@ class pFinder {
   bool timedSlices_;
   bool started_ = false;
   std::optional<int64_t> next_;  // the first id of the next slice
-  size_t lastRunSize_ = 0;
   bool scanned_ = false;
   bool merging_ = false;
   bool allFolders_ = false;  // every folder of the searched range is in folderInfo_
@@ -138,8 +175,10 @@ class pFinder {
   QHash<int32_t, std::string> volumeKeys_;  // sort keys of VolumeName
   QHash<int32_t, uint32_t> folderIndex_;    // PID -> place in folderList_
   std::vector<Folder> folderList_;
-  QSet<int32_t> foreign_;  // folders outside the searched range
+  QSet<int32_t> foreign_;     // folders outside the searched range
+  std::vector<Entry> slice_;  // the slice being scanned, its names side by side
+  std::string sliceNames_;
   std::vector<Run> runs_;
-  std::vector<size_t> heap_;  // runs with entries left, smallest head first
-  Run* finished_ = nullptr;   // the run whose last hit was handed out last
+  std::vector<size_t> heap_;  // runs with hits left, the one with the smallest head first
+  Run* handedOut_ = nullptr;  // the run of the hit handed out last
 };

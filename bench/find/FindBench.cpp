@@ -56,6 +56,13 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// CPU time of the process so far: on a loaded machine it varies less than the wall time.
+double cpuSeconds() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) * 1e-6;
+}
+
 long peakMB() {
   rusage ru{};
   getrusage(RUSAGE_SELF, &ru);
@@ -333,15 +340,19 @@ int main(int argc, char** argv) {
     }
   });
   const long before = peakMB();
+  const double cpuBefore = cpuSeconds();
   const Timed everything = runSearch(w, QStringLiteral("*"), false);
+  const double cpu = cpuSeconds() - cpuBefore;
   running = false;
   presser.join();
   QCoreApplication::processEvents();
   all.search = everything.seconds;
   all.rows = everything.rows;
   const long peak = peakMB();
-  std::printf("\"*\":            %.3f s  (%d hits listed) = %.2f x plain scan of every name %.3f s  [<= 1.0 s: %s]\n",
-              all.search, all.rows, all.ratio(), all.plain, verdict(all.search <= 1.0));
+  std::printf(
+      "\"*\":            %.3f s, %.3f s CPU  (%d hits listed) = %.2f x plain scan of every name %.3f s  [<= 1.0 s: "
+      "%s]\n",
+      all.search, cpu, all.rows, all.ratio(), all.plain, verdict(all.search <= 1.0));
   std::printf("peak memory:    %ld MB  (%ld MB before \"*\")  [<= 150 MB: %s]\n", peak, before, verdict(peak <= 150));
   std::printf("Esc answered:   at most %.3f s after the key (%d times during \"*\")  [<= 0.2 s: %s]\n", esc->longest(),
               esc->answered(), verdict(esc->longest() <= 0.2));

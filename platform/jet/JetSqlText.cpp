@@ -5,6 +5,7 @@
 #include <QChar>
 
 #include <array>
+#include <cstring>
 
 namespace jet {
 
@@ -274,21 +275,31 @@ int compareText(std::string_view a, std::string_view b) {
   auto* pa = reinterpret_cast<const unsigned char*>(a.data());
   auto* pb = reinterpret_cast<const unsigned char*>(b.data());
   const size_t n = std::min(a.size(), b.size());
-  // ASCII fast path: plain letters carry no accent weight, so an equal prefix decides nothing.
+  // Fast path: the same byte is the same letter, and plain ASCII letters carry no accent
+  // weight, so an equal prefix decides nothing.
   size_t i = 0;
   for (; i < n; ++i) {
     const unsigned char ca = pa[i], cb = pb[i];
+    if (ca == cb) continue;
     if ((ca | cb) & 0x80) break;
-    if (ca != cb) {
-      const char32_t la = lowerAscii(ca), lb = lowerAscii(cb);
-      if (la != lb) return la < lb ? -1 : 1;
-    }
+    const char32_t la = lowerAscii(ca), lb = lowerAscii(cb);
+    if (la != lb) return la < lb ? -1 : 1;
   }
-  if (i == n && ((i == a.size()) || (i == b.size()))) {
+  // The letter where the texts part (or where the shorter one ends) may have begun a few
+  // bytes before; the comparison goes on from its start. A byte that continues no letter
+  // begun within three bytes leaves the whole texts to the slow way.
+  auto continues = [](std::string_view t, size_t at) { return at < t.size() && (t[at] & 0xC0) == 0x80; };
+  size_t j = i;
+  for (int back = 0; j > 0 && (continues(a, j) || continues(b, j)); ++back, --j)
+    if (back == 3) {
+      j = 0;
+      break;
+    }
+  if (j == n && (j == a.size() || j == b.size())) {
     if (a.size() == b.size()) return 0;
     return a.size() < b.size() ? -1 : 1;
   }
-  return compareSlow(pa + i, pa + a.size(), pb + i, pb + b.size());
+  return compareSlow(pa + j, pa + a.size(), pb + j, pb + b.size());
 }
 
 int compareText(const QString& a, const QString& b) {
@@ -436,36 +447,58 @@ bool LikePattern::matchWith(size_t n, At at) const {
 bool LikePattern::matchAsciiContains(std::string_view v) const {
   const size_t k = asciiNeedle_.size();
   if (k > v.size()) return false;
-  const char first = asciiNeedle_[0];
-  for (size_t i = 0; i + k <= v.size(); ++i) {
-    if (static_cast<char>(lowerAscii(static_cast<unsigned char>(v[i]))) != first) continue;
+  const auto* p = reinterpret_cast<const unsigned char*>(v.data());
+  const size_t last = v.size() - k;
+  const auto first = static_cast<unsigned char>(asciiNeedle_[0]);
+  const unsigned char upper = first >= 'a' && first <= 'z' ? first - 32 : first;
+  auto rest = [&](size_t i) {
     size_t j = 1;
-    while (j < k && static_cast<char>(lowerAscii(static_cast<unsigned char>(v[i + j]))) == asciiNeedle_[j]) ++j;
-    if (j == k) return true;
+    while (j < k && static_cast<char>(lowerAscii(p[i + j])) == asciiNeedle_[j]) ++j;
+    return j == k;
+  };
+  if (first == upper) {
+    // The first letter has one form: the C library finds it.
+    for (const unsigned char* at = p; (at = static_cast<const unsigned char*>(memchr(at, first, last - (at - p) + 1)));
+         ++at) {
+      if (rest(static_cast<size_t>(at - p))) return true;
+      if (static_cast<size_t>(at - p) == last) break;
+    }
+    return false;
+  }
+  for (size_t i = 0; i <= last; ++i)
+    if ((p[i] == first || p[i] == upper) && rest(i)) return true;
+  return false;
+}
+
+namespace {
+
+// Whether a character of the value may fold to an ASCII letter: only U+017F (long s), U+212A
+// (Kelvin sign) and the overlong forms that the decoder reads as ASCII do.
+bool mayFoldToAscii(const unsigned char* p, const unsigned char* end) {
+  for (const unsigned char* q = p; q != end; ++q) {
+    const unsigned char c = *q;
+    if (c < 0xC0) continue;
+    if (c == 0xC0 || c == 0xC1 || c == 0xE0 || c == 0xF0 || (c == 0xC5 && end - q > 1 && q[1] == 0xBF) ||
+        (c == 0xE2 && end - q > 2 && q[1] == 0x84 && q[2] == 0xAA))
+      return true;
   }
   return false;
 }
 
+}  // namespace
+
 bool LikePattern::matches(std::string_view utf8Value) const {
   auto* p = reinterpret_cast<const unsigned char*>(utf8Value.data());
   auto* end = p + utf8Value.size();
-  bool ascii = true;
-  // Whether a character of the value may fold to an ASCII letter: only U+017F (long s), U+212A
-  // (Kelvin sign) and the overlong forms that the decoder reads as ASCII do.
-  bool foldsToAscii = false;
-  for (auto* q = p; q != end; ++q) {
-    if (*q < 0x80) continue;
-    ascii = false;
-    const unsigned char c = *q;
-    if (c == 0xC0 || c == 0xC1 || c == 0xE0 || c == 0xF0 || (c == 0xC5 && end - q > 1 && q[1] == 0xBF) ||
-        (c == 0xE2 && end - q > 2 && q[1] == 0x84 && q[2] == 0xAA)) {
-      foldsToAscii = true;
-      break;
-    }
+  // A plain ASCII part is searched on the bytes: a match there is one of the letters, and
+  // without one only letters that fold to ASCII could still make one.
+  if (asciiContains_) {
+    if (matchAsciiContains(utf8Value)) return true;
+    if (!mayFoldToAscii(p, end)) return false;
   }
-  // Pure ASCII values (nearly all file names) are matched on their bytes, without decoding; so
-  // is a plain ASCII part searched in any value whose other characters cannot equal it.
-  if (asciiContains_ && !foldsToAscii) return matchAsciiContains(utf8Value);
+  bool ascii = true;
+  for (auto* q = p; q != end && ascii; ++q) ascii = *q < 0x80;
+  // Pure ASCII values (nearly all file names) are matched on their bytes, without decoding.
   if (ascii) return matchWith(utf8Value.size(), [p](size_t i) { return lowerAscii(p[i]); });
   // One buffer per thread: the matcher runs once per row over large tables.
   thread_local std::vector<char32_t> buf;

@@ -133,6 +133,23 @@ TEST(Collation, SortKeysAndTheirHeadsOrderAsTheComparisonDoes) {
                                           "a🎵",
                                           "_x",
                                           "[",
+                                          "Übersicht_a",
+                                          "Übersicht_B",
+                                          "übersicht_ä",
+                                          "è",
+                                          "\xc3",
+                                          "\xc3\x80",
+                                          "a\xc3",
+                                          "a\xc3\x80",
+                                          "a\xc3"
+                                          "A",
+                                          "\xe2\x82",
+                                          "\xe2\x82\xac",
+                                          "ü\x80\x80\x80\x80x",
+                                          "ü\x80\x80\x80\x80Y",
+                                          "\x80\x80\x80\x80"
+                                          "a",
+                                          "\x80\x80\x80\x80\xc3\xa4",
                                           std::string("a\0b", 3),
                                           std::string("a\0", 2)};
   auto sign = [](int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); };
