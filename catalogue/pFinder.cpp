@@ -66,11 +66,12 @@ bool matchesEverything(const QString& pattern) {
 namespace {
 constexpr size_t kBlockBytes = 256 * 1024;
 // A record: head, id, folder, name size, then the name.
-constexpr size_t kRecordHeader = sizeof(uint64_t) + sizeof(int32_t) + sizeof(uint32_t) + sizeof(uint32_t);
+constexpr size_t kRecordHeader = sizeof(jet::SortHead) + sizeof(int32_t) + sizeof(uint32_t) + sizeof(uint32_t);
+constexpr size_t kIdAt = sizeof(jet::SortHead), kFolderAt = kIdAt + 4, kSizeAt = kFolderAt + 4;
 }  // namespace
 
 pFinder::PageBlock::PageBlock(size_t bytes) : size_(bytes) {
-  void* m = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* m = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
   if (m == MAP_FAILED) throw std::bad_alloc();
   data_ = static_cast<char*>(m);
 }
@@ -103,9 +104,9 @@ pFinder::Run::Run(const std::vector<Entry>& sorted, const std::string& names) {
     }
     char* out = block + used_.back();
     std::memcpy(out, &e.head, sizeof e.head);
-    std::memcpy(out + 8, &e.id, sizeof e.id);
-    std::memcpy(out + 12, &e.folder, sizeof e.folder);
-    std::memcpy(out + 16, &e.nameSize, sizeof e.nameSize);
+    std::memcpy(out + kIdAt, &e.id, sizeof e.id);
+    std::memcpy(out + kFolderAt, &e.folder, sizeof e.folder);
+    std::memcpy(out + kSizeAt, &e.nameSize, sizeof e.nameSize);
     std::memcpy(out + kRecordHeader, names.data() + e.nameAt, e.nameSize);
     used_.back() += bytes;
     room -= bytes;
@@ -123,9 +124,9 @@ bool pFinder::Run::advance() {
   const char* in = blocks_[block_].data() + at_;
   uint32_t size = 0;
   std::memcpy(&head_.head, in, sizeof head_.head);
-  std::memcpy(&head_.id, in + 8, sizeof head_.id);
-  std::memcpy(&head_.folder, in + 12, sizeof head_.folder);
-  std::memcpy(&size, in + 16, sizeof size);
+  std::memcpy(&head_.id, in + kIdAt, sizeof head_.id);
+  std::memcpy(&head_.folder, in + kFolderAt, sizeof head_.folder);
+  std::memcpy(&size, in + kSizeAt, sizeof size);
   head_.name = std::string_view(in + kRecordHeader, size);
   at_ += kRecordHeader + size;
   return true;
@@ -219,7 +220,14 @@ void pFinder::addFolder(int32_t pid, int32_t vid, std::string_view name) {
   std::string order = volumeKeys_.value(vid);
   order.push_back('\0');
   order.append(jet::sortKey(folderKey));
-  folderIndex_.insert(pid, static_cast<uint32_t>(folderList_.size()));
+  const auto place = static_cast<uint32_t>(folderList_.size());
+  // Ids of folders mostly run from 1 without large gaps: those find their place in a table.
+  if (pid >= 0 && static_cast<size_t>(pid) < 4 * (folderList_.size() + 1) + 65536) {
+    if (static_cast<size_t>(pid) >= byId_.size()) byId_.resize(static_cast<size_t>(pid) + 1, kNoFolder);
+    byId_[static_cast<size_t>(pid)] = place;
+  } else {
+    folderIndex_.insert(pid, place);
+  }
   folderList_.push_back(Folder{pid, vid, std::move(order)});
 }
 
@@ -227,7 +235,7 @@ void pFinder::loadFolders(const QString& sql, const std::vector<rt::Variant>& pa
   auto q = db_.OpenNativeQuery(sql, params);
   while (q->Next()) {
     const auto pid = static_cast<int32_t>(q->Long(0));
-    if (folderIndex_.contains(pid)) continue;
+    if (folderOf(pid) != kNoFolder) continue;
     const std::string_view name = q->Utf8(2);
     const rt::Variant volume = q->Value(1);
     addFolder(pid, static_cast<int32_t>(q->Long(1)), name);
@@ -237,14 +245,22 @@ void pFinder::loadFolders(const QString& sql, const std::vector<rt::Variant>& pa
   }
 }
 
+uint32_t pFinder::folderOf(int32_t pid) const {
+  if (pid >= 0 && static_cast<size_t>(pid) < byId_.size() && byId_[static_cast<size_t>(pid)] != kNoFolder)
+    return byId_[static_cast<size_t>(pid)];
+  // A folder added while its id lay beyond the table is in the hash.
+  if (folderIndex_.isEmpty()) return kNoFolder;
+  auto it = folderIndex_.constFind(pid);
+  return it == folderIndex_.constEnd() ? kNoFolder : it.value();
+}
+
 void pFinder::resolveFolders() {
-  constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
   // Once every folder of the range is known, a folder not known is none of the range.
   if (!allFolders_) {
     std::vector<int32_t> unknown;
     for (const Entry& e : slice_) {
       const auto pid = static_cast<int32_t>(e.folder);
-      if (!folderIndex_.contains(pid) && !foreign_.contains(pid)) unknown.push_back(pid);
+      if (folderOf(pid) == kNoFolder && !foreign_.contains(pid)) unknown.push_back(pid);
     }
     std::sort(unknown.begin(), unknown.end());
     unknown.erase(std::unique(unknown.begin(), unknown.end()), unknown.end());
@@ -267,14 +283,13 @@ void pFinder::resolveFolders() {
                                  "ON p.PID = up.PID"),
                   {rt::Variant(ids)});
       for (int32_t pid : unknown)
-        if (!folderIndex_.contains(pid)) foreign_.insert(pid);
+        if (folderOf(pid) == kNoFolder) foreign_.insert(pid);
     }
   }
   for (Entry& e : slice_) {
-    auto it = folderIndex_.constFind(static_cast<int32_t>(e.folder));
-    e.folder = it == folderIndex_.constEnd() ? kNone : it.value();
+    e.folder = folderOf(static_cast<int32_t>(e.folder));
   }
-  std::erase_if(slice_, [](const Entry& e) { return e.folder == kNone; });
+  std::erase_if(slice_, [](const Entry& e) { return e.folder == kNoFolder; });
 }
 
 std::optional<int64_t> pFinder::idAfter(int64_t id) {
@@ -307,7 +322,7 @@ bool pFinder::Scan() {
         const std::string_view name = q->Utf8(2);
         // A folder hit is its own folder: its row tells all the list needs.
         const int32_t pid = kind_ == FindKind::Files ? static_cast<int32_t>(q->Long(1)) : id;
-        if (kind_ == FindKind::Folders && !folderIndex_.contains(pid))
+        if (kind_ == FindKind::Folders && folderOf(pid) == kNoFolder)
           addFolder(pid, static_cast<int32_t>(q->Long(1)), name);
         slice_.push_back(Entry{jet::sortKeyHead(name), id, static_cast<uint32_t>(pid),
                                static_cast<uint32_t>(sliceNames_.size()), static_cast<uint32_t>(name.size())});
@@ -338,11 +353,11 @@ bool pFinder::Scan() {
   }
 }
 
-int pFinder::compare(uint64_t headA, std::string_view nameA, uint32_t folderA, int32_t idA, uint64_t headB,
-                     std::string_view nameB, uint32_t folderB, int32_t idB) const {
+int pFinder::compare(const jet::SortHead& headA, std::string_view nameA, uint32_t folderA, int32_t idA,
+                     const jet::SortHead& headB, std::string_view nameB, uint32_t folderB, int32_t idB) const {
   int c = 0;
   if (kind_ == FindKind::Files) {
-    if (headA != headB) return headA < headB ? -1 : 1;
+    if (!(headA == headB)) return headA < headB ? -1 : 1;
     if ((c = jet::compareText(nameA, nameB)) != 0) return c;
   }
   if (folderA != folderB && (c = folderList_[folderA].order.compare(folderList_[folderB].order)) != 0) return c;

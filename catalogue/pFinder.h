@@ -13,12 +13,14 @@
 
 #include "catalogue/FolderPaths.h"
 #include "platform/jet/Database.h"
+#include "platform/jet/JetSqlText.h"
 
 #include <QHash>
 #include <QSet>
 #include <QString>
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -81,7 +83,7 @@ class pFinder {
  private:
   // A hit as the scan of a slice collects it, its name in sliceNames_.
   struct Entry {
-    uint64_t head;  // sortKeyHead of the name
+    jet::SortHead head;  // of the name
     int32_t id;
     uint32_t folder;  // index into folderList_ (the PID until the folders are resolved)
     uint32_t nameAt;
@@ -89,7 +91,7 @@ class pFinder {
   };
   // A hit of a sorted run.
   struct Hit {
-    uint64_t head;
+    jet::SortHead head;
     int32_t id;
     uint32_t folder;
     std::string_view name;
@@ -137,8 +139,8 @@ class pFinder {
     int32_t vid;
     std::string order;
   };
-  int compare(uint64_t headA, std::string_view nameA, uint32_t folderA, int32_t idA, uint64_t headB,
-              std::string_view nameB, uint32_t folderB, int32_t idB) const;
+  int compare(const jet::SortHead& headA, std::string_view nameA, uint32_t folderA, int32_t idA,
+              const jet::SortHead& headB, std::string_view nameB, uint32_t folderB, int32_t idB) const;
   bool headLess(size_t runA, size_t runB) const;
   void startMerge();
   void loadVolumes();
@@ -173,7 +175,11 @@ class pFinder {
   int64_t hitNameBytes_ = 0;
   QHash<int32_t, FindVolume> volumes_;
   QHash<int32_t, std::string> volumeKeys_;  // sort keys of VolumeName
-  QHash<int32_t, uint32_t> folderIndex_;    // PID -> place in folderList_
+  // A folder's place in folderList_, kNoFolder for none.
+  static constexpr uint32_t kNoFolder = std::numeric_limits<uint32_t>::max();
+  uint32_t folderOf(int32_t pid) const;
+  std::vector<uint32_t> byId_;            // by PID, for the ids below its size
+  QHash<int32_t, uint32_t> folderIndex_;  // the others
   std::vector<Folder> folderList_;
   QSet<int32_t> foreign_;     // folders outside the searched range
   std::vector<Entry> slice_;  // the slice being scanned, its names side by side

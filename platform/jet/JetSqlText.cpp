@@ -252,22 +252,24 @@ std::string sortKey(std::string_view utf8) {
   return key;
 }
 
-uint64_t sortKeyHead(std::string_view utf8) {
-  // Plain ASCII up to the eighth letter needs no decoding: each byte is one base letter, and a
+SortHead sortKeyHead(std::string_view utf8) {
+  // Plain ASCII up to the 16th letter needs no decoding: each byte is one base letter, and a
   // shorter text ends in the 0 that the padding gives anyway.
-  uint64_t ascii = 0;
+  uint64_t word[2] = {0, 0};
   size_t i = 0;
-  for (; i < 8 && i < utf8.size(); ++i) {
+  for (; i < 16 && i < utf8.size(); ++i) {
     const auto c = static_cast<unsigned char>(utf8[i]);
     if (c >= 0x80) break;
-    ascii = (ascii << 8) | (lowerAscii(c) + 1);
+    word[i / 8] |= static_cast<uint64_t>(lowerAscii(c) + 1) << (8 * (7 - i % 8));
   }
-  if (i == 8) return ascii;
-  if (i == utf8.size()) return i == 0 ? 0 : ascii << (8 * (8 - i));
+  if (i == 16 || i == utf8.size()) return SortHead{word[0], word[1]};
   std::string key;
-  appendSortKey(utf8, key, 8);
-  uint64_t head = 0;
-  for (size_t k = 0; k < 8; ++k) head = (head << 8) | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+  appendSortKey(utf8, key, 16);
+  SortHead head;
+  for (size_t k = 0; k < 16; ++k) {
+    const uint64_t byte = k < key.size() ? static_cast<unsigned char>(key[k]) : 0u;
+    (k < 8 ? head.high : head.low) |= byte << (8 * (7 - k % 8));
+  }
   return head;
 }
 

@@ -22,9 +22,17 @@ int compareText(const QString& a, const QString& b);
 // A byte string whose order (as unsigned bytes, shorter first on a common prefix) is the order
 // of compareText: sorting many texts on their keys compares bytes instead of decoding letters.
 std::string sortKey(std::string_view utf8);
-// The first 8 bytes of sortKey as a number, zeros after a shorter key: a smaller head means a
-// smaller text; equal heads leave the texts to compareText.
-uint64_t sortKeyHead(std::string_view utf8);
+// The first 16 bytes of sortKey as two numbers, zeros after a shorter key: a smaller head means
+// a smaller text; equal heads leave the texts to compareText.
+struct SortHead {
+  uint64_t high = 0;
+  uint64_t low = 0;
+  friend bool operator==(const SortHead&, const SortHead&) = default;
+  friend bool operator<(const SortHead& a, const SortHead& b) {
+    return a.high != b.high ? a.high < b.high : a.low < b.low;
+  }
+};
+SortHead sortKeyHead(std::string_view utf8);
 
 // A compiled Jet Like pattern: "*" any run, "?" one character, "#" one digit, "[abc]",
 // "[a-c]" and "[!a-c]" one character of (or not of) a list; "[*]" is a literal "*". Letters

@@ -157,8 +157,8 @@ TEST(Collation, SortKeysAndTheirHeadsOrderAsTheComparisonDoes) {
     for (const std::string& b : texts) {
       const int expected = sign(jet::compareText(a, b));
       EXPECT_EQ(sign(jet::sortKey(a).compare(jet::sortKey(b))), expected) << a << " vs " << b;
-      const uint64_t ha = jet::sortKeyHead(a), hb = jet::sortKeyHead(b);
-      if (ha != hb) {
+      const jet::SortHead ha = jet::sortKeyHead(a), hb = jet::sortKeyHead(b);
+      if (!(ha == hb)) {
         EXPECT_EQ(ha < hb ? -1 : 1, expected) << a << " vs " << b << " by their heads";
       }
     }
