@@ -29,9 +29,9 @@ void destroyPattern(void* p) { delete static_cast<LikePattern*>(p); }
 
 // like(pattern, value): SQLite's LIKE operator calls it for "value LIKE pattern".
 void likeFunc(sqlite3_context* ctx, int, sqlite3_value** argv) {
-  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) return;
   auto* compiled = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 0));
   if (!compiled) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return;
     try {
       auto fresh = std::make_unique<LikePattern>(textOf(argv[0]));
       compiled = fresh.get();
@@ -39,6 +39,7 @@ void likeFunc(sqlite3_context* ctx, int, sqlite3_value** argv) {
       // SQLite may drop the pattern at once (a pattern that is no constant); fetch it again.
       compiled = static_cast<LikePattern*>(sqlite3_get_auxdata(ctx, 0));
       if (!compiled) {
+        if (sqlite3_value_type(argv[1]) == SQLITE_NULL) return;
         const LikePattern once(textOf(argv[0]));
         sqlite3_result_int(ctx, once.matches(textOf(argv[1])) ? 1 : 0);
         return;
@@ -49,7 +50,14 @@ void likeFunc(sqlite3_context* ctx, int, sqlite3_value** argv) {
       return;
     }
   }
-  sqlite3_result_int(ctx, compiled->matches(textOf(argv[1])) ? 1 : 0);
+  // A kept pattern is no Null; the value's text is read once per row, Null giving none.
+  const auto* value = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+  if (!value) {
+    if (sqlite3_value_type(argv[1]) != SQLITE_NULL) sqlite3_result_error_nomem(ctx);
+    return;
+  }
+  sqlite3_result_int(
+      ctx, compiled->matches(std::string_view(value, static_cast<size_t>(sqlite3_value_bytes(argv[1])))) ? 1 : 0);
 }
 
 void appendValue(std::string& out, sqlite3_value* v) {

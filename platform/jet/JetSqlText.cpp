@@ -478,6 +478,14 @@ namespace {
 // (Kelvin sign) and the overlong forms that the decoder reads as ASCII do.
 bool mayFoldToAscii(const unsigned char* p, const unsigned char* end) {
   for (const unsigned char* q = p; q != end; ++q) {
+    // Runs of plain ASCII are passed eight bytes at a time.
+    while (end - q >= 8) {
+      uint64_t word;
+      std::memcpy(&word, q, sizeof word);
+      if (word & 0x8080808080808080ull) break;
+      q += 8;
+    }
+    if (q == end) break;
     const unsigned char c = *q;
     if (c < 0xC0) continue;
     if (c == 0xC0 || c == 0xC1 || c == 0xE0 || c == 0xF0 || (c == 0xC5 && end - q > 1 && q[1] == 0xBF) ||

@@ -24,6 +24,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -354,7 +355,17 @@ bool frmFind::eventFilter(QObject* watched, QEvent* event) {
 
 void frmFind::SetStatusText(const QString& text) {
   lblCount->setText(text);
+  SettleLayout();
   ui::pumpMessages();
+}
+
+void frmFind::SettleLayout() {
+  // A changed text or list asks its box to lay out again, that box its own, and so on up to
+  // the window, one level per turn of the message loop, each turn painting the window anew:
+  // the levels are laid out here at once, and the window is painted once.
+  int levels = 1;
+  for (QWidget* w = lblCount; w && w != this; w = w->parentWidget()) ++levels;
+  for (int level = 0; level < levels; ++level) QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 }
 
 void frmFind::A_FileSourceComboFill() {

@@ -101,6 +101,7 @@ class frmFind : public QDialog {
   void Form_Activate();
   void TabOne1_Switch(int tab);
   void SetStatusText(const QString& text);
+  void SettleLayout();
   void A_FileSourceComboFill();
   void FillLocations();
   void FillVolumes();

@@ -2,6 +2,7 @@
 // with its comparison inside the query, sliced and merged, against the plain way of reading
 // every row of the whole query in order and comparing each name in the program.
 
+#include "catalogue/FolderPaths.h"
 #include "catalogue/pFinder.h"
 #include "foundation/cuAppError.h"
 #include "platform/jet/JetSqlText.h"
@@ -213,6 +214,41 @@ TEST_F(FindSearchTest, IdsWithGapsAndLargeValuesAreSlicedWithoutMissingRows) {
     ASSERT_EQ(rows.size(), 2u) << slice;
     EXPECT_EQ(rows[0].id, 2000000000);
     EXPECT_EQ(rows[1].id, 1500000);
+  }
+}
+
+TEST_F(FindSearchTest, LongSlicesComeInTheOrderOfThePlainWay) {
+  // Enough long names in one slice to fill several blocks of a sorted slice.
+  gDB->WS()->BeginTrans();
+  for (int i = 0; i < 2500; ++i)
+    file(20000 - i, i % 2 ? 22 : 13,
+         QStringLiteral("lang_%1_").arg((i * 7919) % 2500, 4, 10, QLatin1Char('0')) +
+             QString(200, QChar(i % 3 ? u'x' : u'ä')));
+  gDB->WS()->CommitTrans();
+  for (int slice : {0, 1000000})
+    EXPECT_EQ(searched(FindKind::Files, QStringLiteral("lang_"), false, 0, slice),
+              reference(FindKind::Files, QStringLiteral("lang_"), false, 0))
+        << slice;
+}
+
+TEST_F(FindSearchTest, FolderPartsJoinToThePathsOfTheWalk) {
+  // A chain, a cycle, a parent that is missing, a folder that is missing.
+  folder(60, 2, QStringLiteral("kreis a"), 61);
+  folder(61, 2, QStringLiteral("kreis b"), 60);
+  folder(62, 2, QStringLiteral("waise"), 999);
+  folder(63, 2, QStringLiteral("unter waise"), 62);
+  folder(64, 2, QStringLiteral("unter kreis"), 60);
+  for (int32_t pid : {10, 11, 12, 13, 14, 20, 21, 22, 60, 61, 62, 63, 64, 999}) {
+    FolderPaths parts(db());
+    QString joined;
+    int steps = 0;
+    for (int32_t at = pid; at != 0 && steps < 100; ++steps) {
+      const FolderPaths::Part part = parts.PartOf(at);
+      joined.prepend(part.tail);
+      at = part.parent;
+    }
+    EXPECT_LT(steps, 100) << pid;
+    EXPECT_EQ(joined, FolderPaths(db()).Of(pid)) << pid;
   }
 }
 

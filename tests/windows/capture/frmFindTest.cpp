@@ -32,6 +32,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <map>
+
 namespace {
 
 class RecordingMain : public MainWindowServices {
@@ -264,6 +266,33 @@ TEST_F(FindWindowTest, FileHitsShowNameVolumeAndFolderPathWithTheirKeysAndTags) 
   // Names whose laid-out width rounds up beyond their advance, the shortest listed first.
   for (int n = 1; n <= 12; ++n) file(5000 + n, 14, QStringLiteral("Titel 0 - Stück %1.mp3").arg(n));
   fitted("Titel 0");
+}
+
+TEST_F(FindWindowTest, HitsInManyFoldersShowTheirFoldersPaths) {
+  // More folders than one read of a few takes: all of them are read at once, a chain of them
+  // as deep as it is long.
+  std::map<int32_t, QString> expected;
+  gDB->WS()->BeginTrans();
+  for (int k = 0; k < 150; ++k) {
+    folder(3000 + k, 2, QStringLiteral("ordner_%1").arg(k), 14);
+    expected[3000 + k] = QStringLiteral("/mnt/musik/Fotos/ordner_%1/").arg(k);
+  }
+  QString chain = QStringLiteral("/srv/archiv/fotos/");
+  for (int k = 0; k < 150; ++k) {
+    folder(4000 + k, 1, QStringLiteral("stufe%1").arg(k), k == 0 ? 22 : 4000 + k - 1);
+    chain += QStringLiteral("stufe%1/").arg(k);
+    expected[4000 + k] = chain;
+  }
+  int fid = 50000;
+  for (const auto& entry : expected) file(fid++, entry.first, QStringLiteral("tief.txt"));
+  gDB->WS()->CommitTrans();
+  open();
+  for (int source : {0, sourceIndex("Archiv")}) {
+    search(QStringLiteral("tief.txt"), true, source);
+    ASSERT_EQ(results().count(), source == 0 ? 300 : 150) << source;
+    for (int r = 0; r < results().count(); ++r)
+      EXPECT_EQ(results().text(r, 2), expected[results().row(r).PID]) << results().row(r).PID;
+  }
 }
 
 TEST_F(FindWindowTest, FolderHitsSetTheKindWhichASearchWithoutHitsLeavesAlone) {
