@@ -133,17 +133,8 @@ void pReader::Cancel() {
   walker_.Cancel();
 }
 
-void pReader::RequestCancel() {
-  if (cancel_) return;
-  if (owner_ && !owner_->ConfirmCancel()) return;
-  cancelPending_ = false;
-  cancel_ = true;
-  testReader_.ReadCancel();
-  walker_.Cancel();
-}
-
 void pReader::onReadCanceled(bool& goOn) {
-  // Confirmed already: the test read stops without its own question.
+  // Cancelled already: the test read stops without its own question.
   if (cancel_) {
     goOn = false;
     return;
@@ -191,7 +182,7 @@ void pReader::raiseIfCanceled() {
 
 bool pReader::Read(int32_t volId) {
   // The read pumps messages inside its transaction: nothing else may run meanwhile.
-  ui::BusyScope busy(owner_ ? owner_->AllowedWindow() : nullptr, [this] { RequestCancel(); });
+  ui::BusyScope busy(owner_ ? owner_->AllowedWindow() : nullptr, [this] { Cancel(); });
   ui::HourglassScope hourglass;
   bool result = false;
   try {
