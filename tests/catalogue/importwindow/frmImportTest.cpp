@@ -224,6 +224,36 @@ TEST_F(frmImportTest, TheImportCommandCopiesWhatIsTickedInTheWindow) {
   EXPECT_EQ(value(QStringLiteral("SELECT Count(*) FROM tblVOLUMES")).toInt(), 4);
 }
 
+// A source that carries the open catalogue's GUID (a copy of it) is imported like any other,
+// without a question: each import adds its own complete copy.
+TEST_F(frmImportTest, ASourceWithTheOpenCataloguesGuidIsImportedWithoutAQuestion) {
+  const QString guid = value(QStringLiteral("SELECT GUID FROM tblVERSION")).toText();
+  ASSERT_FALSE(guid.isEmpty());
+  {
+    CatalogueRows rows(source);
+    rows.exec(QStringLiteral("UPDATE tblVERSION SET GUID = ?"), {guid});
+  }
+  QWidget owner;
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE(round);
+    chooser->answers = {source};
+    boxes->shown.clear();
+    whenShown([](frmImport& w) {
+      tick(w, QStringLiteral("V13"), true);
+      QTest::mouseClick(w.cmdOK, Qt::LeftButton);
+    });
+    const DBImportResult result = DBImport(&owner);
+    EXPECT_TRUE(result.imported);
+    EXPECT_EQ(result.volumes, 1);
+    QStringList texts;
+    for (const auto& box : boxes->shown) texts << box.text;
+    ASSERT_EQ(boxes->shown.size(), 1u) << texts.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(boxes->shown[0].text,
+              QStringLiteral("Der Import war erfolgreich.\r\n0 Kategorien und 1 Volumes wurden importiert."));
+    EXPECT_EQ(value(QStringLiteral("SELECT Count(*) FROM tblVOLUMES WHERE VolumeName = 'Fremdplatte'")).toInt(), round);
+  }
+}
+
 TEST_F(frmImportTest, ClosingTheWindowEndsTheImportWithoutAWord) {
   QWidget owner;
   chooser->answers = {source};
