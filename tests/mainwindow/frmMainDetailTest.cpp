@@ -2,6 +2,7 @@
 // the main window, and every field of the category, volume and folder panes, the file list
 // and the information lists checked in the German formats after real clicks in the tree.
 #include "catalogue/mdlCommand_other.h"
+#include "catalogue/mdlInfo.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/registry/Registry.h"
 #include "tests/mainwindow/PaneFixture.h"
@@ -146,10 +147,6 @@ TEST_F(DetailTest, EveryPaneShowsTheStoredValuesInGermanFormats) {
   QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(strand).center());
   EXPECT_EQ(files->currentItem(), strand);
   EXPECT_TRUE(runEnabled());
-  // Once opening a file is built, the toolbar button follows the offer.
-  detail().setRunBuilt(true);
-  EXPECT_TRUE(item("TB_Run")->isEnabled());
-  detail().setRunBuilt(false);
   ASSERT_TRUE(click("C3"));
   EXPECT_FALSE(runEnabled());
   EXPECT_GT(files->topLevelItemCount(), 0);
@@ -238,12 +235,12 @@ TEST_F(DetailTest, TotalsComeFromTheCacheUntilTheViewIsRefreshed) {
   ASSERT_TRUE(click("C3"));
   EXPECT_EQ(rows(window->picCategory->LVCategoryInfo)[0], "Volumes|1");
   // A folder that is not in the catalogue is cached with zeros and no total rows.
-  const auto info = detail().PathInfo(999);
+  const auto info = PathInfo(999, detail().InfoCache());
   EXPECT_TRUE(info->Path.isEmpty());
   EXPECT_FALSE(info->ExtendedInfo);
   EXPECT_TRUE(detail().InfoCache().IDExists(999, pInfoColl::Folder));
   std::vector<PropItem> props;
-  frmMainDetail::PathInfo2InfoData(*info, props);
+  PathInfo2InfoData(*info, props);
   ASSERT_EQ(props.size(), 3u);
   EXPECT_EQ(props[2].Value, "0");
 }
