@@ -4,6 +4,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeNode.h"
+#include "catalogue/widgets/TreeView.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
 #include "mainwindow/frmMain.h"
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
 
 #include <functional>
@@ -193,5 +195,46 @@ TEST_F(MainTreeTest, ClickingANodeShowsOnlyThePaneOfItsType) {
   ASSERT_EQ(Tree::NodeType(placeholder), 3);
   emit tree()->NodeClick(placeholder);
   EXPECT_EQ(visiblePane(), "category");
+  EXPECT_TRUE(boxes->shown.empty());
+}
+
+// A folder far down a volume is reached sideways, as in any tree: its node is not cut off,
+// and a node selected from outside (a search hit) is scrolled into view across as well as down.
+TEST_F(MainTreeTest, DeepFoldersAreShownWholeAndScrolledIntoViewSideways) {
+  const QString path = dir + "/tief.qvk";
+  ASSERT_TRUE(testenv::copyTemplate(path));
+  {
+    CatalogueWriter c(path);
+    c.volume(1, "Tief");
+    c.folder(100, 1, rt::Null, rt::Null);
+    for (int depth = 1; depth <= 60; ++depth) c.folder(100 + depth, 1, QString("Ebene %1").arg(depth), 99 + depth);
+  }
+  start();
+  gfrmMain->pubDBOpen(path);
+  ASSERT_TRUE(paneBecomes("volume"));
+  gfrmMain->pubVolumeSelect(1);
+  TreeView* view = tree()->TV();
+  QScrollBar* across = view->horizontalScrollBar();
+
+  for (int depth : {30, 60, 0, 45}) {
+    SCOPED_TRACE(depth);
+    // As the search window shows a hit; depth 0 is the volume's root folder.
+    ASSERT_TRUE(gfrmMain->pubFolderSelect(1, 100 + depth));
+    QTreeWidgetItem* n = tree()->SelectedItem();
+    ASSERT_EQ(ui::itemKey(n), QString("V1|%1").arg(100 + depth));
+    const QRect shown = view->visualItemRect(n);
+    const int wanted = view->iconSize().width() + view->fontMetrics().horizontalAdvance(n->text(0));
+    // Whole, not "…" or an empty row.
+    EXPECT_GE(shown.width(), wanted);
+    // Inside the view, with its expand button.
+    EXPECT_GE(shown.left() - view->indentation(), 0);
+    EXPECT_LE(shown.left() + wanted, view->viewport()->width());
+    EXPECT_TRUE(shown.intersects(view->viewport()->rect()));
+    if (depth == 0) {
+      EXPECT_EQ(across->value(), 0);
+    }
+  }
+  // The deepest folder needs the sideways scroll bar.
+  EXPECT_GT(across->maximum(), 0);
   EXPECT_TRUE(boxes->shown.empty());
 }
