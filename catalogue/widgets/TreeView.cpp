@@ -53,9 +53,19 @@ int TreeView::sizeHintForColumn(int column) const {
   return std::max(QTreeWidget::sizeHintForColumn(column), viewport()->width());
 }
 
-void TreeView::scrollNodeIntoView(QTreeWidgetItem* node) {
-  scrollToItem(node);
-  const QModelIndex index = indexFromItem(node);
+void TreeView::scrollNodeIntoView(QTreeWidgetItem* node) { scrollTo(indexFromItem(node)); }
+
+void TreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  // The base class scrolls down to the node and opens the nodes above it; sideways it would
+  // jump to the column's left edge whenever the column is wider than the view.
+  QScrollBar* bar = horizontalScrollBar();
+  const int across = bar->value();
+  QTreeWidget::scrollTo(index, hint);
+  bar->setValue(across);
+  scrollAcrossTo(index);
+}
+
+void TreeView::scrollAcrossTo(const QModelIndex& index) {
   const QRect rect = visualRect(index);
   if (!rect.isValid()) return;
   // In the column's own coordinates: from the node's expand button to the end of its text.

@@ -35,6 +35,9 @@ class TreeView : public QTreeWidget {
   int sizeHintForColumn(int column) const override;
   // Scrolls the node into view, down and sideways, opening the nodes above it.
   void scrollNodeIntoView(QTreeWidgetItem* node);
+  // Every scroll to a node (a click, the keyboard, the control's own) brings it in sideways
+  // too, from where the view stands.
+  void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
   QTreeWidgetItem* dropHighlight() const { return dropHighlight_; }
   void setDropHighlight(QTreeWidgetItem* node);
@@ -49,6 +52,7 @@ class TreeView : public QTreeWidget {
 
  private:
   friend class TreeNode;
+  void scrollAcrossTo(const QModelIndex& index);
   void registerNode(const QString& lowerKey, TreeNode* node);
   void unregisterNode(const QString& lowerKey, TreeNode* node);
   // A node is being deleted: the control lets go of it.
