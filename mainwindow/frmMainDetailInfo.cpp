@@ -37,7 +37,7 @@ void frmMainDetail::NewInfoCache() { cache_ = std::make_unique<pInfoColl>(); }
 
 void frmMainDetail::refreshInfo(int32_t message, const char* procedure, const std::function<void()>& fill) {
   try {
-    const QString text = ShortenTextToWidth(gErr->MsgLoad(message), w_.SBPanel1->width(), QFontMetrics(w_.font()));
+    const QString text = ShortenTextToWidth(gErr->MsgLoad(message), w_.SBPanel1->width(), QFontMetrics(w_.TextFont()));
     w_.pubStatus(text);
     ui::setMousePointer(ui::kPointerHourglass);
     fill();

@@ -283,6 +283,49 @@ TEST_F(ContextMenusTest, DeletingThroughTheMenuLeavesNoOrphanAndSelectsTheNeighb
   EXPECT_EQ(testenv::RawCatalogue(path).orphanRows(), 0);
 }
 
+// The search is offered exactly while the catalogue holds a volume, also when categories
+// outlive the last one.
+TEST_F(ContextMenusTest, TheSearchFollowsTheVolumesLeftAfterEachDelete) {
+  startExposed();
+  const struct {
+    const char* deleted;
+    bool searchAfter;
+  } cases[] = {
+      {"V1", false},  // the last volume; both categories stay
+      {"C1", false},  // the category that holds the last volume; the other one stays
+      {"V2", true},   // one of two volumes
+      {"C2", true},   // a category with one of two volumes
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.deleted);
+    const QString path = dir + QStringLiteral("/suche-%1.qvk").arg(QString::fromLatin1(c.deleted));
+    ASSERT_TRUE(testenv::copyTemplate(path));
+    {
+      CatalogueWriter w(path);
+      w.category(1, "Voll");
+      w.category(2, "Leer");
+      w.volume(1, "Einzig", 1);
+      if (c.searchAfter) w.volume(2, "Zweites", 2);
+    }
+    gfrmMain->pubDBOpen(path);
+    ASSERT_EQ(gDB->DBPath(), path);
+    gOptions->setExtendedWarnings(false);
+    tree()->TV()->expandAll();
+    QAction* find = window->findChild<QAction*>("mMainEdit_Find");
+    QAction* button = window->findChild<QAction*>("TB_Find");
+    ASSERT_TRUE(find->isEnabled());
+    boxes->shown.clear();
+    boxes->script(ui::kAnswerYes);
+    ASSERT_TRUE(nodeCommand(c.deleted, c.deleted[0] == 'V' ? "kTV_Volume_Delete" : "kTV_Category_Delete"));
+    ASSERT_EQ(boxes->shown.size(), 1u) << boxTexts().toStdString();
+    EXPECT_EQ(tree()->TV()->node(c.deleted), nullptr);
+    EXPECT_GT(tree()->TV()->topLevelItemCount(), 0);
+    EXPECT_EQ(count("SELECT Count(*) FROM tblVOLUMES") > 0, c.searchAfter);
+    EXPECT_EQ(find->isEnabled(), c.searchAfter);
+    EXPECT_EQ(button->isEnabled(), c.searchAfter);
+  }
+}
+
 // A memo typed with bold words and umlauts through the tree's "Memo" is there when the
 // catalogue is opened again, and the file list's "Ordner" > "Memo" shows it.
 TEST_F(ContextMenusTest, FolderMemoTypedThroughTheMenuIsThereAfterReopening) {

@@ -4,10 +4,10 @@
 // rows deleted meanwhile and a catalogue another user holds locked. Each ends with the stored
 // state shown and nothing half-written.
 #include "catalogue/mdlCommand_categories.h"
-#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "catalogue/mdlCommand_volumes.h"
-#include "foundation/widgets/mdlQZLib51_pictures.h"
+#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "platform/jet/Workspace.h"
 #include "tests/mainwindow/PaneFixture.h"
 
@@ -15,6 +15,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpontaneKeyEvent>
+#include <QWheelEvent>
 
 namespace {
 
@@ -160,6 +164,65 @@ TEST_F(EditTest, EmptiedTextsAndNoLocationAreStoredAsNull) {
   EXPECT_EQ(vol.VolumeLocID->currentText(), "(Keiner)");
   EXPECT_EQ(vol.VolumeDescription->text(), "");
   EXPECT_EQ(vol.VolumeMemo->toPlainText(), "Zweite Zeile\nund mehr");
+}
+
+// The wheel over the location list while the focus is elsewhere scrolls the pane; it neither
+// moves the entry nor stores a location when the focus next passes. A choice made in the
+// focused list still is stored.
+TEST_F(EditTest, AWheelOverTheUnfocusedLocationScrollsThePaneAndStoresNothing) {
+  openRead();
+  // Low enough that the volume pane scrolls.
+  window->resize(900, 300);
+  showVolume();
+  VolumePane& vol = *window->picVolume;
+  QComboBox* combo = vol.VolumeLocID;
+  ASSERT_EQ(combo->currentText(), "Keller");
+  auto* scroll = window->findChild<QScrollArea*>("ElasticOne1Scroll");
+  ASSERT_NE(scroll, nullptr);
+  QScrollBar* bar = scroll->verticalScrollBar();
+  QTRY_VERIFY(bar->maximum() > 0);
+  tree()->TV()->setFocus(Qt::MouseFocusReason);
+
+  const auto wheel = [&](int delta) {
+    const QPointF at = QPointF(combo->rect().center());
+    QWheelEvent event(at, combo->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    // As from the mouse (delivered as QTest delivers keys): only then does it give the focus
+    // and travel on to the parents.
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    qApp->notify(combo, &event);
+  };
+  const struct {
+    int delta;
+    bool down;
+  } turns[] = {{-120, true}, {-120, true}, {120, false}};
+  for (const auto& turn : turns) {
+    SCOPED_TRACE(turn.delta);
+    const int before = bar->value();
+    wheel(turn.delta);
+    EXPECT_EQ(combo->currentText(), "Keller");
+    EXPECT_FALSE(combo->hasFocus());
+    if (turn.down) {
+      EXPECT_TRUE(bar->value() > before || bar->value() == bar->maximum()) << bar->value();
+    } else {
+      EXPECT_LT(bar->value(), before);
+    }
+  }
+  // The focus passes through the pane and on to another node.
+  combo->setFocus(Qt::TabFocusReason);
+  leaveField();
+  ASSERT_TRUE(click("C2"));
+  EXPECT_EQ(volume("LocID"), rt::Variant(1));
+
+  // Chosen with the keyboard in the focused list: stored.
+  ASSERT_TRUE(click("V1"));
+  ASSERT_EQ(combo->currentText(), "Keller");
+  combo->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(combo, Qt::Key_Up);
+  ASSERT_EQ(combo->currentText(), "Dachboden");
+  leaveField();
+  EXPECT_EQ(volume("LocID"), rt::Variant(2));
+  EXPECT_TRUE(boxes->shown.empty()) << boxTexts().join("\n").toStdString();
 }
 
 TEST_F(EditTest, WhatIsTypedIsWrittenWhenThePaneChangesOrTheWindowCloses) {
