@@ -4,10 +4,10 @@
 // rows deleted meanwhile and a catalogue another user holds locked. Each ends with the stored
 // state shown and nothing half-written.
 #include "catalogue/mdlCommand_categories.h"
-#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "catalogue/mdlCommand_volumes.h"
-#include "foundation/widgets/mdlQZLib51_pictures.h"
+#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "platform/jet/Workspace.h"
 #include "tests/mainwindow/PaneFixture.h"
 
@@ -322,6 +322,35 @@ TEST_F(EditTest, ADamagedIconInTheCatalogueShowsTheStandardOneAndCanBeRemoved) {
   cat.CatIconDelete->click();
   EXPECT_TRUE(category(2, "Icon").isNull());
   EXPECT_EQ(boxes->shown.size(), 1u);
+}
+
+// Only the margins the rendering adds become transparent: the picture keeps every pixel, also
+// those of the image lists' mask colour, in the tree, in the pane and in the catalogue.
+TEST_F(EditTest, AReplacedCategoryIconKeepsItsPixelsOfTheMaskColour) {
+  openRead();
+  ASSERT_TRUE(click("C2"));
+  CategoryPane& cat = *window->picCategory;
+  QImage grey(32, 16, QImage::Format_ARGB32);
+  grey.fill(QColor(0xC0, 0xC0, 0xC0));
+  QDir().mkpath(dir + "/icons");
+  ASSERT_TRUE(grey.save(dir + "/icons/grau.png", "PNG"));
+  chooser->answers = {dir + "/icons/grau.png"};
+  cat.CatIconEdit->click();
+  ASSERT_TRUE(boxes->shown.empty()) << boxTexts().join("\n").toStdString();
+  ASSERT_EQ(Tree::NodeImage(node("C2")), "u2");
+  const std::optional<Picture> stored = fCatIconLoad(2);
+  ASSERT_TRUE(stored.has_value());
+  for (const QImage& img : {tree()->ImageList().pixmap("u2").toImage(), cat.CatIcon->pixmap().toImage(),
+                            stored->image().convertToFormat(QImage::Format_ARGB32)}) {
+    ASSERT_EQ(img.size(), QSize(16, 16));
+    for (int y = 0; y < 16; ++y) {
+      const bool inside = y >= 4 && y <= 11;
+      EXPECT_EQ(qAlpha(img.pixel(8, y)), inside ? 255 : 0) << "row " << y;
+      if (inside) {
+        EXPECT_EQ(img.pixel(8, y) & 0xFFFFFF, 0xC0C0C0u) << "row " << y;
+      }
+    }
+  }
 }
 
 TEST_F(EditTest, AVolumeIsRelocatedOnlyToAPathThatHoldsAllItsFolders) {

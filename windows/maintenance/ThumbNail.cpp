@@ -109,14 +109,10 @@ void ThumbNail::setAsyncInterval(int32_t ms) {
 }
 
 QImage ThumbNail::TransparentImage() const {
-  QImage img = surface_.convertToFormat(QImage::Format_ARGB32);
-  const QRgb back = OleColor(backColor_, palette()).rgb() & 0xFFFFFF;
-  for (int y = 0; y < img.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < img.width(); ++x)
-      if ((line[x] & 0xFFFFFF) == back) line[x] = 0;
-  }
-  return img;
+  QImage img(surface_.size(), QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  drawPicture(img);
+  return img.convertToFormat(QImage::Format_ARGB32);
 }
 
 void ThumbNail::setBackColor(uint32_t colour) {
@@ -268,22 +264,25 @@ void ThumbNail::PaintPicture() {
     // The whole surface takes the back colour first: the bands around the picture, and what
     // shows through a picture's transparent parts.
     clearSurface();
-    const double W = surface_.width();
-    const double H = surface_.height();
-    if (picture_ && !frame_.isNull() && W > 0 && H > 0) {
-      QPainter p(&surface_);
-      p.setRenderHint(QPainter::SmoothPixmapTransform);
-      if (stretch_) {
-        p.drawImage(QRectF(0, 0, W, H), frame_);
-      } else {
-        const PictureFit fit = FitPicture(W, H, roundEven(frame_.width()), roundEven(frame_.height()));
-        if (!fit.empty) p.drawImage(QRectF(fit.x, fit.y, fit.w, fit.h), frame_);
-      }
-    }
+    drawPicture(surface_);
     update();
     emit painted();
   } catch (...) {
     raiseFrom("PaintPicture");
+  }
+}
+
+void ThumbNail::drawPicture(QImage& target) const {
+  const double W = target.width();
+  const double H = target.height();
+  if (!picture_ || frame_.isNull() || W <= 0 || H <= 0) return;
+  QPainter p(&target);
+  p.setRenderHint(QPainter::SmoothPixmapTransform);
+  if (stretch_) {
+    p.drawImage(QRectF(0, 0, W, H), frame_);
+  } else {
+    const PictureFit fit = FitPicture(W, H, roundEven(frame_.width()), roundEven(frame_.height()));
+    if (!fit.empty) p.drawImage(QRectF(fit.x, fit.y, fit.w, fit.h), frame_);
   }
 }
 

@@ -144,6 +144,55 @@ TEST(ThumbNail, TheSurfaceHoldsThePictureBetweenBandsOfTheBackColour) {
   EXPECT_EQ(at(t->Image(), 50, 5), 0x00FF00u);
 }
 
+// What an image list gets: the margins the control adds are transparent, every pixel of the
+// picture keeps its colour, the back colour too, and its own transparent parts stay so.
+TEST(ThumbNail, TheTransparentDrawingClearsOnlyTheMargins) {
+  // 32 x 16: a transparent quarter on the left, then grey, white and red quarters.
+  QImage picture(32, 16, QImage::Format_ARGB32);
+  picture.fill(Qt::transparent);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 8; x < 32; ++x) picture.setPixel(x, y, x < 16 ? 0xFFC0C0C0 : x < 24 ? 0xFFFFFFFF : 0xFFFF0000);
+  const QString file = pngFile("viertel.png", picture);
+  struct Case {
+    const char* name;
+    uint32_t back;  // OLE form
+    bool stretch;
+    int top, bottom;  // the rows the picture covers
+  } cases[] = {
+      {"grey back colour", 0xC0C0C0, false, 4, 11},
+      {"white back colour", 0xFFFFFF, false, 4, 11},
+      {"window background", ThumbNail::kWindowBackground, false, 4, 11},
+      {"stretched", 0xC0C0C0, true, 0, 15},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto t = std::make_unique<ThumbNail>();
+    t->setAppearance(0);
+    t->setBorderStyle(0);
+    t->setFixedSize(16, 16);
+    t->setBackColor(c.back);
+    t->setStretch(c.stretch);
+    t->LoadPicture(file);
+    const QImage img = t->TransparentImage();
+    ASSERT_EQ(img.size(), QSize(16, 16));
+    for (int y = 0; y < 16; ++y) {
+      SCOPED_TRACE(y);
+      const bool inside = y >= c.top && y <= c.bottom;
+      EXPECT_EQ(qAlpha(img.pixel(1, y)), 0);  // the picture's own transparent quarter
+      for (auto [x, colour] : {std::pair{5, 0xC0C0C0u}, std::pair{9, 0xFFFFFFu}, std::pair{14, 0xFF0000u}}) {
+        EXPECT_EQ(qAlpha(img.pixel(x, y)), inside ? 255 : 0) << x;
+        if (inside) {
+          EXPECT_EQ(img.pixel(x, y) & 0xFFFFFF, colour) << x;
+        }
+      }
+    }
+    // The control itself still shows the margins in its back colour.
+    if (!c.stretch) {
+      EXPECT_EQ(at(t->Image(), 8, 1), OleColor(c.back, t->palette()).rgb() & 0xFFFFFF);
+    }
+  }
+}
+
 TEST(ThumbNail, AnIconIsDrawnFromItsFrameNearestTheControlAndSavedInItsOwnSize) {
   const QString ico = iconFile("drei.ico", {{32, Qt::green}, {16, Qt::red}, {48, Qt::blue}});
   auto t = std::make_unique<ThumbNail>();
