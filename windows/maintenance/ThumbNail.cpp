@@ -1,6 +1,7 @@
 #include "windows/maintenance/ThumbNail.h"
 
 #include "platform/runtime/App.h"
+#include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
 
 #include <QBuffer>
@@ -229,10 +230,8 @@ void ThumbNail::SavePicture(const QString& fileName) const {
     if (!picture_) raiseInvalidPicture();
     QByteArray bytes;
     PictureToBytes(*picture_, bytes);
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-      throw rt::RaisedError(kErrFileAccess, rt::App::exeName(),
-                            QStringLiteral("Die Datei '%1' kann nicht geschrieben werden.").arg(fileName));
+    // A write that fails leaves the old file whole.
+    rt::replaceFileContent(fileName, bytes);
   } catch (...) {
     raiseFrom("SavePicture");
   }

@@ -7,9 +7,15 @@
 
 #include <gtest/gtest.h>
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <csignal>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -218,6 +224,42 @@ TEST(ThumbNail, AnIconIsDrawnFromItsFrameNearestTheControlAndSavedInItsOwnSize) 
   const QString saved = testenv::freshTempDir() + "/gross.ico";
   one->SavePicture(saved);
   EXPECT_EQ(QImage(saved).size(), QSize(32, 32));
+}
+
+// Saving replaces the file whole: a write that fails half-way (here at the file-size limit,
+// which holds for the superuser as well) leaves the old file as it was and no stray file.
+TEST(ThumbNail, ASaveThatFailsLeavesTheOldFileWhole) {
+  QImage noise(64, 64, QImage::Format_RGB32);
+  QRandomGenerator random(7);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) noise.setPixel(x, y, random.generate() | 0xFF000000);
+  const QString picture = pngFile("rauschen.png", noise);
+  ASSERT_GT(testenv::contentOf(picture).size(), 4000);
+  auto t = control(16, 16);
+  t->LoadPicture(picture);
+  const QString dir = testenv::freshTempDir();
+  const QString target = dir + "/bild.png";
+  testenv::writeFile(target, "das alte Bild");
+
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit small = old;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const rt::RaisedError e = testenv::raised([&] { t->SavePicture(target); });
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(e.number, 75);
+  EXPECT_TRUE(e.source.endsWith(": SavePicture")) << e.source.toStdString();
+  EXPECT_TRUE(e.description.contains(target)) << e.description.toStdString();
+  EXPECT_EQ(testenv::contentOf(target), "das alte Bild");
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{"bild.png"});
+
+  // Without the limit the picture takes the file's place.
+  t->SavePicture(target);
+  EXPECT_EQ(testenv::contentOf(target), testenv::contentOf(picture));
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{"bild.png"});
 }
 
 TEST(ThumbNail, PropertyChangesAreReportedOnlyWhenSomethingChanged) {
