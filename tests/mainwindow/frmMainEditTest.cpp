@@ -10,6 +10,7 @@
 #include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "platform/jet/Workspace.h"
 #include "tests/mainwindow/PaneFixture.h"
+#include "tests/support/HostilePictures.h"
 
 #include <gtest/gtest.h>
 #include <QComboBox>
@@ -302,26 +303,45 @@ TEST_F(EditTest, ACategoryIconIsReplacedFromAFileAndRemovedAgain) {
   EXPECT_EQ(centre(cat.CatIcon->pixmap()), 0x0000FFu);
 }
 
-TEST_F(EditTest, ADamagedIconInTheCatalogueShowsTheStandardOneAndCanBeRemoved) {
+// The catalogue was written elsewhere (import copies icons byte for byte): an icon that is
+// damaged, a picture of a format the program does not store, or a directory of more images
+// than an icon holds is not decoded. The standard icon shows, and the removal is offered.
+TEST_F(EditTest, AnIconTheProgramDoesNotStoreShowsTheStandardOneAndCanBeRemoved) {
   startExposed();
-  catalogue = readCatalogue();
-  {
-    jet::Engine engine;
-    auto ws = testenv::catalogueWorkspace(engine);
-    auto db = ws->OpenDatabase(catalogue, false);
-    db->Execute("UPDATE tblCATEGORIES SET Icon = ? WHERE CID = 2", 0, {rt::Variant(QByteArray("\0\0\1\0Müll", 9))});
-    db->Close();
+  const QString read = readCatalogue();
+  const struct {
+    const char* name;
+    QByteArray bytes;
+  } cases[] = {
+      {"damaged", QByteArray("\0\0\1\0M\xC3\xBCll", 9)},
+      {"vector picture", testenv::svgPicture()},
+      {"65535 images", testenv::iconWithEntries(65535)},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    catalogue = dir + QStringLiteral("/fremd%1.qvk").arg(++n);
+    ASSERT_TRUE(QFile::copy(read, catalogue));
+    {
+      jet::Engine engine;
+      auto ws = testenv::catalogueWorkspace(engine);
+      auto db = ws->OpenDatabase(catalogue, false);
+      db->Execute("UPDATE tblCATEGORIES SET Icon = ? WHERE CID = 2", 0, {rt::Variant(c.bytes)});
+      db->Close();
+    }
+    window->pubDBOpen(catalogue);
+    ASSERT_TRUE(boxes->shown.empty()) << boxTexts().join("\n").toStdString();
+    ASSERT_TRUE(click("C2"));
+    CategoryPane& cat = *window->picCategory;
+    EXPECT_EQ(Tree::NodeImage(node("C2")), "i12");
+    EXPECT_EQ(cat.CatIcon->pixmap().toImage(), tree()->ImageList().pixmap("i12").toImage());
+    EXPECT_TRUE(cat.CatIconDelete->isEnabled());
+    boxes->script(ui::kAnswerYes);
+    cat.CatIconDelete->click();
+    EXPECT_TRUE(category(2, "Icon").isNull());
+    EXPECT_EQ(boxes->shown.size(), 1u);
+    boxes->shown.clear();
   }
-  window->pubDBOpen(catalogue);
-  ASSERT_TRUE(boxes->shown.empty()) << boxTexts().join("\n").toStdString();
-  ASSERT_TRUE(click("C2"));
-  CategoryPane& cat = *window->picCategory;
-  EXPECT_EQ(cat.CatIcon->pixmap().toImage(), tree()->ImageList().pixmap("i12").toImage());
-  EXPECT_TRUE(cat.CatIconDelete->isEnabled());
-  boxes->script(ui::kAnswerYes);
-  cat.CatIconDelete->click();
-  EXPECT_TRUE(category(2, "Icon").isNull());
-  EXPECT_EQ(boxes->shown.size(), 1u);
 }
 
 // Only the margins the rendering adds become transparent: the picture keeps every pixel, also

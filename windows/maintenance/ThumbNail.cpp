@@ -218,8 +218,8 @@ void ThumbNail::LoadPicture(const QString& fileName) {
                             QStringLiteral("Die Datei '%1' kann nicht gelesen werden.").arg(fileName));
     const QByteArray bytes = file.readAll();
     if (bytes.isEmpty()) raiseInvalidPicture();
-    // Any image file the platform reads; its bytes are kept as they are.
-    SetPicture(PictureFromBytes(bytes));
+    // A picture file of the loader's formats; its bytes are kept as they are.
+    SetPicture(PictureFromFileBytes(bytes));
   } catch (...) {
     raiseFrom("LoadPicture");
   }
@@ -339,7 +339,7 @@ void ThumbNail::ReadProperties(const QVariantMap& bag) {
   tmr_.setInterval(bag.value(QStringLiteral("AsyncInterval"), 1).toInt());
   paintAsync_ = bag.value(QStringLiteral("PaintAsync"), false).toBool();
   const QByteArray bytes = bag.value(QStringLiteral("Picture")).toByteArray();
-  picture_ = bytes.isEmpty() ? std::nullopt : std::optional<::Picture>(PictureFromBytes(bytes));
+  picture_ = bytes.isEmpty() ? std::nullopt : std::optional<::Picture>(PictureFromFileBytes(bytes));
   square_ = bag.value(QStringLiteral("Square"), false).toBool();
   stretch_ = bag.value(QStringLiteral("Stretch"), false).toBool();
   // Surface, border and timer take the values; the picture is kept without painting.

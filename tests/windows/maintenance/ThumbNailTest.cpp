@@ -2,6 +2,7 @@
 // icon file it takes, deferred painting, and how a bad file reaches the host.
 #include "windows/maintenance/ThumbNail.h"
 
+#include "tests/support/HostilePictures.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
@@ -316,11 +317,15 @@ TEST(ThumbNail, AFileThatIsNoPictureReachesTheHostAndLeavesTheControlEmpty) {
   testenv::writeFile(dir + "/kaputt.ico", QByteArray("\0\0\1\0kein Icon", 14));
   testenv::writeFile(dir + "/text.ico", "nur Text");
   testenv::writeFile(dir + "/leer.ico", QByteArray());
+  // Pictures no icon file is: a vector picture, and a directory of more images than any icon
+  // holds (which costs seconds to go through).
+  testenv::writeFile(dir + "/vektor.ico", testenv::svgPicture());
+  testenv::writeFile(dir + "/viele.ico", testenv::iconWithEntries(65535));
   struct Case {
     QString file;
     int number;
-  } cases[] = {
-      {dir + "/kaputt.ico", 481}, {dir + "/text.ico", 481}, {dir + "/leer.ico", 481}, {dir + "/fehlt.ico", 53}};
+  } cases[] = {{dir + "/kaputt.ico", 481}, {dir + "/text.ico", 481},  {dir + "/leer.ico", 481},
+               {dir + "/vektor.ico", 481}, {dir + "/viele.ico", 481}, {dir + "/fehlt.ico", 53}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file.toStdString());
     auto t = control(16, 16);
