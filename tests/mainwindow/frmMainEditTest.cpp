@@ -10,6 +10,7 @@
 #include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "platform/jet/Workspace.h"
 #include "tests/mainwindow/PaneFixture.h"
+#include "tests/support/HostilePictures.h"
 
 #include <gtest/gtest.h>
 #include <QComboBox>
@@ -365,26 +366,74 @@ TEST_F(EditTest, ACategoryIconIsReplacedFromAFileAndRemovedAgain) {
   EXPECT_EQ(centre(cat.CatIcon->pixmap()), 0x0000FFu);
 }
 
-TEST_F(EditTest, ADamagedIconInTheCatalogueShowsTheStandardOneAndCanBeRemoved) {
+// The catalogue was written elsewhere (import copies icons byte for byte): an icon that is
+// damaged, a picture of a format the program does not store, or a directory of more images
+// than an icon holds is not decoded. The standard icon shows, and the removal is offered.
+TEST_F(EditTest, AnIconTheProgramDoesNotStoreShowsTheStandardOneAndCanBeRemoved) {
   startExposed();
-  catalogue = readCatalogue();
-  {
-    jet::Engine engine;
-    auto ws = testenv::catalogueWorkspace(engine);
-    auto db = ws->OpenDatabase(catalogue, false);
-    db->Execute("UPDATE tblCATEGORIES SET Icon = ? WHERE CID = 2", 0, {rt::Variant(QByteArray("\0\0\1\0Müll", 9))});
-    db->Close();
+  const QString read = readCatalogue();
+  const struct {
+    const char* name;
+    QByteArray bytes;
+  } cases[] = {
+      {"damaged", QByteArray("\0\0\1\0M\xC3\xBCll", 9)},
+      {"vector picture", testenv::svgPicture()},
+      {"65535 images", testenv::iconWithEntries(65535)},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    catalogue = dir + QStringLiteral("/fremd%1.qvk").arg(++n);
+    ASSERT_TRUE(QFile::copy(read, catalogue));
+    {
+      jet::Engine engine;
+      auto ws = testenv::catalogueWorkspace(engine);
+      auto db = ws->OpenDatabase(catalogue, false);
+      db->Execute("UPDATE tblCATEGORIES SET Icon = ? WHERE CID = 2", 0, {rt::Variant(c.bytes)});
+      db->Close();
+    }
+    window->pubDBOpen(catalogue);
+    ASSERT_TRUE(boxes->shown.empty()) << boxTexts().join("\n").toStdString();
+    ASSERT_TRUE(click("C2"));
+    CategoryPane& cat = *window->picCategory;
+    EXPECT_EQ(Tree::NodeImage(node("C2")), "i12");
+    EXPECT_EQ(cat.CatIcon->pixmap().toImage(), tree()->ImageList().pixmap("i12").toImage());
+    EXPECT_TRUE(cat.CatIconDelete->isEnabled());
+    boxes->script(ui::kAnswerYes);
+    cat.CatIconDelete->click();
+    EXPECT_TRUE(category(2, "Icon").isNull());
+    EXPECT_EQ(boxes->shown.size(), 1u);
+    boxes->shown.clear();
   }
-  window->pubDBOpen(catalogue);
-  ASSERT_TRUE(boxes->shown.empty()) << boxTexts().join("\n").toStdString();
+}
+
+// Only the margins the rendering adds become transparent: the picture keeps every pixel, also
+// those of the image lists' mask colour, in the tree, in the pane and in the catalogue.
+TEST_F(EditTest, AReplacedCategoryIconKeepsItsPixelsOfTheMaskColour) {
+  openRead();
   ASSERT_TRUE(click("C2"));
   CategoryPane& cat = *window->picCategory;
-  EXPECT_EQ(cat.CatIcon->pixmap().toImage(), tree()->ImageList().pixmap("i12").toImage());
-  EXPECT_TRUE(cat.CatIconDelete->isEnabled());
-  boxes->script(ui::kAnswerYes);
-  cat.CatIconDelete->click();
-  EXPECT_TRUE(category(2, "Icon").isNull());
-  EXPECT_EQ(boxes->shown.size(), 1u);
+  QImage grey(32, 16, QImage::Format_ARGB32);
+  grey.fill(QColor(0xC0, 0xC0, 0xC0));
+  QDir().mkpath(dir + "/icons");
+  ASSERT_TRUE(grey.save(dir + "/icons/grau.png", "PNG"));
+  chooser->answers = {dir + "/icons/grau.png"};
+  cat.CatIconEdit->click();
+  ASSERT_TRUE(boxes->shown.empty()) << boxTexts().join("\n").toStdString();
+  ASSERT_EQ(Tree::NodeImage(node("C2")), "u2");
+  const std::optional<Picture> stored = fCatIconLoad(2);
+  ASSERT_TRUE(stored.has_value());
+  for (const QImage& img : {tree()->ImageList().pixmap("u2").toImage(), cat.CatIcon->pixmap().toImage(),
+                            stored->image().convertToFormat(QImage::Format_ARGB32)}) {
+    ASSERT_EQ(img.size(), QSize(16, 16));
+    for (int y = 0; y < 16; ++y) {
+      const bool inside = y >= 4 && y <= 11;
+      EXPECT_EQ(qAlpha(img.pixel(8, y)), inside ? 255 : 0) << "row " << y;
+      if (inside) {
+        EXPECT_EQ(img.pixel(8, y) & 0xFFFFFF, 0xC0C0C0u) << "row " << y;
+      }
+    }
+  }
 }
 
 TEST_F(EditTest, AVolumeIsRelocatedOnlyToAPathThatHoldsAllItsFolders) {

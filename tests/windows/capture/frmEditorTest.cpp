@@ -4,11 +4,13 @@
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_registry.h"
 #include "foundation/widgets/RichText.h"
+#include "tests/support/RichTextMemo.h"
 #include "tests/support/TestHelpers.h"
 #include "tests/windows/capture/CaptureFixture.h"
 
 #include <QAction>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -68,6 +70,26 @@ TEST_F(EditorTest, TextGivenBeforeShowingIsNoEditButTheFirstKeyIs) {
       EXPECT_EQ(RtfToPlainText(w.GetText()), plain);
     }
   }
+}
+
+// A memo of many formatting changes goes into the box as one edit: the box does not lay the
+// document out anew for each run, which froze the window for minutes, and every run keeps its
+// look, also written back and opened again.
+TEST_F(EditorTest, AMemoOfManyRunsGoesInAsOneEditAndKeepsEveryRun) {
+  constexpr long kRuns = 1000;
+  frmEditor w;
+  QSignalSpy changes(w.RichTextBox1()->document(), &QTextDocument::contentsChange);
+  w.Init(testenv::manyRunsMemo(kRuns), "Editor <Memo>", 1);
+  // The emptying reports a change or two, the text one more; none comes per run.
+  EXPECT_LE(changes.count(), 3);
+  EXPECT_EQ(w.RichTextBox1()->toPlainText(), testenv::manyRunsPlain(kRuns));
+  EXPECT_EQ(testenv::memoRunsDiffer(*w.RichTextBox1()->document(), kRuns), QString());
+  showEditor(w);
+  EXPECT_EQ(w.chkEdited(), 0);
+
+  frmEditor again;
+  again.Init(w.GetText(), "Editor <Memo>", 1);
+  EXPECT_EQ(testenv::memoRunsDiffer(*again.RichTextBox1()->document(), kRuns), QString());
 }
 
 TEST_F(EditorTest, StyleKeysWorkInRichTextOnly) {
