@@ -203,6 +203,11 @@ TEST_F(FindWindowTest, TermsThatStartNoSearchAnswerByTheRules) {
       {"\\", nullptr, 0},
       {"a\\b", "Ungültige Eingabe.", 48},
       {"\\a\\b\\", "Ungültige Eingabe.", 48},
+      // "/" is taken as "\\" is.
+      {"/", nullptr, 0},
+      {"a/b", "Ungültige Eingabe.", 48},
+      {"/usr/bash/", "Ungültige Eingabe.", 48},
+      {"\\a/b", "Ungültige Eingabe.", 48},
   };
   open();
   for (const auto& c : cases) {
@@ -282,15 +287,17 @@ TEST_F(FindWindowTest, FolderHitsSetTheKindWhichASearchWithoutHitsLeavesAlone) {
   search(QStringLiteral("zebra"), true);
   EXPECT_EQ(results().headerData(0, Qt::Horizontal).toString(), "Dateiname");
   EXPECT_EQ(w->chkFolderSearch(), 0);
-  // Folder terms in the other spellings.
-  for (const char* term : {"\\fotos", "fotos\\"}) {
+  // Folder terms in the other spellings, with "/" as a Linux user types them.
+  for (const char* term : {"\\fotos", "fotos\\", "/fotos/", "/fotos", "fotos/", "\\fotos/"}) {
     search(QString::fromUtf8(term));
-    EXPECT_EQ(results().count(), 2) << term;
+    EXPECT_EQ(column(0).join('|'), "fotos|Fotos") << term;
   }
-  search(QStringLiteral("\\\\"));
-  EXPECT_EQ(results().count(), 6);
-  search(QStringLiteral("\\\\"), true);
-  EXPECT_EQ(results().count(), 0);
+  for (const char* term : {"\\\\", "//"}) {
+    search(QString::fromUtf8(term));
+    EXPECT_EQ(results().count(), 6) << term;
+    search(QString::fromUtf8(term), true);
+    EXPECT_EQ(results().count(), 0) << term;
+  }
 }
 
 TEST_F(FindWindowTest, StatusPointerAndButtonFollowTheSearchStates) {
