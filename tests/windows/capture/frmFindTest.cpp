@@ -445,6 +445,42 @@ TEST_F(FindWindowTest, PatternCharactersQuotesAndBadPatternsGetTheLikeAnswer) {
   }
 }
 
+// A lone half of a surrogate pair (pasted from a broken text) is no wildcard: it finds nothing,
+// in the file search and in the volume-name filter; a whole pair still finds its character.
+TEST_F(FindWindowTest, ALoneSurrogateInATermMatchesNothing) {
+  file(2000, 14, QStringLiteral("Urlaub \U0001F600.jpg"));
+  const QString lone(QChar(0xD800));
+  const struct {
+    QString term;
+    bool whole;
+    int rows;
+  } cases[] = {
+      {"a" + lone + "b", false, 0},  // "a?b" would find "a\"b.txt"
+      {lone, false, 0},
+      {lone, true, 0},
+      {"\\" + lone + "\\", false, 0},
+      {QStringLiteral("\U0001F600"), false, 1},
+  };
+  open();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.term.toStdString());
+    boxes->shown.clear();
+    search(c.term, c.whole);
+    EXPECT_TRUE(boxes->shown.empty()) << boxTexts().join(" | ").toStdString();
+    EXPECT_EQ(results().count(), c.rows);
+  }
+  w->TabOne1->setCurrentIndex(1);
+  for (const QString& name : {lone, "m" + lone + "sik"}) {
+    boxes->shown.clear();
+    w->txtVolName->setText(name);
+    QTest::mouseClick(w->cmdVolNameFilter, Qt::LeftButton);
+    EXPECT_EQ(w->LVVolumes->topLevelItemCount(), 0);
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].text,
+              "Das angegebene Kriterium liefert kein Ergebnis. Versuchen Sie eine andere Eingabe.");
+  }
+}
+
 TEST_F(FindWindowTest, RowsReachTheListInChunksNotOneByOne) {
   gDB->WS()->BeginTrans();
   for (int i = 0; i < 3000; ++i) file(10000 + i, 22, QStringLiteral("viele_%1.dat").arg(i, 5, 10, QLatin1Char('0')));
