@@ -203,6 +203,11 @@ TEST_F(FindWindowTest, TermsThatStartNoSearchAnswerByTheRules) {
       {"\\", nullptr, 0},
       {"a\\b", "Ungültige Eingabe.", 48},
       {"\\a\\b\\", "Ungültige Eingabe.", 48},
+      // "/" is taken as "\\" is.
+      {"/", nullptr, 0},
+      {"a/b", "Ungültige Eingabe.", 48},
+      {"/usr/bash/", "Ungültige Eingabe.", 48},
+      {"\\a/b", "Ungültige Eingabe.", 48},
   };
   open();
   for (const auto& c : cases) {
@@ -282,15 +287,17 @@ TEST_F(FindWindowTest, FolderHitsSetTheKindWhichASearchWithoutHitsLeavesAlone) {
   search(QStringLiteral("zebra"), true);
   EXPECT_EQ(results().headerData(0, Qt::Horizontal).toString(), "Dateiname");
   EXPECT_EQ(w->chkFolderSearch(), 0);
-  // Folder terms in the other spellings.
-  for (const char* term : {"\\fotos", "fotos\\"}) {
+  // Folder terms in the other spellings, with "/" as a Linux user types them.
+  for (const char* term : {"\\fotos", "fotos\\", "/fotos/", "/fotos", "fotos/", "\\fotos/"}) {
     search(QString::fromUtf8(term));
-    EXPECT_EQ(results().count(), 2) << term;
+    EXPECT_EQ(column(0).join('|'), "fotos|Fotos") << term;
   }
-  search(QStringLiteral("\\\\"));
-  EXPECT_EQ(results().count(), 6);
-  search(QStringLiteral("\\\\"), true);
-  EXPECT_EQ(results().count(), 0);
+  for (const char* term : {"\\\\", "//"}) {
+    search(QString::fromUtf8(term));
+    EXPECT_EQ(results().count(), 6) << term;
+    search(QString::fromUtf8(term), true);
+    EXPECT_EQ(results().count(), 0) << term;
+  }
 }
 
 TEST_F(FindWindowTest, StatusPointerAndButtonFollowTheSearchStates) {
@@ -435,6 +442,42 @@ TEST_F(FindWindowTest, PatternCharactersQuotesAndBadPatternsGetTheLikeAnswer) {
     EXPECT_EQ(results().count(), 0);
     EXPECT_TRUE(w->cmdFileFind->isEnabled());
     EXPECT_EQ(ui::mousePointer(), ui::kPointerDefault);
+  }
+}
+
+// A lone half of a surrogate pair (pasted from a broken text) is no wildcard: it finds nothing,
+// in the file search and in the volume-name filter; a whole pair still finds its character.
+TEST_F(FindWindowTest, ALoneSurrogateInATermMatchesNothing) {
+  file(2000, 14, QStringLiteral("Urlaub \U0001F600.jpg"));
+  const QString lone(QChar(0xD800));
+  const struct {
+    QString term;
+    bool whole;
+    int rows;
+  } cases[] = {
+      {"a" + lone + "b", false, 0},  // "a?b" would find "a\"b.txt"
+      {lone, false, 0},
+      {lone, true, 0},
+      {"\\" + lone + "\\", false, 0},
+      {QStringLiteral("\U0001F600"), false, 1},
+  };
+  open();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.term.toStdString());
+    boxes->shown.clear();
+    search(c.term, c.whole);
+    EXPECT_TRUE(boxes->shown.empty()) << boxTexts().join(" | ").toStdString();
+    EXPECT_EQ(results().count(), c.rows);
+  }
+  w->TabOne1->setCurrentIndex(1);
+  for (const QString& name : {lone, "m" + lone + "sik"}) {
+    boxes->shown.clear();
+    w->txtVolName->setText(name);
+    QTest::mouseClick(w->cmdVolNameFilter, Qt::LeftButton);
+    EXPECT_EQ(w->LVVolumes->topLevelItemCount(), 0);
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].text,
+              "Das angegebene Kriterium liefert kein Ergebnis. Versuchen Sie eine andere Eingabe.");
   }
 }
 

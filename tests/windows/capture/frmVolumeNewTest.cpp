@@ -22,6 +22,8 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -227,6 +229,39 @@ TEST_F(WizardTest, AlreadyCataloguedPathIsAsked) {
             .arg(serial, medium));
     EXPECT_EQ(w->VolumePath()->text(), (answer == ui::kAnswerYes ? medium : other) + QLatin1Char('/'));
   }
+}
+
+// A medium whose folder name is Windows-1252 on disk was catalogued under its text: choosing
+// that text again finds the folder and its drive, so the stored volume is recognised.
+TEST_F(WizardTest, AWindows1252FolderIsRecognisedUnderItsCataloguedText) {
+  const QByteArray raw = QFile::encodeName(dir) + "/Medium-\xe9";
+  // The temporary folder's own clean-up cannot remove names that are not valid UTF-8.
+  struct RemoveAll {
+    QByteArray folder;
+    ~RemoveAll() {
+      std::error_code ec;
+      std::filesystem::remove_all(std::filesystem::path(folder.toStdString()), ec);
+    }
+  } removeAll{raw};
+  walktest::makeDir(raw);
+  walktest::writeFile(raw + "/a.txt", 10);
+  const QString medium = dir + QStringLiteral("/Medium-é");
+  const QString serial = DriveInfo(dir).VolumeSerial;
+  ASSERT_FALSE(serial.isEmpty());
+  gDB->DB()->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeSerial, VolumeType, "
+                                    "EditDate) VALUES (4, 'Alt', ?, ?, 3, 40000)"),
+                     0, {rt::Variant(medium + QLatin1Char('/')), rt::Variant(serial)});
+  frmVolumeNew w;
+  boxes->script(ui::kAnswerYes);
+  chooser->answers = {medium};
+  EXPECT_TRUE(w.pubGetPath());
+  EXPECT_EQ(w.VolumeSerial()->text(), serial);
+  ASSERT_EQ(boxes->shown.size(), 1u) << boxTexts().join(" | ").toStdString();
+  EXPECT_TRUE(boxes->shown[0].text.contains(
+      QStringLiteral("bereits ein Volume ('Alt') mit der gleichen Datenträger-ID und dem gleichen Pfad ('%1/')")
+          .arg(medium)))
+      << boxes->shown[0].text.toStdString();
+  EXPECT_EQ(w.VolumePath()->text(), medium + QLatin1Char('/'));
 }
 
 TEST_F(WizardTest, NameIsCheckedBeforeThePathAndNothingIsSaved) {
