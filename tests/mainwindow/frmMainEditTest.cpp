@@ -4,10 +4,11 @@
 // rows deleted meanwhile and a catalogue another user holds locked. Each ends with the stored
 // state shown and nothing half-written.
 #include "catalogue/mdlCommand_categories.h"
-#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "catalogue/mdlCommand_volumes.h"
-#include "foundation/widgets/mdlQZLib51_pictures.h"
+#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
+#include "platform/jet/JetError.h"
 #include "platform/jet/Workspace.h"
 #include "tests/mainwindow/PaneFixture.h"
 
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextEdit>
 
 namespace {
 
@@ -230,6 +232,31 @@ TEST_F(EditTest, AWriteRefusedByAnotherUsersLockShowsTheStoredStateAgain) {
   typeInto(window->picCategory->CatDescription, "kommt an");
   leaveField();
   EXPECT_EQ(category(2, "CatDescription"), rt::Variant("kommt an"));
+}
+
+// A memo saved on a full disk: the engine's disk-full error in German, nothing half-written.
+TEST_F(EditTest, AMemoSavedOnAFullDiskSaysSoInGerman) {
+  openRead();
+  showVolume();
+  // The catalogue may grow by no page: whatever needs one finds the disk full.
+  const auto pragma = [](const QString& name) {
+    auto q = gDB->DB()->OpenNativeQuery(QStringLiteral("PRAGMA ") + name);
+    return q->Next() ? q->Long(0) : -1;
+  };
+  const int64_t pageSize = pragma("page_size");
+  const int64_t freePages = pragma("freelist_count");
+  ASSERT_GT(pragma("max_page_count = " + QString::number(pragma("page_count"))), 0);
+  QTextEdit* memo = window->picVolume->VolumeMemo;
+  memo->setFocus(Qt::MouseFocusReason);
+  memo->setPlainText(QString(static_cast<qsizetype>((freePages + 4) * pageSize), QLatin1Char('m')));
+  QTest::keyClicks(memo, "Ende");
+  leaveField();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_TRUE(boxes->shown[0].title.contains("3026")) << boxes->shown[0].title.toStdString();
+  EXPECT_TRUE(boxes->shown[0].text.contains(jet::errorText(jet::err::kDiskFull))) << boxes->shown[0].text.toStdString();
+  EXPECT_FALSE(boxes->shown[0].text.contains("disk")) << boxes->shown[0].text.toStdString();
+  EXPECT_EQ(volume("Memo"), rt::Variant("Regal 2, Fach 4"));
+  EXPECT_EQ(memo->toPlainText(), "Regal 2, Fach 4");
 }
 
 TEST_F(EditTest, ACategoryIconIsReplacedFromAFileAndRemovedAgain) {
