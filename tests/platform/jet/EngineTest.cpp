@@ -890,3 +890,57 @@ TEST_F(EngineTest, ErrorsOfTheStoreAreSaidInGermanWithTheirNumbers) {
   EXPECT_EQ(damaged.number, jet::err::kDamaged);
   EXPECT_EQ(damaged.description, jet::errorText(jet::err::kDamaged));
 }
+
+// Two openers of one catalogue: an edit over a field the other one changed since the row was
+// read is refused (3197) and changes nothing; the set then holds the stored row, so that a new
+// edit starts from it. A field the edit leaves alone is no conflict: it is not written.
+TEST_F(EngineTest, AnEditOverAFieldAnotherOpenerChangedIsRefused) {
+  auto mine = ws->OpenDatabase(path, false);
+  jet::Engine otherEngine;
+  otherEngine.SetSystemDB(mdw);
+  auto otherWs = otherEngine.CreateWorkspace(QStringLiteral("b"), QStringLiteral("Admin"), QStringLiteral("Geheim"));
+  auto other = otherWs->OpenDatabase(path, false);
+  const auto stored = [&](const char* field) {
+    auto rs = other->OpenRecordset(QStringLiteral("SELECT %1 FROM tblVOLUMES WHERE VID = 1").arg(field),
+                                   RecordsetType::Snapshot);
+    return rs->Fields(0).Value();
+  };
+  for (const RecordsetType type : {RecordsetType::Table, RecordsetType::Dynaset}) {
+    for (const bool inTransaction : {false, true}) {
+      SCOPED_TRACE(std::string(type == RecordsetType::Table ? "table" : "dynaset") +
+                   (inTransaction ? ", in a transaction" : ""));
+      mine->Execute(QStringLiteral("DELETE FROM tblVOLUMES"));
+      mine->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (1, 'Alt', 10)"));
+      auto rs = mine->OpenRecordset(QStringLiteral("tblVOLUMES"), type);
+      if (type == RecordsetType::Table) {
+        rs->SetIndex(QStringLiteral("PrimaryKey"));
+        rs->Seek(QStringLiteral("="), {rt::Variant(1)});
+      }
+      ASSERT_EQ(rs->Fields("VolumeName").Value(), rt::Variant(QStringLiteral("Alt")));
+      other->Execute(QStringLiteral("UPDATE tblVOLUMES SET VolumeName = 'vom anderen' WHERE VID = 1"));
+      if (inTransaction) ws->BeginTrans();
+      rs->Edit();
+      rs->Fields("VolumeName").SetValue(QStringLiteral("von mir"));
+      EXPECT_EQ(errorOf([&] { rs->Update(); }), jet::err::kWriteConflict);
+      EXPECT_EQ(rs->GetEditMode(), jet::EditMode::None);
+      if (inTransaction) ws->CommitTrans();
+      EXPECT_EQ(stored("VolumeName"), rt::Variant(QStringLiteral("vom anderen")));
+      EXPECT_EQ(rs->Fields("VolumeName").Value(), rt::Variant(QStringLiteral("vom anderen")));
+      // Edited again from the stored row, the write goes through.
+      rs->Edit();
+      rs->Fields("VolumeName").SetValue(QStringLiteral("von mir"));
+      rs->Update();
+      EXPECT_EQ(stored("VolumeName"), rt::Variant(QStringLiteral("von mir")));
+      // The other one changes another field: both changes stay.
+      other->Execute(QStringLiteral("UPDATE tblVOLUMES SET EditDate = 20 WHERE VID = 1"));
+      rs->Edit();
+      rs->Fields("VolumeName").SetValue(QStringLiteral("wieder von mir"));
+      EXPECT_EQ(errorOf([&] { rs->Update(); }), 0);
+      EXPECT_EQ(stored("VolumeName"), rt::Variant(QStringLiteral("wieder von mir")));
+      EXPECT_EQ(stored("EditDate").toDouble(), 20.0);
+      rs->Close();
+    }
+  }
+  EXPECT_NE(jet::errorText(jet::err::kWriteConflict), jet::errorText(0));
+  otherWs->Close();
+}
