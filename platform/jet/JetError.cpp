@@ -88,8 +88,13 @@ void raise(int number, const QString& object, const QString& detail) {
 
 namespace {
 
-// Put before the failure texts of our own SQL functions; SQLite hands them back unchanged.
-const QByteArray kFunctionMark = QByteArrayLiteral("\x1fzx:");
+// The failure text our SQL functions gave last on this thread, and on which connection:
+// SQLite hands it back as its message.
+struct FunctionFailure {
+  sqlite3* db = nullptr;
+  QByteArray text;
+};
+thread_local FunctionFailure lastFunctionFailure;
 
 // The part of SQLite's text after `prefix`: a table, column or function name, or a token.
 QString named(const QString& message, qsizetype prefixLength) {
@@ -185,14 +190,17 @@ QString engineFailureDetail(int rc, const QString& message) {
 
 }  // namespace
 
-QByteArray functionErrorText(const QString& text) { return kFunctionMark + text.toUtf8(); }
+void functionError(sqlite3_context* ctx, const QString& text) {
+  lastFunctionFailure = {sqlite3_context_db_handle(ctx), text.toUtf8()};
+  sqlite3_result_error(ctx, lastFunctionFailure.text.constData(), static_cast<int>(lastFunctionFailure.text.size()));
+}
 
 void raiseSqlite(sqlite3* db, int rc, const QString& object) {
   const QByteArray raw = db ? QByteArray(sqlite3_errmsg(db)) : QByteArray(sqlite3_errstr(rc));
   const int extended = db ? sqlite3_extended_errcode(db) : rc;
   // A text of our own functions is German already.
-  if (raw.startsWith(kFunctionMark))
-    raise(err::kEngineFailure, object, QString::fromUtf8(raw.mid(kFunctionMark.size())));
+  if (db && lastFunctionFailure.db == db && raw == lastFunctionFailure.text)
+    raise(err::kEngineFailure, object, QString::fromUtf8(raw));
   const QString message = QString::fromUtf8(raw);
   // "UNIQUE constraint failed: tblX.Col": the columns.
   const qsizetype failed = message.indexOf(QLatin1String("failed: "));
@@ -206,6 +214,9 @@ void raiseSqlite(sqlite3* db, int rc, const QString& object) {
       raise(err::kRequiredField, object, columns);
     case SQLITE_CONSTRAINT_FOREIGNKEY:
       raise(err::kRelatedRecordRequired, object);
+    case SQLITE_CONSTRAINT_TRIGGER:
+      // The text a trigger of the file's own schema gives, not one of the store's.
+      raise(err::kEngineFailure, object, message);
     case SQLITE_READONLY_ROLLBACK:
       // A hot journal that this connection may not roll back.
       raise(err::kCannotOpen, object,

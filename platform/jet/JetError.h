@@ -9,6 +9,7 @@
 #include <QString>
 
 struct sqlite3;
+struct sqlite3_context;
 
 namespace jet {
 
@@ -88,8 +89,8 @@ QString errorText(int number, const QString& detail = QString());
 // Raises the error that matches SQLite's last failure on `db` (result code `rc`).
 [[noreturn]] void raiseSqlite(sqlite3* db, int rc, const QString& object);
 
-// The failure text of one of our SQL functions, marked so that raiseSqlite passes it on as it
-// stands (SQLite's own texts it replaces).
-QByteArray functionErrorText(const QString& text);
+// Fails the call of one of our SQL functions with a text of our own, which raiseSqlite then
+// passes on as it stands (SQLite's own texts it replaces).
+void functionError(sqlite3_context* ctx, const QString& text);
 
 }  // namespace jet
