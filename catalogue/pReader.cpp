@@ -56,6 +56,13 @@ QString folderOfWalkError(const QString& text) {
   return text.mid(from, end < 0 ? -1 : end - from);
 }
 
+// On a full disk no further row can be written, and once the store has dropped the
+// transaction nothing of the read is left to go on with: the read ends with that error
+// instead of asking about each file.
+bool endsTheRead(const rt::RaisedError& e) {
+  return e.number == jet::err::kDiskFull || e.number == jet::err::kTransactionLost;
+}
+
 }  // namespace
 
 pReaderSettings pReaderSettings::FromOptions() {
@@ -424,7 +431,8 @@ bool pReader::insertFiles(int32_t pid, const std::vector<dirsrc::DirEntry>& entr
   try {
     db_->Execute(sql, jet::dbFailOnError, params_);
     return true;
-  } catch (const rt::RaisedError&) {
+  } catch (const rt::RaisedError& e) {
+    if (endsTheRead(e)) throw;
     return false;
   }
 }
@@ -445,6 +453,7 @@ void pReader::WriteFile(const cuDirParserFolder& folder, int32_t pid, const dirs
       if (files_->GetEditMode() != jet::EditMode::None) files_->CancelUpdate();
     } catch (const rt::RaisedError&) {
     }
+    if (endsTheRead(err)) throw;
     const QString reason =
         QStringLiteral("Fehler Nr. ") + QString::number(err.number) + QStringLiteral(": ") + err.description;
     const int answer = gErr->MsgShow(202, ui::kYesNo + ui::kCritical + ui::kDefaultButton2,

@@ -8,6 +8,7 @@
 #include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/mdlQZLib51_pictures.h"
+#include "platform/jet/JetError.h"
 #include "platform/jet/Workspace.h"
 #include "tests/mainwindow/PaneFixture.h"
 #include "tests/support/HostilePictures.h"
@@ -19,6 +20,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpontaneKeyEvent>
+#include <QTextEdit>
 #include <QWheelEvent>
 
 namespace {
@@ -294,6 +296,64 @@ TEST_F(EditTest, AWriteRefusedByAnotherUsersLockShowsTheStoredStateAgain) {
   typeInto(window->picCategory->CatDescription, "kommt an");
   leaveField();
   EXPECT_EQ(category(2, "CatDescription"), rt::Variant("kommt an"));
+}
+
+// A second instance on the shared catalogue changes the memo while this one edits it: leaving
+// the field says so (3197, in German), the typed text stays and the other's is kept; leaving
+// the field again stores what was typed, knowingly.
+TEST_F(EditTest, AMemoAnotherInstanceChangedMeanwhileIsNotOverwrittenUnseen) {
+  startExposed();
+  catalogue = readCatalogue();
+  gOptions->setExclusive(false);
+  window->pubDBOpen(catalogue);
+  ASSERT_FALSE(gDB->Exclusive());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return visiblePane() == "category"; }, 5000));
+  showVolume();
+  QTextEdit* memo = window->picVolume->VolumeMemo;
+  ASSERT_EQ(memo->toPlainText(), "Regal 2, Fach 4");
+  jet::Engine engine;
+  auto ws = testenv::catalogueWorkspace(engine);
+  auto other = ws->OpenDatabase(catalogue, false);
+  other->Execute("UPDATE tblVOLUMES SET Memo = 'Regal 5, vom anderen' WHERE VID = 1");
+  typeInto(memo, "Regal 2, Fach 6");
+  leaveField();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_TRUE(boxes->shown[0].style & ui::kCritical);
+  EXPECT_TRUE(boxes->shown[0].title.contains("3197")) << boxes->shown[0].title.toStdString();
+  EXPECT_TRUE(boxes->shown[0].text.contains(jet::errorText(jet::err::kWriteConflict)))
+      << boxes->shown[0].text.toStdString();
+  EXPECT_EQ(memo->toPlainText(), "Regal 2, Fach 6");
+  EXPECT_EQ(volume("Memo"), rt::Variant("Regal 5, vom anderen"));
+  memo->setFocus(Qt::MouseFocusReason);
+  leaveField();
+  EXPECT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(volume("Memo"), rt::Variant("Regal 2, Fach 6"));
+  other->Close();
+}
+
+// A memo saved on a full disk: the engine's disk-full error in German, nothing half-written.
+TEST_F(EditTest, AMemoSavedOnAFullDiskSaysSoInGerman) {
+  openRead();
+  showVolume();
+  // The catalogue may grow by no page: whatever needs one finds the disk full.
+  const auto pragma = [](const QString& name) {
+    auto q = gDB->DB()->OpenNativeQuery(QStringLiteral("PRAGMA ") + name);
+    return q->Next() ? q->Long(0) : -1;
+  };
+  const int64_t pageSize = pragma("page_size");
+  const int64_t freePages = pragma("freelist_count");
+  ASSERT_GT(pragma("max_page_count = " + QString::number(pragma("page_count"))), 0);
+  QTextEdit* memo = window->picVolume->VolumeMemo;
+  memo->setFocus(Qt::MouseFocusReason);
+  memo->setPlainText(QString(static_cast<qsizetype>((freePages + 4) * pageSize), QLatin1Char('m')));
+  QTest::keyClicks(memo, "Ende");
+  leaveField();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_TRUE(boxes->shown[0].title.contains("3026")) << boxes->shown[0].title.toStdString();
+  EXPECT_TRUE(boxes->shown[0].text.contains(jet::errorText(jet::err::kDiskFull))) << boxes->shown[0].text.toStdString();
+  EXPECT_FALSE(boxes->shown[0].text.contains("disk")) << boxes->shown[0].text.toStdString();
+  EXPECT_EQ(volume("Memo"), rt::Variant("Regal 2, Fach 4"));
+  EXPECT_EQ(memo->toPlainText(), "Regal 2, Fach 4");
 }
 
 TEST_F(EditTest, ACategoryIconIsReplacedFromAFileAndRemovedAgain) {
