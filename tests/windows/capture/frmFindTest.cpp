@@ -662,7 +662,8 @@ TEST_F(FindWindowTest, PropertiesOpenAfterTheMenuWithTheRowsOfTheHit) {
   search(QStringLiteral("\\fotos\\"));
   selectRow(0);
   w->kLV_Properties_Click();
-  QTest::qWait(20);
+  // The window would open from the one-shot timer.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w->Timer1.isActive(); }, 5000));
   EXPECT_EQ(props.count, 2);
   EXPECT_TRUE(boxes->shown.empty());
 }
