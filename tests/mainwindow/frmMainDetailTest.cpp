@@ -3,6 +3,7 @@
 // and the information lists checked in the German formats after real clicks in the tree.
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/mdlInfo.h"
+#include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/registry/Registry.h"
 #include "tests/mainwindow/PaneFixture.h"
@@ -40,6 +41,23 @@ class DetailTest : public PaneFixture {
     return detail().RunOffered();
   }
   static QImage imageOf(const QPixmap& p) { return p.toImage().convertToFormat(QImage::Format_ARGB32); }
+};
+
+// Calls back whenever the widget paints.
+class PaintRecorder : public QObject {
+ public:
+  PaintRecorder(QWidget* w, std::function<void()> onPaint) : onPaint_(std::move(onPaint)) {
+    w->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) onPaint_();
+    return false;
+  }
+
+ private:
+  std::function<void()> onPaint_;
 };
 
 }  // namespace
@@ -322,4 +340,38 @@ TEST_F(DetailTest, TheFileNameColumnTakesTheRestOfTheListsWidth) {
   window->resize(window->width() + 200, window->height());
   QTRY_VERIFY(list->columnWidth(0) > before + 100);
   EXPECT_LE(gap(), scrollBar + 10);
+}
+
+// While a volume's totals are read the status panel says so, cut with " ..." to the panel's
+// width but keeping every character that has room, whatever the window's width.
+TEST_F(DetailTest, TheStatusTextKeepsWhatFitsThePanel) {
+  openRead();
+  node("C1")->setExpanded(true);
+  node("C2")->setExpanded(true);
+  QLabel* panel = window->SBPanel1;
+  const QString message = gErr->MsgLoad(187);
+  const QFontMetrics fm(window->font());
+  QStringList shown;
+  PaintRecorder recorder(panel, [&] {
+    if (!panel->text().isEmpty()) shown << panel->text();
+  });
+  for (const int percent : {50, 57, 64, 71, 78, 85}) {
+    // A window narrow enough that the panel cannot show the whole text.
+    const int width = fm.horizontalAdvance(message) * percent / 100;
+    SCOPED_TRACE(width);
+    window->resize(width, window->height());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fm.horizontalAdvance(message) > panel->width(); }, 5000))
+        << panel->width();
+    ASSERT_TRUE(click("C1"));
+    shown.clear();
+    ASSERT_TRUE(click("V1"));
+    ASSERT_FALSE(shown.isEmpty());
+    const QString text = shown.first();
+    ASSERT_TRUE(text.endsWith(" ...")) << text.toStdString();
+    const QString kept = text.chopped(4);
+    EXPECT_TRUE(message.startsWith(kept)) << text.toStdString();
+    EXPECT_LE(fm.horizontalAdvance(text), panel->width()) << text.toStdString();
+    EXPECT_GT(fm.horizontalAdvance(message.left(kept.size() + 1) + " ..."), panel->width()) << text.toStdString();
+    EXPECT_TRUE(panel->text().isEmpty());
+  }
 }
