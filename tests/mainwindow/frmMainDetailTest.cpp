@@ -350,7 +350,8 @@ TEST_F(DetailTest, TheStatusTextKeepsWhatFitsThePanel) {
   node("C2")->setExpanded(true);
   QLabel* panel = window->SBPanel1;
   const QString message = gErr->MsgLoad(187);
-  const QFontMetrics fm(window->font());
+  // Status texts are measured in the window's text font (the tree's), as the window cuts them.
+  const QFontMetrics fm(window->TextFont());
   QStringList shown;
   PaintRecorder recorder(panel, [&] {
     if (!panel->text().isEmpty()) shown << panel->text();
