@@ -42,8 +42,8 @@ class cuDirParserAhead::Replay final : public dirsrc::DirListing {
 };
 
 cuDirParserAhead::cuDirParserAhead(dirsrc::DirSource& source, bool fileFacts, int threads,
-                                   std::function<bool(const dirsrc::DirEntry&)> enters)
-    : source_(source), fileFacts_(fileFacts), enters_(std::move(enters)) {
+                                   std::function<bool(const dirsrc::DirEntry&)> enters, bool collectionOrder)
+    : source_(source), fileFacts_(fileFacts), enters_(std::move(enters)), pending_(WalkOrder{collectionOrder}) {
   try {
     for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
   } catch (const std::system_error&) {
