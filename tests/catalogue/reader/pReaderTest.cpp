@@ -11,6 +11,7 @@
 #include <QFile>
 
 #include <filesystem>
+#include <functional>
 
 #include <fcntl.h>
 #include <sched.h>
@@ -299,6 +300,59 @@ std::unique_ptr<walktest::FakeDirSource> fakeTree(const QByteArray& badName) {
                                  walktest::folder("d")};
   src->folders["/v/d/"].entries = {walktest::file("e", 4)};
   return src;
+}
+
+// A scripted source that looks into the catalogue whenever a folder is opened.
+class WatchedSource final : public dirsrc::DirSource {
+ public:
+  WatchedSource(std::unique_ptr<walktest::FakeDirSource> inner, std::function<void(const QByteArray&)> onOpen)
+      : inner_(std::move(inner)), onOpen_(std::move(onOpen)) {}
+  std::unique_ptr<dirsrc::DirListing> open(const QByteArray& path, bool fileFacts) override {
+    onOpen_(path);
+    return inner_->open(path, fileFacts);
+  }
+
+ private:
+  std::unique_ptr<walktest::FakeDirSource> inner_;
+  std::function<void(const QByteArray&)> onOpen_;
+};
+
+// Each folder's rows go in as the walk takes its listing, not after the whole walk; the keys
+// still follow the walker's collection, where B (found with A) comes before A's sub-folder.
+TEST_F(ReaderTest, RowsGoInWhileTheWalkGoesWithTheKeysOfTheCollection) {
+  auto src = std::make_unique<walktest::FakeDirSource>();
+  src->folders["/v/"].entries = {walktest::folder("A"), walktest::file("r", 1), walktest::folder("B")};
+  src->folders["/v/A/"].entries = {walktest::folder("A1"), walktest::file("a", 2)};
+  src->folders["/v/A/A1/"].entries = {walktest::file("x", 3), walktest::file("x2", 4)};
+  src->folders["/v/B/"].entries = {walktest::file("y", 5)};
+  cat.addVolume(kVid, QStringLiteral("/v/"));
+  QMap<QByteArray, int64_t> rowsAtOpen;
+  auto watched = std::make_unique<WatchedSource>(std::move(src), [&](const QByteArray& path) {
+    rowsAtOpen[path] = cat.count(QStringLiteral("SELECT Count(*) FROM tblFILES WHERE PathID > 40")) +
+                       cat.count(QStringLiteral("SELECT Count(*) FROM tblPATHS WHERE VolumeID = 7"));
+  });
+  ASSERT_TRUE(reader({}, std::move(watched))->Read(kVid));
+  // Folder and file rows of every folder before: /v/ (1 + 1), A (1 + 1), B (1 + 1).
+  EXPECT_EQ(rowsAtOpen.value("/v/A/A1/"), 6);
+
+  const auto fid = [&](const char* name) {
+    return cat.count(QStringLiteral("SELECT FID FROM tblFILES WHERE Filename = '%1'").arg(QLatin1String(name)));
+  };
+  const int64_t first = fid("r");
+  EXPECT_EQ(fid("a"), first + 1);
+  EXPECT_EQ(fid("y"), first + 2);
+  EXPECT_EQ(fid("x"), first + 3);
+  EXPECT_EQ(fid("x2"), first + 4);
+  const auto pid = [&](const char* sql) { return cat.count(QString::fromLatin1(sql)); };
+  const int64_t root = pid("SELECT PID FROM tblPATHS WHERE VolumeID = 7 AND Path IS NULL");
+  EXPECT_EQ(pid("SELECT PID FROM tblPATHS WHERE Path = 'A'"), root + 1);
+  EXPECT_EQ(pid("SELECT PID FROM tblPATHS WHERE Path = 'B'"), root + 2);
+  EXPECT_EQ(pid("SELECT PID FROM tblPATHS WHERE Path = 'A1'"), root + 3);
+  EXPECT_EQ(pid("SELECT Parent FROM tblPATHS WHERE Path = 'A1'"), root + 1);
+  // The totals of the folders above are complete.
+  EXPECT_EQ(pid("SELECT TotalFiles FROM tblPATHS WHERE VolumeID = 7 AND Path IS NULL"), 5);
+  EXPECT_EQ(pid("SELECT TotalDirs FROM tblPATHS WHERE Path = 'A'"), 1);
+  EXPECT_EQ(pid("SELECT TotalSize FROM tblPATHS WHERE Path = 'A'"), 9);
 }
 
 TEST_F(ReaderTest, FailedFileRowAsksAndSkipsOrRollsBack) {
