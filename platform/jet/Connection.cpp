@@ -87,6 +87,47 @@ void bindAll(sqlite3_stmt* s, const std::vector<rt::Variant>& params, const QStr
   for (size_t i = 0; i < params.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, params[i], object);
 }
 
+void bindParam(sqlite3_stmt* s, int index, const Param& p, const QString& object) {
+  int rc = SQLITE_OK;
+  switch (p.kind()) {
+    case Param::Kind::Null:
+      rc = sqlite3_bind_null(s, index);
+      break;
+    case Param::Kind::Long:
+      rc = sqlite3_bind_int64(s, index, p.toLong());
+      break;
+    case Param::Kind::Double:
+      rc = sqlite3_bind_double(s, index, p.toDouble());
+      break;
+    case Param::Kind::Utf8: {
+      // An empty view may have no storage; SQLite would take a null pointer for Null.
+      const std::string_view b = p.bytes();
+      rc = sqlite3_bind_text64(s, index, b.data() ? b.data() : "", static_cast<sqlite3_uint64>(b.size()), SQLITE_STATIC,
+                               SQLITE_UTF8);
+      break;
+    }
+    case Param::Kind::Text: {
+      const QByteArray u = p.textView().toUtf8();
+      rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
+                               SQLITE_UTF8);
+      break;
+    }
+    case Param::Kind::Binary: {
+      const std::string_view b = p.bytes();
+      rc =
+          sqlite3_bind_blob64(s, index, b.data() ? b.data() : "", static_cast<sqlite3_uint64>(b.size()), SQLITE_STATIC);
+      break;
+    }
+  }
+  if (rc != SQLITE_OK) raiseSqlite(sqlite3_db_handle(s), rc, object);
+}
+
+void bindAll(sqlite3_stmt* s, std::span<const Param> params, const QString& object) {
+  if (sqlite3_bind_parameter_count(s) != static_cast<int>(params.size()))
+    raise(err::kSyntax, object, QStringLiteral("Anzahl der Parameter stimmt nicht"));
+  for (size_t i = 0; i < params.size(); ++i) bindParam(s, static_cast<int>(i) + 1, params[i], object);
+}
+
 rt::Variant columnVariant(sqlite3_stmt* s, int i, const ColumnInfo& col) {
   switch (sqlite3_column_type(s, i)) {
     case SQLITE_NULL:
@@ -208,19 +249,32 @@ sqlite3_stmt* Connection::cached(const QString& sql, const QString& object) {
 sqlite3_stmt* Connection::cachedJet(const QString& jetSql, const QString& object) {
   requireOpen(object);
   checkTransaction(object);
-  auto it = jetCache_.constFind(jetSql);
-  if (it != jetCache_.constEnd()) return it.value();
-  StmtPtr s = prepare(translateJetSql(jetSql, textColumns()), object);
-  // Statements and criteria carry values and keep coming; a long session must not keep every
-  // one of them prepared.
-  constexpr qsizetype kMaxJetStatements = 256;
-  if (jetCache_.size() >= kMaxJetStatements) {
-    for (sqlite3_stmt* old : std::as_const(jetCache_)) sqlite3_finalize(old);
-    jetCache_.clear();
+  for (const RecentJet& r : recentJet_)
+    if (r.statement && r.sql.constData() == jetSql.constData() && r.sql.size() == jetSql.size()) return r.statement;
+  sqlite3_stmt* raw = nullptr;
+  if (auto it = jetCache_.constFind(jetSql); it != jetCache_.constEnd()) {
+    raw = it.value();
+  } else {
+    StmtPtr s = prepare(translateJetSql(jetSql, textColumns()), object);
+    // Statements and criteria carry values and keep coming; a long session must not keep every
+    // one of them prepared.
+    constexpr qsizetype kMaxJetStatements = 256;
+    if (jetCache_.size() >= kMaxJetStatements) {
+      forgetRecentJet();
+      for (sqlite3_stmt* old : std::as_const(jetCache_)) sqlite3_finalize(old);
+      jetCache_.clear();
+    }
+    raw = s.release();
+    jetCache_.insert(jetSql, raw);
   }
-  sqlite3_stmt* raw = s.release();
-  jetCache_.insert(jetSql, raw);
+  recentJet_[nextRecentJet_] = {jetSql, raw};
+  nextRecentJet_ = (nextRecentJet_ + 1) % recentJet_.size();
   return raw;
+}
+
+void Connection::forgetRecentJet() {
+  recentJet_.fill({});
+  nextRecentJet_ = 0;
 }
 
 bool Connection::transactionLost() const { return txDepth_ > 0 && db_ && sqlite3_get_autocommit(db_); }
@@ -305,6 +359,7 @@ void Connection::close() {
   recordsets_.clear();
   for (sqlite3_stmt* s : std::as_const(cache_)) sqlite3_finalize(s);
   cache_.clear();
+  forgetRecentJet();
   for (sqlite3_stmt* s : std::as_const(jetCache_)) sqlite3_finalize(s);
   jetCache_.clear();
   tables_.clear();

@@ -6,14 +6,17 @@
 #include "platform/jet/Field.h"
 #include "platform/jet/FileLock.h"
 #include "platform/jet/JetSql.h"
+#include "platform/jet/Param.h"
 
 #include "platform/runtime/Variant.h"
 
 #include <QHash>
 #include <QString>
 
+#include <array>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 struct sqlite3;
@@ -59,6 +62,10 @@ ColumnInfo columnFromDecl(const QString& name, const QString& declType);
 void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString& object);
 // Binds the list to ?1..?n; raises 3075 when the count does not match.
 void bindAll(sqlite3_stmt* s, const std::vector<rt::Variant>& params, const QString& object);
+// Binds `p` to parameter `index` (1-based). Texts in UTF-8 and bytes are bound in place: the
+// parameter refers to the caller's storage until the statement is reset and unbound.
+void bindParam(sqlite3_stmt* s, int index, const Param& p, const QString& object);
+void bindAll(sqlite3_stmt* s, std::span<const Param> params, const QString& object);
 // Column `i` of the current row as the field type tells.
 rt::Variant columnVariant(sqlite3_stmt* s, int i, const ColumnInfo& col);
 // A value converted for storing in `col` (3421 not convertible, 3163 too long or too big).
@@ -90,7 +97,8 @@ class Connection {
   // Prepared statement for an SQLite text, cached per text.
   sqlite3_stmt* cached(const QString& sql, const QString& object);
   // Translated from Jet SQL, then cached; the statement is valid until the next cachedJet call
-  // (the cache of these texts is bounded).
+  // (the cache of these texts is bounded). A text given again in the same storage (a literal,
+  // a string the caller keeps) is found without hashing it again.
   sqlite3_stmt* cachedJet(const QString& jetSql, const QString& object);
   // A statement of its own (for record sets that step it over time).
   StmtPtr prepare(const QString& sql, const QString& object);
@@ -116,6 +124,15 @@ class Connection {
   std::unique_ptr<FileLock> lock_;
   QHash<QString, sqlite3_stmt*> cache_;
   QHash<QString, sqlite3_stmt*> jetCache_;
+  // The texts last looked up, by their storage: each holds a reference to its text, so the
+  // storage can neither change nor be reused for another text while it is here.
+  struct RecentJet {
+    QString sql;
+    sqlite3_stmt* statement = nullptr;
+  };
+  std::array<RecentJet, 8> recentJet_;
+  size_t nextRecentJet_ = 0;
+  void forgetRecentJet();
   QHash<QString, std::vector<ColumnInfo>> tables_;
   std::optional<TextColumns> textColumns_;
   std::vector<std::weak_ptr<Recordset>> recordsets_;

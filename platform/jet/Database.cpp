@@ -32,15 +32,28 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, Record
   return rs;
 }
 
-int64_t Database::Execute(const QString& sql, int /*options*/, const std::vector<rt::Variant>& params) {
-  sqlite3_stmt* s = connection_->cachedJet(sql, kObject);
+namespace {
+
+template <typename Params>
+int64_t executeCached(detail::Connection& connection, const QString& sql, const Params& params) {
+  sqlite3_stmt* s = connection.cachedJet(sql, kObject);
   detail::StmtUse use(s);
   detail::bindAll(s, params, kObject);
   int rc;
   while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
   }
-  if (rc != SQLITE_DONE) raiseSqlite(connection_->db(), rc, kObject);
-  return sqlite3_changes64(connection_->db());
+  if (rc != SQLITE_DONE) raiseSqlite(connection.db(), rc, kObject);
+  return sqlite3_changes64(connection.db());
+}
+
+}  // namespace
+
+int64_t Database::Execute(const QString& sql, int /*options*/, const std::vector<rt::Variant>& params) {
+  return executeCached(*connection_, sql, params);
+}
+
+int64_t Database::Execute(const QString& sql, int /*options*/, std::span<const Param> params) {
+  return executeCached(*connection_, sql, params);
 }
 
 std::unique_ptr<NativeQuery> Database::OpenNativeQuery(const QString& sql, const std::vector<rt::Variant>& params) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/jet/NativeQuery.h"
+#include "platform/jet/Param.h"
 #include "platform/jet/Recordset.h"
 
 #include "platform/runtime/Variant.h"
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace jet {
@@ -44,6 +46,8 @@ class Database {
   // Runs one action statement (Jet dialect) with `params` bound to its `?` markers; returns the
   // number of rows changed. Any failure raises.
   int64_t Execute(const QString& sql, int options = 0, const std::vector<rt::Variant>& params = {});
+  // The same with values bound as they are (see Param.h): for statements run many times.
+  int64_t Execute(const QString& sql, int options, std::span<const Param> params);
 
   // A statement in SQLite's dialect (not translated) with `params` bound to ?1..?n; see
   // NativeQuery.h. For the temporary tables and the texts that name the collation.
