@@ -55,7 +55,7 @@ QString folderOfWalkError(const QString& text) {
 // their transitions, and a quarter whose two ends agree has one offset throughout.
 class pReader::OleDates {
  public:
-  rt::Variant of(int64_t secs) {
+  double of(int64_t secs) {
     const int64_t quarter = secs >= 0 ? secs / kQuarter : (secs - kQuarter + 1) / kQuarter;
     Slot& slot = slots_[static_cast<size_t>(quarter) % slots_.size()];
     long offset = 0;
@@ -71,7 +71,7 @@ class pReader::OleDates {
         offset = *exact;
       }
     }
-    return rt::Variant::date(kOleUnixEpoch + static_cast<double>(secs + offset) / 86400.0);
+    return kOleUnixEpoch + static_cast<double>(secs + offset) / 86400.0;
   }
 
  private:
@@ -363,17 +363,15 @@ std::span<const dirsrc::DirEntry> pReader::listFolder(const cuDirParserFolder& f
 // sub-folders added to them are set once the walk has summed them.
 void pReader::WriteTotals() {
   const QString sql = QStringLiteral("UPDATE tblPATHS SET TotalDirs = ?, TotalFiles = ?, TotalSize = ? WHERE PID = ?");
-  std::vector<rt::Variant> params(4);
   for (const cuDirParserFolder& folder : walker_.Folders()) {
     if (folder.TotalDirs() == folder.SubDirs() && folder.TotalFiles() == folder.Files() &&
         folder.TotalSize() == folder.Size())
       continue;
     ui::pumpMessagesThrottled();
     raiseIfCanceled();
-    params[0] = rt::Variant(folder.TotalDirs());
-    params[1] = rt::Variant(folder.TotalFiles());
-    params[2] = rt::Variant(static_cast<double>(folder.TotalSize()));
-    params[3] = rt::Variant(static_cast<int32_t>(folder.Index() + firstPathKey_ - 1));
+    const jet::Param params[] = {jet::Param(folder.TotalDirs()), jet::Param(folder.TotalFiles()),
+                                 jet::Param(static_cast<double>(folder.TotalSize())),
+                                 jet::Param(folder.Index() + firstPathKey_ - 1)};
     db_->Execute(sql, jet::dbFailOnError, params);
   }
 }
@@ -481,13 +479,19 @@ bool pReader::insertFiles(int32_t pid, std::span<const dirsrc::DirEntry> entries
     for (size_t i = 1; i < n; ++i) sql += QStringLiteral(", (?, ?, ?, ?, ?)");
   }
   params_.clear();
-  params_.reserve(5 * n);
   for (size_t i = 0; i < n; ++i) {
     const dirsrc::DirEntry& e = entries[from + i];
-    params_.emplace_back(static_cast<long long>(nextFileKey_) + static_cast<long long>(i));
-    params_.emplace_back(static_cast<long long>(pid));
-    params_.emplace_back(rt::decodeFileName(e.name));
-    params_.push_back(dates_->of(e.mtimeSec));
+    params_.emplace_back(static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(i));
+    params_.emplace_back(static_cast<int64_t>(pid));
+    // A name goes in as its own bytes when they are the text's UTF-8 (decodeText keeps valid
+    // UTF-8 but for a leading byte-order mark); else as the text decoded from them.
+    if (e.name.startsWith("\xEF\xBB\xBF") || !QByteArrayView(e.name).isValidUtf8()) {
+      names_[i] = rt::decodeFileName(e.name);
+      params_.push_back(jet::Param::text(names_[i]));
+    } else {
+      params_.push_back(jet::Param::utf8(std::string_view(e.name.constData(), static_cast<size_t>(e.name.size()))));
+    }
+    params_.push_back(jet::Param::date(dates_->of(e.mtimeSec)));
     params_.emplace_back(static_cast<double>(e.size));
   }
   try {
@@ -506,7 +510,7 @@ void pReader::WriteFile(const cuDirParserFolder& folder, int32_t pid, const dirs
     files_->Fields(fFID).SetValue(nextFileKey_);
     files_->Fields(fPathID).SetValue(pid);
     files_->Fields(fFilename).SetValue(rt::decodeFileName(e.name));
-    files_->Fields(fDateTime).SetValue(dates_->of(e.mtimeSec));
+    files_->Fields(fDateTime).SetValue(rt::Variant::date(dates_->of(e.mtimeSec)));
     files_->Fields(fFilesize).SetValue(static_cast<double>(e.size));
     files_->Update();
   } catch (const rt::RaisedError& err) {

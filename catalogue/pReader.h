@@ -10,6 +10,7 @@
 #include "catalogue/cuDirParser.h"
 #include "catalogue/cuFileReader.h"
 #include "catalogue/pReaderOwner.h"
+#include "platform/jet/Param.h"
 
 #include <QString>
 #include <QStringList>
@@ -122,5 +123,6 @@ class pReader {
   QStringList unlisted_;                        // folders whose file listing failed while writing
   static constexpr size_t kRowsPerInsert = 32;  // a power of two
   std::array<QString, 6> insertSql_;            // for 1, 2, 4, ... kRowsPerInsert rows
-  std::vector<rt::Variant> params_;
+  std::vector<jet::Param> params_;
+  std::array<QString, kRowsPerInsert> names_;  // names bound as text, while their statement runs
 };
