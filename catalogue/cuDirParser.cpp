@@ -304,7 +304,12 @@ cuDirParser::Listing cuDirParser::GetSubDirs(int32_t position, Found* found) {
   cuDirParserFolder& folder = folders_.Item(position);
   ui::pumpMessagesThrottled();
   const QByteArray path = folder.RawPath();
-  const QString pathText = folder.FullPath();
+  // The text of the path, made when something needs it.
+  QString pathTextMade;
+  const auto pathText = [&]() -> const QString& {
+    if (pathTextMade.isNull()) pathTextMade = folder.FullPath();
+    return pathTextMade;
+  };
   Listing r;
   r.firstChild = folders_.Count() + 1;
   int32_t files = 0;
@@ -320,7 +325,7 @@ cuDirParser::Listing cuDirParser::GetSubDirs(int32_t position, Found* found) {
       listing = openListing(path);
     } catch (const rt::RaisedError&) {
       sourceFailed = true;
-      throw rt::RaisedError(kErrInvalidPath, QString(), QStringLiteral("Ungültiger Pfad: ") + pathText);
+      throw rt::RaisedError(kErrInvalidPath, QString(), QStringLiteral("Ungültiger Pfad: ") + pathText());
     } catch (...) {
       sourceFailed = true;
       throw;
@@ -352,12 +357,12 @@ cuDirParser::Listing cuDirParser::GetSubDirs(int32_t position, Found* found) {
           cuDirParserFolder& sub = folders_.Add(path + e.name + '/', path, e.name);
           sub.entered_ = !e.mountPoint;
           ++r.subDirs;
-          if (Folder) Folder(sub.FullPath(), pathText, sub.Name(), sub.Index());
+          if (Folder) Folder(sub.FullPath(), pathText(), sub.Name(), sub.Index());
         } else if (calcFolderSize_) {
           ui::pumpMessagesThrottled();
           if (NewFile) {
             const QString name = rt::decodeFileName(e.name);
-            NewFile(pathText, name, name, e.size, e.attributes, path + e.name);
+            NewFile(pathText(), name, name, e.size, e.attributes, path + e.name);
           }
           size += e.size;
           addChecked(files, 1);
@@ -372,7 +377,7 @@ cuDirParser::Listing cuDirParser::GetSubDirs(int32_t position, Found* found) {
   } catch (...) {
     kept_ = sourceFailed ? Kept::Failed : Kept::None;
     const QString error = err_.ErrString(kClass, QStringLiteral("GetSubDirs")) + kCrLf + QStringLiteral("StartPath: ") +
-                          pathText + QStringLiteral(", CurrentFile/Folder: ") + rt::decodeFileName(current);
+                          pathText() + QStringLiteral(", CurrentFile/Folder: ") + rt::decodeFileName(current);
     if (found)
       found->error = error;
     else

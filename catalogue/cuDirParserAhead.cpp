@@ -118,7 +118,10 @@ bool cuDirParserAhead::roomAhead() const { return doneFolders_ < kMaxFoldersAhea
 void cuDirParserAhead::work() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    work_.wait(lock, [this] { return stop_ || (!pending_.empty() && roomAhead()); });
+    while (!stop_ && (pending_.empty() || !roomAhead())) {
+      if (!roomAhead()) starved_ = true;
+      work_.wait(lock);
+    }
     if (stop_) return;
     const auto first = pending_.begin();
     const QByteArray path = std::move(first->second);
@@ -178,10 +181,14 @@ std::unique_ptr<dirsrc::DirListing> cuDirParserAhead::take(const QByteArray& pat
     job = jobs_.find(path);
     r = std::move(job->result);
     jobs_.erase(job);
-    // Only a full store keeps the threads waiting for the walker.
-    if (!roomAhead()) work_.notify_all();
     --doneFolders_;
     doneBytes_ -= r.packed.size();
+    // Threads that found the store full are woken once it has room for many listings, not for
+    // each one taken.
+    if (starved_ && doneFolders_ <= kMaxFoldersAhead / 2 && doneBytes_ <= kMaxBytesAhead / 2) {
+      starved_ = false;
+      work_.notify_all();
+    }
     lock.unlock();
   }
   if (r.openError) std::rethrow_exception(r.openError);

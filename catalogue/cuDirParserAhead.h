@@ -84,6 +84,7 @@ class cuDirParserAhead {
   std::condition_variable work_;   // the threads wait for a folder to list and room for it
   std::condition_variable taken_;  // the walker waits for the listing it takes
   bool walkerWaits_ = false;
+  bool starved_ = false;  // a thread waits for room
   QHash<QByteArray, Job> jobs_;
   std::map<Place, QByteArray, WalkOrder> pending_;  // the queued jobs by place
   std::vector<std::string> spare_;                  // buffers of listings taken, for the next ones

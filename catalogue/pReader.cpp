@@ -323,8 +323,9 @@ void pReader::writeFolder(const cuDirParserFolder& folder, std::span<const dirsr
   }
   // One listing per folder serves the memo search and the file rows.
   const std::span<const dirsrc::DirEntry> entries = listFolder(folder, files, kept);
-  const int32_t pid = SavePath(folder, entries);
-  WriteFiles(folder, pid, entries);
+  const QString path = folder.FullPath();
+  const int32_t pid = SavePath(folder, path, entries);
+  WriteFiles(folder, path, pid, entries);
   if (settings_.ReadingBreakDuration > 0) fileCounter_ += folder.Files();
 }
 
@@ -417,9 +418,10 @@ QString pReader::findMemo(const cuDirParserFolder& folder, std::span<const dirsr
   return QString();
 }
 
-int32_t pReader::SavePath(const cuDirParserFolder& folder, std::span<const dirsrc::DirEntry> entries) {
+int32_t pReader::SavePath(const cuDirParserFolder& folder, const QString& path,
+                          std::span<const dirsrc::DirEntry> entries) {
   try {
-    status(gErr->MsgLoad(154) + kCrLf + folder.FullPath());
+    status(gErr->MsgLoad(154) + kCrLf + path);
     paths_->AddNew();
     paths_->Fields(pPID).SetValue(nextPathKey_);
     if (firstPathKey_ == 0) firstPathKey_ = nextPathKey_;
@@ -453,8 +455,9 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, std::span<const dirsr
 // Rows go in as statements of several rows each (fewer steps of the engine per row); a
 // statement that fails stores none of its rows, and they are written again one by one, which
 // finds the failing file and asks about it.
-void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, std::span<const dirsrc::DirEntry> entries) {
-  status(gErr->MsgLoad(178, folder.FullPath()));
+void pReader::WriteFiles(const cuDirParserFolder& folder, const QString& path, int32_t pid,
+                         std::span<const dirsrc::DirEntry> entries) {
+  status(gErr->MsgLoad(178, path));
   size_t at = 0;
   while (at < entries.size()) {
     ui::pumpMessagesThrottled();

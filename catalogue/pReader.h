@@ -77,8 +77,10 @@ class pReader {
 
  private:
   void writeFolder(const cuDirParserFolder& folder, std::span<const dirsrc::DirEntry> files, cuDirParser::Kept kept);
-  int32_t SavePath(const cuDirParserFolder& folder, std::span<const dirsrc::DirEntry> entries);
-  void WriteFiles(const cuDirParserFolder& folder, int32_t pid, std::span<const dirsrc::DirEntry> entries);
+  // path: the folder's FullPath.
+  int32_t SavePath(const cuDirParserFolder& folder, const QString& path, std::span<const dirsrc::DirEntry> entries);
+  void WriteFiles(const cuDirParserFolder& folder, const QString& path, int32_t pid,
+                  std::span<const dirsrc::DirEntry> entries);
   bool insertFiles(int32_t pid, std::span<const dirsrc::DirEntry> entries, size_t from, size_t n);
   void WriteFile(const cuDirParserFolder& folder, int32_t pid, const dirsrc::DirEntry& e);
   void WriteTotals();
