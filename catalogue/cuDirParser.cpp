@@ -168,7 +168,6 @@ void cuDirParser::reachFolders(int32_t listedBelow) {
 void cuDirParser::reachFolder(int32_t position) {
   const std::unique_ptr<Found> found = std::move(found_[static_cast<size_t>(position - 1)]);
   const cuDirParserFolder& folder = folders_.Item(position);
-  const QByteArray& path = folder.RawPath();
   const int32_t first = folders_.Count() + 1;
   int32_t added = 0;
   bool complete = found && found->complete;
@@ -177,7 +176,7 @@ void cuDirParser::reachFolder(int32_t position) {
     const QString pathText = folder.FullPath();
     for (const auto& [name, entered] : found->subDirs) {
       try {
-        cuDirParserFolder& sub = folders_.Add(path + name + '/', path, name);
+        cuDirParserFolder& sub = folders_.Add(folder, name);
         sub.entered_ = entered;
       } catch (...) {
         complete = false;
@@ -354,7 +353,7 @@ cuDirParser::Listing cuDirParser::GetSubDirs(int32_t position, Found* found) {
           found->subDirs.emplace_back(e.name, !e.mountPoint);
           ++r.subDirs;
         } else if (e.kind == dirsrc::EntryKind::Folder) {
-          cuDirParserFolder& sub = folders_.Add(path + e.name + '/', path, e.name);
+          cuDirParserFolder& sub = folders_.Add(folder, e.name);
           sub.entered_ = !e.mountPoint;
           ++r.subDirs;
           if (Folder) Folder(sub.FullPath(), pathText(), sub.Name(), sub.Index());

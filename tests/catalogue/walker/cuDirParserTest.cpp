@@ -633,3 +633,34 @@ TEST(DirParserFolders, KeysAreExactAndAFailedAddKeepsTheCounter) {
   EXPECT_EQ(f.Count(), 0);
   EXPECT_EQ(f.Add("/S/", "", "").Index(), 1);
 }
+
+// Sub-folders keep only their names: their paths, keys and texts come out as given, also after
+// a folder above them was removed, and a name twice below one parent is a key in use.
+TEST(DirParserFolders, SubFoldersByNameKeepTheirPathsAndKeys) {
+  cuDirParserFolders f;
+  const cuDirParserFolder& root = f.Add("/R/", "", "");
+  const cuDirParserFolder& a = f.Add(root, "A");
+  const cuDirParserFolder& bad = f.Add(a, "b\xe9");
+  const cuDirParserFolder& deep = f.Add(bad, "\xc3\xa4");
+  EXPECT_EQ(deep.RawPath(), QByteArray("/R/A/b\xe9/\xc3\xa4/"));
+  EXPECT_EQ(deep.FullPath(), QString::fromUtf8("/R/A/bé/ä/"));
+  EXPECT_EQ(deep.Name(), QString::fromUtf8("ä"));
+  EXPECT_EQ(deep.RawName(), QByteArray("\xc3\xa4"));
+  EXPECT_EQ(deep.Parent(), 3);
+  EXPECT_EQ(f.Find("/R/A/b\xe9/\xc3\xa4/"), &deep);
+  EXPECT_EQ(f.Find("/R/A/b\xe9/"), &bad);
+  EXPECT_EQ(f.Find("/R/A/x/"), nullptr);
+  EXPECT_EQ(&f.Item(QString::fromUtf8("/R/A/bé/")), &bad);
+  EXPECT_THROW(f.Add(a, "b\xe9"), rt::RaisedError);
+  EXPECT_THROW(f.Add("/R/A/", "/R/", "A"), rt::RaisedError);
+  EXPECT_EQ(f.Count(), 4);
+  EXPECT_EQ(f.Add(a, "c").Index(), 5);
+
+  f.Remove(2);
+  ASSERT_EQ(f.Count(), 4);
+  EXPECT_EQ(f.Item(3).RawPath(), QByteArray("/R/A/b\xe9/\xc3\xa4/"));
+  EXPECT_EQ(f.Item(4).FullPath(), QStringLiteral("/R/A/c/"));
+  EXPECT_EQ(f.Find("/R/A/c/"), &f.Item(4));
+  f.Remove(QString::fromUtf8("/R/A/bé/"));
+  EXPECT_EQ(f.Item(2).FullPath(), QString::fromUtf8("/R/A/bé/ä/"));
+}
