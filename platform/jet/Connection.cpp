@@ -3,6 +3,7 @@
 #include "platform/jet/JetError.h"
 #include "platform/jet/JetSql.h"
 #include "platform/jet/Recordset.h"
+#include "platform/runtime/TextCodec.h"
 
 #include <QRegularExpression>
 
@@ -66,7 +67,8 @@ void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString
       rc = sqlite3_bind_double(s, index, v.toDouble());
       break;
     case rt::Variant::Type::Text: {
-      const QByteArray u = v.toText().toUtf8();
+      // An unpaired surrogate must not become "?", a wildcard of Like.
+      const QByteArray u = rt::encodeUtf8(v.toText());
       rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
                                SQLITE_UTF8);
       break;
