@@ -463,8 +463,7 @@ void pReader::WriteFiles(const cuDirParserFolder& folder, const QString& path, i
     size_t n = kRowsPerInsert;
     while (n > entries.size() - at) n /= 2;
     // The last key of the span must leave room for the next, as it does row by row.
-    if (n > 1 && static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(n) <= kMaxKey &&
-        insertFiles(pid, entries, at, n)) {
+    if (static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(n) <= kMaxKey && insertFiles(pid, entries, at, n)) {
       nextFileKey_ += static_cast<int32_t>(n);
       at += n;
       continue;
