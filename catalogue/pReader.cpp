@@ -58,8 +58,8 @@ bool endsTheRead(const rt::RaisedError& e) {
 }  // namespace
 
 // The local date and time of file times as OLE date numbers, to the second. The offset from
-// UTC is looked up once per quarter hour: zones change it only at the whole quarter hours of
-// their transitions, and a quarter whose two ends agree has one offset throughout.
+// UTC is looked up once per quarter hour: no zone changes it twice within one, so a quarter
+// whose two ends have one offset has it throughout; any other time is looked up on its own.
 class pReader::OleDates {
  public:
   double of(int64_t secs) {

@@ -357,6 +357,61 @@ TEST_F(ReaderTest, RowsGoInWhileTheWalkGoesWithTheKeysOfTheCollection) {
   EXPECT_EQ(pid("SELECT TotalSize FROM tblPATHS WHERE Path = 'A'"), 9);
 }
 
+// File times are stored in local time also right at a zone's changes of offset: those of
+// summer time, and one that came in the middle of a quarter hour.
+TEST_F(ReaderTest, FileTimesAreLocalAcrossChangesOfOffset) {
+  const QByteArray oldTz = qgetenv("TZ");
+  struct Restore {
+    QByteArray tz;
+    ~Restore() {
+      if (tz.isNull())
+        qunsetenv("TZ");
+      else
+        qputenv("TZ", tz);
+      tzset();
+    }
+  } restore{oldTz};
+  const struct {
+    const char* zone;
+    std::vector<int64_t> times;
+  } cases[] = {
+      // 2021-03-28 and 2021-10-31 01:00 UTC: summer time begins and ends; the quarters around.
+      {"Europe/Berlin", {1616893199, 1616893200, 1635641999, 1635642000, 1635641100, 1635642899, 0, 1700000000}},
+      // 1972-01-07 00:44:30 UTC: from -0:44:30 to UTC, inside the quarter from 00:30 to 00:45.
+      {"Africa/Monrovia", {63592200, 63593069, 63593070, 63593071, 63593099}},
+  };
+  int folder = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.zone);
+    qputenv("TZ", c.zone);
+    tzset();
+    cat.db->Execute(QStringLiteral("DELETE FROM tblPATHS WHERE VolumeID = 7"));
+    cat.db->Execute(QStringLiteral("DELETE FROM tblVOLUMES WHERE VID = 7"));
+    const QByteArray root = (dir + QStringLiteral("/zeiten%1/").arg(++folder)).toUtf8();
+    walktest::makeDir(root);
+    for (size_t i = 0; i < c.times.size(); ++i) {
+      const QByteArray path = root + "f" + QByteArray::number(static_cast<int>(i));
+      walktest::writeFile(path, 1);
+      const struct timespec ts[2] = {{c.times[i], 0}, {c.times[i], 0}};
+      ASSERT_EQ(utimensat(AT_FDCWD, path.constData(), ts, 0), 0);
+    }
+    cat.addVolume(kVid, QString::fromUtf8(root));
+    ASSERT_TRUE(reader()->Read(kVid));
+    for (size_t i = 0; i < c.times.size(); ++i) {
+      SCOPED_TRACE(c.times[i]);
+      const time_t t = static_cast<time_t>(c.times[i]);
+      struct tm local;
+      ASSERT_TRUE(localtime_r(&t, &local));
+      const double expected = 25569.0 + static_cast<double>(c.times[i] + local.tm_gmtoff) / 86400.0;
+      // The rows of the zone before went with their folders.
+      auto rs = cat.db->OpenRecordset(QStringLiteral("SELECT DateTime FROM tblFILES WHERE Filename = 'f%1'").arg(i),
+                                      jet::RecordsetType::Snapshot);
+      ASSERT_FALSE(rs->IsEOF());
+      EXPECT_EQ(rs->Fields(0).Value().toDouble(), expected);
+    }
+  }
+}
+
 TEST_F(ReaderTest, FailedFileRowAsksAndSkipsOrRollsBack) {
   cat.addVolume(kVid, QStringLiteral("/v/"));
   const QByteArray tooLong(300, 'x');  // longer than the Filename field allows
