@@ -466,10 +466,12 @@ void Cursor::update() {
   }
   if (mode == EditMode::Add && type == RecordsetType::Table && insert_ && dirty == insertMask_) {
     conn_.checkTransaction(object());
-    StmtUse use(insert_);
+    // Every marker is a dirty field, bound here on each use.
+    StmtUse use(insert_, StmtUse::Bindings::AllRebound);
+    insertUtf8_.resize(columns.size());
     int n = 0;
     for (size_t i = 0; i < columns.size(); ++i)
-      if (dirty[i]) bindVariant(insert_, ++n, buffer[i], object());
+      if (dirty[i]) bindVariant(insert_, ++n, buffer[i], object(), &insertUtf8_[i]);
     const int rc = sqlite3_step(insert_);
     if (rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
     mode = EditMode::None;

@@ -64,6 +64,8 @@ class Cursor {
   // The INSERT of the last AddNew and the fields it sets: rows added alike reuse it.
   std::vector<bool> insertMask_;
   sqlite3_stmt* insert_ = nullptr;
+  // The texts' UTF-8 bound in place by that INSERT, one per field.
+  std::vector<QByteArray> insertUtf8_;
 
   QString object() const { return QStringLiteral("Recordset"); }
   QString keyTerm(const QString& column) const;

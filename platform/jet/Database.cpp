@@ -5,6 +5,8 @@
 #include "platform/jet/JetError.h"
 #include "platform/jet/Workspace.h"
 
+#include <QVarLengthArray>
+
 #include <sqlite3.h>
 
 namespace jet {
@@ -34,11 +36,12 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, Record
 
 namespace {
 
-template <typename Params>
-int64_t executeCached(detail::Connection& connection, const QString& sql, const Params& params) {
+// Runs a cached statement whose markers `bind` binds, every one of them.
+template <typename Bind>
+int64_t executeCached(detail::Connection& connection, const QString& sql, const Bind& bind) {
   sqlite3_stmt* s = connection.cachedJet(sql, kObject);
-  detail::StmtUse use(s);
-  detail::bindAll(s, params, kObject);
+  detail::StmtUse use(s, detail::StmtUse::Bindings::AllRebound);
+  bind(s);
   int rc;
   while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
   }
@@ -49,11 +52,15 @@ int64_t executeCached(detail::Connection& connection, const QString& sql, const 
 }  // namespace
 
 int64_t Database::Execute(const QString& sql, int /*options*/, const std::vector<rt::Variant>& params) {
-  return executeCached(*connection_, sql, params);
+  // The texts' UTF-8, bound in place until the statement has run.
+  QVarLengthArray<QByteArray, 16> utf8(static_cast<qsizetype>(params.size()));
+  return executeCached(*connection_, sql, [&](sqlite3_stmt* s) {
+    detail::bindAll(s, params, kObject, std::span<QByteArray>(utf8.data(), static_cast<size_t>(utf8.size())));
+  });
 }
 
 int64_t Database::Execute(const QString& sql, int /*options*/, std::span<const Param> params) {
-  return executeCached(*connection_, sql, params);
+  return executeCached(*connection_, sql, [&](sqlite3_stmt* s) { detail::bindAll(s, params, kObject); });
 }
 
 std::unique_ptr<NativeQuery> Database::OpenNativeQuery(const QString& sql, const std::vector<rt::Variant>& params) {

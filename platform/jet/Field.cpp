@@ -25,7 +25,7 @@ rt::Variant Field::Value() const { return recordset_->cursor().value(index_); }
 void Field::SetValue(const rt::Variant& value) {
   detail::Cursor& c = recordset_->cursor();
   if (c.mode == EditMode::None) raise(err::kUpdateWithoutEdit, kObject, c.columns[index_].name);
-  c.buffer[index_] = detail::convertForField(value, c.columns[index_], kObject);
+  detail::assignForField(value, c.columns[index_], kObject, c.buffer[index_]);
   c.dirty[index_] = true;
 }
 
