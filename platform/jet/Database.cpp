@@ -5,6 +5,8 @@
 #include "platform/jet/JetError.h"
 #include "platform/jet/Workspace.h"
 
+#include <QFileInfo>
+#include <QUrl>
 #include <QVarLengthArray>
 
 #include <sqlite3.h>
@@ -68,6 +70,23 @@ std::unique_ptr<NativeQuery> Database::OpenNativeQuery(const QString& sql, const
   detail::StmtPtr s = connection_->prepare(sql, kObject);
   detail::bindAll(s.get(), params, kObject);
   return std::make_unique<NativeQuery>(connection_, std::move(s), sql);
+}
+
+void Database::AttachReadOnly(const QString& path, const QString& schema) {
+  connection_->requireOpen(kObject);
+  if (!QFileInfo::exists(path)) raise(err::kFileNotFound, kObject, path);
+  // As a URI, so that SQLite opens it read-only; the path itself is never read as one.
+  const QString uri = QStringLiteral("file:") +
+                      QString::fromLatin1(QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/")) +
+                      QStringLiteral("?mode=ro");
+  detail::StmtPtr s =
+      connection_->prepare(QStringLiteral("ATTACH DATABASE ?1 AS ") + detail::quoteName(schema), kObject);
+  detail::bindVariant(s.get(), 1, rt::Variant(uri), kObject);
+  if (const int rc = sqlite3_step(s.get()); rc != SQLITE_DONE) raiseSqlite(connection_->db(), rc, kObject);
+}
+
+void Database::Detach(const QString& schema) {
+  connection_->exec(QStringLiteral("DETACH DATABASE ") + detail::quoteName(schema), kObject);
 }
 
 std::vector<std::shared_ptr<Recordset>> Database::Recordsets() const {
