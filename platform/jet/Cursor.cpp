@@ -451,6 +451,7 @@ int Cursor::fieldIndex(const QString& name) const {
 }
 
 const rt::Variant& Cursor::value(int i) const {
+  if (mode == EditMode::Add && !dirty[i]) return rt::Null;
   if (mode != EditMode::None) return buffer[i];
   if (!hasCurrent) raise(err::kNoCurrentRecord, object());
   return row[i];

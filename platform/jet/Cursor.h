@@ -27,7 +27,8 @@ class Cursor {
   std::vector<rt::Variant> row;  // values of the current row
   int64_t rowid = 0;             // of the current row, when the set has a base table
 
-  // Edit buffer.
+  // Edit buffer. While adding, a field not set since AddNew is Null whatever its slot holds:
+  // the slots keep the last row's values, so a row added after a row costs no clearing.
   EditMode mode = EditMode::None;
   std::vector<rt::Variant> buffer;
   std::vector<bool> dirty;

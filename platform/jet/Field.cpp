@@ -47,7 +47,7 @@ QByteArray Field::GetChunk(int64_t offset, int64_t length) const {
 void Field::AppendChunk(const QByteArray& bytes) {
   detail::Cursor& c = recordset_->cursor();
   if (c.mode == EditMode::None) raise(err::kUpdateWithoutEdit, kObject, c.columns[index_].name);
-  const rt::Variant& old = c.buffer[index_];
+  const rt::Variant& old = c.value(index_);
   QByteArray joined = old.isNull() ? QByteArray() : old.toBinary();
   joined += bytes;
   SetValue(rt::Variant(joined));
