@@ -240,6 +240,12 @@ void assignForField(const rt::Variant& v, const ColumnInfo& col, const QString& 
       case FieldType::Date:
         asItIs = v.type() == T::Date;
         break;
+      case FieldType::Text:
+        asItIs = v.type() == T::Text && (col.size <= 0 || v.toText().size() <= col.size);
+        break;
+      case FieldType::Memo:
+        asItIs = v.type() == T::Text;
+        break;
       default:
         break;
     }
