@@ -6,8 +6,6 @@
 #include "platform/runtime/TextCodec.h"
 #include "platform/ui/MessagePump.h"
 
-#include <QFile>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,7 +29,8 @@ cuFileReader::~cuFileReader() { CloseFile(); }
 
 void cuFileReader::setFileName(const QString& v) {
   fileName_ = v;
-  rawName_ = QFile::encodeName(v);
+  // Found on disk when the file is opened, in whichever byte form it has there.
+  rawName_.clear();
 }
 
 void cuFileReader::setFileNameBytes(const QByteArray& raw) {
@@ -46,6 +45,7 @@ void cuFileReader::CloseFile() {
 
 bool cuFileReader::OpenFile() {
   CloseFile();
+  if (rawName_.isEmpty()) rawName_ = rt::existingNativePath(fileName_);
   // Look before opening: opening a FIFO or a device can block or act on the device.
   struct stat st;
   if (lstat(rawName_.constData(), &st) != 0) throw rt::fileSystemError(errno, fileName_);

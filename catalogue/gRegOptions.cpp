@@ -6,9 +6,13 @@
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
-
-#include <QLocale>
 #include "platform/ui/FontFamilies.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -54,7 +58,15 @@ int32_t fontSizeFromText(const QString& text) {
 
 QString boolText(bool v) { return v ? QStringLiteral("-1") : QStringLiteral("0"); }
 
-QString programFolder() { return AddTrailingChar(rt::App::path(), QStringLiteral("/")); }
+// Where a file dialog starts when no folder was chosen yet: the program's folder where the
+// program may write there (a private copy), else the user's home, where the program's "c:\"
+// points; an installed program's folder takes no catalogue.
+QString defaultFolder() {
+  const QString program = rt::App::path();
+  if (::access(QFile::encodeName(program).constData(), W_OK | X_OK) == 0)
+    return AddTrailingChar(program, QStringLiteral("/"));
+  return AddTrailingChar(QDir::homePath(), QStringLiteral("/"));
+}
 
 }  // namespace
 
@@ -84,7 +96,7 @@ void gRegOptions::setTreeFontsize(const QString& v) { treeFontsize_ = fontSizeFr
 QString gRegOptions::InitDir(const QString& newFolder) {
   if (!newFolder.isEmpty()) lastDir_ = newFolder;
   if (!lastDir_.isEmpty() && !FolderExists(lastDir_)) lastDir_.clear();
-  if (lastDir_.isEmpty()) lastDir_ = programFolder();
+  if (lastDir_.isEmpty()) lastDir_ = defaultFolder();
   return lastDir_;
 }
 
@@ -113,7 +125,7 @@ int32_t gRegOptions::ReadLongDefault(const QString& name, int32_t defaultValue) 
 QString gRegOptions::ReadFolder(const QString& name) const {
   QString v = Get(name);
   if (!v.isEmpty() && !FolderExists(v)) v.clear();
-  return v.isEmpty() ? programFolder() : v;
+  return v.isEmpty() ? defaultFolder() : v;
 }
 
 void gRegOptions::Read() {

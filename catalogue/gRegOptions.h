@@ -82,7 +82,8 @@ class gRegOptions {
   bool ViewVolumeInfo() const { return viewVolumeInfo_; }
 
   // Start folder of the file dialogs: a non-empty newFolder becomes LastDir; a LastDir that is
-  // no existing folder is replaced by the program folder. Returns LastDir.
+  // no existing folder is replaced by the program folder, or by the user's home where the
+  // program may not write into its folder. Returns LastDir.
   QString InitDir(const QString& newFolder = QString());
 
  private:

@@ -6,11 +6,9 @@
 #include "foundation/mdlQZLib51_records.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/jet/Recordset.h"
+#include "platform/runtime/TextCodec.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ShellOpen.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -52,21 +50,30 @@ bool writeField(const QString& table, int32_t key, const QString& field, const Q
   return found;
 }
 
-// Why a file cannot be read, in the runtime's numbers and words; nothing when it can.
+// Why a file cannot be read, in the runtime's numbers and words; nothing when it can. Only a
+// failure after which the volume may be missing or out of reach names the volume.
 struct AccessFailure {
   int32_t number;
   QString description;
+  bool volumeMayBeMissing = true;
 };
 
-std::optional<AccessFailure> accessTest(const QString& path) {
-  const QByteArray name = QFile::encodeName(path);
+bool isFolder(const QByteArray& name) {
+  struct stat st {};
+  return ::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The file at name, the bytes the catalogued path stands for on disk.
+std::optional<AccessFailure> accessTest(const QByteArray& name) {
   struct stat st {};
   if (::stat(name.constData(), &st) != 0) {
     const int err = errno;
-    if (err == ENOENT)
-      return QFileInfo(QFileInfo(path).absolutePath()).isDir()
+    if (err == ENOENT) {
+      const qsizetype slash = name.lastIndexOf('/');
+      return isFolder(slash <= 0 ? QByteArray("/") : name.left(slash))
                  ? AccessFailure{53, QStringLiteral("Datei nicht gefunden")}
                  : AccessFailure{76, QStringLiteral("Pfad nicht gefunden")};
+    }
     if (err == ENOTDIR) return AccessFailure{76, QStringLiteral("Pfad nicht gefunden")};
     if (err == EACCES) return AccessFailure{70, QStringLiteral("Zugriff verweigert")};
     if (err == ENAMETOOLONG) return AccessFailure{52, QStringLiteral("Dateiname oder -nummer falsch")};
@@ -164,15 +171,22 @@ void FileExecute(int32_t FID) {
     const QString volume = rs->Fields(QStringLiteral("VolumeName")).Value().toText();
     rs->Close();
 
-    if (const std::optional<AccessFailure> failure = accessTest(path)) {
-      // Every failure of the test is one of the file-access errors after which the volume may
-      // be missing or out of reach, so the box always names the volume.
-      const QString text = gErr->MsgLoad(188, path, gErr->MsgLoad(139, failure->number, failure->description)) + kCrLf +
-                           gErr->MsgLoad(189, volume);
+    QByteArray native;
+    std::optional<AccessFailure> failure;
+    try {
+      native = rt::existingNativePath(path);
+    } catch (const rt::RaisedError& ambiguous) {
+      // Both byte forms of a name are there: nothing is opened rather than perhaps the wrong one.
+      failure = AccessFailure{ambiguous.number, ambiguous.description, false};
+    }
+    if (!failure) failure = accessTest(native);
+    if (failure) {
+      QString text = gErr->MsgLoad(188, path, gErr->MsgLoad(139, failure->number, failure->description));
+      if (failure->volumeMayBeMissing) text += kCrLf + gErr->MsgLoad(189, volume);
       gErr->MsgShow(0, ui::kCritical, rt::Null, rt::Null, text);
       return;
     }
-    const int result = ui::shellOpen(path);
+    const int result = ui::shellOpen(ui::localFileTarget(native));
     if (result != ui::kShellOk) gErr->ErrRaise(-190, QString(), QString(), QString(), result, path);
   } catch (...) {
     gErr->ErrMsg(QString(), QString());

@@ -12,6 +12,7 @@ namespace {
 
 const QString kSource = QStringLiteral("pFinder");
 const QChar kBackslash = QLatin1Char('\\');
+const QChar kSlash = QLatin1Char('/');
 
 // The name condition of a slice: ?1 is the bound term or pattern.
 QString nameCondition(const QString& column, bool wholeName) {
@@ -64,16 +65,19 @@ QString anyRowsSql(FindKind kind, bool oneVolume) {
 FindTerm ParseFindTerm(const QString& input) {
   FindTerm t;
   if (input.isEmpty()) return t;
-  if (input == kBackslash) {
+  // "/" marks a folder term as "\" does: it is the separator a Linux user types, and no Linux
+  // name holds it.
+  const auto isMark = [](QChar c) { return c == kBackslash || c == kSlash; };
+  if (input.size() == 1 && isMark(input.front())) {
     t.verdict = FindTerm::Verdict::Ignore;
     return t;
   }
   t.text = input;
-  if (t.text.contains(kBackslash)) {
+  if (std::any_of(t.text.cbegin(), t.text.cend(), isMark)) {
     t.kind = FindKind::Folders;
-    if (t.text.startsWith(kBackslash)) t.text.remove(0, 1);
-    if (t.text.endsWith(kBackslash)) t.text.chop(1);
-    if (t.text.contains(kBackslash)) {
+    if (isMark(t.text.front())) t.text.remove(0, 1);
+    if (!t.text.isEmpty() && isMark(t.text.back())) t.text.chop(1);
+    if (std::any_of(t.text.cbegin(), t.text.cend(), isMark)) {
       t.verdict = FindTerm::Verdict::Invalid;
       return t;
     }

@@ -24,9 +24,9 @@
 
 enum class FindKind { Files = 0, Folders = 1 };
 
-// The search box's text under the term rules: a term holding "\" searches folders once a
-// leading and then a trailing "\" are taken off; a "\" left inside is invalid input; "\" alone
-// does nothing. The term is not trimmed.
+// The search box's text under the term rules, where "/" counts as "\" does: a term holding
+// either searches folders once a leading and then a trailing one are taken off; one left inside
+// is invalid input; one alone does nothing. The term is not trimmed.
 struct FindTerm {
   enum class Verdict { Empty, Ignore, Invalid, Search };
   Verdict verdict = Verdict::Empty;

@@ -66,11 +66,6 @@ int64_t largestFileKey() {
   return q->Long(0);
 }
 
-// A copy of the open catalogue carries its GUID: importing it doubles what the catalogue holds.
-const QString kCopyQuestion = QStringLiteral(
-    "Die Datenbank '##' ist eine Kopie der geöffneten Datenbank.@@Ein Import legt deren Kategorien und "
-    "Volumes ein zweites Mal an.@@@@Möchten Sie trotzdem importieren?");
-
 std::shared_ptr<jet::Recordset> openTable(jet::Database& db, const QString& table, const QString& index) {
   auto rs = db.OpenRecordset(table, jet::RecordsetType::Table);
   rs->SetIndex(index);
@@ -102,14 +97,6 @@ int fieldIndex(jet::Recordset& rs, const QString& name) {
 
 // A key of a source row: a missing or non-numeric value counts as none (0).
 int64_t keyOf(const rt::Variant& v) { return v.isNull() || v.isEmpty() || !v.isNumeric() ? 0 : v.toLong(); }
-
-QString catalogueGuid(jet::Database& db) {
-  auto rs = db.OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Snapshot);
-  const QString guid =
-      rs->IsEOF() ? QString() : NzValue(rs->Fields(QStringLiteral("GUID")).Value(), QString()).toText();
-  rs->Close();
-  return guid.trimmed();
-}
 
 }  // namespace
 
@@ -171,7 +158,7 @@ bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount)
     if (!gDB || !gDB->WS() || !gDB->DB())
       throw rt::RaisedError(rt::kErrNoObject, QString(), QStringLiteral("Es ist keine Katalogdatenbank geöffnet."));
     SourcePath = GetImportDB();
-    if (!SourcePath.isEmpty() && OpenSource(SourcePath) && !CopyDeclined()) {
+    if (!SourcePath.isEmpty() && OpenSource(SourcePath)) {
       std::vector<int32_t> categories, volumes;
       const bool confirmed = owner_.SelectFromSource(source_.DB(), SourcePath, categories, volumes);
       if (confirmed && !(categories.empty() && volumes.empty())) {
@@ -266,14 +253,6 @@ bool pImport::OpenSource(const QString& path) {
     }
     return false;
   }
-}
-
-bool pImport::CopyDeclined() {
-  const QString own = catalogueGuid(*gDB->DB());
-  if (own.isEmpty() || own.compare(catalogueGuid(sourceDB()), Qt::CaseInsensitive) != 0) return false;
-  const int answer =
-      gErr->MsgShow(0, ui::kYesNo + ui::kExclamation + ui::kDefaultButton2, SourcePath, rt::Null, kCopyQuestion);
-  return answer != ui::kAnswerYes;
 }
 
 void pImport::OpenRecordsets() {

@@ -57,7 +57,6 @@ class pImport {
 
   QString GetImportDB();
   bool OpenSource(const QString& path);
-  bool CopyDeclined();
   void OpenRecordsets();
   int32_t CreateImportCategory();
   void ImportCategory(int32_t CID, int32_t TopCID);

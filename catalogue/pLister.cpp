@@ -11,6 +11,7 @@
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+const QString kSeparator = QStringLiteral("/");
 
 }  // namespace
 
@@ -25,7 +26,9 @@ QString pLister::tvwGetData(const ListerTree& tv, std::unique_ptr<ListerNode>& s
 
 void pLister::AppendBlock(const ListerNode& node, QString& listing, int level, int16_t indent) {
   const QString margin(level * indent, QLatin1Char(' '));
-  const QString heading = margin + QStringLiteral("\\") + node.Text();
+  // The folder joined to the path separator; a root shown by its absolute path has it already.
+  const QString name = node.Text();
+  const QString heading = margin + (name.startsWith(kSeparator) ? name : kSeparator + name);
   if (listing.isEmpty()) {
     listing = heading;
   } else {

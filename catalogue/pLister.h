@@ -1,8 +1,8 @@
 #pragma once
 
-// A branch of the catalogue tree as plain text: a heading line per folder node, then one line
-// per file of that folder (by name), blocks separated by an empty line, CR LF between lines and
-// none after the last.
+// A branch of the catalogue tree as plain text: a heading line per folder node ("/" and its
+// name; a root shown by its absolute path as it is), then one line per file of that folder (by
+// name), blocks separated by an empty line, CR LF between lines and none after the last.
 
 #include <QString>
 

@@ -56,6 +56,13 @@ QString folderOfWalkError(const QString& text) {
   return text.mid(from, end < 0 ? -1 : end - from);
 }
 
+// On a full disk no further row can be written, and once the store has dropped the
+// transaction nothing of the read is left to go on with: the read ends with that error
+// instead of asking about each file.
+bool endsTheRead(const rt::RaisedError& e) {
+  return e.number == jet::err::kDiskFull || e.number == jet::err::kTransactionLost;
+}
+
 }  // namespace
 
 pReaderSettings pReaderSettings::FromOptions() {
@@ -133,17 +140,8 @@ void pReader::Cancel() {
   walker_.Cancel();
 }
 
-void pReader::RequestCancel() {
-  if (cancel_) return;
-  if (owner_ && !owner_->ConfirmCancel()) return;
-  cancelPending_ = false;
-  cancel_ = true;
-  testReader_.ReadCancel();
-  walker_.Cancel();
-}
-
 void pReader::onReadCanceled(bool& goOn) {
-  // Confirmed already: the test read stops without its own question.
+  // Cancelled already: the test read stops without its own question.
   if (cancel_) {
     goOn = false;
     return;
@@ -191,7 +189,7 @@ void pReader::raiseIfCanceled() {
 
 bool pReader::Read(int32_t volId) {
   // The read pumps messages inside its transaction: nothing else may run meanwhile.
-  ui::BusyScope busy(owner_ ? owner_->AllowedWindow() : nullptr, [this] { RequestCancel(); });
+  ui::BusyScope busy(owner_ ? owner_->AllowedWindow() : nullptr, [this] { Cancel(); });
   ui::HourglassScope hourglass;
   bool result = false;
   try {
@@ -433,7 +431,8 @@ bool pReader::insertFiles(int32_t pid, const std::vector<dirsrc::DirEntry>& entr
   try {
     db_->Execute(sql, jet::dbFailOnError, params_);
     return true;
-  } catch (const rt::RaisedError&) {
+  } catch (const rt::RaisedError& e) {
+    if (endsTheRead(e)) throw;
     return false;
   }
 }
@@ -454,6 +453,7 @@ void pReader::WriteFile(const cuDirParserFolder& folder, int32_t pid, const dirs
       if (files_->GetEditMode() != jet::EditMode::None) files_->CancelUpdate();
     } catch (const rt::RaisedError&) {
     }
+    if (endsTheRead(err)) throw;
     const QString reason =
         QStringLiteral("Fehler Nr. ") + QString::number(err.number) + QStringLiteral(": ") + err.description;
     const int answer = gErr->MsgShow(202, ui::kYesNo + ui::kCritical + ui::kDefaultButton2,

@@ -63,11 +63,10 @@ class pReader {
   void setVolID(int32_t v) { volId_ = v; }
   int32_t VolID() const { return volId_; }
 
-  // Meant to be called while Read pumps messages (the owner's Cancel button).
+  // Meant to be called while Read pumps messages (the owner's Cancel button; Esc and closing a
+  // window come here too). Stops the read at its next check; only in the middle of a file's
+  // test read the user is asked first (177), and No lets the read go on.
   void Cancel();
-  // The user asks to stop: the owner confirms first (ConfirmCancel); a confirmed request stops
-  // at the next check without asking again, also in the middle of a test read.
-  void RequestCancel();
   // True when the volume was read and committed; False after an error or a cancel, which the
   // reader has then shown in an error box itself. A non-zero argument replaces VolID.
   bool Read(int32_t volId);

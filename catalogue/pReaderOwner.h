@@ -16,7 +16,4 @@ class pReaderOwner {
   // The window whose input stays live while the read blocks every other command (the one
   // with the Cancel button); none by default.
   virtual QObject* AllowedWindow() { return nullptr; }
-  // Asked when the user wants the read stopped (Esc, closing a window, the owner's Cancel
-  // button through RequestCancel); false lets the read go on. Stops without asking by default.
-  virtual bool ConfirmCancel() { return true; }
 };

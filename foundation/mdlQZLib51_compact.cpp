@@ -30,7 +30,9 @@ QString driveToTest(const QString& dbPath) {
 CompactionSteps defaultCompactionSteps() {
   return {
       [](const QString& drive) { return GetDiskFreeSpaceValue(drive, 0); },
-      [](const QString& source, const QString& target) { jet::Engine::DBEngine().CompactDatabase(source, target); },
+      [](const QString& source, const QString& target, const std::function<void()>& place) {
+        jet::Engine::DBEngine().CompactDatabase(source, target, place);
+      },
       rt::renameDurably,
   };
 }
@@ -54,8 +56,9 @@ QString CompactDatabaseFile(const QString& dbPath, const QString& tempName, cons
     if (QFileInfo::exists(tempPath))
       return QStringLiteral("Die Temp-Datei '") + tempPath + QStringLiteral("' existiert bereits.") + kCrLf +
              QStringLiteral("Bitte manuell löschen!");
-    steps.compact(db, tempPath);
-    steps.replace(tempPath, db);
+    // The copy takes the catalogue's place before the engine lets go of it: a program that
+    // opened the old file in between would write into a file about to be replaced.
+    steps.compact(db, tempPath, [&] { steps.replace(tempPath, db); });
     return QString();
   } catch (...) {
     const QString description = rt::currentError().description;

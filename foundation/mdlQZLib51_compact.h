@@ -11,8 +11,9 @@
 struct CompactionSteps {
   // Free bytes on the drive (0: unknown, the test is skipped).
   std::function<double(const QString& drive)> freeSpace;
-  // Writes the compacted copy of source into the new file target; raises on failure.
-  std::function<void(const QString& source, const QString& target)> compact;
+  // Writes the compacted copy of source into the new file target and runs place while nobody
+  // else can open source; raises on failure.
+  std::function<void(const QString& source, const QString& target, const std::function<void()>& place)> compact;
   // Puts the complete file from in the place of to in one step; raises on failure.
   std::function<void(const QString& from, const QString& to)> replace;
 };

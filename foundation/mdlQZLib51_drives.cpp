@@ -14,7 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -38,7 +37,7 @@ qsizetype indexOfUncSeparator(const QString& path, qsizetype from) {
 
 std::optional<struct stat> linkStat(const QString& path) {
   struct stat st {};
-  if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
+  if (path.isEmpty() || ::lstat(rt::findNativePath(path).bytes.constData(), &st) != 0) return std::nullopt;
   return st;
 }
 
@@ -246,7 +245,7 @@ namespace {
 
 bool isRegularFile(const QString& p) {
   struct stat st {};
-  return !p.isEmpty() && ::stat(QFile::encodeName(p).constData(), &st) == 0 && S_ISREG(st.st_mode);
+  return !p.isEmpty() && ::stat(rt::findNativePath(p).bytes.constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // The file a path names: the path as given, else its unquoted form. A Linux name may begin or
@@ -265,7 +264,7 @@ bool FileExists(const QString& path) { return !filePathOf(path).isEmpty(); }
 bool FolderExists(const QString& path) {
   if (path.isEmpty()) return false;
   struct stat st {};
-  return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+  return ::stat(rt::findNativePath(path).bytes.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 double GetFileSizeValue(const QString& path) {
@@ -345,7 +344,7 @@ QString ReadTextFileRaw(const QByteArray& nativePath) {
 QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks) {
   const QString filePath = filePathOf(path);
   if (filePath.isEmpty()) RaiseLibError(-26, QString(), QString(), QString(), path);
-  QString text = ReadTextFileRaw(QFile::encodeName(filePath));
+  QString text = ReadTextFileRaw(rt::existingNativePath(filePath));
   const QString blank = QStringLiteral(" ");
   if (stripLineBreaks) {
     // CR LF pairs, and LF alone as files written here end with it.

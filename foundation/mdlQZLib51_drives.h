@@ -51,7 +51,8 @@ QString GetFileBaseName(const QString& path);
 // The text after the last "." of the file name; "" when the name has none.
 QString GetFileExtension(const QString& path);
 
-// Files and folders.
+// Files and folders. A path is looked for on disk as rt::findNativePath finds it, so a name read
+// from Windows-1252 bytes is found under its text.
 // A regular file (after symbolic links); folders, devices, FIFOs and sockets are no files.
 bool FileExists(const QString& path);
 bool FolderExists(const QString& path);
@@ -64,7 +65,8 @@ double GetFileSizeFso(const QString& path);
 // 16 folders too. Returns the count of files, 0 without folder or patterns, -1 when none matched.
 int32_t ListFilesByPatterns(const QString& folder, const QString& patterns, QStringList& files, int32_t attributes);
 // The whole file as text (UTF-8, else Windows-1252); library error 26 when it is no file. A file
-// that cannot be read raises the system's reason, one over 64 MB error 7.
+// that cannot be read raises the system's reason, one over 64 MB error 7, a name that stands on
+// disk in both byte forms error 75.
 QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks);
 // The same read for a file named by the bytes of its name (names that are not valid UTF-8);
 // anything but a regular file reads as "".

@@ -123,10 +123,13 @@ void StructureCommands::DeleteVolume() {
     ui::setMousePointer(ui::kPointerHourglass);
     if (!DeleteVolumeRecord(vid, category, host_.InfoCache())) return;
     removeNode(*tree, key);
-    if (tree->TV()->topLevelItemCount() == 0)
+    if (tree->TV()->topLevelItemCount() == 0) {
       host_.EmptyAfterVolumeDelete();
-    else if (!neighbour.isEmpty())
-      tree->SelectItem(neighbour);
+      return;
+    }
+    if (!neighbour.isEmpty()) tree->SelectItem(neighbour);
+    // Categories may be all that is left: the search follows the volumes.
+    host_.FormEnable(true);
   } catch (...) {
     DeleteVolumeErrMsg(kSource, QStringLiteral("DeleteVolume"));
   }
@@ -162,11 +165,14 @@ void StructureCommands::DeleteCat() {
       tree->Populate();
     if (tree->TV()->topLevelItemCount() == 0) {
       host_.FindEnableUpdate();
-    } else if (!neighbour.isEmpty() && NodeKeyExists(tree->TV(), neighbour)) {
-      tree->SelectItem(neighbour, true);
-    } else if (QTreeWidgetItem* first = GetFirstRootNode(tree->TV())) {
-      tree->SelectItem(ui::itemKey(first), true);
+      return;
     }
+    if (!neighbour.isEmpty() && NodeKeyExists(tree->TV(), neighbour))
+      tree->SelectItem(neighbour, true);
+    else if (QTreeWidgetItem* first = GetFirstRootNode(tree->TV()))
+      tree->SelectItem(ui::itemKey(first), true);
+    // The volumes that went along may have been the last ones.
+    if (!content.volumes.empty()) host_.FormEnable(true);
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("DeleteCat"));
   }

@@ -24,7 +24,7 @@ class StructureCommandsHost {
   virtual Tree* TreeControl() = 0;
   // The cache of totals; nullptr while the window keeps none.
   virtual pInfoColl* InfoCache() = 0;
-  // After a new volume: caption and search command.
+  // After a new volume and after volumes were deleted: caption and search command.
   virtual void FormEnable(bool isOpen) = 0;
   // The tree has no node left after a category went: search command off, every pane hidden.
   virtual void FindEnableUpdate() = 0;

@@ -39,7 +39,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -336,18 +335,17 @@ void frmMain::ApplyFonts() {
   tree.setFamily(gOptions->TreeFontname());
   tree.setPointSize(gOptions->TreeFontsize().toInt());
   Tree1->TV()->setFont(tree);
-  // The window measures its texts in the tree font.
-  QFont own = font();
-  own.setFamily(tree.family());
-  own.setPointSize(tree.pointSize());
-  setFont(own);
-  menuBar()->setFont(QApplication::font(menuBar()));
+  // The window measures its texts in the tree font. Kept apart from the widget's own font,
+  // which Qt would hand down to every control of the window.
+  textFont_ = font();
+  textFont_.setFamily(tree.family());
+  textFont_.setPointSize(tree.pointSize());
   QFont list = picFolder->LVFiles->font();
   list.setFamily(gOptions->ListFontname());
   list.setPointSize(gOptions->ListFontsize().toInt());
   picFolder->LVFiles->setFont(list);
   picFolder->LVFiles->setColumnWidth(
-      2, QFontMetrics(own).horizontalAdvance(QStringLiteral(" 00.00.00 ")) + ui::twipsToPixelsX(100));
+      2, QFontMetrics(textFont_).horizontalAdvance(QStringLiteral(" 00.00.00 ")) + ui::twipsToPixelsX(100));
   QFont desc = picCategory->CatDescription->font();
   desc.setFamily(gOptions->CatDescFontname());
   desc.setPointSize(gOptions->CatDescFontsize().toInt());

@@ -7,6 +7,7 @@
 #include "catalogue/MainWindowServices.h"
 #include "mainwindow/StructureCommands.h"
 
+#include <QFont>
 #include <QMainWindow>
 #include <QString>
 
@@ -68,6 +69,10 @@ class frmMain : public QMainWindow, public MainWindowServices {
   cuRecentFiles* RecentFiles() const { return m_RFL.get(); }
   // The panes at work: selection, information lists, editing (ShowPath, CathInfo, ...).
   frmMainDetail* Detail() const { return detail_.get(); }
+
+  // The font the window measures its texts in (the status texts it shortens, the date column):
+  // the tree font. No control of the window takes it.
+  const QFont& TextFont() const { return textFont_; }
 
   // Set by Esc anywhere in the window; the expand-all command clears and reads it.
   bool Cancel() const { return m_Cancel; }
@@ -257,6 +262,7 @@ class frmMain : public QMainWindow, public MainWindowServices {
   QStackedWidget* client_ = nullptr;
   std::unique_ptr<cuRecentFiles> m_RFL;
   std::unique_ptr<frmMainDetail> detail_;
+  QFont textFont_;
   bool unloading_ = false;
   bool m_Cancel = false;
 };

@@ -101,12 +101,7 @@ bool frmMainDetail::checked(const char* name) const {
 
 void frmMainDetail::enableRun(bool on) {
   runOffered_ = on;
-  if (QAction* run = menuItem("TB_Run")) run->setEnabled(on && runBuilt_);
-}
-
-void frmMainDetail::setRunBuilt(bool built) {
-  runBuilt_ = built;
-  enableRun(runOffered_);
+  if (QAction* run = menuItem("TB_Run")) run->setEnabled(on);
 }
 
 void frmMainDetail::NodeClick(QTreeWidgetItem* Node) {

@@ -8,7 +8,6 @@
 // The main window owns one and calls NodeClick from the tree's click; the View menu's
 // information entries, the panes' controls and the file list are connected here.
 
-#include "catalogue/PropItem.h"
 #include "catalogue/pCatInfo.h"
 #include "catalogue/pInfoColl.h"
 #include "catalogue/pPathInfo.h"
@@ -22,7 +21,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <vector>
 
 class QAction;
 class QTreeWidget;
@@ -48,10 +46,9 @@ class frmMainDetail : public QObject {
   // The image key of a file name under the option IconMode.
   QString FileIconKey(const QString& FileName);
   FileTypeIcons& FileIcons() { return fileIcons_; }
-  // Whether the shown pane offers to open a file (a filled file list, a clicked file row). The
-  // toolbar's "Run" follows it once the command is there to open the file (RunBuilt).
+  // Whether the shown pane offers to open a file (a filled file list, a clicked file row); the
+  // toolbar's "Run" follows it.
   bool RunOffered() const { return runOffered_; }
-  void setRunBuilt(bool built);
   // The view after the last node has gone: no pane, no search.
   void FindEnableUpdate();
 
@@ -60,15 +57,10 @@ class frmMainDetail : public QObject {
   void CatProperties(int32_t CID);
   void VolumeProperties(int32_t VID);
   void FolderProperties(int32_t PID);
-  // The cached record, or the one computed now (and cached).
-  std::shared_ptr<pCatInfo> CathInfo(int32_t CID);
-  std::shared_ptr<pVolumeInfo> VolumeInfo(int32_t VID);
-  std::shared_ptr<pPathInfo> PathInfo(int32_t PID);
   static void CatInfo2ListView(const pCatInfo& info, QTreeWidget* list);
   static void VolumeInfo2ListView(const pVolumeInfo& info, QTreeWidget* list);
   static void PathInfo2ListView(const pPathInfo& info, QTreeWidget* list);
-  static void CatInfo2InfoData(const pCatInfo& info, std::vector<PropItem>& rows);
-  static void PathInfo2InfoData(const pPathInfo& info, std::vector<PropItem>& rows);
+  // The records behind the lists and the Info commands (CathInfo and its kin of catalogue/mdlInfo).
   pInfoColl& InfoCache() { return *cache_; }
   // A new, empty cache (after a catalogue was opened or the view refreshed).
   void NewInfoCache();
@@ -114,9 +106,6 @@ class frmMainDetail : public QObject {
   FileTypeIcons fileIcons_;
   int sortColumn_ = 0;
   bool runOffered_ = false;
-  // "Run" offers itself only once the window's file commands are connected, rather than
-  // doing nothing.
-  bool runBuilt_ = false;
 
   RecordBinder datCat_;
   RecordBinder datVol_;

@@ -8,6 +8,7 @@
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
+#include "mainwindow/frmMain.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MousePointer.h"
 #include "windows/capture/frmEditor.h"
@@ -26,7 +27,11 @@ class InfoStatus {
   InfoStatus(int32_t message, const QWidget* panel) {
     if (!gfrmMain) return;
     QString text = gErr->MsgLoad(message);
-    if (panel) text = ShortenTextToWidth(text, panel->width(), QFontMetrics(panel->window()->font()));
+    if (panel) {
+      // Measured in the main window's text font; a panel of another window in that window's font.
+      const auto* main = qobject_cast<const frmMain*>(panel->window());
+      text = ShortenTextToWidth(text, panel->width(), QFontMetrics(main ? main->TextFont() : panel->window()->font()));
+    }
     gfrmMain->pubStatus(text);
   }
   ~InfoStatus() {

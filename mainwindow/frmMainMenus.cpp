@@ -152,9 +152,6 @@ void frmMain::BuildContextMenus() {
   connect(kLV_Folder_Folder_Output, &QAction::triggered, this, [this] { CmdOutput(false); });
   connect(kTV_Category_Nodes_Open, &QAction::triggered, this, &frmMain::kTV_Category_Nodes_Open_Click);
   connect(kTV_Category_Nodes_Close, &QAction::triggered, this, &frmMain::kTV_Category_Nodes_Close_Click);
-
-  // The toolbar's "Run" opens the selected file from now on.
-  detail_->setRunBuilt(true);
 }
 
 void frmMain::ShowPopup(QMenu* menu) { menu->popup(QCursor::pos()); }

@@ -16,6 +16,7 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace {
 
@@ -31,6 +32,25 @@ QLineEdit* readOnlyField(QWidget* parent, const char* name, const QString& toolT
   e->setToolTip(toolTip);
   return e;
 }
+
+// The volume's storage location. A wheel turned over it while it has no focus scrolls the pane
+// instead of moving the entry: only a choice made in the focused combo changes the location.
+class LocationCombo : public QComboBox {
+ public:
+  explicit LocationCombo(QWidget* parent) : QComboBox(parent) {
+    // The wheel alone gives no focus.
+    setFocusPolicy(Qt::StrongFocus);
+  }
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override {
+    if (!hasFocus()) {
+      event->ignore();
+      return;
+    }
+    QComboBox::wheelEvent(event);
+  }
+};
 
 }  // namespace
 
@@ -167,7 +187,7 @@ VolumePane::VolumePane(QWidget* parent) : QWidget(parent) {
 
   // Frame 2: storage location.
   auto* g2 = new QHBoxLayout(fraVolume[2]);
-  VolumeLocID = named(new QComboBox(fraVolume[2]), "VolumeLocID");
+  VolumeLocID = named(new LocationCombo(fraVolume[2]), "VolumeLocID");
   g2->addWidget(new QLabel(QStringLiteral("Lagerort"), fraVolume[2]));
   g2->addWidget(VolumeLocID, 1);
 

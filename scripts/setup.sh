@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks, builds, then starts the program ("run")
-# or runs every test ("test").
+# or runs every test ("test"). "run" builds the program and the files beside it only.
 set -euo pipefail
 mode=${1:-run}
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZUVRAX_BUILD_DIR:-$here/build}
 
+# Real package names only: dpkg never reports a virtual name as installed, so one would send
+# every run to apt-get.
 packages=(build-essential cmake pkg-config git
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-translations-l10n
   libsqlite3-dev sqlite3 libblkid-dev libchm-dev fp-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core)
@@ -16,22 +18,23 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
+  echo "missing packages: ${missing[*]}"
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo
   $sudo apt-get update -q
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
 
-werror=OFF
-[ "$mode" = test ] && werror=ON
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_WERROR=$werror
-cmake --build "$build" -j"$(nproc)"
-
 case "$mode" in
   run)
+    cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_WERROR=OFF
+    # The program pulls in its template, workgroup file and help.
+    cmake --build "$build" -j"$(nproc)" --target zuvrax
     exec "$build/bin/zuvrax" "${@:2}"
     ;;
   test)
+    cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZX_WERROR=ON
+    cmake --build "$build" -j"$(nproc)"
     cd "$build"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 600
     ;;

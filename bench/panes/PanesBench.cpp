@@ -14,6 +14,7 @@
 #include "bench/support/BenchCatalogue.h"
 #include "bench/support/BenchTree.h"
 #include "catalogue/mdlGlobals.h"
+#include "catalogue/mdlInfo.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/TreeView.h"
@@ -209,7 +210,7 @@ int main(int argc, char** argv) {
   const double firstInfo = timed([&] { detail.VolumeProperties(1); });
   const bool cached = detail.InfoCache().IDExists(1, pInfoColl::Volume);
   const double againInfo = timed([&] { detail.VolumeProperties(1); });
-  const auto info = detail.VolumeInfo(1);
+  const auto info = VolumeInfo(1, detail.InfoCache());
 
   // Every folder node, as a listing with subfolders makes them.
   int made = 0;

@@ -221,7 +221,7 @@ void Tree::selectNode(QTreeWidgetItem* node) {
 void Tree::ensureVisible(QTreeWidgetItem* node) {
   // Scrolling opens the ancestors; those expansions are not the user's.
   QScopedValueRollback<bool> quiet(selecting_, true);
-  tv_->scrollToItem(node);
+  tv_->scrollNodeIntoView(node);
 }
 
 void Tree::onCurrentItemChanged(QTreeWidgetItem* current) {

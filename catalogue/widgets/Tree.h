@@ -71,6 +71,9 @@ class Tree : public QWidget {
   jet::Database* Database() const { return db_; }
   void setDragDelay(int32_t ms) { dragDelay_ = ms; }
   int32_t DragDelay() const { return dragDelay_; }
+  // Off: a press only selects; no volume or category is dragged (a tree for ticking only).
+  void setAllowDrag(bool on) { allowDrag_ = on; }
+  bool AllowDrag() const { return allowDrag_; }
   void setShowFolders(bool on) { showFolders_ = on; }
   bool ShowFolders() const { return showFolders_; }
   void setUseNodeClickTimer(bool on) { useNodeClickTimer_ = on; }
@@ -207,6 +210,7 @@ class Tree : public QWidget {
 
   // Dragging.
   int32_t dragDelay_ = 500;
+  bool allowDrag_ = true;
   QTreeWidgetItem* dragNode_ = nullptr;
   QTreeWidgetItem* dragOverNode_ = nullptr;
   bool dragging_ = false;

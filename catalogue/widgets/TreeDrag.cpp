@@ -35,6 +35,11 @@ void Tree::TV_MouseDown(Qt::MouseButton button, const QPoint& pos) {
       selectNode(dragNode_);
       TV_NodeClick(dragNode_);
     }
+    // A tree without drags only selects the pressed node.
+    if (!allowDrag_) {
+      dragNode_ = nullptr;
+      return;
+    }
     timer1_.start(dragDelay_);
   } catch (...) {
     // A press that fails only starts no drag.

@@ -3,7 +3,9 @@
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeNode.h"
 
+#include <QHeaderView>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -14,6 +16,12 @@ TreeView::TreeView(Tree* owner) : QTreeWidget(owner), owner_(owner) {
   setDragEnabled(false);
   setUniformRowHeights(true);
   setIconSize(QSize(16, 16));
+  // The one column is as wide as its widest node: a deep folder is not cut off but makes the
+  // tree scroll sideways.
+  setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  header()->setStretchLastSection(false);
+  header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 }
 
 TreeView::~TreeView() {
@@ -39,6 +47,44 @@ std::vector<QTreeWidgetItem*> TreeView::nodesInAddOrder() const {
     return a->data(0, kNodeSeqRole).toInt() < b->data(0, kNodeSeqRole).toInt();
   });
   return all;
+}
+
+int TreeView::sizeHintForColumn(int column) const {
+  return std::max(QTreeWidget::sizeHintForColumn(column), viewport()->width());
+}
+
+void TreeView::scrollNodeIntoView(QTreeWidgetItem* node) { scrollTo(indexFromItem(node)); }
+
+void TreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  // The base class scrolls down to the node and opens the nodes above it; sideways it would
+  // jump to the column's left edge whenever the column is wider than the view.
+  QScrollBar* bar = horizontalScrollBar();
+  const int across = bar->value();
+  QTreeWidget::scrollTo(index, hint);
+  bar->setValue(across);
+  scrollAcrossTo(index);
+}
+
+void TreeView::scrollAcrossTo(const QModelIndex& index) {
+  const QRect rect = visualRect(index);
+  if (!rect.isValid()) return;
+  // In the column's own coordinates: from the node's expand button to the end of its text.
+  const int offset = horizontalOffset();
+  const int left = std::max(rect.left() + offset - indentation(), 0);
+  const int right = rect.left() + offset + sizeHintForIndex(index).width();
+  // The column follows its contents only later; the node must fit now.
+  if (right > columnWidth(0)) {
+    header()->resizeSection(0, right);
+    updateGeometries();
+  }
+  const int width = viewport()->width();
+  QScrollBar* bar = horizontalScrollBar();
+  int value = bar->value();
+  if (left < value || right - left > width)
+    value = left;
+  else if (right > value + width)
+    value = right - width;
+  bar->setValue(value);
 }
 
 void TreeView::setDropHighlight(QTreeWidgetItem* node) {

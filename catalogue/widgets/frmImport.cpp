@@ -69,6 +69,8 @@ void frmImport::Form_Load() {
   Tree1->setBorder(true);
   Tree1->setCheckboxes(true);
   Tree1->setShowFolders(false);
+  // The source is only read: its nodes are ticked, never moved.
+  Tree1->setAllowDrag(false);
   cmdOK->setEnabled(false);
 }
 

@@ -135,6 +135,22 @@ void RecordBinder::Reload() {
     showNoRecord();
 }
 
+void RecordBinder::reloadKeepingEdits() {
+  if (rs_->GetEditMode() != jet::EditMode::None) rs_->CancelUpdate();
+  rs_->Seek(QStringLiteral("="), {key_});
+  if (!HasCurrent()) {
+    showNoRecord();
+    return;
+  }
+  QScopedValueRollback<bool> quiet(filling_, true);
+  for (const auto& f : fields_) {
+    if (f->DataChanged()) continue;
+    const rt::Variant v = rs_->Fields(f->DataField()).Value();
+    f->setText(v.isNull() ? QString() : v.toText());
+  }
+  emit shown(true);
+}
+
 void RecordBinder::show() {
   QScopedValueRollback<bool> quiet(filling_, true);
   for (const auto& f : fields_) {
@@ -194,8 +210,14 @@ void RecordBinder::write() {
       if (f->DataChanged()) rs_->Fields(f->DataField()).SetValue(rt::Variant(f->Text()));
     rs_->Update();
   } catch (...) {
+    // Another user wrote a field meanwhile: what was typed here stays, and the rest shows
+    // what is stored now; saving again then writes it deliberately.
+    const bool conflict = rt::currentError().number == jet::err::kWriteConflict;
     try {
-      Reload();
+      if (conflict)
+        reloadKeepingEdits();
+      else
+        Reload();
     } catch (...) {
       // The store itself failed; the first error says why.
       showNoRecord();

@@ -12,7 +12,8 @@
 //    bound, never joined into SQL.
 //  - A failed write leaves nothing half-written: the edit is cancelled and the row is read
 //    again, so the controls show what is stored (or "no current record" when the row has
-//    gone meanwhile); the error then reaches the caller.
+//    gone meanwhile); the error then reaches the caller. When another user changed a field
+//    meanwhile (3197), the changed controls keep what was typed and stay changed.
 //  - Without a current record (the key was not found, or the row was deleted) the controls
 //    are empty and read-only, and nothing can be written.
 
@@ -113,6 +114,8 @@ class RecordBinder : public QObject {
  private:
   BoundField& add(QWidget* widget, const QString& field, const QString& caption, bool readOnly);
   void show();
+  // Reads the row again and shows it, but for the controls the user changed.
+  void reloadKeepingEdits();
   void showNoRecord();
   void checkSizes();
   void write();

@@ -27,6 +27,10 @@ constexpr size_t kMaxDepth = 1000;
 constexpr int kMaxHalfPoints = 3276;
 // Control words are at most 32 letters long; the rest of a longer run of letters is dropped.
 constexpr qsizetype kMaxWordLength = 32;
+// The font's family once more, as text: the document's table of formats hashes a list of
+// families by its type alone, so formats that differ in their font only would all collide
+// there and every insert would compare against each of them.
+constexpr int kFamilyKey = QTextFormat::UserProperty + 1;
 
 // ---- code pages ---------------------------------------------------------------------------------
 
@@ -196,6 +200,18 @@ class Reader {
   Reader(const QString& in, QTextDocument& document) : in_(in), cursor_(&document) {}
 
   void run() {
+    // One edit for the whole text: outside an edit block the document finishes an edit, its
+    // layout included, after every insert, which makes a text of many runs quadratic to read.
+    struct EditBlock {
+      explicit EditBlock(QTextCursor& c) : cursor(c) { cursor.beginEditBlock(); }
+      ~EditBlock() { cursor.endEditBlock(); }
+      QTextCursor& cursor;
+    } edit(cursor_);
+    read();
+  }
+
+ private:
+  void read() {
     stack_.push_back(State{});
     pos_ = std::max<qsizetype>(in_.indexOf(u'{'), 0);
     while (pos_ < in_.size()) {
@@ -224,7 +240,6 @@ class Reader {
     flushRun();
   }
 
- private:
   State& state() { return stack_.back(); }
 
   // Ends a group; true when it was the outermost one, which ends the document.
@@ -526,7 +541,10 @@ class Reader {
     f.setFontItalic(s.italic);
     f.setFontUnderline(s.underline);
     const auto font = fonts_.find(s.font >= 0 ? s.font : defaultFont_);
-    if (font != fonts_.end() && !font->second.name.isEmpty()) f.setFontFamilies(QStringList{font->second.name});
+    if (font != fonts_.end() && !font->second.name.isEmpty()) {
+      f.setFontFamilies(QStringList{font->second.name});
+      f.setProperty(kFamilyKey, font->second.name);
+    }
     if (s.halfPoints > 0) f.setFontPointSize(s.halfPoints / 2.0);
     if (s.color > 0 && static_cast<size_t>(s.color) < colors_.size() && colors_[s.color].isValid())
       f.setForeground(colors_[s.color]);
@@ -634,28 +652,40 @@ QString RtfToPlainText(const QString& text) {
 
 QString DocumentToRtf(const QTextDocument& document) {
   const QFont base = document.defaultFont();
+  // The tables in the order of first use, with their indexes looked up by hash: a text may
+  // hold as many fonts and colours as runs.
   QStringList fonts{base.family()};
+  QHash<QString, int> fontIndex{{base.family(), 0}};
   std::vector<QColor> colors;
+  QHash<QRgb, int> colorIndex;
 
   const auto lookOf = [&](const QTextCharFormat& format) {
     const QFont f = format.font().resolve(base);
     Look look;
-    qsizetype font = fonts.indexOf(f.family());
-    if (font < 0) {
+    const auto font = fontIndex.constFind(f.family());
+    if (font != fontIndex.constEnd()) {
+      look.font = *font;
+    } else {
+      look.font = static_cast<int>(fonts.size());
       fonts.append(f.family());
-      font = fonts.size() - 1;
+      fontIndex.insert(f.family(), look.font);
     }
-    look.font = static_cast<int>(font);
     if (f.pointSizeF() > 0)
       look.halfPoints = std::clamp(static_cast<int>(std::lround(f.pointSizeF() * 2)), 1, kMaxHalfPoints);
     look.bold = f.weight() >= QFont::DemiBold;
     look.italic = f.italic();
     look.underline = f.underline();
     if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush) {
+      // The table holds red, green and blue only; colours alike in these are one entry.
       const QColor c = format.foreground().color();
-      auto it = std::find(colors.begin(), colors.end(), c);
-      if (it == colors.end()) it = colors.insert(colors.end(), c);
-      look.color = static_cast<int>(it - colors.begin()) + 1;
+      const auto known = colorIndex.constFind(c.rgb());
+      if (known != colorIndex.constEnd()) {
+        look.color = *known;
+      } else {
+        colors.push_back(c);
+        look.color = static_cast<int>(colors.size());
+        colorIndex.insert(c.rgb(), look.color);
+      }
     }
     return look;
   };

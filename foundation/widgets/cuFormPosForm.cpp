@@ -6,6 +6,7 @@
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/Twips.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QGuiApplication>
@@ -25,6 +26,9 @@ class FormPosWatcher : public QObject {
     if (!entry || watched != entry->Form() || entry->unloaded_) return false;
     switch (e->type()) {
       case QEvent::Show:
+        entry->m_Form_Show();
+        entry->m_Form_Resize();
+        return false;
       case QEvent::Resize:
       case QEvent::WindowStateChange:
         entry->m_Form_Resize();
@@ -122,17 +126,47 @@ double centredTop(const QWidget* w) {
   return std::max(0.0, static_cast<double>(static_cast<float>((screenHeightTwips() - heightOf(w)) / 2)));
 }
 
-// A window restored off every screen (stored on another monitor setup) comes back to the
-// primary screen's corner, so it can always be reached.
-void keepOnSomeScreen(QWidget* w) {
-  const QRect r(w->pos(), w->size());
-  const int needX = std::min(16, std::max(r.width(), 1));
-  const int needY = std::min(16, std::max(r.height(), 1));
-  for (const QScreen* s : QGuiApplication::screens()) {
-    const QRect seen = s->geometry().intersected(r);
-    if (seen.width() >= needX && seen.height() >= needY) return;
+// What the window's frame adds to its inside. Before its first show a window has no frame yet:
+// a framed window that is shown tells what the window system will add.
+QSize frameExtraOf(const QWidget* w) {
+  const QSize own = w->frameGeometry().size() - w->size();
+  if (!own.isEmpty() || w->isVisible() || (w->windowFlags() & Qt::FramelessWindowHint)) return own;
+  for (const QWidget* other : QApplication::topLevelWidgets()) {
+    if (other == w || !other->isVisible() || other->windowType() == Qt::Popup || other->windowType() == Qt::ToolTip)
+      continue;
+    const QSize extra = other->frameGeometry().size() - other->size();
+    if (!extra.isEmpty()) return extra;
   }
-  if (primary()) w->move(primary()->geometry().topLeft());
+  return own;
+}
+
+// A window placed from stored values (kept under another monitor setup or resolution) is kept
+// wholly on the free area of the screen that shows the most of it, or of the primary screen
+// when none does: made smaller where it is larger than that area, then moved in.
+void keepOnScreen(QWidget* w) {
+  const QSize frameExtra = frameExtraOf(w);
+  const QRect frame(w->pos(), w->size() + frameExtra);
+  const QScreen* screen = nullptr;
+  qint64 shown = 0;
+  for (const QScreen* s : QGuiApplication::screens()) {
+    const QRect seen = s->geometry().intersected(frame);
+    const qint64 area = seen.isEmpty() ? 0 : qint64(seen.width()) * seen.height();
+    if (area > shown) {
+      shown = area;
+      screen = s;
+    }
+  }
+  if (!screen) screen = primary();
+  if (!screen) return;
+  const QRect free = screen->availableGeometry();
+  const QSize largest = (free.size() - frameExtra).expandedTo(QSize(1, 1));
+  if (w->width() > largest.width() || w->height() > largest.height()) w->resize(w->size().boundedTo(largest));
+  QRect r(w->pos(), w->size() + frameExtra);
+  if (r.right() > free.right()) r.moveRight(free.right());
+  if (r.bottom() > free.bottom()) r.moveBottom(free.bottom());
+  if (r.left() < free.left()) r.moveLeft(free.left());
+  if (r.top() < free.top()) r.moveTop(free.top());
+  if (r.topLeft() != w->pos()) w->move(r.topLeft());
 }
 
 }  // namespace
@@ -225,7 +259,8 @@ void cuFormPosForm::LoadPosition() {
         if (n > sh || n < 0) n = 0;
         setTop(w, n);
       }
-      keepOnSomeScreen(w);
+      keepOnScreen(w);
+      keepOnScreenAtShow_ = !w->isVisible();
     } else {
       setLeft(w, centredLeft(w));
       setTop(w, centredTop(w));
@@ -269,6 +304,12 @@ void cuFormPosForm::SavePosition() {
     e.source = QStringLiteral("cuFormPosForm: SavePosition");
     throw e;
   }
+}
+
+void cuFormPosForm::m_Form_Show() {
+  if (!keepOnScreenAtShow_ || !form_) return;
+  keepOnScreenAtShow_ = false;
+  if (stateOf(form_) == 0) keepOnScreen(form_);
 }
 
 void cuFormPosForm::m_Form_Resize() {

@@ -54,6 +54,9 @@ class cuFormPosForm : public std::enable_shared_from_this<cuFormPosForm> {
 
   void SetParent(cuFormPosForms* parent) { parent_ = parent; }
   void m_Form_Resize();
+  // A window placed from stored values is kept on the screen once more when it first shows,
+  // as its frame is known only then.
+  void m_Form_Show();
   void m_Form_Unload();
   // The stored number as text, or empty when it is missing or no 32-bit number.
   QString GetValue(const QString& name) const;
@@ -74,4 +77,5 @@ class cuFormPosForm : public std::enable_shared_from_this<cuFormPosForm> {
   bool forcedStateApplied_ = false;
   int32_t mode_ = 3;
   bool unloaded_ = false;
+  bool keepOnScreenAtShow_ = false;
 };

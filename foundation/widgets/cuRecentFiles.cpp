@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QSet>
 
 #include <algorithm>
 #include <utility>
@@ -319,12 +320,17 @@ void cuRecentFiles::WriteList(const QString& proc) const {
   std::vector<registry::ValueChange> changes;
   for (const auto& e : entries_) changes.push_back({e->name_, registry::Value::text(e->fullPath_)});
   const bool sets = !changes.empty() || saveMaxEntries_;
-  registry::Value stale;
+  // The key's names are listed once: a lookup per stale value would cost time quadratic in
+  // their number.
+  QStringList names;
+  rc = registry::enumValues(registry::HKEY_CURRENT_USER, regKey_, names);
+  if (rc != registry::kSuccess && rc != registry::kNotFound) RaiseError(3, proc, GetRegErrorText(rc));
+  QSet<QString> stored;
+  stored.reserve(names.size());
+  for (const QString& name : std::as_const(names)) stored.insert(name.toCaseFolded());
   for (int n = Count() + 1;; ++n) {
     const QString name = QStringLiteral("File %1").arg(n);
-    rc = registry::queryValue(registry::HKEY_CURRENT_USER, regKey_, name, stale);
-    if (rc == registry::kNotFound) break;
-    if (rc != registry::kSuccess) RaiseError(3, proc, GetRegErrorText(rc));
+    if (!stored.contains(name.toCaseFolded())) break;
     changes.push_back({name, std::nullopt});
   }
   if (saveMaxEntries_) changes.push_back({kMaxEntriesValue, registry::Value::text(QString::number(maxEntries_))});

@@ -4,6 +4,7 @@
 #include "platform/runtime/RaisedError.h"
 
 #include <QBuffer>
+#include <QImageReader>
 
 #include <cstring>
 
@@ -12,6 +13,9 @@ namespace {
 // A damaged size field must not make us allocate gigabytes; no picture of a catalogue
 // comes near this.
 constexpr int32_t kMaxBitmapBytes = 64 * 1024 * 1024;
+
+// Real icon files hold a few dozen images at most (sizes times colour depths).
+constexpr qsizetype kMaxIconEntries = 64;
 
 constexpr qsizetype kHeaderEnd = 31;      // bytes 0..30 hold every field the coding touches
 constexpr qsizetype kCompressionAt = 30;  // low byte of the info header's compression field
@@ -49,6 +53,38 @@ void appendUInt32(QByteArray& b, uint32_t v) {
 bool isIconFile(const QByteArray& b) {
   // Icon (type 1) or cursor (type 2) directory.
   return b.size() >= 4 && b[0] == 0 && b[1] == 0 && (b[2] == 1 || b[2] == 2) && b[3] == 0;
+}
+
+// Decodes in the one format named, never in one guessed from the content: a decoder of another
+// format (a vector format above all) may take seconds over a few hostile kilobytes.
+QImage decodeAs(const QByteArray& bytes, const char* format) {
+  QBuffer buffer;
+  buffer.setData(bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer, format);
+  reader.setAutoDetectImageFormat(false);
+  reader.setDecideFormatFromContent(false);
+  return reader.read();
+}
+
+// The formats fields hold: the icon (or cursor) file and the bitmap file. An icon directory is
+// refused when it names more images than an icon has or more than the bytes hold; every image
+// of an icon is decoded when it is drawn.
+const char* storedFormat(const QByteArray& b) {
+  if (isIconFile(b)) {
+    const qsizetype entries = b.size() >= 6 ? uint16At(b, 4) : 0;
+    return entries >= 1 && entries <= kMaxIconEntries && b.size() >= 6 + 16 * entries ? "ICO" : nullptr;
+  }
+  return b.startsWith("BM") ? "BMP" : nullptr;
+}
+
+// The raster formats picture files come in besides the stored ones.
+const char* fileFormat(const QByteArray& b) {
+  if (const char* stored = storedFormat(b)) return stored;
+  if (b.startsWith("GIF87a") || b.startsWith("GIF89a")) return "GIF";
+  if (b.startsWith("\xFF\xD8\xFF")) return "JPEG";
+  if (b.startsWith("\x89PNG\r\n\x1A\n")) return "PNG";
+  return nullptr;
 }
 
 // One 32-bit entry: BGRA pixels bottom-up, then the AND mask (set where fully transparent).
@@ -124,17 +160,20 @@ Picture Picture::fromImage(const QImage& image, PictureType type) {
   return PictureFromBytes(type == PictureType::Icon ? encodeIcon(image) : encodeBitmap(image));
 }
 
-Picture PictureFromBytes(const QByteArray& bytes) {
+Picture Picture::decoded(const QByteArray& bytes, const char* format) {
   Picture p;
   if (bytes.isEmpty()) return p;
-  const bool icon = isIconFile(bytes);
-  QImage image = icon ? QImage::fromData(bytes, "ICO") : QImage::fromData(bytes);
-  if (image.isNull()) raiseInvalidPicture();
-  p.type_ = icon ? PictureType::Icon : PictureType::Bitmap;
+  if (!format) raiseInvalidPicture();
+  p.image_ = decodeAs(bytes, format);
+  if (p.image_.isNull()) raiseInvalidPicture();
+  p.type_ = qstrcmp(format, "ICO") == 0 ? PictureType::Icon : PictureType::Bitmap;
   p.fileBytes_ = bytes;
-  p.image_ = std::move(image);
   return p;
 }
+
+Picture PictureFromBytes(const QByteArray& bytes) { return Picture::decoded(bytes, storedFormat(bytes)); }
+
+Picture PictureFromFileBytes(const QByteArray& bytes) { return Picture::decoded(bytes, fileFormat(bytes)); }
 
 void PictureToBytes(const Picture& picture, QByteArray& bytes) { bytes = picture.fileBytes_; }
 

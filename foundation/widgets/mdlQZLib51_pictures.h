@@ -27,15 +27,24 @@ class Picture {
 
  private:
   friend Picture PictureFromBytes(const QByteArray& bytes);
+  friend Picture PictureFromFileBytes(const QByteArray& bytes);
   friend void PictureToBytes(const Picture& picture, QByteArray& bytes);
+  // The bytes decoded in the format named (none: no picture).
+  static Picture decoded(const QByteArray& bytes, const char* format);
 
   PictureType type_ = PictureType::None;
   QByteArray fileBytes_;
   QImage image_;
 };
 
-// No bytes give the empty picture; bytes that are no readable picture raise error 481.
+// A picture of a field: an icon (or cursor) file or a bitmap file, the forms the program stores.
+// No bytes give the empty picture; anything else, or bytes that are no readable picture of
+// these forms, raise error 481. An icon file naming more images than real icons hold is none.
 Picture PictureFromBytes(const QByteArray& bytes);
+
+// A picture file as the picture loader reads it: the forms above, GIF, JPEG or PNG; no other
+// format is decoded. Errors as PictureFromBytes.
+Picture PictureFromFileBytes(const QByteArray& bytes);
 
 // The picture's plain field form (nothing for the empty picture).
 void PictureToBytes(const Picture& picture, QByteArray& bytes);

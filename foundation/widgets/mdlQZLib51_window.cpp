@@ -143,16 +143,19 @@ bool IsWindowsNT() { return true; }
 
 QString ShortenTextToWidth(const QString& text, int largestWidth, const QFontMetrics& target) {
   if (text.isEmpty()) return text;
+  if (target.horizontalAdvance(text) <= largestWidth) return text;
   const QString dots = QStringLiteral(" ...");
-  int w = target.horizontalAdvance(text);
-  if (w <= largestWidth) return text;
   QString t = text;
-  t.chop(dots.size());
-  // Ends at the empty text: " ..." alone is the shortest result, even when it does not fit.
-  while (w > largestWidth && !t.isEmpty()) {
-    t.chop(5);
-    w = target.horizontalAdvance(t + dots);
-  }
+  // Cuts n characters from the end, and the first half of a pair that would be left alone.
+  const auto cut = [&t](qsizetype n) {
+    t.chop(n);
+    if (!t.isEmpty() && t.back().isHighSurrogate()) t.chop(1);
+  };
+  // The dots take the place of the last four characters; then one more goes at a time until
+  // the text fits. It ends at the empty text: " ..." alone is the shortest result, even when
+  // it does not fit.
+  cut(dots.size());
+  while (!t.isEmpty() && target.horizontalAdvance(t + dots) > largestWidth) cut(1);
   return t + dots;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/jet/JetError.h"
 #include "platform/jet/JetSql.h"
 #include "platform/jet/Recordset.h"
+#include "platform/runtime/TextCodec.h"
 
 #include <QRegularExpression>
 
@@ -66,9 +67,10 @@ void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString
       rc = sqlite3_bind_double(s, index, v.toDouble());
       break;
     case rt::Variant::Type::Text: {
+      // An unpaired surrogate must not become "?", a wildcard of Like.
       QByteArray local;
       QByteArray& u = utf8 ? *utf8 : local;
-      u = v.toText().toUtf8();
+      u = rt::encodeUtf8(v.toText());
       rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()),
                                utf8 ? SQLITE_STATIC : SQLITE_TRANSIENT, SQLITE_UTF8);
       break;
@@ -112,7 +114,7 @@ void bindParam(sqlite3_stmt* s, int index, const Param& p, const QString& object
       break;
     }
     case Param::Kind::Text: {
-      const QByteArray u = p.textView().toUtf8();
+      const QByteArray u = rt::encodeUtf8(p.textView());
       rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
                                SQLITE_UTF8);
       break;

@@ -13,6 +13,32 @@ namespace {
 QString text(sqlite3_stmt* s, int i) {
   return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, i)));
 }
+
+// Makes the check of a row and its write one step for every other opener: outside a
+// transaction of the workspace (which holds the write lock already) a transaction of its own
+// that takes the write lock before the row is read again.
+class WriteStep {
+ public:
+  WriteStep(Connection& conn, const QString& object) : conn_(conn), own_(sqlite3_get_autocommit(conn.db()) != 0) {
+    if (own_) conn_.exec(QStringLiteral("BEGIN IMMEDIATE"), object);
+  }
+  ~WriteStep() {
+    if (own_ && !done_ && !sqlite3_get_autocommit(conn_.db()))
+      sqlite3_exec(conn_.db(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  WriteStep(const WriteStep&) = delete;
+  WriteStep& operator=(const WriteStep&) = delete;
+
+  void commit(const QString& object) {
+    if (own_) conn_.exec(QStringLiteral("COMMIT"), object);
+    done_ = true;
+  }
+
+ private:
+  Connection& conn_;
+  bool own_;
+  bool done_ = false;
+};
 }  // namespace
 
 Cursor::Cursor(Connection& conn, RecordsetType t, QString src, std::vector<rt::Variant> params)
@@ -507,6 +533,11 @@ void Cursor::update() {
     insert_ = s;
     insertMask_ = dirty;
   }
+  std::optional<WriteStep> step;
+  if (mode == EditMode::InProgress) {
+    step.emplace(conn_, object());
+    checkUnchangedSinceRead();
+  }
   {
     StmtUse use(s);
     for (size_t i = 0; i < bind.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, bind[i], object());
@@ -519,6 +550,7 @@ void Cursor::update() {
       raise(err::kRecordDeleted, object());
     }
   }
+  if (step) step->commit(object());
   const EditMode was = mode;
   mode = EditMode::None;
   if (was == EditMode::Add) {
@@ -549,6 +581,30 @@ void Cursor::update() {
   StmtUse use(r);
   bindVariant(r, 1, rt::Variant(static_cast<long long>(rowid)), object());
   if (tableFetch(r) && type == RecordsetType::Dynaset) rows_[position] = row;
+}
+
+// Another opener (or another set of this one) may have written the row since it was read:
+// a field this edit writes that no longer holds the value the edit began from would lose that
+// write unseen. The edit is refused then, and the set holds the row as it is stored now, so
+// that a new edit starts from it. Fields the edit leaves alone are not written and need no
+// check.
+void Cursor::checkUnchangedSinceRead() {
+  const std::vector<rt::Variant> read = row;
+  sqlite3_stmt* r = conn_.cached(
+      QStringLiteral("SELECT rowid, * FROM ") + quoteName(table) + QStringLiteral(" WHERE rowid = ?"), object());
+  StmtUse use(r);
+  bindVariant(r, 1, rt::Variant(static_cast<long long>(rowid)), object());
+  if (!tableFetch(r)) {
+    mode = EditMode::None;
+    raise(err::kRecordDeleted, object());
+  }
+  if (type == RecordsetType::Dynaset) rows_[position] = row;
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (dirty[i] && i < read.size() && row[i] != read[i]) {
+      mode = EditMode::None;
+      raise(err::kWriteConflict, object());
+    }
+  }
 }
 
 void Cursor::remove() {

@@ -78,6 +78,7 @@ class Cursor {
   void restart();
   bool stepQuery();
   void readRow();
+  void checkUnchangedSinceRead();
   void setNoCurrent(bool atBof, bool atEof);
   void loadDynaset();
   void positionDynaset(int64_t i);

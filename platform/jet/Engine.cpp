@@ -55,7 +55,7 @@ std::shared_ptr<Workspace> Engine::CreateWorkspace(const QString& name, const QS
   return std::make_shared<Workspace>(name, user);
 }
 
-void Engine::CompactDatabase(const QString& source, const QString& target) {
+void Engine::CompactDatabase(const QString& source, const QString& target, const std::function<void()>& whileHeld) {
   if (!QFile::exists(source)) raise(err::kFileNotFound, kObject, source);
   if (QFile::exists(target)) raise(err::kTargetExists, kObject, target);
   // Nobody else may hold the file while it is copied: later writes of another opener would
@@ -88,6 +88,7 @@ void Engine::CompactDatabase(const QString& source, const QString& target) {
   conn.close();
   struct stat st {};
   if (::stat(source.toLocal8Bit().constData(), &st) == 0) ::chmod(target.toLocal8Bit().constData(), st.st_mode & 07777);
+  if (whileHeld) whileHeld();
 }
 
 void Engine::CopyDatabase(const QString& source, const QString& target) {

@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -38,8 +39,10 @@ class Engine {
 
   // Copies `source` compacted into the new file `target` (which must not exist: 3204). Refused
   // with 3356 while anyone else holds `source`; 3024 when it is missing, 3343 when it is not a
-  // database.
-  void CompactDatabase(const QString& source, const QString& target);
+  // database. `whileHeld` runs once the copy is complete and `source` is still held: a caller
+  // that puts the copy in the place of `source` does it there, so that nobody opens the old
+  // file meanwhile and writes what the copy then replaces.
+  void CompactDatabase(const QString& source, const QString& target, const std::function<void()>& whileHeld = {});
 
   // Puts a copy of the file `source` (a template: it is read whole) in the place of `target`
   // in one durable step; the copy's owner may read and write it. Refused with 3045 while anyone

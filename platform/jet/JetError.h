@@ -9,6 +9,7 @@
 #include <QString>
 
 struct sqlite3;
+struct sqlite3_context;
 
 namespace jet {
 
@@ -18,6 +19,7 @@ namespace jet {
 // 3021    no current record
 // 3022    duplicate value in a unique index or key
 // 3024    file not found
+// 3026    not enough space on the disk
 // 3027    record set or database is read-only
 // 3028    workgroup file missing, unreadable or damaged
 // 3029    unknown user or wrong password
@@ -30,6 +32,7 @@ namespace jet {
 // 3078    unknown table or query
 // 3163    value too large for the field
 // 3167    record has been deleted
+// 3197    record changed by another user since the edit began
 // 3201    related record required (foreign key)
 // 3204    target database already exists
 // 3251    operation not supported for this record set type
@@ -39,13 +42,16 @@ namespace jet {
 // 3356    file opened exclusively by another user (compaction)
 // 3420    object is no longer valid (closed)
 // 3421    value cannot be converted to the field's type
-// 3000    any other engine failure, with the engine's text
+// 3000    any other engine failure
+// The descriptions never carry the store's own (English) texts: what they name, a table, a
+// column, a token, is given in German words of our own.
 namespace err {
 inline constexpr int kNoIndex = 3019;
 inline constexpr int kUpdateWithoutEdit = 3020;
 inline constexpr int kNoCurrentRecord = 3021;
 inline constexpr int kDuplicateKey = 3022;
 inline constexpr int kFileNotFound = 3024;
+inline constexpr int kDiskFull = 3026;
 inline constexpr int kReadOnly = 3027;
 inline constexpr int kWorkgroupFile = 3028;
 inline constexpr int kWrongLogin = 3029;
@@ -60,6 +66,7 @@ inline constexpr int kSyntax = 3075;
 inline constexpr int kUnknownTable = 3078;
 inline constexpr int kValueTooLarge = 3163;
 inline constexpr int kRecordDeleted = 3167;
+inline constexpr int kWriteConflict = 3197;
 inline constexpr int kRelatedRecordRequired = 3201;
 inline constexpr int kTargetExists = 3204;
 inline constexpr int kNotSupported = 3251;
@@ -81,5 +88,9 @@ QString errorText(int number, const QString& detail = QString());
 
 // Raises the error that matches SQLite's last failure on `db` (result code `rc`).
 [[noreturn]] void raiseSqlite(sqlite3* db, int rc, const QString& object);
+
+// Fails the call of one of our SQL functions with a text of our own, which raiseSqlite then
+// passes on as it stands (SQLite's own texts it replaces).
+void functionError(sqlite3_context* ctx, const QString& text);
 
 }  // namespace jet

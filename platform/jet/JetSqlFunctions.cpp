@@ -44,8 +44,7 @@ void likeFunc(sqlite3_context* ctx, int, sqlite3_value** argv) {
         return;
       }
     } catch (const rt::RaisedError& e) {
-      const QByteArray msg = e.description.toUtf8();
-      sqlite3_result_error(ctx, msg.constData(), static_cast<int>(msg.size()));
+      functionError(ctx, e.description);
       return;
     }
   }
@@ -88,12 +87,12 @@ constexpr char16_t kAnsi80[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026
 void chrFunc(sqlite3_context* ctx, int, sqlite3_value** argv) {
   const int type = sqlite3_value_numeric_type(argv[0]);
   if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) {
-    sqlite3_result_error(ctx, "Chr: ungültiges Argument (keine Zahl).", -1);
+    functionError(ctx, QStringLiteral("Chr: ungültiges Argument (keine Zahl)."));
     return;
   }
   const sqlite3_int64 code = sqlite3_value_int64(argv[0]);
   if (code < 0 || code > 255) {
-    sqlite3_result_error(ctx, "Chr: Zeichencode außerhalb von 0 bis 255.", -1);
+    functionError(ctx, QStringLiteral("Chr: Zeichencode außerhalb von 0 bis 255."));
     return;
   }
   const char16_t ch = (code >= 0x80 && code < 0xA0) ? kAnsi80[code - 0x80] : static_cast<char16_t>(code);
@@ -157,8 +156,8 @@ void registerJetFunctions(sqlite3* db) {
   rc |= sqlite3_create_function(db, "jet_last", 1, SQLITE_UTF8, nullptr, nullptr, pickStep<true>, pickFinal);
   if (rc != SQLITE_OK)
     throw rt::RaisedError(err::kEngineFailure, QStringLiteral("DAO.DBEngine"),
-                          QStringLiteral("Die SQL-Funktionen konnten nicht angemeldet werden: %1")
-                              .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+                          QStringLiteral("Die SQL-Funktionen konnten nicht angemeldet werden (Code %1).")
+                              .arg(sqlite3_extended_errcode(db)));
 }
 
 }  // namespace jet

@@ -1,6 +1,7 @@
 #include "platform/jet/JetSqlText.h"
 
 #include "platform/runtime/RaisedError.h"
+#include "platform/runtime/TextCodec.h"
 
 #include <QChar>
 
@@ -244,7 +245,8 @@ int compareText(const QString& a, const QString& b) {
 // ---- Like ---------------------------------------------------------------------------------
 
 LikePattern::LikePattern(const QString& pattern) {
-  const QByteArray u = pattern.toUtf8();
+  // As a bound pattern reaches the engine's like().
+  const QByteArray u = rt::encodeUtf8(pattern);
   compile(decodeAll(std::string_view(u.constData(), u.size())));
 }
 
@@ -405,7 +407,7 @@ bool LikePattern::matches(std::string_view utf8Value) const {
 }
 
 bool LikePattern::matches(const QString& value) const {
-  const QByteArray u = value.toUtf8();
+  const QByteArray u = rt::encodeUtf8(value);
   return matches(std::string_view(u.constData(), u.size()));
 }
 

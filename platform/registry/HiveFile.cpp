@@ -2,6 +2,7 @@
 
 #include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/runtime/UniqueFd.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <utility>
 
@@ -20,7 +25,44 @@ namespace {
 
 const QString kFormat = QStringLiteral("zuvrax-registry 1");
 
-bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+// Names compare without regard to case: two names are the same when their folded forms are.
+QString folded(const QString& name) { return name.toCaseFolded(); }
+
+// A hive is a small text file. Anything else in its place (a FIFO would block the start, a
+// link to a device would be read without end) or a file far beyond any hive's size is damaged.
+constexpr qint64 kMaxHiveBytes = qint64(64) << 20;
+
+enum class HiveRead { Read, Unreadable, Damaged };
+
+HiveRead readHive(const QString& path, QByteArray& bytes) {
+  const QByteArray native = QFile::encodeName(path);
+  struct stat st {};
+  if (::stat(native.constData(), &st) == 0) {
+    // A folder is no file the hive could be read from, nor a hostile one; it stays.
+    if (S_ISDIR(st.st_mode)) return HiveRead::Unreadable;
+    // A socket cannot even be opened.
+    if (!S_ISREG(st.st_mode)) return HiveRead::Damaged;
+  }
+  // Not blocking: a FIFO put in the file's place meanwhile is seen for what it is.
+  const rt::UniqueFd fd(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (!fd.valid()) return HiveRead::Unreadable;
+  if (::fstat(fd.get(), &st) != 0) return HiveRead::Unreadable;
+  if (S_ISDIR(st.st_mode)) return HiveRead::Unreadable;
+  if (!S_ISREG(st.st_mode) || st.st_size > kMaxHiveBytes) return HiveRead::Damaged;
+  bytes.clear();
+  bytes.reserve(static_cast<qsizetype>(st.st_size));
+  char buf[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd.get(), buf, sizeof buf);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return HiveRead::Unreadable;
+    }
+    if (got == 0) return HiveRead::Read;
+    bytes.append(buf, got);
+    if (bytes.size() > kMaxHiveBytes) return HiveRead::Damaged;  // it grew while being read
+  }
+}
 
 QString typeName(uint32_t type) {
   switch (type) {
@@ -39,7 +81,7 @@ QJsonObject toJson(const HiveFile::Node& node) {
   QJsonObject o;
   o.insert(QStringLiteral("name"), node.name);
   QJsonArray values;
-  for (const auto& v : node.values) {
+  for (const auto& v : node.values()) {
     QJsonObject jv;
     jv.insert(QStringLiteral("name"), v.name);
     const QString t = typeName(v.value.type);
@@ -59,7 +101,7 @@ QJsonObject toJson(const HiveFile::Node& node) {
   }
   if (!values.isEmpty()) o.insert(QStringLiteral("values"), values);
   QJsonArray keys;
-  for (const auto& k : node.keys) keys.append(toJson(*k));
+  for (const auto& k : node.keys()) keys.append(toJson(*k));
   if (!keys.isEmpty()) o.insert(QStringLiteral("keys"), keys);
   return o;
 }
@@ -93,7 +135,7 @@ bool fromJson(const QJsonObject& o, HiveFile::Node& node) {
       return false;
     }
     if (node.value(nv.name)) return false;
-    node.values.push_back(std::move(nv));
+    node.addValue(std::move(nv));
   }
   const QJsonValue keys = o.value(QStringLiteral("keys"));
   if (!keys.isUndefined() && !keys.isArray()) return false;
@@ -101,7 +143,7 @@ bool fromJson(const QJsonObject& o, HiveFile::Node& node) {
     if (!jk.isObject()) return false;
     auto child = std::make_unique<HiveFile::Node>();
     if (!fromJson(jk.toObject(), *child) || child->name.isEmpty() || node.child(child->name)) return false;
-    node.keys.push_back(std::move(child));
+    node.addChild(std::move(child));
   }
   return true;
 }
@@ -115,15 +157,64 @@ Value Value::dword(uint32_t n) {
 }
 
 HiveFile::Node* HiveFile::Node::child(const QString& n) const {
-  for (const auto& k : keys)
-    if (sameName(k->name, n)) return k.get();
-  return nullptr;
+  const auto it = keyAt_.constFind(folded(n));
+  return it == keyAt_.constEnd() ? nullptr : keys_[*it].get();
 }
 
 HiveFile::NamedValue* HiveFile::Node::value(const QString& n) {
-  for (auto& v : values)
-    if (sameName(v.name, n)) return &v;
-  return nullptr;
+  const auto it = valueAt_.constFind(folded(n));
+  return it == valueAt_.constEnd() ? nullptr : &values_[*it];
+}
+
+HiveFile::Node* HiveFile::Node::addChild(std::unique_ptr<Node> child) {
+  keyAt_.insert(folded(child->name), keys_.size());
+  keys_.push_back(std::move(child));
+  return keys_.back().get();
+}
+
+void HiveFile::Node::addValue(NamedValue v) {
+  valueAt_.insert(folded(v.name), values_.size());
+  values_.push_back(std::move(v));
+}
+
+void HiveFile::Node::eraseChild(const QString& n) {
+  const auto it = keyAt_.constFind(folded(n));
+  if (it == keyAt_.constEnd()) return;
+  keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(*it));
+  keyAt_.clear();
+  for (size_t i = 0; i < keys_.size(); ++i) keyAt_.insert(folded(keys_[i]->name), i);
+}
+
+void HiveFile::Node::changeValues(const std::vector<ValueChange>& changes) {
+  // Deleted values are marked and dropped together at the end.
+  std::vector<bool> gone(values_.size(), false);
+  bool anyGone = false;
+  for (const ValueChange& c : changes) {
+    const QString key = folded(c.name);
+    const auto it = valueAt_.find(key);
+    if (!c.value) {
+      if (it == valueAt_.end()) continue;
+      gone[*it] = true;
+      anyGone = true;
+      valueAt_.erase(it);
+    } else if (it != valueAt_.end()) {
+      values_[*it].value = *c.value;
+    } else {
+      valueAt_.insert(key, values_.size());
+      values_.push_back({c.name, *c.value});
+      gone.push_back(false);
+    }
+  }
+  if (!anyGone) return;
+  std::vector<NamedValue> kept;
+  kept.reserve(values_.size());
+  valueAt_.clear();
+  for (size_t i = 0; i < values_.size(); ++i) {
+    if (gone[i]) continue;
+    valueAt_.insert(folded(values_[i].name), kept.size());
+    kept.push_back(std::move(values_[i]));
+  }
+  values_ = std::move(kept);
 }
 
 HiveFile::HiveFile(QString path, bool writable) : path_(std::move(path)), writable_(writable) {}
@@ -152,18 +243,17 @@ void HiveFile::refresh() {
   unreadable_ = false;
   if (!now.exists) return;
 
-  QFile f(path_);
-  if (!f.open(QIODevice::ReadOnly)) {
+  QByteArray bytes;
+  const HiveRead read = readHive(path_, bytes);
+  if (read == HiveRead::Unreadable) {
     // Keep it: rewriting it from an empty copy would lose whatever it holds.
     unreadable_ = true;
     return;
   }
-  const QByteArray bytes = f.readAll();
-  f.close();
   QJsonParseError err{};
-  const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
+  const QJsonDocument doc = read == HiveRead::Read ? QJsonDocument::fromJson(bytes, &err) : QJsonDocument();
   auto root = std::make_unique<Node>();
-  const bool ok = err.error == QJsonParseError::NoError && doc.isObject() &&
+  const bool ok = read == HiveRead::Read && err.error == QJsonParseError::NoError && doc.isObject() &&
                   doc.object().value(QStringLiteral("format")).toString() == kFormat &&
                   doc.object().value(QStringLiteral("root")).isObject() &&
                   fromJson(doc.object().value(QStringLiteral("root")).toObject(), *root);
@@ -175,7 +265,8 @@ void HiveFile::refresh() {
   if (writable_) {
     const QString aside = path_ + QStringLiteral(".damaged");
     QFile::remove(aside);
-    if (QFile::rename(path_, aside))
+    // The entry itself is renamed, never copied: a copy would read a FIFO or device again.
+    if (::rename(QFile::encodeName(path_).constData(), QFile::encodeName(aside).constData()) == 0)
       stamp_ = Stamp{};
     else
       unreadable_ = true;  // still in place: a write would replace the only copy
@@ -198,8 +289,7 @@ HiveFile::Node* HiveFile::findOrCreate(const QStringList& keys) {
     if (!c) {
       auto made = std::make_unique<Node>();
       made->name = k;
-      c = made.get();
-      n->keys.push_back(std::move(made));
+      c = n->addChild(std::move(made));
     }
     n = c;
   }
@@ -256,7 +346,7 @@ int32_t HiveFile::setValue(const QStringList& keys, const QString& name, const V
   if (NamedValue* v = n->value(name))
     v->value = value;
   else
-    n->values.push_back({name, value});
+    n->addValue({name, value});
   return save();
 }
 
@@ -266,7 +356,7 @@ int32_t HiveFile::deleteValue(const QStringList& keys, const QString& name) {
   Node* n = find(keys);
   if (!n || !n->value(name)) return kNotFound;
   if (!writable_ || unreadable_) return kAccessDenied;
-  std::erase_if(n->values, [&](const NamedValue& v) { return sameName(v.name, name); });
+  n->changeValues({{name, std::nullopt}});
   return save();
 }
 
@@ -274,15 +364,7 @@ int32_t HiveFile::changeValues(const QStringList& keys, const std::vector<ValueC
   std::lock_guard lock(mutex_);
   refresh();
   if (!writable_ || unreadable_) return kAccessDenied;
-  Node* n = findOrCreate(keys);
-  for (const ValueChange& c : changes) {
-    if (!c.value)
-      std::erase_if(n->values, [&](const NamedValue& v) { return sameName(v.name, c.name); });
-    else if (NamedValue* v = n->value(c.name))
-      v->value = *c.value;
-    else
-      n->values.push_back({c.name, *c.value});
-  }
+  findOrCreate(keys)->changeValues(changes);
   return save();
 }
 
@@ -293,7 +375,7 @@ int32_t HiveFile::deleteKey(const QStringList& keys) {
   Node* parent = find(keys.mid(0, keys.size() - 1));
   if (!parent || !parent->child(keys.last())) return kNotFound;
   if (!writable_ || unreadable_) return kAccessDenied;
-  std::erase_if(parent->keys, [&](const std::unique_ptr<Node>& k) { return sameName(k->name, keys.last()); });
+  parent->eraseChild(keys.last());
   return save();
 }
 
@@ -303,7 +385,7 @@ int32_t HiveFile::enumValues(const QStringList& keys, QStringList& names) {
   names.clear();
   Node* n = find(keys);
   if (!n) return kNotFound;
-  for (const auto& v : n->values) names << v.name;
+  for (const auto& v : n->values()) names << v.name;
   return kSuccess;
 }
 
@@ -313,7 +395,7 @@ int32_t HiveFile::enumKeys(const QStringList& keys, QStringList& names) {
   names.clear();
   Node* n = find(keys);
   if (!n) return kNotFound;
-  for (const auto& k : n->keys) names << k->name;
+  for (const auto& k : n->keys()) names << k->name;
   return kSuccess;
 }
 

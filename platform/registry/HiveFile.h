@@ -7,6 +7,7 @@
 
 #include "platform/registry/Registry.h"
 
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -36,13 +37,30 @@ class HiveFile {
     QString name;
     Value value;
   };
-  struct Node {
+  // A key: its values and subkeys in the order they were written, found by name without
+  // regard to case in constant time, so that a key of many thousand values costs time
+  // linear in their number to read, change and write.
+  class Node {
+   public:
     QString name;
-    std::vector<NamedValue> values;
-    std::vector<std::unique_ptr<Node>> keys;
 
+    const std::vector<NamedValue>& values() const { return values_; }
+    const std::vector<std::unique_ptr<Node>>& keys() const { return keys_; }
     Node* child(const QString& n) const;
     NamedValue* value(const QString& n);
+    // Adds a subkey or value whose name the key does not hold yet.
+    Node* addChild(std::unique_ptr<Node> child);
+    void addValue(NamedValue v);
+    void eraseChild(const QString& n);
+    // Applies the changes in order in one pass (see registry::changeValues).
+    void changeValues(const std::vector<ValueChange>& changes);
+
+   private:
+    std::vector<NamedValue> values_;
+    std::vector<std::unique_ptr<Node>> keys_;
+    // Positions by case-folded name.
+    QHash<QString, size_t> valueAt_;
+    QHash<QString, size_t> keyAt_;
   };
 
  private:

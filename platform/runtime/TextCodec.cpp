@@ -1,10 +1,13 @@
 #include "platform/runtime/TextCodec.h"
 
-#include <QFile>
+#include "platform/runtime/RaisedError.h"
+
 #include <QStringDecoder>
+#include <QStringList>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 
 namespace rt {
@@ -78,24 +81,74 @@ QString decodeFileName(const QByteArray& bytes) {
   }
 }
 
-QByteArray existingNativePath(const QString& path) {
-  const QByteArray utf8 = QFile::encodeName(path);
-  if (path.isEmpty() || exists(utf8)) return utf8;
+QByteArray encodeUtf8(QStringView text) {
+  const qsizetype n = text.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    const QChar c = text.at(i);
+    if (!c.isSurrogate()) continue;
+    if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
+      ++i;
+      continue;
+    }
+    // Unpaired from here on: mend a copy.
+    QString mended = text.toString();
+    for (qsizetype k = i; k < n; ++k) {
+      const QChar m = mended.at(k);
+      if (!m.isSurrogate()) continue;
+      if (m.isHighSurrogate() && k + 1 < n && mended.at(k + 1).isLowSurrogate()) {
+        ++k;
+        continue;
+      }
+      mended[k] = QChar::ReplacementCharacter;
+    }
+    return mended.toUtf8();
+  }
+  return text.toUtf8();
+}
+
+NativePath findNativePath(const QString& path) {
+  NativePath found;
+  const QByteArray utf8 = encodeUtf8(path);
+  // Only a name beyond ASCII has a second byte form.
+  if (std::all_of(path.cbegin(), path.cend(), [](QChar c) { return c.unicode() < 0x80; })) {
+    found.bytes = utf8;
+    return found;
+  }
   QByteArray done;
+  done.reserve(utf8.size());
   const QStringList parts = path.split(QLatin1Char('/'));
   for (qsizetype i = 0; i < parts.size(); ++i) {
     if (i > 0) done += '/';
     const QString& part = parts[i];
-    const QByteArray asUtf8 = QFile::encodeName(part);
-    if (part.isEmpty() || exists(done + asUtf8)) {
+    const QByteArray asUtf8 = encodeUtf8(part);
+    bool exact = false;
+    const QByteArray asAnsi = toWindows1252(part, &exact);
+    // Bytes that are valid UTF-8 would have been read as UTF-8: they are another name.
+    if (!exact || asAnsi == asUtf8 || decodeText(asAnsi) != part) {
       done += asUtf8;
       continue;
     }
-    bool exact = false;
-    const QByteArray asAnsi = toWindows1252(part, &exact);
-    done += (exact && asAnsi != asUtf8 && exists(done + asAnsi)) ? asAnsi : asUtf8;
+    const bool utf8There = exists(done + asUtf8);
+    const bool ansiThere = exists(done + asAnsi);
+    if (utf8There && ansiThere && found.ambiguousName.isEmpty()) {
+      found.ambiguousName = part;
+      found.ambiguousFolder = decodeFileName(done);
+    }
+    done += ansiThere && !utf8There ? asAnsi : asUtf8;
   }
-  return done;
+  found.bytes = done;
+  return found;
+}
+
+QByteArray existingNativePath(const QString& path) {
+  NativePath found = findNativePath(path);
+  if (!found.ambiguousName.isEmpty())
+    throw RaisedError(kErrPathFileAccess, QString(),
+                      QStringLiteral("Der Name '%1' steht im Ordner '%2' in zwei Schreibweisen (UTF-8 und "
+                                     "Windows-1252). Es lässt sich nicht entscheiden, welcher der beiden Einträge "
+                                     "gemeint ist.")
+                          .arg(found.ambiguousName, found.ambiguousFolder));
+  return found.bytes;
 }
 
 }  // namespace rt

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 namespace rt {
 
@@ -21,8 +22,25 @@ QString fromWindows1252(const QByteArray& bytes);
 // A character without a Windows-1252 code becomes "?" and clears exact.
 QByteArray toWindows1252(const QString& text, bool* exact = nullptr);
 
-// The bytes to open a path by: its UTF-8 form, except that a part of it which does not exist so
-// but does in its Windows-1252 form is taken in that form (a name decoded from such bytes).
+// Text as UTF-8 for the database and other byte consumers: an unpaired surrogate becomes U+FFFD.
+// (QString::toUtf8 makes it "?", which a Like pattern would take for a wildcard.)
+QByteArray encodeUtf8(QStringView text);
+
+// How a catalogued path stands on disk: the bytes to reach it by and, when a part of it exists in
+// both byte forms, that part's name (the UTF-8 form is then in bytes).
+struct NativePath {
+  QByteArray bytes;
+  QString ambiguousName;
+  QString ambiguousFolder;  // the folder holding both forms
+};
+
+// The one way back from a catalogued path to the file system: every part in its UTF-8 form,
+// except that a part which does not exist so but does in its Windows-1252 form is taken in that
+// form (a name decoded from such bytes). Never raises; for questions of existence.
+NativePath findNativePath(const QString& path);
+
+// findNativePath for opening: a part that exists in both forms could be either entry, so it is
+// raised as error 75 naming it, and neither is picked.
 QByteArray existingNativePath(const QString& path);
 
 }  // namespace rt

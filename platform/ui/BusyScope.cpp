@@ -19,6 +19,27 @@ std::function<bool(const QEvent&)>& escapeTest() {
 
 bool isEscape(const QEvent& e) { return escapeTest() && escapeTest()(e); }
 
+std::function<QObject*(const QObject&)>& popupOwnerRoutine() {
+  static std::function<QObject*(const QObject&)> owner;
+  return owner;
+}
+
+QObject* popupOwner(const QObject& o) { return popupOwnerRoutine() ? popupOwnerRoutine()(o) : nullptr; }
+
+// The next object up from o: the owner of a popup window (a completer's list has no parent of
+// its own), else the parent.
+const QObject* above(const QObject* o) {
+  if (const QObject* owner = popupOwner(*o)) return owner;
+  return o->parent();
+}
+
+// A popup holding target (the popup itself or a widget inside it), or nullptr.
+const QObject* popupHolding(const QObject* target) {
+  for (const QObject* o = target; o; o = o->parent())
+    if (popupOwner(*o)) return o;
+  return nullptr;
+}
+
 bool isUserInput(QEvent::Type type) {
   switch (type) {
     case QEvent::MouseButtonPress:
@@ -53,6 +74,8 @@ bool isUserInput(QEvent::Type type) {
 
 void setEscapeKeyTest(std::function<bool(const QEvent&)> test) { escapeTest() = std::move(test); }
 
+void setPopupOwner(std::function<QObject*(const QObject&)> owner) { popupOwnerRoutine() = std::move(owner); }
+
 namespace {
 
 // Windows that close once the program is idle, and those of them whose close was refused.
@@ -86,8 +109,10 @@ class BusyScope::Filter : public QObject {
       return false;
     }
     if (type != QEvent::Close && !isUserInput(type)) return false;
-    // The operation's own questions take every input, Esc and closing included.
+    // The operation's own questions take every input, Esc and closing included, and so do the
+    // popups of the windows that take input.
     if (insideOpenedModal(target)) return false;
+    if (const QObject* popup = popupHolding(target); popup && inside(popup, allowed_)) return false;
     if (type == QEvent::Close) {
       event->ignore();
       cancel();
@@ -114,12 +139,16 @@ class BusyScope::Filter : public QObject {
       }
   }
 
+  // Whether target lies inside window, a popup counting as inside the window it belongs to.
   static bool inside(const QObject* target, const QObject* window) {
     if (!window) return false;
-    for (const QObject* o = target; o; o = o->parent())
+    // The steps are bounded: owners are set by others and might form a ring.
+    int steps = 0;
+    for (const QObject* o = target; o && steps < kMostSteps; o = above(o), ++steps)
       if (o == window) return true;
     return false;
   }
+  static constexpr int kMostSteps = 10000;
 
   void noteShownModal(QObject* target) {
     if (!target->isWidgetType() || !target->property("modal").toBool()) return;

@@ -6,6 +6,9 @@
 //  - input for objects inside the allowed window (its QObject parent chain), e.g. the dialog
 //    whose Cancel button must stay clickable, and
 //  - input for modal windows shown while the scope lives: the operation's own questions;
+//  - all input, Esc and closing included, for popups (a completer's list, a menu, a tool tip)
+//    that belong to one of those windows: a popup takes the keyboard and the mouse while it is
+//    open, and one that took no input could never be closed;
 // Esc goes to the cancel callback instead of its target, and closing a window is refused and
 // means Cancel as well. Timers, paint and other events pass; the mouse pointer is left alone.
 // Scopes nest: every live scope must let an event through, and Esc or a close request goes to
@@ -51,5 +54,10 @@ class BusyScope {
 // Key codes live in QtGui: the window layer installs the test that tells an Esc key event
 // (press, release or shortcut override) from others. Without it no key counts as Esc.
 void setEscapeKeyTest(std::function<bool(const QEvent&)> test);
+
+// Popups are widgets: the window layer installs the routine that gives, for a popup window, the
+// object it belongs to (a completer's list: the box it completes; a menu: its parent), and
+// nullptr for any other object. Without it no object counts as a popup.
+void setPopupOwner(std::function<QObject*(const QObject&)> owner);
 
 }  // namespace ui

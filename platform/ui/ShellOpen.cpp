@@ -35,4 +35,10 @@ int shellOpen(const QString& target, const QString& workingDir, bool maximized) 
   return shellOpener().open(ShellOpenRequest{target, workingDir, maximized});
 }
 
+QString localFileTarget(const QByteArray& nativePath) {
+  const QString text = QString::fromUtf8(nativePath);
+  if (text.toUtf8() == nativePath) return text;
+  return QStringLiteral("file://") + QString::fromLatin1(nativePath.toPercentEncoding("/"));
+}
+
 }  // namespace ui

@@ -4,6 +4,7 @@
 // The window layer installs the real opener; before that a recorder answers, so code below the
 // windows never starts programs in tests.
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -50,5 +51,10 @@ ShellOpener& shellOpener();
 std::unique_ptr<ShellOpener> setShellOpener(std::unique_ptr<ShellOpener> opener);
 
 int shellOpen(const QString& target, const QString& workingDir = QString(), bool maximized = false);
+
+// The target that names a local file by its bytes: the path itself when they are UTF-8, else a
+// "file:" address with the bytes percent-encoded (a Windows-1252 name has no text that the
+// opener could turn back into the same bytes).
+QString localFileTarget(const QByteArray& nativePath);
 
 }  // namespace ui

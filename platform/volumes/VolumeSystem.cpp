@@ -1,5 +1,6 @@
 #include "platform/volumes/VolumeSystem.h"
 
+#include "platform/runtime/TextCodec.h"
 #include "platform/runtime/UniqueFd.h"
 
 #include <QDir>
@@ -20,6 +21,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 
 namespace volumes {
@@ -230,10 +232,12 @@ VolumeSystem::Resolved VolumeSystem::resolve(const QString& path) const {
   const QString cleaned = cleanAbsolutePath(path);
   r.path = cleaned;
   if (roots_.pathsMustExist) {
-    const QFileInfo info(cleaned);
-    if (info.exists()) {
-      const QString canonical = info.canonicalFilePath();
-      if (!canonical.isEmpty()) r.path = canonical;
+    // A catalogued path is looked for as the catalogue found it: a Windows-1252 name by its text.
+    const std::unique_ptr<char, decltype(&std::free)> canonical(
+        ::realpath(rt::findNativePath(cleaned).bytes.constData(), nullptr), &std::free);
+    if (canonical) {
+      r.native = QByteArray(canonical.get());
+      r.path = rt::decodeFileName(r.native);
       r.entry = mounts_.find(r.path);
     }
   } else {
@@ -379,8 +383,8 @@ std::optional<Space> VolumeSystem::space(const QString& path) const {
   const Resolved r = resolve(path);
   if (!r.entry) return std::nullopt;
   struct statvfs st {};
-  const QString target = roots_.pathsMustExist ? r.path : r.entry->mountPoint;
-  if (::statvfs(QFile::encodeName(target).constData(), &st) != 0) return std::nullopt;
+  const QByteArray target = roots_.pathsMustExist ? r.native : QFile::encodeName(r.entry->mountPoint);
+  if (::statvfs(target.constData(), &st) != 0) return std::nullopt;
   Space s;
   s.freeBytes = static_cast<uint64_t>(st.f_bavail) * st.f_frsize;
   s.totalBytes = static_cast<uint64_t>(st.f_blocks) * st.f_frsize;

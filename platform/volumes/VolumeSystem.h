@@ -105,6 +105,7 @@ class VolumeSystem {
  private:
   struct Resolved {
     QString path;                       // cleaned (and resolved) path
+    QByteArray native;                  // the resolved path's bytes, when it exists
     const MountEntry* entry = nullptr;  // holding mount
     QString emptyOpticalRoot;           // set when the path is at or below an empty optical drive
   };

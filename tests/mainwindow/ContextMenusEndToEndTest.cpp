@@ -2,6 +2,7 @@
 // which menu a right click opens and what it offers, deleting through them, memos and file
 // descriptions typed into the text window, the Info windows, copying and opening files.
 #include "catalogue/mdlGlobals.h"
+#include "catalogue/pReader.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/TreeView.h"
@@ -32,6 +33,11 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -283,6 +289,49 @@ TEST_F(ContextMenusTest, DeletingThroughTheMenuLeavesNoOrphanAndSelectsTheNeighb
   EXPECT_EQ(testenv::RawCatalogue(path).orphanRows(), 0);
 }
 
+// The search is offered exactly while the catalogue holds a volume, also when categories
+// outlive the last one.
+TEST_F(ContextMenusTest, TheSearchFollowsTheVolumesLeftAfterEachDelete) {
+  startExposed();
+  const struct {
+    const char* deleted;
+    bool searchAfter;
+  } cases[] = {
+      {"V1", false},  // the last volume; both categories stay
+      {"C1", false},  // the category that holds the last volume; the other one stays
+      {"V2", true},   // one of two volumes
+      {"C2", true},   // a category with one of two volumes
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.deleted);
+    const QString path = dir + QStringLiteral("/suche-%1.qvk").arg(QString::fromLatin1(c.deleted));
+    ASSERT_TRUE(testenv::copyTemplate(path));
+    {
+      CatalogueWriter w(path);
+      w.category(1, "Voll");
+      w.category(2, "Leer");
+      w.volume(1, "Einzig", 1);
+      if (c.searchAfter) w.volume(2, "Zweites", 2);
+    }
+    gfrmMain->pubDBOpen(path);
+    ASSERT_EQ(gDB->DBPath(), path);
+    gOptions->setExtendedWarnings(false);
+    tree()->TV()->expandAll();
+    QAction* find = window->findChild<QAction*>("mMainEdit_Find");
+    QAction* button = window->findChild<QAction*>("TB_Find");
+    ASSERT_TRUE(find->isEnabled());
+    boxes->shown.clear();
+    boxes->script(ui::kAnswerYes);
+    ASSERT_TRUE(nodeCommand(c.deleted, c.deleted[0] == 'V' ? "kTV_Volume_Delete" : "kTV_Category_Delete"));
+    ASSERT_EQ(boxes->shown.size(), 1u) << boxTexts().toStdString();
+    EXPECT_EQ(tree()->TV()->node(c.deleted), nullptr);
+    EXPECT_GT(tree()->TV()->topLevelItemCount(), 0);
+    EXPECT_EQ(count("SELECT Count(*) FROM tblVOLUMES") > 0, c.searchAfter);
+    EXPECT_EQ(find->isEnabled(), c.searchAfter);
+    EXPECT_EQ(button->isEnabled(), c.searchAfter);
+  }
+}
+
 // A memo typed with bold words and umlauts through the tree's "Memo" is there when the
 // catalogue is opened again, and the file list's "Ordner" > "Memo" shows it.
 TEST_F(ContextMenusTest, FolderMemoTypedThroughTheMenuIsThereAfterReopening) {
@@ -460,6 +509,80 @@ TEST_F(ContextMenusTest, ExecuteOpensAPresentFileAndTellsOfAMissingOne) {
   // A category's pane offers nothing to open.
   ASSERT_TRUE(menus::clickNode(tree(), "C3"));
   EXPECT_FALSE(run->isEnabled());
+}
+
+// Names that carry Windows-1252 bytes on disk, read by the volume reader: "Ausführen" opens
+// the file by those bytes; where both byte forms of one name stand in the folder (two rows of
+// the same text) it opens neither and says why.
+TEST_F(ContextMenusTest, ExecuteReachesWindows1252NamesAndOpensNoAmbiguousOne) {
+  startExposed();
+  const QString root = dir + QStringLiteral("/alt/");
+  const QByteArray raw = QFile::encodeName(root);
+  ASSERT_TRUE(QDir().mkpath(root));
+  // The temporary folder's own clean-up cannot remove names that are not valid UTF-8.
+  struct RemoveAll {
+    QByteArray folder;
+    ~RemoveAll() {
+      std::error_code ec;
+      std::filesystem::remove_all(std::filesystem::path(folder.toStdString()), ec);
+    }
+  } removeAll{raw};
+  for (const QByteArray& name : {QByteArray("caf\xe9.txt"), QByteArray("e\xff"), QByteArray("e\xc3\xbf")}) {
+    const int fd = ::open((raw + name).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0) << name.toHex().toStdString();
+    ::close(fd);
+  }
+  const QString path = dir + QStringLiteral("/alt.qvk");
+  ASSERT_TRUE(testenv::copyTemplate(path));
+  {
+    jet::Engine engine;
+    auto ws = testenv::catalogueWorkspace(engine);
+    auto db = ws->OpenDatabase(path, false);
+    db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, VolumePath, VolumeType, EditDate) "
+                               "VALUES (1, 'Alt', ?, 3, 45000.5)"),
+                0, {rt::Variant(root)});
+    pReaderSettings settings;
+    settings.ReadingBreakDuration = 0;
+    {
+      pReader reader(ws, db, settings);
+      ASSERT_TRUE(reader.Read(1));
+    }
+    db->Close();
+  }
+  boxes->shown.clear();  // the reader's "done"
+  gfrmMain->pubDBOpen(path);
+  ASSERT_EQ(gDB->DBPath(), path);
+  // The two forms stay two rows of one text.
+  EXPECT_EQ(count(QStringLiteral("SELECT Count(*) FROM tblFILES WHERE Filename = 'eÿ'")), 2);
+  showFolder(QStringLiteral("V1|1"));
+
+  ASSERT_TRUE(fileCommand("café.txt", "kLV_Folder_Execute"));
+  EXPECT_TRUE(boxes->shown.empty()) << boxTexts().toStdString();
+  ASSERT_EQ(shell->opened.size(), 1u);
+  const QString target = shell->opened[0].target;
+  ASSERT_TRUE(target.startsWith(QStringLiteral("file://"))) << target.toStdString();
+  EXPECT_EQ(QByteArray::fromPercentEncoding(target.mid(7).toLatin1()), raw + "caf\xe9.txt");
+
+  int rows = 0;
+  for (int i = 0; i < files()->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* row = files()->topLevelItem(i);
+    if (row->text(0) != QStringLiteral("eÿ")) continue;
+    ++rows;
+    boxes->shown.clear();
+    ASSERT_TRUE(menus::choose(menus::listMenu(files(), row), QStringLiteral("kLV_Folder_Execute")));
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    const QString text = boxes->shown[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Fehler beim Zugriff auf die Datei '") + root + QStringLiteral("eÿ':")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Der Name 'eÿ' steht im Ordner '") + root +
+                              QStringLiteral("' in zwei Schreibweisen (UTF-8 und Windows-1252).")))
+        << text.toStdString();
+    // Nothing is missing, so the box does not send the user to look for the volume.
+    EXPECT_FALSE(text.contains(QStringLiteral("Stellen Sie sicher"))) << text.toStdString();
+    EXPECT_EQ(boxes->shown[0].style, ui::kCritical);
+  }
+  EXPECT_EQ(rows, 2);
+  EXPECT_EQ(shell->opened.size(), 1u);
 }
 
 // "Zeile kopieren" and the information lists' "In die Zwischenablage kopieren" put text on the

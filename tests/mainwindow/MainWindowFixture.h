@@ -5,6 +5,7 @@
 // records the boxes instead of showing them.
 
 #include "catalogue/widgets/mdlGlobals_main.h"
+#include "foundation/cuAppError.h"
 #include "mainwindow/frmMain.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/MessageBox.h"
@@ -73,9 +74,17 @@ class MainWindowFixture : public ::testing::Test {
   }
   void TearDown() override {
     closeWindow();
+    leaveTheProcessAsItStarted();
     restorePresenter();
     // What the window stored (recent list, options) must not reach the next test.
     registry::deleteKey(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent"));
+  }
+  // The program's shut-down drops the error reporter and asks the event loop to end, which
+  // would end every modal window of a later test at once: the next test of the process starts
+  // as the process did.
+  static void leaveTheProcessAsItStarted() {
+    if (!gErr) gErr = std::make_unique<cuAppError>();
+    reviveEventLoop();
   }
 
   // Starts at the size the layout tests expect and waits until the window is on screen.

@@ -18,10 +18,14 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -140,6 +144,19 @@ TEST(StartUpChild, DISABLED_SecondRun) {
   EXPECT_FALSE(gfrmMain);
 }
 
+// A start whose settings file is a FIFO (see StartUp.ASettingsFileThatIsAFifoIsSetAside).
+TEST(StartUpChild, DISABLED_FifoForSettings) {
+  StartUpRun run;
+  ASSERT_TRUE(run.start());
+  EXPECT_TRUE(run.window->isVisible());
+  const QFileInfo aside(sharedPath("registry/hkcu.json.damaged"));
+  EXPECT_TRUE(aside.exists());
+  EXPECT_FALSE(aside.isFile());
+  run.quit();
+  // What the run stored went to a settings file of its own.
+  EXPECT_TRUE(QFileInfo(sharedPath("registry/hkcu.json")).isFile());
+}
+
 TEST(StartUp, CommandLineCatalogueFileNewRecentQuitThenAutoOpen) {
   const QString dir = testenv::freshTempDir();
   for (const char* name : {"start.qvk", "alt.qvk"}) ASSERT_TRUE(testenv::copyTemplate(dir + "/" + name));
@@ -157,6 +174,18 @@ TEST(StartUp, CommandLineCatalogueFileNewRecentQuitThenAutoOpen) {
   ASSERT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
 
   out = runChild(dir, "SecondRun", QString(), &code);
+  EXPECT_EQ(code, 0) << out.toStdString();
+  EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
+}
+
+// A FIFO in the place of the user's settings file would block the start for ever: it is set
+// aside as a damaged file is, and the program starts with fresh settings.
+TEST(StartUp, ASettingsFileThatIsAFifoIsSetAside) {
+  const QString dir = testenv::freshTempDir();
+  ASSERT_TRUE(QDir().mkpath(dir + "/registry"));
+  ASSERT_EQ(mkfifo(QFile::encodeName(dir + "/registry/hkcu.json").constData(), 0600), 0);
+  int code = 0;
+  const QString out = runChild(dir, "FifoForSettings", QString(), &code);
   EXPECT_EQ(code, 0) << out.toStdString();
   EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.toStdString();
 }

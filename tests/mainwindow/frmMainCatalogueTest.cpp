@@ -21,10 +21,12 @@
 #include "tests/mainwindow/ScriptedChooser.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -34,6 +36,8 @@
 #include <QTest>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -150,6 +154,38 @@ TEST_F(MainWindowTest, FileNewWithoutTemplateShows126AndNoDialog) {
   EXPECT_TRUE(chooser->requests.empty());
   ASSERT_EQ(boxes->shown.size(), 1u);
   EXPECT_EQ(boxes->shown[0].text, "Die Datenbank-Vorlage '" + templ + "' wurde nicht gefunden.");
+}
+
+// A program installed where the user may not write offers its first catalogue in the user's
+// home; a private copy that may write into its folder offers that folder.
+TEST_F(MainWindowTest, FileNewStartsInTheHomeFolderWhereTheProgramFolderTakesNoFile) {
+  ASSERT_TRUE(start());
+  const QString program = testenv::freshTempDir();
+  ASSERT_TRUE(testenv::copyTemplate(program + "/zuvrax.db"));
+  // "nobody" must reach the template.
+  for (QString up = program; up.count('/') > 1; up = up.left(up.lastIndexOf('/')))
+    ::chmod(QFile::encodeName(up).constData(), 0755);
+  rt::App::setPath(program);
+  gOptions->setLastDir(QString());
+  item("mMainFile_New")->trigger();  // cancelled
+  ASSERT_EQ(chooser->requests.size(), 1u);
+  EXPECT_EQ(chooser->requests[0].directory, program + "/");
+
+  gOptions->setLastDir(QString());
+  const bool root = ::geteuid() == 0;
+  if (!root) ::chmod(QFile::encodeName(program).constData(), 0555);
+  // The superuser may write anywhere: the command runs as "nobody".
+  const int code = testenv::inChild([&] {
+    if (root && !testenv::dropPrivileges()) return testenv::kSkipCode;
+    item("mMainFile_New")->trigger();
+    if (!boxes->shown.empty()) return 10;
+    if (chooser->requests.size() != 2) return 11;
+    return chooser->requests[1].directory == QDir::homePath() + "/" ? 0 : 12;
+  });
+  ::chmod(QFile::encodeName(program).constData(), 0755);
+  rt::App::setPath(QString());
+  if (code == testenv::kSkipCode) GTEST_SKIP() << "cannot drop privileges";
+  EXPECT_EQ(code, 0);
 }
 
 TEST_F(MainWindowTest, RecentEntriesOpenMoveToTopAndMissingOnesAreRemoved) {

@@ -2,6 +2,8 @@
 // the main window, and every field of the category, volume and folder panes, the file list
 // and the information lists checked in the German formats after real clicks in the tree.
 #include "catalogue/mdlCommand_other.h"
+#include "catalogue/mdlInfo.h"
+#include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/registry/Registry.h"
 #include "tests/mainwindow/PaneFixture.h"
@@ -39,6 +41,23 @@ class DetailTest : public PaneFixture {
     return detail().RunOffered();
   }
   static QImage imageOf(const QPixmap& p) { return p.toImage().convertToFormat(QImage::Format_ARGB32); }
+};
+
+// Calls back whenever the widget paints.
+class PaintRecorder : public QObject {
+ public:
+  PaintRecorder(QWidget* w, std::function<void()> onPaint) : onPaint_(std::move(onPaint)) {
+    w->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) onPaint_();
+    return false;
+  }
+
+ private:
+  std::function<void()> onPaint_;
 };
 
 }  // namespace
@@ -146,10 +165,6 @@ TEST_F(DetailTest, EveryPaneShowsTheStoredValuesInGermanFormats) {
   QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(strand).center());
   EXPECT_EQ(files->currentItem(), strand);
   EXPECT_TRUE(runEnabled());
-  // Once opening a file is built, the toolbar button follows the offer.
-  detail().setRunBuilt(true);
-  EXPECT_TRUE(item("TB_Run")->isEnabled());
-  detail().setRunBuilt(false);
   ASSERT_TRUE(click("C3"));
   EXPECT_FALSE(runEnabled());
   EXPECT_GT(files->topLevelItemCount(), 0);
@@ -238,12 +253,12 @@ TEST_F(DetailTest, TotalsComeFromTheCacheUntilTheViewIsRefreshed) {
   ASSERT_TRUE(click("C3"));
   EXPECT_EQ(rows(window->picCategory->LVCategoryInfo)[0], "Volumes|1");
   // A folder that is not in the catalogue is cached with zeros and no total rows.
-  const auto info = detail().PathInfo(999);
+  const auto info = PathInfo(999, detail().InfoCache());
   EXPECT_TRUE(info->Path.isEmpty());
   EXPECT_FALSE(info->ExtendedInfo);
   EXPECT_TRUE(detail().InfoCache().IDExists(999, pInfoColl::Folder));
   std::vector<PropItem> props;
-  frmMainDetail::PathInfo2InfoData(*info, props);
+  PathInfo2InfoData(*info, props);
   ASSERT_EQ(props.size(), 3u);
   EXPECT_EQ(props[2].Value, "0");
 }
@@ -325,4 +340,39 @@ TEST_F(DetailTest, TheFileNameColumnTakesTheRestOfTheListsWidth) {
   window->resize(window->width() + 200, window->height());
   QTRY_VERIFY(list->columnWidth(0) > before + 100);
   EXPECT_LE(gap(), scrollBar + 10);
+}
+
+// While a volume's totals are read the status panel says so, cut with " ..." to the panel's
+// width but keeping every character that has room, whatever the window's width.
+TEST_F(DetailTest, TheStatusTextKeepsWhatFitsThePanel) {
+  openRead();
+  node("C1")->setExpanded(true);
+  node("C2")->setExpanded(true);
+  QLabel* panel = window->SBPanel1;
+  const QString message = gErr->MsgLoad(187);
+  // Status texts are measured in the window's text font (the tree's), as the window cuts them.
+  const QFontMetrics fm(window->TextFont());
+  QStringList shown;
+  PaintRecorder recorder(panel, [&] {
+    if (!panel->text().isEmpty()) shown << panel->text();
+  });
+  for (const int percent : {50, 57, 64, 71, 78, 85}) {
+    // A window narrow enough that the panel cannot show the whole text.
+    const int width = fm.horizontalAdvance(message) * percent / 100;
+    SCOPED_TRACE(width);
+    window->resize(width, window->height());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fm.horizontalAdvance(message) > panel->width(); }, 5000))
+        << panel->width();
+    ASSERT_TRUE(click("C1"));
+    shown.clear();
+    ASSERT_TRUE(click("V1"));
+    ASSERT_FALSE(shown.isEmpty());
+    const QString text = shown.first();
+    ASSERT_TRUE(text.endsWith(" ...")) << text.toStdString();
+    const QString kept = text.chopped(4);
+    EXPECT_TRUE(message.startsWith(kept)) << text.toStdString();
+    EXPECT_LE(fm.horizontalAdvance(text), panel->width()) << text.toStdString();
+    EXPECT_GT(fm.horizontalAdvance(message.left(kept.size() + 1) + " ..."), panel->width()) << text.toStdString();
+    EXPECT_TRUE(panel->text().isEmpty());
+  }
 }

@@ -4,17 +4,24 @@
 // rows deleted meanwhile and a catalogue another user holds locked. Each ends with the stored
 // state shown and nothing half-written.
 #include "catalogue/mdlCommand_categories.h"
-#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "catalogue/mdlCommand_volumes.h"
-#include "foundation/widgets/mdlQZLib51_pictures.h"
+#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/mdlQZLib51_pictures.h"
+#include "platform/jet/JetError.h"
 #include "platform/jet/Workspace.h"
 #include "tests/mainwindow/PaneFixture.h"
+#include "tests/support/HostilePictures.h"
 
 #include <gtest/gtest.h>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpontaneKeyEvent>
+#include <QTextEdit>
+#include <QWheelEvent>
 
 namespace {
 
@@ -162,6 +169,65 @@ TEST_F(EditTest, EmptiedTextsAndNoLocationAreStoredAsNull) {
   EXPECT_EQ(vol.VolumeMemo->toPlainText(), "Zweite Zeile\nund mehr");
 }
 
+// The wheel over the location list while the focus is elsewhere scrolls the pane; it neither
+// moves the entry nor stores a location when the focus next passes. A choice made in the
+// focused list still is stored.
+TEST_F(EditTest, AWheelOverTheUnfocusedLocationScrollsThePaneAndStoresNothing) {
+  openRead();
+  // Low enough that the volume pane scrolls.
+  window->resize(900, 300);
+  showVolume();
+  VolumePane& vol = *window->picVolume;
+  QComboBox* combo = vol.VolumeLocID;
+  ASSERT_EQ(combo->currentText(), "Keller");
+  auto* scroll = window->findChild<QScrollArea*>("ElasticOne1Scroll");
+  ASSERT_NE(scroll, nullptr);
+  QScrollBar* bar = scroll->verticalScrollBar();
+  QTRY_VERIFY(bar->maximum() > 0);
+  tree()->TV()->setFocus(Qt::MouseFocusReason);
+
+  const auto wheel = [&](int delta) {
+    const QPointF at = QPointF(combo->rect().center());
+    QWheelEvent event(at, combo->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    // As from the mouse (delivered as QTest delivers keys): only then does it give the focus
+    // and travel on to the parents.
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    qApp->notify(combo, &event);
+  };
+  const struct {
+    int delta;
+    bool down;
+  } turns[] = {{-120, true}, {-120, true}, {120, false}};
+  for (const auto& turn : turns) {
+    SCOPED_TRACE(turn.delta);
+    const int before = bar->value();
+    wheel(turn.delta);
+    EXPECT_EQ(combo->currentText(), "Keller");
+    EXPECT_FALSE(combo->hasFocus());
+    if (turn.down) {
+      EXPECT_TRUE(bar->value() > before || bar->value() == bar->maximum()) << bar->value();
+    } else {
+      EXPECT_LT(bar->value(), before);
+    }
+  }
+  // The focus passes through the pane and on to another node.
+  combo->setFocus(Qt::TabFocusReason);
+  leaveField();
+  ASSERT_TRUE(click("C2"));
+  EXPECT_EQ(volume("LocID"), rt::Variant(1));
+
+  // Chosen with the keyboard in the focused list: stored.
+  ASSERT_TRUE(click("V1"));
+  ASSERT_EQ(combo->currentText(), "Keller");
+  combo->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(combo, Qt::Key_Up);
+  ASSERT_EQ(combo->currentText(), "Dachboden");
+  leaveField();
+  EXPECT_EQ(volume("LocID"), rt::Variant(2));
+  EXPECT_TRUE(boxes->shown.empty()) << boxTexts().join("\n").toStdString();
+}
+
 TEST_F(EditTest, WhatIsTypedIsWrittenWhenThePaneChangesOrTheWindowCloses) {
   openRead();
   showVolume();
@@ -230,6 +296,64 @@ TEST_F(EditTest, AWriteRefusedByAnotherUsersLockShowsTheStoredStateAgain) {
   typeInto(window->picCategory->CatDescription, "kommt an");
   leaveField();
   EXPECT_EQ(category(2, "CatDescription"), rt::Variant("kommt an"));
+}
+
+// A second instance on the shared catalogue changes the memo while this one edits it: leaving
+// the field says so (3197, in German), the typed text stays and the other's is kept; leaving
+// the field again stores what was typed, knowingly.
+TEST_F(EditTest, AMemoAnotherInstanceChangedMeanwhileIsNotOverwrittenUnseen) {
+  startExposed();
+  catalogue = readCatalogue();
+  gOptions->setExclusive(false);
+  window->pubDBOpen(catalogue);
+  ASSERT_FALSE(gDB->Exclusive());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return visiblePane() == "category"; }, 5000));
+  showVolume();
+  QTextEdit* memo = window->picVolume->VolumeMemo;
+  ASSERT_EQ(memo->toPlainText(), "Regal 2, Fach 4");
+  jet::Engine engine;
+  auto ws = testenv::catalogueWorkspace(engine);
+  auto other = ws->OpenDatabase(catalogue, false);
+  other->Execute("UPDATE tblVOLUMES SET Memo = 'Regal 5, vom anderen' WHERE VID = 1");
+  typeInto(memo, "Regal 2, Fach 6");
+  leaveField();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_TRUE(boxes->shown[0].style & ui::kCritical);
+  EXPECT_TRUE(boxes->shown[0].title.contains("3197")) << boxes->shown[0].title.toStdString();
+  EXPECT_TRUE(boxes->shown[0].text.contains(jet::errorText(jet::err::kWriteConflict)))
+      << boxes->shown[0].text.toStdString();
+  EXPECT_EQ(memo->toPlainText(), "Regal 2, Fach 6");
+  EXPECT_EQ(volume("Memo"), rt::Variant("Regal 5, vom anderen"));
+  memo->setFocus(Qt::MouseFocusReason);
+  leaveField();
+  EXPECT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(volume("Memo"), rt::Variant("Regal 2, Fach 6"));
+  other->Close();
+}
+
+// A memo saved on a full disk: the engine's disk-full error in German, nothing half-written.
+TEST_F(EditTest, AMemoSavedOnAFullDiskSaysSoInGerman) {
+  openRead();
+  showVolume();
+  // The catalogue may grow by no page: whatever needs one finds the disk full.
+  const auto pragma = [](const QString& name) {
+    auto q = gDB->DB()->OpenNativeQuery(QStringLiteral("PRAGMA ") + name);
+    return q->Next() ? q->Long(0) : -1;
+  };
+  const int64_t pageSize = pragma("page_size");
+  const int64_t freePages = pragma("freelist_count");
+  ASSERT_GT(pragma("max_page_count = " + QString::number(pragma("page_count"))), 0);
+  QTextEdit* memo = window->picVolume->VolumeMemo;
+  memo->setFocus(Qt::MouseFocusReason);
+  memo->setPlainText(QString(static_cast<qsizetype>((freePages + 4) * pageSize), QLatin1Char('m')));
+  QTest::keyClicks(memo, "Ende");
+  leaveField();
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_TRUE(boxes->shown[0].title.contains("3026")) << boxes->shown[0].title.toStdString();
+  EXPECT_TRUE(boxes->shown[0].text.contains(jet::errorText(jet::err::kDiskFull))) << boxes->shown[0].text.toStdString();
+  EXPECT_FALSE(boxes->shown[0].text.contains("disk")) << boxes->shown[0].text.toStdString();
+  EXPECT_EQ(volume("Memo"), rt::Variant("Regal 2, Fach 4"));
+  EXPECT_EQ(memo->toPlainText(), "Regal 2, Fach 4");
 }
 
 TEST_F(EditTest, ACategoryIconIsReplacedFromAFileAndRemovedAgain) {
@@ -302,26 +426,74 @@ TEST_F(EditTest, ACategoryIconIsReplacedFromAFileAndRemovedAgain) {
   EXPECT_EQ(centre(cat.CatIcon->pixmap()), 0x0000FFu);
 }
 
-TEST_F(EditTest, ADamagedIconInTheCatalogueShowsTheStandardOneAndCanBeRemoved) {
+// The catalogue was written elsewhere (import copies icons byte for byte): an icon that is
+// damaged, a picture of a format the program does not store, or a directory of more images
+// than an icon holds is not decoded. The standard icon shows, and the removal is offered.
+TEST_F(EditTest, AnIconTheProgramDoesNotStoreShowsTheStandardOneAndCanBeRemoved) {
   startExposed();
-  catalogue = readCatalogue();
-  {
-    jet::Engine engine;
-    auto ws = testenv::catalogueWorkspace(engine);
-    auto db = ws->OpenDatabase(catalogue, false);
-    db->Execute("UPDATE tblCATEGORIES SET Icon = ? WHERE CID = 2", 0, {rt::Variant(QByteArray("\0\0\1\0Müll", 9))});
-    db->Close();
+  const QString read = readCatalogue();
+  const struct {
+    const char* name;
+    QByteArray bytes;
+  } cases[] = {
+      {"damaged", QByteArray("\0\0\1\0M\xC3\xBCll", 9)},
+      {"vector picture", testenv::svgPicture()},
+      {"65535 images", testenv::iconWithEntries(65535)},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    catalogue = dir + QStringLiteral("/fremd%1.qvk").arg(++n);
+    ASSERT_TRUE(QFile::copy(read, catalogue));
+    {
+      jet::Engine engine;
+      auto ws = testenv::catalogueWorkspace(engine);
+      auto db = ws->OpenDatabase(catalogue, false);
+      db->Execute("UPDATE tblCATEGORIES SET Icon = ? WHERE CID = 2", 0, {rt::Variant(c.bytes)});
+      db->Close();
+    }
+    window->pubDBOpen(catalogue);
+    ASSERT_TRUE(boxes->shown.empty()) << boxTexts().join("\n").toStdString();
+    ASSERT_TRUE(click("C2"));
+    CategoryPane& cat = *window->picCategory;
+    EXPECT_EQ(Tree::NodeImage(node("C2")), "i12");
+    EXPECT_EQ(cat.CatIcon->pixmap().toImage(), tree()->ImageList().pixmap("i12").toImage());
+    EXPECT_TRUE(cat.CatIconDelete->isEnabled());
+    boxes->script(ui::kAnswerYes);
+    cat.CatIconDelete->click();
+    EXPECT_TRUE(category(2, "Icon").isNull());
+    EXPECT_EQ(boxes->shown.size(), 1u);
+    boxes->shown.clear();
   }
-  window->pubDBOpen(catalogue);
-  ASSERT_TRUE(boxes->shown.empty()) << boxTexts().join("\n").toStdString();
+}
+
+// Only the margins the rendering adds become transparent: the picture keeps every pixel, also
+// those of the image lists' mask colour, in the tree, in the pane and in the catalogue.
+TEST_F(EditTest, AReplacedCategoryIconKeepsItsPixelsOfTheMaskColour) {
+  openRead();
   ASSERT_TRUE(click("C2"));
   CategoryPane& cat = *window->picCategory;
-  EXPECT_EQ(cat.CatIcon->pixmap().toImage(), tree()->ImageList().pixmap("i12").toImage());
-  EXPECT_TRUE(cat.CatIconDelete->isEnabled());
-  boxes->script(ui::kAnswerYes);
-  cat.CatIconDelete->click();
-  EXPECT_TRUE(category(2, "Icon").isNull());
-  EXPECT_EQ(boxes->shown.size(), 1u);
+  QImage grey(32, 16, QImage::Format_ARGB32);
+  grey.fill(QColor(0xC0, 0xC0, 0xC0));
+  QDir().mkpath(dir + "/icons");
+  ASSERT_TRUE(grey.save(dir + "/icons/grau.png", "PNG"));
+  chooser->answers = {dir + "/icons/grau.png"};
+  cat.CatIconEdit->click();
+  ASSERT_TRUE(boxes->shown.empty()) << boxTexts().join("\n").toStdString();
+  ASSERT_EQ(Tree::NodeImage(node("C2")), "u2");
+  const std::optional<Picture> stored = fCatIconLoad(2);
+  ASSERT_TRUE(stored.has_value());
+  for (const QImage& img : {tree()->ImageList().pixmap("u2").toImage(), cat.CatIcon->pixmap().toImage(),
+                            stored->image().convertToFormat(QImage::Format_ARGB32)}) {
+    ASSERT_EQ(img.size(), QSize(16, 16));
+    for (int y = 0; y < 16; ++y) {
+      const bool inside = y >= 4 && y <= 11;
+      EXPECT_EQ(qAlpha(img.pixel(8, y)), inside ? 255 : 0) << "row " << y;
+      if (inside) {
+        EXPECT_EQ(img.pixel(8, y) & 0xFFFFFF, 0xC0C0C0u) << "row " << y;
+      }
+    }
+  }
 }
 
 TEST_F(EditTest, AVolumeIsRelocatedOnlyToAPathThatHoldsAllItsFolders) {

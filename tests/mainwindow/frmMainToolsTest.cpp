@@ -254,11 +254,13 @@ TEST_F(MainToolsTest, ListingsOfAVolumeAndOfAFolderWithAndWithoutSubfolders) {
   startExposed();
   open(path);
   const QString root = node("V1")->child(0)->text(0);  // the placeholder carries the root's text
-  const QString bach = "\\" + root +
+  // Folders are joined with "/"; the root, an absolute path, has it already.
+  ASSERT_TRUE(root.startsWith('/')) << root.toStdString();
+  const QString bach = root +
                        " [Root]\n  eins.txt, 07.07.2009 06:00:00, 100 Bytes (0,1 KB)\n"
                        "  zwei.txt, 06.07.2009 12:00:00, 2.048 Bytes (2,0 KB)";
-  const QString kantaten = "\\Kantaten\n  bwv140.mp3, 08.07.2009 00:00:00, 3.145.728 Bytes (3,0 MB)";
-  const QString arien = "\\Arien\n  aria.flac, 09.07.2009 00:00:00, 5 Bytes (0,0 KB)";
+  const QString kantaten = "/Kantaten\n  bwv140.mp3, 08.07.2009 00:00:00, 3.145.728 Bytes (3,0 MB)";
+  const QString arien = "/Arien\n  aria.flac, 09.07.2009 00:00:00, 5 Bytes (0,0 KB)";
   const auto indent = [](QString block, int by) {
     const QString margin(by, ' ');
     return margin + block.replace("\n", "\n" + margin);

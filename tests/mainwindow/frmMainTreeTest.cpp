@@ -4,6 +4,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeNode.h"
+#include "catalogue/widgets/TreeView.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
 #include "mainwindow/frmMain.h"
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTest>
 
 #include <functional>
@@ -193,5 +195,61 @@ TEST_F(MainTreeTest, ClickingANodeShowsOnlyThePaneOfItsType) {
   ASSERT_EQ(Tree::NodeType(placeholder), 3);
   emit tree()->NodeClick(placeholder);
   EXPECT_EQ(visiblePane(), "category");
+  EXPECT_TRUE(boxes->shown.empty());
+}
+
+// A folder far down a volume is reached sideways, as in any tree: its node is not cut off,
+// and a node selected from outside (a search hit), with the keyboard or with the mouse is
+// scrolled into view across as well as down.
+TEST_F(MainTreeTest, DeepFoldersAreShownWholeAndScrolledIntoViewSideways) {
+  const QString path = dir + "/tief.qvk";
+  ASSERT_TRUE(testenv::copyTemplate(path));
+  {
+    CatalogueWriter c(path);
+    c.volume(1, "Tief");
+    c.folder(100, 1, rt::Null, rt::Null);
+    for (int depth = 1; depth <= 60; ++depth) c.folder(100 + depth, 1, QString("Ebene %1").arg(depth), 99 + depth);
+  }
+  start();
+  gfrmMain->pubDBOpen(path);
+  ASSERT_TRUE(paneBecomes("volume"));
+  gfrmMain->pubVolumeSelect(1);
+  TreeView* view = tree()->TV();
+  QScrollBar* across = view->horizontalScrollBar();
+  // The selected node whole (not "…" or an empty row) and inside the view with its button.
+  const auto selectedInView = [&](int pid) -> testing::AssertionResult {
+    QTreeWidgetItem* n = tree()->SelectedItem();
+    if (ui::itemKey(n) != QString("V1|%1").arg(pid))
+      return testing::AssertionFailure() << "selected " << selectedKey().toStdString();
+    const QRect shown = view->visualItemRect(n);
+    const int wanted = view->iconSize().width() + view->fontMetrics().horizontalAdvance(n->text(0));
+    if (shown.width() < wanted) return testing::AssertionFailure() << "cut to " << shown.width() << " of " << wanted;
+    if (shown.left() - view->indentation() < 0 || shown.left() + wanted > view->viewport()->width() ||
+        !shown.intersects(view->viewport()->rect()))
+      return testing::AssertionFailure() << "at " << shown.left() << ".." << shown.left() + wanted << " in "
+                                         << view->viewport()->width();
+    return testing::AssertionSuccess();
+  };
+
+  for (int depth : {30, 60, 0, 45}) {
+    SCOPED_TRACE(depth);
+    // As the search window shows a hit; depth 0 is the volume's root folder.
+    ASSERT_TRUE(gfrmMain->pubFolderSelect(1, 100 + depth));
+    EXPECT_TRUE(selectedInView(100 + depth));
+  }
+  // The deepest folder needs the sideways scroll bar.
+  EXPECT_GT(across->maximum(), 0);
+
+  // Moving up with the keyboard from the deepest node, and clicking the node above.
+  ASSERT_TRUE(gfrmMain->pubFolderSelect(1, 160));
+  view->setFocus(Qt::OtherFocusReason);
+  QTest::keyClick(view, Qt::Key_Up);
+  EXPECT_TRUE(selectedInView(159));
+  EXPECT_GT(across->value(), 0);
+  const QRect above = view->visualItemRect(node("V1|158"));
+  ASSERT_TRUE(view->viewport()->rect().contains(above.topLeft() + QPoint(8, 2)));
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(above.left() + 8, above.center().y()));
+  EXPECT_TRUE(selectedInView(158));
+  EXPECT_GT(across->value(), 0);
   EXPECT_TRUE(boxes->shown.empty());
 }

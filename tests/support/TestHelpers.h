@@ -6,7 +6,9 @@
 #include "platform/ui/MessageBox.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -54,5 +56,21 @@ int inChild(const std::function<int()>& body);
 bool dropPrivileges();
 // The code a child reports back when it could not set up its case.
 inline constexpr int kSkipCode = 77;
+
+// Returns once every timer armed before the call with an interval of at most ms has fallen
+// due and run, and what it posted has run too: for checking that a deferred step does not come
+// (or comes only once). Timers run in the order they fall due, and the one started here falls
+// due after them.
+inline void letArmedTimersRun(int ms) {
+  bool due = false;
+  QTimer sentinel;
+  sentinel.setSingleShot(true);
+  sentinel.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&sentinel, &QTimer::timeout, [&due] { due = true; });
+  // Coarse timers may fall due up to a twentieth of their interval late.
+  sentinel.start(ms + ms / 10 + 1);
+  while (!due) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  QCoreApplication::processEvents();
+}
 
 }  // namespace testenv

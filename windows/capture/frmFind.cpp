@@ -38,6 +38,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -61,6 +62,18 @@ QPushButton* newButton(const QString& caption, QWidget* parent) {
   // Enter belongs to the field it is typed in, not to whichever button is the dialog's default.
   b->setAutoDefault(false);
   return b;
+}
+
+// The first two columns of a result list fit their texts and their captions; the third takes
+// the rest of the list's width, never less than its caption.
+void FitColumnsToTexts(QTreeView* list) {
+  AutoSizeListViewColumn(list, 1, true);
+  AutoSizeListViewColumn(list, 2, true);
+}
+
+void FitLastColumn(QTreeView* list) {
+  FitListViewColumn(list, 3, true);
+  list->setColumnWidth(2, std::max(list->columnWidth(2), list->header()->sectionSizeHint(2)));
 }
 
 }  // namespace
@@ -331,13 +344,13 @@ void frmFind::TabOne1_Switch(int tab) {
 }
 
 void frmFind::FitResultColumns() {
-  FitListViewColumn(LVFiles, 3, true);
-  FitListViewColumn(LVVolumes, 3, true);
+  FitLastColumn(LVFiles);
+  FitLastColumn(LVVolumes);
 }
 
 bool frmFind::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Resize && (watched == LVFiles || watched == LVVolumes)) {
-    FitListViewColumn(static_cast<QTreeView*>(watched), 3, true);
+    FitLastColumn(static_cast<QTreeView*>(watched));
   } else if (event->type() == QEvent::MouseButtonRelease &&
              static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
     if (watched == LVFiles->viewport()) LVFiles_MouseUp();
@@ -456,9 +469,8 @@ bool frmFind::RunSearch(pFinder& finder, bool folders) {
   FindResultModel* results = Results();
   results->flush();
   if (results->count() > 0) {
-    AutoSizeListViewColumn(LVFiles, 1, false);
-    AutoSizeListViewColumn(LVFiles, 2, false);
-    FitListViewColumn(LVFiles, 3, true);
+    FitColumnsToTexts(LVFiles);
+    FitLastColumn(LVFiles);
   }
   return true;
 }
@@ -583,9 +595,8 @@ void frmFind::Filter(int32_t VID, int32_t LocID, const QString& NamePart) {
       rs->MoveNext();
     }
     rs->Close();
-    AutoSizeListViewColumn(LVVolumes, 1, false);
-    AutoSizeListViewColumn(LVVolumes, 2, false);
-    FitListViewColumn(LVVolumes, 3, true);
+    FitColumnsToTexts(LVVolumes);
+    FitLastColumn(LVVolumes);
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("Filter"));
   }

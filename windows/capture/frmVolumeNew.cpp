@@ -298,7 +298,7 @@ void frmVolumeNew::cmdBrowse_Click() {
 void frmVolumeNew::cmdCancel_Click() {
   try {
     if (reading_) {
-      if (m_Reader) m_Reader->RequestCancel();
+      if (m_Reader) m_Reader->Cancel();
       return;
     }
     chkCancel_ = 1;
@@ -309,10 +309,6 @@ void frmVolumeNew::cmdCancel_Click() {
 }
 
 void frmVolumeNew::reject() { cmdCancel_Click(); }
-
-bool frmVolumeNew::ConfirmCancel() {
-  return gErr->MsgShow(177, ui::kYesNo + ui::kQuestion + ui::kDefaultButton2) == ui::kAnswerYes;
-}
 
 void frmVolumeNew::Status(const QString& text) { lblStatus_->setText(text); }
 

@@ -53,8 +53,6 @@ class frmVolumeNew : public QDialog, public pReaderOwner {
   // The reader's owner.
   void Status(const QString& text) override;
   QObject* AllowedWindow() override { return this; }
-  // Asks whether the running read is to be stopped.
-  bool ConfirmCancel() override;
 
   // Controls, by the names the callers and the help use.
   QWidget* fraPage(int index) const { return pages_.at(static_cast<size_t>(index)); }

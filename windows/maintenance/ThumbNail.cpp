@@ -1,6 +1,7 @@
 #include "windows/maintenance/ThumbNail.h"
 
 #include "platform/runtime/App.h"
+#include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
 
 #include <QBuffer>
@@ -109,14 +110,10 @@ void ThumbNail::setAsyncInterval(int32_t ms) {
 }
 
 QImage ThumbNail::TransparentImage() const {
-  QImage img = surface_.convertToFormat(QImage::Format_ARGB32);
-  const QRgb back = OleColor(backColor_, palette()).rgb() & 0xFFFFFF;
-  for (int y = 0; y < img.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (int x = 0; x < img.width(); ++x)
-      if ((line[x] & 0xFFFFFF) == back) line[x] = 0;
-  }
-  return img;
+  QImage img(surface_.size(), QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  drawPicture(img);
+  return img.convertToFormat(QImage::Format_ARGB32);
 }
 
 void ThumbNail::setBackColor(uint32_t colour) {
@@ -221,8 +218,8 @@ void ThumbNail::LoadPicture(const QString& fileName) {
                             QStringLiteral("Die Datei '%1' kann nicht gelesen werden.").arg(fileName));
     const QByteArray bytes = file.readAll();
     if (bytes.isEmpty()) raiseInvalidPicture();
-    // Any image file the platform reads; its bytes are kept as they are.
-    SetPicture(PictureFromBytes(bytes));
+    // A picture file of the loader's formats; its bytes are kept as they are.
+    SetPicture(PictureFromFileBytes(bytes));
   } catch (...) {
     raiseFrom("LoadPicture");
   }
@@ -233,10 +230,8 @@ void ThumbNail::SavePicture(const QString& fileName) const {
     if (!picture_) raiseInvalidPicture();
     QByteArray bytes;
     PictureToBytes(*picture_, bytes);
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-      throw rt::RaisedError(kErrFileAccess, rt::App::exeName(),
-                            QStringLiteral("Die Datei '%1' kann nicht geschrieben werden.").arg(fileName));
+    // A write that fails leaves the old file whole.
+    rt::replaceFileContent(fileName, bytes);
   } catch (...) {
     raiseFrom("SavePicture");
   }
@@ -268,22 +263,25 @@ void ThumbNail::PaintPicture() {
     // The whole surface takes the back colour first: the bands around the picture, and what
     // shows through a picture's transparent parts.
     clearSurface();
-    const double W = surface_.width();
-    const double H = surface_.height();
-    if (picture_ && !frame_.isNull() && W > 0 && H > 0) {
-      QPainter p(&surface_);
-      p.setRenderHint(QPainter::SmoothPixmapTransform);
-      if (stretch_) {
-        p.drawImage(QRectF(0, 0, W, H), frame_);
-      } else {
-        const PictureFit fit = FitPicture(W, H, roundEven(frame_.width()), roundEven(frame_.height()));
-        if (!fit.empty) p.drawImage(QRectF(fit.x, fit.y, fit.w, fit.h), frame_);
-      }
-    }
+    drawPicture(surface_);
     update();
     emit painted();
   } catch (...) {
     raiseFrom("PaintPicture");
+  }
+}
+
+void ThumbNail::drawPicture(QImage& target) const {
+  const double W = target.width();
+  const double H = target.height();
+  if (!picture_ || frame_.isNull() || W <= 0 || H <= 0) return;
+  QPainter p(&target);
+  p.setRenderHint(QPainter::SmoothPixmapTransform);
+  if (stretch_) {
+    p.drawImage(QRectF(0, 0, W, H), frame_);
+  } else {
+    const PictureFit fit = FitPicture(W, H, roundEven(frame_.width()), roundEven(frame_.height()));
+    if (!fit.empty) p.drawImage(QRectF(fit.x, fit.y, fit.w, fit.h), frame_);
   }
 }
 
@@ -341,7 +339,7 @@ void ThumbNail::ReadProperties(const QVariantMap& bag) {
   tmr_.setInterval(bag.value(QStringLiteral("AsyncInterval"), 1).toInt());
   paintAsync_ = bag.value(QStringLiteral("PaintAsync"), false).toBool();
   const QByteArray bytes = bag.value(QStringLiteral("Picture")).toByteArray();
-  picture_ = bytes.isEmpty() ? std::nullopt : std::optional<::Picture>(PictureFromBytes(bytes));
+  picture_ = bytes.isEmpty() ? std::nullopt : std::optional<::Picture>(PictureFromFileBytes(bytes));
   square_ = bag.value(QStringLiteral("Square"), false).toBool();
   stretch_ = bag.value(QStringLiteral("Stretch"), false).toBool();
   // Surface, border and timer take the values; the picture is kept without painting.

@@ -53,8 +53,8 @@ class ThumbNail : public QFrame {
   void setBorderStyle(int16_t v);
   // The painted surface.
   QImage Image() const { return surface_; }
-  // The painted surface with every pixel of the back colour made transparent: a picture drawn
-  // for an image list, whose margins must not show.
+  // The drawing of Image with the margins around the picture transparent instead of the back
+  // colour, the picture's own pixels as they are: a picture drawn for an image list.
   QImage TransparentImage() const;
   bool PaintAsync() const { return paintAsync_; }
   void setPaintAsync(bool on);
@@ -105,6 +105,8 @@ class ThumbNail : public QFrame {
   void SetPicture(const std::optional<::Picture>& picture);
   void Paint();
   void PaintPicture();
+  // Draws the held picture into an image of the inner size, fitted or stretched.
+  void drawPicture(QImage& target) const;
   void Resized();
   void clearSurface();
   void applyFrame();

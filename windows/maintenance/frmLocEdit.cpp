@@ -15,7 +15,6 @@
 namespace {
 constexpr int kHelpContext = 70;
 constexpr int kMsgNameMissing = 169;
-constexpr int kMsgNameTaken = 170;
 // The catalogue's text fields hold at most this many characters.
 constexpr int kMaxText = 255;
 }  // namespace
@@ -62,16 +61,9 @@ frmLocEdit::frmLocEdit(QWidget* owner) : QDialog(owner) {
 }
 
 void frmLocEdit::cmdOK_Click() {
-  const QString name = LocName->text();
-  int refusal = 0;
-  if (name.isEmpty())
-    refusal = kMsgNameMissing;
-  else if (nameTaken_ && nameTaken_(name))
-    refusal = kMsgNameTaken;
-  if (refusal != 0) {
-    gErr->MsgShow(refusal, ui::kOkOnly + ui::kExclamation, name);
+  if (LocName->text().isEmpty()) {
+    gErr->MsgShow(kMsgNameMissing, ui::kOkOnly + ui::kExclamation);
     LocName->setFocus(Qt::OtherFocusReason);
-    LocName->selectAll();
     return;
   }
   cancel_ = 0;

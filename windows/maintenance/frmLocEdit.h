@@ -1,11 +1,9 @@
 #pragma once
 
 // The editor of one storage location's name and description. Its caller fills and reads the
-// two boxes; OK refuses an empty name and a name another location already has.
+// two boxes; OK refuses an empty name. Names need not be unique.
 
 #include <QDialog>
-
-#include <functional>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -19,8 +17,6 @@ class frmLocEdit : public QDialog {
 
   // 1 cancelled (also when closed from the close box), 0 accepted.
   int chkCancel() const { return cancel_; }
-  // Tells OK whether a name belongs to another location already.
-  void setNameTaken(std::function<bool(const QString&)> test) { nameTaken_ = std::move(test); }
 
   void cmdOK_Click();
   void cmdCancel_Click();
@@ -32,5 +28,4 @@ class frmLocEdit : public QDialog {
 
  private:
   int cancel_ = 1;
-  std::function<bool(const QString&)> nameTaken_;
 };

@@ -128,14 +128,6 @@ QTreeWidgetItem* frmLocList::Selected() const {
   return item && item->isSelected() ? item : nullptr;
 }
 
-bool frmLocList::NameTaken(const QString& name, int32_t except) {
-  auto rs = gDB->DB()->OpenRecordset(QStringLiteral("SELECT lID FROM tblLOCATIONS WHERE LocName = ? AND lID <> ?"),
-                                     jet::RecordsetType::Snapshot, {name, except});
-  const bool taken = !rs->IsEOF();
-  rs->Close();
-  return taken;
-}
-
 void frmLocList::LV_MouseUp(const QPoint& globalPos) {
   const bool selected = Selected() != nullptr;
   kLV_Edit->setEnabled(selected);
@@ -156,7 +148,6 @@ void frmLocList::CmdAdd() {
   RecordsetCloser closer{rs};
   try {
     auto editor = std::make_unique<frmLocEdit>(this);
-    editor->setNameTaken([](const QString& name) { return NameTaken(name, 0); });
     editor->exec();
     if (editor->chkCancel() != 0) return;
     const QString name = editor->LocName->text();
@@ -194,7 +185,6 @@ void frmLocList::Edit() {
     auto editor = std::make_unique<frmLocEdit>(this);
     editor->LocName->setText(item->text(0));
     editor->LocDescription->setPlainText(item->text(1));
-    editor->setNameTaken([lid](const QString& name) { return NameTaken(name, lid); });
     editor->exec();
     if (editor->chkCancel() != 0) return;
     const QString name = editor->LocName->text();

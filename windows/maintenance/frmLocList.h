@@ -43,9 +43,6 @@ class frmLocList : public QDialog {
   void LVFill();
   void FitColumns();
   QTreeWidgetItem* Selected() const;
-  // True when another location than `except` has that name (compared as the catalogue
-  // compares text: without regard to case).
-  static bool NameTaken(const QString& name, int32_t except);
 
   int edited_ = 0;
 };

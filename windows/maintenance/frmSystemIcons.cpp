@@ -35,7 +35,7 @@ constexpr int kMsgIconTitle = 162;
 // IIDs from here on are the program's own icons, below it the drive types.
 constexpr int32_t kFirstOtherIcon = 10;
 // The colour the lists and the tree treat as transparent in pictures without an alpha channel;
-// the renderer paints the margins in it, so they stay transparent.
+// the renderer's back colour.
 constexpr uint32_t kMaskColour = 0xC0C0C0;
 
 QString itemKey(int32_t IID) { return QStringLiteral("A") + QString::number(IID); }

@@ -12,6 +12,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QWidget>
 
 namespace ui {
 
@@ -51,6 +52,24 @@ void setCustomMousePointer(const QPixmap& picture, QPoint hotSpot) {
   if (mousePointer() == kPointerCustom) applyMousePointer(kPointerCustom);
 }
 
+void installBusyScopeRules() {
+  // Key codes live in QtGui and widgets in QtWidgets, so the busy scope learns here what Esc and
+  // a popup are.
+  setEscapeKeyTest([](const QEvent& e) {
+    return (e.type() == QEvent::KeyPress || e.type() == QEvent::KeyRelease || e.type() == QEvent::ShortcutOverride) &&
+           static_cast<const QKeyEvent&>(e).key() == Qt::Key_Escape;
+  });
+  setPopupOwner([](const QObject& o) -> QObject* {
+    if (!o.isWidgetType()) return nullptr;
+    const auto& w = static_cast<const QWidget&>(o);
+    if (!w.isWindow() || (w.windowType() != Qt::Popup && w.windowType() != Qt::ToolTip)) return nullptr;
+    // A completer's list has no parent; it hands its focus to the box it completes.
+    QWidget* proxy = w.focusProxy();
+    if (proxy && proxy != &w && !w.isAncestorOf(proxy)) return proxy;
+    return w.parentWidget();
+  });
+}
+
 void installQtPlatform(HelpOpener openHelp) {
   setPresenter(std::make_unique<QtMessagePresenter>(std::move(openHelp)));
   setMousePointerHook(&applyMousePointer);
@@ -58,11 +77,7 @@ void installQtPlatform(HelpOpener openHelp) {
   setTwipsSource(screenTwipsSource());
   setCursorSource(std::make_unique<QtCursorSource>());
   setFontFamiliesSource([] { return QFontDatabase::families(); });
-  // Key codes live in QtGui, so the busy scope below the windows learns here what Esc is.
-  setEscapeKeyTest([](const QEvent& e) {
-    return (e.type() == QEvent::KeyPress || e.type() == QEvent::KeyRelease || e.type() == QEvent::ShortcutOverride) &&
-           static_cast<const QKeyEvent&>(e).key() == Qt::Key_Escape;
-  });
+  installBusyScopeRules();
 }
 
 }  // namespace ui

@@ -246,14 +246,6 @@ TEST_F(pImportTest, RefusedImportsLeaveBothCataloguesAsTheyWere) {
        [this] { return dir + QStringLiteral("/./ziel.qvk"); },
        {QStringLiteral("ist bereits geöffnet.")},
        true},
-      {"a copy of the open catalogue, declined",
-       [this] {
-         const QString copy = dir + QStringLiteral("/kopie.qvk");
-         QFile::copy(target, copy);
-         windows.tickedCategories = {1};
-         return copy;
-       },
-       {QStringLiteral("ist eine Kopie der geöffneten Datenbank")}},
       {"an older version",
        [&] { return variant(QStringLiteral("alt.qvk"), QStringLiteral("UPDATE tblVERSION SET Revision = 10"), {}); },
        {older}},
@@ -324,18 +316,6 @@ TEST_F(pImportTest, OpeningTroublesAreReportedInTheOpeningBox) {
   EXPECT_TRUE(boxes->shown[0].text.startsWith(QStringLiteral("Beim Öffnen von '") + path +
                                               QStringLiteral("' ist ein Fehler aufgetreten:\r\n\r\nFehler Nr. ")));
   EXPECT_EQ(boxes->shown[0].style, ui::kCritical);
-}
-
-TEST_F(pImportTest, ACopyOfTheOpenCatalogueIsImportedWhenTheUserInsists) {
-  const QString copy = dir + QStringLiteral("/kopie.qvk");
-  ASSERT_TRUE(QFile::copy(target, copy));
-  boxes->script(ui::kAnswerYes);
-  windows.tickedVolumes = {4};
-  int32_t counts[3];
-  ASSERT_TRUE(runImport(copy, counts));
-  EXPECT_EQ(boxes->shown[0].style, ui::kYesNo + ui::kExclamation + ui::kDefaultButton2);
-  EXPECT_EQ(counts[1], 1);
-  EXPECT_EQ(value(QStringLiteral("SELECT Count(*) FROM tblFILES")).toInt(), 40);
 }
 
 TEST_F(pImportTest, AHigherVersionIsImportedWhenTheUserAgrees) {

@@ -2,6 +2,7 @@
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/frmImport.h"
 #include "catalogue/widgets/pImportWindows.h"
+#include "platform/ui/MousePointer.h"
 #include "platform/ui/Twips.h"
 #include "platform/ui/widgets/ItemKeys.h"
 
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTest>
@@ -172,6 +174,53 @@ TEST_F(frmImportTest, TheLayoutFollowsTheWindowAndSurvivesATinyOne) {
   EXPECT_TRUE(boxes->shown.empty());
 }
 
+// The source is only read: pressing a node and dragging it onto a category selects it and
+// nothing more. No drag starts, no move is asked, the source stays as it was.
+TEST_F(frmImportTest, ANodeDraggedOntoACategoryIsNeitherAskedNorMoved) {
+  auto w = openWindow();
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+  EXPECT_FALSE(w->Tree1->AllowDrag());
+  TreeView* view = w->Tree1->TV();
+  view->expandAll();
+  w->Tree1->setDragDelay(1);
+  const QStringList before = dumpCatalogue(*sourceDb);
+  const auto mouse = [view](QEvent::Type type, const QPoint& at, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(at), QPointF(view->viewport()->mapToGlobal(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &event);
+  };
+  const auto centre = [&](const char* key) {
+    QTreeWidgetItem* n = node(*w, QString::fromLatin1(key));
+    view->scrollToItem(n);
+    return view->visualItemRect(n).center();
+  };
+  const struct {
+    const char* dragged;
+    const char* target;
+    const char* parent;
+  } drags[] = {{"V13", "C5", "C8"}, {"C8", "C5", nullptr}, {"V12", "C8", "C5"}};
+  for (const auto& d : drags) {
+    SCOPED_TRACE(d.dragged);
+    const QPoint from = centre(d.dragged);
+    mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    // Held for longer than a drag waits before it starts.
+    bool held = false;
+    QTimer::singleShot(w->Tree1->DragDelay() + 20, [&held] { held = true; });
+    QTRY_VERIFY(held);
+    EXPECT_FALSE(w->Tree1->isDragging());
+    EXPECT_EQ(ui::itemKey(w->Tree1->SelectedItem()), QString::fromLatin1(d.dragged));
+    const QPoint to = centre(d.target);
+    mouse(QEvent::MouseMove, from + QPoint(0, 1), Qt::NoButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    EXPECT_TRUE(boxes->shown.empty()) << boxes->shown.front().text.toStdString();
+    EXPECT_EQ(ui::mousePointer(), ui::kPointerDefault);
+    const QTreeWidgetItem* parent = node(*w, QString::fromLatin1(d.dragged))->parent();
+    EXPECT_EQ(parent ? ui::itemKey(parent) : QString(), QString::fromLatin1(d.parent ? d.parent : ""));
+  }
+  EXPECT_EQ(dumpCatalogue(*sourceDb), before);
+}
+
 // A state the tree's locking normally prevents (a box ticked before its grandparent, the
 // parent between them unticked): the grandparent brings it along, it is not listed again.
 TEST_F(frmImportTest, ANodeBelowAnyTickedNodeIsNotCollectedAgain) {
@@ -222,6 +271,36 @@ TEST_F(frmImportTest, TheImportCommandCopiesWhatIsTickedInTheWindow) {
             QStringLiteral("Der Import war erfolgreich.\r\n4 Kategorien und 4 Volumes wurden importiert."));
   EXPECT_EQ(boxes->shown[0].style, ui::kInformation);
   EXPECT_EQ(value(QStringLiteral("SELECT Count(*) FROM tblVOLUMES")).toInt(), 4);
+}
+
+// A source that carries the open catalogue's GUID (a copy of it) is imported like any other,
+// without a question: each import adds its own complete copy.
+TEST_F(frmImportTest, ASourceWithTheOpenCataloguesGuidIsImportedWithoutAQuestion) {
+  const QString guid = value(QStringLiteral("SELECT GUID FROM tblVERSION")).toText();
+  ASSERT_FALSE(guid.isEmpty());
+  {
+    CatalogueRows rows(source);
+    rows.exec(QStringLiteral("UPDATE tblVERSION SET GUID = ?"), {guid});
+  }
+  QWidget owner;
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE(round);
+    chooser->answers = {source};
+    boxes->shown.clear();
+    whenShown([](frmImport& w) {
+      tick(w, QStringLiteral("V13"), true);
+      QTest::mouseClick(w.cmdOK, Qt::LeftButton);
+    });
+    const DBImportResult result = DBImport(&owner);
+    EXPECT_TRUE(result.imported);
+    EXPECT_EQ(result.volumes, 1);
+    QStringList texts;
+    for (const auto& box : boxes->shown) texts << box.text;
+    ASSERT_EQ(boxes->shown.size(), 1u) << texts.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(boxes->shown[0].text,
+              QStringLiteral("Der Import war erfolgreich.\r\n0 Kategorien und 1 Volumes wurden importiert."));
+    EXPECT_EQ(value(QStringLiteral("SELECT Count(*) FROM tblVOLUMES WHERE VolumeName = 'Fremdplatte'")).toInt(), round);
+  }
 }
 
 TEST_F(frmImportTest, ClosingTheWindowEndsTheImportWithoutAWord) {

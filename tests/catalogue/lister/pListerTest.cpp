@@ -81,20 +81,23 @@ class ListerTest : public CommandsTest {
 
 TEST_F(ListerTest, BranchInTheListingFormat) {
   EXPECT_EQ(list(data, true, true),
-            "\\Data\r\n"
+            "/Data\r\n"
             "  a.txt, 01.02.2003 04:05:06, 1.234 Bytes (1,2 KB)\r\n"
             "  B.txt, 01.02.2003 04:05:06, 1.048.576 Bytes (1024,0 KB)\r\n"
             "\r\n"
-            "  \\Sub\r\n"
+            "  /Sub\r\n"
             "    b.txt, 01.02.2003 04:05:06, 0 Bytes (0,0 KB)\r\n"
             "\r\n"
-            "  \\Sub2");
+            "  /Sub2");
 }
 
 TEST_F(ListerTest, LoneNodeAndNonRecursiveListing) {
-  EXPECT_EQ(list(empty, true, true), "\\Empty");
+  EXPECT_EQ(list(empty, true, true), "/Empty");
+  // A volume's root folder is shown by its absolute path, which is not joined again.
+  auto root = std::make_shared<FakeNode>(FakeNode{"/usr/share/doc/ [Root]", 5, {}, nullptr});
+  EXPECT_EQ(list(root, true, true), "/usr/share/doc/ [Root]");
   EXPECT_EQ(list(data, true, false),
-            "\\Data\r\n"
+            "/Data\r\n"
             "  a.txt, 01.02.2003 04:05:06, 1.234 Bytes (1,2 KB)\r\n"
             "  B.txt, 01.02.2003 04:05:06, 1.048.576 Bytes (1024,0 KB)");
 }
@@ -104,8 +107,8 @@ TEST_F(ListerTest, FolderWithFilesOnlyBelowAndSiblingsReturnToTheirLevel) {
   const QString all = pLister().tvwGetData(tree, none, false, 2, true);
   ASSERT_TRUE(none);
   EXPECT_EQ(none->Text(), "Vol");
-  EXPECT_TRUE(all.startsWith("\\Vol\r\n\r\n  \\Data\r\n"));
-  EXPECT_TRUE(all.endsWith("    \\Sub2\r\n\r\n  \\Empty"));
+  EXPECT_TRUE(all.startsWith("/Vol\r\n\r\n  /Data\r\n"));
+  EXPECT_TRUE(all.endsWith("    /Sub2\r\n\r\n  /Empty"));
 }
 
 TEST_F(ListerTest, EmptyTreeGivesNothing) {
@@ -121,7 +124,7 @@ TEST_F(ListerTest, ManySiblingsDoNotDeepenTheStack) {
   t.root = wide;
   std::unique_ptr<ListerNode> start;
   const QString text = pLister().tvwGetData(t, start, true, 2, true);
-  EXPECT_EQ(text.count("\\"), 3001);
+  EXPECT_EQ(text.count("/"), 3001);
 }
 
 // Runs body on a thread with a small stack, so that a walk whose depth costs stack shows on a
@@ -152,8 +155,8 @@ TEST_F(ListerTest, DeepChainDoesNotDeepenTheStack) {
     std::unique_ptr<ListerNode> start;
     text = pLister().tvwGetData(t, start, true, 0, true);
   });
-  EXPECT_EQ(text.count("\\"), depth);
-  EXPECT_TRUE(text.endsWith("\r\n\r\n\\" + QString::number(depth - 1)));
+  EXPECT_EQ(text.count("/"), depth);
+  EXPECT_TRUE(text.endsWith("\r\n\r\n/" + QString::number(depth - 1)));
   // Free the chain without recursing through the nodes' destructors.
   for (auto n = root; n && !n->children.empty();) {
     auto next = n->children.front();
@@ -170,7 +173,7 @@ TEST_F(ListerTest, NonNumericTagListsNoFiles) {
   } bad(data.get());
   Tree t;
   std::unique_ptr<ListerNode> start = std::make_unique<BadTag>(data.get());
-  EXPECT_EQ(pLister().tvwGetData(t, start, true, 2, false), "\\Data");
+  EXPECT_EQ(pLister().tvwGetData(t, start, true, 2, false), "/Data");
 }
 
 }  // namespace

@@ -26,14 +26,8 @@ class RecordingOwner : public pReaderOwner {
     if (onStatus) onStatus(text);
   }
   QObject* AllowedWindow() override { return allowed; }
-  bool ConfirmCancel() override {
-    ++confirmations;
-    return !confirm || confirm();
-  }
   QStringList texts;
   QObject* allowed = nullptr;
-  std::function<bool()> confirm;  // none: every request to stop is confirmed
-  int confirmations = 0;
   std::function<void(const QString&)> onStatus;
 };
 

@@ -93,41 +93,41 @@ TEST_F(ReaderBusyTest, OwnersCancelButtonEscAndClosingAWindowCancelTheRead) {
   EXPECT_TRUE(other->isVisible());
 }
 
-}  // namespace
-
-namespace {
-
-// Esc and closing a window ask the owner first: refused, the read goes on to its end.
-TEST_F(ReaderBusyTest, RequestToStopThatTheOwnerRefusesLetsTheReadGoOn) {
-  owner.confirm = [] { return false; };
-  const std::function<void()> inputs[] = {
-      [this] { QTest::keyClick(other.get(), Qt::Key_Escape); },
-      [this] { other->close(); },
-  };
-  int read = 0;
-  for (const auto& input : inputs) {
-    r = std::make_unique<pReader>(cat.ws, cat.db, s, &owner);
-    EXPECT_TRUE(readWithInput(input));
-    EXPECT_EQ(owner.confirmations, ++read);
-    EXPECT_EQ(rowsOfVolume(), 2 * read);
-  }
-  EXPECT_TRUE(other->isVisible());
-}
-
-// Confirmed in the middle of a test read, the request stops the read without the test read
-// asking again.
-TEST_F(ReaderBusyTest, ConfirmedRequestStopsATestReadWithoutAskingTwice) {
+// Only in the middle of a file's test read a Cancel asks first (177, No the default): Yes stops
+// the read, No lets the test read and the whole read go on to the end.
+TEST_F(ReaderBusyTest, CancelDuringATestReadAsksFirst) {
   walktest::writeFile((dir + QStringLiteral("/Medium/gross.bin")).toUtf8(), 300000);
-  r->setFileRead(true);
-  r->setFileReadComplete(true);
-  owner.onStatus = [this](const QString& text) {
-    if (text.startsWith(QStringLiteral("Lese Datei:"))) r->RequestCancel();
-  };
-  EXPECT_FALSE(r->Read(kVid));
-  EXPECT_EQ(owner.confirmations, 1);
-  EXPECT_EQ(rowsOfVolume(), 0);
-  ASSERT_EQ(rec.boxes().shown.size(), 1u);
-  EXPECT_TRUE(rec.boxes().shown[0].text.endsWith(QStringLiteral("Abbruch durch Benutzer.")));
+  const struct {
+    int answer;
+    bool read;
+    int64_t rows;
+    QString last;
+  } cases[] = {{ui::kAnswerYes, false, 0, QStringLiteral("Abbruch durch Benutzer.")},
+               {ui::kAnswerNo, true, 2, QStringLiteral("Das Einlesen ist abgeschlossen.")}};
+  // Yes first: the read that goes through comes last.
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    r = std::make_unique<pReader>(cat.ws, cat.db, s, &owner);
+    r->setFileRead(true);
+    r->setFileReadComplete(true);
+    bool cancelled = false;
+    owner.onStatus = [&](const QString& text) {
+      if (!cancelled && text.startsWith(QStringLiteral("Lese Datei:"))) {
+        cancelled = true;
+        r->Cancel();
+      }
+    };
+    rec.boxes().shown.clear();
+    rec.boxes().script(c.answer);
+    EXPECT_EQ(r->Read(kVid), c.read);
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(rowsOfVolume(), c.rows);
+    ASSERT_EQ(rec.boxes().shown.size(), 2u);
+    EXPECT_EQ(rec.boxes().shown[0].text, QStringLiteral("Soll das Einlesen wirklich abgebrochen werden?"));
+    EXPECT_EQ(rec.boxes().shown[0].style, ui::kYesNo + ui::kQuestion + ui::kDefaultButton2);
+    EXPECT_TRUE(rec.boxes().shown[1].text.endsWith(c.last)) << rec.boxes().shown[1].text.toStdString();
+  }
+  owner.onStatus = nullptr;
 }
 
 }  // namespace

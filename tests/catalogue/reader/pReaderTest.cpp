@@ -3,12 +3,14 @@
 #include "ReaderTestSupport.h"
 #include "WalkerTestSupport.h"
 
+#include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <filesystem>
 
@@ -326,6 +328,79 @@ TEST_F(ReaderTest, FailedFileRowAsksAndSkipsOrRollsBack) {
       EXPECT_TRUE(rec.boxes().shown.back().text.endsWith(QStringLiteral("Abbruch durch Benutzer.")));
     }
     expectOtherVolumeKept();
+  }
+}
+
+// A disk that fills up during the read ends it at once with the disk-full error: no question
+// about skipping each file, no word of a cancel, nothing of the read left. The catalogue is
+// limited to its pages, or (in a child, where it can be) lies on a small file system of its own
+// that really fills up.
+TEST_F(ReaderTest, AFullDiskEndsTheReadAtOnceWithItsError) {
+  cat.addVolume(kVid, QStringLiteral("/v/"));
+  const auto manyFiles = [] {
+    auto src = std::make_unique<walktest::FakeDirSource>();
+    for (int i = 0; i < 3000; ++i)
+      src->folders["/v/"].entries.push_back(
+          walktest::file("eine Datei mit einem recht langen Namen " + QByteArray::number(i), i));
+    return src;
+  };
+  // 0 when the read ended as it should, else what went wrong.
+  const auto readOnFullDisk = [&](Catalogue& c, BoxRecorder& boxes) -> int {
+    const auto pragma = [&](const QString& text) {
+      auto q = c.db->OpenNativeQuery(QStringLiteral("PRAGMA ") + text);
+      return q->Next() ? q->Long(0) : -1;
+    };
+    // Pages go to the file early, as they would in a long read.
+    pragma(QStringLiteral("cache_size = 8"));
+    pReaderSettings settings;
+    settings.wait = [](int32_t) {};
+    pReader r(c.ws, c.db, settings, &owner, manyFiles(), manyFiles());
+    if (r.Read(kVid)) return 20;
+    if (boxes.boxes().shown.size() != 1) return 21;
+    const QString text = boxes.boxes().shown[0].text;
+    if (!text.contains(jet::errorText(jet::err::kDiskFull)) &&
+        !text.contains(jet::errorText(jet::err::kTransactionLost)))
+      return 22;
+    if (text.contains(QStringLiteral("Abbruch")) || text.contains(QStringLiteral("übergangen"))) return 23;
+    if (c.ws->TransactionDepth() != 0) return 24;
+    if (c.count(QStringLiteral("SELECT Count(*) FROM tblPATHS WHERE VolumeID = 7")) != 0) return 25;
+    return 0;
+  };
+
+  {
+    SCOPED_TRACE("the catalogue may not grow");
+    auto q = cat.db->OpenNativeQuery(QStringLiteral("PRAGMA page_count"));
+    ASSERT_TRUE(q->Next());
+    const int64_t pages = q->Long(0);
+    q.reset();
+    cat.db->OpenNativeQuery(QStringLiteral("PRAGMA max_page_count = %1").arg(pages + 2))->Next();
+    const int code = readOnFullDisk(cat, rec);
+    QStringList shown;
+    for (const auto& b : rec.boxes().shown) shown << b.text;
+    EXPECT_EQ(code, 0) << shown.join(QStringLiteral("\n---\n")).toStdString();
+    expectOtherVolumeKept();
+  }
+  {
+    SCOPED_TRACE("the file system fills up");
+    const QString mnt = dir + QStringLiteral("/klein");
+    ASSERT_TRUE(QDir().mkpath(mnt));
+    const QString source = cat.path;
+    cat.db->Close();
+    const int code = walktest::inChild([&] {
+      const QByteArray size = "size=" + QByteArray::number(QFileInfo(source).size() + 96 * 1024);
+      if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+          mount("tmpfs", QFile::encodeName(mnt).constData(), "tmpfs", 0, size.constData()) != 0)
+        return walktest::kSkipCode;
+      Catalogue small;
+      small.path = mnt + QStringLiteral("/Katalog.qvk");
+      if (!QFile::copy(source, small.path)) return 10;
+      small.ws = cat.ws;
+      small.db = cat.ws->OpenDatabase(small.path, false);
+      BoxRecorder boxes;
+      return readOnFullDisk(small, boxes);
+    });
+    if (code == walktest::kSkipCode) GTEST_SKIP() << "no private mount namespace";
+    EXPECT_EQ(code, 0);
   }
 }
 

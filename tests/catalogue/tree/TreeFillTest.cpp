@@ -60,7 +60,7 @@ TEST_F(TreeTest, EmptyCatalogueGivesEmptyTreeAndNoClick) {
   EXPECT_EQ(tree->TV()->topLevelItemCount(), 0);
   EXPECT_EQ(tree->SelectedItem(), nullptr);
   EXPECT_EQ(status, (QStringList{"Icons werden geladen ...", ""}));
-  QTest::qWait(20);
+  letDeferredClicksCome();
   EXPECT_TRUE(clicks.isEmpty());
   EXPECT_TRUE(boxes().shown.empty());
 }

@@ -114,8 +114,8 @@ void TreeTest::drag(const QString& fromKey, const QPoint& to, Starts starts) {
   press(from);
   if (starts == Starts::Drag)
     EXPECT_TRUE(QTest::qWaitFor([this] { return tree->isDragging(); }, 5000)) << fromKey.toStdString();
-  else
-    QTest::qWait(30);
+  else if (starts == Starts::NoDrag)
+    testenv::letArmedTimersRun(tree->DragDelay());
   move(from + QPoint(0, 1));
   move(to);
   release(to);

@@ -12,6 +12,7 @@
 #include "platform/jet/Workspace.h"
 #include "platform/runtime/Variant.h"
 #include "platform/ui/MessageBox.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QString>
 #include <QStringList>
@@ -43,12 +44,20 @@ class TreeTest : public ::testing::Test {
   void press(const QPoint& at, Qt::MouseButton button = Qt::LeftButton);
   void move(const QPoint& at);
   void release(const QPoint& at, Qt::MouseButton button = Qt::LeftButton);
-  // Press on one node, wait out the drag delay (for the drag to start, or a moment when none
-  // is to start), move over the target and release there.
-  enum class Starts { Drag, NoDrag };
+  // Press on one node, then move over the target and release there: once the drag has
+  // started (Drag), once the drag delay is over without one (NoDrag), or at once, before the
+  // drag delay is over (BeforeTheDelay).
+  enum class Starts { Drag, NoDrag, BeforeTheDelay };
   void drag(const QString& fromKey, const QPoint& to, Starts starts = Starts::Drag);
 
   ui::RecordingPresenter& boxes() { return *recorder; }
+
+  // The tree reports a click this long after the selection changed, and puts locked check
+  // boxes back this long after the first of them was ticked.
+  static constexpr int kClickDelay = 5;
+  static constexpr int kCheckReversalDelay = 50;
+  // Returns once a click the tree has put off would have been reported.
+  static void letDeferredClicksCome() { testenv::letArmedTimersRun(kClickDelay); }
 
   QString path;
   jet::Engine engine;

@@ -192,15 +192,15 @@ TEST_F(TreeFolderTest, ListerWalkReachesEveryFolderBelowTheStart) {
   const QString text = pLister().tvwGetData(lister, start, true, 2, true);
   gDB.reset();
   EXPECT_EQ(text.toStdString(),
-            "\\/mnt/daten/ [Root]\r\n\r\n"
-            "  \\Alpha\r\n\r\n"
-            "    \\innen\r\n\r\n"
-            "      \\tief\r\n"
+            "/mnt/daten/ [Root]\r\n\r\n"
+            "  /Alpha\r\n\r\n"
+            "    /innen\r\n\r\n"
+            "      /tief\r\n"
             "        unten.txt, 01.02.2003 12:00:00, 3 Bytes (0,0 KB)\r\n\r\n"
-            "  \\Ärger\r\n\r\n"
-            "  \\später\r\n\r\n"
-            "    \\früh\r\n\r\n"
-            "  \\zeta");
+            "  /Ärger\r\n\r\n"
+            "  /später\r\n\r\n"
+            "    /früh\r\n\r\n"
+            "  /zeta");
   // The walk made the nodes without opening them.
   EXPECT_TRUE(pendingKeys().isEmpty());
   EXPECT_FALSE(node(QStringLiteral("V1|5"))->isExpanded());

@@ -45,7 +45,7 @@ TEST_F(TreeInteractionTest, ClickIsReportedOnlyForAnotherKey) {
   ASSERT_EQ(selectedKey(), QStringLiteral("C1"));
   // The same key in other letters is no new click.
   EXPECT_TRUE(tree->SelectItem(QStringLiteral("c1")));
-  QTest::qWait(20);
+  letDeferredClicksCome();
   EXPECT_TRUE(clicks.isEmpty());
 
   // Deferred: nothing before the timer, then only the last of two quick clicks.
@@ -53,7 +53,7 @@ TEST_F(TreeInteractionTest, ClickIsReportedOnlyForAnotherKey) {
   tree->SelectItem(QStringLiteral("V11"));
   EXPECT_TRUE(clicks.isEmpty());
   EXPECT_TRUE(QTest::qWaitFor([&] { return !clicks.isEmpty(); }, 1000));
-  QTest::qWait(20);
+  letDeferredClicksCome();
   EXPECT_EQ(clicks, QStringList{"V11"});
 
   // Without the timer the event comes before the call returns.
@@ -163,7 +163,7 @@ TEST_F(TreeInteractionTest, DropsAskAndWriteTheNewPlace) {
     EXPECT_EQ(value(QString::fromUtf8(c.sql)), c.expected);
     // The dragged record stays selected, moved or not, and no click follows.
     EXPECT_EQ(selectedKey(), QString::fromUtf8(c.dragged));
-    QTest::qWait(20);
+    letDeferredClicksCome();
     EXPECT_TRUE(clicks.isEmpty()) << clicks.join(',').toStdString();
     EXPECT_FALSE(tree->isDragging());
     EXPECT_EQ(tree->TV()->dropHighlight(), nullptr);
@@ -185,7 +185,7 @@ TEST_F(TreeInteractionTest, NoDragFromFoldersShortPressesOrReleasesOutside) {
 
   // Released before the delay: no drag.
   tree->setDragDelay(10000);
-  drag(QStringLiteral("V11"), centreOf(QStringLiteral("C1")), Starts::NoDrag);
+  drag(QStringLiteral("V11"), centreOf(QStringLiteral("C1")), Starts::BeforeTheDelay);
   EXPECT_TRUE(boxes().shown.empty());
   EXPECT_EQ(value(QStringLiteral("SELECT CatID FROM tblVOLUMES WHERE VID = 11")), rt::Null);
 
@@ -274,10 +274,14 @@ TEST_F(TreeInteractionTest, LockedBoxesAlwaysReturnToChecked) {
   boxes().shown.clear();
   node(QStringLiteral("V10"))->setCheckState(0, Qt::Unchecked);
   node(QStringLiteral("C3"))->setCheckState(0, Qt::Unchecked);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !boxes().shown.empty(); }, 1000));
-  QTest::qWait(80);
-  EXPECT_EQ(node(QStringLiteral("V10"))->checkState(0), Qt::Checked);
-  EXPECT_EQ(node(QStringLiteral("C3"))->checkState(0), Qt::Checked);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        return node(QStringLiteral("V10"))->checkState(0) == Qt::Checked &&
+               node(QStringLiteral("C3"))->checkState(0) == Qt::Checked;
+      },
+      1000));
+  // One box for both; a second one, which must not come, would be due by now.
+  testenv::letArmedTimersRun(kCheckReversalDelay);
   EXPECT_EQ(boxes().shown.size(), 1u);
   EXPECT_EQ(boxes().shown[0].text, QStringLiteral("Die Auswahl dieses Knotens kann nicht geändert werden."));
   EXPECT_EQ(changed.count(), 0);
@@ -288,7 +292,8 @@ TEST_F(TreeInteractionTest, NodeRemovedWhileADragIsArmedOrRunningEndsIt) {
   tree->setDragDelay(50);
   press(centreOf(QStringLiteral("V11")));
   delete node(QStringLiteral("V11"));
-  QTest::qWait(120);
+  // The drag would have started by now.
+  testenv::letArmedTimersRun(tree->DragDelay());
   EXPECT_FALSE(tree->isDragging());
   EXPECT_EQ(tree->dragIcon(), Tree::DragIcon::None);
   release(emptySpace());

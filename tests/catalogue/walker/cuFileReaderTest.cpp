@@ -201,3 +201,21 @@ TEST_F(FileReader, NameThatIsNotUtf8IsOpenedByItsBytes) {
   reader.Read();
   EXPECT_EQ(trace.sizes, QList<int64_t>({5}));
 }
+
+TEST_F(FileReader, ACataloguedNameIsReadInTheByteFormItHasOnDisk) {
+  make("caf\xe9.txt", 7);
+  make("e\xff", 3);
+  make("e\xc3\xbf", 4);
+  const QString base = QString::fromUtf8(dir);
+  reader.setFileName(base + QString::fromUtf8("/café.txt"));
+  reader.Read();
+  EXPECT_EQ(trace.sizes, QList<int64_t>({7}));
+  // Both forms of "eÿ" are there: neither is read.
+  trace = Trace();
+  reader.setFileName(base + QString::fromUtf8("/eÿ"));
+  const rt::RaisedError e = testenv::raised([&] { reader.Read(); });
+  EXPECT_EQ(e.number, 75);
+  EXPECT_TRUE(e.description.contains(QString::fromUtf8("'eÿ'"))) << e.description.toStdString();
+  EXPECT_EQ(e.source, "cuFileReader/Read");
+  EXPECT_TRUE(trace.sizes.isEmpty());
+}

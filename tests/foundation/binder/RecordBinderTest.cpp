@@ -3,6 +3,7 @@
 #include "foundation/widgets/RecordBinder.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/jet/Engine.h"
+#include "platform/jet/JetError.h"
 #include "platform/jet/Workspace.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
@@ -166,6 +167,34 @@ TEST_F(RecordBinderTest, AFailedWriteLeavesTheStoredRowAndShowsItAgain) {
     EXPECT_FALSE(binder.AnyChanged());
     EXPECT_EQ(binder.EditMode(), jet::EditMode::None);
   }
+}
+
+// A second program wrote the memo after the binder read the row: the write is refused with
+// 3197 and stores nothing, the typed text stays in its box and still counts as changed, the
+// other boxes show the row as stored now, and the next flush writes what was typed.
+TEST_F(RecordBinderTest, AFieldAnotherProgramChangedIsNotOverwrittenAndTheTypedTextStays) {
+  ASSERT_TRUE(binder.Open(*db, "tblVOLUMES", 7));
+  jet::Engine otherEngine;
+  auto otherWs = testenv::catalogueWorkspace(otherEngine);
+  auto other = otherWs->OpenDatabase(path, false);
+  other->Execute("UPDATE tblVOLUMES SET Memo = 'Kiste 9', Description = 'Berge' WHERE VID = 7");
+  memo->selectAll();
+  QTest::keyClicks(memo, "Kiste 4");
+  const rt::RaisedError e = testenv::raised([&] { binder.Flush(); });
+  EXPECT_EQ(e.number, 3197);
+  EXPECT_EQ(e.description, jet::errorText(3197));
+  EXPECT_EQ(stored("Memo"), rt::Variant("Kiste 9"));
+  EXPECT_EQ(memo->toPlainText(), "Kiste 4");
+  EXPECT_TRUE(memoField->DataChanged());
+  EXPECT_EQ(desc->text(), "Berge");
+  EXPECT_FALSE(descField->DataChanged());
+  EXPECT_EQ(binder.EditMode(), jet::EditMode::None);
+  // Saved again, knowingly: the typed text goes in, the other change to the row stays.
+  binder.Flush();
+  EXPECT_EQ(stored("Memo"), rt::Variant("Kiste 4"));
+  EXPECT_EQ(stored("Description"), rt::Variant("Berge"));
+  EXPECT_FALSE(memoField->DataChanged());
+  otherWs->Close();
 }
 
 TEST_F(RecordBinderTest, ARowDeletedMeanwhileEndsInNoCurrentRecord) {

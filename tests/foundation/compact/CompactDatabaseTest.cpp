@@ -7,16 +7,22 @@
 #include "platform/jet/Engine.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
+#include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
 
+#include "tests/support/CatalogueChecks.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -74,7 +80,76 @@ class CompactDatabaseTest : public ::testing::Test {
   jet::Engine engine;
 };
 
+// A second program on the catalogue that adds the category row cid (see writer/): with wait,
+// it opens the file, says "open" and writes once it is told to go on.
+class SecondProgram {
+ public:
+  SecondProgram(const QString& path, int cid, bool wait) {
+    QStringList args{path, QString::number(cid)};
+    if (wait) args << q("--wait");
+    process_.start(testenv::binDir() + q("/catalogue_writer"), args);
+  }
+  ~SecondProgram() {
+    process_.closeWriteChannel();
+    if (!process_.waitForFinished(60000)) process_.kill();
+  }
+  // The next line it prints: "open", "ok" or "error <number>"; "" when it ended without one.
+  QString said() {
+    while (!process_.canReadLine() && process_.waitForReadyRead(60000)) {
+    }
+    return QString::fromUtf8(process_.canReadLine() ? process_.readLine() : process_.readAll()).trimmed();
+  }
+  void goOn() { process_.write("\n"); }
+
+ private:
+  QProcess process_;
+};
+
 }  // namespace
+
+// A second program that writes while the compacted copy takes the catalogue's place: it is
+// told the file is in use, or its row is in the catalogue; never "done" and gone.
+TEST_F(CompactDatabaseTest, ASecondProgramWritingMeanwhileIsRefusedOrKept) {
+  struct Outcome {
+    const char* when;
+    int cid;
+    QString said;
+  };
+  std::vector<Outcome> outcomes;
+  std::unique_ptr<SecondProgram> late;
+  QString lateOpen;
+  CompactionSteps s = stepsWithFree(0);
+  s.replace = [&](const QString& from, const QString& to) {
+    outcomes.push_back(
+        {"opened and wrote before the copy took the place", 5001, SecondProgram(path, 5001, false).said()});
+    late = std::make_unique<SecondProgram>(path, 5002, true);
+    lateOpen = late->said();
+    rt::renameDurably(from, to);
+  };
+  ASSERT_EQ(CompactDatabaseFile(path, q("~db.tmp"), s), QString());
+  if (lateOpen == q("open")) {
+    late->goOn();
+    lateOpen = late->said();
+  }
+  outcomes.push_back({"opened before, wrote after the copy took the place", 5002, lateOpen});
+  late.reset();
+  // Once the copy is in place the catalogue is open to others again.
+  outcomes.push_back({"opened after the compaction", 5003, SecondProgram(path, 5003, false).said()});
+
+  const testenv::RawCatalogue raw(path);
+  EXPECT_EQ(raw.integrityCheck(), q("ok"));
+  for (const Outcome& o : outcomes) {
+    SCOPED_TRACE(o.when);
+    const int64_t rows =
+        raw.count(QStringLiteral("SELECT Count(*) FROM tblCATEGORIES WHERE CID = %1").arg(o.cid).toUtf8().constData());
+    if (o.said == q("ok")) {
+      EXPECT_EQ(rows, 1) << "told it was stored, but the row is gone";
+    } else {
+      EXPECT_EQ(o.said, q("error 3045"));
+    }
+  }
+  EXPECT_EQ(outcomes.back().said, q("ok"));
+}
 
 TEST_F(CompactDatabaseTest, ReplacesTheFileByItsCompactedCopy) {
   const qint64 before = QFileInfo(path).size();

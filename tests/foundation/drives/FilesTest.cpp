@@ -145,6 +145,52 @@ TEST_F(FileTree, ATextFileThatIsNoUtf8IsReadAsWindows1252) {
   ::unlink(raw.constData());
 }
 
+// Catalogued names of files and folders that carry Windows-1252 bytes on disk are found under
+// their text; a name whose two byte forms both stand in its folder is not read as either.
+TEST_F(FileTree, CataloguedNamesAreFoundInTheByteFormTheyHaveOnDisk) {
+  const QByteArray raw = QFile::encodeName(dir);
+  const auto create = [](const QByteArray& path, const QByteArray& content) {
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, content.constData(), content.size()), content.size());
+    ::close(fd);
+  };
+  ASSERT_EQ(::mkdir((raw + "/Gr\xfc\xdf"
+                           "e")
+                        .constData(),
+                    0755),
+            0);
+  create(raw +
+             "/Gr\xfc\xdf"
+             "e/liesmich-\xe9.txt",
+         "Memo aus Windows");
+  create(raw + "/e\xff", "alt");
+  create(raw + "/e\xc3\xbf", "neu");
+  const QString folder = p(QString::fromUtf8("Grüße"));
+  const QString memo = folder + QString::fromUtf8("/liesmich-é.txt");
+  EXPECT_TRUE(FolderExists(folder));
+  EXPECT_TRUE(FileExists(memo));
+  EXPECT_FALSE(FolderExists(memo));
+  EXPECT_EQ(GetFileSizeValue(memo), 16);
+  EXPECT_EQ(ReadTextFile(memo, false, false), "Memo aus Windows");
+  const QString both = p(QString::fromUtf8("eÿ"));
+  EXPECT_TRUE(FileExists(both));
+  try {
+    ReadTextFile(both, false, false);
+    ADD_FAILURE() << "one of the two files was read";
+  } catch (const rt::RaisedError& e) {
+    EXPECT_EQ(e.number, 75);
+    EXPECT_TRUE(e.description.contains(QString::fromUtf8("'eÿ'"))) << e.description.toStdString();
+  }
+  ::unlink((raw + "/Gr\xfc\xdf"
+                  "e/liesmich-\xe9.txt")
+               .constData());
+  ::rmdir((raw + "/Gr\xfc\xdf"
+                 "e")
+              .constData());
+  ::unlink((raw + "/e\xff").constData());
+}
+
 TEST_F(FileTree, NamesWithOuterBlanksAreTheirOwnFiles) {
   // Linux names may begin or end with a blank; the unquoted, trimmed form is another file.
   write("memo ", "mit Blank");

@@ -1,8 +1,10 @@
 #include "foundation/widgets/mdlQZLib51_pictures.h"
 
 #include "platform/runtime/RaisedError.h"
+#include "tests/support/HostilePictures.h"
 
 #include <gtest/gtest.h>
+#include <QBuffer>
 #include <QImage>
 
 #include <functional>
@@ -237,6 +239,62 @@ TEST(PictureObject, EmptyAndUnreadableBytes) {
 
   expectRaises(481, [] { PictureFromBytes(QByteArray("no picture at all")); });
   expectRaises(481, [] { PictureFromBytes(iconBytes().left(30)); });
+}
+
+// Fields hold icons and bitmaps only: nothing else is decoded from them, however readable. A
+// picture file may also be GIF, JPEG or PNG; no other format is decoded from either, and no
+// icon directory longer than any real icon's or than its bytes.
+TEST(PictureObject, EachSourceDecodesItsOwnFormatsOnly) {
+  const auto encoded = [](const char* format) {
+    QImage img(8, 8, QImage::Format_RGB32);
+    img.fill(qRgb(0, 0, 255));
+    QByteArray b;
+    QBuffer buffer(&b);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(img.save(&buffer, format)) << format;
+    return b;
+  };
+  // One white pixel; Qt writes no GIF.
+  const unsigned char gifBytes[] = {'G',  'I', 'F', '8', '9',  'a',  1, 0, 1, 0,    0x80, 0, 0,    0xFF, 0xFF,
+                                    0xFF, 0,   0,   0,   0x21, 0xF9, 4, 1, 0, 0,    0,    0, 0x2C, 0,    0,
+                                    0,    0,   1,   0,   1,    0,    0, 2, 2, 0x44, 1,    0, 0x3B};
+  const QByteArray gif(reinterpret_cast<const char*>(gifBytes), sizeof gifBytes);
+  struct Case {
+    const char* name;
+    QByteArray bytes;
+    bool stored;  // read from a field
+    bool file;    // read from a picture file
+  } cases[] = {
+      {"icon", iconBytes(), true, true},
+      {"bitmap", encoded("BMP"), true, true},
+      {"icon of 64 images", testenv::iconWithEntries(64), true, true},
+      {"icon of 65 images", testenv::iconWithEntries(65), false, false},
+      {"icon of 65535 images", testenv::iconWithEntries(65535), false, false},
+      {"icon directory beyond the bytes", testenv::iconWithEntries(3).left(40), false, false},
+      {"PNG", encoded("PNG"), false, true},
+      {"JPEG", encoded("JPEG"), false, true},
+      {"GIF", gif, false, true},
+      {"SVG", testenv::svgPicture(), false, false},
+      {"SVG behind blanks", "   " + testenv::svgPicture(), false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.stored) {
+      const Picture p = PictureFromBytes(c.bytes);
+      EXPECT_FALSE(p.image().isNull());
+      EXPECT_EQ(p.type(), c.bytes.startsWith("BM") ? PictureType::Bitmap : PictureType::Icon);
+      QByteArray back;
+      PictureToBytes(p, back);
+      EXPECT_EQ(back, c.bytes);
+    } else {
+      expectRaises(481, [&] { PictureFromBytes(c.bytes); });
+    }
+    if (c.file) {
+      EXPECT_FALSE(PictureFromFileBytes(c.bytes).image().isNull());
+    } else {
+      expectRaises(481, [&] { PictureFromFileBytes(c.bytes); });
+    }
+  }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "foundation/widgets/RichText.h"
+#include "tests/support/RichTextMemo.h"
 
 #include <QColor>
 #include <QFont>
@@ -341,4 +342,28 @@ TEST(RichTextFuzz, RandomDocumentsComeBackAsTheyWere) {
     ASSERT_EQ(back->toPlainText(), doc->toPlainText()) << "round " << round;
     ASSERT_EQ(looks(*back), looks(*doc)) << "round " << round;
   }
+}
+
+// Fifty thousand runs, each in a look of its own beside its neighbours: read, every run is there
+// in its look; written, each font and colour stands in its table once; read and written again,
+// nothing changes.
+TEST(RichTextWrite, AMemoOfFiftyThousandRunsComesBackRunForRun) {
+  constexpr long kRuns = 50000;
+  std::unique_ptr<QTextDocument> doc(newDocument());
+  RtfToDocument(testenv::manyRunsMemo(kRuns), *doc);
+  EXPECT_EQ(doc->toPlainText(), testenv::manyRunsPlain(kRuns));
+  EXPECT_EQ(testenv::memoRunsDiffer(*doc, kRuns), QString());
+
+  const QString rtf = DocumentToRtf(*doc);
+  EXPECT_EQ(rtf.count(QStringLiteral("Schrift ")), kRuns / 4);
+  const qsizetype colours = rtf.indexOf(QStringLiteral("{\\colortbl ;"));
+  ASSERT_GE(colours, 0);
+  const QString table = rtf.mid(colours, rtf.indexOf(u'}', colours) - colours);
+  EXPECT_EQ(table.count(u';'), 1 + kRuns / 4);
+  EXPECT_TRUE(table.contains(QStringLiteral(";\\red0\\green1\\blue0;"))) << "the 257th colour";
+
+  std::unique_ptr<QTextDocument> back(newDocument());
+  RtfToDocument(rtf, *back);
+  EXPECT_EQ(testenv::memoRunsDiffer(*back, kRuns), QString());
+  EXPECT_EQ(DocumentToRtf(*back), rtf);
 }

@@ -103,6 +103,18 @@ TEST(Help, StartPageContentsAndLinksInsideTheFile) {
   help.HelpWindowClose("Kein solches Fenster");  // nothing to close, nothing happens
 }
 
+// The search window's page tells a Linux user that "/" marks a folder term as "\\" does.
+TEST(Help, TheSearchPageTellsBothMarksOfAFolderTerm) {
+  Help help;
+  ASSERT_NE(help.HTMLHelpContext(nullptr, chm(), 50), 0);
+  HelpWindow* w = HelpWindow::existing();
+  ASSERT_NE(w, nullptr);
+  const QString text = w->pageText();
+  for (const char* term : {"/bash/", "\\bash\\", "/usr/bash"}) EXPECT_TRUE(text.contains(term)) << term;
+  help.HTMLHelpCloseAll(nullptr);
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 TEST(Help, MissingHelpFileRaisesCodeOneWithTheTagTwice) {
   const QString missing = testenv::freshTempDir() + "/Hilfe/X.chm";
   Help help;

@@ -171,18 +171,36 @@ TEST(ListViewColumns, AutoSizeAndFit) {
   EXPECT_EQ(lv.columnWidth(2), 0);
 }
 
-TEST(ShortenTextToWidth, FitsLeavesAndCutsWithDots) {
+TEST(ShortenTextToWidth, KeepsAsMuchOfTheTextAsFitsBeforeTheDots) {
   const QFontMetrics fm(QApplication::font());
   EXPECT_EQ(ShortenTextToWidth("", 5, fm), "");
   const QString text = "Ein langer Text, der sicher nicht passt";
-  EXPECT_EQ(ShortenTextToWidth(text, fm.horizontalAdvance(text), fm), text);
-  const QString cut = ShortenTextToWidth(text, fm.horizontalAdvance(text) / 2, fm);
-  ASSERT_TRUE(cut.endsWith(" ..."));
-  EXPECT_LE(cut.size() - 4, text.size() - 9);
-  EXPECT_TRUE(text.startsWith(cut.left(cut.size() - 4)));
-  EXPECT_LE(fm.horizontalAdvance(cut), fm.horizontalAdvance(text) / 2);
+  const int full = fm.horizontalAdvance(text);
+  EXPECT_EQ(ShortenTextToWidth(text, full, fm), text);
+  const QString dots = " ...";
+  for (const int width :
+       {full - 1, full * 9 / 10, full / 2, fm.horizontalAdvance("Ein" + dots), fm.horizontalAdvance("E" + dots)}) {
+    SCOPED_TRACE(width);
+    const QString cut = ShortenTextToWidth(text, width, fm);
+    ASSERT_TRUE(cut.endsWith(dots)) << cut.toStdString();
+    const QString kept = cut.chopped(dots.size());
+    EXPECT_TRUE(text.startsWith(kept)) << cut.toStdString();
+    // The dots take the place of at least four characters, and the result fits.
+    EXPECT_LE(cut.size(), text.size());
+    EXPECT_LE(fm.horizontalAdvance(cut), width) << cut.toStdString();
+    // One character more of the text would not fit: nothing was cut that had room.
+    if (kept.size() < text.size() - dots.size()) {
+      EXPECT_GT(fm.horizontalAdvance(text.left(kept.size() + 1) + dots), width) << cut.toStdString();
+    }
+  }
   // Nothing fits: it ends with the dots alone instead of running for ever.
-  EXPECT_EQ(ShortenTextToWidth(text, 0, fm), " ...");
+  EXPECT_EQ(ShortenTextToWidth(text, 0, fm), dots);
+  // A character outside the basic plane is never cut in half.
+  const QString notes = QString(20, QChar('x')) + QString::fromUtf8("\xF0\x9D\x84\x9E\xF0\x9D\x84\x9E") + "ende";
+  for (int width = 0; width <= fm.horizontalAdvance(notes); ++width) {
+    const QString cut = ShortenTextToWidth(notes, width, fm);
+    ASSERT_FALSE(cut.chopped(std::min<qsizetype>(cut.size(), dots.size())).endsWith(QChar(0xD834))) << width;
+  }
 }
 
 TEST(ListSelectItem, SelectsTheFirstMatch) {

@@ -74,34 +74,49 @@ TEST_F(FormPos, CentringNeverPutsTheTitleBarOffTheScreen) {
   }
 }
 
+// A stored width beyond the screen gives the widest window the screen shows, frame and all.
 TEST_F(FormPos, StoredSizesAreClampedToScreenAndMinimum) {
   put(kMainKey, {"Maximized", "0", "Width", "99999", "Height", "1000", "Left", "0", "Top", "0"});
   load();
-  EXPECT_EQ(window->width(), screen.width());
+  EXPECT_EQ(window->frameGeometry().width(), QGuiApplication::primaryScreen()->availableGeometry().width());
   EXPECT_EQ(window->height(), qRound(5000 / tpp));
 }
 
-TEST_F(FormPos, StoredPlacesOutsideTheScreenGoToTheEdge) {
+// The whole window stays on the screen: a place beyond the screen's edge goes to the corner, as
+// the stored values' rules say, and a window that would reach over an edge is moved in.
+TEST_F(FormPos, StoredPlacesKeepTheWholeWindowOnTheScreen) {
   struct Case {
-    QString left;
-    int expectedX;
+    QString left, top;
+    QPoint expected;
   };
   const int sw = twips(screen.width());
+  const int sh = twips(screen.height());
+  const int side = qRound(6000 / tpp);
   const Case cases[] = {
-      {"-200", 0},
-      {QString::number(sw + 15), 0},
-      {QString::number(twips(120)), 120},
-      {QString::number(sw - twips(300)), screen.width() - 300},
-      // Within the screen's width by the rules, but the window would not be seen at all.
-      {QString::number(sw), 0},
+      {"-200", "-15", {0, 0}},
+      {QString::number(sw + 15), QString::number(sh + 15), {0, 0}},
+      {QString::number(twips(120)), QString::number(twips(50)), {120, 50}},
+      // Within the screen by the rules, but reaching over its right or bottom edge or lying
+      // beyond it.
+      {QString::number(sw - twips(300)), QString::number(twips(50)), {screen.width() - side, 50}},
+      {QString::number(twips(120)), QString::number(sh - twips(100)), {120, screen.height() - side}},
+      {QString::number(sw), QString::number(sh), {screen.width() - side, screen.height() - side}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.left.toStdString());
-    put(kMainKey, {"Width", "6000", "Height", "6000", "Left", c.left, "Top", QString::number(twips(50))});
+    SCOPED_TRACE((c.left + " " + c.top).toStdString());
+    put(kMainKey, {"Width", "6000", "Height", "6000", "Left", c.left, "Top", c.top});
     store.AddForm(window.get(), "MainForm", 3);
-    EXPECT_EQ(window->x(), c.expectedX);
-    EXPECT_EQ(window->y(), c.expectedX == 0 && c.left == QString::number(sw) ? 0 : 50);
+    EXPECT_EQ(window->pos(), c.expected);
+    EXPECT_EQ(window->size(), QSize(side, side));
   }
+  // A window as large as the screen in both directions, placed at its middle, is moved to
+  // its corner; where the screen keeps room for panels, it is made to fit what is free.
+  put(kMainKey, {"Width", QString::number(sw), "Height", QString::number(sh), "Left", QString::number(sw / 2), "Top",
+                 QString::number(sh / 2)});
+  store.AddForm(window.get(), "MainForm", 3);
+  const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_TRUE(free.contains(QRect(window->pos(), window->size()))) << window->x() << "," << window->y();
+  EXPECT_EQ(window->pos(), free.topLeft());
 }
 
 TEST_F(FormPos, UnusableValuesCountAsMissing) {

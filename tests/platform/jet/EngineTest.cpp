@@ -816,3 +816,155 @@ TEST_F(EngineTest, NativeQueriesBindValuesAndReportErrorsAsTheEngines) {
 }
 
 }  // namespace
+
+namespace {
+
+// Texts of SQLite itself that must never reach a user.
+bool carriesSqliteText(const QString& text) {
+  QStringList english;
+  for (int rc = 0; rc <= 28; ++rc) english << QString::fromUtf8(sqlite3_errstr(rc));
+  english << QString::fromUtf8(sqlite3_errstr(SQLITE_ROW)) << QString::fromUtf8(sqlite3_errstr(SQLITE_DONE));
+  english << QStringLiteral("malformed") << QStringLiteral("constraint failed") << QStringLiteral("syntax error")
+          << QStringLiteral("no such") << QStringLiteral("near \"") << QStringLiteral("too many")
+          << QStringLiteral("Expression tree") << QStringLiteral("stack overflow");
+  for (const QString& e : english)
+    if (!e.isEmpty() && text.contains(e, Qt::CaseInsensitive)) return true;
+  return false;
+}
+
+}  // namespace
+
+// Whatever the store refuses, the error keeps the number its callers test for and says what
+// happened in German words of our own; what it names (a token, a column) is kept.
+TEST_F(EngineTest, ErrorsOfTheStoreAreSaidInGermanWithTheirNumbers) {
+  auto db = ws->OpenDatabase(path, false);
+  db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (1, 'Eins', 1)"));
+  const auto native = [&](const QString& sql) { return [&db, sql] { db->OpenNativeQuery(sql)->Next(); }; };
+  const QString deep = QString(1200, QLatin1Char('(')) + QLatin1Char('1') + QString(1200, QLatin1Char(')'));
+  struct Case {
+    const char* name;
+    std::function<void()> provoke;
+    int number;
+    QString named;  // what the description must name
+  };
+  const std::vector<Case> cases = {
+      {"syntax", native(QStringLiteral("SELEKT 1")), jet::err::kSyntax, QStringLiteral("SELEKT")},
+      {"unfinished text", native(QStringLiteral("SELECT 1 +")), jet::err::kSyntax, QString()},
+      {"unknown column", native(QStringLiteral("SELECT nix FROM tblVOLUMES")), jet::err::kUnknownColumn,
+       QStringLiteral("nix")},
+      {"unknown table", native(QStringLiteral("SELECT * FROM nirgends")), jet::err::kUnknownTable,
+       QStringLiteral("nirgends")},
+      {"unknown function", native(QStringLiteral("SELECT gibtsnicht(1)")), jet::err::kEngineFailure,
+       QStringLiteral("gibtsnicht")},
+      {"nested too deep", native(QStringLiteral("SELECT ") + deep), jet::err::kEngineFailure, QString()},
+      {"duplicate key",
+       [&] { db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (1, 'x', 1)")); },
+       jet::err::kDuplicateKey, QStringLiteral("tblVOLUMES.VID")},
+      {"required field",
+       [&] { db->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (2, Null, 1)")); },
+       jet::err::kRequiredField, QStringLiteral("tblVOLUMES.VolumeName")},
+      {"related record missing",
+       [&] { db->Execute(QStringLiteral("INSERT INTO tblPATHS (PID, VolumeID) VALUES (1, 99)")); },
+       jet::err::kRelatedRecordRequired, QString()},
+      {"a function's own failure", native(QStringLiteral("SELECT jet_chr(300)")), jet::err::kEngineFailure,
+       QStringLiteral("Chr: Zeichencode außerhalb von 0 bis 255.")},
+      {"full",
+       [&] {
+         db->OpenNativeQuery(QStringLiteral("PRAGMA max_page_count = 1"))->Next();
+         db->Execute(QStringLiteral("INSERT INTO tblCATEGORIES (CID, CatName, CatDescription) VALUES (1, 'a', ?)"), 0,
+                     {rt::Variant(QString(200, QLatin1Char('x')))});
+         for (int i = 2; i < 100; ++i)
+           db->Execute(QStringLiteral("INSERT INTO tblCATEGORIES (CID, CatName, CatDescription) VALUES (?, 'a', ?)"), 0,
+                       {rt::Variant(i), rt::Variant(QString(200, QLatin1Char('x')))});
+       },
+       jet::err::kDiskFull, QString()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const rt::RaisedError e = testenv::raised(c.provoke);
+    EXPECT_EQ(e.number, c.number);
+    EXPECT_TRUE(e.description.startsWith(jet::errorText(c.number))) << e.description.toStdString();
+    EXPECT_FALSE(carriesSqliteText(e.description)) << e.description.toStdString();
+    if (!c.named.isEmpty()) {
+      EXPECT_TRUE(e.description.contains(c.named)) << e.description.toStdString();
+    }
+  }
+  db->Close();
+
+  // A damaged file: found when it is read.
+  {
+    auto fill = ws->OpenDatabase(path, false);
+    ws->BeginTrans();
+    for (int i = 10; i <= 2000; ++i)
+      fill->Execute(QStringLiteral("INSERT INTO tblVOLUMES VALUES (?, ?, 1.0)"), 0,
+                    {rt::Variant(i), rt::Variant(QString(90, 'v'))});
+    ws->CommitTrans();
+    fill->Close();
+  }
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  file.seek(file.size() - 4096);
+  file.write(QByteArray(4096, '\xff'));
+  file.close();
+  const rt::RaisedError damaged = testenv::raised([&] {
+    auto again = ws->OpenDatabase(path, false);
+    again->OpenRecordset(QStringLiteral("SELECT Count(*) FROM tblVOLUMES WHERE VolumeName > ''"),
+                         RecordsetType::Snapshot);
+  });
+  EXPECT_EQ(damaged.number, jet::err::kDamaged);
+  EXPECT_EQ(damaged.description, jet::errorText(jet::err::kDamaged));
+}
+
+// Two openers of one catalogue: an edit over a field the other one changed since the row was
+// read is refused (3197) and changes nothing; the set then holds the stored row, so that a new
+// edit starts from it. A field the edit leaves alone is no conflict: it is not written.
+TEST_F(EngineTest, AnEditOverAFieldAnotherOpenerChangedIsRefused) {
+  auto mine = ws->OpenDatabase(path, false);
+  jet::Engine otherEngine;
+  otherEngine.SetSystemDB(mdw);
+  auto otherWs = otherEngine.CreateWorkspace(QStringLiteral("b"), QStringLiteral("Admin"), QStringLiteral("Geheim"));
+  auto other = otherWs->OpenDatabase(path, false);
+  const auto stored = [&](const char* field) {
+    auto rs = other->OpenRecordset(QStringLiteral("SELECT %1 FROM tblVOLUMES WHERE VID = 1").arg(field),
+                                   RecordsetType::Snapshot);
+    return rs->Fields(0).Value();
+  };
+  for (const RecordsetType type : {RecordsetType::Table, RecordsetType::Dynaset}) {
+    for (const bool inTransaction : {false, true}) {
+      SCOPED_TRACE(std::string(type == RecordsetType::Table ? "table" : "dynaset") +
+                   (inTransaction ? ", in a transaction" : ""));
+      mine->Execute(QStringLiteral("DELETE FROM tblVOLUMES"));
+      mine->Execute(QStringLiteral("INSERT INTO tblVOLUMES (VID, VolumeName, EditDate) VALUES (1, 'Alt', 10)"));
+      auto rs = mine->OpenRecordset(QStringLiteral("tblVOLUMES"), type);
+      if (type == RecordsetType::Table) {
+        rs->SetIndex(QStringLiteral("PrimaryKey"));
+        rs->Seek(QStringLiteral("="), {rt::Variant(1)});
+      }
+      ASSERT_EQ(rs->Fields("VolumeName").Value(), rt::Variant(QStringLiteral("Alt")));
+      other->Execute(QStringLiteral("UPDATE tblVOLUMES SET VolumeName = 'vom anderen' WHERE VID = 1"));
+      if (inTransaction) ws->BeginTrans();
+      rs->Edit();
+      rs->Fields("VolumeName").SetValue(QStringLiteral("von mir"));
+      EXPECT_EQ(errorOf([&] { rs->Update(); }), jet::err::kWriteConflict);
+      EXPECT_EQ(rs->GetEditMode(), jet::EditMode::None);
+      if (inTransaction) ws->CommitTrans();
+      EXPECT_EQ(stored("VolumeName"), rt::Variant(QStringLiteral("vom anderen")));
+      EXPECT_EQ(rs->Fields("VolumeName").Value(), rt::Variant(QStringLiteral("vom anderen")));
+      // Edited again from the stored row, the write goes through.
+      rs->Edit();
+      rs->Fields("VolumeName").SetValue(QStringLiteral("von mir"));
+      rs->Update();
+      EXPECT_EQ(stored("VolumeName"), rt::Variant(QStringLiteral("von mir")));
+      // The other one changes another field: both changes stay.
+      other->Execute(QStringLiteral("UPDATE tblVOLUMES SET EditDate = 20 WHERE VID = 1"));
+      rs->Edit();
+      rs->Fields("VolumeName").SetValue(QStringLiteral("wieder von mir"));
+      EXPECT_EQ(errorOf([&] { rs->Update(); }), 0);
+      EXPECT_EQ(stored("VolumeName"), rt::Variant(QStringLiteral("wieder von mir")));
+      EXPECT_EQ(stored("EditDate").toDouble(), 20.0);
+      rs->Close();
+    }
+  }
+  EXPECT_NE(jet::errorText(jet::err::kWriteConflict), jet::errorText(0));
+  otherWs->Close();
+}

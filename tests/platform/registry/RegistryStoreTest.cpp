@@ -2,12 +2,23 @@
 #include "platform/registry/Registry.h"
 
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <functional>
+#include <vector>
 
 using namespace registry;
 
@@ -127,6 +138,66 @@ TEST_F(RegistryStore, ADamagedFileIsKeptAsideAndReadsAsEmpty) {
     // The hive starts anew.
     ASSERT_EQ(setValue(HKEY_CURRENT_USER, "K", "v", Value::text("x")), kSuccess);
     EXPECT_EQ(text(HKEY_CURRENT_USER, "K", "v"), "x");
+  }
+}
+
+// What is no regular file of a hive's size is never read: a FIFO would block the start for
+// ever, a link to /dev/zero would be read until memory runs out. It is set aside as a damaged
+// file is, and the hive starts anew. Each case runs in a child that a hang or a flood of
+// memory ends.
+TEST_F(RegistryStore, WhatIsNoHiveSizedFileIsSetAsideUnread) {
+  struct Case {
+    const char* name;
+    std::function<bool(const QByteArray& path)> make;
+    mode_t kind;  // of what is set aside
+  };
+  const std::vector<Case> cases = {
+      {"FIFO", [](const QByteArray& p) { return mkfifo(p.constData(), 0600) == 0; }, S_IFIFO},
+      {"link to /dev/zero", [](const QByteArray& p) { return symlink("/dev/zero", p.constData()) == 0; }, S_IFLNK},
+      {"link to a FIFO",
+       [](const QByteArray& p) {
+         return mkfifo((p + ".fifo").constData(), 0600) == 0 && symlink((p + ".fifo").constData(), p.constData()) == 0;
+       },
+       S_IFLNK},
+      {"socket",
+       [](const QByteArray& p) {
+         sockaddr_un addr{};
+         addr.sun_family = AF_UNIX;
+         if (static_cast<size_t>(p.size()) >= sizeof addr.sun_path) return false;
+         std::memcpy(addr.sun_path, p.constData(), static_cast<size_t>(p.size()));
+         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+         return fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+       },
+       S_IFSOCK},
+      {"file far beyond a hive's size",
+       [](const QByteArray& p) {
+         QFile f(QFile::decodeName(p));
+         return f.open(QIODevice::WriteOnly) && f.resize(qint64(65) << 20);
+       },
+       S_IFREG},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(c.name);
+    const QString own = dir + QStringLiteral("/case%1").arg(i);
+    ASSERT_TRUE(QDir().mkpath(own));
+    const int code = testenv::inChild([&] {
+      alarm(30);
+      const rlimit memory{rlim_t(1) << 30, rlim_t(1) << 30};
+      setrlimit(RLIMIT_AS, &memory);
+      qputenv("ZUVRAX_REGISTRY_DIR", own.toUtf8());
+      const QByteArray hive = QFile::encodeName(userHiveFile());
+      if (!c.make(hive)) return testenv::kSkipCode;
+      if (openKey(HKEY_CURRENT_USER, "K") != kNotFound) return 10;
+      struct stat st {};
+      if (lstat(hive.constData(), &st) == 0) return 11;  // still in the hive's place
+      if (lstat((hive + ".damaged").constData(), &st) != 0 || (st.st_mode & S_IFMT) != c.kind) return 12;
+      if (setValue(HKEY_CURRENT_USER, "K", "v", Value::text("x")) != kSuccess) return 13;
+      if (text(HKEY_CURRENT_USER, "K", "v") != "x") return 14;
+      return 0;
+    });
+    if (code == testenv::kSkipCode) continue;
+    EXPECT_EQ(code, 0);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "platform/runtime/TextCodec.h"
 
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHelpers.h"
 
 #include <QFile>
 #include <QSet>
@@ -9,7 +10,9 @@
 
 #include <filesystem>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -101,6 +104,82 @@ TEST(TextCodec, APathMissingInUtf8IsTakenInItsWindows1252Form) {
                                   "\xc3\x9c"
                                   "bung",
                               ec);
+}
+
+// Both byte forms of one text in one folder, and names whose Windows-1252 bytes are valid UTF-8
+// (so another name, not a second form of the same one).
+TEST(TextCodec, BothByteFormsOfANameAreAmbiguousOtherNamesAreNot) {
+  const QByteArray dir = QFile::encodeName(testenv::freshTempDir());
+  const auto touch = [](const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0) << path.toHex().toStdString();
+    ::close(fd);
+  };
+  ASSERT_EQ(::mkdir((dir + "/\xdc"
+                           "ber")
+                        .constData(),
+                    0755),
+            0);
+  touch(dir + "/e\xff");
+  touch(dir + "/e\xc3\xbf");
+  touch(dir + "/\xc3\xa9");
+  touch(dir + "/\xc3\x83\xc2\xa9");
+  const QString base = QString::fromUtf8(dir);
+  const struct {
+    const char* text;  // below dir
+    QByteArray bytes;  // below dir
+    const char* ambiguous;
+  } cases[] = {
+      {"/Über/neu",
+       "/\xdc"
+       "ber/neu",
+       ""},
+      {"/eÿ", "/e\xc3\xbf", "eÿ"},
+      {"/eÿ/tiefer", "/e\xc3\xbf/tiefer", "eÿ"},
+      {"/é", "/\xc3\xa9", ""},
+      // Its Windows-1252 bytes C3 A9 are the UTF-8 name "é" beside it.
+      {"/Ã©", "/\xc3\x83\xc2\xa9", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const QString text = base + QString::fromUtf8(c.text);
+    const rt::NativePath found = rt::findNativePath(text);
+    EXPECT_EQ(found.bytes, dir + c.bytes);
+    EXPECT_EQ(found.ambiguousName, QString::fromUtf8(c.ambiguous));
+    const rt::RaisedError e = testenv::raised([&] { EXPECT_EQ(rt::existingNativePath(text), dir + c.bytes); });
+    if (*c.ambiguous) {
+      EXPECT_EQ(e.number, 75);
+      EXPECT_EQ(e.description,
+                QString("Der Name 'eÿ' steht im Ordner '%1/' in zwei Schreibweisen (UTF-8 und Windows-1252). Es "
+                        "lässt sich nicht entscheiden, welcher der beiden Einträge gemeint ist.")
+                    .arg(base));
+    } else {
+      EXPECT_EQ(e.number, 0) << e.description.toStdString();
+    }
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(std::filesystem::path(dir.toStdString()), ec);
+}
+
+TEST(TextCodec, UnpairedSurrogatesBecomeTheReplacementCharacterInUtf8) {
+  const QString high(QChar(0xD800)), low(QChar(0xDC00));
+  const struct {
+    QString text;
+    QByteArray utf8;
+  } cases[] = {
+      {"a" + high + "b",
+       "a\xef\xbf\xbd"
+       "b"},
+      {high, "\xef\xbf\xbd"},
+      {low + high, "\xef\xbf\xbd\xef\xbf\xbd"},
+      {"x" + high, "x\xef\xbf\xbd"},
+      {high + low + low, "\xf0\x90\x80\x80\xef\xbf\xbd"},  // a pair, then one alone
+      {u("grüße"),
+       "gr\xc3\xbc\xc3\x9f"
+       "e"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(rt::encodeUtf8(c.text), c.utf8) << c.utf8.toHex().toStdString();
 }
 
 }  // namespace

@@ -1,16 +1,21 @@
 #include "platform/ui/BusyScope.h"
 #include "platform/ui/MessagePump.h"
+#include "platform/ui/widgets/QtPlatform.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCompleter>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -59,6 +64,7 @@ class BusyScopeTest : public ::testing::Test {
   void TearDown() override {
     main.reset();
     ui::setEscapeKeyTest({});
+    ui::setPopupOwner({});
   }
 
   // Runs action from inside the message pump, as input arrives during a long operation.
@@ -206,6 +212,54 @@ TEST_F(BusyScopeTest, ModalBoxShownDuringTheScopeTakesClicksAndEsc) {
   // The box has gone: the main window is blocked again.
   duringPump([this] { QTest::mouseClick(outside, Qt::LeftButton); });
   EXPECT_EQ(outsideClicks, 0);
+}
+
+// A popup holds the keyboard and the mouse while it is open. One that belongs to the allowed
+// window (a completer's list, which has no parent, a context menu) takes its keys, Esc and its
+// close, or nothing could reach the program any more; Esc there is no Cancel. A popup of a
+// blocked window stays blocked.
+TEST_F(BusyScopeTest, PopupsOfTheAllowedWindowTakeTheirInput) {
+  ui::installBusyScopeRules();
+  auto* box = new QLineEdit(dialog);
+  box->setCompleter(new QCompleter(QStringList{QStringLiteral("Keller"), QStringLiteral("Kellerregal")}, box));
+  QAbstractItemView* list = box->completer()->popup();
+  ASSERT_EQ(list->parent(), nullptr);
+  box->show();
+  QWindow* window = dialog->windowHandle();
+  ui::BusyScope busy(dialog, [this] { ++cancels; });
+  box->setFocus();
+  QTest::keyClick(window, 'K');
+  ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }, 5000));
+  QTest::keyClick(window, 'e');
+  EXPECT_EQ(box->text(), QStringLiteral("Ke"));
+  EXPECT_TRUE(list->isVisible());
+  QTest::keyClick(window, Qt::Key_Escape);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !list->isVisible(); }, 5000));
+  EXPECT_TRUE(dialog->isVisible());
+
+  auto* menu = new QMenu(dialog);
+  int pasted = 0;
+  QObject::connect(menu->addAction(QStringLiteral("Einfügen")), &QAction::triggered, [&] { ++pasted; });
+  menu->popup(dialog->mapToGlobal(QPoint(5, 5)));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 5000));
+  QTest::keyClick(menu, Qt::Key_Down);
+  QTest::keyClick(menu, Qt::Key_Return);
+  EXPECT_EQ(pasted, 1);
+  EXPECT_FALSE(menu->isVisible());
+  menu->popup(dialog->mapToGlobal(QPoint(5, 5)));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 5000));
+  QTest::keyClick(menu, Qt::Key_Escape);
+  EXPECT_FALSE(menu->isVisible());
+  EXPECT_EQ(cancels, 0);
+
+  auto* blocked = new QMenu(main.get());
+  QObject::connect(blocked->addAction(QStringLiteral("Öffnen")), &QAction::triggered, [this] { ++opened; });
+  blocked->popup(main->mapToGlobal(QPoint(5, 5)));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return blocked->isVisible(); }, 5000));
+  QTest::keyClick(blocked, Qt::Key_Down);
+  QTest::keyClick(blocked, Qt::Key_Return);
+  EXPECT_EQ(opened, 0);
+  blocked->hide();
 }
 
 TEST_F(BusyScopeTest, TimersGoOn) {

@@ -94,6 +94,15 @@ TEST(FindTerm, FollowsTheTermRules) {
       {"a\\b", V::Invalid, FindKind::Folders, ""},
       {"\\a\\b\\", V::Invalid, FindKind::Folders, ""},
       {"\\\\\\", V::Invalid, FindKind::Folders, ""},
+      // "/" as "\\", and the two mixed.
+      {"/", V::Ignore, FindKind::Files, ""},
+      {"/fotos/", V::Search, FindKind::Folders, "fotos"},
+      {"/fotos", V::Search, FindKind::Folders, "fotos"},
+      {"fotos/", V::Search, FindKind::Folders, "fotos"},
+      {"\\fotos/", V::Search, FindKind::Folders, "fotos"},
+      {"//", V::Search, FindKind::Folders, ""},
+      {"a/b", V::Invalid, FindKind::Folders, ""},
+      {"/usr/bash/", V::Invalid, FindKind::Folders, ""},
   };
   for (const auto& c : cases) {
     const FindTerm t = ParseFindTerm(QString::fromUtf8(c.input));

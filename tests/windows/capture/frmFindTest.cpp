@@ -9,6 +9,7 @@
 #include "foundation/mdlQZLib51_registry.h"
 #include "foundation/widgets/cuFormPos.h"
 #include "platform/ui/MousePointer.h"
+#include "platform/ui/Twips.h"
 #include "platform/ui/widgets/ItemKeys.h"
 #include "tests/windows/capture/FindFixture.h"
 #include "windows/capture/FindResultModel.h"
@@ -20,11 +21,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -183,6 +186,27 @@ TEST_F(FindWindowTest, ItsSizeIsStoredUnderFindAndComesBack) {
   gFormPos.reset();
 }
 
+// A place stored under a larger screen would put the window partly below and right of this
+// one: it opens wholly on the screen, its caption and its size grip both in reach.
+TEST_F(FindWindowTest, AStoredPlaceBeyondTheScreenOpensOnTheScreen) {
+  gFormPos = std::make_unique<cuFormPos>();
+  gFormPos->Init(registry::HKEY_CURRENT_USER, QStringLiteral("Software\\Tolvarent\\Kerbolith\\WindowPos"), true);
+  const QString key = QStringLiteral("Software\\Tolvarent\\Kerbolith\\WindowPos\\Find");
+  const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+  const auto twips = [](int px) { return QString::number(ui::pixelsToTwipsX(px)); };
+  for (const auto& [name, value] : {std::pair{"Maximized", QString("0")},
+                                    {"Width", twips(760)},
+                                    {"Height", twips(free.height())},
+                                    {"Left", twips(free.width() - 200)},
+                                    {"Top", twips(free.height() / 2)}})
+    ASSERT_TRUE(RegSetString(registry::HKEY_CURRENT_USER, key, name, value));
+  open();
+  EXPECT_TRUE(free.contains(w->frameGeometry())) << w->frameGeometry().x() << "," << w->frameGeometry().y() << " "
+                                                 << w->frameGeometry().width() << "x" << w->frameGeometry().height();
+  w.reset();
+  gFormPos.reset();
+}
+
 TEST_F(FindWindowTest, WithoutLocationsTheLocationChooserIsGreyed) {
   exec(QStringLiteral("DELETE FROM tblLOCATIONS"));
   exec(QStringLiteral("DELETE FROM tblVOLUMES"));
@@ -203,6 +227,11 @@ TEST_F(FindWindowTest, TermsThatStartNoSearchAnswerByTheRules) {
       {"\\", nullptr, 0},
       {"a\\b", "Ungültige Eingabe.", 48},
       {"\\a\\b\\", "Ungültige Eingabe.", 48},
+      // "/" is taken as "\\" is.
+      {"/", nullptr, 0},
+      {"a/b", "Ungültige Eingabe.", 48},
+      {"/usr/bash/", "Ungültige Eingabe.", 48},
+      {"\\a/b", "Ungültige Eingabe.", 48},
   };
   open();
   for (const auto& c : cases) {
@@ -244,11 +273,13 @@ TEST_F(FindWindowTest, FileHitsShowNameVolumeAndFolderPathWithTheirKeysAndTags) 
   // Deeper folders, one volume chosen.
   search(QStringLiteral("ä.txt"), true, sourceIndex("Musik"));
   EXPECT_EQ(column(2).join('|'), "/mnt/musik/Fotos/2020/");
-  // The first two columns fit every text without cutting it; the third takes the rest.
+  // The first two columns fit every text and their caption without cutting them, and are no
+  // wider than the widest of these; the third takes the rest.
   const auto fitted = [&](const char* term) {
     search(QString::fromUtf8(term));
     for (int c = 0; c < 2; ++c) {
-      int widest = 0;
+      int widest = w->LVFiles->header()->sectionSizeHint(c);
+      EXPECT_GE(w->LVFiles->columnWidth(c), widest) << term << ": the caption";
       for (int r = 0; r < results().count(); ++r) {
         const int needed = w->LVFiles->sizeHintForIndex(results().index(r, c)).width();
         widest = std::max(widest, needed);
@@ -282,15 +313,44 @@ TEST_F(FindWindowTest, FolderHitsSetTheKindWhichASearchWithoutHitsLeavesAlone) {
   search(QStringLiteral("zebra"), true);
   EXPECT_EQ(results().headerData(0, Qt::Horizontal).toString(), "Dateiname");
   EXPECT_EQ(w->chkFolderSearch(), 0);
-  // Folder terms in the other spellings.
-  for (const char* term : {"\\fotos", "fotos\\"}) {
+  // Folder terms in the other spellings, with "/" as a Linux user types them.
+  for (const char* term : {"\\fotos", "fotos\\", "/fotos/", "/fotos", "fotos/", "\\fotos/"}) {
     search(QString::fromUtf8(term));
-    EXPECT_EQ(results().count(), 2) << term;
+    EXPECT_EQ(column(0).join('|'), "fotos|Fotos") << term;
   }
-  search(QStringLiteral("\\\\"));
-  EXPECT_EQ(results().count(), 6);
-  search(QStringLiteral("\\\\"), true);
-  EXPECT_EQ(results().count(), 0);
+  for (const char* term : {"\\\\", "//"}) {
+    search(QString::fromUtf8(term));
+    EXPECT_EQ(results().count(), 6) << term;
+    search(QString::fromUtf8(term), true);
+    EXPECT_EQ(results().count(), 0) << term;
+  }
+}
+
+// Hits narrower than their column's caption do not cut the caption, in either list and for
+// either kind of hit; nor does a name wider than the whole list.
+TEST_F(FindWindowTest, EveryColumnShowsItsWholeCaption) {
+  open();
+  const auto captionsFit = [](QTreeView* list, const std::string& what) {
+    for (int c = 0; c < 3; ++c)
+      EXPECT_GE(list->columnWidth(c), list->header()->sectionSizeHint(c))
+          << what << ": " << list->model()->headerData(c, Qt::Horizontal).toString().toStdString();
+  };
+  search(QStringLiteral("a.txt"), true);
+  ASSERT_EQ(results().headerData(0, Qt::Horizontal).toString(), "Dateiname");
+  captionsFit(w->LVFiles, "files");
+  search(QStringLiteral("\\fotos\\"));
+  ASSERT_EQ(results().headerData(0, Qt::Horizontal).toString(), "Ordnername");
+  captionsFit(w->LVFiles, "folders");
+  w->TabOne1->setCurrentIndex(1);
+  w->Filter(42, 0, QString());
+  ASSERT_EQ(w->LVVolumes->topLevelItemCount(), 1);
+  captionsFit(w->LVVolumes, "volumes");
+  // A name wider than the list leaves the path column no room but its caption's.
+  w->TabOne1->setCurrentIndex(0);
+  file(6000, 14, QString(100, QChar('W')) + ".dat");
+  search(QStringLiteral("WWW"));
+  ASSERT_GT(w->LVFiles->columnWidth(0), w->LVFiles->width());
+  captionsFit(w->LVFiles, "wide name");
 }
 
 TEST_F(FindWindowTest, StatusPointerAndButtonFollowTheSearchStates) {
@@ -435,6 +495,42 @@ TEST_F(FindWindowTest, PatternCharactersQuotesAndBadPatternsGetTheLikeAnswer) {
     EXPECT_EQ(results().count(), 0);
     EXPECT_TRUE(w->cmdFileFind->isEnabled());
     EXPECT_EQ(ui::mousePointer(), ui::kPointerDefault);
+  }
+}
+
+// A lone half of a surrogate pair (pasted from a broken text) is no wildcard: it finds nothing,
+// in the file search and in the volume-name filter; a whole pair still finds its character.
+TEST_F(FindWindowTest, ALoneSurrogateInATermMatchesNothing) {
+  file(2000, 14, QStringLiteral("Urlaub \U0001F600.jpg"));
+  const QString lone(QChar(0xD800));
+  const struct {
+    QString term;
+    bool whole;
+    int rows;
+  } cases[] = {
+      {"a" + lone + "b", false, 0},  // "a?b" would find "a\"b.txt"
+      {lone, false, 0},
+      {lone, true, 0},
+      {"\\" + lone + "\\", false, 0},
+      {QStringLiteral("\U0001F600"), false, 1},
+  };
+  open();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.term.toStdString());
+    boxes->shown.clear();
+    search(c.term, c.whole);
+    EXPECT_TRUE(boxes->shown.empty()) << boxTexts().join(" | ").toStdString();
+    EXPECT_EQ(results().count(), c.rows);
+  }
+  w->TabOne1->setCurrentIndex(1);
+  for (const QString& name : {lone, "m" + lone + "sik"}) {
+    boxes->shown.clear();
+    w->txtVolName->setText(name);
+    QTest::mouseClick(w->cmdVolNameFilter, Qt::LeftButton);
+    EXPECT_EQ(w->LVVolumes->topLevelItemCount(), 0);
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    EXPECT_EQ(boxes->shown[0].text,
+              "Das angegebene Kriterium liefert kein Ergebnis. Versuchen Sie eine andere Eingabe.");
   }
 }
 
@@ -609,7 +705,8 @@ TEST_F(FindWindowTest, PropertiesOpenAfterTheMenuWithTheRowsOfTheHit) {
   search(QStringLiteral("\\fotos\\"));
   selectRow(0);
   w->kLV_Properties_Click();
-  QTest::qWait(20);
+  // The window would open from the one-shot timer.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w->Timer1.isActive(); }, 5000));
   EXPECT_EQ(props.count, 2);
   EXPECT_TRUE(boxes->shown.empty());
 }

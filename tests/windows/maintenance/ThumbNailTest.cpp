@@ -2,14 +2,21 @@
 // icon file it takes, deferred painting, and how a bad file reaches the host.
 #include "windows/maintenance/ThumbNail.h"
 
+#include "tests/support/HostilePictures.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <csignal>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -144,6 +151,55 @@ TEST(ThumbNail, TheSurfaceHoldsThePictureBetweenBandsOfTheBackColour) {
   EXPECT_EQ(at(t->Image(), 50, 5), 0x00FF00u);
 }
 
+// What an image list gets: the margins the control adds are transparent, every pixel of the
+// picture keeps its colour, the back colour too, and its own transparent parts stay so.
+TEST(ThumbNail, TheTransparentDrawingClearsOnlyTheMargins) {
+  // 32 x 16: a transparent quarter on the left, then grey, white and red quarters.
+  QImage picture(32, 16, QImage::Format_ARGB32);
+  picture.fill(Qt::transparent);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 8; x < 32; ++x) picture.setPixel(x, y, x < 16 ? 0xFFC0C0C0 : x < 24 ? 0xFFFFFFFF : 0xFFFF0000);
+  const QString file = pngFile("viertel.png", picture);
+  struct Case {
+    const char* name;
+    uint32_t back;  // OLE form
+    bool stretch;
+    int top, bottom;  // the rows the picture covers
+  } cases[] = {
+      {"grey back colour", 0xC0C0C0, false, 4, 11},
+      {"white back colour", 0xFFFFFF, false, 4, 11},
+      {"window background", ThumbNail::kWindowBackground, false, 4, 11},
+      {"stretched", 0xC0C0C0, true, 0, 15},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto t = std::make_unique<ThumbNail>();
+    t->setAppearance(0);
+    t->setBorderStyle(0);
+    t->setFixedSize(16, 16);
+    t->setBackColor(c.back);
+    t->setStretch(c.stretch);
+    t->LoadPicture(file);
+    const QImage img = t->TransparentImage();
+    ASSERT_EQ(img.size(), QSize(16, 16));
+    for (int y = 0; y < 16; ++y) {
+      SCOPED_TRACE(y);
+      const bool inside = y >= c.top && y <= c.bottom;
+      EXPECT_EQ(qAlpha(img.pixel(1, y)), 0);  // the picture's own transparent quarter
+      for (auto [x, colour] : {std::pair{5, 0xC0C0C0u}, std::pair{9, 0xFFFFFFu}, std::pair{14, 0xFF0000u}}) {
+        EXPECT_EQ(qAlpha(img.pixel(x, y)), inside ? 255 : 0) << x;
+        if (inside) {
+          EXPECT_EQ(img.pixel(x, y) & 0xFFFFFF, colour) << x;
+        }
+      }
+    }
+    // The control itself still shows the margins in its back colour.
+    if (!c.stretch) {
+      EXPECT_EQ(at(t->Image(), 8, 1), OleColor(c.back, t->palette()).rgb() & 0xFFFFFF);
+    }
+  }
+}
+
 TEST(ThumbNail, AnIconIsDrawnFromItsFrameNearestTheControlAndSavedInItsOwnSize) {
   const QString ico = iconFile("drei.ico", {{32, Qt::green}, {16, Qt::red}, {48, Qt::blue}});
   auto t = std::make_unique<ThumbNail>();
@@ -169,6 +225,42 @@ TEST(ThumbNail, AnIconIsDrawnFromItsFrameNearestTheControlAndSavedInItsOwnSize) 
   const QString saved = testenv::freshTempDir() + "/gross.ico";
   one->SavePicture(saved);
   EXPECT_EQ(QImage(saved).size(), QSize(32, 32));
+}
+
+// Saving replaces the file whole: a write that fails half-way (here at the file-size limit,
+// which holds for the superuser as well) leaves the old file as it was and no stray file.
+TEST(ThumbNail, ASaveThatFailsLeavesTheOldFileWhole) {
+  QImage noise(64, 64, QImage::Format_RGB32);
+  QRandomGenerator random(7);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) noise.setPixel(x, y, random.generate() | 0xFF000000);
+  const QString picture = pngFile("rauschen.png", noise);
+  ASSERT_GT(testenv::contentOf(picture).size(), 4000);
+  auto t = control(16, 16);
+  t->LoadPicture(picture);
+  const QString dir = testenv::freshTempDir();
+  const QString target = dir + "/bild.png";
+  testenv::writeFile(target, "das alte Bild");
+
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit small = old;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const rt::RaisedError e = testenv::raised([&] { t->SavePicture(target); });
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(e.number, 75);
+  EXPECT_TRUE(e.source.endsWith(": SavePicture")) << e.source.toStdString();
+  EXPECT_TRUE(e.description.contains(target)) << e.description.toStdString();
+  EXPECT_EQ(testenv::contentOf(target), "das alte Bild");
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{"bild.png"});
+
+  // Without the limit the picture takes the file's place.
+  t->SavePicture(target);
+  EXPECT_EQ(testenv::contentOf(target), testenv::contentOf(picture));
+  EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{"bild.png"});
 }
 
 TEST(ThumbNail, PropertyChangesAreReportedOnlyWhenSomethingChanged) {
@@ -207,7 +299,8 @@ TEST(ThumbNail, DeferredPaintingPaintsOnceAfterTheLastRequest) {
   for (uint32_t i = 0; i < 10; ++i) t->setBackColor(i);
   EXPECT_EQ(painted.count(), 0);
   EXPECT_TRUE(painted.wait(2000));
-  QTest::qWait(150);  // room for a second paint that must not come
+  // A second paint, which must not come, would be due by now.
+  testenv::letArmedTimersRun(t->AsyncInterval());
   EXPECT_EQ(painted.count(), 1);
   EXPECT_EQ(at(t->Image(), 5, 5), 0x090000u);  // the last colour, 9 as 0x00BBGGRR is red 9
   // Refresh paints at once, deferred or not.
@@ -216,7 +309,7 @@ TEST(ThumbNail, DeferredPaintingPaintsOnceAfterTheLastRequest) {
   // Switching deferring off drops a pending paint.
   t->setBackColor(0x0000FF);
   t->setPaintAsync(false);
-  QTest::qWait(150);
+  testenv::letArmedTimersRun(t->AsyncInterval());
   EXPECT_EQ(painted.count(), 2);
 }
 
@@ -225,11 +318,15 @@ TEST(ThumbNail, AFileThatIsNoPictureReachesTheHostAndLeavesTheControlEmpty) {
   testenv::writeFile(dir + "/kaputt.ico", QByteArray("\0\0\1\0kein Icon", 14));
   testenv::writeFile(dir + "/text.ico", "nur Text");
   testenv::writeFile(dir + "/leer.ico", QByteArray());
+  // Pictures no icon file is: a vector picture, and a directory of more images than any icon
+  // holds (which costs seconds to go through).
+  testenv::writeFile(dir + "/vektor.ico", testenv::svgPicture());
+  testenv::writeFile(dir + "/viele.ico", testenv::iconWithEntries(65535));
   struct Case {
     QString file;
     int number;
-  } cases[] = {
-      {dir + "/kaputt.ico", 481}, {dir + "/text.ico", 481}, {dir + "/leer.ico", 481}, {dir + "/fehlt.ico", 53}};
+  } cases[] = {{dir + "/kaputt.ico", 481}, {dir + "/text.ico", 481},  {dir + "/leer.ico", 481},
+               {dir + "/vektor.ico", 481}, {dir + "/viele.ico", 481}, {dir + "/fehlt.ico", 53}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file.toStdString());
     auto t = control(16, 16);

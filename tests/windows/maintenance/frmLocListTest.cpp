@@ -113,45 +113,53 @@ TEST_F(LocationsTest, AddAppendsWithTheNextKey) {
   EXPECT_EQ(w.chkEdited(), 1);
 }
 
-// Refused names keep the editor open and write nothing.
-TEST_F(LocationsTest, EditorRefusesEmptyAndTakenNames) {
-  struct Case {
-    QString name;
-    QString message;
-  };
-  const std::vector<Case> cases{
-      {"", "Sie müssen einen Namen angeben."},
-      {"KELLER", "Es gibt bereits einen Lagerort namens 'KELLER'. Bitte geben Sie einen eindeutigen Namen an."},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name.toStdString());
-    boxes->shown.clear();
-    frmLocList w;
-    w.show();
-    answerEditor(w, c.name, "x");
-    w.CmdAdd();
-    EXPECT_TRUE(editorStayedOpen);
-    ASSERT_EQ(boxes->shown.size(), 1u);
-    EXPECT_EQ(boxes->shown[0].text, c.message);
-    EXPECT_EQ(boxes->shown[0].style, ui::kExclamation);
-    EXPECT_EQ(w.LV->topLevelItemCount(), 3);
-    EXPECT_EQ(w.chkEdited(), 0);
-    EXPECT_EQ(count("SELECT Count(*) FROM tblLOCATIONS"), 3);
-  }
-  // A name of one blank is a name.
+// An empty name keeps the editor open and writes nothing.
+TEST_F(LocationsTest, EditorRefusesAnEmptyName) {
   frmLocList w;
   w.show();
+  answerEditor(w, "", "x");
+  w.CmdAdd();
+  EXPECT_TRUE(editorStayedOpen);
+  ASSERT_EQ(boxes->shown.size(), 1u);
+  EXPECT_EQ(boxes->shown[0].text, "Sie müssen einen Namen angeben.");
+  EXPECT_EQ(boxes->shown[0].style, ui::kExclamation);
+  EXPECT_EQ(w.LV->topLevelItemCount(), 3);
+  EXPECT_EQ(w.chkEdited(), 0);
+  EXPECT_EQ(count("SELECT Count(*) FROM tblLOCATIONS"), 3);
+  // A name of one blank is a name.
   answerEditor(w, " ", "");
   w.CmdAdd();
   EXPECT_FALSE(editorStayedOpen);
   EXPECT_EQ(count("SELECT Count(*) FROM tblLOCATIONS WHERE LocName = ' '"), 1);
 }
 
+// Names need not be unique: a name another location has, in any letter case, is taken as it is,
+// when adding and when changing.
+TEST_F(LocationsTest, ANameAnotherLocationHasIsAccepted) {
+  frmLocList w;
+  w.show();
+  for (const QString& name : {QStringLiteral("Keller"), QStringLiteral("KELLER")}) {
+    SCOPED_TRACE(name.toStdString());
+    answerEditor(w, name, "zweites Regal");
+    w.CmdAdd();
+    EXPECT_FALSE(editorStayedOpen);
+    EXPECT_EQ(rows(w.LV).last(), name + "|zweites Regal|0");
+  }
+  select(w, "Dach");
+  answerEditor(w, "archiv", "");
+  w.Edit();
+  EXPECT_FALSE(editorStayedOpen);
+  EXPECT_TRUE(boxes->shown.empty());
+  EXPECT_EQ(value("SELECT LocName FROM tblLOCATIONS WHERE lID = 5").toText(), "archiv");
+  EXPECT_EQ(count("SELECT Count(*) FROM tblLOCATIONS WHERE LocName = 'Keller' OR LocName = 'KELLER'"), 3);
+  EXPECT_EQ(count("SELECT Count(*) FROM tblLOCATIONS"), 5);
+  EXPECT_EQ(w.chkEdited(), 1);
+}
+
 TEST_F(LocationsTest, EditChangesRowAndRecord) {
   frmLocList w;
   w.show();
   select(w, "Keller");
-  // Its own name in other letter case is no clash.
   answerEditor(w, "KELLER", "");
   w.Edit();
   EXPECT_EQ(editorShownName, "Keller");

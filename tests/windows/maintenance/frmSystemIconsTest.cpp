@@ -138,7 +138,8 @@ TEST_F(SystemIconsTest, ListsShowTheIconsByKindAndOrder) {
 }
 
 // Whatever the file holds, the catalogue gets a 16 x 16 icon: the picture fitted and centred,
-// its margins transparent; the list shows it, and the folder is remembered.
+// its margins transparent and every pixel of it kept, also those of the lists' mask colour;
+// the list shows it, and the folder is remembered.
 TEST_F(SystemIconsTest, ReplacingStoresTheFileRenderedAt16Pixels) {
   struct Case {
     const char* name;
@@ -153,6 +154,8 @@ TEST_F(SystemIconsTest, ReplacingStoresTheFileRenderedAt16Pixels) {
       {"gruen.ico", {32, 32}, "ICO", Qt::green, 0, 15},
       {"klein.ico", {16, 16}, "ICO", Qt::magenta, 0, 15},
       {"breit.png", {32, 16}, "PNG", Qt::blue, 4, 11},
+      {"grau.ico", {16, 16}, "ICO", QColor(0xC0, 0xC0, 0xC0), 0, 15},
+      {"grau.png", {32, 16}, "PNG", QColor(0xC0, 0xC0, 0xC0), 4, 11},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
