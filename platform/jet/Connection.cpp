@@ -18,7 +18,7 @@ void StmtDeleter::operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
 
 StmtUse::~StmtUse() {
   sqlite3_reset(s_);
-  sqlite3_clear_bindings(s_);
+  if (bindings_ == Bindings::Clear) sqlite3_clear_bindings(s_);
 }
 
 ColumnInfo columnFromDecl(const QString& name, const QString& declType) {
@@ -49,7 +49,7 @@ ColumnInfo columnFromDecl(const QString& name, const QString& declType) {
   return c;
 }
 
-void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString& object) {
+void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString& object, QByteArray* utf8) {
   int rc = SQLITE_OK;
   switch (v.type()) {
     case rt::Variant::Type::Empty:
@@ -68,9 +68,11 @@ void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString
       break;
     case rt::Variant::Type::Text: {
       // An unpaired surrogate must not become "?", a wildcard of Like.
-      const QByteArray u = rt::encodeUtf8(v.toText());
-      rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
-                               SQLITE_UTF8);
+      QByteArray local;
+      QByteArray& u = utf8 ? *utf8 : local;
+      u = rt::encodeUtf8(v.toText());
+      rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()),
+                               utf8 ? SQLITE_STATIC : SQLITE_TRANSIENT, SQLITE_UTF8);
       break;
     }
     case rt::Variant::Type::Binary: {
@@ -83,10 +85,13 @@ void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString
   if (rc != SQLITE_OK) raiseSqlite(sqlite3_db_handle(s), rc, object);
 }
 
-void bindAll(sqlite3_stmt* s, const std::vector<rt::Variant>& params, const QString& object) {
+void bindAll(sqlite3_stmt* s, const std::vector<rt::Variant>& params, const QString& object,
+             std::span<QByteArray> utf8) {
   if (sqlite3_bind_parameter_count(s) != static_cast<int>(params.size()))
     raise(err::kSyntax, object, QStringLiteral("Anzahl der Parameter stimmt nicht"));
-  for (size_t i = 0; i < params.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, params[i], object);
+  const bool keep = utf8.size() >= params.size();
+  for (size_t i = 0; i < params.size(); ++i)
+    bindVariant(s, static_cast<int>(i) + 1, params[i], object, keep ? &utf8[i] : nullptr);
 }
 
 void bindParam(sqlite3_stmt* s, int index, const Param& p, const QString& object) {
@@ -109,7 +114,7 @@ void bindParam(sqlite3_stmt* s, int index, const Param& p, const QString& object
       break;
     }
     case Param::Kind::Text: {
-      const QByteArray u = p.textView().toUtf8();
+      const QByteArray u = rt::encodeUtf8(p.textView());
       rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
                                SQLITE_UTF8);
       break;
@@ -220,6 +225,37 @@ rt::Variant convertForField(const rt::Variant& v, const ColumnInfo& col, const Q
       raise(err::kTypeConversion, object, col.name);
   }
   return v;
+}
+
+void assignForField(const rt::Variant& v, const ColumnInfo& col, const QString& object, rt::Variant& out) {
+  using T = rt::Variant::Type;
+  bool asItIs = !col.declared && !v.isEmpty();
+  if (!asItIs) {
+    switch (col.type) {
+      case FieldType::Long:
+        asItIs = v.type() == T::Long && v.toLong() >= std::numeric_limits<int32_t>::min() &&
+                 v.toLong() <= std::numeric_limits<int32_t>::max();
+        break;
+      case FieldType::Double:
+        asItIs = v.type() == T::Double;
+        break;
+      case FieldType::Date:
+        asItIs = v.type() == T::Date;
+        break;
+      case FieldType::Text:
+        asItIs = v.type() == T::Text && (col.size <= 0 || v.toText().size() <= col.size);
+        break;
+      case FieldType::Memo:
+        asItIs = v.type() == T::Text;
+        break;
+      default:
+        break;
+    }
+  }
+  if (asItIs || v.isNull())
+    out = v;
+  else
+    out = convertForField(v, col, object);
 }
 
 QString quoteName(const QString& name) {

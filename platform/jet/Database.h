@@ -53,6 +53,13 @@ class Database {
   // NativeQuery.h. For the temporary tables and the texts that name the collation.
   std::unique_ptr<NativeQuery> OpenNativeQuery(const QString& sql, const std::vector<rt::Variant>& params = {});
 
+  // Makes the catalogue file `path` readable as the schema `schema` of this database's
+  // statements in SQLite's dialect, read-only: rows then go from one file to the other in one
+  // statement. A transaction reads the attached file as one state of it, and the file cannot be
+  // detached while a transaction that read it runs; see AttachScope.h.
+  void AttachReadOnly(const QString& path, const QString& schema);
+  void Detach(const QString& schema);
+
   // The record sets still open on this database.
   std::vector<std::shared_ptr<Recordset>> Recordsets() const;
 

@@ -33,7 +33,7 @@ class Param {
     p.bytes_ = bytes;
     return p;
   }
-  // Characters, stored as QString::toUtf8 would write them.
+  // Characters, stored in UTF-8 as every text the engine binds (see rt::encodeUtf8).
   static Param text(QStringView text) {
     Param p;
     p.kind_ = Kind::Text;
