@@ -8,16 +8,13 @@
 #include <fcntl.h>
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <new>
 #include <optional>
 
 namespace dirsrc {
@@ -205,80 +202,6 @@ size_t unpackEntry(const char* const start, DirEntry& e) {
   e.mtimeSec = unzigzag(mtime);
   e.mtimeNsec = static_cast<int32_t>(nsec);
   return static_cast<size_t>(p - start) + len;
-}
-
-EntryStore::Chunk::Chunk(size_t bytes) : size(bytes) {
-  void* m = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-  if (m == MAP_FAILED) throw std::bad_alloc();
-  data = static_cast<char*>(m);
-}
-
-EntryStore::Chunk::~Chunk() { munmap(data, size); }
-
-EntryStore::Span EntryStore::begin() {
-  count_ = 0;
-  if (chunks_.empty()) return Span{};
-  return Span{static_cast<uint32_t>(chunks_.size() - 1), static_cast<uint32_t>(used_.back()), 0};
-}
-
-void EntryStore::append(const DirEntry& e) {
-  const size_t need = 4 * kMaxVarint + static_cast<size_t>(e.name.size());
-  if (chunks_.empty() || kChunk - used_.back() < need) {
-    chunks_.push_back(std::make_unique<Chunk>(std::max(kChunk, need)));
-    used_.push_back(0);
-  }
-  char* const start = chunks_.back()->data + used_.back();
-  char* p = putVarint(start, static_cast<uint64_t>(e.name.size()));
-  p = putVarint(p, static_cast<uint64_t>(e.kind) | static_cast<uint64_t>(e.attributes) << 2);
-  p = putVarint(p, zigzag(e.size));
-  // Times of one folder lie close together: each after the first as a difference.
-  p = putVarint(p, zigzag(e.mtimeSec - (count_ ? lastMtime_ : 0)));
-  lastMtime_ = e.mtimeSec;
-  std::memcpy(p, e.name.constData(), static_cast<size_t>(e.name.size()));
-  used_.back() += static_cast<size_t>(p - start) + static_cast<size_t>(e.name.size());
-  ++count_;
-}
-
-void EntryStore::end(Span& span) const { span.count = count_; }
-
-void EntryStore::read(const Span& span, std::vector<DirEntry>& out) const {
-  out.resize(static_cast<size_t>(span.count));
-  size_t chunk = span.chunk;
-  size_t offset = span.offset;
-  int64_t lastMtime = 0;
-  for (DirEntry& e : out) {
-    if (offset >= used_[chunk]) {
-      ++chunk;
-      offset = 0;
-    }
-    const char* const start = chunks_[chunk]->data + offset;
-    uint64_t len = 0, kindAttrs = 0, size = 0, mtime = 0;
-    const char* p = getVarint(start, len);
-    p = getVarint(p, kindAttrs);
-    p = getVarint(p, size);
-    p = getVarint(p, mtime);
-    takeName(e, p, len);
-    e.kind = static_cast<EntryKind>(kindAttrs & 3);
-    e.attributes = static_cast<int32_t>(kindAttrs >> 2);
-    e.size = unzigzag(size);
-    e.mtimeSec = lastMtime + unzigzag(mtime);
-    lastMtime = e.mtimeSec;
-    e.mtimeNsec = 0;
-    e.mountPoint = false;
-    offset += static_cast<size_t>(p - start) + len;
-  }
-}
-
-void EntryStore::clear() {
-  chunks_.clear();
-  used_.clear();
-  count_ = 0;
-}
-
-int64_t EntryStore::bytes() const {
-  int64_t n = 0;
-  for (const auto& c : chunks_) n += static_cast<int64_t>(c->size);
-  return n;
 }
 
 }  // namespace dirsrc

@@ -70,39 +70,4 @@ void packEntry(std::string& buffer, const DirEntry& e);
 // The entry at p into e (reusing the storage of its name); returns the bytes read.
 size_t unpackEntry(const char* p, DirEntry& e);
 
-// The non-folder entries of many listings, packed (about 6 bytes plus the name each), kept
-// from the walk for the file rows. The time keeps its seconds only.
-class EntryStore {
- public:
-  struct Span {
-    uint32_t chunk = 0;
-    uint32_t offset = 0;
-    int32_t count = 0;
-  };
-  // The entries appended from now on belong to the span ended by end().
-  Span begin();
-  void append(const DirEntry& e);
-  void end(Span& span) const;
-  // Replaces out by the span's entries, reusing its storage.
-  void read(const Span& span, std::vector<DirEntry>& out) const;
-  void clear();
-  int64_t bytes() const;
-
- private:
-  static constexpr size_t kChunk = size_t(4) << 20;
-  // Mapped with its pages present: one call instead of a fault per page.
-  struct Chunk {
-    explicit Chunk(size_t bytes);
-    ~Chunk();
-    Chunk(const Chunk&) = delete;
-    Chunk& operator=(const Chunk&) = delete;
-    char* data;
-    size_t size;
-  };
-  std::vector<std::unique_ptr<Chunk>> chunks_;
-  std::vector<size_t> used_;
-  int32_t count_ = 0;  // entries appended since the last begin()
-  int64_t lastMtime_ = 0;
-};
-
 }  // namespace dirsrc

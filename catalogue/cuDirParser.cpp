@@ -6,6 +6,7 @@
 #include "platform/ui/MessagePump.h"
 
 #include <cstring>
+#include <span>
 #include <vector>
 
 namespace {
@@ -24,21 +25,18 @@ cuDirParser::cuDirParser(std::unique_ptr<dirsrc::DirSource> source)
 
 cuDirParser::~cuDirParser() = default;
 
-cuDirParser::Kept cuDirParser::KeptFiles(int32_t position, std::vector<dirsrc::DirEntry>& out) const {
-  out.clear();
-  if (position < 1 || static_cast<size_t>(position) > spans_.size()) return Kept::None;
-  const KeptSpan& k = spans_[static_cast<size_t>(position - 1)];
-  if (k.state != Kept::None) kept_.read(k.span, out);
-  return k.state;
-}
-
-void cuDirParser::keep(int32_t position, const dirsrc::EntryStore::Span& span, Kept state) {
-  if (!keepFiles_) return;
-  if (spans_.size() < static_cast<size_t>(position)) spans_.resize(static_cast<size_t>(position));
-  KeptSpan& k = spans_[static_cast<size_t>(position - 1)];
-  k.span = span;
-  kept_.end(k.span);
-  k.state = state;
+// Into the storage of the entry kept there before: the listing's own entry keeps its name's.
+void cuDirParser::keepFile(const dirsrc::DirEntry& e) {
+  if (fileCount_ == files_.size()) files_.emplace_back();
+  dirsrc::DirEntry& k = files_[fileCount_++];
+  k.name.resize(e.name.size());
+  std::memcpy(k.name.data(), e.name.constData(), static_cast<size_t>(e.name.size()));
+  k.kind = e.kind;
+  k.size = e.size;
+  k.mtimeSec = e.mtimeSec;
+  k.mtimeNsec = e.mtimeNsec;
+  k.attributes = e.attributes;
+  k.mountPoint = e.mountPoint;
 }
 
 std::unique_ptr<dirsrc::DirListing> cuDirParser::openListing(const QByteArray& path) {
@@ -68,25 +66,180 @@ void cuDirParser::Run() {
     // A root stored from a Windows-1252 name is found by those bytes.
     const QByteArray start = NormalizePath(rt::existingNativePath(copy));
     folders_.Clear();
-    kept_.clear();
-    spans_.clear();
     cancel_ = false;
     errors_ = QStringList();
     folders_.Add(start, QByteArray(), QByteArray());
     // The threads end with the walk, whichever way it ends.
     std::unique_ptr<cuDirParserAhead> ahead;
     if (listThreads_ > 0 && source_->concurrent())
-      ahead =
-          std::make_unique<cuDirParserAhead>(*source_, calcFolderSize_, listThreads_,
-                                             [this](const dirsrc::DirEntry& e) { return wanted(e) && !e.mountPoint; });
+      ahead = std::make_unique<cuDirParserAhead>(
+          *source_, calcFolderSize_, listThreads_,
+          [this](const dirsrc::DirEntry& e) { return wanted(e) && !e.mountPoint; }, collectionOrder_);
     struct Detach {
       cuDirParserAhead*& ahead;
       ~Detach() { ahead = nullptr; }
     } detach{ahead_};
     ahead_ = ahead.get();
-    GetFolders(1);
+    if (collectionOrder_)
+      walkInCollectionOrder();
+    else
+      GetFolders(1);
   } catch (...) {
+    if (handing_) {
+      handing_ = false;
+      throw;
+    }
     err_.ErrReRaise(kClass, QStringLiteral("Run"));
+  }
+}
+
+void cuDirParser::handOver(const cuDirParserFolder& folder, Kept kept) {
+  if (!Listed) return;
+  handing_ = true;
+  Listed(folder, std::span<const dirsrc::DirEntry>(files_.data(), kept == Kept::None ? 0 : fileCount_), kept);
+  handing_ = false;
+}
+
+// Collection order: the folders are listed and handed over by position, while a walk through
+// the tree in depth-first order takes each listing after it was made and adds its sub-folders
+// to the collection. So every folder comes where the depth-first walk puts it, with the
+// events of that walk in its order but for NewFile, which comes with the listing. The walk
+// needs only listings of lower positions than the folders it adds, so it always gets ahead
+// of the listings.
+void cuDirParser::walkInCollectionOrder() {
+  found_.clear();
+  frames_.clear();
+  walkable_.assign(1, 1);
+  reachedRoot_ = false;
+  std::vector<char> listed;
+  for (int32_t position = 1;; ++position) {
+    reachFolders(position);
+    if (cancel_) {
+      raiseCanceled();
+      return;
+    }
+    if (position > folders_.Count()) break;
+    const cuDirParserFolder& folder = folders_.Item(position);
+    listed.push_back(walkable_[static_cast<size_t>(position - 1)]);
+    if (!listed.back()) {
+      handOver(folder, Kept::None);
+      continue;
+    }
+    found_.resize(static_cast<size_t>(folders_.Count()));
+    auto found = std::make_unique<Found>();
+    GetSubDirs(position, found.get());
+    found_[static_cast<size_t>(position - 1)] = std::move(found);
+    if (cancel_) return;  // said by the listing already
+    handOver(folder, kept_);
+  }
+  found_.clear();
+  sumTotals(listed);
+}
+
+// The depth-first walk, as far as the listings below position are in.
+void cuDirParser::reachFolders(int32_t listedBelow) {
+  for (;;) {
+    int32_t next = 1;
+    if (reachedRoot_) {
+      next = 0;
+      while (!frames_.empty()) {
+        WalkFrame& f = frames_.back();
+        while (f.next < f.count && !walkable_[static_cast<size_t>(f.first + f.next - 1)]) ++f.next;
+        if (f.next < f.count) {
+          next = f.first + f.next;
+          break;
+        }
+        frames_.pop_back();
+      }
+      if (next == 0) return;  // the whole tree is reached
+    }
+    if (next >= listedBelow) return;
+    if (reachedRoot_)
+      ++frames_.back().next;
+    else
+      reachedRoot_ = true;
+    reachFolder(next);
+    if (cancel_) return;
+  }
+}
+
+// The walk reaches a listed folder: its error goes into Errors and its sub-folders into the
+// collection, as the depth-first walk adds them while it lists.
+void cuDirParser::reachFolder(int32_t position) {
+  const std::unique_ptr<Found> found = std::move(found_[static_cast<size_t>(position - 1)]);
+  const cuDirParserFolder& folder = folders_.Item(position);
+  const int32_t first = folders_.Count() + 1;
+  int32_t added = 0;
+  bool complete = found && found->complete;
+  if (found) {
+    if (!found->error.isEmpty()) errors_ << found->error;
+    const QString pathText = folder.FullPath();
+    for (const auto& [name, entered] : found->subDirs) {
+      try {
+        cuDirParserFolder& sub = folders_.Add(folder, name);
+        sub.entered_ = entered;
+      } catch (...) {
+        complete = false;
+        errors_ << err_.ErrString(kClass, QStringLiteral("GetSubDirs")) + kCrLf + QStringLiteral("StartPath: ") +
+                       pathText + QStringLiteral(", CurrentFile/Folder: ") + rt::decodeFileName(name);
+        break;
+      }
+      ++added;
+      const cuDirParserFolder& sub = folders_.Item(folders_.Count());
+      if (Folder) Folder(sub.FullPath(), pathText, sub.Name(), sub.Index());
+      if (cancel_) {
+        complete = false;
+        break;
+      }
+    }
+  }
+  walkable_.resize(static_cast<size_t>(folders_.Count()), 0);
+  frames_.push_back(WalkFrame{first, complete ? added : 0, 0});
+  if (!complete) return;
+  for (int32_t c = first; c < first + added; ++c) {
+    const cuDirParserFolder& sub = folders_.Item(c);
+    if (!sub.Entered()) continue;
+    walkable_[static_cast<size_t>(c - 1)] = 1;
+  }
+}
+
+// Each listed folder's totals from the last one up, each into its parent.
+void cuDirParser::sumTotals(const std::vector<char>& listed) {
+  if (!calcFolderSize_) return;
+  const size_t n = listed.size();
+  std::vector<Totals> totals(n);
+  std::vector<char> failed(n, 0);
+  for (size_t i = 0; i < n; ++i) {
+    if (!listed[i]) continue;
+    const cuDirParserFolder& f = folders_.Item(static_cast<int32_t>(i + 1));
+    totals[i] = Totals{f.Size(), f.Files(), f.SubDirs()};
+  }
+  for (size_t i = n; i-- > 1;) {
+    if (!listed[i] || failed[i]) continue;
+    const cuDirParserFolder& folder = folders_.Item(static_cast<int32_t>(i + 1));
+    const size_t p = static_cast<size_t>(folder.Parent() - 1);
+    if (failed[p]) continue;
+    try {
+      Totals sum = totals[p];
+      sum.size += totals[i].size;
+      addChecked(sum.files, totals[i].files);
+      addChecked(sum.dirs, totals[i].dirs);
+      totals[p] = sum;
+    } catch (...) {
+      // As in the depth-first walk: the parent's totals are not stored, its parent gets nothing.
+      failed[p] = 1;
+      QString current = folder.FullPath();
+      current.chop(1);
+      errors_ << err_.ErrString(kClass, QStringLiteral("GetFolders")) + kCrLf + QStringLiteral("StartPath: ") +
+                     folders_.Item(static_cast<int32_t>(p + 1)).FullPath() + QStringLiteral(", CurrentDir: ") + current;
+    }
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (!listed[i] || failed[i]) continue;
+    cuDirParserFolder& f = folders_.Item(static_cast<int32_t>(i + 1));
+    f.totalSize_ = totals[i].size;
+    f.totalFiles_ = totals[i].files;
+    f.totalDirs_ = totals[i].dirs;
   }
 }
 
@@ -96,7 +249,7 @@ void cuDirParser::Run() {
 void cuDirParser::GetFolders(int32_t position) {
   struct Frame {
     int32_t position;
-    Listed listed;
+    Listing listed;
     int32_t next = 0;
     Totals totals;
   };
@@ -146,17 +299,25 @@ void cuDirParser::GetFolders(int32_t position) {
   }
 }
 
-cuDirParser::Listed cuDirParser::GetSubDirs(int32_t position) {
+cuDirParser::Listing cuDirParser::GetSubDirs(int32_t position, Found* found) {
   cuDirParserFolder& folder = folders_.Item(position);
   ui::pumpMessagesThrottled();
   const QByteArray path = folder.RawPath();
-  const QString pathText = folder.FullPath();
-  Listed r;
+  // The text of the path, made when something needs it.
+  QString pathTextMade;
+  const auto pathText = [&]() -> const QString& {
+    if (pathTextMade.isNull()) pathTextMade = folder.FullPath();
+    return pathTextMade;
+  };
+  Listing r;
   r.firstChild = folders_.Count() + 1;
   int32_t files = 0;
   int64_t size = 0;
+  uint32_t entries = 0;
   QByteArray current;
-  const dirsrc::EntryStore::Span span = keepFiles_ ? kept_.begin() : dirsrc::EntryStore::Span{};
+  const bool handing = collectionOrder_ && Listed;
+  fileCount_ = 0;
+  kept_ = Kept::None;
   bool sourceFailed = false;
   try {
     std::unique_ptr<dirsrc::DirListing> listing;
@@ -164,7 +325,7 @@ cuDirParser::Listed cuDirParser::GetSubDirs(int32_t position) {
       listing = openListing(path);
     } catch (const rt::RaisedError&) {
       sourceFailed = true;
-      throw rt::RaisedError(kErrInvalidPath, QString(), QStringLiteral("Ungültiger Pfad: ") + pathText);
+      throw rt::RaisedError(kErrInvalidPath, QString(), QStringLiteral("Ungültiger Pfad: ") + pathText());
     } catch (...) {
       sourceFailed = true;
       throw;
@@ -182,41 +343,50 @@ cuDirParser::Listed cuDirParser::GetSubDirs(int32_t position) {
       // A copy of its own: e keeps the storage of its name for the next entry.
       current.resize(e.name.size());
       std::memcpy(current.data(), e.name.constData(), static_cast<size_t>(e.name.size()));
-      if (keepFiles_ && e.kind != dirsrc::EntryKind::Folder) kept_.append(e);
+      if (handing && e.kind != dirsrc::EntryKind::Folder) keepFile(e);
       // Nothing more is reported once a cancel was asked for, not even the next entry.
       if (cancel_) {
         raiseCanceled();
-        return Listed{0, r.firstChild};
+        return Listing{0, r.firstChild};
       }
       if (wanted(e)) {
-        if (e.kind == dirsrc::EntryKind::Folder) {
-          cuDirParserFolder& sub = folders_.Add(path + e.name + '/', path, e.name);
+        if (e.kind == dirsrc::EntryKind::Folder && found) {
+          found->subDirs.emplace_back(e.name, !e.mountPoint);
+          ++r.subDirs;
+        } else if (e.kind == dirsrc::EntryKind::Folder) {
+          cuDirParserFolder& sub = folders_.Add(folder, e.name);
           sub.entered_ = !e.mountPoint;
           ++r.subDirs;
-          if (Folder) Folder(sub.FullPath(), pathText, sub.Name(), sub.Index());
+          if (Folder) Folder(sub.FullPath(), pathText(), sub.Name(), sub.Index());
         } else if (calcFolderSize_) {
-          ui::pumpMessagesThrottled();
           if (NewFile) {
+            ui::pumpMessagesThrottled();
             const QString name = rt::decodeFileName(e.name);
-            NewFile(pathText, name, name, e.size, e.attributes, path + e.name);
+            NewFile(pathText(), name, name, e.size, e.attributes, path + e.name);
           }
           size += e.size;
           addChecked(files, 1);
         }
       }
-      ui::pumpMessagesThrottled();
+      // Even the clock costs per entry: a few dozen entries take far less than the pump's pace.
+      if ((++entries & 63) == 0) ui::pumpMessagesThrottled();
       if (cancel_) {
         raiseCanceled();
-        return Listed{0, r.firstChild};
+        return Listing{0, r.firstChild};
       }
     }
   } catch (...) {
-    keep(position, span, sourceFailed ? Kept::Failed : Kept::None);
-    errors_ << err_.ErrString(kClass, QStringLiteral("GetSubDirs")) + kCrLf + QStringLiteral("StartPath: ") + pathText +
-                   QStringLiteral(", CurrentFile/Folder: ") + rt::decodeFileName(current);
-    return Listed{0, r.firstChild};
+    kept_ = sourceFailed ? Kept::Failed : Kept::None;
+    const QString error = err_.ErrString(kClass, QStringLiteral("GetSubDirs")) + kCrLf + QStringLiteral("StartPath: ") +
+                          pathText() + QStringLiteral(", CurrentFile/Folder: ") + rt::decodeFileName(current);
+    if (found)
+      found->error = error;
+    else
+      errors_ << error;
+    return Listing{0, r.firstChild};
   }
-  keep(position, span, Kept::Complete);
+  kept_ = Kept::Complete;
+  if (found) found->complete = true;
   folder.files_ = files;
   folder.subDirs_ = r.subDirs;
   folder.size_ = size;

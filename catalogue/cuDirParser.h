@@ -1,8 +1,8 @@
 #pragma once
 
 // Walks the folder tree of a volume and collects every folder with its own and cumulative
-// counts and byte sizes. Files are reported through NewFile as they are found, never kept:
-// memory grows with the number of folders only.
+// counts and byte sizes. Files are reported through NewFile as they are found, and a folder's
+// listing through Listed, never kept: memory grows with the number of folders only.
 
 #include "catalogue/DirSource.h"
 #include "catalogue/cuDirParserFolders.h"
@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 class cuDirParserAhead;
@@ -40,16 +41,16 @@ class cuDirParser {
   // events, their order and the folders found are the same either way.
   void setListThreads(int v) { listThreads_ = v; }
   int ListThreads() const { return listThreads_; }
-  // Keeps every non-folder entry of each listing (skipped ones too) for KeptFiles.
-  void setKeepFiles(bool v) { keepFiles_ = v; }
+  // Folders are listed in collection order instead of depth first (the collection is the same),
+  // and each folder is handed to Listed as the walk takes it: the totals are filled in when
+  // the walk ends.
+  void setCollectionOrder(bool v) { collectionOrder_ = v; }
 
   enum class Kept {
     None,      // not listed by the walk, or its listing ended early for the walk's own reasons
     Complete,  // the whole listing
     Failed,    // the entries before the listing failed (none when the folder could not be opened)
   };
-  // The kept non-folder entries of the folder at position, in listing order, into out.
-  Kept KeptFiles(int32_t position, std::vector<dirsrc::DirEntry>& out) const;
 
   // Meant to be called while Run pumps messages; the flag stays set after Run.
   void Cancel() { cancel_ = true; }
@@ -62,9 +63,13 @@ class cuDirParser {
       NewFile;
   std::function<void(const QString& fullPath, const QString& listedPath, const QString& name, int32_t index)> Folder;
   std::function<void()> Canceled;
+  // In collection order, once for every folder in turn, after its listing (and its NewFile and
+  // Folder events): every non-folder entry of the listing (skipped ones too), in listing order.
+  // Whatever the handler raises ends the walk and comes out of Run as it is.
+  std::function<void(const cuDirParserFolder& folder, std::span<const dirsrc::DirEntry> files, Kept kept)> Listed;
 
  private:
-  struct Listed {
+  struct Listing {
     int32_t subDirs = 0;     // sub-folders to walk
     int32_t firstChild = 0;  // position of the first of them in Folders
   };
@@ -74,26 +79,46 @@ class cuDirParser {
     int32_t dirs = 0;
   };
 
+  // What a listing found for the walk through the tree in collection order, kept until the
+  // walk reaches the folder.
+  struct Found {
+    std::vector<std::pair<QByteArray, bool>> subDirs;  // the wanted sub-folders: name, entered
+    bool complete = false;
+    QString error;  // for Errors
+  };
+  struct WalkFrame {
+    int32_t first = 0;  // position of the first sub-folder
+    int32_t count = 0;  // sub-folders to walk (0 when the listing failed)
+    int32_t next = 0;
+  };
+
   void GetFolders(int32_t position);
-  Listed GetSubDirs(int32_t position);
+  void walkInCollectionOrder();
+  void reachFolders(int32_t listedBelow);
+  void reachFolder(int32_t position);
+  void sumTotals(const std::vector<char>& listed);
+  // With found, the sub-folders and the error go there instead of into the collection.
+  Listing GetSubDirs(int32_t position, Found* found = nullptr);
   static QByteArray NormalizePath(QByteArray path);
   void raiseCanceled();
   bool wanted(const dirsrc::DirEntry& e) const;
 
   std::unique_ptr<dirsrc::DirListing> openListing(const QByteArray& path);
-  void keep(int32_t position, const dirsrc::EntryStore::Span& span, Kept state);
-
-  struct KeptSpan {
-    dirsrc::EntryStore::Span span;
-    Kept state = Kept::None;
-  };
+  void keepFile(const dirsrc::DirEntry& e);
+  void handOver(const cuDirParserFolder& folder, Kept kept);
 
   std::unique_ptr<dirsrc::DirSource> source_;
-  cuDirParserAhead* ahead_ = nullptr;  // during Run, when folders are listed ahead
-  dirsrc::EntryStore kept_;
-  std::vector<KeptSpan> spans_;  // by position - 1
+  cuDirParserAhead* ahead_ = nullptr;    // during Run, when folders are listed ahead
+  std::vector<dirsrc::DirEntry> files_;  // of the listing being walked, for Listed
+  size_t fileCount_ = 0;
+  Kept kept_ = Kept::None;                     // how GetSubDirs left files_
+  bool handing_ = false;                       // Listed runs: what it raises is the caller's
+  std::vector<std::unique_ptr<Found>> found_;  // by position - 1, from the listing until the walk reaches it
+  std::vector<char> walkable_;                 // by position - 1: to be listed
+  std::vector<WalkFrame> frames_;              // the walk through the tree
+  bool reachedRoot_ = false;
   int listThreads_ = 0;
-  bool keepFiles_ = false;
+  bool collectionOrder_ = false;
   cuAppError err_;
   cuDirParserFolders folders_;
   QStringList errors_;

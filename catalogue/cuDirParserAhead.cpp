@@ -42,8 +42,8 @@ class cuDirParserAhead::Replay final : public dirsrc::DirListing {
 };
 
 cuDirParserAhead::cuDirParserAhead(dirsrc::DirSource& source, bool fileFacts, int threads,
-                                   std::function<bool(const dirsrc::DirEntry&)> enters)
-    : source_(source), fileFacts_(fileFacts), enters_(std::move(enters)) {
+                                   std::function<bool(const dirsrc::DirEntry&)> enters, bool collectionOrder)
+    : source_(source), fileFacts_(fileFacts), enters_(std::move(enters)), pending_(WalkOrder{collectionOrder}) {
   try {
     for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
   } catch (const std::system_error&) {
@@ -55,7 +55,7 @@ cuDirParserAhead::~cuDirParserAhead() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
-    changed_.notify_all();
+    work_.notify_all();
   }
   for (std::thread& t : threads_) t.join();
 }
@@ -99,7 +99,7 @@ void cuDirParserAhead::recycle(std::string buffer) {
 
 void cuDirParserAhead::queueChildren(const QByteArray& path, const Place& place, const Result& r) {
   // The walk enters no sub-folder of a listing that failed.
-  if (r.openError || r.error) return;
+  if (r.openError || r.error || r.entered.empty()) return;
   Place childPlace = place;
   childPlace.push_back(0);
   for (const QByteArray& name : r.entered) {
@@ -110,6 +110,7 @@ void cuDirParserAhead::queueChildren(const QByteArray& path, const Place& place,
     }
     ++childPlace.back();
   }
+  work_.notify_all();
 }
 
 bool cuDirParserAhead::roomAhead() const { return doneFolders_ < kMaxFoldersAhead && doneBytes_ < kMaxBytesAhead; }
@@ -117,7 +118,10 @@ bool cuDirParserAhead::roomAhead() const { return doneFolders_ < kMaxFoldersAhea
 void cuDirParserAhead::work() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return stop_ || (!pending_.empty() && roomAhead()); });
+    while (!stop_ && (pending_.empty() || !roomAhead())) {
+      if (!roomAhead()) starved_ = true;
+      work_.wait(lock);
+    }
     if (stop_) return;
     const auto first = pending_.begin();
     const QByteArray path = std::move(first->second);
@@ -139,7 +143,7 @@ void cuDirParserAhead::work() {
     doneBytes_ += r.packed.size();
     done.result = std::move(r);
     done.state = State::Done;
-    changed_.notify_all();
+    if (walkerWaits_) taken_.notify_one();
   }
 }
 
@@ -161,12 +165,14 @@ std::unique_ptr<dirsrc::DirListing> cuDirParserAhead::take(const QByteArray& pat
     r = list(path, std::move(buffer));
     lock.lock();
     queueChildren(path, place, r);
-    changed_.notify_all();
     lock.unlock();
   } else {
     // Looked up anew after each wait: the table may have grown meanwhile.
     while (jobs_.find(path)->state != State::Done) {
-      if (changed_.wait_for(lock, kWaitStep) == std::cv_status::timeout && whileWaiting) {
+      walkerWaits_ = true;
+      const std::cv_status waited = taken_.wait_for(lock, kWaitStep);
+      walkerWaits_ = false;
+      if (waited == std::cv_status::timeout && whileWaiting) {
         lock.unlock();
         whileWaiting();
         lock.lock();
@@ -177,7 +183,12 @@ std::unique_ptr<dirsrc::DirListing> cuDirParserAhead::take(const QByteArray& pat
     jobs_.erase(job);
     --doneFolders_;
     doneBytes_ -= r.packed.size();
-    changed_.notify_all();
+    // Threads that found the store full are woken once it has room for many listings, not for
+    // each one taken.
+    if (starved_ && doneFolders_ <= kMaxFoldersAhead / 2 && doneBytes_ <= kMaxBytesAhead / 2) {
+      starved_ = false;
+      work_.notify_all();
+    }
     lock.unlock();
   }
   if (r.openError) std::rethrow_exception(r.openError);

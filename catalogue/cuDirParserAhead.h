@@ -1,7 +1,8 @@
 #pragma once
 
-// Lists folders of a walk on a few threads ahead of it, in the order of a depth-first walk:
-// the next folder listed is always the pending one that the walk reaches first. The walker
+// Lists folders of a walk on a few threads ahead of it, in the order of a depth-first walk, or
+// in the order in which that walk collects them: the next folder listed is always the pending
+// one that the walk reaches first. The walker
 // takes the listings in its own order on its own thread. Listed folders not yet taken are
 // bounded in number and bytes; a folder nobody has started is listed by the walker itself
 // instead of waited for. The threads end with the object.
@@ -11,6 +12,7 @@
 #include <QByteArray>
 #include <QHash>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -25,9 +27,9 @@
 class cuDirParserAhead {
  public:
   // Starts threads listing through source (which must be concurrent) with fileFacts; enters
-  // tells the sub-folders that the walk will list.
+  // tells the sub-folders that the walk will list, collectionOrder the walk's order.
   cuDirParserAhead(dirsrc::DirSource& source, bool fileFacts, int threads,
-                   std::function<bool(const dirsrc::DirEntry&)> enters);
+                   std::function<bool(const dirsrc::DirEntry&)> enters, bool collectionOrder = false);
   ~cuDirParserAhead();
   cuDirParserAhead(const cuDirParserAhead&) = delete;
   cuDirParserAhead& operator=(const cuDirParserAhead&) = delete;
@@ -47,8 +49,19 @@ class cuDirParserAhead {
   };
   enum class State { Queued, Listing, Done };
   // The place of a folder in the walk: the positions of it and its parents among their
-  // siblings, from the root down. Compared as sequences, places come in the walk's order.
+  // siblings, from the root down. Compared as sequences, places come in the order of a depth
+  // first walk. That walk collects the sub-folders of each folder as it lists it: in that order,
+  // the places of the parents decide, then the position among the siblings.
   using Place = std::vector<int32_t>;
+  struct WalkOrder {
+    bool collection = false;
+    bool operator()(const Place& a, const Place& b) const {
+      if (!collection || a.empty() || b.empty()) return a < b;
+      if (std::lexicographical_compare(a.begin(), a.end() - 1, b.begin(), b.end() - 1)) return true;
+      if (std::lexicographical_compare(b.begin(), b.end() - 1, a.begin(), a.end() - 1)) return false;
+      return a.back() < b.back();
+    }
+  };
   struct Job {
     State state = State::Queued;
     Place place;
@@ -68,11 +81,14 @@ class cuDirParserAhead {
   bool fileFacts_;
   std::function<bool(const dirsrc::DirEntry&)> enters_;
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable work_;   // the threads wait for a folder to list and room for it
+  std::condition_variable taken_;  // the walker waits for the listing it takes
+  bool walkerWaits_ = false;
+  bool starved_ = false;  // a thread waits for room
   QHash<QByteArray, Job> jobs_;
-  std::map<Place, QByteArray> pending_;  // the queued jobs by place
-  std::vector<std::string> spare_;       // buffers of listings taken, for the next ones
-  size_t doneFolders_ = 0;               // listed, not yet taken
+  std::map<Place, QByteArray, WalkOrder> pending_;  // the queued jobs by place
+  std::vector<std::string> spare_;                  // buffers of listings taken, for the next ones
+  size_t doneFolders_ = 0;                          // listed, not yet taken
   size_t doneBytes_ = 0;
   bool stop_ = false;
   std::vector<std::thread> threads_;

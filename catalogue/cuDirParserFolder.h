@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
 class cuDirParserFolder {
  public:
@@ -23,7 +24,7 @@ class cuDirParserFolder {
 
   // The path as the file system spells it (the text form of a name that is no UTF-8 is its Windows-1252 reading), with
   // trailing "/".
-  const QByteArray& RawPath() const { return rawPath_; }
+  QByteArray RawPath() const;
   QByteArray RawName() const;
   // False for a folder that holds another file system: it is recorded but not listed.
   bool Entered() const { return entered_; }
@@ -32,20 +33,26 @@ class cuDirParserFolder {
   friend class cuDirParser;
   friend class cuDirParserFolders;
 
-  // Only the raw path is kept; its text is made when asked for (the walk holds every folder).
-  QByteArray rawPath_;
-  // The name is the last part of the path (no copy of its own), unless Add was given another.
-  int32_t rawNameAt_ = -1;  // in rawPath_; -1: name_ and rawName_ hold it
-  QString name_;
-  QByteArray rawName_;
-  bool utf8_ = false;  // every part of the path is UTF-8: the whole decodes at once
+  // The walk holds every folder: one below its parent keeps only its name (in the collection's
+  // store of names), and its path is made when asked for. Any other keeps what Add was given.
+  struct Own {
+    QByteArray rawPath;
+    QByteArray rawName;
+    QString name;
+  };
+  const cuDirParserFolder* up_ = nullptr;  // the parent, when only the name is kept
+  const char* rawName_ = nullptr;
+  int32_t rawNameSize_ = 0;
+  std::unique_ptr<Own> own_;  // when up_ is not set
+  bool utf8_ = false;         // every part of the path is UTF-8: the whole decodes at once
+  bool entered_ = true;
+  mutable bool hasSubFolders_ = false;  // some were added by name below this one
   int32_t index_ = 0;
   int32_t parent_ = 0;
   int32_t files_ = 0;
   int32_t subDirs_ = 0;
-  int64_t size_ = 0;
   int32_t totalFiles_ = 0;
   int32_t totalDirs_ = 0;
+  int64_t size_ = 0;
   int64_t totalSize_ = 0;
-  bool entered_ = true;
 };

@@ -6,9 +6,11 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -17,6 +19,9 @@ class cuDirParserFolders {
   // Appends a folder; its Index is the new count. An empty parent key gives Parent 0, else the
   // parent's Index. A key already present or a missing parent raises an error and changes nothing.
   cuDirParserFolder& Add(const QByteArray& rawFullPath, const QByteArray& rawParentKey, const QByteArray& rawName);
+  // The same for a sub-folder of parent (whose path ends in "/") by its name as listed, which
+  // holds no "/". Sub-folders of one parent are told apart by their names.
+  cuDirParserFolder& Add(const cuDirParserFolder& parent, const QByteArray& rawName);
 
   // 1-based position; out of range raises error 9.
   cuDirParserFolder& Item(int32_t position) const;
@@ -31,10 +36,10 @@ class cuDirParserFolders {
 
   class const_iterator {
    public:
-    using Inner = std::vector<std::unique_ptr<cuDirParserFolder>>::const_iterator;
+    using Inner = std::deque<cuDirParserFolder>::const_iterator;
     explicit const_iterator(Inner it) : it_(it) {}
-    cuDirParserFolder& operator*() const { return **it_; }
-    cuDirParserFolder* operator->() const { return it_->get(); }
+    cuDirParserFolder& operator*() const { return const_cast<cuDirParserFolder&>(*it_); }
+    cuDirParserFolder* operator->() const { return &**this; }
     const_iterator& operator++() {
       ++it_;
       return *this;
@@ -48,9 +53,20 @@ class cuDirParserFolders {
   const_iterator end() const { return const_iterator(items_.end()); }
 
  private:
+  cuDirParserFolder& append(const cuDirParserFolder* parent);
+  const char* keepName(const QByteArray& rawName);
+  [[noreturn]] static void raiseKeyInUse(const QByteArray& rawFullPath);
   void reindex();
 
-  std::vector<std::unique_ptr<cuDirParserFolder>> items_;
-  QHash<QByteArray, int32_t> byKey_;  // raw full path -> position (0-based)
+  // Stable places: a folder below its parent refers to it.
+  mutable std::deque<cuDirParserFolder> items_;
+  // Folders that keep their own path (the walk's start), by it.
+  QHash<QByteArray, int32_t> byPath_;
+  // The names of the folders below their parents, in blocks that never move.
+  std::vector<std::unique_ptr<char[]>> nameBlocks_;
+  size_t nameBlockUsed_ = 0;
+  // The names of the sub-folders added last one after the other under one parent.
+  const cuDirParserFolder* runParent_ = nullptr;
+  QSet<QByteArrayView> runNames_;
   int32_t counter_ = 0;
 };

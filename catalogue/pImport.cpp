@@ -7,6 +7,7 @@
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "platform/jet/AttachScope.h"
 #include "platform/jet/Database.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
@@ -16,6 +17,7 @@
 #include "platform/ui/MousePointer.h"
 
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -27,6 +29,42 @@ constexpr int32_t kMsgInitFailed = 113;
 constexpr int32_t kMsgAlreadyOpen = 118;
 constexpr int32_t kMsgSelectDatabase = 143;
 constexpr int32_t kMsgRecordNotFound = 183;
+
+// The source as the catalogue's own connection sees it during the copy, and the folders of the
+// volume being copied there: source key and new key.
+const QString kSource = QStringLiteral("zx_import_source");
+const QString kFolderMap = QStringLiteral("zx_import_folders");
+
+// The files of this many folders go in by one statement; the screen is drawn between them.
+constexpr int64_t kFoldersPerStatement = 1000;
+
+QString quotedName(const QString& name) {
+  return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+// Column lists of a field map: the target's names, and the source's prefixed by `alias`.
+QString targetColumns(jet::Recordset& target, const std::vector<std::pair<int, int>>& fields) {
+  QStringList names;
+  for (const auto& [to, from] : fields) names << quotedName(target.Fields(to).Name());
+  return names.join(QStringLiteral(", "));
+}
+
+QString sourceColumns(jet::Recordset& source, const std::vector<std::pair<int, int>>& fields, const QString& alias) {
+  QStringList names;
+  for (const auto& [to, from] : fields) names << alias + QLatin1Char('.') + quotedName(source.Fields(from).Name());
+  return names.join(QStringLiteral(", "));
+}
+
+// Runs a statement in SQLite's dialect on the catalogue; the rows it changed.
+int64_t run(const QString& sql, const std::vector<rt::Variant>& params = {}) {
+  return gDB->DB()->OpenNativeQuery(sql, params)->Run();
+}
+
+int64_t largestFileKey() {
+  auto q = gDB->DB()->OpenNativeQuery(QStringLiteral("SELECT ifnull(max(FID), 0) FROM main.tblFILES"));
+  q->Next();
+  return q->Long(0);
+}
 
 std::shared_ptr<jet::Recordset> openTable(jet::Database& db, const QString& table, const QString& index) {
   auto rs = db.OpenRecordset(table, jet::RecordsetType::Table);
@@ -81,9 +119,13 @@ void pImport::ShowStatus(const QString& text) {
   }
 }
 
-int32_t pImport::takeKey(int64_t& next) {
-  if (next < 1 || next > std::numeric_limits<int32_t>::max())
+void pImport::requireKey(int64_t key) {
+  if (key < 1 || key > std::numeric_limits<int32_t>::max())
     throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf."));
+}
+
+int32_t pImport::takeKey(int64_t& next) {
+  requireKey(next);
   return static_cast<int32_t>(next++);
 }
 
@@ -107,6 +149,9 @@ bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount)
   VolumesImported = CategoriesImported = LocationsAdded = 0;
   lCatCount = lVolCount = lLocCount = 0;
   std::shared_ptr<jet::Workspace> ws;
+  // Detached after the transaction ended: SQLite does not let go of a file that a running
+  // transaction has read.
+  std::optional<jet::AttachScope> attached;
   bool inTransaction = false;
   bool result = false;
   try {
@@ -122,14 +167,20 @@ bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount)
         // and the copy itself cannot be cancelled.
         ui::BusyScope busy;
         ws = gDB->WS();
+        // Folder and file rows go from the source to the catalogue by statements of the
+        // catalogue's connection, which reads the source as an attached file.
+        attached.emplace(gDB->DB(), SourcePath, kSource);
         ws->BeginTrans();
         inTransaction = true;
-        // One read transaction over the source: every row comes from the same state of it.
+        // One read transaction over the source: every row comes from the same state of it. The
+        // attached file is read in the catalogue's transaction; each of the two holds the source
+        // from its start on, so no writer can change it in between.
         source_.WS()->BeginTrans();
         OpenRecordsets();
         const int32_t top = CreateImportCategory();
         for (const int32_t cid : categories) ImportCategory(cid, top);
         for (const int32_t vid : volumes) ImportVolume(vid, top);
+        run(QStringLiteral("DROP TABLE temp.") + kFolderMap);
         ws->CommitTrans();
         inTransaction = false;
         lCatCount = CategoriesImported;
@@ -151,6 +202,7 @@ bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount)
   }
   // Clean-up on every path; errors no longer matter here.
   CloseRecordsets();
+  attached.reset();
   try {
     if (source_.WS() && source_.WS()->TransactionDepth() > 0) source_.WS()->Rollback();
   } catch (...) {
@@ -215,11 +267,10 @@ void pImport::OpenRecordsets() {
   sVolumes_ = openTable(sourceDB(), QStringLiteral("tblVOLUMES"), kPrimaryKey);
   volumeFields_ =
       fieldMap(*tVolumes_, *sVolumes_, {QStringLiteral("VID"), QStringLiteral("CatID"), QStringLiteral("LocID")});
-  tPathPID_ = fieldIndex(*tPaths_, QStringLiteral("PID"));
-  tPathVolumeID_ = fieldIndex(*tPaths_, QStringLiteral("VolumeID"));
-  tPathParent_ = fieldIndex(*tPaths_, QStringLiteral("Parent"));
-  tFileFID_ = fieldIndex(*tFiles_, QStringLiteral("FID"));
-  tFilePathID_ = fieldIndex(*tFiles_, QStringLiteral("PathID"));
+  // In the transaction: a failed import takes it away with the rest.
+  run(QStringLiteral("DROP TABLE IF EXISTS temp.") + kFolderMap);
+  run(QStringLiteral("CREATE TEMP TABLE ") + kFolderMap +
+      QStringLiteral(" (OldPID INTEGER PRIMARY KEY, NewPID INTEGER NOT NULL UNIQUE)"));
   NextCID = NewKey(kKeyCID);
   NextPID = NewKey(kKeyPID);
   NextVID = NewKey(kKeyVID);
@@ -314,48 +365,15 @@ void pImport::ImportVolume(int32_t VID, int32_t CatID) {
     VolumeKey = takeKey(NextVID);
     CreateVolume(VID, CatID);
 
-    pathMap_.clear();
-    laterParents_.clear();
     const FieldMap pathFields =
         fieldMap(*tPaths_, *folders, {QStringLiteral("PID"), QStringLiteral("VolumeID"), QStringLiteral("Parent")});
-    const int pidField = fieldIndex(*folders, QStringLiteral("PID"));
-    const int parentField = fieldIndex(*folders, QStringLiteral("Parent"));
-    while (!folders->IsEOF()) {
-      CopyPathData(*folders, pathFields, pidField, parentField);
-      ui::pumpMessagesThrottled();
-      folders->MoveNext();
-    }
-    closeQuietly(folders);
-
-    // Parents that came after their child in the source; one that is not a folder of the
-    // volume (a damaged source) leaves the folder without a parent rather than pointing nowhere.
-    for (const auto& [newPid, oldParent] : laterParents_) {
-      tPaths_->Seek(kEq, {rt::Variant(newPid)});
-      tPaths_->Edit();
-      const auto it = pathMap_.constFind(oldParent);
-      tPaths_->Fields(QStringLiteral("Parent")).SetValue(it == pathMap_.constEnd() ? rt::Null : rt::Variant(*it));
-      tPaths_->Update();
-    }
-
-    // The files of all folders at once, in the order of their folders, each folder's by key.
-    files = sourceDB().OpenRecordset(
-        QStringLiteral("SELECT tblFILES.* FROM tblFILES INNER JOIN tblPATHS ON tblFILES.PathID = tblPATHS.PID "
-                       "WHERE tblPATHS.VolumeID = ? ORDER BY tblPATHS.PID, tblFILES.FID"),
-        jet::RecordsetType::ForwardOnly, {rt::Variant(VID)});
+    files = sourceDB().OpenRecordset(QStringLiteral("tblFILES"), jet::RecordsetType::Table);
     const FieldMap fileFields = fieldMap(*tFiles_, *files, {QStringLiteral("FID"), QStringLiteral("PathID")});
-    const int pathIdField = fieldIndex(*files, QStringLiteral("PathID"));
-    while (!files->IsEOF()) {
-      const int64_t oldPid = keyOf(files->Fields(pathIdField).Value());
-      const auto it = pathMap_.constFind(oldPid);
-      if (it == pathMap_.constEnd())
-        gErr->ErrRaise(-kMsgRecordNotFound, QString(), QString(), QString(), static_cast<long long>(oldPid));
-      CopyFileData(*files, fileFields, *it);
-      ui::pumpMessagesThrottled();
-      files->MoveNext();
-    }
+    CopyPathData(VID, targetColumns(*tPaths_, pathFields), sourceColumns(*folders, pathFields, QStringLiteral("s")));
+    CopyFileData(targetColumns(*tFiles_, fileFields), sourceColumns(*files, fileFields, QStringLiteral("f")));
     closeQuietly(files);
+    closeQuietly(folders);
   } catch (...) {
-    if (tPaths_) cancelQuietly(*tPaths_);
     closeQuietly(files);
     closeQuietly(folders);
     gErr->ErrRaise(0, kClass, QStringLiteral("ImportVolume"));
@@ -420,40 +438,56 @@ void pImport::CopyCatData(jet::Recordset& source, const FieldMap& fields, const 
   }
 }
 
-void pImport::CopyPathData(jet::Recordset& source, const FieldMap& fields, int oldPidField, int parentField) {
+// The volume's folders take the next keys in the order of their source keys; each parent is
+// the copy of the source's parent, none where that is no folder of the volume (a damaged
+// source) or where the source names none.
+void pImport::CopyPathData(int32_t VID, const QString& targetCols, const QString& sourceCols) {
   try {
-    const int64_t oldPid = keyOf(source.Fields(oldPidField).Value());
-    const int64_t oldParent = keyOf(source.Fields(parentField).Value());
-    const int32_t newPid = takeKey(NextPID);
-    copyFields(source, *tPaths_, fields);
-    tPaths_->Fields(tPathVolumeID_).SetValue(VolumeKey);
-    tPaths_->Fields(tPathPID_).SetValue(newPid);
-    // A parent met before its child is known now; a later one is set when all folders are in.
-    rt::Variant parent = rt::Null;
-    if (oldParent != 0) {
-      const auto it = pathMap_.constFind(oldParent);
-      if (it != pathMap_.constEnd())
-        parent = *it;
-      else
-        laterParents_.emplace_back(newPid, oldParent);
-    }
-    tPaths_->Fields(tPathParent_).SetValue(parent);
-    tPaths_->Update();
-    if (!pathMap_.contains(oldPid)) pathMap_.insert(oldPid, newPid);
+    run(QStringLiteral("DELETE FROM temp.") + kFolderMap);
+    const int64_t count =
+        run(QStringLiteral("INSERT INTO temp.") + kFolderMap +
+                QStringLiteral(" (OldPID, NewPID) SELECT PID, ?2 + row_number() OVER (ORDER BY PID) - 1 "
+                               "FROM ") +
+                kSource + QStringLiteral(".tblPATHS WHERE VolumeID = ?1"),
+            {rt::Variant(VID), rt::Variant(static_cast<long long>(NextPID))});
+    FirstPID = NextPID;
+    requireKey(NextPID + count - 1);
+    run(QStringLiteral("INSERT INTO main.tblPATHS (PID, VolumeID, Parent, ") + targetCols +
+            QStringLiteral(") SELECT m.NewPID, ?2, p.NewPID, ") + sourceCols + QStringLiteral(" FROM ") + kSource +
+            QStringLiteral(".tblPATHS s JOIN temp.") + kFolderMap +
+            QStringLiteral(" m ON m.OldPID = s.PID LEFT JOIN temp.") + kFolderMap +
+            QStringLiteral(" p ON p.OldPID = s.Parent AND s.Parent <> 0 WHERE s.VolumeID = ?1 ORDER BY s.PID"),
+        {rt::Variant(VID), rt::Variant(VolumeKey)});
+    NextPID += count;
   } catch (...) {
-    cancelQuietly(*tPaths_);
     gErr->ErrRaise(0, kClass, QStringLiteral("CopyPathData"));
   }
 }
 
-void pImport::CopyFileData(jet::Recordset& source, const FieldMap& fields, int32_t NewPID) {
+// The files of the volume's folders, in the order of their folders, each folder's by key, take
+// the next keys. Rows inserted without a key get one past the largest, in the order the rows
+// come: the first is NextFID, which is one past the largest key when the copy begins.
+void pImport::CopyFileData(const QString& targetCols, const QString& sourceCols) {
   try {
-    copyFields(source, *tFiles_, fields);
-    tFiles_->Fields(tFilePathID_).SetValue(NewPID);
-    tFiles_->Fields(tFileFID_).SetValue(takeKey(NextFID));
-    tFiles_->Update();
+    if (largestFileKey() != NextFID - 1)
+      throw rt::RaisedError(rt::kErrInternal, QString(), QStringLiteral("Die Dateischlüssel sind nicht fortlaufend."));
+    const QString sql = QStringLiteral("INSERT INTO main.tblFILES (FID, PathID, ") + targetCols +
+                        QStringLiteral(") SELECT NULL, m.NewPID, ") + sourceCols + QStringLiteral(" FROM temp.") +
+                        kFolderMap + QStringLiteral(" m JOIN ") + kSource +
+                        QStringLiteral(
+                            ".tblFILES f ON f.PathID = m.OldPID WHERE m.NewPID BETWEEN ?1 AND ?2 "
+                            "ORDER BY m.NewPID, f.FID");
+    for (int64_t from = FirstPID; from < NextPID; from += kFoldersPerStatement) {
+      const int64_t to = std::min(from + kFoldersPerStatement, NextPID) - 1;
+      const int64_t count =
+          run(sql, {rt::Variant(static_cast<long long>(from)), rt::Variant(static_cast<long long>(to))});
+      if (count > 0) requireKey(NextFID + count - 1);
+      NextFID += count;
+      ui::pumpMessagesThrottled();
+    }
+    if (largestFileKey() != NextFID - 1)
+      throw rt::RaisedError(rt::kErrInternal, QString(), QStringLiteral("Die Dateischlüssel sind nicht fortlaufend."));
   } catch (...) {
-    cancelQuietly(*tFiles_);
     gErr->ErrRaise(0, kClass, QStringLiteral("CopyFileData"));
   }
 }

@@ -64,8 +64,10 @@ class pImport {
   void CreateVolume(int32_t VID, int32_t CatID);
   int32_t CreateLoc(int32_t LocID);
   void CopyCatData(jet::Recordset& source, const FieldMap& fields, const CategoryMapEntry& entry);
-  void CopyPathData(jet::Recordset& source, const FieldMap& fields, int oldPidField, int parentField);
-  void CopyFileData(jet::Recordset& source, const FieldMap& fields, int32_t NewPID);
+  // Copy the folder and file rows of a volume from the attached source by statements; the
+  // column lists name the fields the copy takes over.
+  void CopyPathData(int32_t VID, const QString& targetCols, const QString& sourceCols);
+  void CopyFileData(const QString& targetCols, const QString& sourceCols);
   void CloseRecordsets();
   static void ShowStatus(const QString& text);
 
@@ -76,6 +78,7 @@ class pImport {
   static void copyFields(jet::Recordset& source, jet::Recordset& target, const FieldMap& fields);
   // The key next holds; next moves on. Raises overflow past the largest 32-bit key.
   static int32_t takeKey(int64_t& next);
+  static void requireKey(int64_t key);
 
   pImportOwner& owner_;
   cuDAODatabase source_;
@@ -85,11 +88,10 @@ class pImport {
   std::shared_ptr<jet::Recordset> tCategories_, tPaths_, tFiles_, tLocations_, tVolumes_;
   std::shared_ptr<jet::Recordset> sLocations_, sVolumes_;
   FieldMap volumeFields_;
-  // Positions of the keys in the target's folder and file rows.
-  int tPathPID_ = -1, tPathVolumeID_ = -1, tPathParent_ = -1, tFileFID_ = -1, tFilePathID_ = -1;
 
   int64_t NextVID = 0;
   int64_t NextPID = 0;
+  int64_t FirstPID = 0;  // first key of the folders of the volume being copied
   int64_t NextFID = 0;
   int64_t NextCID = 0;
   int64_t NextLID = 0;
@@ -97,9 +99,4 @@ class pImport {
   int32_t VolumesImported = 0;
   int32_t CategoriesImported = 0;
   int32_t LocationsAdded = 0;
-
-  // The folders of the volume being copied: source PID to new PID, and the folders whose
-  // parent came after them in the source and is set once every folder is in.
-  QHash<int64_t, int32_t> pathMap_;
-  std::vector<std::pair<int32_t, int64_t>> laterParents_;
 };

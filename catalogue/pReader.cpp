@@ -23,6 +23,7 @@
 
 #include <bit>
 #include <ctime>
+#include <optional>
 
 namespace {
 
@@ -36,15 +37,6 @@ enum PathField { pPID, pVolumeID, pPath, pParent, pMemo, pFiles, pSize, pTotalDi
 enum FileField { fFID, fPathID, fFilename, fDateTime, fFilesize };
 
 constexpr double kOleUnixEpoch = 25569.0;  // days from 1899-12-30 to 1970-01-01
-
-// The local date and time of a file time as an OLE date number, to the second.
-rt::Variant oleDateOf(int64_t secs) {
-  const time_t t = static_cast<time_t>(secs);
-  struct tm local;
-  if (!localtime_r(&t, &local)) return rt::Variant::date(kOleUnixEpoch + static_cast<double>(secs) / 86400.0);
-  const int64_t localSecs = secs + local.tm_gmtoff;
-  return rt::Variant::date(kOleUnixEpoch + static_cast<double>(localSecs) / 86400.0);
-}
 
 // "StartPath: <folder>, ..." of a walker error text, else the text's first line.
 QString folderOfWalkError(const QString& text) {
@@ -64,6 +56,47 @@ bool endsTheRead(const rt::RaisedError& e) {
 }
 
 }  // namespace
+
+// The local date and time of file times as OLE date numbers, to the second. The offset from
+// UTC is looked up once per quarter hour: no zone changes it twice within one, so a quarter
+// whose two ends have one offset has it throughout; any other time is looked up on its own.
+class pReader::OleDates {
+ public:
+  double of(int64_t secs) {
+    const int64_t quarter = secs >= 0 ? secs / kQuarter : (secs - kQuarter + 1) / kQuarter;
+    Slot& slot = slots_[static_cast<size_t>(quarter) % slots_.size()];
+    long offset = 0;
+    if (slot.valid && slot.quarter == quarter) {
+      offset = slot.offset;
+    } else {
+      const std::optional<long> start = offsetAt(quarter * kQuarter);
+      const std::optional<long> end = offsetAt(quarter * kQuarter + kQuarter - 1);
+      if (start && end && *start == *end) {
+        slot = Slot{quarter, *start, true};
+        offset = *start;
+      } else if (const std::optional<long> exact = offsetAt(secs)) {
+        offset = *exact;
+      }
+    }
+    return kOleUnixEpoch + static_cast<double>(secs + offset) / 86400.0;
+  }
+
+ private:
+  static constexpr int64_t kQuarter = 900;
+  struct Slot {
+    int64_t quarter = 0;
+    long offset = 0;
+    bool valid = false;
+  };
+  // Nothing when the time has no local reading: such a time counts as UTC.
+  static std::optional<long> offsetAt(int64_t secs) {
+    const time_t t = static_cast<time_t>(secs);
+    struct tm local;
+    if (!localtime_r(&t, &local)) return std::nullopt;
+    return local.tm_gmtoff;
+  }
+  std::array<Slot, 256> slots_{};
+};
 
 pReaderSettings pReaderSettings::FromOptions() {
   pReaderSettings s;
@@ -86,7 +119,8 @@ pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Databa
       settings_(std::move(settings)),
       owner_(owner),
       listSource_(std::move(listSource)),
-      walker_(std::move(walkerSource)) {
+      walker_(std::move(walkerSource)),
+      dates_(std::make_unique<OleDates>()) {
   if (!settings_.wait) settings_.wait = [](int32_t ms) { Wait(ms, false); };
   // A record set that cannot be opened shows up as an error of the first Read.
   try {
@@ -217,38 +251,24 @@ bool pReader::Read(int32_t volId) {
     walker_.setSkipHidden(skipHidden_);
     walker_.setSkipSystem(skipSystem_);
     walker_.setListThreads(settings_.ListThreads);
-    walker_.setKeepFiles(!listSource_);
+    // Each folder's rows are written as the walk takes its listing, while the threads list
+    // ahead; in collection order, so the keys come out as if every folder were written after
+    // the walk.
+    walker_.setCollectionOrder(true);
     // Without test reads nobody listens to the files: the walk need not spell out their names.
     if (fileRead_)
       walker_.NewFile = [this](const QString& folderPath, const QString&, const QString& name, int64_t, int32_t,
                                const QByteArray& raw) { onNewFile(folderPath, name, raw); };
     else
       walker_.NewFile = nullptr;
+    nextPathKey_ = NewKey(*db_, kKeyPID);
+    nextFileKey_ = NewKey(*db_, kKeyFID);
+    fileCounter_ = 0;
+    walker_.Listed = [this](const cuDirParserFolder& folder, std::span<const dirsrc::DirEntry> files,
+                            cuDirParser::Kept kept) { writeFolder(folder, files, kept); };
     walker_.Run();
     raiseIfCanceled();
-
-    const cuDirParserFolders& folders = walker_.Folders();
-    if (folders.Count() > 0) {
-      nextPathKey_ = NewKey(*db_, kKeyPID);
-      nextFileKey_ = NewKey(*db_, kKeyFID);
-      int64_t fileCounter = 0;
-      std::vector<dirsrc::DirEntry> entries;
-      for (const cuDirParserFolder& folder : folders) {
-        // Once per folder in full, however fast the rows go: the owner sees each folder's writes.
-        ui::pumpMessages();
-        raiseIfCanceled();
-        if (settings_.ReadingBreakDuration > 0 && fileCounter > settings_.ReadingBreakFiles) {
-          status(gErr->MsgLoad(203, settings_.ReadingBreakDuration));
-          settings_.wait(settings_.ReadingBreakDuration);
-          fileCounter = 0;
-        }
-        // One listing per folder serves the memo search and the file rows.
-        listFolder(folder, entries);
-        const int32_t pid = SavePath(folder, entries);
-        WriteFiles(folder, pid, entries);
-        if (settings_.ReadingBreakDuration > 0) fileCounter += folder.Files();
-      }
-    }
+    WriteTotals();
 
     transaction.Commit();
 
@@ -289,31 +309,69 @@ void pReader::reportUnreadFolders() {
   ui::showMessageBox(text, ui::kExclamation, gErr->AppName());
 }
 
-void pReader::listFolder(const cuDirParserFolder& folder, std::vector<dirsrc::DirEntry>& entries) {
-  entries.clear();
+void pReader::writeFolder(const cuDirParserFolder& folder, std::span<const dirsrc::DirEntry> files,
+                          cuDirParser::Kept kept) {
+  // Once per folder in full, however fast the rows go: the owner sees each folder's writes.
+  ui::pumpMessages();
+  raiseIfCanceled();
+  if (settings_.ReadingBreakDuration > 0 && fileCounter_ > settings_.ReadingBreakFiles) {
+    status(gErr->MsgLoad(203, settings_.ReadingBreakDuration));
+    settings_.wait(settings_.ReadingBreakDuration);
+    fileCounter_ = 0;
+  }
+  // One listing per folder serves the memo search and the file rows.
+  const std::span<const dirsrc::DirEntry> entries = listFolder(folder, files, kept);
+  const QString path = folder.FullPath();
+  const int32_t pid = SavePath(folder, path, entries);
+  WriteFiles(folder, path, pid, entries);
+  if (settings_.ReadingBreakDuration > 0) fileCounter_ += folder.Files();
+}
+
+std::span<const dirsrc::DirEntry> pReader::listFolder(const cuDirParserFolder& folder,
+                                                      std::span<const dirsrc::DirEntry> listed,
+                                                      cuDirParser::Kept kept) {
   // A mount point below the root is recorded as a folder but not read.
-  if (!folder.Entered()) return;
+  if (!folder.Entered()) return {};
   if (!listSource_) {
-    switch (walker_.KeptFiles(folder.Index(), entries)) {
+    switch (kept) {
       case cuDirParser::Kept::Complete:
-        return;
+        return listed;
       case cuDirParser::Kept::Failed:
         unlisted_ << folder.FullPath();
-        return;
+        return listed;
       case cuDirParser::Kept::None:
         break;  // the walk did not list it through: list it now
     }
   }
+  entries_.clear();
   try {
     dirsrc::PosixDirSource posix;
     dirsrc::DirSource& source = listSource_ ? *listSource_ : posix;
     std::unique_ptr<dirsrc::DirListing> listing = source.open(folder.RawPath(), true);
     dirsrc::DirEntry e;
     while (listing->next(e))
-      if (e.kind != dirsrc::EntryKind::Folder) entries.push_back(e);
+      if (e.kind != dirsrc::EntryKind::Folder) entries_.push_back(e);
   } catch (const rt::RaisedError&) {
     // What was listed is written; the folder is named when the read ends.
     unlisted_ << folder.FullPath();
+  }
+  return entries_;
+}
+
+// A folder row is written with the totals of its own listing; those of the folders whose
+// sub-folders added to them are set once the walk has summed them.
+void pReader::WriteTotals() {
+  const QString sql = QStringLiteral("UPDATE tblPATHS SET TotalDirs = ?, TotalFiles = ?, TotalSize = ? WHERE PID = ?");
+  for (const cuDirParserFolder& folder : walker_.Folders()) {
+    if (folder.TotalDirs() == folder.SubDirs() && folder.TotalFiles() == folder.Files() &&
+        folder.TotalSize() == folder.Size())
+      continue;
+    ui::pumpMessagesThrottled();
+    raiseIfCanceled();
+    const jet::Param params[] = {jet::Param(folder.TotalDirs()), jet::Param(folder.TotalFiles()),
+                                 jet::Param(static_cast<double>(folder.TotalSize())),
+                                 jet::Param(folder.Index() + firstPathKey_ - 1)};
+    db_->Execute(sql, jet::dbFailOnError, params);
   }
 }
 
@@ -327,7 +385,7 @@ bool pReader::wantedForMemoSearch(const dirsrc::DirEntry& e) const {
 // The memo file of a folder: the first entry of AutoMemoCol that names a non-empty file.
 // Names match regardless of case; among several matches the exact spelling, else the first
 // in name order, so the choice does not depend on the file system's listing order.
-QString pReader::findMemo(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries) const {
+QString pReader::findMemo(const cuDirParserFolder& folder, std::span<const dirsrc::DirEntry> entries) const {
   for (const QString& entry : settings_.AutoMemoCol) {
     if (entry.isEmpty()) continue;
     const QByteArray pattern = QFile::encodeName(entry);
@@ -358,9 +416,10 @@ QString pReader::findMemo(const cuDirParserFolder& folder, const std::vector<dir
   return QString();
 }
 
-int32_t pReader::SavePath(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries) {
+int32_t pReader::SavePath(const cuDirParserFolder& folder, const QString& path,
+                          std::span<const dirsrc::DirEntry> entries) {
   try {
-    status(gErr->MsgLoad(154) + kCrLf + folder.FullPath());
+    status(gErr->MsgLoad(154) + kCrLf + path);
     paths_->AddNew();
     paths_->Fields(pPID).SetValue(nextPathKey_);
     if (firstPathKey_ == 0) firstPathKey_ = nextPathKey_;
@@ -369,9 +428,10 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const std::vector<dir
     if (folder.Parent() != 0) paths_->Fields(pParent).SetValue(folder.Parent() + firstPathKey_ - 1);
     paths_->Fields(pSize).SetValue(static_cast<double>(folder.Size()));
     paths_->Fields(pFiles).SetValue(folder.Files());
-    paths_->Fields(pTotalDirs).SetValue(folder.TotalDirs());
-    paths_->Fields(pTotalFiles).SetValue(folder.TotalFiles());
-    paths_->Fields(pTotalSize).SetValue(static_cast<double>(folder.TotalSize()));
+    // What the folder holds itself; WriteTotals adds its sub-folders' share.
+    paths_->Fields(pTotalDirs).SetValue(folder.SubDirs());
+    paths_->Fields(pTotalFiles).SetValue(folder.Files());
+    paths_->Fields(pTotalSize).SetValue(static_cast<double>(folder.Size()));
     if (!settings_.AutoMemoCol.isEmpty()) {
       const QString memo = findMemo(folder, entries);
       if (!memo.isEmpty()) paths_->Fields(pMemo).SetValue(memo);
@@ -393,8 +453,9 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const std::vector<dir
 // Rows go in as statements of several rows each (fewer steps of the engine per row); a
 // statement that fails stores none of its rows, and they are written again one by one, which
 // finds the failing file and asks about it.
-void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries) {
-  status(gErr->MsgLoad(178, folder.FullPath()));
+void pReader::WriteFiles(const cuDirParserFolder& folder, const QString& path, int32_t pid,
+                         std::span<const dirsrc::DirEntry> entries) {
+  status(gErr->MsgLoad(178, path));
   size_t at = 0;
   while (at < entries.size()) {
     ui::pumpMessagesThrottled();
@@ -402,8 +463,7 @@ void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std
     size_t n = kRowsPerInsert;
     while (n > entries.size() - at) n /= 2;
     // The last key of the span must leave room for the next, as it does row by row.
-    if (n > 1 && static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(n) <= kMaxKey &&
-        insertFiles(pid, entries, at, n)) {
+    if (static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(n) <= kMaxKey && insertFiles(pid, entries, at, n)) {
       nextFileKey_ += static_cast<int32_t>(n);
       at += n;
       continue;
@@ -412,20 +472,26 @@ void pReader::WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std
   }
 }
 
-bool pReader::insertFiles(int32_t pid, const std::vector<dirsrc::DirEntry>& entries, size_t from, size_t n) {
+bool pReader::insertFiles(int32_t pid, std::span<const dirsrc::DirEntry> entries, size_t from, size_t n) {
   QString& sql = insertSql_[static_cast<size_t>(std::countr_zero(n))];
   if (sql.isEmpty()) {
     sql = QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?, ?, ?, ?, ?)");
     for (size_t i = 1; i < n; ++i) sql += QStringLiteral(", (?, ?, ?, ?, ?)");
   }
   params_.clear();
-  params_.reserve(5 * n);
   for (size_t i = 0; i < n; ++i) {
     const dirsrc::DirEntry& e = entries[from + i];
-    params_.emplace_back(static_cast<long long>(nextFileKey_) + static_cast<long long>(i));
-    params_.emplace_back(static_cast<long long>(pid));
-    params_.emplace_back(rt::decodeFileName(e.name));
-    params_.push_back(oleDateOf(e.mtimeSec));
+    params_.emplace_back(static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(i));
+    params_.emplace_back(static_cast<int64_t>(pid));
+    // A name goes in as its own bytes when they are the text's UTF-8 (decodeText keeps valid
+    // UTF-8 but for a leading byte-order mark); else as the text decoded from them.
+    if (e.name.startsWith("\xEF\xBB\xBF") || !QByteArrayView(e.name).isValidUtf8()) {
+      names_[i] = rt::decodeFileName(e.name);
+      params_.push_back(jet::Param::text(names_[i]));
+    } else {
+      params_.push_back(jet::Param::utf8(std::string_view(e.name.constData(), static_cast<size_t>(e.name.size()))));
+    }
+    params_.push_back(jet::Param::date(dates_->of(e.mtimeSec)));
     params_.emplace_back(static_cast<double>(e.size));
   }
   try {
@@ -445,7 +511,7 @@ void pReader::WriteFile(const cuDirParserFolder& folder, int32_t pid, const dirs
     files_->Fields(fFID).SetValue(nextFileKey_);
     files_->Fields(fPathID).SetValue(pid);
     files_->Fields(fFilename).SetValue(rt::decodeFileName(e.name));
-    files_->Fields(fDateTime).SetValue(oleDateOf(e.mtimeSec));
+    files_->Fields(fDateTime).SetValue(rt::Variant::date(dates_->of(e.mtimeSec)));
     files_->Fields(fFilesize).SetValue(static_cast<double>(e.size));
     files_->Update();
   } catch (const rt::RaisedError& err) {

@@ -1,14 +1,16 @@
 #pragma once
 
 // Reads one volume from disk into the open catalogue: the walker collects the folder tree
-// with its counts, optionally every file is test-read, then one tblPATHS row per folder and
-// one tblFILES row per file are written, all in one transaction. On any error or cancel the
-// transaction is rolled back and nothing of the read stays in the catalogue.
+// with its counts, optionally every file is test-read, and one tblPATHS row per folder and
+// one tblFILES row per file are written as the walk goes, all in one transaction. On any
+// error or cancel the transaction is rolled back and nothing of the read stays in the
+// catalogue.
 
 #include "catalogue/DirSource.h"
 #include "catalogue/cuDirParser.h"
 #include "catalogue/cuFileReader.h"
 #include "catalogue/pReaderOwner.h"
+#include "platform/jet/Param.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace jet {
@@ -72,12 +75,18 @@ class pReader {
   bool Read(int32_t volId);
 
  private:
-  int32_t SavePath(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries);
-  void WriteFiles(const cuDirParserFolder& folder, int32_t pid, const std::vector<dirsrc::DirEntry>& entries);
-  bool insertFiles(int32_t pid, const std::vector<dirsrc::DirEntry>& entries, size_t from, size_t n);
+  void writeFolder(const cuDirParserFolder& folder, std::span<const dirsrc::DirEntry> files, cuDirParser::Kept kept);
+  // path: the folder's FullPath.
+  int32_t SavePath(const cuDirParserFolder& folder, const QString& path, std::span<const dirsrc::DirEntry> entries);
+  void WriteFiles(const cuDirParserFolder& folder, const QString& path, int32_t pid,
+                  std::span<const dirsrc::DirEntry> entries);
+  bool insertFiles(int32_t pid, std::span<const dirsrc::DirEntry> entries, size_t from, size_t n);
   void WriteFile(const cuDirParserFolder& folder, int32_t pid, const dirsrc::DirEntry& e);
-  void listFolder(const cuDirParserFolder& folder, std::vector<dirsrc::DirEntry>& entries);
-  QString findMemo(const cuDirParserFolder& folder, const std::vector<dirsrc::DirEntry>& entries) const;
+  void WriteTotals();
+  // The folder's non-folder entries: those the walk listed, else listed now.
+  std::span<const dirsrc::DirEntry> listFolder(const cuDirParserFolder& folder,
+                                               std::span<const dirsrc::DirEntry> listed, cuDirParser::Kept kept);
+  QString findMemo(const cuDirParserFolder& folder, std::span<const dirsrc::DirEntry> entries) const;
   bool wantedForMemoSearch(const dirsrc::DirEntry& e) const;
   void onNewFile(const QString& folderPath, const QString& name, const QByteArray& rawFullPath);
   void onReadCanceled(bool& goOn);
@@ -108,8 +117,13 @@ class pReader {
   int32_t nextPathKey_ = 0;
   int32_t nextFileKey_ = 0;
   int32_t firstPathKey_ = 0;
+  int64_t fileCounter_ = 0;                // files written since the last pause
+  std::vector<dirsrc::DirEntry> entries_;  // of a folder the walk did not list through
+  class OleDates;
+  std::unique_ptr<OleDates> dates_;
   QStringList unlisted_;                        // folders whose file listing failed while writing
   static constexpr size_t kRowsPerInsert = 32;  // a power of two
   std::array<QString, 6> insertSql_;            // for 1, 2, 4, ... kRowsPerInsert rows
-  std::vector<rt::Variant> params_;
+  std::vector<jet::Param> params_;
+  std::array<QString, kRowsPerInsert> names_;  // names bound as text, while their statement runs
 };

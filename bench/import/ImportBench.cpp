@@ -127,8 +127,8 @@ int main(int argc, char** argv) {
   gDB.reset();
 
   std::printf("plain copy:  %.3f s  (INSERT ... SELECT from the attached source)\n", bestPlain);
-  std::printf("import:      %.3f s  (%s, %lld file rows)  = %.2f x plain copy (target: at most 3)\n", bestImport,
-              ok ? "committed" : "FAILED", fileRows, bestImport / bestPlain);
   std::printf("files/s:     %.0f\n", fileRows / bestImport);
+  std::printf("import:      %.3f s  (%s, %lld file rows)  = %.2f x plain copy (target: at most 1.5)\n", bestImport,
+              ok ? "committed" : "FAILED", fileRows, bestImport / bestPlain);
   return ok ? 0 : 1;
 }

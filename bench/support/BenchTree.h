@@ -88,15 +88,22 @@ inline void prepareTree(const std::string& root, long files, long folders) {
   std::printf("generated in %.1f s\n", seconds(t0));
 }
 
+// A folder that exists and was not generated here: a tree made by other means, taken as it is.
+inline bool heldTree(const std::string& root) {
+  struct stat st;
+  return stat(root.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access((root + "/.generated").c_str(), F_OK) != 0;
+}
+
 // The tree named on the command line (ROOT [FILES [FOLDERS]], by default 1000000 files in
-// 50000 folders), generated under ROOT unless ROOT holds it already; nothing after printing
-// the usage.
+// 50000 folders), generated under ROOT unless ROOT holds it already or is a held tree; nothing
+// after printing the usage.
 inline std::optional<std::string> preparedTree(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s ROOT [FILES [FOLDERS]]\n", argv[0]);
     return std::nullopt;
   }
   const std::string root = argv[1];
+  if (heldTree(root)) return root;
   prepareTree(root, argc > 2 ? std::atol(argv[2]) : 1000000, argc > 3 ? std::atol(argv[3]) : 50000);
   return root;
 }

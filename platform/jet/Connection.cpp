@@ -18,7 +18,7 @@ void StmtDeleter::operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
 
 StmtUse::~StmtUse() {
   sqlite3_reset(s_);
-  sqlite3_clear_bindings(s_);
+  if (bindings_ == Bindings::Clear) sqlite3_clear_bindings(s_);
 }
 
 ColumnInfo columnFromDecl(const QString& name, const QString& declType) {
@@ -49,7 +49,7 @@ ColumnInfo columnFromDecl(const QString& name, const QString& declType) {
   return c;
 }
 
-void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString& object) {
+void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString& object, QByteArray* utf8) {
   int rc = SQLITE_OK;
   switch (v.type()) {
     case rt::Variant::Type::Empty:
@@ -68,9 +68,11 @@ void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString
       break;
     case rt::Variant::Type::Text: {
       // An unpaired surrogate must not become "?", a wildcard of Like.
-      const QByteArray u = rt::encodeUtf8(v.toText());
-      rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
-                               SQLITE_UTF8);
+      QByteArray local;
+      QByteArray& u = utf8 ? *utf8 : local;
+      u = rt::encodeUtf8(v.toText());
+      rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()),
+                               utf8 ? SQLITE_STATIC : SQLITE_TRANSIENT, SQLITE_UTF8);
       break;
     }
     case rt::Variant::Type::Binary: {
@@ -83,10 +85,54 @@ void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString
   if (rc != SQLITE_OK) raiseSqlite(sqlite3_db_handle(s), rc, object);
 }
 
-void bindAll(sqlite3_stmt* s, const std::vector<rt::Variant>& params, const QString& object) {
+void bindAll(sqlite3_stmt* s, const std::vector<rt::Variant>& params, const QString& object,
+             std::span<QByteArray> utf8) {
   if (sqlite3_bind_parameter_count(s) != static_cast<int>(params.size()))
     raise(err::kSyntax, object, QStringLiteral("Anzahl der Parameter stimmt nicht"));
-  for (size_t i = 0; i < params.size(); ++i) bindVariant(s, static_cast<int>(i) + 1, params[i], object);
+  const bool keep = utf8.size() >= params.size();
+  for (size_t i = 0; i < params.size(); ++i)
+    bindVariant(s, static_cast<int>(i) + 1, params[i], object, keep ? &utf8[i] : nullptr);
+}
+
+void bindParam(sqlite3_stmt* s, int index, const Param& p, const QString& object) {
+  int rc = SQLITE_OK;
+  switch (p.kind()) {
+    case Param::Kind::Null:
+      rc = sqlite3_bind_null(s, index);
+      break;
+    case Param::Kind::Long:
+      rc = sqlite3_bind_int64(s, index, p.toLong());
+      break;
+    case Param::Kind::Double:
+      rc = sqlite3_bind_double(s, index, p.toDouble());
+      break;
+    case Param::Kind::Utf8: {
+      // An empty view may have no storage; SQLite would take a null pointer for Null.
+      const std::string_view b = p.bytes();
+      rc = sqlite3_bind_text64(s, index, b.data() ? b.data() : "", static_cast<sqlite3_uint64>(b.size()), SQLITE_STATIC,
+                               SQLITE_UTF8);
+      break;
+    }
+    case Param::Kind::Text: {
+      const QByteArray u = rt::encodeUtf8(p.textView());
+      rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
+                               SQLITE_UTF8);
+      break;
+    }
+    case Param::Kind::Binary: {
+      const std::string_view b = p.bytes();
+      rc =
+          sqlite3_bind_blob64(s, index, b.data() ? b.data() : "", static_cast<sqlite3_uint64>(b.size()), SQLITE_STATIC);
+      break;
+    }
+  }
+  if (rc != SQLITE_OK) raiseSqlite(sqlite3_db_handle(s), rc, object);
+}
+
+void bindAll(sqlite3_stmt* s, std::span<const Param> params, const QString& object) {
+  if (sqlite3_bind_parameter_count(s) != static_cast<int>(params.size()))
+    raise(err::kSyntax, object, QStringLiteral("Anzahl der Parameter stimmt nicht"));
+  for (size_t i = 0; i < params.size(); ++i) bindParam(s, static_cast<int>(i) + 1, params[i], object);
 }
 
 rt::Variant columnVariant(sqlite3_stmt* s, int i, const ColumnInfo& col) {
@@ -181,6 +227,37 @@ rt::Variant convertForField(const rt::Variant& v, const ColumnInfo& col, const Q
   return v;
 }
 
+void assignForField(const rt::Variant& v, const ColumnInfo& col, const QString& object, rt::Variant& out) {
+  using T = rt::Variant::Type;
+  bool asItIs = !col.declared && !v.isEmpty();
+  if (!asItIs) {
+    switch (col.type) {
+      case FieldType::Long:
+        asItIs = v.type() == T::Long && v.toLong() >= std::numeric_limits<int32_t>::min() &&
+                 v.toLong() <= std::numeric_limits<int32_t>::max();
+        break;
+      case FieldType::Double:
+        asItIs = v.type() == T::Double;
+        break;
+      case FieldType::Date:
+        asItIs = v.type() == T::Date;
+        break;
+      case FieldType::Text:
+        asItIs = v.type() == T::Text && (col.size <= 0 || v.toText().size() <= col.size);
+        break;
+      case FieldType::Memo:
+        asItIs = v.type() == T::Text;
+        break;
+      default:
+        break;
+    }
+  }
+  if (asItIs || v.isNull())
+    out = v;
+  else
+    out = convertForField(v, col, object);
+}
+
 QString quoteName(const QString& name) {
   QString q = name;
   q.replace(QLatin1Char('"'), QLatin1String("\"\""));
@@ -210,19 +287,32 @@ sqlite3_stmt* Connection::cached(const QString& sql, const QString& object) {
 sqlite3_stmt* Connection::cachedJet(const QString& jetSql, const QString& object) {
   requireOpen(object);
   checkTransaction(object);
-  auto it = jetCache_.constFind(jetSql);
-  if (it != jetCache_.constEnd()) return it.value();
-  StmtPtr s = prepare(translateJetSql(jetSql, textColumns()), object);
-  // Statements and criteria carry values and keep coming; a long session must not keep every
-  // one of them prepared.
-  constexpr qsizetype kMaxJetStatements = 256;
-  if (jetCache_.size() >= kMaxJetStatements) {
-    for (sqlite3_stmt* old : std::as_const(jetCache_)) sqlite3_finalize(old);
-    jetCache_.clear();
+  for (const RecentJet& r : recentJet_)
+    if (r.statement && r.sql.constData() == jetSql.constData() && r.sql.size() == jetSql.size()) return r.statement;
+  sqlite3_stmt* raw = nullptr;
+  if (auto it = jetCache_.constFind(jetSql); it != jetCache_.constEnd()) {
+    raw = it.value();
+  } else {
+    StmtPtr s = prepare(translateJetSql(jetSql, textColumns()), object);
+    // Statements and criteria carry values and keep coming; a long session must not keep every
+    // one of them prepared.
+    constexpr qsizetype kMaxJetStatements = 256;
+    if (jetCache_.size() >= kMaxJetStatements) {
+      forgetRecentJet();
+      for (sqlite3_stmt* old : std::as_const(jetCache_)) sqlite3_finalize(old);
+      jetCache_.clear();
+    }
+    raw = s.release();
+    jetCache_.insert(jetSql, raw);
   }
-  sqlite3_stmt* raw = s.release();
-  jetCache_.insert(jetSql, raw);
+  recentJet_[nextRecentJet_] = {jetSql, raw};
+  nextRecentJet_ = (nextRecentJet_ + 1) % recentJet_.size();
   return raw;
+}
+
+void Connection::forgetRecentJet() {
+  recentJet_.fill({});
+  nextRecentJet_ = 0;
 }
 
 bool Connection::transactionLost() const { return txDepth_ > 0 && db_ && sqlite3_get_autocommit(db_); }
@@ -307,6 +397,7 @@ void Connection::close() {
   recordsets_.clear();
   for (sqlite3_stmt* s : std::as_const(cache_)) sqlite3_finalize(s);
   cache_.clear();
+  forgetRecentJet();
   for (sqlite3_stmt* s : std::as_const(jetCache_)) sqlite3_finalize(s);
   jetCache_.clear();
   tables_.clear();

@@ -477,6 +477,7 @@ int Cursor::fieldIndex(const QString& name) const {
 }
 
 const rt::Variant& Cursor::value(int i) const {
+  if (mode == EditMode::Add && !dirty[i]) return rt::Null;
   if (mode != EditMode::None) return buffer[i];
   if (!hasCurrent) raise(err::kNoCurrentRecord, object());
   return row[i];
@@ -492,10 +493,12 @@ void Cursor::update() {
   }
   if (mode == EditMode::Add && type == RecordsetType::Table && insert_ && dirty == insertMask_) {
     conn_.checkTransaction(object());
-    StmtUse use(insert_);
+    // Every marker is a dirty field, bound here on each use.
+    StmtUse use(insert_, StmtUse::Bindings::AllRebound);
+    insertUtf8_.resize(columns.size());
     int n = 0;
     for (size_t i = 0; i < columns.size(); ++i)
-      if (dirty[i]) bindVariant(insert_, ++n, buffer[i], object());
+      if (dirty[i]) bindVariant(insert_, ++n, buffer[i], object(), &insertUtf8_[i]);
     const int rc = sqlite3_step(insert_);
     if (rc != SQLITE_DONE) raiseSqlite(conn_.db(), rc, object());
     mode = EditMode::None;

@@ -27,7 +27,8 @@ class Cursor {
   std::vector<rt::Variant> row;  // values of the current row
   int64_t rowid = 0;             // of the current row, when the set has a base table
 
-  // Edit buffer.
+  // Edit buffer. While adding, a field not set since AddNew is Null whatever its slot holds:
+  // the slots keep the last row's values, so a row added after a row costs no clearing.
   EditMode mode = EditMode::None;
   std::vector<rt::Variant> buffer;
   std::vector<bool> dirty;
@@ -64,6 +65,8 @@ class Cursor {
   // The INSERT of the last AddNew and the fields it sets: rows added alike reuse it.
   std::vector<bool> insertMask_;
   sqlite3_stmt* insert_ = nullptr;
+  // The texts' UTF-8 bound in place by that INSERT, one per field.
+  std::vector<QByteArray> insertUtf8_;
 
   QString object() const { return QStringLiteral("Recordset"); }
   QString keyTerm(const QString& column) const;

@@ -5,6 +5,10 @@
 #include "platform/jet/JetError.h"
 #include "platform/jet/Workspace.h"
 
+#include <QFileInfo>
+#include <QUrl>
+#include <QVarLengthArray>
+
 #include <sqlite3.h>
 
 namespace jet {
@@ -32,15 +36,33 @@ std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, Record
   return rs;
 }
 
-int64_t Database::Execute(const QString& sql, int /*options*/, const std::vector<rt::Variant>& params) {
-  sqlite3_stmt* s = connection_->cachedJet(sql, kObject);
-  detail::StmtUse use(s);
-  detail::bindAll(s, params, kObject);
+namespace {
+
+// Runs a cached statement whose markers `bind` binds, every one of them.
+template <typename Bind>
+int64_t executeCached(detail::Connection& connection, const QString& sql, const Bind& bind) {
+  sqlite3_stmt* s = connection.cachedJet(sql, kObject);
+  detail::StmtUse use(s, detail::StmtUse::Bindings::AllRebound);
+  bind(s);
   int rc;
   while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
   }
-  if (rc != SQLITE_DONE) raiseSqlite(connection_->db(), rc, kObject);
-  return sqlite3_changes64(connection_->db());
+  if (rc != SQLITE_DONE) raiseSqlite(connection.db(), rc, kObject);
+  return sqlite3_changes64(connection.db());
+}
+
+}  // namespace
+
+int64_t Database::Execute(const QString& sql, int /*options*/, const std::vector<rt::Variant>& params) {
+  // The texts' UTF-8, bound in place until the statement has run.
+  QVarLengthArray<QByteArray, 16> utf8(static_cast<qsizetype>(params.size()));
+  return executeCached(*connection_, sql, [&](sqlite3_stmt* s) {
+    detail::bindAll(s, params, kObject, std::span<QByteArray>(utf8.data(), static_cast<size_t>(utf8.size())));
+  });
+}
+
+int64_t Database::Execute(const QString& sql, int /*options*/, std::span<const Param> params) {
+  return executeCached(*connection_, sql, [&](sqlite3_stmt* s) { detail::bindAll(s, params, kObject); });
 }
 
 std::unique_ptr<NativeQuery> Database::OpenNativeQuery(const QString& sql, const std::vector<rt::Variant>& params) {
@@ -48,6 +70,23 @@ std::unique_ptr<NativeQuery> Database::OpenNativeQuery(const QString& sql, const
   detail::StmtPtr s = connection_->prepare(sql, kObject);
   detail::bindAll(s.get(), params, kObject);
   return std::make_unique<NativeQuery>(connection_, std::move(s), sql);
+}
+
+void Database::AttachReadOnly(const QString& path, const QString& schema) {
+  connection_->requireOpen(kObject);
+  if (!QFileInfo::exists(path)) raise(err::kFileNotFound, kObject, path);
+  // As a URI, so that SQLite opens it read-only; the path itself is never read as one.
+  const QString uri = QStringLiteral("file:") +
+                      QString::fromLatin1(QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath(), "/")) +
+                      QStringLiteral("?mode=ro");
+  detail::StmtPtr s =
+      connection_->prepare(QStringLiteral("ATTACH DATABASE ?1 AS ") + detail::quoteName(schema), kObject);
+  detail::bindVariant(s.get(), 1, rt::Variant(uri), kObject);
+  if (const int rc = sqlite3_step(s.get()); rc != SQLITE_DONE) raiseSqlite(connection_->db(), rc, kObject);
+}
+
+void Database::Detach(const QString& schema) {
+  connection_->exec(QStringLiteral("DETACH DATABASE ") + detail::quoteName(schema), kObject);
 }
 
 std::vector<std::shared_ptr<Recordset>> Database::Recordsets() const {

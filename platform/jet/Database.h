@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/jet/NativeQuery.h"
+#include "platform/jet/Param.h"
 #include "platform/jet/Recordset.h"
 
 #include "platform/runtime/Variant.h"
@@ -8,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace jet {
@@ -44,10 +46,19 @@ class Database {
   // Runs one action statement (Jet dialect) with `params` bound to its `?` markers; returns the
   // number of rows changed. Any failure raises.
   int64_t Execute(const QString& sql, int options = 0, const std::vector<rt::Variant>& params = {});
+  // The same with values bound as they are (see Param.h): for statements run many times.
+  int64_t Execute(const QString& sql, int options, std::span<const Param> params);
 
   // A statement in SQLite's dialect (not translated) with `params` bound to ?1..?n; see
   // NativeQuery.h. For the temporary tables and the texts that name the collation.
   std::unique_ptr<NativeQuery> OpenNativeQuery(const QString& sql, const std::vector<rt::Variant>& params = {});
+
+  // Makes the catalogue file `path` readable as the schema `schema` of this database's
+  // statements in SQLite's dialect, read-only: rows then go from one file to the other in one
+  // statement. A transaction reads the attached file as one state of it, and the file cannot be
+  // detached while a transaction that read it runs; see AttachScope.h.
+  void AttachReadOnly(const QString& path, const QString& schema);
+  void Detach(const QString& schema);
 
   // The record sets still open on this database.
   std::vector<std::shared_ptr<Recordset>> Recordsets() const;

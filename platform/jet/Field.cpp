@@ -25,7 +25,7 @@ rt::Variant Field::Value() const { return recordset_->cursor().value(index_); }
 void Field::SetValue(const rt::Variant& value) {
   detail::Cursor& c = recordset_->cursor();
   if (c.mode == EditMode::None) raise(err::kUpdateWithoutEdit, kObject, c.columns[index_].name);
-  c.buffer[index_] = detail::convertForField(value, c.columns[index_], kObject);
+  detail::assignForField(value, c.columns[index_], kObject, c.buffer[index_]);
   c.dirty[index_] = true;
 }
 
@@ -47,7 +47,7 @@ QByteArray Field::GetChunk(int64_t offset, int64_t length) const {
 void Field::AppendChunk(const QByteArray& bytes) {
   detail::Cursor& c = recordset_->cursor();
   if (c.mode == EditMode::None) raise(err::kUpdateWithoutEdit, kObject, c.columns[index_].name);
-  const rt::Variant& old = c.buffer[index_];
+  const rt::Variant& old = c.value(index_);
   QByteArray joined = old.isNull() ? QByteArray() : old.toBinary();
   joined += bytes;
   SetValue(rt::Variant(joined));

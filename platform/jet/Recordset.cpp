@@ -74,7 +74,7 @@ double Recordset::PercentPosition() { return cursor().percentPosition(); }
 void Recordset::AddNew() {
   detail::Cursor& c = cursor();
   if (!c.editable()) raise(err::kReadOnly, kObject);
-  c.buffer.assign(c.columns.size(), rt::Null);
+  c.buffer.resize(c.columns.size());
   c.dirty.assign(c.columns.size(), false);
   c.mode = EditMode::Add;
 }

@@ -5,6 +5,7 @@
 #include "platform/jet/JetSql.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 
@@ -50,8 +51,10 @@ std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool excl
                                 !readOnly, err::kFileInUse, kObject);
   if (!looksLikeSqlite(*lock)) raise(err::kNotADatabase, kObject, path);
   sqlite3* raw = nullptr;
-  const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-  const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
+  // URIs are understood for files attached later (see Database::AttachReadOnly); the file's
+  // own path goes in absolute, so that it is never taken for one.
+  const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
+  const int rc = sqlite3_open_v2(QFileInfo(path).absoluteFilePath().toUtf8().constData(), &raw, flags, nullptr);
   auto conn = std::make_shared<detail::Connection>(raw, path, exclusive, readOnly, std::move(lock));
   if (rc != SQLITE_OK) raiseSqlite(raw, rc, kObject);
   if (!readOnly && sqlite3_db_readonly(raw, "main") == 1) raise(err::kCannotOpen, kObject, path);

@@ -81,7 +81,7 @@ QString decodeFileName(const QByteArray& bytes) {
   }
 }
 
-QByteArray encodeUtf8(const QString& text) {
+QByteArray encodeUtf8(QStringView text) {
   const qsizetype n = text.size();
   for (qsizetype i = 0; i < n; ++i) {
     const QChar c = text.at(i);
@@ -91,7 +91,7 @@ QByteArray encodeUtf8(const QString& text) {
       continue;
     }
     // Unpaired from here on: mend a copy.
-    QString mended = text;
+    QString mended = text.toString();
     for (qsizetype k = i; k < n; ++k) {
       const QChar m = mended.at(k);
       if (!m.isSurrogate()) continue;

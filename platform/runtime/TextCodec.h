@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 namespace rt {
 
@@ -23,7 +24,7 @@ QByteArray toWindows1252(const QString& text, bool* exact = nullptr);
 
 // Text as UTF-8 for the database and other byte consumers: an unpaired surrogate becomes U+FFFD.
 // (QString::toUtf8 makes it "?", which a Like pattern would take for a wildcard.)
-QByteArray encodeUtf8(const QString& text);
+QByteArray encodeUtf8(QStringView text);
 
 // How a catalogued path stands on disk: the bytes to reach it by and, when a part of it exists in
 // both byte forms, that part's name (the UTF-8 form is then in bytes).

@@ -108,6 +108,26 @@ TEST_F(pImportLargeTest, AHundredThousandFilesLandWhole) {
   EXPECT_EQ(integrityOf(*gDB->DB()), QStringLiteral("ok"));
 }
 
+// A volume of more folders than one statement copies the files of: every file lands once, at
+// its folder's copy, the keys counting on in the order of the folders.
+TEST_F(pImportLargeTest, FilesOfManyFoldersLandOnceInTheOrderOfTheirFolders) {
+  const QString source = newCatalogue(QStringLiteral("viele.qvk"));
+  fillLargeSource(source, 1, 2500, 9000);
+  windows.tickedCategories = {1};
+  ASSERT_TRUE(runImport(source)) << (boxes->shown.empty() ? "" : boxes->shown[0].text.toStdString());
+  jet::Engine engine;
+  auto ws = testenv::catalogueWorkspace(engine);
+  auto src = ws->OpenDatabase(source, false, true);
+  EXPECT_EQ(volumeContent(*gDB->DB(), 1), volumeContent(*src, 1));
+  ws->Close();
+  EXPECT_EQ(value(QStringLiteral("SELECT Count(*) FROM tblFILES")).toInt(), 9000);
+  EXPECT_EQ(value(QStringLiteral("SELECT Max(FID) FROM tblFILES")).toInt(), 9000);
+  EXPECT_EQ(value(QStringLiteral("SELECT Count(*) FROM tblFILES AS a INNER JOIN tblFILES AS b ON b.FID = a.FID + 1 "
+                                 "WHERE b.PathID < a.PathID"))
+                .toInt(),
+            0);
+}
+
 // Waits for one byte on fd; false after the limit.
 bool byteArrives(int fd, int limitMs) {
   pollfd p{fd, POLLIN, 0};

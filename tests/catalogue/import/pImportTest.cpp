@@ -408,6 +408,74 @@ TEST_F(pImportTest, AnErrorInTheThirdVolumeLeavesTheTargetAsBefore) {
   EXPECT_EQ(status->texts.last(), QString());
 }
 
+// Keys past the largest 32-bit key are refused for folders and files alike: nothing of the
+// import stays, and the next import, once there is room, goes through.
+TEST_F(pImportTest, KeysPastTheLargestAreRefusedAndTheNextImportStillRuns) {
+  struct Case {
+    const char* what;
+    QString block;
+    QString unblock;
+    QString chain;
+  };
+  const Case cases[] = {
+      {"folder keys",
+       QStringLiteral("INSERT INTO tblPATHS (PID, VolumeID, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+                      "VALUES (2147483646, 4, 0, 0, 0, 0, 0)"),
+       QStringLiteral("DELETE FROM tblPATHS WHERE PID = 2147483646"),
+       QStringLiteral("pImport: CopyPathData | pImport: ImportVolume | pImport: Import")},
+      {"file keys",
+       QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) "
+                      "VALUES (2147483643, 1, 'hoch', 40000, 1)"),
+       QStringLiteral("DELETE FROM tblFILES WHERE FID = 2147483643"),
+       QStringLiteral("pImport: CopyFileData | pImport: ImportVolume | pImport: Import")},
+  };
+  windows.tickedVolumes = {10};  // three folders, six files
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    gDB->DB()->Execute(c.block);
+    const QStringList before = targetDump();
+    boxes->shown.clear();
+    EXPECT_FALSE(runImport(source));
+    ASSERT_EQ(boxes->shown.size(), 1u);
+    const QString text = boxes->shown[0].text;
+    EXPECT_TRUE(text.contains(c.chain)) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Überlauf."))) << text.toStdString();
+    EXPECT_EQ(targetDump(), before);
+    gDB->DB()->Execute(c.unblock);
+    EXPECT_TRUE(runImport(source));
+  }
+  EXPECT_EQ(value(QStringLiteral("SELECT Count(*) FROM tblFILES WHERE FID > 20")).toInt(), 12);
+  EXPECT_EQ(integrityOf(*gDB->DB()), QStringLiteral("ok"));
+}
+
+// New file keys follow the folders, each folder's files in the order of their source keys,
+// however the source's keys interleave the folders.
+TEST_F(pImportTest, FileKeysFollowTheirFoldersInTheOrderOfTheSourceKeys) {
+  CatalogueRows rows(source);
+  rows.volume(20, QStringLiteral("Gemischt"));
+  rows.folder(500, 20, rt::Null, rt::Null);
+  rows.folder(501, 20, QStringLiteral("b"), 500);
+  rows.file(6000, 501, QStringLiteral("b1"));
+  rows.file(6001, 500, QStringLiteral("a1"));
+  rows.file(6002, 501, QStringLiteral("b2"));
+  rows.file(6003, 500, QStringLiteral("a2"));
+  rows.close();
+  windows.tickedVolumes = {20};
+  ASSERT_TRUE(runImport(source));
+  EXPECT_EQ(this->rows(QStringLiteral("SELECT FID, PathID, Filename FROM tblFILES WHERE FID > 20 ORDER BY FID")),
+            (QStringList{QStringLiteral("21|6|a1"), QStringLiteral("22|6|a2"), QStringLiteral("23|7|b1"),
+                         QStringLiteral("24|7|b2")}));
+}
+
+// A source's name may hold characters that mean something in a URI.
+TEST_F(pImportTest, ASourceWhoseNameLooksLikeAUriIsImported) {
+  const QString odd = dir + QStringLiteral("/file:quelle ?mode=rw#%20ä&.qvk");
+  ASSERT_TRUE(QFile::copy(source, odd));
+  windows.tickedVolumes = {10};
+  ASSERT_TRUE(runImport(odd)) << (boxes->shown.empty() ? "" : boxes->shown[0].text.toStdString());
+  EXPECT_EQ(value(QStringLiteral("SELECT Count(*) FROM tblFILES WHERE FID > 20")).toInt(), 6);
+}
+
 // A source whose file pages are overwritten opens and shows its tree; the copy meets the damage.
 TEST_F(pImportTest, ASourceDamagedInsideItsFileRowsLeavesTheTargetAsBefore) {
   const QString damaged = newCatalogue(QStringLiteral("kaputt.qvk"));

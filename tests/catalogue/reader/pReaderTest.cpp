@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <filesystem>
+#include <functional>
 
 #include <fcntl.h>
 #include <sched.h>
@@ -301,6 +302,114 @@ std::unique_ptr<walktest::FakeDirSource> fakeTree(const QByteArray& badName) {
                                  walktest::folder("d")};
   src->folders["/v/d/"].entries = {walktest::file("e", 4)};
   return src;
+}
+
+// A scripted source that looks into the catalogue whenever a folder is opened.
+class WatchedSource final : public dirsrc::DirSource {
+ public:
+  WatchedSource(std::unique_ptr<walktest::FakeDirSource> inner, std::function<void(const QByteArray&)> onOpen)
+      : inner_(std::move(inner)), onOpen_(std::move(onOpen)) {}
+  std::unique_ptr<dirsrc::DirListing> open(const QByteArray& path, bool fileFacts) override {
+    onOpen_(path);
+    return inner_->open(path, fileFacts);
+  }
+
+ private:
+  std::unique_ptr<walktest::FakeDirSource> inner_;
+  std::function<void(const QByteArray&)> onOpen_;
+};
+
+// Each folder's rows go in as the walk takes its listing, not after the whole walk; the keys
+// still follow the walker's collection, where B (found with A) comes before A's sub-folder.
+TEST_F(ReaderTest, RowsGoInWhileTheWalkGoesWithTheKeysOfTheCollection) {
+  auto src = std::make_unique<walktest::FakeDirSource>();
+  src->folders["/v/"].entries = {walktest::folder("A"), walktest::file("r", 1), walktest::folder("B")};
+  src->folders["/v/A/"].entries = {walktest::folder("A1"), walktest::file("a", 2)};
+  src->folders["/v/A/A1/"].entries = {walktest::file("x", 3), walktest::file("x2", 4)};
+  src->folders["/v/B/"].entries = {walktest::file("y", 5)};
+  cat.addVolume(kVid, QStringLiteral("/v/"));
+  QMap<QByteArray, int64_t> rowsAtOpen;
+  auto watched = std::make_unique<WatchedSource>(std::move(src), [&](const QByteArray& path) {
+    rowsAtOpen[path] = cat.count(QStringLiteral("SELECT Count(*) FROM tblFILES WHERE PathID > 40")) +
+                       cat.count(QStringLiteral("SELECT Count(*) FROM tblPATHS WHERE VolumeID = 7"));
+  });
+  ASSERT_TRUE(reader({}, std::move(watched))->Read(kVid));
+  // Folder and file rows of every folder before: /v/ (1 + 1), A (1 + 1), B (1 + 1).
+  EXPECT_EQ(rowsAtOpen.value("/v/A/A1/"), 6);
+
+  const auto fid = [&](const char* name) {
+    return cat.count(QStringLiteral("SELECT FID FROM tblFILES WHERE Filename = '%1'").arg(QLatin1String(name)));
+  };
+  const int64_t first = fid("r");
+  EXPECT_EQ(fid("a"), first + 1);
+  EXPECT_EQ(fid("y"), first + 2);
+  EXPECT_EQ(fid("x"), first + 3);
+  EXPECT_EQ(fid("x2"), first + 4);
+  const auto pid = [&](const char* sql) { return cat.count(QString::fromLatin1(sql)); };
+  const int64_t root = pid("SELECT PID FROM tblPATHS WHERE VolumeID = 7 AND Path IS NULL");
+  EXPECT_EQ(pid("SELECT PID FROM tblPATHS WHERE Path = 'A'"), root + 1);
+  EXPECT_EQ(pid("SELECT PID FROM tblPATHS WHERE Path = 'B'"), root + 2);
+  EXPECT_EQ(pid("SELECT PID FROM tblPATHS WHERE Path = 'A1'"), root + 3);
+  EXPECT_EQ(pid("SELECT Parent FROM tblPATHS WHERE Path = 'A1'"), root + 1);
+  // The totals of the folders above are complete.
+  EXPECT_EQ(pid("SELECT TotalFiles FROM tblPATHS WHERE VolumeID = 7 AND Path IS NULL"), 5);
+  EXPECT_EQ(pid("SELECT TotalDirs FROM tblPATHS WHERE Path = 'A'"), 1);
+  EXPECT_EQ(pid("SELECT TotalSize FROM tblPATHS WHERE Path = 'A'"), 9);
+}
+
+// File times are stored in local time also right at a zone's changes of offset: those of
+// summer time, and one that came in the middle of a quarter hour.
+TEST_F(ReaderTest, FileTimesAreLocalAcrossChangesOfOffset) {
+  const QByteArray oldTz = qgetenv("TZ");
+  struct Restore {
+    QByteArray tz;
+    ~Restore() {
+      if (tz.isNull())
+        qunsetenv("TZ");
+      else
+        qputenv("TZ", tz);
+      tzset();
+    }
+  } restore{oldTz};
+  const struct {
+    const char* zone;
+    std::vector<int64_t> times;
+  } cases[] = {
+      // 2021-03-28 and 2021-10-31 01:00 UTC: summer time begins and ends; the quarters around.
+      {"Europe/Berlin", {1616893199, 1616893200, 1635641999, 1635642000, 1635641100, 1635642899, 0, 1700000000}},
+      // 1972-01-07 00:44:30 UTC: from -0:44:30 to UTC, inside the quarter from 00:30 to 00:45.
+      {"Africa/Monrovia", {63592200, 63593069, 63593070, 63593071, 63593099}},
+  };
+  int folder = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.zone);
+    qputenv("TZ", c.zone);
+    tzset();
+    cat.db->Execute(QStringLiteral("DELETE FROM tblPATHS WHERE VolumeID = 7"));
+    cat.db->Execute(QStringLiteral("DELETE FROM tblVOLUMES WHERE VID = 7"));
+    const QByteArray root = (dir + QStringLiteral("/zeiten%1/").arg(++folder)).toUtf8();
+    walktest::makeDir(root);
+    for (size_t i = 0; i < c.times.size(); ++i) {
+      const QByteArray path = root + "f" + QByteArray::number(static_cast<int>(i));
+      walktest::writeFile(path, 1);
+      const struct timespec ts[2] = {{c.times[i], 0}, {c.times[i], 0}};
+      ASSERT_EQ(utimensat(AT_FDCWD, path.constData(), ts, 0), 0);
+    }
+    cat.addVolume(kVid, QString::fromUtf8(root));
+    ASSERT_TRUE(reader()->Read(kVid));
+    for (size_t i = 0; i < c.times.size(); ++i) {
+      SCOPED_TRACE(c.times[i]);
+      const time_t t = static_cast<time_t>(c.times[i]);
+      struct tm local;
+      ASSERT_TRUE(localtime_r(&t, &local));
+      const double expected = 25569.0 + static_cast<double>(c.times[i] + local.tm_gmtoff) / 86400.0;
+      // The rows of the zone before went with their folders.
+      auto rs = cat.db->OpenRecordset(QStringLiteral("SELECT DateTime FROM tblFILES WHERE Filename = 'f%1'").arg(i),
+                                      jet::RecordsetType::Snapshot);
+      ASSERT_FALSE(rs->IsEOF());
+      EXPECT_EQ(rs->Fields(0).Value().toDouble(), expected);
+    }
+  }
 }
 
 TEST_F(ReaderTest, FailedFileRowAsksAndSkipsOrRollsBack) {

@@ -8,6 +8,7 @@
 #include <QDir>
 
 #include <filesystem>
+#include <span>
 
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -455,6 +456,166 @@ TEST_F(ScriptedWalk, MountPointFolderIsNotOpened) {
   expectCounts(parser->Folders().Item(1), {0, 2, 0, 1, 2, 1});
 }
 
+// What a walk leaves and says, to compare one walk with another.
+struct WalkRecord {
+  QStringList folders;  // path|parent|index|entered|files|subDirs|size|totalFiles|totalDirs|totalSize
+  QStringList errors;
+  QStringList events;  // Folder events
+  QStringList listed;  // Listed: position|kept|file names
+};
+
+WalkRecord record(cuDirParser& p) {
+  WalkRecord r;
+  p.Folder = [&r](const QString& full, const QString& listed, const QString& name, int32_t index) {
+    r.events << QString("%1|%2|%3|%4").arg(full, listed, name).arg(index);
+  };
+  p.Listed = [&r](const cuDirParserFolder& f, std::span<const dirsrc::DirEntry> files, cuDirParser::Kept kept) {
+    QStringList names;
+    for (const dirsrc::DirEntry& e : files) names << rt::decodeFileName(e.name);
+    r.listed << QString("%1|%2|%3").arg(f.Index()).arg(static_cast<int>(kept)).arg(names.join(','));
+  };
+  p.Run();
+  for (const cuDirParserFolder& f : p.Folders())
+    r.folders << QString("%1|%2|%3|%4|%5|%6|%7|%8|%9|%10")
+                     .arg(f.FullPath())
+                     .arg(f.Parent())
+                     .arg(f.Index())
+                     .arg(f.Entered())
+                     .arg(f.Files())
+                     .arg(f.SubDirs())
+                     .arg(f.Size())
+                     .arg(f.TotalFiles())
+                     .arg(f.TotalDirs())
+                     .arg(f.TotalSize());
+  r.errors = p.Errors();
+  return r;
+}
+
+// Listing in collection order leaves the very collection, totals, errors and folder events of
+// the depth-first walk, and hands every folder over once, in order, with all its non-folder
+// entries: those before a failure when the listing failed, none when the walk did not list it.
+TEST_F(ScriptedWalk, CollectionOrderCollectsWhatTheDepthFirstWalkCollects) {
+  using dirsrc::kAttrHidden;
+  dirsrc::DirEntry mnt = folder("mnt");
+  mnt.mountPoint = true;
+  add("/R/", {folder("A"), file("r", 1), file(".h", 2, kAttrHidden), folder("B"), mnt, folder("C"),
+              folder(".H", kAttrHidden)});
+  add("/R/A/", {folder("A1"), folder("A2"), file("a", 4)});
+  add("/R/A/A1/", {folder("A1x"), file("p", 8)});
+  add("/R/A/A1/A1x/", {file("q", 16), file("q2", 32)});
+  add("/R/A/A2/", {});
+  add("/R/B/", {folder("B1"), file("b", 64), file("c", 128)});
+  src->folders["/R/B/"].failAfter = 2;  // after "B1" and "b"
+  add("/R/B/B1/", {file("never", 1)});
+  add("/R/C/", {folder("C1")});
+  src->folders["/R/C/C1/"].failOpen = true;
+  add("/R/.H/", {file("z", 256)});
+  add("/R/mnt/", {file("inside", 512)});
+  for (const bool skipHidden : {false, true}) {
+    SCOPED_TRACE(skipHidden);
+    parser->setSkipHidden(skipHidden);
+    parser->setRoot("/R/");
+    parser->setCollectionOrder(false);
+    src->opened.clear();
+    const WalkRecord depthFirst = record(*parser);
+    parser->setCollectionOrder(true);
+    src->opened.clear();
+    const WalkRecord collection = record(*parser);
+    EXPECT_EQ(collection.folders, depthFirst.folders);
+    EXPECT_EQ(collection.errors, depthFirst.errors);
+    EXPECT_EQ(collection.events, depthFirst.events);
+    EXPECT_TRUE(depthFirst.listed.isEmpty());
+
+    QStringList folderOrder;
+    for (const cuDirParserFolder& f : parser->Folders()) folderOrder << f.FullPath();
+    QList<QByteArray> opened;
+    for (const cuDirParserFolder& f : parser->Folders())
+      if (src->opened.contains(f.RawPath())) opened << f.RawPath();
+    EXPECT_EQ(src->opened, opened);  // every listed folder opened once, in collection order
+    QStringList expected;
+    int pos = 0;
+    const auto at = [&](const char* path) { return folderOrder.indexOf(QString::fromLatin1(path)) + 1; };
+    const int none = static_cast<int>(cuDirParser::Kept::None);
+    const int complete = static_cast<int>(cuDirParser::Kept::Complete);
+    const int failed = static_cast<int>(cuDirParser::Kept::Failed);
+    QMap<int, QString> byPos;
+    byPos[at("/R/")] = QString("%1|r,.h").arg(complete);
+    byPos[at("/R/A/")] = QString("%1|a").arg(complete);
+    byPos[at("/R/B/")] = QString("%1|b").arg(failed);
+    byPos[at("/R/mnt/")] = QString("%1|").arg(none);
+    byPos[at("/R/C/")] = QString("%1|").arg(complete);
+    if (!skipHidden) byPos[at("/R/.H/")] = QString("%1|z").arg(complete);
+    byPos[at("/R/A/A1/")] = QString("%1|p").arg(complete);
+    byPos[at("/R/A/A2/")] = QString("%1|").arg(complete);
+    byPos[at("/R/B/B1/")] = QString("%1|").arg(none);
+    byPos[at("/R/C/C1/")] = QString("%1|").arg(failed);
+    byPos[at("/R/A/A1/A1x/")] = QString("%1|q,q2").arg(complete);
+    ASSERT_EQ(byPos.size(), parser->Folders().Count());
+    for (auto it = byPos.begin(); it != byPos.end(); ++it) {
+      EXPECT_EQ(it.key(), ++pos);
+      expected << QString("%1|%2").arg(it.key()).arg(it.value());
+    }
+    EXPECT_EQ(collection.listed, expected);
+  }
+}
+
+// The reader's failure inside Listed ends the walk and comes out as it was raised.
+TEST_F(ScriptedWalk, WhatListedRaisesEndsTheWalkAsItIs) {
+  add("/R/", {folder("A"), folder("B")});
+  add("/R/A/", {file("a", 1)});
+  add("/R/B/", {file("b", 1)});
+  parser->setCollectionOrder(true);
+  parser->setRoot("/R/");
+  QList<int32_t> handed;
+  parser->Listed = [&](const cuDirParserFolder& f, std::span<const dirsrc::DirEntry>, cuDirParser::Kept) {
+    handed << f.Index();
+    if (f.Index() == 2) throw rt::RaisedError(-130, QStringLiteral("pReader"), QStringLiteral("Abbruch"));
+  };
+  try {
+    parser->Run();
+    ADD_FAILURE() << "no error";
+  } catch (const rt::RaisedError& e) {
+    EXPECT_EQ(e.number, -130);
+    EXPECT_EQ(e.source, QStringLiteral("pReader"));
+    EXPECT_EQ(e.description, QStringLiteral("Abbruch"));
+  }
+  EXPECT_EQ(handed, QList<int32_t>({1, 2}));
+  EXPECT_FALSE(src->opened.contains("/R/B/"));
+
+  // The next walk is not taken for the caller's.
+  parser->Listed = nullptr;
+  src->folders["/R/B/"].failOpen = true;
+  parser->Run();
+  EXPECT_EQ(parser->Errors().size(), 1);
+}
+
+// On the real file system, listed ahead on threads or not.
+TEST_F(RealTree, CollectionOrderOnThreadsCollectsWhatTheDepthFirstWalkCollects) {
+  cuDirParser plain;
+  plain.setRoot(QString::fromUtf8(root));
+  const WalkRecord depthFirst = record(plain);
+  for (const int threads : {0, 3}) {
+    SCOPED_TRACE(threads);
+    cuDirParser p;
+    p.setRoot(QString::fromUtf8(root));
+    p.setCollectionOrder(true);
+    p.setListThreads(threads);
+    const WalkRecord collection = record(p);
+    EXPECT_EQ(collection.folders, depthFirst.folders);
+    EXPECT_EQ(collection.errors, depthFirst.errors);
+    EXPECT_EQ(collection.events, depthFirst.events);
+    ASSERT_EQ(collection.listed.size(), p.Folders().Count());
+    for (int i = 0; i < collection.listed.size(); ++i)
+      EXPECT_TRUE(collection.listed[i].startsWith(
+          QString("%1|%2|").arg(i + 1).arg(static_cast<int>(cuDirParser::Kept::Complete))))
+          << collection.listed[i].toStdString();
+    // The root's own non-folder entries, in whatever order the file system lists them.
+    QStringList rootFiles = collection.listed[0].section('|', 2).split(',');
+    rootFiles.sort();
+    EXPECT_EQ(rootFiles, QStringList({"README", "dangling", "fifo", "linkdir", "readme"}));
+  }
+}
+
 TEST(DirParserFolders, KeysAreExactAndAFailedAddKeepsTheCounter) {
   cuDirParserFolders f;
   f.Add("/R/", "", "");
@@ -471,4 +632,35 @@ TEST(DirParserFolders, KeysAreExactAndAFailedAddKeepsTheCounter) {
   f.Clear();
   EXPECT_EQ(f.Count(), 0);
   EXPECT_EQ(f.Add("/S/", "", "").Index(), 1);
+}
+
+// Sub-folders keep only their names: their paths, keys and texts come out as given, also after
+// a folder above them was removed, and a name twice below one parent is a key in use.
+TEST(DirParserFolders, SubFoldersByNameKeepTheirPathsAndKeys) {
+  cuDirParserFolders f;
+  const cuDirParserFolder& root = f.Add("/R/", "", "");
+  const cuDirParserFolder& a = f.Add(root, "A");
+  const cuDirParserFolder& bad = f.Add(a, "b\xe9");
+  const cuDirParserFolder& deep = f.Add(bad, "\xc3\xa4");
+  EXPECT_EQ(deep.RawPath(), QByteArray("/R/A/b\xe9/\xc3\xa4/"));
+  EXPECT_EQ(deep.FullPath(), QString::fromUtf8("/R/A/bé/ä/"));
+  EXPECT_EQ(deep.Name(), QString::fromUtf8("ä"));
+  EXPECT_EQ(deep.RawName(), QByteArray("\xc3\xa4"));
+  EXPECT_EQ(deep.Parent(), 3);
+  EXPECT_EQ(f.Find("/R/A/b\xe9/\xc3\xa4/"), &deep);
+  EXPECT_EQ(f.Find("/R/A/b\xe9/"), &bad);
+  EXPECT_EQ(f.Find("/R/A/x/"), nullptr);
+  EXPECT_EQ(&f.Item(QString::fromUtf8("/R/A/bé/")), &bad);
+  EXPECT_THROW(f.Add(a, "b\xe9"), rt::RaisedError);
+  EXPECT_THROW(f.Add("/R/A/", "/R/", "A"), rt::RaisedError);
+  EXPECT_EQ(f.Count(), 4);
+  EXPECT_EQ(f.Add(a, "c").Index(), 5);
+
+  f.Remove(2);
+  ASSERT_EQ(f.Count(), 4);
+  EXPECT_EQ(f.Item(3).RawPath(), QByteArray("/R/A/b\xe9/\xc3\xa4/"));
+  EXPECT_EQ(f.Item(4).FullPath(), QStringLiteral("/R/A/c/"));
+  EXPECT_EQ(f.Find("/R/A/c/"), &f.Item(4));
+  f.Remove(QString::fromUtf8("/R/A/bé/"));
+  EXPECT_EQ(f.Item(2).FullPath(), QString::fromUtf8("/R/A/bé/ä/"));
 }

@@ -57,8 +57,7 @@ TEST(DISABLED_Screenshot, MemoFileAndInfoOverTheMainWindow) {
   w->pubDBOpen(path);
   gDB->DB()->Execute(
       "INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (1, 11, 'Gardasee.jpg', 37653.5, "
-      "2345678)",
-      0, {});
+      "2345678)");
   w->pubVolumeSelect(1);
   w->Tree1->SelectItem("V1|11", true);
   QTest::qWait(200);

@@ -144,6 +144,30 @@ TEST_F(EngineTest, AddNewSeekAndNullValues) {
   EXPECT_EQ(errorOf([&] { rs->Update(); }), 3022);
 }
 
+// A row added after another starts with every field Null, also those the row before set, and
+// bytes appended to a field start from nothing.
+TEST_F(EngineTest, ARowAddedAfterAnotherStartsEmpty) {
+  auto db = ws->OpenDatabase(path, false);
+  auto rs = db->OpenRecordset(QStringLiteral("tblCATEGORIES"), RecordsetType::Table);
+  rs->AddNew();
+  rs->Fields("CID").SetValue(1);
+  rs->Fields("CatName").SetValue(QStringLiteral("eins"));
+  rs->Fields("CatDescription").SetValue(QStringLiteral("oben"));
+  rs->Fields("Icon").AppendChunk(QByteArray("ab"));
+  rs->Update();
+  rs->AddNew();
+  EXPECT_TRUE(rs->Fields("CatDescription").Value().isNull());
+  EXPECT_TRUE(rs->Fields("Icon").Value().isNull());
+  rs->Fields("CID").SetValue(2);
+  rs->Fields("CatName").SetValue(QStringLiteral("zwei"));
+  rs->Fields("Icon").AppendChunk(QByteArray("cd"));
+  rs->Update();
+  auto q = db->OpenNativeQuery(QStringLiteral("SELECT CatDescription IS NULL, Icon FROM tblCATEGORIES WHERE CID = 2"));
+  ASSERT_TRUE(q->Next());
+  EXPECT_EQ(q->Long(0), 1);
+  EXPECT_EQ(q->Value(1).toBinary(), QByteArray("cd"));
+}
+
 TEST_F(EngineTest, MovesEofBofAndCounts) {
   auto db = ws->OpenDatabase(path, false);
   for (auto type : {RecordsetType::Table, RecordsetType::Dynaset, RecordsetType::Snapshot}) {
