@@ -61,7 +61,7 @@ int64_t Database::Execute(const QString& sql, int /*options*/, const std::vector
   });
 }
 
-int64_t Database::Execute(const QString& sql, int /*options*/, std::span<const Param> params) {
+int64_t Database::executeParams(const QString& sql, std::span<const Param> params) {
   return executeCached(*connection_, sql, [&](sqlite3_stmt* s) { detail::bindAll(s, params, kObject); });
 }
 

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <concepts>
 #include <memory>
 #include <span>
 #include <vector>
@@ -46,8 +47,14 @@ class Database {
   // Runs one action statement (Jet dialect) with `params` bound to its `?` markers; returns the
   // number of rows changed. Any failure raises.
   int64_t Execute(const QString& sql, int options = 0, const std::vector<rt::Variant>& params = {});
-  // The same with values bound as they are (see Param.h): for statements run many times.
-  int64_t Execute(const QString& sql, int options, std::span<const Param> params);
+  // The same with values bound as they are (see Param.h): for statements run many times. Takes
+  // an array, a vector or a span of them; a braced list `{}` still means no variants.
+  template <typename Params>
+  requires std::convertible_to<const Params&, std::span<const Param>> int64_t Execute(const QString& sql,
+                                                                                      int /*options*/,
+                                                                                      const Params& params) {
+    return executeParams(sql, std::span<const Param>(params));
+  }
 
   // A statement in SQLite's dialect (not translated) with `params` bound to ?1..?n; see
   // NativeQuery.h. For the temporary tables and the texts that name the collation.
@@ -67,6 +74,8 @@ class Database {
   void Close();
 
  private:
+  int64_t executeParams(const QString& sql, std::span<const Param> params);
+
   std::shared_ptr<detail::Connection> connection_;
   Workspace* workspace_;
 

@@ -82,6 +82,10 @@ QString decodeFileName(const QByteArray& bytes) {
 }
 
 QByteArray encodeUtf8(QStringView text) {
+  QByteArray utf8 = text.toUtf8();
+  // QString::toUtf8 writes "?" for an unpaired surrogate: without one there is nothing to mend,
+  // and the text is not searched character by character.
+  if (!utf8.contains('?')) return utf8;
   const qsizetype n = text.size();
   for (qsizetype i = 0; i < n; ++i) {
     const QChar c = text.at(i);
@@ -103,7 +107,7 @@ QByteArray encodeUtf8(QStringView text) {
     }
     return mended.toUtf8();
   }
-  return text.toUtf8();
+  return utf8;
 }
 
 NativePath findNativePath(const QString& path) {
