@@ -32,6 +32,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "tests/support/TestHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -519,14 +521,7 @@ TEST_F(ContextMenusTest, ExecuteReachesWindows1252NamesAndOpensNoAmbiguousOne) {
   const QString root = dir + QStringLiteral("/alt/");
   const QByteArray raw = QFile::encodeName(root);
   ASSERT_TRUE(QDir().mkpath(root));
-  // The temporary folder's own clean-up cannot remove names that are not valid UTF-8.
-  struct RemoveAll {
-    QByteArray folder;
-    ~RemoveAll() {
-      std::error_code ec;
-      std::filesystem::remove_all(std::filesystem::path(folder.toStdString()), ec);
-    }
-  } removeAll{raw};
+  const testenv::RawFolderRemover removeAll{raw};
   for (const QByteArray& name : {QByteArray("caf\xe9.txt"), QByteArray("e\xff"), QByteArray("e\xc3\xbf")}) {
     const int fd = ::open((raw + name).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     ASSERT_GE(fd, 0) << name.toHex().toStdString();

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -72,5 +73,15 @@ inline void letArmedTimersRun(int ms) {
   while (!due) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   QCoreApplication::processEvents();
 }
+
+// Removes a folder with everything below it when it goes; the temporary folder's own clean-up
+// cannot remove names that are not valid UTF-8.
+struct RawFolderRemover {
+  QByteArray folder;
+  ~RawFolderRemover() {
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(folder.toStdString()), ec);
+  }
+};
 
 }  // namespace testenv

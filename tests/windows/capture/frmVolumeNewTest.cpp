@@ -6,6 +6,7 @@
 #include "foundation/mdlQZLib51_drives.h"
 #include "platform/volumes/VolumeSystem.h"
 #include "tests/platform/volumes/FakeSystem.h"
+#include "tests/support/TestHelpers.h"
 #include "windows/capture/frmVolumeNewPre.h"
 
 #include <QApplication>
@@ -235,14 +236,7 @@ TEST_F(WizardTest, AlreadyCataloguedPathIsAsked) {
 // that text again finds the folder and its drive, so the stored volume is recognised.
 TEST_F(WizardTest, AWindows1252FolderIsRecognisedUnderItsCataloguedText) {
   const QByteArray raw = QFile::encodeName(dir) + "/Medium-\xe9";
-  // The temporary folder's own clean-up cannot remove names that are not valid UTF-8.
-  struct RemoveAll {
-    QByteArray folder;
-    ~RemoveAll() {
-      std::error_code ec;
-      std::filesystem::remove_all(std::filesystem::path(folder.toStdString()), ec);
-    }
-  } removeAll{raw};
+  const testenv::RawFolderRemover removeAll{raw};
   walktest::makeDir(raw);
   walktest::writeFile(raw + "/a.txt", 10);
   const QString medium = dir + QStringLiteral("/Medium-é");
