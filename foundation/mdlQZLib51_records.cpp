@@ -9,25 +9,6 @@ namespace {
 
 const QString kSeekEqual = QStringLiteral("=");
 
-// Closes the record set it holds when the routine ends, however it ends.
-class RecordsetCloser {
- public:
-  explicit RecordsetCloser(std::shared_ptr<jet::Recordset> rs) : rs_(std::move(rs)) {}
-  ~RecordsetCloser() {
-    if (!rs_) return;
-    try {
-      rs_->Close();
-    } catch (...) {
-      // A failing close must not hide the routine's own result or error.
-    }
-  }
-  RecordsetCloser(const RecordsetCloser&) = delete;
-  RecordsetCloser& operator=(const RecordsetCloser&) = delete;
-
- private:
-  std::shared_ptr<jet::Recordset> rs_;
-};
-
 // The field name as the record set knows it: callers may pass it bracketed or bare.
 QString fieldKey(const QString& fieldName) {
   const QString b = EncloseIn(fieldName, QStringLiteral("[]"));
@@ -49,6 +30,16 @@ int32_t GetRecordCount(const std::shared_ptr<jet::Recordset>& recordset, jet::Da
     throw;
   }
   return static_cast<int32_t>(rs->RecordCount());
+}
+
+std::optional<QByteArray> LongBinaryValue(const jet::Field& field) {
+  if (field.Value().isNull()) return std::nullopt;
+  return field.GetChunk(0, field.FieldSize());
+}
+
+void SetLongBinaryValue(jet::Field field, const QByteArray& bytes) {
+  field.SetValue(rt::Null);
+  field.AppendChunk(bytes);
 }
 
 bool DeleteRecordBySeek(jet::Database& db, const QString& table, int32_t key, const QString& indexName) {

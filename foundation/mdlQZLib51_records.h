@@ -11,6 +11,31 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+
+// Closes the record set it holds when the scope ends, however it ends.
+class RecordsetCloser {
+ public:
+  explicit RecordsetCloser(std::shared_ptr<jet::Recordset> rs) : rs_(std::move(rs)) {}
+  ~RecordsetCloser() {
+    if (!rs_) return;
+    try {
+      rs_->Close();
+    } catch (...) {
+      // A failing close must not hide the routine's own result or error.
+    }
+  }
+  RecordsetCloser(const RecordsetCloser&) = delete;
+  RecordsetCloser& operator=(const RecordsetCloser&) = delete;
+
+ private:
+  std::shared_ptr<jet::Recordset> rs_;
+};
+
+// The whole content of a long binary field; nothing when it is Null.
+std::optional<QByteArray> LongBinaryValue(const jet::Field& field);
+// Replaces the value of the field being edited or added by these bytes.
+void SetLongBinaryValue(jet::Field field, const QByteArray& bytes);
 
 // Number of records of the table that match criterion (all for an empty one). With a record set
 // passed in, counts that one instead and leaves it on its last record. An empty set counts 0;

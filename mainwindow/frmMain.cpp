@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "catalogue/TableVersion.h"
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/mdlCommand_volumes.h"
@@ -474,12 +475,7 @@ void frmMain::DBNew() {
 
 void frmMain::WriteGUID() {
   try {
-    auto rs = gDB->DB()->OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Table);
-    rs->MoveFirst();
-    rs->Edit();
-    rs->Fields(QStringLiteral("GUID")).SetValue(rt::Variant(NewGuidString()));
-    rs->Update();
-    rs->Close();
+    VersionGuidWrite(*gDB->DB(), NewGuidString());
   } catch (...) {
     gErr->ErrRaise(0, kSource, QStringLiteral("WriteGUID"));
   }

@@ -1,5 +1,6 @@
 #include "mainwindow/frmMainDetail.h"
 
+#include "catalogue/TableFiles.h"
 #include "catalogue/mdlCommand_volumes.h"
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/Tree.h"
@@ -223,24 +224,20 @@ void frmMainDetail::ShowPath(QTreeWidgetItem* Node) {
   if (!Node) Node = w_.Tree1->SelectedItem();
   if (!Node) return;
   QTreeWidget* list = w_.picFolder->LVFiles;
-  std::shared_ptr<jet::Recordset> rs;
   try {
     const int32_t PID = ui::itemTag(Node).toInt();
     ui::HourglassScope busy;
     RedrawLock lock(list);
     list->clear();
-    QString sql = gErr->MsgLoad(507);
-    sql.replace(QStringLiteral("#PathID#"), QString::number(PID));
-    rs = gDB->DB()->OpenRecordset(sql, jet::RecordsetType::ForwardOnly);
     const int32_t mode = gOptions ? gOptions->IconMode() : 0;
     QList<QTreeWidgetItem*> rows;
     try {
-      while (!rs->IsEOF()) {
-        const QString name = rs->Fields(0).Value().toText();
-        const rt::Variant date = rs->Fields(1).Value();
-        const double size = rs->Fields(2).Value().toDouble();
-        const rt::Variant desc = rs->Fields(3).Value();
-        const int32_t FID = rs->Fields(4).Value().toInt();
+      ForEachFileOfFolder(*gDB->DB(), PID, [&](const FileRecord& file) {
+        const QString& name = file.Filename;
+        const rt::Variant& date = file.DateTime;
+        const double size = file.Filesize;
+        const rt::Variant& desc = file.Desc;
+        const int32_t FID = file.FID;
         auto* item = new FileItem(QStringList{name, FormatBytesShort(size), shortDate(date),
                                               desc.isNull() ? QStringLiteral("-") : desc.toText()});
         ui::setItemKey(item, QStringLiteral("A") + QString::number(FID));
@@ -250,15 +247,13 @@ void frmMainDetail::ShowPath(QTreeWidgetItem* Node) {
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setIcon(0, fileIcons_.Icon(fileIcons_.FileIconKey(name, mode)));
         rows.append(item);
-        rs->MoveNext();
-      }
+      });
     } catch (...) {
       // The rows read so far stay in the list.
       list->addTopLevelItems(rows);
       sortFiles();
       throw;
     }
-    rs->Close();
     list->addTopLevelItems(rows);
     sortFiles();
     enableRun(list->topLevelItemCount() > 0);
@@ -266,11 +261,6 @@ void frmMainDetail::ShowPath(QTreeWidgetItem* Node) {
     if (checked("mMainView_FolderInfo")) FolderProperties(PID);
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("ShowPath"));
-  }
-  try {
-    if (rs && rs->IsOpen()) rs->Close();
-  } catch (...) {
-    // Closing after a failure: the first error was shown.
   }
 }
 

@@ -4,6 +4,9 @@
 // and a volume is moved to another path once the medium there holds all its folders.
 #include "mainwindow/frmMainDetail.h"
 
+#include "catalogue/TableCategories.h"
+#include "catalogue/TableFolders.h"
+#include "catalogue/TableVolumes.h"
 #include "catalogue/mdlCommand_categories.h"
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/mdlCommand_volumes.h"
@@ -279,15 +282,7 @@ void frmMainDetail::CatIconDelete_Click() {
     if (!selected) return;
     const int32_t CID = ui::itemTag(selected).toInt();
     if (gErr->MsgShow(163, ui::kYesNo | ui::kQuestion | ui::kDefaultButton2) != ui::kAnswerYes) return;
-    auto rs = gDB->DB()->OpenRecordset(QStringLiteral("tblCATEGORIES"), jet::RecordsetType::Table);
-    rs->SetIndex(QStringLiteral("PrimaryKey"));
-    rs->Seek(QStringLiteral("="), {rt::Variant(CID)});
-    if (!rs->NoMatch()) {
-      rs->Edit();
-      rs->Fields(QStringLiteral("Icon")).SetValue(rt::Null);
-      rs->Update();
-    }
-    rs->Close();
+    CategoryIconStore(*gDB->DB(), CID, std::nullopt);
     QTreeWidgetItem* node = w_.Tree1->TV()->node(Tree::NodeKey(CID, 0));
     const QString standard = Tree::IconKey(node && node->isExpanded() ? 13 : 12);
     if (node) {
@@ -303,8 +298,6 @@ void frmMainDetail::CatIconDelete_Click() {
 }
 
 void frmMainDetail::cmdVolumeBrowse_Click() {
-  std::shared_ptr<jet::Recordset> folders;
-  std::shared_ptr<jet::Recordset> rs;
   try {
     // The user's home folder stands for the drive root the browser starts at.
     const QString path = FileDialog().BrowseForFolder(gErr->MsgLoad(191), QDir::homePath(), &w_, true);
@@ -314,39 +307,25 @@ void frmMainDetail::cmdVolumeBrowse_Click() {
     const int32_t VID = datVol_.Recordset().Fields(QStringLiteral("VID")).Value().toInt();
     // The volume's row as stored now, kept by its key: the check below may show another
     // volume of that medium in the pane, whose record would then be the pane's.
-    rs = gDB->DB()->OpenRecordset(QStringLiteral("tblVOLUMES"), jet::RecordsetType::Table);
-    rs->SetIndex(QStringLiteral("PrimaryKey"));
-    rs->Seek(QStringLiteral("="), {rt::Variant(VID)});
-    if (rs->NoMatch())
-      throw rt::RaisedError(jet::err::kRecordDeleted, kSource, jet::errorText(jet::err::kRecordDeleted));
-    folders = gDB->DB()->OpenRecordset(gErr->MsgLoad(509, VID), jet::RecordsetType::ForwardOnly);
-    while (!folders->IsEOF()) {
-      const QString relative = PathFullName(folders->Fields(0).Value().toInt(), rt::Null, false);
+    const auto deleted = [] {
+      return rt::RaisedError(jet::err::kRecordDeleted, kSource, jet::errorText(jet::err::kRecordDeleted));
+    };
+    const std::optional<VolumeRow> stored = VolumeOfId(*gDB->DB(), VID);
+    if (!stored) throw deleted();
+    for (const int32_t PID : FolderIdsOfVolume(*gDB->DB(), VID)) {
+      const QString relative = PathFullName(PID, rt::Null, false);
       if (!FolderExists(path + relative)) {
         QString text = gErr->MsgLoad(192, path, relative);
-        if (IsChangeableDrive(NzValue(rs->Fields(QStringLiteral("VolumeType")).Value(), 0).toInt()))
+        if (IsChangeableDrive(NzValue(stored->VolumeType, 0).toInt()))
           text += QStringLiteral("\r\n") + gErr->MsgLoad(193);
-        folders->Close();
-        rs->Close();
         gErr->MsgShow(0, ui::kCritical, rt::Null, rt::Null, text);
         return;
       }
-      folders->MoveNext();
     }
-    folders->Close();
-    if (!VolumeCheck(path, drive.VolumeSerial, VID)) {
-      rs->Close();
-      return;
-    }
-    rs->Edit();
-    rs->Fields(QStringLiteral("VolumePath")).SetValue(rt::Variant(path));
-    rs->Fields(QStringLiteral("VolumeSerial")).SetValue(NullIfEmpty(rt::Variant(drive.VolumeSerial), false));
-    rs->Fields(QStringLiteral("VolumeLabel")).SetValue(NullIfEmpty(rt::Variant(drive.VolumeLabel), false));
-    rs->Fields(QStringLiteral("Computername")).SetValue(NullIfEmpty(rt::Variant(drive.Computername), false));
-    rs->Fields(QStringLiteral("VolumeType")).SetValue(rt::Variant(drive.VolumeType));
-    rs->Fields(QStringLiteral("EditDate")).SetValue(rt::Variant::fromDateTime(QDateTime::currentDateTime()));
-    rs->Update();
-    rs->Close();
+    if (!VolumeCheck(path, drive.VolumeSerial, VID)) return;
+    if (!VolumeRelocate(*gDB->DB(), VID, path, drive.VolumeSerial, drive.VolumeLabel, drive.Computername,
+                        drive.VolumeType))
+      throw deleted();
     // The pane and the tree show the new path and facts at once.
     if (datVol_.Key() == rt::Variant(VID)) {
       datVol_.Reload();
@@ -355,14 +334,6 @@ void frmMainDetail::cmdVolumeBrowse_Click() {
     updateRelocatedNodes(VID, path, drive.VolumeType);
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("cmdVolumeBrowse"));
-  }
-  // Whatever way the command ended, its record sets are let go.
-  for (const auto& set : {folders, rs}) {
-    try {
-      if (set && set->IsOpen()) set->Close();
-    } catch (...) {
-      // Closing after a failure: the first error was shown.
-    }
   }
 }
 

@@ -4,6 +4,7 @@
 #include "mainwindow/frmMain.h"
 
 #include "catalogue/PropItem.h"
+#include "catalogue/TableVersion.h"
 #include "catalogue/cDBUpdate004.h"
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlCommand_other.h"
@@ -22,7 +23,6 @@
 #include "foundation/widgets/mdlQZLib52_window.h"
 #include "mainwindow/frmMainDetail.h"
 #include "mainwindow/frmMainPanes.h"
-#include "platform/jet/Recordset.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessagePump.h"
 #include "platform/ui/MousePointer.h"
@@ -70,13 +70,6 @@ QString VersionOfRecord(const rt::Variant& major, const rt::Variant& minor, cons
   const qlonglong n = rev.trimmed().toLongLong(&numeric);
   if (numeric) rev = QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
   return text(major) + QStringLiteral(".") + text(minor) + QStringLiteral(".") + rev;
-}
-
-int64_t CountRows(jet::Database& db, const QString& table) {
-  auto rs = db.OpenRecordset(QStringLiteral("SELECT Count(*) FROM ") + table, jet::RecordsetType::Snapshot);
-  const int64_t n = rs->Fields(0).Value().toLong();
-  rs->Close();
-  return n;
 }
 
 }  // namespace
@@ -277,19 +270,14 @@ void frmMain::mMainExtras_DBInfo_Click() {
       jet::Database& db = *gDB->DB();
       QString version, guid;
       {
-        auto rs = db.OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Table);
-        rs->MoveFirst();
-        version =
-            VersionOfRecord(rs->Fields(QStringLiteral("Major")).Value(), rs->Fields(QStringLiteral("Minor")).Value(),
-                            rs->Fields(QStringLiteral("Revision")).Value());
-        const rt::Variant g = rs->Fields(QStringLiteral("GUID")).Value();
-        guid = g.isNull() ? QString() : g.toText();
-        rs->Close();
+        const VersionRecord record = VersionRecordOf(db);
+        version = VersionOfRecord(record.Major, record.Minor, record.Revision);
+        guid = record.GUID.isNull() ? QString() : record.GUID.toText();
       }
-      const int64_t categories = CountRows(db, QStringLiteral("tblCATEGORIES"));
-      const int64_t folders = CountRows(db, QStringLiteral("tblPATHS"));
-      const int64_t volumes = CountRows(db, QStringLiteral("tblVOLUMES"));
-      const int64_t files = CountRows(db, QStringLiteral("tblFILES"));
+      const int64_t categories = TableRowCount(db, QStringLiteral("tblCATEGORIES"));
+      const int64_t folders = TableRowCount(db, QStringLiteral("tblPATHS"));
+      const int64_t volumes = TableRowCount(db, QStringLiteral("tblVOLUMES"));
+      const int64_t files = TableRowCount(db, QStringLiteral("tblFILES"));
       const QLocale locale;
       const double size = static_cast<double>(QFileInfo(db.Name()).size());
       rows = {

@@ -2,20 +2,17 @@
 // folders when the volume is first expanded, and a folder's subfolders when they are wanted.
 
 #include "catalogue/FolderTree.h"
+#include "catalogue/TreeSource.h"
 #include "catalogue/mdlCommand_categories.h"
 #include "catalogue/widgets/FolderNodes.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeErrors.h"
 #include "catalogue/widgets/TreeNode.h"
-#include "catalogue/widgets/mdlCommand_categoriesw.h"
 #include "foundation/cuAppError.h"
-#include "foundation/mdlQZLib51_sql.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "foundation/widgets/mdlQZLib52_window.h"
-#include "platform/jet/Database.h"
-#include "platform/jet/Recordset.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/BusyScope.h"
 #include "platform/ui/MousePointer.h"
@@ -51,13 +48,12 @@ QPixmap listPixmap(const QImage& image) {
 void Tree::X_ILIconsSystemRefresh() {
   try {
     if (!db_) raiseNoObject();
-    auto rs = db_->OpenRecordset(QStringLiteral("tblICONS"), jet::RecordsetType::Table);
     ui::ImageList& images = tv_->images();
-    while (!rs->IsEOF()) {
-      const QString key = IconKey(rs->Fields(QStringLiteral("IID")).Value().toInt());
+    for (const IconRow& row : TreeSource(*db_).SystemIcons()) {
+      const QString key = IconKey(row.IID);
       std::optional<Picture> picture;
       try {
-        picture = ReadPictureField(rs->Fields(QStringLiteral("Icon")));
+        picture = PictureOfFieldBytes(row.Icon);
       } catch (const rt::RaisedError& e) {
         // One unreadable picture must not keep every other icon and the whole tree away.
         if (!isPictureError(e)) throw;
@@ -66,9 +62,7 @@ void Tree::X_ILIconsSystemRefresh() {
         if (ImageListKeyExists(images, key)) images.remove(key);
         images.add(key, listPixmap(picture->image()));
       }
-      rs->MoveNext();
     }
-    rs->Close();
     tv_->viewport()->update();
   } catch (...) {
     raiseAgain(QStringLiteral("AddSystemIcons"));
@@ -125,78 +119,50 @@ void Tree::TVFill(const QString& SelectKey) {
       return node;
     };
 
-    auto cats = db_->OpenRecordset(QStringLiteral("tblCATEGORIES"), jet::RecordsetType::Table);
-    auto seek = db_->OpenRecordset(QStringLiteral("tblCATEGORIES"), jet::RecordsetType::Table);
-    seek->SetIndex(QStringLiteral("PrimaryKey"));
+    TreeSource source(*db_);
     const QString closed = IconKey(kIconCategoryClosed);
-    if (cats->RecordCount() > 0) {
-      while (!cats->IsEOF()) {
-        const QString name = NzValue(cats->Fields(QStringLiteral("CatName")).Value(), QString()).toText();
-        item = QStringLiteral("Kategorie: ") + name;
-        emit Status(gErr->MsgLoad(179, name));
-        const int32_t cid = cats->Fields(QStringLiteral("CID")).Value().toInt();
-        const QString key = NodeKey(cid, kNodeCategory);
-        const rt::Variant parent = cats->Fields(QStringLiteral("Parent")).Value();
-        if (parent.isNull()) {
-          if (!NodeExists(key)) note(addNode(nullptr, key, name, closed, cid));
-        } else {
-          std::vector<CatItem> ancestors;
-          fCatArrayParent(cid, ancestors, db_);
-          QTreeWidgetItem* above = nullptr;
-          for (const CatItem& ancestor : ancestors) {
-            const QString ancestorKey = NodeKey(ancestor.CID, kNodeCategory);
-            if (TreeNode* existing = tv_->node(ancestorKey)) {
-              above = existing;
-              continue;
-            }
-            seek->Seek(QStringLiteral("="), {rt::Variant(ancestor.CID)});
-            // A parent id without a row: the chain hangs at the nearest ancestor that exists.
-            if (seek->NoMatch()) continue;
-            above = note(addNode(above, ancestorKey,
-                                 NzValue(seek->Fields(QStringLiteral("CatName")).Value(), QString()).toText(), closed,
-                                 seek->Fields(QStringLiteral("CID")).Value().toInt()));
-          }
-          if (!NodeExists(key)) note(addNode(above, key, name, closed, cid));
+    for (const CategoryRow& category : source.Categories()) {
+      const QString& name = category.CatName;
+      item = QStringLiteral("Kategorie: ") + name;
+      emit Status(gErr->MsgLoad(179, name));
+      const int32_t cid = category.CID;
+      const QString key = NodeKey(cid, kNodeCategory);
+      if (category.Parent.isNull()) {
+        if (!NodeExists(key)) note(addNode(nullptr, key, name, closed, cid));
+      } else {
+        QTreeWidgetItem* above = nullptr;
+        for (const CatItem& ancestor : source.Ancestors(cid)) {
+          const QString ancestorKey = NodeKey(ancestor.CID, kNodeCategory);
+          if (TreeNode* existing = tv_->node(ancestorKey))
+            above = existing;
+          else
+            above = note(addNode(above, ancestorKey, ancestor.CatName, closed, ancestor.CID));
         }
-        cats->MoveNext();
+        if (!NodeExists(key)) note(addNode(above, key, name, closed, cid));
       }
     }
-    seek->Close();
-    cats->Close();
 
-    auto vols =
-        db_->OpenRecordset(BuildSelectSql(QStringLiteral("tblVOLUMES"), QString(), QStringLiteral("VolumeName"), false),
-                           jet::RecordsetType::ForwardOnly);
-    while (!vols->IsEOF()) {
-      const QString name = NzValue(vols->Fields(QStringLiteral("VolumeName")).Value(), QString()).toText();
+    for (const VolumeRow& row : source.Volumes()) {
+      const QString& name = row.VolumeName;
       item = QStringLiteral("Volume: ") + name;
       emit Status(gErr->MsgLoad(180, name));
-      const QString volumePath = NzValue(vols->Fields(QStringLiteral("VolumePath")).Value(), QString()).toText();
-      const int32_t vid = vols->Fields(QStringLiteral("VID")).Value().toInt();
-      const rt::Variant type = vols->Fields(QStringLiteral("VolumeType")).Value();
-      QString image = type.isNull() ? QString() : IconKey(type.toInt());
+      const int32_t vid = row.VID;
+      QString image = row.VolumeType.isNull() ? QString() : IconKey(row.VolumeType.toInt());
       // Drive types without a picture of their own show the fixed-disk picture.
       if (!tv_->images().contains(image)) image = IconKey(kIconFixedDisk);
-      const rt::Variant catId = vols->Fields(QStringLiteral("CatID")).Value();
       // A volume whose category is gone stays visible on the top level.
-      QTreeWidgetItem* parent = catId.isNull() ? nullptr : tv_->node(NodeKey(catId.toInt(), kNodeCategory));
+      QTreeWidgetItem* parent = row.CatID.isNull() ? nullptr : tv_->node(NodeKey(row.CatID.toInt(), kNodeCategory));
       TreeNode* volume = addNode(parent, NodeKey(vid, kNodeVolume), name, image, vid);
       note(volume);
-      addPlaceholder(volume, volumePath);
-      vols->MoveNext();
+      addPlaceholder(volume, row.VolumePath);
     }
-    vols->Close();
     tv_->sortItems(0, Qt::AscendingOrder);
 
     emit Status(gErr->MsgLoad(181));
-    auto icons = db_->OpenRecordset(
-        BuildSelectSql(QStringLiteral("tblCATEGORIES"), QStringLiteral("[Icon] Is Not Null"), QString(), false),
-        jet::RecordsetType::ForwardOnly);
-    while (!icons->IsEOF()) {
-      const int32_t cid = icons->Fields(QStringLiteral("CID")).Value().toInt();
+    for (const int32_t cid : source.CategoriesWithIcon()) {
       std::optional<Picture> picture;
       try {
-        picture = fCatIconLoad(cid, db_);
+        picture = PictureOfFieldBytes(source.CategoryIcon(cid));
       } catch (const rt::RaisedError& e) {
         if (!isPictureError(e)) throw;
       }
@@ -206,9 +172,7 @@ void Tree::TVFill(const QString& SelectKey) {
         userIcons_ << key;
         if (TreeNode* node = tv_->node(NodeKey(cid, kNodeCategory))) SetNodeImage(node, key);
       }
-      icons->MoveNext();
     }
-    icons->Close();
 
     if (tv_->topLevelItemCount() > 0) {
       QTreeWidgetItem* selected = SelectKey.isEmpty() ? firstAdded : tv_->node(SelectKey);
@@ -239,24 +203,7 @@ void Tree::TVFillVolume(int32_t VolID, const QString& RootText, const QString& N
     emit VolumeFill(Name, false);
     const int generation = fillGeneration_;
 
-    std::vector<FolderRow> rows;
-    auto rs = db_->OpenRecordset(
-        QStringLiteral("SELECT PID, Path, Parent FROM tblPATHS WHERE (VolumeID=#VolID#) ORDER BY PID;")
-            .replace(QStringLiteral("#VolID#"), QString::number(VolID)),
-        jet::RecordsetType::ForwardOnly);
-    while (!rs->IsEOF()) {
-      DoEventsIfInput();
-      FolderRow row;
-      row.pid = rs->Fields(0).Value().toInt();
-      const rt::Variant path = rs->Fields(1).Value();
-      const rt::Variant parent = rs->Fields(2).Value();
-      row.root = path.isNull();
-      if (!parent.isNull()) row.parent = parent.toInt();
-      row.text = row.root ? RootText + QStringLiteral(" [Root]") : path.toText();
-      rows.push_back(std::move(row));
-      rs->MoveNext();
-    }
-    rs->Close();
+    std::vector<FolderRow> rows = TreeSource(*db_).VolumeFolders(VolID, RootText, [] { DoEventsIfInput(); });
 
     // What ran while the rows were read (the host's status text pumps) may have refilled the
     // tree or loaded this volume.

@@ -1,15 +1,11 @@
 #include "catalogue/widgets/mdlCommand_categoriesw.h"
 
+#include "catalogue/TableCategories.h"
 #include "catalogue/mdlCommand_categories.h"
-#include "platform/jet/Recordset.h"
 
 std::optional<Picture> fCatIconLoad(int32_t CID, jet::Database* db) {
   try {
-    auto rs = SeekCategory(CommandDB(db), CID);
-    std::optional<Picture> picture;
-    if (!rs->NoMatch()) picture = ReadPictureField(rs->Fields(QStringLiteral("Icon")));
-    rs->Close();
-    return picture;
+    return PictureOfFieldBytes(CategoryIconBytes(CommandDB(db), CID));
   } catch (...) {
     CommandErrRaise(QStringLiteral("fCatIconLoad"));
   }
@@ -17,13 +13,7 @@ std::optional<Picture> fCatIconLoad(int32_t CID, jet::Database* db) {
 
 void fCatIconSave(int32_t CID, const Picture& picture) {
   try {
-    auto rs = SeekCategory(CommandDB(), CID);
-    if (!rs->NoMatch()) {
-      rs->Edit();
-      WritePictureField(picture, rs->Fields(QStringLiteral("Icon")), false);
-      rs->Update();
-    }
-    rs->Close();
+    CategoryIconStore(CommandDB(), CID, PictureFieldBytes(picture, false));
   } catch (...) {
     CommandErrRaise(QStringLiteral("fCatIconSave"));
   }

@@ -1,14 +1,14 @@
 #include "catalogue/widgets/mdlCommand_otherw.h"
 
+#include "catalogue/TableCategories.h"
+#include "catalogue/TableLocations.h"
 #include "catalogue/mdlCommand_categories.h"
 #include "foundation/MessageTable.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_registry.h"
-#include "foundation/mdlQZLib51_sql.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/Help.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
-#include "platform/jet/Recordset.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/MessageBox.h"
 
@@ -62,21 +62,16 @@ void fCatFillCombo(QComboBox* combo, const std::optional<std::vector<int32_t>>& 
   try {
     combo->clear();
     combo->addItem(QStringLiteral("(Keine)"), 0);
-    const QString sql = BuildSelectSql(QStringLiteral("tblCATEGORIES"), QString(), QStringLiteral("CatName"), false);
-    auto rs = CommandDB().OpenRecordset(sql, jet::RecordsetType::ForwardOnly);
-    while (!rs->IsEOF()) {
-      const int32_t cid = rs->Fields(QStringLiteral("CID")).Value().toInt();
+    for (const CategoryRow& row : CategoryRows(CommandDB(), CategoryOrder::ByName)) {
+      const int32_t cid = row.CID;
       bool excluded = false;
       if (exclusions)
         for (int32_t x : *exclusions) excluded = excluded || x == cid;
       if (!excluded) {
-        const QString name = rs->Fields(QStringLiteral("CatName")).Value().toText();
         const QString path = fCatStringParent(cid);
-        combo->addItem(path.isEmpty() ? name : path + QStringLiteral(" > ") + name, cid);
+        combo->addItem(path.isEmpty() ? row.CatName : path + QStringLiteral(" > ") + row.CatName, cid);
       }
-      rs->MoveNext();
     }
-    rs->Close();
     selectFirst(combo);
   } catch (...) {
     CommandErrRaise(QStringLiteral("fCatFillCombo"));
@@ -87,14 +82,8 @@ void fLocFillCombo(QComboBox* combo) {
   try {
     combo->clear();
     combo->addItem(QStringLiteral("(Keiner)"), 0);
-    const QString sql = BuildSelectSql(QStringLiteral("tblLOCATIONS"), QString(), QStringLiteral("LocName"), false);
-    auto rs = CommandDB().OpenRecordset(sql, jet::RecordsetType::ForwardOnly);
-    while (!rs->IsEOF()) {
-      combo->addItem(rs->Fields(QStringLiteral("LocName")).Value().toText(),
-                     rs->Fields(QStringLiteral("lID")).Value().toInt());
-      rs->MoveNext();
-    }
-    rs->Close();
+    for (const LocationRow& row : LocationRows(CommandDB(), LocationOrder::ByName))
+      combo->addItem(row.LocName, row.lID);
     selectFirst(combo);
   } catch (...) {
     CommandErrRaise(QStringLiteral("fLocFillCombo"));

@@ -1,5 +1,6 @@
 #include "foundation/widgets/mdlQZLib51_pictures.h"
 
+#include "foundation/mdlQZLib51_records.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
 
@@ -244,17 +245,21 @@ void RleEncodeBitmap(QByteArray& bytes) {
   bytes = work;
 }
 
-std::optional<Picture> ReadPictureField(const jet::Field& field) {
-  if (field.Value().isNull()) return std::nullopt;
-  QByteArray bytes = field.GetChunk(0, field.FieldSize());
-  RleDecodeBitmap(bytes);
-  return PictureFromBytes(bytes);
+std::optional<Picture> PictureOfFieldBytes(std::optional<QByteArray> bytes) {
+  if (!bytes) return std::nullopt;
+  RleDecodeBitmap(*bytes);
+  return PictureFromBytes(*bytes);
 }
 
-void WritePictureField(const Picture& picture, jet::Field field, bool compress) {
+QByteArray PictureFieldBytes(const Picture& picture, bool compress) {
   QByteArray bytes;
   PictureToBytes(picture, bytes);
   if (compress) RleEncodeBitmap(bytes);
-  field.SetValue(rt::Null);
-  field.AppendChunk(bytes);
+  return bytes;
+}
+
+std::optional<Picture> ReadPictureField(const jet::Field& field) { return PictureOfFieldBytes(LongBinaryValue(field)); }
+
+void WritePictureField(const Picture& picture, jet::Field field, bool compress) {
+  SetLongBinaryValue(field, PictureFieldBytes(picture, compress));
 }

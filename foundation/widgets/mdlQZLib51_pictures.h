@@ -64,3 +64,7 @@ std::optional<Picture> ReadPictureField(const jet::Field& field);
 // Stores the plain form (run-length coded when `compress` and the picture is a bitmap that
 // gains by it). The caller holds the record in AddNew or Edit and updates it afterwards.
 void WritePictureField(const Picture& picture, jet::Field field, bool compress);
+
+// The same for a field's content as read (nothing: Null) and the bytes a field is given.
+std::optional<Picture> PictureOfFieldBytes(std::optional<QByteArray> bytes);
+QByteArray PictureFieldBytes(const Picture& picture, bool compress);

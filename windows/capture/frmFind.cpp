@@ -1,5 +1,7 @@
 #include "windows/capture/frmFind.h"
 
+#include "catalogue/TableLocations.h"
+#include "catalogue/TableVolumes.h"
 #include "catalogue/mdlCommand_categories.h"
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/mdlCommand_volumes.h"
@@ -7,12 +9,10 @@
 #include "catalogue/pFinder.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/cuAppError.h"
-#include "foundation/mdlQZLib51_sql.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/cuFormPos.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/jet/JetSqlText.h"
-#include "platform/jet/Recordset.h"
 #include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessagePump.h"
@@ -385,13 +385,8 @@ void frmFind::A_FileSourceComboFill() {
   try {
     cmbSource->clear();
     cmbSource->addItem(QStringLiteral("(Alles)"), 0);
-    auto rs = CommandDB().OpenRecordset(QStringLiteral("tblVOLUMES"), jet::RecordsetType::Table);
-    while (!rs->IsEOF()) {
-      cmbSource->addItem(rs->Fields(QStringLiteral("VolumeName")).Value().toText(),
-                         rs->Fields(QStringLiteral("VID")).Value().toInt());
-      rs->MoveNext();
-    }
-    rs->Close();
+    for (const VolumeRow& row : VolumeRows(CommandDB(), VolumeOrder::Stored))
+      cmbSource->addItem(row.VolumeName, row.VID);
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("A_FileSourceComboFill"));
   }
@@ -400,15 +395,8 @@ void frmFind::A_FileSourceComboFill() {
 void frmFind::FillLocations() {
   try {
     cmbVolLoc->clear();
-    auto rs = CommandDB().OpenRecordset(
-        BuildSelectSql(QStringLiteral("tblLOCATIONS"), QString(), QStringLiteral("LID"), false),
-        jet::RecordsetType::ForwardOnly);
-    while (!rs->IsEOF()) {
-      cmbVolLoc->addItem(rs->Fields(QStringLiteral("LocName")).Value().toText(),
-                         rs->Fields(QStringLiteral("lID")).Value().toInt());
-      rs->MoveNext();
-    }
-    rs->Close();
+    for (const LocationRow& row : LocationRows(CommandDB(), LocationOrder::ById))
+      cmbVolLoc->addItem(row.LocName, row.lID);
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("FillLocations"));
   }
@@ -421,14 +409,7 @@ void frmFind::FillLocations() {
 void frmFind::FillVolumes() {
   try {
     cmbVolID->clear();
-    auto rs =
-        CommandDB().OpenRecordset(BuildSelectSql(QStringLiteral("tblVOLUMES"), QString(), QStringLiteral("VID"), false),
-                                  jet::RecordsetType::ForwardOnly);
-    while (!rs->IsEOF()) {
-      cmbVolID->addItem(QString::number(rs->Fields(QStringLiteral("VID")).Value().toInt()));
-      rs->MoveNext();
-    }
-    rs->Close();
+    for (const VolumeRow& row : VolumeRows(CommandDB(), VolumeOrder::ById)) cmbVolID->addItem(QString::number(row.VID));
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("FillVolumes"));
   }
@@ -582,44 +563,26 @@ void frmFind::VolumeSelect() {
 void frmFind::Filter(int32_t VID, int32_t LocID, const QString& NamePart) {
   try {
     LVVolumes->clear();
-    QString criterion;
-    std::vector<rt::Variant> params;
-    if (VID > 0) {
-      criterion = QStringLiteral("[VID]=") + QString::number(VID);
-    } else if (LocID >= 1) {
-      criterion = QStringLiteral("[LocID]=") + QString::number(LocID);
-    } else if (NamePart.isEmpty()) {
-      return;
-    } else {
-      // The name part keeps the pattern characters of Like; it is bound, not pasted in.
-      const QString pattern = QStringLiteral("*") + NamePart + QStringLiteral("*");
-      jet::LikePattern check(pattern);
-      criterion = QStringLiteral("[VolumeName] Like ?");
-      params.push_back(rt::Variant(pattern));
-    }
-    const QString sql = BuildSelectSql(QStringLiteral("tblVOLUMES"), criterion, QStringLiteral("VolumeName"), false);
-    auto rs = CommandDB().OpenRecordset(sql, jet::RecordsetType::ForwardOnly, params);
-    if (rs->IsEOF()) {
-      rs->Close();
+    // Nothing to search by.
+    if (VID <= 0 && LocID < 1 && NamePart.isEmpty()) return;
+    const std::vector<VolumeRow> rows = VolumesFound(CommandDB(), VID, LocID, NamePart);
+    if (rows.empty()) {
       gErr->MsgShow(201, ui::kInformation);
       return;
     }
-    while (!rs->IsEOF()) {
-      const int32_t vid = rs->Fields(QStringLiteral("VID")).Value().toInt();
-      const rt::Variant cat = rs->Fields(QStringLiteral("CatID")).Value();
-      const int32_t cid = cat.isNull() ? 0 : cat.toInt();
+    for (const VolumeRow& row : rows) {
+      const int32_t vid = row.VID;
+      const int32_t cid = row.CatID.isNull() ? 0 : row.CatID.toInt();
       QString category = QStringLiteral("-");
       if (cid > 0) {
         const QString parents = fCatStringParent(cid);
         category = parents.isEmpty() ? fCatName(cid) : parents + QStringLiteral(" > ") + fCatName(cid);
       }
-      auto* item = new VolumeItem(LVVolumes, {rs->Fields(QStringLiteral("VolumeName")).Value().toText(),
-                                              QStringLiteral("%1").arg(vid, 4, 10, QLatin1Char('0')), category});
+      auto* item =
+          new VolumeItem(LVVolumes, {row.VolumeName, QStringLiteral("%1").arg(vid, 4, 10, QLatin1Char('0')), category});
       ui::setItemKey(item, QStringLiteral("A") + QString::number(vid));
       ui::setItemTag(item, vid);
-      rs->MoveNext();
     }
-    rs->Close();
     FitColumnsToTexts(LVVolumes);
     FitLastColumn(LVVolumes);
   } catch (...) {

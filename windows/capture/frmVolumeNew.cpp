@@ -1,5 +1,6 @@
 #include "windows/capture/frmVolumeNew.h"
 
+#include "catalogue/TableVolumes.h"
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlCommand_volumes.h"
 #include "catalogue/mdlGlobals.h"
@@ -9,7 +10,7 @@
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/FileDialog.h"
-#include "platform/jet/Recordset.h"
+#include "platform/jet/TransactionScope.h"
 #include "platform/jet/Workspace.h"
 #include "platform/ui/MessageBox.h"
 #include "windows/capture/frmVolumeNewPre.h"
@@ -437,58 +438,41 @@ void frmVolumeNew::setReadingControls(bool reading) {
 void frmVolumeNew::CmdSave() {
   if (!CheckRecord()) return;
   std::shared_ptr<jet::Workspace> ws = gDB ? gDB->WS() : nullptr;
-  const int depth = ws ? ws->TransactionDepth() : 0;
   setReadingControls(true);
   try {
     if (!ws) throw rt::RaisedError(3420, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
-    ws->BeginTrans();
+    jet::TransactionScope transaction(*ws);
     const int32_t vid = VolumeSave();
     if (VolumeRead(vid)) {
-      ws->CommitTrans();
+      transaction.Commit();
       savedVid_ = vid;
       chkCancel_ = 0;
       hide();
-    } else {
-      ws->Rollback();
     }
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("CmdSave"));
-    try {
-      while (ws && ws->TransactionDepth() > depth) ws->Rollback();
-    } catch (...) {
-      // The row goes with the transaction either way.
-    }
   }
   setReadingControls(false);
 }
 
 int32_t frmVolumeNew::VolumeSave() {
-  std::shared_ptr<jet::Recordset> rs;
   try {
-    const int32_t vid = NewKey(kKeyVID);
-    rs = gDB->DB()->OpenRecordset(QStringLiteral("tblVOLUMES"), jet::RecordsetType::Table);
-    rs->AddNew();
-    rs->Fields(QStringLiteral("VID")).SetValue(vid);
-    rs->Fields(QStringLiteral("VolumeSerial")).SetValue(NullIfEmpty(volumeSerial_->text(), false));
-    rs->Fields(QStringLiteral("VolumeLabel")).SetValue(NullIfEmpty(volumeLabel_->text(), false));
-    rs->Fields(QStringLiteral("VolumeType")).SetValue(volumeType_.toInt());
-    rs->Fields(QStringLiteral("VolumeName")).SetValue(volumeName_->text());
-    rs->Fields(QStringLiteral("VolumePath")).SetValue(volumePath_->text());
-    rs->Fields(QStringLiteral("Description")).SetValue(NullIfEmpty(description_->text(), false));
-    rs->Fields(QStringLiteral("Memo")).SetValue(NullIfEmpty(memo_->toPlainText(), false));
-    rs->Fields(QStringLiteral("Computername")).SetValue(NullIfEmpty(computername_->text(), false));
-    rs->Fields(QStringLiteral("EditDate")).SetValue(rt::Variant::fromDateTime(QDateTime::currentDateTime()));
-    if (catId_ > 0) rs->Fields(QStringLiteral("CatID")).SetValue(catId_);
-    if (cmbLoc_->currentIndex() > 0) rs->Fields(QStringLiteral("LocID")).SetValue(cmbLoc_->currentData().toInt());
-    rs->Update();
-    rs->Close();
-    return vid;
+    NewVolume volume;
+    volume.VID = NewKey(kKeyVID);
+    volume.VolumeSerial = NullIfEmpty(volumeSerial_->text(), false);
+    volume.VolumeLabel = NullIfEmpty(volumeLabel_->text(), false);
+    volume.VolumeType = volumeType_.toInt();
+    volume.VolumeName = volumeName_->text();
+    volume.VolumePath = volumePath_->text();
+    volume.Description = NullIfEmpty(description_->text(), false);
+    volume.Memo = NullIfEmpty(memo_->toPlainText(), false);
+    volume.Computername = NullIfEmpty(computername_->text(), false);
+    volume.EditDate = rt::Variant::fromDateTime(QDateTime::currentDateTime());
+    if (catId_ > 0) volume.CatID = catId_;
+    if (cmbLoc_->currentIndex() > 0) volume.LocID = cmbLoc_->currentData().toInt();
+    VolumeAdd(*gDB->DB(), volume);
+    return volume.VID;
   } catch (...) {
-    try {
-      if (rs) rs->Close();
-    } catch (...) {
-      // The first error is the one to report.
-    }
     gErr->ErrRaise(0, kSource, QStringLiteral("VolumeSave"));
   }
   return 0;

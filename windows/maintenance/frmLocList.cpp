@@ -1,13 +1,11 @@
 #include "windows/maintenance/frmLocList.h"
 
+#include "catalogue/TableLocations.h"
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/cuAppError.h"
-#include "foundation/mdlQZLib51_records.h"
-#include "foundation/mdlQZLib51_sql.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
-#include "platform/jet/Recordset.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MousePointer.h"
 #include "windows/maintenance/frmLocEdit.h"
@@ -32,30 +30,12 @@ constexpr int kHelpContext = 80;
 constexpr int kMsgDeleteUnused = 135;
 constexpr int kMsgDeleteUsed = 167;
 constexpr int kMsgNotDeleted = 168;
-constexpr int kSqlReleaseVolumes = 508;
 constexpr int kKeyLocation = 4;
 
 QString itemKey(int32_t lid) { return QStringLiteral("A") + QString::number(lid); }
 int32_t itemId(const QTreeWidgetItem* item) { return item->data(0, Qt::UserRole).toInt(); }
 
-int32_t volumeCount(int32_t lid) {
-  return GetRecordCount(nullptr, *gDB->DB(), QStringLiteral("tblVOLUMES"),
-                        QStringLiteral("[LocID]=") + QString::number(lid));
-}
-
-// An empty description is stored as Null, never as an empty text.
-rt::Variant descriptionValue(const QString& text) { return text.isEmpty() ? rt::Variant() : rt::Variant(text); }
-
-// Closes the record set however the block is left.
-struct RecordsetCloser {
-  std::shared_ptr<jet::Recordset>& rs;
-  ~RecordsetCloser() {
-    try {
-      if (rs && rs->IsOpen()) rs->Close();
-    } catch (...) {
-    }
-  }
-};
+int32_t volumeCount(int32_t lid) { return LocationVolumeCount(*gDB->DB(), lid); }
 
 }  // namespace
 
@@ -90,20 +70,15 @@ frmLocList::frmLocList(QWidget* owner) : QDialog(owner) {
 }
 
 void frmLocList::LVFill() {
-  std::shared_ptr<jet::Recordset> rs;
-  RecordsetCloser closer{rs};
   try {
-    const QString sql = BuildSelectSql(QStringLiteral("tblLOCATIONS"), QString(), QStringLiteral("LocName"), false);
-    rs = gDB->DB()->OpenRecordset(sql, jet::RecordsetType::ForwardOnly);
-    while (!rs->IsEOF()) {
-      const int32_t lid = rs->Fields(QStringLiteral("lID")).Value().toInt();
+    for (const LocationRow& row : LocationRows(*gDB->DB(), LocationOrder::ByName)) {
+      const int32_t lid = row.lID;
       auto* item = new QTreeWidgetItem(LV);
-      item->setText(0, rs->Fields(QStringLiteral("LocName")).Value().toText());
-      item->setText(1, rs->Fields(QStringLiteral("LocDescription")).Value().toText());
+      item->setText(0, row.LocName);
+      item->setText(1, row.LocDescription);
       item->setText(2, QString::number(volumeCount(lid)));
       item->setData(0, Qt::UserRole, lid);
       item->setData(0, Qt::UserRole + 1, itemKey(lid));
-      rs->MoveNext();
     }
   } catch (...) {
     gErr->ErrMsg(kName, QStringLiteral("LVFill"));
@@ -144,8 +119,6 @@ bool frmLocList::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmLocList::CmdAdd() {
-  std::shared_ptr<jet::Recordset> rs;
-  RecordsetCloser closer{rs};
   try {
     auto editor = std::make_unique<frmLocEdit>(this);
     editor->exec();
@@ -153,12 +126,7 @@ void frmLocList::CmdAdd() {
     const QString name = editor->LocName->text();
     const QString description = editor->LocDescription->toPlainText();
     const int32_t lid = NewKey(kKeyLocation);
-    rs = gDB->DB()->OpenRecordset(QStringLiteral("tblLOCATIONS"), jet::RecordsetType::Table);
-    rs->AddNew();
-    rs->Fields(QStringLiteral("lID")).SetValue(lid);
-    rs->Fields(QStringLiteral("LocName")).SetValue(name);
-    rs->Fields(QStringLiteral("LocDescription")).SetValue(descriptionValue(description));
-    rs->Update();
+    LocationAdd(*gDB->DB(), lid, name, description);
     edited_ = 1;
     auto* item = new QTreeWidgetItem(LV);
     item->setText(0, name);
@@ -178,8 +146,6 @@ void frmLocList::CmdAdd() {
 void frmLocList::Edit() {
   QTreeWidgetItem* item = Selected();
   if (!item) return;
-  std::shared_ptr<jet::Recordset> rs;
-  RecordsetCloser closer{rs};
   try {
     const int32_t lid = itemId(item);
     auto editor = std::make_unique<frmLocEdit>(this);
@@ -189,15 +155,8 @@ void frmLocList::Edit() {
     if (editor->chkCancel() != 0) return;
     const QString name = editor->LocName->text();
     const QString description = editor->LocDescription->toPlainText();
-    rs = gDB->DB()->OpenRecordset(QStringLiteral("tblLOCATIONS"), jet::RecordsetType::Table);
-    rs->SetIndex(QStringLiteral("PrimaryKey"));
-    rs->Seek(QStringLiteral("="), {lid});
     // A location another user deleted meanwhile: nothing to change.
-    if (rs->NoMatch()) return;
-    rs->Edit();
-    rs->Fields(QStringLiteral("LocName")).SetValue(name);
-    rs->Fields(QStringLiteral("LocDescription")).SetValue(descriptionValue(description));
-    rs->Update();
+    if (!LocationUpdate(*gDB->DB(), lid, name, description)) return;
     edited_ = 1;
     item->setText(0, name);
     item->setText(1, description);
@@ -206,13 +165,9 @@ void frmLocList::Edit() {
   }
 }
 
-// Releasing the volumes and deleting the record happen in one transaction: a failed delete
-// must not leave the volumes without their location while the location stays.
 void frmLocList::Delete() {
   QTreeWidgetItem* item = Selected();
   if (!item) return;
-  const std::shared_ptr<jet::Workspace> ws = gDB->WS();
-  bool inTransaction = false;
   try {
     const int32_t lid = itemId(item);
     const int32_t used = volumeCount(lid);
@@ -222,15 +177,7 @@ void frmLocList::Delete() {
         ui::kAnswerYes)
       return;
     ui::HourglassScope hourglass;
-    ws->BeginTrans();
-    inTransaction = true;
-    QString sql = gErr->MsgLoad(kSqlReleaseVolumes);
-    sql.replace(QStringLiteral("#LOCID#"), QString::number(lid));
-    gDB->DB()->Execute(sql, jet::dbFailOnError);
-    const bool deleted =
-        DeleteRecordBySeek(*gDB->DB(), QStringLiteral("tblLOCATIONS"), lid, QStringLiteral("PrimaryKey"));
-    ws->CommitTrans();
-    inTransaction = false;
+    const bool deleted = LocationDelete(*gDB->WS(), *gDB->DB(), lid);
     if (!deleted) {
       gErr->MsgShow(kMsgNotDeleted, ui::kCritical);
       return;
@@ -242,12 +189,6 @@ void frmLocList::Delete() {
       LV->topLevelItem(0)->setSelected(true);
     }
   } catch (...) {
-    if (inTransaction) {
-      try {
-        ws->Rollback();
-      } catch (...) {
-      }
-    }
     gErr->ErrMsg(kName, QStringLiteral("Delete"));
   }
 }

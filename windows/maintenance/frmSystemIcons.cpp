@@ -1,13 +1,12 @@
 #include "windows/maintenance/frmSystemIcons.h"
 
+#include "catalogue/TableIcons.h"
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
-#include "foundation/mdlQZLib51_sql.h"
 #include "foundation/widgets/FileDialog.h"
 #include "foundation/widgets/mdlQZLib51_pictures.h"
-#include "platform/jet/Recordset.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/widgets/ItemKeys.h"
 #include "windows/maintenance/ThumbNail.h"
@@ -23,7 +22,6 @@
 #include <QShortcut>
 #include <QTreeWidget>
 
-#include <functional>
 #include <optional>
 
 namespace {
@@ -67,29 +65,6 @@ QIcon noIcon() {
   QPixmap p(16, 16);
   p.fill(Qt::transparent);
   return QIcon(p);
-}
-
-// Seeks row IID of tblICONS and, when it is there, applies `change` to it in one edit. False
-// when the row is gone.
-bool editIconRow(int32_t IID, const std::function<void(jet::Recordset&)>& change) {
-  auto rs = gDB->DB()->OpenRecordset(QStringLiteral("tblICONS"), jet::RecordsetType::Table);
-  rs->SetIndex(QStringLiteral("Primarykey"));
-  rs->Seek(QStringLiteral("="), {rt::Variant(IID)});
-  if (rs->NoMatch()) {
-    rs->Close();
-    return false;
-  }
-  try {
-    rs->Edit();
-    change(*rs);
-    rs->Update();
-  } catch (...) {
-    // Nothing half-written stays pending.
-    rs->Close();
-    throw;
-  }
-  rs->Close();
-  return true;
 }
 
 }  // namespace
@@ -145,14 +120,12 @@ frmSystemIcons::frmSystemIcons(QWidget* owner) : QDialog(owner) {
 
 void frmSystemIcons::VolumeTypesFill() {
   try {
-    const QString sql = BuildSelectSql(QStringLiteral("tblICONS"), QString(), QStringLiteral("Order"), false);
-    auto rs = gDB->DB()->OpenRecordset(sql, jet::RecordsetType::ForwardOnly);
-    while (!rs->IsEOF()) {
-      const int32_t IID = rs->Fields(QStringLiteral("IID")).Value().toInt();
+    for (const IconRow& row : IconRows(*gDB->DB(), IconOrder::ByOrder)) {
+      const int32_t IID = row.IID;
       const QString key = itemKey(IID);
       bool hasIcon = false;
       try {
-        const std::optional<Picture> picture = ReadPictureField(rs->Fields(QStringLiteral("Icon")));
+        const std::optional<Picture> picture = PictureOfFieldBytes(row.Icon);
         if (picture && !picture->isEmpty()) {
           il_.add(key, listPixmap(picture->image()));
           hasIcon = true;
@@ -165,13 +138,11 @@ void frmSystemIcons::VolumeTypesFill() {
         hasIcon = true;
       }
       auto* item = new QTreeWidgetItem(LV[IID >= kFirstOtherIcon ? 1 : 0]);
-      item->setText(0, rs->Fields(QStringLiteral("FriendlyName")).Value().toText());
+      item->setText(0, row.FriendlyName);
       ui::setItemKey(item, key);
       ui::setItemTag(item, IID);
       item->setIcon(0, hasIcon ? QIcon(il_.pixmap(key)) : noIcon());
-      rs->MoveNext();
     }
-    rs->Close();
   } catch (...) {
     gErr->ErrMsg(kName, QStringLiteral("VolumeTypesFill"));
   }
@@ -230,8 +201,7 @@ void frmSystemIcons::IconEdit() {
     ThumbNail1->LoadPicture(file);
     const Picture icon = Picture::fromImage(ThumbNail1->TransparentImage(), PictureType::Icon);
     // Stored first: the list shows no icon the catalogue does not hold.
-    const bool stored = editIconRow(
-        IID, [&icon](jet::Recordset& rs) { WritePictureField(icon, rs.Fields(QStringLiteral("Icon")), false); });
+    const bool stored = IconStore(*gDB->DB(), IID, PictureFieldBytes(icon, false));
     if (stored) {
       edited_ = 1;
       ILAddIcon(ui::itemKey(item), icon.image());
@@ -248,11 +218,9 @@ void frmSystemIcons::IconDefault() {
   try {
     const int32_t IID = ui::itemTag(item).toInt();
     std::optional<Picture> standard;
-    const bool stored = editIconRow(IID, [&standard](jet::Recordset& rs) {
-      jet::Field original = rs.Fields(QStringLiteral("DefaultIcon"));
-      // Read before anything is written: an unreadable standard picture stores nothing.
-      standard = ReadPictureField(original);
-      rs.Fields(QStringLiteral("Icon")).SetValue(original.Value());
+    // Read before anything is written: an unreadable standard picture stores nothing.
+    const bool stored = IconRestoreDefault(*gDB->DB(), IID, [&standard](const std::optional<QByteArray>& bytes) {
+      standard = PictureOfFieldBytes(bytes);
     });
     if (stored) {
       edited_ = 1;
