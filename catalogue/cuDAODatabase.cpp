@@ -1,6 +1,5 @@
 #include "catalogue/cuDAODatabase.h"
 
-#include "catalogue/mdlGlobals.h"
 #include "platform/jet/Engine.h"
 
 #include <QFile>
@@ -56,7 +55,7 @@ void cuDAODatabase::setDBPathForInit(const QString& path) {
 }
 
 void cuDAODatabase::Init(const QString& SystemDB, const QString& UserName, const QString& Password, int32_t& exclusive,
-                         bool& Ok) {
+                         bool& Ok, bool exclusiveOption) {
   Ok = false;
   try {
     jet::Engine& engine = jet::Engine::DBEngine();
@@ -73,7 +72,7 @@ void cuDAODatabase::Init(const QString& SystemDB, const QString& UserName, const
     ws_ = engine.CreateWorkspace(wsName_, UserName, Password);
     initialised_ = true;
     if (!dbPath_.isEmpty()) {
-      if (exclusive == -2) exclusive = (!gOptions || gOptions->Exclusive()) ? -1 : 0;
+      if (exclusive == -2) exclusive = exclusiveOption ? -1 : 0;
       exclusive_ = exclusive != 0;
       db_ = ws_->OpenDatabase(dbPath_, exclusive_, readOnly_);
     }

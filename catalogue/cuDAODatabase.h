@@ -45,9 +45,11 @@ class cuDAODatabase {
   QString WSName() const { return wsName_; }
 
   // Creates a new workspace under the user (replacing any earlier one) and opens DBPath when
-  // one is set. exclusive: -2 takes the option Exclusive (written back as -1 or 0), 0 shared,
-  // any other value exclusive. Ok is true only when every step succeeded; failures raise.
-  void Init(const QString& SystemDB, const QString& UserName, const QString& Password, int32_t& exclusive, bool& Ok);
+  // one is set. exclusive: -2 takes the caller's option Exclusive (written back as -1 or 0),
+  // 0 shared, any other value exclusive. Ok is true only when every step succeeded; failures
+  // raise.
+  void Init(const QString& SystemDB, const QString& UserName, const QString& Password, int32_t& exclusive, bool& Ok,
+            bool exclusiveOption = true);
 
   // True when both paths name the same file (device and inode of existing files, so links of
   // either kind count; for a missing file the absolute path). Letter case counts, as it does

@@ -52,7 +52,7 @@ bool DBOpen(const QString& Path, int32_t Exclusive) {
     // in the previous mode would refuse a shared open after an exclusive session.
     gDB->setDBPathForInit(Path);
     bool ok = false;
-    gDB->Init(SystemDBPath(), kCatalogueUser, kCataloguePassword, Exclusive, ok);
+    gDB->Init(SystemDBPath(), kCatalogueUser, kCataloguePassword, Exclusive, ok, !gOptions || gOptions->Exclusive());
     if (!ok) gErr->ErrRaise(-kMsgInitFailed);
     if (!VersionCheck(gDB->DB())) {
       gDB->setDBPath(QString());

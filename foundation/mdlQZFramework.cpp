@@ -2,7 +2,7 @@
 
 #include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/SystemError.h"
-#include "platform/runtime/UniqueFd.h"
+#include "platform/runtime/WholeFile.h"
 
 #include "foundation/cuAppError.h"
 #include "platform/ui/CursorPosition.h"
@@ -10,13 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
 #include <cmath>
-#include <cstring>
+#include <utility>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -29,25 +26,6 @@ const QString kModule = QStringLiteral("mdlQZFramework");
   rt::RaisedError e = rt::fileSystemError(err, path);
   e.source = gErr->Projectname();
   throw e;
-}
-
-using FileHandle = rt::UniqueFd;
-
-QByteArray readWholeFile(const QByteArray& file, const QString& shownPath) {
-  FileHandle fd(::open(file.constData(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) raiseFileError(errno, shownPath);
-  QByteArray content;
-  char buf[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), buf, sizeof buf);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      raiseFileError(errno, shownPath);
-    }
-    if (n == 0) break;
-    content.append(buf, n);
-  }
-  return content;
 }
 
 }  // namespace
@@ -66,12 +44,18 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
 
   try {
     // A pipe would wait for a reader for ever, and a device or socket is no file to replace.
-    if (exists && !S_ISREG(st.st_mode))
-      throw rt::RaisedError(rt::kErrPathFileAccess, gErr->Projectname(),
-                            QStringLiteral("Keine gewöhnliche Datei: %1").arg(path));
+    const auto notRegular = [&] {
+      return rt::RaisedError(rt::kErrPathFileAccess, gErr->Projectname(),
+                             QStringLiteral("Keine gewöhnliche Datei: %1").arg(path));
+    };
+    if (exists && !S_ISREG(st.st_mode)) throw notRegular();
     QByteArray bytes = data.toUtf8();
     if (exists && position >= 1) {
-      QByteArray whole = readWholeFile(target, path);
+      rt::WholeFile file = rt::readWholeFile(target, rt::kAnyFileSize);
+      if (file.outcome == rt::WholeFile::Outcome::Failed) raiseFileError(file.error, path);
+      // Something else put in the file's place meanwhile.
+      if (file.outcome != rt::WholeFile::Outcome::Read) throw notRegular();
+      QByteArray whole = std::move(file.bytes);
       const qsizetype at = position - 1;
       if (whole.size() < at + bytes.size()) whole.append(QByteArray(at + bytes.size() - whole.size(), '\0'));
       whole.replace(at, bytes.size(), bytes);

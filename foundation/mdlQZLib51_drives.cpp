@@ -6,18 +6,15 @@
 #include "platform/runtime/RaisedError.h"
 #include "platform/runtime/SystemError.h"
 #include "platform/runtime/TextCodec.h"
-#include "platform/runtime/UniqueFd.h"
+#include "platform/runtime/WholeFile.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/volumes/VolumeSystem.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
 
 namespace {
 
@@ -318,27 +315,19 @@ QString ReadTextFileRaw(const QByteArray& nativePath) {
     return rt::RaisedError(rt::kErrOutOfMemory, rt::App::exeName(),
                            QStringLiteral("Die Datei '%1' ist zu groß, um sie als Text zu lesen.").arg(shown));
   };
-  // Not blocking: a FIFO put in the file's place is not waited for.
-  const rt::UniqueFd fd(::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (!fd.valid()) throw fail(errno);
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) throw fail(errno);
-  if (!S_ISREG(st.st_mode)) return QString();
-  if (st.st_size > kMaxTextFileBytes) throw tooLarge();
-  QByteArray bytes;
-  bytes.reserve(static_cast<qsizetype>(st.st_size));
-  char buf[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd.get(), buf, sizeof buf);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      throw fail(errno);  // a failed read is no empty memo
-    }
-    if (got == 0) break;
-    bytes.append(buf, got);
-    if (bytes.size() > kMaxTextFileBytes) throw tooLarge();  // it grew while being read
+  const rt::WholeFile file = rt::readWholeFile(nativePath, kMaxTextFileBytes);
+  switch (file.outcome) {
+    case rt::WholeFile::Outcome::Read:
+      break;
+    case rt::WholeFile::Outcome::Directory:
+    case rt::WholeFile::Outcome::NotRegular:
+      return QString();
+    case rt::WholeFile::Outcome::TooLarge:
+      throw tooLarge();
+    case rt::WholeFile::Outcome::Failed:
+      throw fail(file.error);  // a failed read is no empty memo
   }
-  return rt::decodeText(bytes);
+  return rt::decodeText(file.bytes);
 }
 
 QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks) {

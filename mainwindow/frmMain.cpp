@@ -25,8 +25,8 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessagePump.h"
 #include "platform/ui/MousePointer.h"
+#include "platform/ui/Twips.h"
 #include "platform/ui/widgets/FormRegistry.h"
-#include "platform/ui/widgets/Twips.h"
 #include "windows/maintenance/frmSystemIcons.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "mainwindow/frmMainPanes.h"
 
 #include "foundation/widgets/mdlQZLib51_window.h"
-#include "platform/ui/widgets/Twips.h"
+#include "platform/ui/Twips.h"
 #include "windows/maintenance/ThumbNail.h"
 
 #include <QComboBox>

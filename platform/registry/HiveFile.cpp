@@ -2,7 +2,7 @@
 
 #include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
-#include "platform/runtime/UniqueFd.h"
+#include "platform/runtime/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,11 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 
 #include <utility>
 
@@ -43,25 +39,20 @@ HiveRead readHive(const QString& path, QByteArray& bytes) {
     // A socket cannot even be opened.
     if (!S_ISREG(st.st_mode)) return HiveRead::Damaged;
   }
-  // Not blocking: a FIFO put in the file's place meanwhile is seen for what it is.
-  const rt::UniqueFd fd(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (!fd.valid()) return HiveRead::Unreadable;
-  if (::fstat(fd.get(), &st) != 0) return HiveRead::Unreadable;
-  if (S_ISDIR(st.st_mode)) return HiveRead::Unreadable;
-  if (!S_ISREG(st.st_mode) || st.st_size > kMaxHiveBytes) return HiveRead::Damaged;
-  bytes.clear();
-  bytes.reserve(static_cast<qsizetype>(st.st_size));
-  char buf[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd.get(), buf, sizeof buf);
-    if (got < 0) {
-      if (errno == EINTR) continue;
+  // A FIFO put in the file's place meanwhile is seen for what it is.
+  rt::WholeFile file = rt::readWholeFile(native, kMaxHiveBytes);
+  switch (file.outcome) {
+    case rt::WholeFile::Outcome::Read:
+      bytes = std::move(file.bytes);
+      return HiveRead::Read;
+    case rt::WholeFile::Outcome::Directory:
+    case rt::WholeFile::Outcome::Failed:
       return HiveRead::Unreadable;
-    }
-    if (got == 0) return HiveRead::Read;
-    bytes.append(buf, got);
-    if (bytes.size() > kMaxHiveBytes) return HiveRead::Damaged;  // it grew while being read
+    case rt::WholeFile::Outcome::NotRegular:
+    case rt::WholeFile::Outcome::TooLarge:
+      return HiveRead::Damaged;
   }
+  return HiveRead::Damaged;
 }
 
 QString typeName(uint32_t type) {

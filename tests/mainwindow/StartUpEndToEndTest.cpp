@@ -10,7 +10,7 @@
 #include "platform/registry/Registry.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/mainwindow/MainWindowFixture.h"
-#include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/ScriptedChooser.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"

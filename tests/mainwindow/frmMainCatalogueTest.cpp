@@ -18,7 +18,7 @@
 #include "platform/ui/widgets/FileChooser.h"
 #include "tests/mainwindow/CatalogueWriter.h"
 #include "tests/mainwindow/MainWindowFixture.h"
-#include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/ScriptedChooser.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"

@@ -8,7 +8,7 @@
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
 #include "tests/mainwindow/MainWindowFixture.h"
-#include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/ScriptedChooser.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestHelpers.h"
 

@@ -23,6 +23,7 @@
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/CatalogueChecks.h"
 #include "tests/support/ModalScript.h"
+#include "tests/support/ScriptedFontChooser.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
@@ -50,9 +51,6 @@
 
 #include <functional>
 #include <optional>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -541,8 +539,7 @@ TEST_F(MainCompactTest, DeclinedOrFailedCompactionsLeaveTheFileAsItWas) {
     std::function<void()> before, after;
     QString failure;  // a part of message 121's text; "" when no compaction is tried
   };
-  pid_t holder = -1;
-  int toChild[2] = {-1, -1}, fromChild[2] = {-1, -1};
+  std::optional<testenv::CatalogueHolder> holder;
   const std::vector<Case> cases = {
       {"declined", ui::kAnswerNo, [] {}, [] {}, ""},
       {"leftover temporary file", ui::kAnswerYes, [&] { testenv::writeFile(temp, "alt"); },
@@ -554,34 +551,10 @@ TEST_F(MainCompactTest, DeclinedOrFailedCompactionsLeaveTheFileAsItWas) {
       {"held by another process", ui::kAnswerYes,
        [&] {
          if (item("mMainFile_DBClose")->isEnabled()) item("mMainFile_DBClose")->trigger();
-         ASSERT_EQ(pipe(toChild), 0);
-         ASSERT_EQ(pipe(fromChild), 0);
-         holder = fork();
-         if (holder == 0) {
-           char c = 'e';
-           jet::Engine engine;
-           std::shared_ptr<jet::Workspace> ws;
-           try {
-             ws = testenv::catalogueWorkspace(engine);
-             ws->OpenDatabase(path, false);
-             c = 'x';
-           } catch (...) {
-           }
-           if (write(fromChild[1], &c, 1) != 1 || read(toChild[0], &c, 1) != 1) _exit(2);
-           _exit(0);
-         }
-         char held = 0;
-         ASSERT_EQ(read(fromChild[0], &held, 1), 1);
-         ASSERT_EQ(held, 'x');
+         holder.emplace(path, false);
+         ASSERT_TRUE(holder->holds());
        },
-       [&] {
-         const char go = 'g';
-         EXPECT_EQ(write(toChild[1], &go, 1), 1);
-         int status = 0;
-         waitpid(holder, &status, 0);
-         for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
-       },
-       "Die Datei wird von einem anderen Benutzer verwendet."},
+       [&] { holder.reset(); }, "Die Datei wird von einem anderen Benutzer verwendet."},
   };
   startExposed();
   // Shared, so that the other process and the window can hold the catalogue at once.
@@ -799,12 +772,6 @@ TEST_F(MainToolsTest, TheLocationComboFollowsWhatTheLocationsWindowChanged) {
 
 // --- Options ---
 
-class ScriptedFonts : public ui::FontChooser {
- public:
-  std::optional<QFont> choose(const ui::FontRequest&) override { return answer; }
-  std::optional<QFont> answer;
-};
-
 TEST_F(MainToolsTest, OptionsTakeEffectAtOnce) {
   const QString path = filledCatalogue();
   startExposed();
@@ -817,7 +784,7 @@ TEST_F(MainToolsTest, OptionsTakeEffectAtOnce) {
   const QTreeWidgetItem* rowBefore = files->topLevelItem(0);
   gOptions->setIconMode(0);
 
-  auto fonts = std::make_unique<ScriptedFonts>();
+  auto fonts = std::make_unique<ScriptedFontChooser>();
   QFont chosen(window->Tree1->TV()->font().family());
   chosen.setPointSize(17);
   fonts->answer = chosen;

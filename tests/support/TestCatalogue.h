@@ -3,6 +3,7 @@
 // Catalogues for tests: private copies of the built template, opened through the engine as
 // the program opens them. Header-only, so only test programs that link the engine need it.
 
+#include "platform/jet/Database.h"
 #include "platform/jet/Engine.h"
 #include "platform/jet/Workspace.h"
 
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QString>
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <csignal>
@@ -60,5 +62,59 @@ inline bool crashMidTransaction(const QString& path) {
   ::waitpid(pid, &status, 0);
   return WIFSIGNALED(status) && QFile(path + QStringLiteral("-journal")).size() > 0;
 }
+
+// A child process that holds a catalogue open, exclusively or shared, until release() or the
+// end of this object: the catalogue is one another program uses.
+class CatalogueHolder {
+ public:
+  CatalogueHolder(const QString& path, bool exclusive) {
+    if (::pipe(toChild_) != 0 || ::pipe(fromChild_) != 0) {
+      ADD_FAILURE() << "no pipe to the holding process";
+      return;
+    }
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      char c = 'e';
+      jet::Engine engine;
+      std::shared_ptr<jet::Workspace> ws;
+      std::shared_ptr<jet::Database> db;
+      try {
+        ws = catalogueWorkspace(engine);
+        db = ws->OpenDatabase(path, exclusive);
+        c = 'x';
+      } catch (...) {
+      }
+      if (::write(fromChild_[1], &c, 1) != 1 || ::read(toChild_[0], &c, 1) != 1) ::_exit(2);
+      ::_exit(0);
+    }
+    if (::read(fromChild_[0], &answer_, 1) != 1) answer_ = 0;
+  }
+  ~CatalogueHolder() { release(); }
+  CatalogueHolder(const CatalogueHolder&) = delete;
+  CatalogueHolder& operator=(const CatalogueHolder&) = delete;
+
+  // True while the child has the catalogue open.
+  bool holds() const { return pid_ > 0 && answer_ == 'x'; }
+  // Lets the child close the catalogue and end, and waits for it.
+  void release() {
+    if (pid_ > 0) {
+      const char go = 'g';
+      EXPECT_EQ(::write(toChild_[1], &go, 1), 1);
+      int status = 0;
+      ::waitpid(pid_, &status, 0);
+      pid_ = -1;
+    }
+    for (int* fd : {&toChild_[0], &toChild_[1], &fromChild_[0], &fromChild_[1]}) {
+      if (*fd >= 0) ::close(*fd);
+      *fd = -1;
+    }
+  }
+
+ private:
+  int toChild_[2] = {-1, -1};
+  int fromChild_[2] = {-1, -1};
+  pid_t pid_ = -1;
+  char answer_ = 0;
+};
 
 }  // namespace testenv

@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -41,6 +46,31 @@ void writeFile(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
   f.write(bytes);
+}
+
+void writeFile(const QByteArray& path, int64_t size) {
+  const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) throw std::runtime_error("cannot create " + path.toStdString());
+  std::string chunk(65536, '\0');
+  for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>('a' + i % 26);
+  int64_t left = size;
+  while (left > 0) {
+    const size_t n = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(chunk.size())));
+    if (::write(fd, chunk.data(), n) != static_cast<ssize_t>(n)) break;
+    left -= static_cast<int64_t>(n);
+  }
+  ::close(fd);
+}
+
+void makeDir(const QByteArray& path) {
+  if (::mkdir(path.constData(), 0755) != 0) throw std::runtime_error("cannot create " + path.toStdString());
+}
+
+void writeText(const QByteArray& path, const QByteArray& text) {
+  const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  ASSERT_GE(fd, 0) << path.toStdString();
+  EXPECT_EQ(::write(fd, text.constData(), static_cast<size_t>(text.size())), text.size());
+  ::close(fd);
 }
 
 mode_t modeOf(const QString& path) {

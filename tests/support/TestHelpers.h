@@ -46,6 +46,12 @@ class BoxRecorder {
 QByteArray contentOf(const QString& path);
 // Writes a file, making its folder first; a fatal failure when it cannot be written.
 void writeFile(const QString& path, const QByteArray& bytes);
+// By the path's bytes, which need not be UTF-8: a file of size bytes (a repeating pattern) and
+// a folder, both throwing when they cannot be made, and a file of text, a failure when it
+// cannot be written.
+void writeFile(const QByteArray& path, int64_t size);
+void makeDir(const QByteArray& path);
+void writeText(const QByteArray& path, const QByteArray& text);
 // The permission bits of a file.
 mode_t modeOf(const QString& path);
 

@@ -3,6 +3,7 @@
 #include "platform/runtime/App.h"
 #include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/runtime/WholeFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -209,14 +210,14 @@ void ThumbNail::LoadPicture(const QString& fileName) {
     frame_ = QImage();
     update();
     if (fileName.isEmpty()) return;
-    QFile file(fileName);
-    if (!file.exists())
+    if (!QFile::exists(fileName))
       throw rt::RaisedError(kErrFileNotFound, rt::App::exeName(),
                             QStringLiteral("Die Datei '%1' wurde nicht gefunden.").arg(fileName));
-    if (!file.open(QIODevice::ReadOnly))
+    const rt::WholeFile file = rt::readWholeFile(QFile::encodeName(fileName), rt::kAnyFileSize);
+    if (file.outcome != rt::WholeFile::Outcome::Read)
       throw rt::RaisedError(kErrFileAccess, rt::App::exeName(),
                             QStringLiteral("Die Datei '%1' kann nicht gelesen werden.").arg(fileName));
-    const QByteArray bytes = file.readAll();
+    const QByteArray& bytes = file.bytes;
     if (bytes.isEmpty()) raiseInvalidPicture();
     // A picture file of the loader's formats; its bytes are kept as they are.
     SetPicture(PictureFromFileBytes(bytes));

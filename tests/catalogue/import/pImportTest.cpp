@@ -5,9 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace importtest {
 namespace {
 
@@ -349,36 +346,13 @@ TEST_F(pImportTest, TheSourceIsOpenedSharedAndReadOnly) {
 }
 
 TEST_F(pImportTest, ASourceLockedByAnotherProcessIsRefused) {
-  int toChild[2], fromChild[2];
-  ASSERT_EQ(pipe(toChild), 0);
-  ASSERT_EQ(pipe(fromChild), 0);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    // Holds the source exclusively until the parent is done.
-    char c = 'e';
-    jet::Engine engine;
-    std::shared_ptr<jet::Workspace> ws;
-    std::shared_ptr<jet::Database> db;
-    try {
-      ws = testenv::catalogueWorkspace(engine);
-      db = ws->OpenDatabase(source, true);
-      c = 'x';
-    } catch (...) {
-    }
-    if (write(fromChild[1], &c, 1) != 1 || read(toChild[0], &c, 1) != 1) _exit(2);
-    _exit(0);
-  }
-  char held = 0;
-  ASSERT_EQ(read(fromChild[0], &held, 1), 1);
-  ASSERT_EQ(held, 'x');
+  // Holds the source exclusively until the import is done.
+  testenv::CatalogueHolder holder(source, true);
+  ASSERT_TRUE(holder.holds());
   const QStringList before = targetDump();
   windows.tickedCategories = {5};
   EXPECT_FALSE(runImport(source));
-  const char go = 'g';
-  EXPECT_EQ(write(toChild[1], &go, 1), 1);
-  int childStatus = 0;
-  waitpid(pid, &childStatus, 0);
-  for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
+  holder.release();
   ASSERT_EQ(boxes->shown.size(), 1u);
   EXPECT_TRUE(boxes->shown[0].text.contains(QStringLiteral("Fehler Nr. 3045:"))) << boxes->shown[0].text.toStdString();
   EXPECT_EQ(windows.selections, 0);

@@ -7,7 +7,7 @@
 #include "platform/ui/widgets/ItemKeys.h"
 
 #include "tests/catalogue/import/ImportFixture.h"
-#include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/ScriptedChooser.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -118,7 +118,7 @@ TEST_F(DatabaseWrapperTest, ExclusiveMinusTwoTakesTheOption) {
     w.setDBPath(path);
     int32_t mode = -2;
     bool ok = false;
-    w.Init(SystemDBPath(), kCatalogueUser, kCataloguePassword, mode, ok);
+    w.Init(SystemDBPath(), kCatalogueUser, kCataloguePassword, mode, ok, gOptions->Exclusive());
     EXPECT_EQ(mode, option ? -1 : 0);
     EXPECT_EQ(w.Exclusive(), option);
     EXPECT_EQ(w.DB()->IsExclusive(), option);

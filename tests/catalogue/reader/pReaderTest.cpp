@@ -5,6 +5,7 @@
 
 #include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
+#include "tests/support/OddTrees.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -26,52 +27,10 @@ namespace {
 using readertest::BoxRecorder;
 using readertest::Catalogue;
 using readertest::RecordingOwner;
+using testenv::makeOddTree;
+using testenv::writeText;
 
 constexpr int32_t kVid = 7;
-
-// By the name's bytes, which need not be UTF-8.
-void writeText(const QByteArray& path, const QByteArray& text) {
-  const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  ASSERT_GE(fd, 0) << path.toStdString();
-  EXPECT_EQ(::write(fd, text.constData(), static_cast<size_t>(text.size())), text.size());
-  ::close(fd);
-}
-
-// A tree with the names that trip readers up.
-QByteArray makeOddTree(const QString& base) {
-  const QByteArray root = (base + QStringLiteral("/Medium/")).toUtf8();
-  walktest::makeDir(root);
-  walktest::writeFile(root + "plain.txt", 10);
-  walktest::writeFile(root + " leading blank.txt", 5);
-  walktest::writeFile(root + ".hidden", 7);
-  walktest::writeFile(root + "Ümlaut ä.txt", 3);
-  walktest::writeFile(root + "bad\xff\xfe.bin", 40000);
-  walktest::writeFile(root + "x\xff", 2);
-  walktest::writeFile(root + "x\xfe", 3);
-  walktest::makeDir(root +
-                    "\xdc"
-                    "ber");
-  writeText(root +
-                "\xdc"
-                "ber/liesmich.txt",
-            "Gr\xfc\xdf"
-            "e aus K\xf6ln");
-  writeText(root + "README", "upper");
-  writeText(root + "readme", "lower");
-  mkfifo((root + "pipe").constData(), 0644);
-  walktest::makeDir(root + "empty");
-  walktest::makeDir(root + "sub");
-  symlink("sub", (root + "link-to-sub").constData());
-  walktest::makeDir(root + "sub/deep");
-  walktest::writeFile(root + "sub/deep/x.dat", 100000);
-  walktest::writeFile(root + "sub/y", 0);
-  writeText(root + "sub/ReadMe", "mixed case");
-  walktest::makeDir(root + ".hiddendir");
-  walktest::writeFile(root + ".hiddendir/z", 1);
-  walktest::makeDir(root + "Ordner mit Ä\xff");
-  walktest::writeFile(root + "Ordner mit Ä\xff/inner", 12);
-  return root;
-}
 
 class ReaderTest : public ::testing::Test {
  protected:

@@ -2,13 +2,7 @@
 #include "platform/runtime/SystemError.h"
 #include "platform/runtime/TextCodec.h"
 
-#include <fcntl.h>
-#include <grp.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <stdexcept>
+#include <cerrno>
 
 namespace walktest {
 
@@ -51,24 +45,6 @@ dirsrc::DirEntry folder(const QByteArray& name, int32_t attributes) {
   e.kind = dirsrc::EntryKind::Folder;
   e.attributes = attributes | dirsrc::kAttrFolder;
   return e;
-}
-
-void writeFile(const QByteArray& path, int64_t size) {
-  const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) throw std::runtime_error("cannot create " + path.toStdString());
-  std::string chunk(65536, '\0');
-  for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>('a' + i % 26);
-  int64_t left = size;
-  while (left > 0) {
-    const size_t n = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(chunk.size())));
-    if (::write(fd, chunk.data(), n) != static_cast<ssize_t>(n)) break;
-    left -= static_cast<int64_t>(n);
-  }
-  ::close(fd);
-}
-
-void makeDir(const QByteArray& path) {
-  if (::mkdir(path.constData(), 0755) != 0) throw std::runtime_error("cannot create " + path.toStdString());
 }
 
 }  // namespace walktest

@@ -34,12 +34,10 @@ class FakeDirSource final : public dirsrc::DirSource {
 dirsrc::DirEntry file(const QByteArray& name, int64_t size, int32_t attributes = 0);
 dirsrc::DirEntry folder(const QByteArray& name, int32_t attributes = 0);
 
-// Writes size bytes (a repeating pattern) to path.
-void writeFile(const QByteArray& path, int64_t size);
-void makeDir(const QByteArray& path);
-
 using testenv::dropPrivileges;
 using testenv::inChild;
 using testenv::kSkipCode;
+using testenv::makeDir;
+using testenv::writeFile;
 
 }  // namespace walktest

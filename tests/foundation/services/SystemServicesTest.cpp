@@ -3,6 +3,8 @@
 #include "foundation/mdlQZFramework.h"
 #include "platform/ui/CdTray.h"
 #include "platform/ui/CursorPosition.h"
+#include "tests/support/FixedCursor.h"
+#include "tests/support/RecordingTray.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
@@ -17,22 +19,6 @@
 namespace {
 
 // ---- mouse position ----------------------------------------------------------------------------
-
-class FixedCursor : public ui::CursorSource {
- public:
-  std::optional<QPoint> pos;
-  quintptr window = 7;
-  QPoint windowOrigin{40, 10};
-  double twipsX = 15, twipsY = 15;
-
-  std::optional<QPoint> screenPosition() override { return pos; }
-  std::optional<QPoint> toClient(quintptr w, QPoint p) override {
-    if (w != window) return std::nullopt;
-    return p - windowOrigin;
-  }
-  double twipsPerPixelX() override { return twipsX; }
-  double twipsPerPixelY() override { return twipsY; }
-};
 
 class MousePositionTest : public ::testing::Test {
  protected:
@@ -96,12 +82,6 @@ TEST(MousePosition, WithoutAScreenGivesFalse) {
 // ---- CD tray -----------------------------------------------------------------------------------
 
 namespace {
-
-class RecordingTray : public ui::CdTray {
- public:
-  std::vector<std::pair<QString, ui::TrayAction>> calls;
-  void move(const QString& drive, ui::TrayAction action) noexcept override { calls.emplace_back(drive, action); }
-};
 
 void writeText(const QString& path, const QByteArray& text) {
   QFile f(path);

@@ -2,6 +2,7 @@
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/widgets/FileChooser.h"
+#include "tests/support/ScriptedChooser.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
@@ -15,18 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class ScriptedChooser : public ui::FileChooser {
- public:
-  std::optional<QStringList> choose(const ui::FileRequest& request) override {
-    seen = request;
-    if (fail) throw rt::RaisedError(5, "", "Dialog kaputt.");
-    return answer;
-  }
-  ui::FileRequest seen;
-  std::optional<QStringList> answer;
-  bool fail = false;
-};
 
 class FileDialogTest : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 #include "platform/ui/widgets/FontChooser.h"
 #include "platform/ui/widgets/FormRegistry.h"
 #include "platform/ui/widgets/ItemKeys.h"
+#include "tests/support/ScriptedFontChooser.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -224,18 +225,6 @@ TEST(ListSelectItem, SelectsTheFirstMatch) {
   EXPECT_EQ(list.currentRow(), 1);
   EXPECT_EQ(ListSelectItem(&list, "tahoma", 1), 1);
 }
-
-namespace {
-class ScriptedFontChooser : public ui::FontChooser {
- public:
-  std::optional<QFont> choose(const ui::FontRequest& request) override {
-    seen = request;
-    return answer;
-  }
-  ui::FontRequest seen;
-  std::optional<QFont> answer;
-};
-}  // namespace
 
 TEST(ShowFontDialog, PresetsAndResults) {
   auto* chooser = new ScriptedFontChooser;

@@ -8,23 +8,14 @@
 #include "platform/registry/Registry.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/widgets/FontChooser.h"
-#include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/ScriptedChooser.h"
+#include "tests/support/ScriptedFontChooser.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
-
-class ScriptedFontChooser : public ui::FontChooser {
- public:
-  std::optional<QFont> choose(const ui::FontRequest& request) override {
-    requests.push_back(request);
-    return answer;
-  }
-  std::vector<ui::FontRequest> requests;
-  std::optional<QFont> answer;
-};
 
 inline const QString kWindowPosKey = QStringLiteral("Software\\Tolvarent\\Kerbolith\\WindowPos");
 

@@ -3,7 +3,6 @@
 // window, the category picker and the wizard; then the same folder a second time, a read
 // cancelled, and the main window closed during a read.
 #include "ReaderTestSupport.h"
-#include "WalkerTestSupport.h"
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/pInfoColl.h"
 #include "catalogue/widgets/Tree.h"
@@ -17,6 +16,7 @@
 #include "tests/mainwindow/files/ModalWindows.h"
 #include "tests/support/CatalogueChecks.h"
 #include "tests/support/ModalScript.h"
+#include "tests/support/OddTrees.h"
 #include "windows/capture/frmEditor.h"
 #include "windows/capture/frmProperties.h"
 #include "windows/capture/frmVolumeNew.h"
@@ -37,43 +37,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 
-// Names a file system may hold and a catalogue must keep apart and readable.
-QByteArray oddMedium(const QString& base) {
-  const QByteArray root = (base + QStringLiteral("/Fotos vom Strand ")).toUtf8();
-  walktest::makeDir(root);
-  walktest::writeFile(root + "/ leading blank.jpg", 5);
-  walktest::writeFile(root + "/trailing blank ", 6);
-  walktest::writeFile(root + "/Grüße aus Köln – Ä Ö Ü ß.txt", 7);
-  walktest::writeFile(root + "/caf\xc3\xa9 composed", 1);
-  walktest::writeFile(root + "/cafe\xcc\x81 decomposed", 2);
-  walktest::writeFile(root + "/Latin-1 \xe4rger.txt", 3);  // not UTF-8
-  walktest::writeFile(root + "/O'Brien | 50% _x_ [alt] #1.dat", 8);
-  walktest::writeFile(root + "/README", 9);
-  walktest::writeFile(root + "/readme", 10);
-  walktest::writeFile(root + "/.versteckt", 11);
-  walktest::writeFile(root + "/" + QByteArray(250, 'n') + ".txt", 12);
-  mkfifo((root + "/eine Pipe").constData(), 0644);
-  walktest::makeDir(root + "/leer");
-  walktest::makeDir(root + "/.versteckter Ordner");
-  walktest::writeFile(root + "/.versteckter Ordner/drin", 13);
-  walktest::makeDir(root + "/Ordner \xff kaputt");
-  walktest::writeFile(root + "/Ordner \xff kaputt/datei", 14);
-  QByteArray deep = root;
-  for (int i = 1; i <= 6; ++i) {
-    deep += "/Ebene " + QByteArray::number(i);
-    walktest::makeDir(deep);
-    walktest::writeFile(deep + "/tief " + QByteArray::number(i), 100 * i);
-  }
-  symlink("Ebene 1", (root + "/Verweis auf Ordner").constData());
-  symlink("README", (root + "/Verweis auf Datei").constData());
-  symlink("gibt es nicht", (root + "/toter Verweis").constData());
-  return root;
-}
+using testenv::oddMedium;
 
 class VolumeNewEndToEndTest : public MainWindowFixture {
  protected:

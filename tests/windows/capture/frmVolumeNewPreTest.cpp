@@ -4,10 +4,11 @@
 #include "foundation/cuAppError.h"
 #include "platform/ui/CdTray.h"
 #include "platform/ui/CursorPosition.h"
-#include "platform/ui/widgets/Twips.h"
 #include "platform/volumes/VolumeSystem.h"
 #include "tests/platform/volumes/FakeSystem.h"
+#include "tests/support/FixedCursor.h"
 #include "tests/support/ModalScript.h"
+#include "tests/support/RecordingTray.h"
 #include "tests/support/TestHelpers.h"
 
 #include <QGuiApplication>
@@ -22,27 +23,6 @@
 #include <functional>
 
 namespace {
-
-class RecordingTray : public ui::CdTray {
- public:
-  explicit RecordingTray(std::vector<std::pair<QString, ui::TrayAction>>* log) : log_(log) {}
-  void move(const QString& drive, ui::TrayAction action) noexcept override { log_->emplace_back(drive, action); }
-
- private:
-  std::vector<std::pair<QString, ui::TrayAction>>* log_;
-};
-
-class FixedCursor : public ui::CursorSource {
- public:
-  explicit FixedCursor(std::optional<QPoint> at) : at_(at) {}
-  std::optional<QPoint> screenPosition() override { return at_; }
-  std::optional<QPoint> toClient(quintptr, QPoint) override { return std::nullopt; }
-  double twipsPerPixelX() override { return 15; }
-  double twipsPerPixelY() override { return 15; }
-
- private:
-  std::optional<QPoint> at_;
-};
 
 class SourceChooserTest : public ::testing::Test {
  protected:

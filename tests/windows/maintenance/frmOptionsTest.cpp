@@ -2,6 +2,7 @@
 
 #include "platform/ui/widgets/FontChooser.h"
 
+#include "tests/support/ScriptedFontChooser.h"
 #include "tests/windows/maintenance/MaintenanceFixture.h"
 
 #include <QAction>
@@ -20,16 +21,6 @@
 using maintest::MaintenanceTest;
 
 namespace {
-
-class ScriptedFontChooser : public ui::FontChooser {
- public:
-  std::optional<QFont> choose(const ui::FontRequest& request) override {
-    requests.push_back(request);
-    return answer;
-  }
-  std::vector<ui::FontRequest> requests;
-  std::optional<QFont> answer;
-};
 
 QStringList entries(const QListWidget* list) {
   QStringList r;

@@ -7,7 +7,7 @@
 #include "platform/ui/widgets/FileChooser.h"
 #include "platform/ui/widgets/ItemKeys.h"
 
-#include "tests/mainwindow/ScriptedChooser.h"
+#include "tests/support/ScriptedChooser.h"
 #include "tests/windows/maintenance/MaintenanceFixture.h"
 
 #include <QAction>

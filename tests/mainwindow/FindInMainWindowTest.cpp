@@ -3,8 +3,8 @@
 // reports node clicks at once while the search window is open.
 //
 // The disabled test writes pictures for a person to look at (ZUVRAX_SHOT_DIR, default /tmp):
-//   xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb test_windows_capture_main
-//     --gtest_also_run_disabled_tests --gtest_filter=*Screenshot*
+//   xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb test_mainwindow
+//     --gtest_also_run_disabled_tests --gtest_filter='FindInMainWindowTest.*Screenshot'
 
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/pReader.h"
