@@ -45,11 +45,17 @@ inline bool clickNode(Tree* tree, const QString& key) {
   QTreeWidgetItem* node = tree->NodeOfKey(key);
   if (!node) return false;
   for (QTreeWidgetItem* p = node->parent(); p; p = p->parent()) p->setExpanded(true);
-  tree->TV()->scrollToItem(node);
   const bool already = tree->SelectedItem() == node;
   QSignalSpy clicks(tree, &Tree::NodeClick);
-  QTest::mouseClick(tree->TV()->viewport(), Qt::LeftButton, {}, tree->TV()->visualItemRect(node).center());
-  return QTest::qWaitFor([&] { return tree->SelectedItem() == node && (already || !clicks.isEmpty()); }, 2000);
+  // On a loaded machine the view may lay out the expanded levels after the first click was
+  // placed; the click is placed again from the node's fresh rectangle until it lands.
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    tree->TV()->scrollToItem(node);
+    QTest::mouseClick(tree->TV()->viewport(), Qt::LeftButton, {}, tree->TV()->visualItemRect(node).center());
+    if (QTest::qWaitFor([&] { return tree->SelectedItem() == node && (already || !clicks.isEmpty()); }, 2000))
+      return true;
+  }
+  return false;
 }
 
 // A right click over the tree at the node (or, without one, over its empty space); the menu
