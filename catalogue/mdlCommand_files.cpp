@@ -20,6 +20,7 @@
 
 namespace {
 
+const QString kSource = QStringLiteral("mdlCommand");
 const QString kCrLf = QStringLiteral("\r\n");
 
 // The table's row with the key, sought on its primary index.
@@ -120,7 +121,7 @@ bool PathMemoGet(int32_t PID, const QString& FieldName, QString& Text) {
   try {
     return readField(QStringLiteral("tblPATHS"), PID, FieldName, Text);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("PathMemoGet"));
+    gErr->ErrReRaise(kSource, QStringLiteral("PathMemoGet"));
   }
 }
 
@@ -128,7 +129,7 @@ bool PathMemoSet(int32_t PID, const QString& FieldName, const QString& Text) {
   try {
     return writeField(QStringLiteral("tblPATHS"), PID, FieldName, Text);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("PathMemoSet"));
+    gErr->ErrReRaise(kSource, QStringLiteral("PathMemoSet"));
   }
 }
 
@@ -136,7 +137,7 @@ bool FileDescGet(int32_t FID, QString& Text) {
   try {
     return readField(QStringLiteral("tblFILES"), FID, QStringLiteral("Desc"), Text);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("FileDescGet"));
+    gErr->ErrReRaise(kSource, QStringLiteral("FileDescGet"));
   }
 }
 
@@ -147,7 +148,7 @@ bool FileDescSet(int32_t FID, const QString& Text) {
                             QStringLiteral("Die Beschreibung ist länger als %1 Zeichen.").arg(kMaxFileDescLength));
     return writeField(QStringLiteral("tblFILES"), FID, QStringLiteral("Desc"), Text);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("FileDescSet"));
+    gErr->ErrReRaise(kSource, QStringLiteral("FileDescSet"));
   }
 }
 

@@ -206,7 +206,7 @@ void frmMain::FormEnable(bool IsOpen) {
     ui::pumpMessages();
     ui::pumpMessages();
   } catch (...) {
-    gErr->ErrRaise(0, QStringLiteral("frmMain"), QStringLiteral("FormEnable"));
+    gErr->ErrReRaise(QStringLiteral("frmMain"), QStringLiteral("FormEnable"));
   }
 }
 
@@ -282,7 +282,7 @@ void frmMain::pubVolumeSelect(int32_t VID) {
     // Expanding loads the volume's folders.
     if (QTreeWidgetItem* node = Tree1->SelectedItem()) node->setExpanded(true);
   } catch (...) {
-    gErr->ErrRaise(0, QStringLiteral("frmMain"), QStringLiteral("VolumeSelect"));
+    gErr->ErrReRaise(QStringLiteral("frmMain"), QStringLiteral("VolumeSelect"));
   }
 }
 
@@ -481,7 +481,7 @@ void frmMain::WriteGUID() {
     rs->Update();
     rs->Close();
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("WriteGUID"));
+    gErr->ErrReRaise(kSource, QStringLiteral("WriteGUID"));
   }
 }
 
@@ -519,7 +519,7 @@ void frmMain::LoadData() {
     FormEnable(true);
     detail_->NewInfoCache();
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("LoadData"));
+    gErr->ErrReRaise(kSource, QStringLiteral("LoadData"));
   }
 }
 

@@ -1,7 +1,14 @@
 #include "catalogue/widgets/mdlCommand_categoriesw.h"
 
 #include "catalogue/mdlCommand_categories.h"
+#include "foundation/cuAppError.h"
 #include "platform/jet/Recordset.h"
+
+namespace {
+
+const QString kSource = QStringLiteral("mdlCommand");
+
+}  // namespace
 
 std::optional<Picture> fCatIconLoad(int32_t CID, jet::Database* db) {
   try {
@@ -11,7 +18,7 @@ std::optional<Picture> fCatIconLoad(int32_t CID, jet::Database* db) {
     rs->Close();
     return picture;
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatIconLoad"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatIconLoad"));
   }
 }
 
@@ -25,6 +32,6 @@ void fCatIconSave(int32_t CID, const Picture& picture) {
     }
     rs->Close();
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatIconSave"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatIconSave"));
   }
 }

@@ -79,7 +79,7 @@ void fCatFillCombo(QComboBox* combo, const std::optional<std::vector<int32_t>>& 
     rs->Close();
     selectFirst(combo);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatFillCombo"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatFillCombo"));
   }
 }
 
@@ -97,7 +97,7 @@ void fLocFillCombo(QComboBox* combo) {
     rs->Close();
     selectFirst(combo);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fLocFillCombo"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fLocFillCombo"));
   }
 }
 
@@ -175,6 +175,6 @@ void fHelpOpen(QWidget* owner, int32_t context) {
                     HasResString(kMsgHelpContext) ? QString() : kHelpContextText);
     }
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fHelpOpen"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fHelpOpen"));
   }
 }

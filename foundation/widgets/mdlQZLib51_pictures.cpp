@@ -251,6 +251,10 @@ std::optional<Picture> ReadPictureField(const jet::Field& field) {
   return PictureFromBytes(bytes);
 }
 
+bool isPictureError(const rt::RaisedError& e) {
+  return e.number == rt::kErrInvalidPicture || e.number == rt::kErrSubscriptOutOfRange;
+}
+
 void WritePictureField(const Picture& picture, jet::Field field, bool compress) {
   QByteArray bytes;
   PictureToBytes(picture, bytes);

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/jet/Field.h"
+#include "platform/runtime/RaisedError.h"
 
 enum class PictureType { None = 0, Bitmap = 1, Icon = 3 };
 
@@ -60,6 +61,10 @@ void RleEncodeBitmap(QByteArray& bytes);
 // No picture when the field is Null; else its whole content, decoded and loaded. Errors of
 // the field, the coding and the picture reach the caller.
 std::optional<Picture> ReadPictureField(const jet::Field& field);
+
+// True for the errors of a stored picture that cannot be read (481 no picture, 9 a damaged
+// coding), false for those of the field or the catalogue.
+bool isPictureError(const rt::RaisedError& e);
 
 // Stores the plain form (run-length coded when `compress` and the picture is a bitmap that
 // gains by it). The caller holds the record in AddNew or Edit and updates it afterwards.

@@ -52,6 +52,8 @@ inline constexpr int32_t kErrResourceNotFound = 326;
 inline constexpr int32_t kErrNoSuchProperty = 438;
 inline constexpr int32_t kErrKeyInUse = 457;
 inline constexpr int32_t kErrInvalidPicture = 481;
+// A list or tree control has no element of the key or index asked for.
+inline constexpr int32_t kErrElementNotFound = 35601;
 
 // Errors of the program's own objects count from the object error base 0x80040000; the
 // library's own messages from 1024 above it.
