@@ -26,10 +26,6 @@ constexpr char kCodedMarker = 125;
                         QStringLiteral("Index außerhalb des gültigen Bereichs."));
 }
 
-[[noreturn]] void raiseInvalidPicture() {
-  throw rt::RaisedError(rt::kErrInvalidPicture, rt::App::exeName(), QStringLiteral("Ungültiges Bild."));
-}
-
 // Callers check the bounds first.
 int32_t int32At(const QByteArray& b, qsizetype at) {
   uint32_t v = 0;
@@ -154,6 +150,10 @@ QByteArray encodeBitmap(const QImage& image) {
 }
 
 }  // namespace
+
+void raiseInvalidPicture() {
+  throw rt::RaisedError(rt::kErrInvalidPicture, rt::App::exeName(), QStringLiteral("Ungültiges Bild."));
+}
 
 Picture Picture::fromImage(const QImage& image, PictureType type) {
   if (type == PictureType::None) return Picture();

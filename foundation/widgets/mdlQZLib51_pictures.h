@@ -38,6 +38,9 @@ class Picture {
   QImage image_;
 };
 
+// Error 481 of the picture loader: bytes that are no picture it reads, or no picture at all.
+[[noreturn]] void raiseInvalidPicture();
+
 // A picture of a field: an icon (or cursor) file or a bitmap file, the forms the program stores.
 // No bytes give the empty picture; anything else, or bytes that are no readable picture of
 // these forms, raise error 481. An icon file naming more images than real icons hold is none.

@@ -1,8 +1,11 @@
 #include "windows/maintenance/ThumbNail.h"
 
+#include "foundation/cuAppError.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/runtime/SystemError.h"
+#include "platform/runtime/UniqueFd.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -11,28 +14,20 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
-namespace {
+#include <fcntl.h>
+#include <sys/stat.h>
 
-constexpr int32_t kErrFileNotFound = 53;
-constexpr int32_t kErrFileAccess = 75;
-constexpr int32_t kErrInvalidPicture = 481;
+namespace {
 
 // Whole numbers of the drawing: to the nearest, halves to the even one.
 int roundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
 
-// Passes the error being handled on with ": routine" added to its source.
-[[noreturn]] void raiseFrom(const char* routine) {
-  rt::RaisedError e = rt::currentError();
-  e.source += QStringLiteral(": ") + QString::fromLatin1(routine);
-  throw e;
-}
-
-[[noreturn]] void raiseInvalidPicture() {
-  throw rt::RaisedError(kErrInvalidPicture, rt::App::exeName(), QStringLiteral("Ungültiges Bild."));
-}
+// The control's errors go on with the program as their source and ": routine" after it.
+const QString kSource = rt::App::exeName();
 
 int shiftState(Qt::KeyboardModifiers m) {
   return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
@@ -169,7 +164,7 @@ void ThumbNail::SetPicture(const std::optional<::Picture>& picture) {
     Paint();
     emit propertyChanged(QStringLiteral("Picture"));
   } catch (...) {
-    raiseFrom("SetPicture");
+    gErr->ErrReRaise(kSource, QStringLiteral("SetPicture"));
   }
 }
 
@@ -209,19 +204,17 @@ void ThumbNail::LoadPicture(const QString& fileName) {
     frame_ = QImage();
     update();
     if (fileName.isEmpty()) return;
-    QFile file(fileName);
-    if (!file.exists())
-      throw rt::RaisedError(kErrFileNotFound, rt::App::exeName(),
-                            QStringLiteral("Die Datei '%1' wurde nicht gefunden.").arg(fileName));
-    if (!file.open(QIODevice::ReadOnly))
-      throw rt::RaisedError(kErrFileAccess, rt::App::exeName(),
-                            QStringLiteral("Die Datei '%1' kann nicht gelesen werden.").arg(fileName));
-    const QByteArray bytes = file.readAll();
+    const rt::UniqueFd fd(::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    const int err = !fd.valid() ? errno : ::fstat(fd.get(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+    if (err != 0) throw rt::fileSystemError(err, fileName, rt::SystemCall::OpenFile);
+    QFile file;
+    const QByteArray bytes = file.open(fd.get(), QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     if (bytes.isEmpty()) raiseInvalidPicture();
     // A picture file of the loader's formats; its bytes are kept as they are.
     SetPicture(PictureFromFileBytes(bytes));
   } catch (...) {
-    raiseFrom("LoadPicture");
+    gErr->ErrReRaise(kSource, QStringLiteral("LoadPicture"));
   }
 }
 
@@ -233,7 +226,7 @@ void ThumbNail::SavePicture(const QString& fileName) const {
     // A write that fails leaves the old file whole.
     rt::replaceFileContent(fileName, bytes);
   } catch (...) {
-    raiseFrom("SavePicture");
+    gErr->ErrReRaise(kSource, QStringLiteral("SavePicture"));
   }
 }
 
@@ -248,7 +241,7 @@ void ThumbNail::Paint() {
       PaintPicture();
     }
   } catch (...) {
-    raiseFrom("Paint");
+    gErr->ErrReRaise(kSource, QStringLiteral("Paint"));
   }
 }
 
@@ -267,7 +260,7 @@ void ThumbNail::PaintPicture() {
     update();
     emit painted();
   } catch (...) {
-    raiseFrom("PaintPicture");
+    gErr->ErrReRaise(kSource, QStringLiteral("PaintPicture"));
   }
 }
 
