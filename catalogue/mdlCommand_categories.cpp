@@ -46,11 +46,6 @@ std::shared_ptr<jet::Recordset> SeekCategory(jet::Database& db, int32_t CID) {
   return rs;
 }
 
-void CommandErrRaise(const QString& procedure) {
-  if (gErr) gErr->ErrReRaise(kSource, procedure);
-  throw;
-}
-
 QString fCatName(int32_t CID) {
   try {
     rt::Variant value;
@@ -81,7 +76,7 @@ int32_t fCatArrayParent(int32_t CID, std::vector<CatItem>& list, jet::Database* 
     list.assign(chain.rbegin(), chain.rend());
     return static_cast<int32_t>(list.size());
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatArrayParent"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatArrayParent"));
   }
 }
 
@@ -104,7 +99,7 @@ bool fCatMove(int32_t CID, const rt::Variant& Parent, jet::Database* db) {
     rs->Close();
     return true;
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatMove"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatMove"));
   }
 }
 
@@ -114,7 +109,7 @@ int32_t fCatArraySub(int32_t CID, std::vector<CatItem>& list, jet::Database* db)
     int32_t count = 0;
     return fCatArraySubRecurse(CID, list, CommandDB(db), count);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatArraySub"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatArraySub"));
   }
 }
 
@@ -142,7 +137,7 @@ int32_t fCatArraySubRecurse(int32_t CID, std::vector<CatItem>& list, jet::Databa
     }
     return count;
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatArraySubRecurse"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatArraySubRecurse"));
   }
 }
 
@@ -154,7 +149,7 @@ QString fCatStringParent(int32_t CID) {
     for (const CatItem& item : parents) AppendWithSeparator(text, item.CatName, QStringLiteral(" > "), false);
     return text;
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatStringParent"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatStringParent"));
   }
 }
 
@@ -177,6 +172,6 @@ int32_t fCatVolumeCount(int32_t CID, std::vector<int32_t>& volumes) {
     }
     return static_cast<int32_t>(volumes.size());
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatVolumeCount"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatVolumeCount"));
   }
 }

@@ -24,9 +24,6 @@ struct CatItem {
 // The given database, or the open catalogue's; raises 91 when there is none.
 jet::Database& CommandDB(jet::Database* db = nullptr);
 
-// Passes the error being handled on with the source "mdlCommand" and the procedure.
-[[noreturn]] void CommandErrRaise(const QString& procedure);
-
 // tblCATEGORIES as a table record set on its primary key, sought on CID (NoMatch when there is
 // no such category). The caller closes it.
 std::shared_ptr<jet::Recordset> SeekCategory(jet::Database& db, int32_t CID);

@@ -6,12 +6,12 @@
 #include "foundation/mdlQZLib51_records.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/jet/Recordset.h"
+#include "platform/runtime/SystemError.h"
 #include "platform/runtime/TextCodec.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ShellOpen.h"
 
 #include <cerrno>
-#include <cstring>
 #include <optional>
 
 #include <fcntl.h>
@@ -20,6 +20,7 @@
 
 namespace {
 
+const QString kSource = QStringLiteral("mdlCommand");
 const QString kCrLf = QStringLiteral("\r\n");
 
 // The table's row with the key, sought on its primary index.
@@ -58,6 +59,11 @@ struct AccessFailure {
   bool volumeMayBeMissing = true;
 };
 
+AccessFailure openFailure(int errnum) {
+  const rt::RaisedError e = rt::systemError(errnum, rt::SystemCall::OpenFile);
+  return AccessFailure{e.number, e.description};
+}
+
 bool isFolder(const QByteArray& name) {
   struct stat st {};
   return ::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -67,35 +73,18 @@ bool isFolder(const QByteArray& name) {
 std::optional<AccessFailure> accessTest(const QByteArray& name) {
   struct stat st {};
   if (::stat(name.constData(), &st) != 0) {
-    const int err = errno;
+    int err = errno;
+    // The system says ENOENT for a missing file and for a missing folder on its way alike.
     if (err == ENOENT) {
       const qsizetype slash = name.lastIndexOf('/');
-      return isFolder(slash <= 0 ? QByteArray("/") : name.left(slash))
-                 ? AccessFailure{53, QStringLiteral("Datei nicht gefunden")}
-                 : AccessFailure{76, QStringLiteral("Pfad nicht gefunden")};
+      if (!isFolder(slash <= 0 ? QByteArray("/") : name.left(slash))) err = ENOTDIR;
     }
-    if (err == ENOTDIR) return AccessFailure{76, QStringLiteral("Pfad nicht gefunden")};
-    if (err == EACCES) return AccessFailure{70, QStringLiteral("Zugriff verweigert")};
-    if (err == ENAMETOOLONG) return AccessFailure{52, QStringLiteral("Dateiname oder -nummer falsch")};
-    if (err == ELOOP) return AccessFailure{75, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei")};
-    if (err == EIO) return AccessFailure{57, QStringLiteral("Ein-/Ausgabefehler des Geräts")};
-    if (err == ENOMEDIUM) return AccessFailure{71, QStringLiteral("Datenträger nicht bereit")};
-    if (err == ENXIO || err == ENODEV) return AccessFailure{68, QStringLiteral("Gerät nicht verfügbar")};
-    return AccessFailure{
-        75, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei (%1)").arg(QString::fromLocal8Bit(std::strerror(err)))};
+    return openFailure(err);
   }
   // A folder, pipe or device is no file to open; a pipe would not even return from the test.
-  if (!S_ISREG(st.st_mode)) return AccessFailure{75, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei")};
+  if (!S_ISREG(st.st_mode)) return openFailure(EISDIR);
   const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    const int err = errno;
-    if (err == EACCES || err == EPERM) return AccessFailure{70, QStringLiteral("Zugriff verweigert")};
-    if (err == EBUSY || err == ETXTBSY) return AccessFailure{55, QStringLiteral("Datei bereits geöffnet")};
-    if (err == EIO) return AccessFailure{57, QStringLiteral("Ein-/Ausgabefehler des Geräts")};
-    if (err == ENOMEDIUM) return AccessFailure{71, QStringLiteral("Datenträger nicht bereit")};
-    return AccessFailure{
-        75, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei (%1)").arg(QString::fromLocal8Bit(std::strerror(err)))};
-  }
+  if (fd < 0) return openFailure(errno);
   ::close(fd);
   return std::nullopt;
 }
@@ -120,7 +109,7 @@ bool PathMemoGet(int32_t PID, const QString& FieldName, QString& Text) {
   try {
     return readField(QStringLiteral("tblPATHS"), PID, FieldName, Text);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("PathMemoGet"));
+    gErr->ErrReRaise(kSource, QStringLiteral("PathMemoGet"));
   }
 }
 
@@ -128,7 +117,7 @@ bool PathMemoSet(int32_t PID, const QString& FieldName, const QString& Text) {
   try {
     return writeField(QStringLiteral("tblPATHS"), PID, FieldName, Text);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("PathMemoSet"));
+    gErr->ErrReRaise(kSource, QStringLiteral("PathMemoSet"));
   }
 }
 
@@ -136,7 +125,7 @@ bool FileDescGet(int32_t FID, QString& Text) {
   try {
     return readField(QStringLiteral("tblFILES"), FID, QStringLiteral("Desc"), Text);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("FileDescGet"));
+    gErr->ErrReRaise(kSource, QStringLiteral("FileDescGet"));
   }
 }
 
@@ -147,7 +136,7 @@ bool FileDescSet(int32_t FID, const QString& Text) {
                             QStringLiteral("Die Beschreibung ist länger als %1 Zeichen.").arg(kMaxFileDescLength));
     return writeField(QStringLiteral("tblFILES"), FID, QStringLiteral("Desc"), Text);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("FileDescSet"));
+    gErr->ErrReRaise(kSource, QStringLiteral("FileDescSet"));
   }
 }
 

@@ -13,6 +13,7 @@
 
 namespace {
 
+const QString kSource = QStringLiteral("mdlCommand");
 const QString kSep = QStringLiteral("/");
 const QString kPrefix = QStringLiteral("http://");
 
@@ -41,7 +42,7 @@ int32_t fFileProperties(int32_t FID, std::vector<PropItem>& list) {
     rs->Close();
     return static_cast<int32_t>(list.size()) - 1;
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fFileProperties"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fFileProperties"));
   }
 }
 

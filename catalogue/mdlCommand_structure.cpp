@@ -7,6 +7,7 @@
 #include "foundation/mdlQZLib51_records.h"
 #include "foundation/mdlQZLib51_sql.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
 #include "platform/ui/BusyScope.h"
@@ -15,9 +16,9 @@
 
 namespace {
 
+const QString kSource = QStringLiteral("mdlCommand");
 const QString kCategories = QStringLiteral("tblCATEGORIES");
 const QString kVolumes = QStringLiteral("tblVOLUMES");
-constexpr int32_t kErrTooManyLocks = 3052;
 
 void executeDelete(jet::Database& db, const QString& table, const QString& keyField, int32_t key) {
   db.Execute(BuildDeleteSql(table, keyField + QLatin1Char('=') + QString::number(key)), jet::dbFailOnError);
@@ -53,7 +54,7 @@ int32_t NewCatSave(const QString& CatName, const QString& CatDescription, const 
     } catch (...) {
       // The error that brought us here is the one to report.
     }
-    CommandErrRaise(QStringLiteral("NewCatSave"));
+    gErr->ErrReRaise(kSource, QStringLiteral("NewCatSave"));
   }
 }
 
@@ -61,7 +62,7 @@ bool CatPickNeeded(int32_t CatID) {
   try {
     return CatID != 0 || GetRecordCount(nullptr, CommandDB(), kCategories, QString()) > 0;
   } catch (...) {
-    CommandErrRaise(QStringLiteral("CatPickNeeded"));
+    gErr->ErrReRaise(kSource, QStringLiteral("CatPickNeeded"));
   }
 }
 
@@ -82,12 +83,12 @@ bool DeleteVolumeRecord(int32_t VID, int32_t categoryCID, pInfoColl* cache) {
     }
     return true;
   } catch (...) {
-    CommandErrRaise(QStringLiteral("DeleteVolumeRecord"));
+    gErr->ErrReRaise(kSource, QStringLiteral("DeleteVolumeRecord"));
   }
 }
 
 void DeleteVolumeErrMsg(const QString& source, const QString& procedure) {
-  if (rt::currentError().number == kErrTooManyLocks)
+  if (rt::currentError().number == jet::err::kTooManyLocks)
     gErr->MsgShow(512, ui::kCritical);
   else
     gErr->ErrMsg(source, procedure);
@@ -100,7 +101,7 @@ CatDeleteContent DeleteCatContent(int32_t CID) {
     fCatVolumeCount(CID, content.volumes);
     return content;
   } catch (...) {
-    CommandErrRaise(QStringLiteral("DeleteCatContent"));
+    gErr->ErrReRaise(kSource, QStringLiteral("DeleteCatContent"));
   }
 }
 
@@ -156,6 +157,6 @@ void DeleteCatRecords(int32_t CID, const CatDeleteContent& content, pInfoColl* c
         // Everything or nothing: a failed rollback leaves the transaction to the store.
       }
     }
-    CommandErrRaise(QStringLiteral("DeleteCatRecords"));
+    gErr->ErrReRaise(kSource, QStringLiteral("DeleteCatRecords"));
   }
 }

@@ -125,7 +125,7 @@ void fVolumeMove(int32_t VID, const rt::Variant& CatID, jet::Database* db) {
     }
     rs->Close();
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fVolumeMove"));
+    gErr->ErrReRaise(kModule, QStringLiteral("fVolumeMove"));
   }
 }
 

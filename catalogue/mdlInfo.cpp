@@ -44,9 +44,8 @@ std::shared_ptr<pCatInfo> CathInfo(int32_t CID, pInfoColl& cache) {
     info->Volumes = volumes;
     return info;
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("CathInfo"));
+    gErr->ErrReRaise(kSource, QStringLiteral("CathInfo"));
   }
-  return nullptr;
 }
 
 std::shared_ptr<pVolumeInfo> VolumeInfo(int32_t VID, pInfoColl& cache) {
@@ -57,9 +56,8 @@ std::shared_ptr<pVolumeInfo> VolumeInfo(int32_t VID, pInfoColl& cache) {
     cache.AddInfo(info, pInfoColl::Volume);
     return info;
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("VolumeInfo"));
+    gErr->ErrReRaise(kSource, QStringLiteral("VolumeInfo"));
   }
-  return nullptr;
 }
 
 std::shared_ptr<pPathInfo> PathInfo(int32_t PID, pInfoColl& cache) {
@@ -86,9 +84,8 @@ std::shared_ptr<pPathInfo> PathInfo(int32_t PID, pInfoColl& cache) {
     rs->Close();
     return info;
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("PathInfo"));
+    gErr->ErrReRaise(kSource, QStringLiteral("PathInfo"));
   }
-  return nullptr;
 }
 
 void CatInfo2InfoData(const pCatInfo& info, std::vector<PropItem>& rows) {
@@ -100,7 +97,7 @@ void CatInfo2InfoData(const pCatInfo& info, std::vector<PropItem>& rows) {
         {QStringLiteral("Größe"), info.ByteString()},
     };
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("CatInfo2InfoData"));
+    gErr->ErrReRaise(kSource, QStringLiteral("CatInfo2InfoData"));
   }
 }
 
@@ -118,6 +115,6 @@ void PathInfo2InfoData(const pPathInfo& info, std::vector<PropItem>& rows) {
       rows.push_back({QStringLiteral("Unterordner"), QString::number(info.TotalSubFolders)});
     }
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("PathInfo2InfoData"));
+    gErr->ErrReRaise(kSource, QStringLiteral("PathInfo2InfoData"));
   }
 }

@@ -179,8 +179,7 @@ pFinder::pFinder(jet::Database& db, FindKind kind, const QString& term, bool who
     readScope_->Next();
     loadVolumes();
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("Init"));
-    throw;
+    gErr->ErrReRaise(kSource, QStringLiteral("Init"));
   }
 }
 
@@ -208,8 +207,7 @@ bool pFinder::AnyRows() {
     auto q = db_.OpenNativeQuery(anyRowsSql(kind_, vid_ > 0), params);
     return q->Next() && q->Long(0) != 0;
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("AnyRows"));
-    throw;
+    gErr->ErrReRaise(kSource, QStringLiteral("AnyRows"));
   }
 }
 
@@ -352,8 +350,7 @@ bool pFinder::Scan() {
     }
     return !scanned_;
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("Scan"));
-    throw;
+    gErr->ErrReRaise(kSource, QStringLiteral("Scan"));
   }
 }
 

@@ -227,9 +227,8 @@ QString pImport::GetImportDB() {
     if (gOptions) gOptions->setLastDir(GetFolderPart(path, true, true));
     return path;
   } catch (...) {
-    gErr->ErrRaise(0, kClass, QStringLiteral("GetImportDB"));
+    gErr->ErrReRaise(kClass, QStringLiteral("GetImportDB"));
   }
-  return QString();
 }
 
 bool pImport::OpenSource(const QString& path) {
@@ -347,7 +346,7 @@ void pImport::ImportCategory(int32_t CID, int32_t TopCID) {
     if (tCategories_) cancelQuietly(*tCategories_);
     closeQuietly(vols);
     closeQuietly(cats);
-    gErr->ErrRaise(0, kClass, QStringLiteral("ImportCategory"));
+    gErr->ErrReRaise(kClass, QStringLiteral("ImportCategory"));
   }
 }
 
@@ -376,7 +375,7 @@ void pImport::ImportVolume(int32_t VID, int32_t CatID) {
   } catch (...) {
     closeQuietly(files);
     closeQuietly(folders);
-    gErr->ErrRaise(0, kClass, QStringLiteral("ImportVolume"));
+    gErr->ErrReRaise(kClass, QStringLiteral("ImportVolume"));
   }
 }
 
@@ -397,7 +396,7 @@ void pImport::CreateVolume(int32_t VID, int32_t CatID) {
     ++VolumesImported;
   } catch (...) {
     cancelQuietly(*tVolumes_);
-    gErr->ErrRaise(0, kClass, QStringLiteral("CreateVolume"));
+    gErr->ErrReRaise(kClass, QStringLiteral("CreateVolume"));
   }
 }
 
@@ -420,9 +419,8 @@ int32_t pImport::CreateLoc(int32_t LocID) {
     return key;
   } catch (...) {
     cancelQuietly(*tLocations_);
-    gErr->ErrRaise(0, kClass, QStringLiteral("CreateLoc"));
+    gErr->ErrReRaise(kClass, QStringLiteral("CreateLoc"));
   }
-  return 0;
 }
 
 void pImport::CopyCatData(jet::Recordset& source, const FieldMap& fields, const CategoryMapEntry& entry) {
@@ -434,7 +432,7 @@ void pImport::CopyCatData(jet::Recordset& source, const FieldMap& fields, const 
     ++CategoriesImported;
   } catch (...) {
     cancelQuietly(*tCategories_);
-    gErr->ErrRaise(0, kClass, QStringLiteral("CopyCatData"));
+    gErr->ErrReRaise(kClass, QStringLiteral("CopyCatData"));
   }
 }
 
@@ -460,7 +458,7 @@ void pImport::CopyPathData(int32_t VID, const QString& targetCols, const QString
         {rt::Variant(VID), rt::Variant(VolumeKey)});
     NextPID += count;
   } catch (...) {
-    gErr->ErrRaise(0, kClass, QStringLiteral("CopyPathData"));
+    gErr->ErrReRaise(kClass, QStringLiteral("CopyPathData"));
   }
 }
 
@@ -488,6 +486,6 @@ void pImport::CopyFileData(const QString& targetCols, const QString& sourceCols)
     if (largestFileKey() != NextFID - 1)
       throw rt::RaisedError(rt::kErrInternal, QString(), QStringLiteral("Die Dateischlüssel sind nicht fortlaufend."));
   } catch (...) {
-    gErr->ErrRaise(0, kClass, QStringLiteral("CopyFileData"));
+    gErr->ErrReRaise(kClass, QStringLiteral("CopyFileData"));
   }
 }

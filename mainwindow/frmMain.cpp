@@ -207,7 +207,7 @@ void frmMain::FormEnable(bool IsOpen) {
     ui::pumpMessages();
     ui::pumpMessages();
   } catch (...) {
-    gErr->ErrRaise(0, QStringLiteral("frmMain"), QStringLiteral("FormEnable"));
+    gErr->ErrReRaise(QStringLiteral("frmMain"), QStringLiteral("FormEnable"));
   }
 }
 
@@ -283,7 +283,7 @@ void frmMain::pubVolumeSelect(int32_t VID) {
     // Expanding loads the volume's folders.
     if (QTreeWidgetItem* node = Tree1->SelectedItem()) node->setExpanded(true);
   } catch (...) {
-    gErr->ErrRaise(0, QStringLiteral("frmMain"), QStringLiteral("VolumeSelect"));
+    gErr->ErrReRaise(QStringLiteral("frmMain"), QStringLiteral("VolumeSelect"));
   }
 }
 
@@ -477,7 +477,7 @@ void frmMain::WriteGUID() {
   try {
     VersionGuidWrite(*gDB->DB(), NewGuidString());
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("WriteGUID"));
+    gErr->ErrReRaise(kSource, QStringLiteral("WriteGUID"));
   }
 }
 
@@ -515,7 +515,7 @@ void frmMain::LoadData() {
     FormEnable(true);
     detail_->NewInfoCache();
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("LoadData"));
+    gErr->ErrReRaise(kSource, QStringLiteral("LoadData"));
   }
 }
 

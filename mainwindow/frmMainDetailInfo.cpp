@@ -71,7 +71,7 @@ void frmMainDetail::CatInfo2ListView(const pCatInfo& info, QTreeWidget* list) {
                 {QStringLiteral("Dateien"), info.FilesString()},
                 {QStringLiteral("Größe"), info.ByteString()}});
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("CatInfo2ListView"));
+    gErr->ErrReRaise(kSource, QStringLiteral("CatInfo2ListView"));
   }
 }
 
@@ -81,7 +81,7 @@ void frmMainDetail::VolumeInfo2ListView(const pVolumeInfo& info, QTreeWidget* li
                 {QStringLiteral("Dateien"), info.FilesString()},
                 {QStringLiteral("Größe"), info.ByteString()}});
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("VolumeInfo2ListView"));
+    gErr->ErrReRaise(kSource, QStringLiteral("VolumeInfo2ListView"));
   }
 }
 
@@ -92,7 +92,7 @@ void frmMainDetail::PathInfo2ListView(const pPathInfo& info, QTreeWidget* list) 
     PathInfo2InfoData(info, rows);
     fill(list, rows);
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("PathInfo2ListView"));
+    gErr->ErrReRaise(kSource, QStringLiteral("PathInfo2ListView"));
   }
 }
 

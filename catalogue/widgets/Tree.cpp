@@ -14,12 +14,9 @@
 
 namespace treeerr {
 
-void raiseAgain(const QString& procedure) {
-  gErr->ErrRaise(0, kSource, procedure);
-  throw;
+void raiseNotFound() {
+  throw rt::RaisedError(rt::kErrElementNotFound, QString(), QStringLiteral("Element nicht gefunden."));
 }
-
-void raiseNotFound() { throw rt::RaisedError(35601, QString(), QStringLiteral("Element nicht gefunden.")); }
 
 void raiseNoObject() {
   throw rt::RaisedError(rt::kErrNoObject, QString(),
@@ -29,7 +26,6 @@ void raiseNoObject() {
 }  // namespace treeerr
 
 using treeerr::kSource;
-using treeerr::raiseAgain;
 using treeerr::raiseNoObject;
 using treeerr::raiseNotFound;
 
@@ -102,7 +98,7 @@ QTreeWidgetItem* Tree::SelectedItem() const {
   try {
     return tv_->currentItem();
   } catch (...) {
-    raiseAgain(QStringLiteral("SelectedItem (Get)"));
+    gErr->ErrReRaise(kSource, QStringLiteral("SelectedItem (Get)"));
   }
 }
 
@@ -112,7 +108,7 @@ QPixmap Tree::SelectedItemIcon() const {
     if (!node) raiseNoObject();
     return tv_->images().pixmap(NodeImage(node));
   } catch (...) {
-    raiseAgain(QStringLiteral("SelectedItemIcon (Get)"));
+    gErr->ErrReRaise(kSource, QStringLiteral("SelectedItemIcon (Get)"));
   }
 }
 
@@ -124,7 +120,7 @@ void Tree::setSelectedItem(QTreeWidgetItem* node) {
     else
       lastClickedKey_.clear();
   } catch (...) {
-    raiseAgain(QStringLiteral("SelectedItem (Set)"));
+    gErr->ErrReRaise(kSource, QStringLiteral("SelectedItem (Set)"));
   }
 }
 
@@ -146,7 +142,7 @@ QTreeWidgetItem* Tree::NodeCategory(int32_t CID) const {
     if (!node) raiseNotFound();
     return node;
   } catch (...) {
-    raiseAgain(QStringLiteral("NodeCategory"));
+    gErr->ErrReRaise(kSource, QStringLiteral("NodeCategory"));
   }
 }
 
@@ -163,7 +159,7 @@ QString Tree::NodePath(const QTreeWidgetItem* node) {
     const qsizetype bar = key.indexOf(PathSeparator());
     return bar < 0 ? key : key.mid(bar + 1);
   } catch (...) {
-    raiseAgain(QStringLiteral("NodePath"));
+    gErr->ErrReRaise(kSource, QStringLiteral("NodePath"));
   }
 }
 
@@ -179,7 +175,7 @@ Tree::NodeKind Tree::NodeType(const QTreeWidgetItem* node) {
     if (!node) raiseNoObject();
     return NodeTypeOfKey(ui::itemKey(node));
   } catch (...) {
-    raiseAgain(QStringLiteral("NodeType"));
+    gErr->ErrReRaise(kSource, QStringLiteral("NodeType"));
   }
 }
 
@@ -206,7 +202,7 @@ bool Tree::SelectItem(const QString& Key, bool EnsureVisible) {
     }
     return true;
   } catch (...) {
-    raiseAgain(QStringLiteral("SelectItem"));
+    gErr->ErrReRaise(kSource, QStringLiteral("SelectItem"));
   }
 }
 

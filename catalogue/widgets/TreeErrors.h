@@ -8,8 +8,6 @@ namespace treeerr {
 
 inline const QString kSource = QStringLiteral("Tree");
 
-// Passes the error being handled on with the control as source and the procedure.
-[[noreturn]] void raiseAgain(const QString& procedure);
 // The tree view's "element not found" (no node of that key).
 [[noreturn]] void raiseNotFound();
 // "Object variable not set": no node, or no database.

@@ -25,13 +25,10 @@
 #include <memory>
 
 using treeerr::kSource;
-using treeerr::raiseAgain;
 using treeerr::raiseNoObject;
 using treeerr::raiseNotFound;
 
 namespace {
-
-bool isPictureError(const rt::RaisedError& e) { return e.number == 481 || e.number == 9; }
 
 // 16 x 16 with light grey (C0C0C0) transparent in pictures that carry no transparency.
 QPixmap listPixmap(const QImage& image) {
@@ -65,7 +62,7 @@ void Tree::X_ILIconsSystemRefresh() {
     }
     tv_->viewport()->update();
   } catch (...) {
-    raiseAgain(QStringLiteral("AddSystemIcons"));
+    gErr->ErrReRaise(kSource, QStringLiteral("AddSystemIcons"));
   }
 }
 
@@ -76,7 +73,7 @@ void Tree::IconsUserRemove() {
     userIcons_.clear();
     for (const QString& key : keys) tv_->images().remove(key);
   } catch (...) {
-    raiseAgain(QStringLiteral("IconsUserRemove"));
+    gErr->ErrReRaise(kSource, QStringLiteral("IconsUserRemove"));
   }
 }
 
@@ -220,7 +217,7 @@ void Tree::TVFillVolume(int32_t VolID, const QString& RootText, const QString& N
     // Keep the volume expandable so the user can try again.
     volumeFolders_.erase(VolID);
     if (TreeNode* volume = tv_->node(volumeKey); volume && volume->childCount() == 0) addPlaceholder(volume, RootText);
-    raiseAgain(QStringLiteral("TVFillVolume (VolID = ") + QString::number(VolID) + QStringLiteral(")"));
+    gErr->ErrReRaise(kSource, QStringLiteral("TVFillVolume (VolID = ") + QString::number(VolID) + QStringLiteral(")"));
   }
 }
 

@@ -2,12 +2,19 @@
 
 #include "catalogue/TableCategories.h"
 #include "catalogue/mdlCommand_categories.h"
+#include "foundation/cuAppError.h"
+
+namespace {
+
+const QString kSource = QStringLiteral("mdlCommand");
+
+}  // namespace
 
 std::optional<Picture> fCatIconLoad(int32_t CID, jet::Database* db) {
   try {
     return PictureOfFieldBytes(CategoryIconBytes(CommandDB(db), CID));
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatIconLoad"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatIconLoad"));
   }
 }
 
@@ -15,6 +22,6 @@ void fCatIconSave(int32_t CID, const Picture& picture) {
   try {
     CategoryIconStore(CommandDB(), CID, PictureFieldBytes(picture, false));
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatIconSave"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatIconSave"));
   }
 }

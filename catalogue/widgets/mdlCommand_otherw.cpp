@@ -74,7 +74,7 @@ void fCatFillCombo(QComboBox* combo, const std::optional<std::vector<int32_t>>& 
     }
     selectFirst(combo);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fCatFillCombo"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fCatFillCombo"));
   }
 }
 
@@ -86,7 +86,7 @@ void fLocFillCombo(QComboBox* combo) {
       combo->addItem(row.LocName, row.lID);
     selectFirst(combo);
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fLocFillCombo"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fLocFillCombo"));
   }
 }
 
@@ -164,6 +164,6 @@ void fHelpOpen(QWidget* owner, int32_t context) {
                     HasResString(kMsgHelpContext) ? QString() : kHelpContextText);
     }
   } catch (...) {
-    CommandErrRaise(QStringLiteral("fHelpOpen"));
+    gErr->ErrReRaise(kSource, QStringLiteral("fHelpOpen"));
   }
 }

@@ -27,10 +27,6 @@ constexpr char kCodedMarker = 125;
                         QStringLiteral("Index außerhalb des gültigen Bereichs."));
 }
 
-[[noreturn]] void raiseInvalidPicture() {
-  throw rt::RaisedError(rt::kErrInvalidPicture, rt::App::exeName(), QStringLiteral("Ungültiges Bild."));
-}
-
 // Callers check the bounds first.
 int32_t int32At(const QByteArray& b, qsizetype at) {
   uint32_t v = 0;
@@ -156,6 +152,10 @@ QByteArray encodeBitmap(const QImage& image) {
 
 }  // namespace
 
+void raiseInvalidPicture() {
+  throw rt::RaisedError(rt::kErrInvalidPicture, rt::App::exeName(), QStringLiteral("Ungültiges Bild."));
+}
+
 Picture Picture::fromImage(const QImage& image, PictureType type) {
   if (type == PictureType::None) return Picture();
   return PictureFromBytes(type == PictureType::Icon ? encodeIcon(image) : encodeBitmap(image));
@@ -249,6 +249,10 @@ std::optional<Picture> PictureOfFieldBytes(std::optional<QByteArray> bytes) {
   if (!bytes) return std::nullopt;
   RleDecodeBitmap(*bytes);
   return PictureFromBytes(*bytes);
+}
+
+bool isPictureError(const rt::RaisedError& e) {
+  return e.number == rt::kErrInvalidPicture || e.number == rt::kErrSubscriptOutOfRange;
 }
 
 QByteArray PictureFieldBytes(const Picture& picture, bool compress) {

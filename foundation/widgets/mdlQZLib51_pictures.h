@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/jet/Field.h"
+#include "platform/runtime/RaisedError.h"
 
 enum class PictureType { None = 0, Bitmap = 1, Icon = 3 };
 
@@ -37,6 +38,9 @@ class Picture {
   QImage image_;
 };
 
+// Error 481 of the picture loader: bytes that are no picture it reads, or no picture at all.
+[[noreturn]] void raiseInvalidPicture();
+
 // A picture of a field: an icon (or cursor) file or a bitmap file, the forms the program stores.
 // No bytes give the empty picture; anything else, or bytes that are no readable picture of
 // these forms, raise error 481. An icon file naming more images than real icons hold is none.
@@ -60,6 +64,10 @@ void RleEncodeBitmap(QByteArray& bytes);
 // No picture when the field is Null; else its whole content, decoded and loaded. Errors of
 // the field, the coding and the picture reach the caller.
 std::optional<Picture> ReadPictureField(const jet::Field& field);
+
+// True for the errors of a stored picture that cannot be read (481 no picture, 9 a damaged
+// coding), false for those of the field or the catalogue.
+bool isPictureError(const rt::RaisedError& e);
 
 // Stores the plain form (run-length coded when `compress` and the picture is a bitmap that
 // gains by it). The caller holds the record in AddNew or Edit and updates it afterwards.

@@ -27,6 +27,7 @@ namespace jet {
 // 3045    file in use (held exclusively, or held at all for an exclusive open)
 // 3049    database damaged
 // 3051    cannot open the file for writing (read-only or locked)
+// 3052    the locks of one file exceed the engine's limit (MaxLocksPerFile)
 // 3061    unknown column in an SQL text
 // 3075    syntax error in an SQL text or criterion
 // 3078    unknown table or query
@@ -61,6 +62,7 @@ inline constexpr int kTransactionLost = 3035;
 inline constexpr int kFileInUse = 3045;
 inline constexpr int kDamaged = 3049;
 inline constexpr int kCannotOpen = 3051;
+inline constexpr int kTooManyLocks = 3052;
 inline constexpr int kUnknownColumn = 3061;
 inline constexpr int kSyntax = 3075;
 inline constexpr int kUnknownTable = 3078;

@@ -37,7 +37,9 @@ inline constexpr int32_t kErrSubscriptOutOfRange = 9;
 inline constexpr int32_t kErrDivisionByZero = 11;
 inline constexpr int32_t kErrTypeMismatch = 13;
 inline constexpr int32_t kErrInternal = 51;
+inline constexpr int32_t kErrBadFileName = 52;
 inline constexpr int32_t kErrFileNotFound = 53;
+inline constexpr int32_t kErrFileAlreadyOpen = 55;
 inline constexpr int32_t kErrDeviceIO = 57;
 inline constexpr int32_t kErrDiskFull = 61;
 inline constexpr int32_t kErrTooManyFiles = 67;
@@ -52,6 +54,8 @@ inline constexpr int32_t kErrResourceNotFound = 326;
 inline constexpr int32_t kErrNoSuchProperty = 438;
 inline constexpr int32_t kErrKeyInUse = 457;
 inline constexpr int32_t kErrInvalidPicture = 481;
+// A list or tree control has no element of the key or index asked for.
+inline constexpr int32_t kErrElementNotFound = 35601;
 
 // Errors of the program's own objects count from the object error base 0x80040000; the
 // library's own messages from 1024 above it.

@@ -10,6 +10,7 @@
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/FileDialog.h"
+#include "platform/jet/JetError.h"
 #include "platform/jet/TransactionScope.h"
 #include "platform/jet/Workspace.h"
 #include "platform/ui/MessageBox.h"
@@ -332,9 +333,8 @@ bool frmVolumeNew::pubGetPath() {
   try {
     return GetPath();
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("pubGetPath"));
+    gErr->ErrReRaise(kSource, QStringLiteral("pubGetPath"));
   }
-  return false;
 }
 
 bool frmVolumeNew::GetPath() {
@@ -371,9 +371,8 @@ bool frmVolumeNew::GetPath() {
     return true;
   } catch (...) {
     setPathFacts(before);
-    gErr->ErrRaise(0, kSource, QStringLiteral("GetPath"));
+    gErr->ErrReRaise(kSource, QStringLiteral("GetPath"));
   }
-  return false;
 }
 
 bool frmVolumeNew::GetPathEx(QString& path) {
@@ -398,7 +397,7 @@ void frmVolumeNew::SetExtendedInfo() {
     volumeTypeString_->setText(info.VolumeTypeString);
     computername_->setText(info.Computername);
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("SetExtendedInfo"));
+    gErr->ErrReRaise(kSource, QStringLiteral("SetExtendedInfo"));
   }
 }
 
@@ -440,7 +439,8 @@ void frmVolumeNew::CmdSave() {
   std::shared_ptr<jet::Workspace> ws = gDB ? gDB->WS() : nullptr;
   setReadingControls(true);
   try {
-    if (!ws) throw rt::RaisedError(3420, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
+    if (!ws)
+      throw rt::RaisedError(jet::err::kObjectInvalid, QString(), QStringLiteral("Es ist kein Katalog geöffnet."));
     jet::TransactionScope transaction(*ws);
     const int32_t vid = VolumeSave();
     if (VolumeRead(vid)) {
@@ -473,9 +473,8 @@ int32_t frmVolumeNew::VolumeSave() {
     VolumeAdd(*gDB->DB(), volume);
     return volume.VID;
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("VolumeSave"));
+    gErr->ErrReRaise(kSource, QStringLiteral("VolumeSave"));
   }
-  return 0;
 }
 
 bool frmVolumeNew::VolumeRead(int32_t VID) {
@@ -488,7 +487,6 @@ bool frmVolumeNew::VolumeRead(int32_t VID) {
     m_Reader->setSkipSystem(chkSkipSystem_->isChecked());
     return m_Reader->Read(0);
   } catch (...) {
-    gErr->ErrRaise(0, kSource, QStringLiteral("VolumeRead"));
+    gErr->ErrReRaise(kSource, QStringLiteral("VolumeRead"));
   }
-  return false;
 }

@@ -1,8 +1,10 @@
 #include "windows/maintenance/ThumbNail.h"
 
+#include "foundation/cuAppError.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/runtime/SystemError.h"
 #include "platform/runtime/WholeFile.h"
 
 #include <QBuffer>
@@ -12,28 +14,20 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
-namespace {
+#include <fcntl.h>
+#include <sys/stat.h>
 
-constexpr int32_t kErrFileNotFound = 53;
-constexpr int32_t kErrFileAccess = 75;
-constexpr int32_t kErrInvalidPicture = 481;
+namespace {
 
 // Whole numbers of the drawing: to the nearest, halves to the even one.
 int roundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
 
-// Passes the error being handled on with ": routine" added to its source.
-[[noreturn]] void raiseFrom(const char* routine) {
-  rt::RaisedError e = rt::currentError();
-  e.source += QStringLiteral(": ") + QString::fromLatin1(routine);
-  throw e;
-}
-
-[[noreturn]] void raiseInvalidPicture() {
-  throw rt::RaisedError(kErrInvalidPicture, rt::App::exeName(), QStringLiteral("Ungültiges Bild."));
-}
+// The control's errors go on with the program as their source and ": routine" after it.
+const QString kSource = rt::App::exeName();
 
 int shiftState(Qt::KeyboardModifiers m) {
   return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
@@ -170,7 +164,7 @@ void ThumbNail::SetPicture(const std::optional<::Picture>& picture) {
     Paint();
     emit propertyChanged(QStringLiteral("Picture"));
   } catch (...) {
-    raiseFrom("SetPicture");
+    gErr->ErrReRaise(kSource, QStringLiteral("SetPicture"));
   }
 }
 
@@ -210,19 +204,25 @@ void ThumbNail::LoadPicture(const QString& fileName) {
     frame_ = QImage();
     update();
     if (fileName.isEmpty()) return;
-    if (!QFile::exists(fileName))
-      throw rt::RaisedError(kErrFileNotFound, rt::App::exeName(),
-                            QStringLiteral("Die Datei '%1' wurde nicht gefunden.").arg(fileName));
     const rt::WholeFile file = rt::readWholeFile(QFile::encodeName(fileName), rt::kAnyFileSize);
-    if (file.outcome != rt::WholeFile::Outcome::Read)
-      throw rt::RaisedError(kErrFileAccess, rt::App::exeName(),
-                            QStringLiteral("Die Datei '%1' kann nicht gelesen werden.").arg(fileName));
+    switch (file.outcome) {
+      case rt::WholeFile::Outcome::Read:
+        break;
+      case rt::WholeFile::Outcome::Failed:
+        throw rt::fileSystemError(file.error, fileName, rt::SystemCall::OpenFile);
+      case rt::WholeFile::Outcome::Directory:
+        throw rt::fileSystemError(EISDIR, fileName, rt::SystemCall::OpenFile);
+      case rt::WholeFile::Outcome::NotRegular:
+      case rt::WholeFile::Outcome::TooLarge:
+        throw rt::RaisedError(rt::kErrPathFileAccess, QString(),
+                              QStringLiteral("Die Datei '%1' kann nicht gelesen werden.").arg(fileName));
+    }
     const QByteArray& bytes = file.bytes;
     if (bytes.isEmpty()) raiseInvalidPicture();
     // A picture file of the loader's formats; its bytes are kept as they are.
     SetPicture(PictureFromFileBytes(bytes));
   } catch (...) {
-    raiseFrom("LoadPicture");
+    gErr->ErrReRaise(kSource, QStringLiteral("LoadPicture"));
   }
 }
 
@@ -234,7 +234,7 @@ void ThumbNail::SavePicture(const QString& fileName) const {
     // A write that fails leaves the old file whole.
     rt::replaceFileContent(fileName, bytes);
   } catch (...) {
-    raiseFrom("SavePicture");
+    gErr->ErrReRaise(kSource, QStringLiteral("SavePicture"));
   }
 }
 
@@ -249,7 +249,7 @@ void ThumbNail::Paint() {
       PaintPicture();
     }
   } catch (...) {
-    raiseFrom("Paint");
+    gErr->ErrReRaise(kSource, QStringLiteral("Paint"));
   }
 }
 
@@ -268,7 +268,7 @@ void ThumbNail::PaintPicture() {
     update();
     emit painted();
   } catch (...) {
-    raiseFrom("PaintPicture");
+    gErr->ErrReRaise(kSource, QStringLiteral("PaintPicture"));
   }
 }
 

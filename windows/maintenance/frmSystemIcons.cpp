@@ -38,8 +38,6 @@ constexpr uint32_t kMaskColour = 0xC0C0C0;
 
 QString itemKey(int32_t IID) { return QStringLiteral("A") + QString::number(IID); }
 
-bool isPictureError(const rt::RaisedError& e) { return e.number == 481 || e.number == 9; }
-
 // 16 x 16, the mask colour transparent in pictures that carry no transparency.
 QPixmap listPixmap(const QImage& image) {
   QPixmap pixmap = QPixmap::fromImage(
