@@ -4,6 +4,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeView.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
@@ -229,7 +230,7 @@ void frmMainDetail::ShowPath(QTreeWidgetItem* Node) {
     ui::HourglassScope busy;
     RedrawLock lock(list);
     list->clear();
-    QString sql = gErr->MsgLoad(507);
+    QString sql = gErr->MsgLoad(kSqlFolderFiles);
     sql.replace(QStringLiteral("#PathID#"), QString::number(PID));
     rs = gDB->DB()->OpenRecordset(sql, jet::RecordsetType::ForwardOnly);
     const int32_t mode = gOptions ? gOptions->IconMode() : 0;

@@ -8,6 +8,7 @@
 #include "catalogue/widgets/TreeErrors.h"
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/mdlCommand_categoriesw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_sql.h"
 #include "foundation/mdlQZLib51_text.h"
@@ -133,7 +134,7 @@ void Tree::TVFill(const QString& SelectKey) {
       while (!cats->IsEOF()) {
         const QString name = NzValue(cats->Fields(QStringLiteral("CatName")).Value(), QString()).toText();
         item = QStringLiteral("Kategorie: ") + name;
-        emit Status(gErr->MsgLoad(179, name));
+        emit Status(gErr->MsgLoad(kMsgReadingCategory, name));
         const int32_t cid = cats->Fields(QStringLiteral("CID")).Value().toInt();
         const QString key = NodeKey(cid, kNodeCategory);
         const rt::Variant parent = cats->Fields(QStringLiteral("Parent")).Value();
@@ -170,7 +171,7 @@ void Tree::TVFill(const QString& SelectKey) {
     while (!vols->IsEOF()) {
       const QString name = NzValue(vols->Fields(QStringLiteral("VolumeName")).Value(), QString()).toText();
       item = QStringLiteral("Volume: ") + name;
-      emit Status(gErr->MsgLoad(180, name));
+      emit Status(gErr->MsgLoad(kMsgReadingVolume, name));
       const QString volumePath = NzValue(vols->Fields(QStringLiteral("VolumePath")).Value(), QString()).toText();
       const int32_t vid = vols->Fields(QStringLiteral("VID")).Value().toInt();
       const rt::Variant type = vols->Fields(QStringLiteral("VolumeType")).Value();
@@ -188,7 +189,7 @@ void Tree::TVFill(const QString& SelectKey) {
     vols->Close();
     tv_->sortItems(0, Qt::AscendingOrder);
 
-    emit Status(gErr->MsgLoad(181));
+    emit Status(gErr->MsgLoad(kMsgLoadingIcons));
     auto icons = db_->OpenRecordset(
         BuildSelectSql(QStringLiteral("tblCATEGORIES"), QStringLiteral("[Icon] Is Not Null"), QString(), false),
         jet::RecordsetType::ForwardOnly);

@@ -6,6 +6,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/pFinder.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_sql.h"
 #include "foundation/mdlQZLib51_text.h"
@@ -442,7 +443,7 @@ bool frmFind::CancelConfirmed(int64_t listed) {
   ui::pumpMessagesThrottled();
   if (onPoll) onPoll(listed);
   if (!searchCancelRequested_) return false;
-  if (gErr->MsgShow(197, ui::kYesNo | ui::kQuestion) == ui::kAnswerYes) return true;
+  if (gErr->MsgShow(kMsgCancelSearchAsk, ui::kYesNo | ui::kQuestion) == ui::kAnswerYes) return true;
   searchCancelRequested_ = false;
   return false;
 }
@@ -477,7 +478,7 @@ bool frmFind::RunSearch(pFinder& finder, bool folders) {
     if (!more) break;
   }
   if (!finder.AnyRows()) return true;
-  SetStatusText(gErr->MsgLoad(198));
+  SetStatusText(gErr->MsgLoad(kMsgSearchStarting));
   Results()->reserve(finder.HitCount(), finder.HitNameBytes());
   FindHit hit;
   std::string_view name;
@@ -505,7 +506,7 @@ void frmFind::cmdFileFind_Click() {
   const FindTerm term = ParseFindTerm(txtFileFind->text());
   switch (term.verdict) {
     case FindTerm::Verdict::Empty:
-      gErr->MsgShow(124, ui::kInformation);
+      gErr->MsgShow(kMsgSearchTermMissing, ui::kInformation);
       txtFileFind->setFocus();
       return;
     case FindTerm::Verdict::Ignore:
@@ -525,12 +526,12 @@ void frmFind::cmdFileFind_Click() {
     ui::BusyScope busy(this, [this] { searchCancelRequested_ = true; });
     try {
       Results()->clear();
-      SetStatusText(gErr->MsgLoad(199));
+      SetStatusText(gErr->MsgLoad(kMsgQueryRunning));
       const int32_t vid = cmbSource->currentIndex() > 0 ? cmbSource->currentData().toInt() : 0;
       pFinder finder(CommandDB(), term.kind, term.text, chkFileWhole->isChecked(), vid, sliceRows_);
       RunSearch(finder, term.kind == FindKind::Folders);
       Results()->flush();
-      SetStatusText(gErr->MsgLoad(149, Results()->count()));
+      SetStatusText(gErr->MsgLoad(kMsgSearchDone, Results()->count()));
     } catch (...) {
       // The rows listed so far stay.
       Results()->flush();
@@ -601,7 +602,7 @@ void frmFind::Filter(int32_t VID, int32_t LocID, const QString& NamePart) {
     auto rs = CommandDB().OpenRecordset(sql, jet::RecordsetType::ForwardOnly, params);
     if (rs->IsEOF()) {
       rs->Close();
-      gErr->MsgShow(201, ui::kInformation);
+      gErr->MsgShow(kMsgNoResult, ui::kInformation);
       return;
     }
     while (!rs->IsEOF()) {
