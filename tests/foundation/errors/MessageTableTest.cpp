@@ -26,8 +26,7 @@ TEST(FillPlaceholders, Table) {
       {"plain", "a", "b", "plain"},
       {"", "a", "b", ""},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(FillPlaceholders(c.in, {c.first, c.second}), c.out) << c.in.toStdString();
+  for (const Case& c : cases) EXPECT_EQ(FillPlaceholders(c.in, {c.first, c.second}), c.out) << c.in.toStdString();
   EXPECT_EQ(FillPlaceholders("## ##", {}), "## ##");
   EXPECT_EQ(FillPlaceholders("## ## ##", {"a", std::nullopt, "c"}), "a ## c");
 }
