@@ -1,18 +1,13 @@
 #include "catalogue/TableFiles.h"
 
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_records.h"
 #include "platform/jet/Database.h"
 #include "platform/jet/Recordset.h"
 
-namespace {
-
-constexpr int kSqlFilesOfFolder = 507;
-
-}  // namespace
-
 void ForEachFileOfFolder(jet::Database& db, int32_t PID, const std::function<void(const FileRecord&)>& onRow) {
-  QString sql = gErr->MsgLoad(kSqlFilesOfFolder);
+  QString sql = gErr->MsgLoad(kSqlFolderFiles);
   sql.replace(QStringLiteral("#PathID#"), QStringLiteral("?"));
   auto rs = db.OpenRecordset(sql, jet::RecordsetType::ForwardOnly, {rt::Variant(PID)});
   const RecordsetCloser closer(rs);

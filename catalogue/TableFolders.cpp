@@ -1,18 +1,13 @@
 #include "catalogue/TableFolders.h"
 
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_records.h"
 #include "platform/jet/Database.h"
 #include "platform/jet/Recordset.h"
 
-namespace {
-
-constexpr int kSqlFoldersOfVolume = 509;
-
-}  // namespace
-
 std::vector<int32_t> FolderIdsOfVolume(jet::Database& db, int32_t VID) {
-  auto rs = db.OpenRecordset(gErr->MsgLoad(kSqlFoldersOfVolume, QStringLiteral("?")), jet::RecordsetType::ForwardOnly,
+  auto rs = db.OpenRecordset(gErr->MsgLoad(kSqlVolumeFolders, QStringLiteral("?")), jet::RecordsetType::ForwardOnly,
                              {rt::Variant(VID)});
   const RecordsetCloser closer(rs);
   std::vector<int32_t> ids;

@@ -1,5 +1,6 @@
 #include "catalogue/TableLocations.h"
 
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_records.h"
 #include "foundation/mdlQZLib51_sql.h"
@@ -10,7 +11,6 @@
 namespace {
 
 const QString kTable = QStringLiteral("tblLOCATIONS");
-constexpr int kSqlReleaseVolumes = 508;
 
 rt::Variant descriptionValue(const QString& text) { return text.isEmpty() ? rt::Variant() : rt::Variant(text); }
 

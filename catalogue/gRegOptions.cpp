@@ -1,5 +1,6 @@
 #include "catalogue/gRegOptions.h"
 
+#include "foundation/MessageNumbers.h"
 #include "foundation/MessageTable.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_registry.h"
@@ -22,7 +23,6 @@ namespace {
 
 const QString kDefaultFont = QStringLiteral("Tahoma");
 const QString kFirstRunAutoMemo = QStringLiteral("readme.txt|liesmich.txt");
-constexpr int32_t kMsgEditorFileFilter = 151;
 constexpr int32_t kDefaultMaxLocks = 1000000;
 
 enum class Number { NotNumeric, InRange, OutOfRange };

@@ -2,6 +2,7 @@
 
 #include "catalogue/mdlCommand_categories.h"
 #include "catalogue/mdlCommand_other.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_records.h"
 #include "foundation/mdlQZLib51_text.h"
@@ -149,10 +150,10 @@ QString CopyLineText(const QStringList& headers, const QStringList& texts) {
 
 void FileExecute(int32_t FID) {
   try {
-    auto rs = CommandDB().OpenRecordset(gErr->MsgLoad(503, FID), jet::RecordsetType::Snapshot);
+    auto rs = CommandDB().OpenRecordset(gErr->MsgLoad(kSqlFileWithVolume, FID), jet::RecordsetType::Snapshot);
     if (rs->IsEOF()) {
       rs->Close();
-      gErr->ErrRaise(-125, QString(), QString(), QString(), FID);
+      gErr->ErrRaise(-kMsgFileNotFound, QString(), QString(), QString(), FID);
     }
     const QString path = PathFullName(rs->Fields(QStringLiteral("PID")).Value().toInt(),
                                       rs->Fields(QStringLiteral("VolumePath")).Value(), false) +
@@ -170,13 +171,14 @@ void FileExecute(int32_t FID) {
     }
     if (!failure) failure = accessTest(native);
     if (failure) {
-      QString text = gErr->MsgLoad(188, path, gErr->MsgLoad(139, failure->number, failure->description));
-      if (failure->volumeMayBeMissing) text += kCrLf + gErr->MsgLoad(189, volume);
+      QString text = gErr->MsgLoad(kMsgFileAccessFailed, path,
+                                   gErr->MsgLoad(kMsgErrorNumberText, failure->number, failure->description));
+      if (failure->volumeMayBeMissing) text += kCrLf + gErr->MsgLoad(kMsgVolumeUnavailable, volume);
       gErr->MsgShow(0, ui::kCritical, rt::Null, rt::Null, text);
       return;
     }
     const int result = ui::shellOpen(ui::localFileTarget(native));
-    if (result != ui::kShellOk) gErr->ErrRaise(-190, QString(), QString(), QString(), result, path);
+    if (result != ui::kShellOk) gErr->ErrRaise(-kMsgShellOpenFailed, QString(), QString(), QString(), result, path);
   } catch (...) {
     gErr->ErrMsg(QString(), QString());
   }

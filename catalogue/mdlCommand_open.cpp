@@ -1,6 +1,7 @@
 #include "catalogue/mdlCommand_open.h"
 
 #include "catalogue/mdlGlobals.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/jet/Recordset.h"
@@ -12,16 +13,6 @@
 namespace {
 const QString kSource = QStringLiteral("mdlCommand");
 const QString kCrLf = QStringLiteral("\r\n");
-
-constexpr int32_t kMsgOpenFailed = 110;
-constexpr int32_t kMsgOpenFailedDetail = 111;
-constexpr int32_t kMsgVersionTableEmpty = 112;
-constexpr int32_t kMsgInitFailed = 113;
-constexpr int32_t kMsgWrongVersion = 114;
-constexpr int32_t kMsgHigherVersion = 115;
-constexpr int32_t kMsgVersionCompare = 116;
-constexpr int32_t kMsgIncompatible = 117;
-constexpr int32_t kMsgExpectedActual = 182;
 
 [[noreturn]] void raiseRuntime(int32_t number, const QString& description) {
   throw rt::RaisedError(number, gErr->Projectname(), description);

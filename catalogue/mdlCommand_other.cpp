@@ -2,6 +2,7 @@
 
 #include "catalogue/FolderPaths.h"
 #include "catalogue/mdlCommand_categories.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/MessageTable.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_records.h"
@@ -26,9 +27,9 @@ QString sizeWithUnits(double bytes) {
 
 int32_t fFileProperties(int32_t FID, std::vector<PropItem>& list) {
   try {
-    const QString sql = gErr->MsgLoad(503, FID);
+    const QString sql = gErr->MsgLoad(kSqlFileWithVolume, FID);
     auto rs = CommandDB().OpenRecordset(sql, jet::RecordsetType::Snapshot);
-    if (rs->IsEOF()) gErr->ErrRaise(-125, QString(), QString(), QString(), FID);
+    if (rs->IsEOF()) gErr->ErrRaise(-kMsgFileNotFound, QString(), QString(), QString(), FID);
     const rt::Variant desc = rs->Fields(QStringLiteral("Desc")).Value();
     list = {
         {QStringLiteral("Datei"), rs->Fields(QStringLiteral("Filename")).Value().toText()},
@@ -68,8 +69,8 @@ QString PathFullName(int32_t PID, const rt::Variant& volumePath, bool lookUpVolu
 }
 
 QString CatalogueFileFilter() {
-  return LoadResString(144) + QStringLiteral("-Datenbanken ") + QStringLiteral("(*.") + QStringLiteral("qvk") +
-         QStringLiteral(")|*.") + QStringLiteral("qvk");
+  return LoadResString(kMsgProgramTitle) + QStringLiteral("-Datenbanken ") + QStringLiteral("(*.") +
+         QStringLiteral("qvk") + QStringLiteral(")|*.") + QStringLiteral("qvk");
 }
 
 int ExtensionType(QString extension) {

@@ -3,6 +3,7 @@
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/pInfoColl.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_records.h"
 #include "foundation/mdlQZLib51_sql.h"
@@ -89,7 +90,7 @@ bool DeleteVolumeRecord(int32_t VID, int32_t categoryCID, pInfoColl* cache) {
 
 void DeleteVolumeErrMsg(const QString& source, const QString& procedure) {
   if (rt::currentError().number == jet::err::kTooManyLocks)
-    gErr->MsgShow(512, ui::kCritical);
+    gErr->MsgShow(kMsgVolumeDeleteLockLimit, ui::kCritical);
   else
     gErr->ErrMsg(source, procedure);
 }
@@ -106,10 +107,10 @@ CatDeleteContent DeleteCatContent(int32_t CID) {
 }
 
 QString DeleteCatQuestion(const QString& CatName, bool hasChildNodes, const CatDeleteContent& content) {
-  if (!hasChildNodes) return gErr->MsgLoad(128, CatName);
-  const QString counts = gErr->MsgLoad(164, static_cast<int32_t>(content.subCategories.size()),
+  if (!hasChildNodes) return gErr->MsgLoad(kMsgCategoryDeleteAsk, CatName);
+  const QString counts = gErr->MsgLoad(kMsgCategoryContent, static_cast<int32_t>(content.subCategories.size()),
                                        static_cast<int32_t>(content.volumes.size()));
-  return gErr->MsgLoad(165, CatName, counts);
+  return gErr->MsgLoad(kMsgCategoryDeleteAllAsk, CatName, counts);
 }
 
 bool DeleteCatNeedsConfirmation(bool extendedWarnings, bool hasChildNodes, const CatDeleteContent& content) {

@@ -2,6 +2,7 @@
 
 #include "catalogue/mdlCommand_categories.h"
 #include "catalogue/mdlGlobals.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "platform/jet/Database.h"
@@ -54,13 +55,15 @@ bool VolumeCheck(jet::Database& db, const QString& path, const QString& serial, 
     for (const StoredVolume& v : stored) {
       if (!withSeparator(v.path).startsWith(wanted)) continue;
       if (withSeparator(v.path) != wanted) {
-        const QString text = gErr->MsgLoad(105, path) + kCrLf + gErr->MsgLoad(106, v.vid);
+        const QString text =
+            gErr->MsgLoad(kMsgPathUnusable, path) + kCrLf + gErr->MsgLoad(kMsgVolumeInSubfolder, v.vid);
         ui::showMessageBox(text, ui::kCritical, gErr->AppName());
         return false;
       }
       if (selectVolume) selectVolume(v.vid);
-      const QString text =
-          gErr->MsgLoad(141, serial) + kCrLf + gErr->MsgLoad(142, v.name, path) + kCrLf + kCrLf + gErr->MsgLoad(200);
+      const QString text = gErr->MsgLoad(kMsgSerialConflict, serial) + kCrLf +
+                           gErr->MsgLoad(kMsgSameSerialAndPath, v.name, path) + kCrLf + kCrLf +
+                           gErr->MsgLoad(kMsgReadAnywayAsk);
       return ui::showMessageBox(text, ui::kYesNo + ui::kCritical + ui::kDefaultButton2, gErr->AppName()) !=
              ui::kAnswerNo;
     }
@@ -68,7 +71,8 @@ bool VolumeCheck(jet::Database& db, const QString& path, const QString& serial, 
     for (const StoredVolume& v : stored) {
       const QString above = withSeparator(v.path);
       if (above.isEmpty() || !wanted.startsWith(above)) continue;
-      const QString text = gErr->MsgLoad(105, path) + kCrLf + gErr->MsgLoad(107, v.path, v.name);
+      const QString text =
+          gErr->MsgLoad(kMsgPathUnusable, path) + kCrLf + gErr->MsgLoad(kMsgVolumeInParentFolder, v.path, v.name);
       ui::showMessageBox(text, ui::kCritical, gErr->AppName());
       return false;
     }
@@ -149,7 +153,7 @@ std::shared_ptr<pVolumeInfo> fVolumeInfo(jet::Database& db, const int32_t& VID) 
     auto info = std::make_shared<pVolumeInfo>();
     info->ID = VID;
     {
-      auto rs = db.OpenRecordset(gErr->MsgLoad(500, VID), jet::RecordsetType::ForwardOnly);
+      auto rs = db.OpenRecordset(gErr->MsgLoad(kSqlVolumeFolderCount, VID), jet::RecordsetType::ForwardOnly);
       if (!rs->IsEOF()) {
         info->Name = rs->Fields(QStringLiteral("VolumeName")).Value().toText();
         info->Path = rs->Fields(QStringLiteral("VolumePath")).Value().toText();
@@ -158,7 +162,7 @@ std::shared_ptr<pVolumeInfo> fVolumeInfo(jet::Database& db, const int32_t& VID) 
       rs->Close();
     }
     {
-      auto rs = db.OpenRecordset(gErr->MsgLoad(501, VID), jet::RecordsetType::ForwardOnly);
+      auto rs = db.OpenRecordset(gErr->MsgLoad(kSqlVolumeFileTotals, VID), jet::RecordsetType::ForwardOnly);
       if (!rs->IsEOF()) {
         const rt::Variant files = rs->Fields(QStringLiteral("Files")).Value();
         info->Files = files.isNull() ? 0 : files.toInt();

@@ -2,6 +2,7 @@
 
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlGlobals.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "platform/runtime/App.h"
@@ -29,7 +30,8 @@ QString GetCommandLineFile(const QStringList& arguments) {
 void CheckFiles() {
   try {
     const QString path = SystemDBPath();
-    if (!FileExists(path)) gErr->ErrRaise(-196, QString(), QString(), QString(), path, gErr->AppName());
+    if (!FileExists(path))
+      gErr->ErrRaise(-kMsgRequiredFileMissing, QString(), QString(), QString(), path, gErr->AppName());
   } catch (...) {
     gErr->ErrReRaise(kModule, QStringLiteral("CheckFiles"));
   }

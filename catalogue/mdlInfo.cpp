@@ -3,6 +3,7 @@
 #include "catalogue/mdlCommand_categories.h"
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/mdlCommand_volumes.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "platform/jet/Recordset.h"
 
@@ -27,10 +28,10 @@ std::shared_ptr<pCatInfo> CathInfo(int32_t CID, pInfoColl& cache) {
     int32_t files = 0;
     double bytes = 0;
     for (const CatItem& c : categories) {
-      auto rs = db.OpenRecordset(gErr->MsgLoad(505, c.CID), jet::RecordsetType::ForwardOnly);
+      auto rs = db.OpenRecordset(gErr->MsgLoad(kSqlCategoryVolumeCount, c.CID), jet::RecordsetType::ForwardOnly);
       if (!rs->IsEOF()) volumes += countOr0(rs->Fields(QStringLiteral("VolCount")).Value());
       rs->Close();
-      rs = db.OpenRecordset(gErr->MsgLoad(506, c.CID), jet::RecordsetType::ForwardOnly);
+      rs = db.OpenRecordset(gErr->MsgLoad(kSqlCategoryFileTotals, c.CID), jet::RecordsetType::ForwardOnly);
       if (!rs->IsEOF()) {
         files += countOr0(rs->Fields(QStringLiteral("FileCount")).Value());
         bytes += numberOr0(rs->Fields(QStringLiteral("SumFileSize")).Value());

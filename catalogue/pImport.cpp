@@ -4,6 +4,7 @@
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/mdlGlobals.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_text.h"
@@ -24,11 +25,6 @@ namespace {
 const QString kClass = QStringLiteral("pImport");
 const QString kPrimaryKey = QStringLiteral("PrimaryKey");
 const QString kEq = QStringLiteral("=");
-
-constexpr int32_t kMsgInitFailed = 113;
-constexpr int32_t kMsgAlreadyOpen = 118;
-constexpr int32_t kMsgSelectDatabase = 143;
-constexpr int32_t kMsgRecordNotFound = 183;
 
 // The source as the catalogue's own connection sees it during the copy, and the folders of the
 // volume being copied there: source key and new key.

@@ -3,6 +3,7 @@
 #include "catalogue/mdlCommand_open.h"
 
 #include "catalogue/mdlGlobals.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mQZFw40.h"
 #include "foundation/mdlQZLib51_drives.h"
@@ -135,14 +136,14 @@ pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Databa
 
   walker_.Folder = [this](const QString& fullPath, const QString&, const QString&, int32_t) {
     try {
-      status(gErr->MsgLoad(155) + kCrLf + fullPath);
+      status(gErr->MsgLoad(kMsgReadingFolders) + kCrLf + fullPath);
     } catch (const rt::RaisedError&) {
     }
   };
   walker_.Canceled = [this] { cancel_ = true; };
   testReader_.ReadProgress = [this](int32_t percent) {
     try {
-      status(gErr->MsgLoad(176, testReader_.FileName(), percent));
+      status(gErr->MsgLoad(kMsgReadingFile, testReader_.FileName(), percent));
     } catch (const rt::RaisedError&) {
     }
   };
@@ -180,7 +181,7 @@ void pReader::onReadCanceled(bool& goOn) {
     goOn = false;
     return;
   }
-  const int answer = gErr->MsgShow(177, ui::kYesNo + ui::kQuestion + ui::kDefaultButton2);
+  const int answer = gErr->MsgShow(kMsgCancelReadAsk, ui::kYesNo + ui::kQuestion + ui::kDefaultButton2);
   cancelPending_ = false;
   if (answer == ui::kAnswerYes) {
     goOn = false;
@@ -205,8 +206,10 @@ void pReader::onNewFile(const QString& folderPath, const QString& name, const QB
   } catch (const rt::RaisedError&) {
     testReading_ = false;
     try {
-      const QString reason = gErr->MsgLoad(139, rt::currentError().number, rt::currentError().description);
-      const int answer = gErr->MsgShow(175, ui::kYesNo + ui::kCritical, folderPath + name, reason);
+      const QString reason =
+          gErr->MsgLoad(kMsgErrorNumberText, rt::currentError().number, rt::currentError().description);
+      const int answer =
+          gErr->MsgShow(kMsgFileReadFailedCancelAsk, ui::kYesNo + ui::kCritical, folderPath + name, reason);
       if (answer == ui::kAnswerYes) Cancel();
     } catch (const rt::RaisedError&) {
     }
@@ -218,7 +221,7 @@ void pReader::onNewFile(const QString& folderPath, const QString& name, const QB
 }
 
 void pReader::raiseIfCanceled() {
-  if (cancel_) gErr->ErrRaise(-130);
+  if (cancel_) gErr->ErrRaise(-kMsgCancelledByUser);
 }
 
 bool pReader::Read(int32_t volId) {
@@ -232,12 +235,12 @@ bool pReader::Read(int32_t volId) {
       throw rt::RaisedError(jet::err::kObjectInvalid, QString(),
                             QStringLiteral("Die Katalogtabellen sind nicht geöffnet."));
     volumes_->Seek(QStringLiteral("="), {rt::Variant(volId_)});
-    if (volumes_->NoMatch()) gErr->ErrRaise(-103, QString(), QString(), QString(), volId_);
+    if (volumes_->NoMatch()) gErr->ErrRaise(-kMsgVolumeNotFound, QString(), QString(), QString(), volId_);
     const rt::Variant root = volumes_->Fields(QStringLiteral("VolumePath")).Value();
     // An empty path would commit an empty read and report it as done.
-    if (root.isNull() || root.toText().isEmpty()) gErr->ErrRaise(-102);
+    if (root.isNull() || root.toText().isEmpty()) gErr->ErrRaise(-kMsgVolumePathMissing);
 
-    status(gErr->MsgLoad(155));
+    status(gErr->MsgLoad(kMsgReadingFolders));
     ui::pumpMessages();
     ui::pumpMessages();
 
@@ -277,7 +280,7 @@ bool pReader::Read(int32_t volId) {
     ui::pumpMessages();
     ui::pumpMessages();
     if (walker_.Errors().isEmpty() && unlisted_.isEmpty())
-      gErr->MsgShow(129, ui::kInformation);
+      gErr->MsgShow(kMsgReadDone, ui::kInformation);
     else
       reportUnreadFolders();
     result = true;
@@ -301,7 +304,7 @@ void pReader::reportUnreadFolders() {
   for (const QString& p : unlisted_)
     if (!paths.contains(p)) paths << p;
   QString text =
-      gErr->MsgLoad(129) + kCrLf + kCrLf +
+      gErr->MsgLoad(kMsgReadDone) + kCrLf + kCrLf +
       QStringLiteral("%1 Ordner konnte(n) nicht gelesen werden und fehlt/fehlen im Katalog ganz oder teilweise:")
           .arg(paths.size());
   for (int i = 0; i < paths.size() && i < kUnreadShown; ++i) text += kCrLf + paths[i];
@@ -315,7 +318,7 @@ void pReader::writeFolder(const cuDirParserFolder& folder, std::span<const dirsr
   ui::pumpMessages();
   raiseIfCanceled();
   if (settings_.ReadingBreakDuration > 0 && fileCounter_ > settings_.ReadingBreakFiles) {
-    status(gErr->MsgLoad(203, settings_.ReadingBreakDuration));
+    status(gErr->MsgLoad(kMsgReadingBreak, settings_.ReadingBreakDuration));
     settings_.wait(settings_.ReadingBreakDuration);
     fileCounter_ = 0;
   }
@@ -408,8 +411,8 @@ QString pReader::findMemo(const cuDirParserFolder& folder, std::span<const dirsr
     try {
       text = ReadTextFileRaw(raw);
     } catch (const rt::RaisedError& err) {
-      const QString reason = gErr->MsgLoad(139, err.number, err.description);
-      gErr->ErrRaise(-138, QString(), QString(), QString(), rt::decodeFileName(raw), reason);
+      const QString reason = gErr->MsgLoad(kMsgErrorNumberText, err.number, err.description);
+      gErr->ErrRaise(-kMsgFileReadFailed, QString(), QString(), QString(), rt::decodeFileName(raw), reason);
     }
     if (!text.isEmpty()) return text;
   }
@@ -419,7 +422,7 @@ QString pReader::findMemo(const cuDirParserFolder& folder, std::span<const dirsr
 int32_t pReader::SavePath(const cuDirParserFolder& folder, const QString& path,
                           std::span<const dirsrc::DirEntry> entries) {
   try {
-    status(gErr->MsgLoad(154) + kCrLf + path);
+    status(gErr->MsgLoad(kMsgSavingFolders) + kCrLf + path);
     paths_->AddNew();
     paths_->Fields(pPID).SetValue(nextPathKey_);
     if (firstPathKey_ == 0) firstPathKey_ = nextPathKey_;
@@ -455,7 +458,7 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const QString& path,
 // finds the failing file and asks about it.
 void pReader::WriteFiles(const cuDirParserFolder& folder, const QString& path, int32_t pid,
                          std::span<const dirsrc::DirEntry> entries) {
-  status(gErr->MsgLoad(178, path));
+  status(gErr->MsgLoad(kMsgSavingFiles, path));
   size_t at = 0;
   while (at < entries.size()) {
     ui::pumpMessagesThrottled();
@@ -522,10 +525,10 @@ void pReader::WriteFile(const cuDirParserFolder& folder, int32_t pid, const dirs
     if (endsTheRead(err)) throw;
     const QString reason =
         QStringLiteral("Fehler Nr. ") + QString::number(err.number) + QStringLiteral(": ") + err.description;
-    const int answer = gErr->MsgShow(202, ui::kYesNo + ui::kCritical + ui::kDefaultButton2,
+    const int answer = gErr->MsgShow(kMsgFileReadFailedSkipAsk, ui::kYesNo + ui::kCritical + ui::kDefaultButton2,
                                      folder.FullPath() + rt::decodeFileName(e.name), reason);
     if (answer == ui::kAnswerYes) return;  // the key goes to the next file
-    gErr->ErrRaise(-130);
+    gErr->ErrRaise(-kMsgCancelledByUser);
   }
   if (nextFileKey_ == kMaxKey) throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
   ++nextFileKey_;

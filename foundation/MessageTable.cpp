@@ -30,6 +30,22 @@ const QHash<int32_t, QString>& table() {
 
 bool HasResString(int32_t id) { return table().contains(id); }
 
+QString FillPlaceholders(QString text, std::initializer_list<std::optional<QString>> values) {
+  const QString marker = QStringLiteral("##");
+  qsizetype from = 0;
+  for (const std::optional<QString>& value : values) {
+    const qsizetype at = text.indexOf(marker, from);
+    if (at < 0) break;
+    if (value) {
+      text.replace(at, marker.size(), *value);
+      from = at + value->size();
+    } else {
+      from = at + marker.size();
+    }
+  }
+  return text;
+}
+
 QString LoadResString(int32_t id) {
   const auto it = table().constFind(id);
   if (it == table().constEnd())

@@ -41,17 +41,10 @@ QString cuAppError::MsgParse(const QString& s, const rt::Variant& vPar1, const r
   if (s.isEmpty()) return QString();
   QString r = s;
   r.replace(QStringLiteral("@@"), kCrLf);
-  const QString marker = QStringLiteral("##");
-  if (!vPar1.isNull() && r.contains(marker)) {
-    const qsizetype i = r.indexOf(marker);
-    const QString p1 = vPar1.toText();
-    r.replace(i, 2, p1);
-    // The second marker is looked for after the first parameter, so a "##" inside a name or
-    // path never takes the second parameter.
-    const qsizetype j = r.indexOf(marker, i + p1.size());
-    if (!vPar2.isNull() && j >= 0) r.replace(j, 2, vPar2.toText());
-  }
-  return r;
+  // With vPar1 Null nothing is filled, whatever vPar2 holds.
+  if (vPar1.isNull()) return r;
+  return FillPlaceholders(std::move(r),
+                          {vPar1.toText(), vPar2.isNull() ? std::nullopt : std::optional(vPar2.toText())});
 }
 
 QString cuAppError::MsgLoad(int32_t lResID, const rt::Variant& vPar1, const rt::Variant& vPar2) const {

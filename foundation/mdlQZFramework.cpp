@@ -1,5 +1,6 @@
 #include "foundation/mdlQZFramework.h"
 
+#include "foundation/MessageNumbers.h"
 #include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/SystemError.h"
 #include "platform/runtime/WholeFile.h"
@@ -38,9 +39,9 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
   struct stat st {};
   const bool exists = ::stat(target.constData(), &st) == 0 && !S_ISDIR(st.st_mode);
 
-  if (position < 0) gErr->ErrRaise(-514, kModule, kProc);
-  if (exists && position == 0 && !overwrite) gErr->ErrRaise(-513, kModule, kProc, QString(), path);
-  if (!exists && position > 1) gErr->ErrRaise(-514, kModule, kProc);
+  if (position < 0) gErr->ErrRaise(-kMsgBadWritePosition, kModule, kProc);
+  if (exists && position == 0 && !overwrite) gErr->ErrRaise(-kMsgFileExists, kModule, kProc, QString(), path);
+  if (!exists && position > 1) gErr->ErrRaise(-kMsgBadWritePosition, kModule, kProc);
 
   try {
     // A pipe would wait for a reader for ever, and a device or socket is no file to replace.
@@ -69,7 +70,7 @@ void File_Put(const QString& path, const QString& data, int32_t position, bool o
     // The old file stays because this user may not replace it (a folder without write
     // permission, another owner's file in a shared folder, a read-only medium).
     if (exists && position == 0 && e.number == rt::kErrPermissionDenied)
-      gErr->ErrRaise(-513, kModule, kProc, QString(), path);
+      gErr->ErrRaise(-kMsgFileExists, kModule, kProc, QString(), path);
     gErr->ErrReRaise(kModule, kProc);
   } catch (...) {
     gErr->ErrReRaise(kModule, kProc);

@@ -16,8 +16,6 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kSource = QStringLiteral("mdlLib");
 constexpr double kReserve = 1048576.0;
-constexpr int32_t kMsgNoSpace = 5;
-constexpr int32_t kMsgDatabaseLost = 6;
 // The drive whose free space is tested; "" for a share of another computer (not tested).
 QString driveToTest(const QString& dbPath) {
   if (IsUncPath(dbPath) && GetUncServerName(dbPath).compare(GetComputerNameText(), Qt::CaseInsensitive) != 0)
@@ -51,7 +49,7 @@ QString CompactDatabaseFile(const QString& dbPath, const QString& tempName, cons
     const QString drive = driveToTest(db);
     if (!drive.isEmpty()) {
       const double free = steps.freeSpace(drive);
-      if (free != 0 && free <= need) return LibMessage(kMsgNoSpace, drive, FormatFileSize(need, 4, 1));
+      if (free != 0 && free <= need) return LibMessage(kLibMsgNoSpace, drive, FormatFileSize(need, 4, 1));
     }
     if (QFileInfo::exists(tempPath))
       return QStringLiteral("Die Temp-Datei '") + tempPath + QStringLiteral("' existiert bereits.") + kCrLf +
@@ -76,7 +74,7 @@ QString CompactDatabaseFile(const QString& dbPath, const QString& tempName, cons
     }
     if (!dbThere && !tempThere) {
       // Only a file that was there at the start can have been lost on the way.
-      return existed ? description + kCrLf + LibMessage(kMsgDatabaseLost, db) : description;
+      return existed ? description + kCrLf + LibMessage(kLibMsgDatabaseLost, db) : description;
     }
     if (tempThere) QFile::remove(tempPath);
     return description;

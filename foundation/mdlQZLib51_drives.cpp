@@ -67,15 +67,15 @@ int32_t causeMessage(int32_t number) {
   switch (number) {
     case rt::kErrFileNotFound:
     case rt::kErrDeviceUnavailable:
-      return 10;
+      return kLibMsgDeviceUnavailable;
     case rt::kErrDiskNotReady:
-      return 11;
+      return kLibMsgDiskNotReady;
     case rt::kErrPathFileAccess:
-      return 12;
+      return kLibMsgPathAccess;
     case rt::kErrPathNotFound:
-      return 13;
+      return kLibMsgPathNotFound;
     default:
-      return 14;
+      return kLibMsgUnknownError;
   }
 }
 
@@ -173,7 +173,7 @@ bool CheckDriveReady(const QString& path, const QString& title) {
     // Linux roots are named as they are: upper case would name another folder.
     QString drive = volumes::VolumeSystem().driveRoot(path);
     if (drive.isEmpty()) drive = path;
-    const QString text = LibMessage(9, drive) + kCrLf + LibMessage(causeMessage(number));
+    const QString text = LibMessage(kLibMsgDriveInaccessible, drive) + kCrLf + LibMessage(causeMessage(number));
     ui::showMessageBox(text, ui::kCritical, title);
     return false;
   } catch (...) {
@@ -332,7 +332,7 @@ QString ReadTextFileRaw(const QByteArray& nativePath) {
 
 QString ReadTextFile(const QString& path, bool trimResult, bool stripLineBreaks) {
   const QString filePath = filePathOf(path);
-  if (filePath.isEmpty()) RaiseLibError(-26, QString(), QString(), QString(), path);
+  if (filePath.isEmpty()) RaiseLibError(-kLibMsgFileMissing, QString(), QString(), QString(), path);
   QString text = ReadTextFileRaw(rt::existingNativePath(filePath));
   const QString blank = QStringLiteral(" ");
   if (stripLineBreaks) {

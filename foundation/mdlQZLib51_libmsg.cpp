@@ -1,5 +1,6 @@
 #include "foundation/mdlQZLib51_libmsg.h"
 
+#include "foundation/MessageTable.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/MousePointer.h"
@@ -53,21 +54,12 @@ QString LibMessage(int32_t code, const rt::Variant& arg1, const rt::Variant& arg
   QString text = GetLibMessageText(code);
   if (text.isEmpty()) return QString();
   text.replace(QStringLiteral("@@"), QStringLiteral("\r\n"));
-  const QString marker = QStringLiteral("##");
+  // A missing first argument fills nothing; a Null one keeps its "##" and the second goes on.
   if (arg1.isEmpty()) return text;
-  qsizetype pos = text.indexOf(marker);
-  if (pos < 0) return text;
-  qsizetype next = pos + 2;
-  if (!arg1.isNull()) {
-    const QString a = arg1.toText();
-    text.replace(pos, 2, a);
-    next = pos + a.size();
-  }
-  if (!arg2.isEmpty() && !arg2.isNull()) {
-    const qsizetype p2 = text.indexOf(marker, next);
-    if (p2 >= 0) text.replace(p2, 2, arg2.toText());
-  }
-  return text;
+  const auto given = [](const rt::Variant& v) {
+    return v.isEmpty() || v.isNull() ? std::nullopt : std::optional(v.toText());
+  };
+  return FillPlaceholders(std::move(text), {given(arg1), given(arg2)});
 }
 
 void RaiseLibError(int32_t number, QString source, const QString& procedure, QString description,

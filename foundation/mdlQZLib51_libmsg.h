@@ -8,6 +8,19 @@
 
 #include <cstdint>
 
+// The codes of the table that the program uses.
+inline constexpr int32_t kLibMsgNoSpace = 5;
+inline constexpr int32_t kLibMsgDatabaseLost = 6;
+inline constexpr int32_t kLibMsgScrollbarSize = 7;
+inline constexpr int32_t kLibMsgDriveInaccessible = 9;
+inline constexpr int32_t kLibMsgDeviceUnavailable = 10;
+inline constexpr int32_t kLibMsgDiskNotReady = 11;
+inline constexpr int32_t kLibMsgPathAccess = 12;
+inline constexpr int32_t kLibMsgPathNotFound = 13;
+inline constexpr int32_t kLibMsgUnknownError = 14;
+inline constexpr int32_t kLibMsgFileMissing = 26;
+inline constexpr int32_t kLibMsgReservedChars = 27;
+
 // Library error number of code c: 0x80040400 + c.
 int32_t LibErrorNumber(int32_t code);
 

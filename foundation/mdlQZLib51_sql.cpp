@@ -10,8 +10,6 @@ const QString kAnd = QStringLiteral(" AND ");
 const QString kOr = QStringLiteral(" OR ");
 const QString kQuote = QStringLiteral("'");
 
-constexpr int32_t kMsgReservedChars = 27;
-
 // Blanks only, as the runtime's Trim.
 QString trimBlanks(const QString& s) { return StripText(s, QStringLiteral(" "), true, true, Qt::CaseSensitive, false); }
 
@@ -175,7 +173,7 @@ rt::Variant ReplaceReservedChars(const rt::Variant& value, bool showNotice, cons
     after.replace(QLatin1Char('|'), QChar(0x00A6));
     after.replace(QLatin1Char('\''), QChar(0x00B4));
     if (after != before && showNotice)
-      ui::showMessageBox(noticeText.isEmpty() ? LibMessage(kMsgReservedChars) : noticeText, ui::kInformation,
+      ui::showMessageBox(noticeText.isEmpty() ? LibMessage(kLibMsgReservedChars) : noticeText, ui::kInformation,
                          QString());
     return rt::Variant(after);
   } catch (...) {

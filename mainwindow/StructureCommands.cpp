@@ -5,6 +5,7 @@
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/TreeView.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/mdlQZLib52_window.h"
 #include "platform/ui/MessageBox.h"
@@ -95,8 +96,8 @@ void StructureCommands::NewVolume(int32_t& CatID) {
     wizard.setWindowTitle(QStringLiteral("Neues Volume"));
     wizard.setPubInit(CatID);
     if (!wizard.pubGetPath()) return;
-    wizard.lbl1()->setText(gErr->MsgLoad(136));
-    wizard.lbl2()->setText(gErr->MsgLoad(137));
+    wizard.lbl1()->setText(gErr->MsgLoad(kMsgWizardComplete));
+    wizard.lbl2()->setText(gErr->MsgLoad(kMsgWizardSaveHint));
     wizard.exec();
     ui::pumpMessages();
     ui::pumpMessages();
@@ -114,7 +115,8 @@ void StructureCommands::DeleteVolume() {
     Tree* tree = host_.TreeControl();
     QTreeWidgetItem* node = tree->SelectedItem();
     if (!node) return;
-    if (gErr->MsgShow(104, ui::kYesNo + ui::kExclamation + ui::kDefaultButton2, node->text(0)) != ui::kAnswerYes)
+    if (gErr->MsgShow(kMsgVolumeDeleteAsk, ui::kYesNo + ui::kExclamation + ui::kDefaultButton2, node->text(0)) !=
+        ui::kAnswerYes)
       return;
     const QString key = ui::itemKey(node);
     const int32_t vid = key.mid(1).toInt();
@@ -154,7 +156,8 @@ void StructureCommands::DeleteCat() {
         ui::kAnswerYes)
       return;
     if (DeleteCatNeedsConfirmation(gOptions && gOptions->ExtendedWarnings(), children, content)) {
-      const std::optional<QString> answer = InputBox(host_.Window(), gErr->MsgLoad(166), gErr->AppName());
+      const std::optional<QString> answer =
+          InputBox(host_.Window(), gErr->MsgLoad(kMsgConfirmWithYes), gErr->AppName());
       if (!answer || !DeleteCatConfirmed(*answer)) return;
     }
     ui::setMousePointer(ui::kPointerHourglass);

@@ -8,6 +8,7 @@
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_text.h"
@@ -434,12 +435,13 @@ void frmMain::DBOpenWithDialog() {
     if (choice == 1) {
       const QString start =
           gOptions->InitDir(gDB->DBPath().isEmpty() ? QString() : GetFolderPart(gDB->DBPath(), true, false));
-      path = FileDialog().GetOpenFileName(start, QString(), gErr->MsgLoad(143), CatalogueFileFilter(), this, 0);
+      path = FileDialog().GetOpenFileName(start, QString(), gErr->MsgLoad(kMsgSelectDatabase), CatalogueFileFilter(),
+                                          this, 0);
       if (path.isEmpty()) return;
       ui::pumpMessages();
       ui::pumpMessages();
       if (IsOpenCatalogue(path)) {
-        gErr->MsgShow(118, ui::kInformation, path);
+        gErr->MsgShow(kMsgAlreadyOpen, ui::kInformation, path);
         return;
       }
     }
@@ -453,14 +455,14 @@ void frmMain::DBNew() {
   Command(QStringLiteral("DBNew"), [this] {
     const QString templ = TemplatePath();
     if (!FileExists(templ)) {
-      gErr->MsgShow(126, ui::kCritical, templ);
+      gErr->MsgShow(kMsgTemplateNotFound, ui::kCritical, templ);
       return;
     }
     const QString path = FileDialog().GetSaveFileName(gOptions->InitDir(), rt::App::exeName() + QStringLiteral(".qvk"),
-                                                      gErr->MsgLoad(127), CatalogueFileFilter(), this, 0);
+                                                      gErr->MsgLoad(kMsgNewFileName), CatalogueFileFilter(), this, 0);
     if (path.isEmpty()) return;
     if (IsOpenCatalogue(path)) {
-      gErr->MsgShow(118, ui::kInformation, path);
+      gErr->MsgShow(kMsgAlreadyOpen, ui::kInformation, path);
       return;
     }
     gOptions->setLastDir(GetFolderPart(path, true, true));
@@ -485,7 +487,7 @@ void frmMain::mMainFile_Recent_Click(int Index) {
   Command(QStringLiteral("Recent_Click"), [this, Index] {
     const QString path = m_RFL->Item(Index).FullPath();
     if (IsOpenCatalogue(path)) {
-      gErr->MsgShow(118, ui::kInformation, path);
+      gErr->MsgShow(kMsgAlreadyOpen, ui::kInformation, path);
       return;
     }
     if (FileExists(path)) {
@@ -493,7 +495,7 @@ void frmMain::mMainFile_Recent_Click(int Index) {
       FormEnable(false);
       OpenAndRemember(path, -2);
     } else {
-      gErr->MsgShow(119, ui::kCritical, path);
+      gErr->MsgShow(kMsgDatabaseMissing, ui::kCritical, path);
       m_RFL->Remove(Index);
       m_RFL->Save();
     }
@@ -527,7 +529,7 @@ void frmMain::Tree1_NodeClick(QTreeWidgetItem* Node) { detail_->NodeClick(Node);
 
 void frmMain::Tree1_VolumeFill(const QString& Name, bool Done) {
   try {
-    pubStatus(Done ? QString() : gErr->MsgLoad(174, rt::Variant(Name)));
+    pubStatus(Done ? QString() : gErr->MsgLoad(kMsgVolumeLoading, rt::Variant(Name)));
   } catch (...) {
     // The status text is only a hint.
   }

@@ -5,6 +5,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeView.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/mdlQZLib51_window.h"

@@ -15,6 +15,7 @@
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/TreeView.h"
 #include "catalogue/widgets/mdlCommand_categoriesw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_sql.h"
@@ -171,7 +172,7 @@ void frmMainDetail::Name_Validate(RecordBinder& binder, BoundField& name, bool& 
       Cancel = true;
       refused = true;
       name.setText(QStringLiteral("???"));
-      gErr->MsgShow(150, ui::kCritical, QStringLiteral("Name"));
+      gErr->MsgShow(kMsgFieldEmpty, ui::kCritical, QStringLiteral("Name"));
       return;
     }
     const QString replaced = ReplaceReservedChars(rt::Variant(text), true, QString()).toText();
@@ -194,7 +195,7 @@ void frmMainDetail::Record_Validate(RecordBinder& binder, bool& Save, bool categ
     const QString key = (category ? Tree::Prefix_KeyCategory() : Tree::Prefix_KeyVolume()) + binder.Key().toText();
     if (name.Text().isEmpty()) {
       Save = false;
-      gErr->MsgShow(150, ui::kCritical, QStringLiteral("Name"));
+      gErr->MsgShow(kMsgFieldEmpty, ui::kCritical, QStringLiteral("Name"));
       return;
     }
     if (binder.EditMode() == jet::EditMode::Add) return;
@@ -250,8 +251,8 @@ void frmMainDetail::CatIconEdit_Click() {
     QTreeWidgetItem* selected = w_.Tree1->SelectedItem();
     if (!selected) return;
     const int32_t CID = ui::itemTag(selected).toInt();
-    const QString file = FileDialog().GetOpenFileName(gOptions->LastIconDir(), QString(), gErr->MsgLoad(162),
-                                                      gErr->MsgLoad(161), &w_, 0);
+    const QString file = FileDialog().GetOpenFileName(gOptions->LastIconDir(), QString(), gErr->MsgLoad(kMsgIconTitle),
+                                                      gErr->MsgLoad(kMsgIconFilter), &w_, 0);
     if (file.isEmpty()) return;
     gOptions->setLastIconDir(GetFolderPart(file, true, true));
     QTreeWidgetItem* node = w_.Tree1->TV()->node(Tree::NodeKey(CID, 0));
@@ -281,7 +282,7 @@ void frmMainDetail::CatIconDelete_Click() {
     QTreeWidgetItem* selected = w_.Tree1->SelectedItem();
     if (!selected) return;
     const int32_t CID = ui::itemTag(selected).toInt();
-    if (gErr->MsgShow(163, ui::kYesNo | ui::kQuestion | ui::kDefaultButton2) != ui::kAnswerYes) return;
+    if (gErr->MsgShow(kMsgIconResetAsk, ui::kYesNo | ui::kQuestion | ui::kDefaultButton2) != ui::kAnswerYes) return;
     CategoryIconStore(*gDB->DB(), CID, std::nullopt);
     QTreeWidgetItem* node = w_.Tree1->TV()->node(Tree::NodeKey(CID, 0));
     const QString standard = Tree::IconKey(node && node->isExpanded() ? 13 : 12);
@@ -300,7 +301,7 @@ void frmMainDetail::CatIconDelete_Click() {
 void frmMainDetail::cmdVolumeBrowse_Click() {
   try {
     // The user's home folder stands for the drive root the browser starts at.
-    const QString path = FileDialog().BrowseForFolder(gErr->MsgLoad(191), QDir::homePath(), &w_, true);
+    const QString path = FileDialog().BrowseForFolder(gErr->MsgLoad(kMsgChooseVolumePath), QDir::homePath(), &w_, true);
     if (path.isEmpty()) return;
     if (!CheckDriveReady(path, QStringLiteral("Laufwerksüberprüfung"))) return;
     const DriveInfoRec drive = DriveInfo(path);
@@ -315,9 +316,9 @@ void frmMainDetail::cmdVolumeBrowse_Click() {
     for (const int32_t PID : FolderIdsOfVolume(*gDB->DB(), VID)) {
       const QString relative = PathFullName(PID, rt::Null, false);
       if (!FolderExists(path + relative)) {
-        QString text = gErr->MsgLoad(192, path, relative);
+        QString text = gErr->MsgLoad(kMsgVolumePathMismatch, path, relative);
         if (IsChangeableDrive(NzValue(stored->VolumeType, 0).toInt()))
-          text += QStringLiteral("\r\n") + gErr->MsgLoad(193);
+          text += QStringLiteral("\r\n") + gErr->MsgLoad(kMsgInsertRightMedium);
         gErr->MsgShow(0, ui::kCritical, rt::Null, rt::Null, text);
         return;
       }

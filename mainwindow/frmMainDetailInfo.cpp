@@ -5,6 +5,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/mdlInfo.h"
 #include "catalogue/widgets/Tree.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "mainwindow/frmMain.h"
@@ -53,16 +54,18 @@ void frmMainDetail::refreshInfo(int32_t message, const char* procedure, const st
 }
 
 void frmMainDetail::CatProperties(int32_t CID) {
-  refreshInfo(186, "CatProperties", [&] { CatInfo2ListView(*CathInfo(CID, *cache_), w_.picCategory->LVCategoryInfo); });
+  refreshInfo(kMsgReadingCategoryInfo, "CatProperties",
+              [&] { CatInfo2ListView(*CathInfo(CID, *cache_), w_.picCategory->LVCategoryInfo); });
 }
 
 void frmMainDetail::VolumeProperties(int32_t VID) {
-  refreshInfo(187, "VolumeProperties",
+  refreshInfo(kMsgReadingVolumeInfo, "VolumeProperties",
               [&] { VolumeInfo2ListView(*VolumeInfo(VID, *cache_), w_.picVolume->LVVolumeInfo); });
 }
 
 void frmMainDetail::FolderProperties(int32_t PID) {
-  refreshInfo(171, "FolderProperties", [&] { PathInfo2ListView(*PathInfo(PID, *cache_), w_.picFolder->LVFolderInfo); });
+  refreshInfo(kMsgReadingFolderInfo, "FolderProperties",
+              [&] { PathInfo2ListView(*PathInfo(PID, *cache_), w_.picFolder->LVFolderInfo); });
 }
 
 void frmMainDetail::CatInfo2ListView(const pCatInfo& info, QTreeWidget* list) {

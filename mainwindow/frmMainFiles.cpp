@@ -6,6 +6,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/mdlInfo.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "mainwindow/frmMain.h"
@@ -51,7 +52,7 @@ bool Editor(QWidget* owner, QString& Text, const QString& Name, int16_t TextMode
     window.setLocked(false);
     window.exec();
     if (window.chkEdited() != 1) return false;
-    if (gErr->MsgShow(109, ui::kYesNo + ui::kQuestion) != ui::kAnswerYes) return false;
+    if (gErr->MsgShow(kMsgSaveChangesAsk, ui::kYesNo + ui::kQuestion) != ui::kAnswerYes) return false;
     Text = window.GetText();
     return true;
   } catch (...) {
@@ -64,13 +65,13 @@ bool PathShowEditor(QWidget* owner, int32_t PID, const QString& FieldName, const
   try {
     QString text;
     if (!PathMemoGet(PID, FieldName, text)) {
-      gErr->MsgShow(123, ui::kCritical, PID);
+      gErr->MsgShow(kMsgFolderNotFound, ui::kCritical, PID);
       return false;
     }
     if (!Editor(owner, text, Name, 1)) return false;
     // Gone while it was edited: said the same way.
     if (!PathMemoSet(PID, FieldName, text)) {
-      gErr->MsgShow(123, ui::kCritical, PID);
+      gErr->MsgShow(kMsgFolderNotFound, ui::kCritical, PID);
       return false;
     }
     return true;
@@ -84,18 +85,19 @@ bool FileDescEdit(QWidget* owner, int32_t FID, const QString& fileName, QString&
   try {
     QString text;
     if (!FileDescGet(FID, text)) {
-      gErr->MsgShow(125, ui::kCritical, FID);
+      gErr->MsgShow(kMsgFileNotFound, ui::kCritical, FID);
       return false;
     }
     if (!Editor(owner, text, fileName, 0)) return false;
     if (text.size() > kMaxFileDescLength) {
-      if (gErr->MsgShow(153, ui::kYesNo + ui::kExclamation, static_cast<int32_t>(text.size())) != ui::kAnswerYes)
+      if (gErr->MsgShow(kMsgTextTooLong, ui::kYesNo + ui::kExclamation, static_cast<int32_t>(text.size())) !=
+          ui::kAnswerYes)
         return false;
       // Half a character pair would be no character.
       text.truncate(text.at(kMaxFileDescLength - 1).isHighSurrogate() ? kMaxFileDescLength - 1 : kMaxFileDescLength);
     }
     if (!FileDescSet(FID, text)) {
-      gErr->MsgShow(125, ui::kCritical, FID);
+      gErr->MsgShow(kMsgFileNotFound, ui::kCritical, FID);
       return false;
     }
     shown = text.isEmpty() ? QStringLiteral("-") : text;
@@ -163,7 +165,7 @@ void kTV_Volume_Properties_Click(PendingProperties& pending, pInfoColl& cache, i
   try {
     std::vector<PropItem> rows;
     {
-      InfoStatus status(187, statusPanel);
+      InfoStatus status(kMsgReadingVolumeInfo, statusPanel);
       ui::HourglassScope hourglass;
       fVolumeInfo2InfoData(*VolumeInfo(VID, cache), rows);
     }
@@ -178,7 +180,7 @@ void kTV_Folder_Properties_Click(PendingProperties& pending, pInfoColl& cache, i
   try {
     std::vector<PropItem> rows;
     {
-      InfoStatus status(171, statusPanel);
+      InfoStatus status(kMsgReadingFolderInfo, statusPanel);
       ui::HourglassScope hourglass;
       PathInfo2InfoData(*PathInfo(PID, cache), rows);
     }

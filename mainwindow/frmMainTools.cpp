@@ -16,6 +16,7 @@
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "catalogue/widgets/pImportWindows.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_compact.h"
 #include "foundation/mdlQZLib51_text.h"
@@ -46,11 +47,6 @@
 
 namespace {
 
-constexpr int kMsgCompressAsk = 120;
-constexpr int kMsgCompressFailed = 121;
-constexpr int kMsgCompressed = 122;
-constexpr int kMsgNodesClosing = 172;
-constexpr int kMsgNodesOpening = 173;
 constexpr int kCancelPollEvery = 10;
 const QString kCompactTemp = QStringLiteral("~db.tmp");
 // What the about window links to: the maker's site (shown without its scheme) and support.

@@ -4,6 +4,7 @@
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeErrors.h"
 #include "catalogue/widgets/TreeNode.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/mdlQZLib52_window.h"
 #include "platform/ui/MessageBox.h"
@@ -105,7 +106,7 @@ void Tree::Timer2_Timer() {
       }
     }
     block.unblock();
-    gErr->MsgShow(184, ui::kInformation);
+    gErr->MsgShow(kMsgNodeCheckFixed, ui::kInformation);
   } catch (...) {
     // The reversal reports nothing beyond its message.
   }

@@ -5,6 +5,7 @@
 #include "catalogue/mdlCommand_volumes.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeErrors.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/mdlQZLib52_window.h"
 #include "platform/runtime/Variant.h"
@@ -133,9 +134,9 @@ void Tree::TV_DragDrop(const QPoint&) {
         int message = 0;
         rt::Variant second = rt::Null;
         if (topLevel) {
-          message = isVolume ? 159 : 160;
+          message = isVolume ? kMsgMoveVolumeToTopAsk : kMsgMoveCategoryToTopAsk;
         } else {
-          message = isVolume ? 157 : 158;
+          message = isVolume ? kMsgMoveVolumeAsk : kMsgMoveCategoryAsk;
           second = target->text(0);
         }
         // What is moved where is taken before the question: the box lets events through, and

@@ -8,6 +8,7 @@
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeErrors.h"
 #include "catalogue/widgets/TreeNode.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/mdlQZLib51_pictures.h"
@@ -121,7 +122,7 @@ void Tree::TVFill(const QString& SelectKey) {
     for (const CategoryRow& category : source.Categories()) {
       const QString& name = category.CatName;
       item = QStringLiteral("Kategorie: ") + name;
-      emit Status(gErr->MsgLoad(179, name));
+      emit Status(gErr->MsgLoad(kMsgReadingCategory, name));
       const int32_t cid = category.CID;
       const QString key = NodeKey(cid, kNodeCategory);
       if (category.Parent.isNull()) {
@@ -142,7 +143,7 @@ void Tree::TVFill(const QString& SelectKey) {
     for (const VolumeRow& row : source.Volumes()) {
       const QString& name = row.VolumeName;
       item = QStringLiteral("Volume: ") + name;
-      emit Status(gErr->MsgLoad(180, name));
+      emit Status(gErr->MsgLoad(kMsgReadingVolume, name));
       const int32_t vid = row.VID;
       QString image = row.VolumeType.isNull() ? QString() : IconKey(row.VolumeType.toInt());
       // Drive types without a picture of their own show the fixed-disk picture.
@@ -155,7 +156,7 @@ void Tree::TVFill(const QString& SelectKey) {
     }
     tv_->sortItems(0, Qt::AscendingOrder);
 
-    emit Status(gErr->MsgLoad(181));
+    emit Status(gErr->MsgLoad(kMsgLoadingIcons));
     for (const int32_t cid : source.CategoriesWithIcon()) {
       std::optional<Picture> picture;
       try {

@@ -3,6 +3,7 @@
 #include "catalogue/TableCategories.h"
 #include "catalogue/TableLocations.h"
 #include "catalogue/mdlCommand_categories.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/MessageTable.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_registry.h"
@@ -147,7 +148,7 @@ void GoWeb(QWidget* owner) {
     if (address.isEmpty()) address = MakeURL(kWebAddress, true);
     // A browser that cannot be started is told, not passed over in silence.
     const int32_t result = ShellOpenFile(owner, address, false);
-    if (result != 0) gErr->MsgShow(190, ui::kExclamation, result, address);
+    if (result != 0) gErr->MsgShow(kMsgShellOpenFailed, ui::kExclamation, result, address);
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("GoWeb"));
   }

@@ -3,6 +3,7 @@
 #include "catalogue/pImport.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/frmImport.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/FileDialog.h"
 #include "platform/jet/Database.h"
@@ -12,10 +13,6 @@
 
 #include <QCheckBox>
 #include <QTreeWidgetItem>
-
-namespace {
-constexpr int32_t kMsgImported = 185;
-}
 
 QString pImportWindows::ChooseSourceFile(const QString& initialDir, const QString& title, const QString& filter) {
   return FileDialog().GetOpenFileName(initialDir, QString(), title, filter, owner_, 0);

@@ -1,5 +1,6 @@
 #include "foundation/widgets/cuRecentFiles.h"
 
+#include "foundation/MessageTable.h"
 #include "platform/registry/Registry.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/runtime/Variant.h"
@@ -82,8 +83,7 @@ void resetPointer() {
 }
 
 QString FormatMessage(int n, const rt::Variant& par) {
-  QString text = GetErrorText(n);
-  if (!par.isNull()) text.replace(QStringLiteral("##"), par.toText());
+  QString text = FillPlaceholders(GetErrorText(n), {par.isNull() ? std::nullopt : std::optional(par.toText())});
   return text.replace(QStringLiteral("@@"), QStringLiteral("\n"));
 }
 

@@ -79,7 +79,7 @@ int32_t GetScrollbarSize(bool vertical, bool inTwips) {
   try {
     // Qt styles have one extent for both bars.
     const int m = QApplication::style() ? QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0;
-    if (m == 0) RaiseLibError(-7);
+    if (m == 0) RaiseLibError(-kLibMsgScrollbarSize);
     if (!inTwips) return m;
     return static_cast<int32_t>(std::lround(m * (vertical ? ui::twipsPerPixelX() : ui::twipsPerPixelY())));
   } catch (...) {

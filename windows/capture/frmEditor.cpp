@@ -2,11 +2,12 @@
 
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
-#include "foundation/widgets/RichText.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZFramework.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/widgets/FileDialog.h"
+#include "foundation/widgets/RichText.h"
 #include "foundation/widgets/cuFormPos.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/ui/widgets/FormRegistry.h"
@@ -23,8 +24,6 @@ namespace {
 
 const QString kSource = QStringLiteral("frmEditor");
 constexpr int kHelpContext = 40;
-constexpr int32_t kMsgTextFilter = 156;
-constexpr int32_t kMsgOpenTitle = 152;
 constexpr int kSmallestFontSize = 8;
 constexpr int kLargestFontSize = 72;
 

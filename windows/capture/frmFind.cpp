@@ -8,6 +8,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/pFinder.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/cuFormPos.h"
@@ -423,7 +424,7 @@ bool frmFind::CancelConfirmed(int64_t listed) {
   ui::pumpMessagesThrottled();
   if (onPoll) onPoll(listed);
   if (!searchCancelRequested_) return false;
-  if (gErr->MsgShow(197, ui::kYesNo | ui::kQuestion) == ui::kAnswerYes) return true;
+  if (gErr->MsgShow(kMsgCancelSearchAsk, ui::kYesNo | ui::kQuestion) == ui::kAnswerYes) return true;
   searchCancelRequested_ = false;
   return false;
 }
@@ -458,7 +459,7 @@ bool frmFind::RunSearch(pFinder& finder, bool folders) {
     if (!more) break;
   }
   if (!finder.AnyRows()) return true;
-  SetStatusText(gErr->MsgLoad(198));
+  SetStatusText(gErr->MsgLoad(kMsgSearchStarting));
   Results()->reserve(finder.HitCount(), finder.HitNameBytes());
   FindHit hit;
   std::string_view name;
@@ -486,7 +487,7 @@ void frmFind::cmdFileFind_Click() {
   const FindTerm term = ParseFindTerm(txtFileFind->text());
   switch (term.verdict) {
     case FindTerm::Verdict::Empty:
-      gErr->MsgShow(124, ui::kInformation);
+      gErr->MsgShow(kMsgSearchTermMissing, ui::kInformation);
       txtFileFind->setFocus();
       return;
     case FindTerm::Verdict::Ignore:
@@ -506,12 +507,12 @@ void frmFind::cmdFileFind_Click() {
     ui::BusyScope busy(this, [this] { searchCancelRequested_ = true; });
     try {
       Results()->clear();
-      SetStatusText(gErr->MsgLoad(199));
+      SetStatusText(gErr->MsgLoad(kMsgQueryRunning));
       const int32_t vid = cmbSource->currentIndex() > 0 ? cmbSource->currentData().toInt() : 0;
       pFinder finder(CommandDB(), term.kind, term.text, chkFileWhole->isChecked(), vid, sliceRows_);
       RunSearch(finder, term.kind == FindKind::Folders);
       Results()->flush();
-      SetStatusText(gErr->MsgLoad(149, Results()->count()));
+      SetStatusText(gErr->MsgLoad(kMsgSearchDone, Results()->count()));
     } catch (...) {
       // The rows listed so far stay.
       Results()->flush();
@@ -567,7 +568,7 @@ void frmFind::Filter(int32_t VID, int32_t LocID, const QString& NamePart) {
     if (VID <= 0 && LocID < 1 && NamePart.isEmpty()) return;
     const std::vector<VolumeRow> rows = VolumesFound(CommandDB(), VID, LocID, NamePart);
     if (rows.empty()) {
-      gErr->MsgShow(201, ui::kInformation);
+      gErr->MsgShow(kMsgNoResult, ui::kInformation);
       return;
     }
     for (const VolumeRow& row : rows) {

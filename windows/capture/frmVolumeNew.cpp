@@ -6,6 +6,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/pReader.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_text.h"
@@ -348,13 +349,13 @@ bool frmVolumeNew::GetPath() {
     if (path.isEmpty()) {
       // Over the wizard once it is up, else over the window that opened it.
       QWidget* owner = isVisible() || !parentWidget() ? this : parentWidget();
-      path = FileDialog().BrowseForFolder(gErr->MsgLoad(191), gLastReadPath, owner, true);
+      path = FileDialog().BrowseForFolder(gErr->MsgLoad(kMsgChooseVolumePath), gLastReadPath, owner, true);
       if (path.isEmpty()) return false;
     }
     if (!CheckDriveReady(path, QStringLiteral("Laufwerksüberprüfung"))) return false;
     // A drive without its disc shows as its device: nothing there to read.
     if (!FolderExists(path)) {
-      gErr->MsgShow(189, ui::kExclamation, path);
+      gErr->MsgShow(kMsgVolumeUnavailable, ui::kExclamation, path);
       return false;
     }
     path = AddTrailingChar(path, QStringLiteral("/"));
@@ -404,13 +405,13 @@ void frmVolumeNew::SetExtendedInfo() {
 bool frmVolumeNew::CheckRecord() {
   try {
     if (volumeName_->text().isEmpty()) {
-      gErr->MsgShow(101, ui::kExclamation);
+      gErr->MsgShow(kMsgVolumeNameMissing, ui::kExclamation);
       GotoPage(1);
       volumeName_->setFocus();
       return false;
     }
     if (volumePath_->text().isEmpty()) {
-      gErr->MsgShow(102, ui::kExclamation);
+      gErr->MsgShow(kMsgVolumePathMissing, ui::kExclamation);
       GotoPage(0);
       volumePath_->setFocus();
       return false;

@@ -1,6 +1,7 @@
 #include "windows/maintenance/frmCatNew.h"
 
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "platform/ui/MessageBox.h"
 
@@ -101,7 +102,7 @@ void frmCatNew::hideSubCategory() {
 void frmCatNew::cmdOK_Click() {
   // Blanks are a name: only an empty text is refused.
   if (catName_->text().isEmpty()) {
-    gErr->MsgShow(132, ui::kExclamation);
+    gErr->MsgShow(kMsgCategoryNameMissing, ui::kExclamation);
     catName_->setFocus();
     return;
   }

@@ -1,6 +1,7 @@
 #include "windows/maintenance/frmLocEdit.h"
 
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "platform/ui/MessageBox.h"
 
@@ -14,7 +15,6 @@
 
 namespace {
 constexpr int kHelpContext = 70;
-constexpr int kMsgNameMissing = 169;
 // The catalogue's text fields hold at most this many characters.
 constexpr int kMaxText = 255;
 }  // namespace

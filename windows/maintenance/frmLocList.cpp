@@ -4,6 +4,7 @@
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/ui/MessageBox.h"
@@ -27,9 +28,6 @@ namespace {
 
 const QString kName = QStringLiteral("frmLocList");
 constexpr int kHelpContext = 80;
-constexpr int kMsgDeleteUnused = 135;
-constexpr int kMsgDeleteUsed = 167;
-constexpr int kMsgNotDeleted = 168;
 constexpr int kKeyLocation = 4;
 
 QString itemKey(int32_t lid) { return QStringLiteral("A") + QString::number(lid); }
@@ -171,8 +169,8 @@ void frmLocList::Delete() {
   try {
     const int32_t lid = itemId(item);
     const int32_t used = volumeCount(lid);
-    const QString question =
-        used < 1 ? gErr->MsgLoad(kMsgDeleteUnused, item->text(0)) : gErr->MsgLoad(kMsgDeleteUsed, used, item->text(0));
+    const QString question = used < 1 ? gErr->MsgLoad(kMsgLocationDeleteAsk, item->text(0))
+                                      : gErr->MsgLoad(kMsgLocationInUseDeleteAsk, used, item->text(0));
     if (gErr->MsgShow(0, ui::kYesNo + ui::kExclamation + ui::kDefaultButton2, rt::Null, rt::Null, question) !=
         ui::kAnswerYes)
       return;

@@ -2,6 +2,7 @@
 
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/ui/MessageBox.h"
@@ -33,13 +34,6 @@ namespace {
 
 const QString kName = QStringLiteral("frmOptions");
 constexpr int kHelpContext = 90;
-constexpr int kMsgNotNumeric = 510;
-constexpr int kMsgRestart = 511;
-constexpr int kMsgSelectEntry = 145;
-constexpr int kMsgDeleteEntry = 146;
-constexpr int kMsgFileName = 147;
-constexpr int kMsgDuplicateEntry = 148;
-constexpr int kMsgTitle = 144;
 
 // A whole number in 32 bits, blanks around it allowed. A larger one would be cut down on
 // storing, so it counts as no number at all.
@@ -297,8 +291,8 @@ void frmOptions::kAutoMemo_Edit_Click(int index) {
 void frmOptions::AutoMemoAdd() {
   ui::TextPromptRequest request;
   request.owner = this;
-  request.prompt = gErr->MsgLoad(kMsgFileName);
-  request.title = gErr->MsgLoad(kMsgTitle);
+  request.prompt = gErr->MsgLoad(kMsgEnterFileName);
+  request.title = gErr->MsgLoad(kMsgProgramTitle);
   const std::optional<QString> answer = ui::textPrompter().ask(request);
   // The names are stored joined by "|" and read back trimmed: blanks around a name would be
   // lost and a "|" would split it in two.

@@ -2,6 +2,7 @@
 
 #include "catalogue/mdlCommand_other.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/ui/MessageBox.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr int kMsgTitle = 144;
 constexpr int kBetaRevision = 900;
 const QString kDefaultWeb = QStringLiteral("www.tolvarent.de");
 const QString kDefaultMail = QStringLiteral("support@tolvarent.de");
@@ -47,7 +47,7 @@ QString LinkErrorText(int result) {
 
 VersionInfo ProgramVersionInfo() {
   VersionInfo v;
-  v.title = gErr ? gErr->MsgLoad(kMsgTitle) : QStringLiteral("Tolvarent Kerbolith");
+  v.title = gErr ? gErr->MsgLoad(kMsgProgramTitle) : QStringLiteral("Tolvarent Kerbolith");
   v.major = ZX_VERSION_MAJOR;
   v.minor = ZX_VERSION_MINOR;
   v.revision = ZX_VERSION_REVISION;

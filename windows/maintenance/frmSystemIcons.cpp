@@ -3,6 +3,7 @@
 #include "catalogue/TableIcons.h"
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/widgets/FileDialog.h"
@@ -28,8 +29,6 @@ namespace {
 
 const QString kName = QStringLiteral("frmSystemIcons");
 constexpr int kHelpContext = 110;
-constexpr int kMsgIconFilter = 161;
-constexpr int kMsgIconTitle = 162;
 // IIDs from here on are the program's own icons, below it the drive types.
 constexpr int32_t kFirstOtherIcon = 10;
 // The colour the lists and the tree treat as transparent in pictures without an alpha channel;
