@@ -231,6 +231,31 @@ TEST(LikePattern, BytesOfAValueMatchAPlainPartAsTheirDecodedLetters) {
         << c.value << " Like " << c.pattern;
 }
 
+TEST(LikePattern, PlainPartOnTheBytesAgreesWithTheMatchOnTheLetters) {
+  // A part in brackets holds the same letters but is matched on the decoded letters: the two
+  // must agree for values of every length, with the part and letters beyond ASCII (folding to
+  // ASCII or not, valid or not) at every place, across the eight-byte steps of the byte search.
+  const std::pair<const char*, const char*> patterns[] = {
+      {"*k1*", "*[k]1*"}, {"*1k*", "*1[k]*"}, {"*s*", "*[s]*"}, {"*7x*", "*[7]x*"}, {"*xk7x*", "*[x]k7x*"}};
+  const std::string pieces[] = {"x",        "K",    "1",        "7",        "s",       "\xc3\xbc", "\xe2\x84\xaa",
+                                "\xc5\xbf", "\xc5", "\xe2\x84", "\xc1\x8b", "\xc3\x9f"};
+  uint32_t seed = 12345;
+  const auto next = [&seed](uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (int round = 0; round < 4000; ++round) {
+    std::string value;
+    const uint32_t length = next(26);
+    for (uint32_t i = 0; i < length; ++i) value += pieces[next(std::size(pieces))];
+    for (const auto& [plain, bracketed] : patterns) {
+      const bool expected = jet::LikePattern(std::string_view(bracketed)).matches(std::string_view(value));
+      ASSERT_EQ(jet::LikePattern(std::string_view(plain)).matches(std::string_view(value)), expected)
+          << value << " Like " << plain;
+    }
+  }
+}
+
 TEST(LikePattern, UnclosedBracketIsAnError) {
   try {
     jet::LikePattern p(QStringLiteral("[abc"));
