@@ -202,7 +202,8 @@ std::u32string decodeAll(std::string_view s) {
 
 // One element of a sort key, a value above 0, as UTF-8 writes a code point: the byte order of
 // the forms is the order of the values, and no form holds a 0 byte.
-inline void putKeyValue(std::string& out, char32_t v) {
+template <typename Out>
+inline void putKeyValue(Out& out, char32_t v) {
   if (v < 0x80) {
     out.push_back(static_cast<char>(v));
   } else if (v < 0x800) {
@@ -224,7 +225,8 @@ inline void putKeyValue(std::string& out, char32_t v) {
 // character. A text without any accent stops after the 0: against a text of the same base
 // letters with accents it is the shorter key, as compareText puts it first. Stops once `limit`
 // bytes are written.
-void appendSortKey(std::string_view text, std::string& out, size_t limit) {
+template <typename Out>
+void appendSortKey(std::string_view text, Out& out, size_t limit) {
   const size_t start = out.size();
   auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
   auto* const end = begin + text.size();
@@ -266,13 +268,17 @@ SortHead sortKeyHead(std::string_view utf8) {
     word[i / 8] |= static_cast<uint64_t>(lowerAscii(c) + 1) << (8 * (7 - i % 8));
   }
   if (i == 16 || i == utf8.size()) return SortHead{word[0], word[1]};
-  std::string key;
+  // The key's first bytes on the stack: the writer stops within the last character's values
+  // past the limit (two base letters of four bytes each at most).
+  struct Head {
+    unsigned char bytes[24] = {};
+    size_t n = 0;
+    void push_back(char c) { bytes[n++] = static_cast<unsigned char>(c); }
+    size_t size() const { return n; }
+  } key;
   appendSortKey(utf8, key, 16);
   SortHead head;
-  for (size_t k = 0; k < 16; ++k) {
-    const uint64_t byte = k < key.size() ? static_cast<unsigned char>(key[k]) : 0u;
-    (k < 8 ? head.high : head.low) |= byte << (8 * (7 - k % 8));
-  }
+  for (size_t k = 0; k < 16; ++k) (k < 8 ? head.high : head.low) |= uint64_t{key.bytes[k]} << (8 * (7 - k % 8));
   return head;
 }
 
