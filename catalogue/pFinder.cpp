@@ -217,13 +217,6 @@ void pFinder::addFolder(int32_t pid, int32_t vid, std::string_view name) {
   auto v = volumes_.constFind(vid);
   // A folder of no volume has no place in the list, as the join leaves it out.
   if (v == volumes_.constEnd() || (vid_ > 0 && vid != vid_)) return;
-  // The folder's key is VolumePath & Path as the engine's "&" joins them.
-  const QByteArray path = v.value().VolumePath.toUtf8();
-  std::string folderKey(path.constData(), static_cast<size_t>(path.size()));
-  folderKey.append(name);
-  std::string order = volumeKeys_.value(vid);
-  order.push_back('\0');
-  order.append(jet::sortKey(folderKey));
   const auto place = static_cast<uint32_t>(folderList_.size());
   // Ids of folders mostly run from 1 without large gaps: those find their place in a table.
   if (pid >= 0 && static_cast<size_t>(pid) < 4 * (folderList_.size() + 1) + 65536) {
@@ -232,7 +225,24 @@ void pFinder::addFolder(int32_t pid, int32_t vid, std::string_view name) {
   } else {
     folderIndex_.insert(pid, place);
   }
-  folderList_.push_back(Folder{pid, vid, std::move(order)});
+  folderList_.push_back(
+      Folder{pid, vid, static_cast<uint32_t>(folderNames_.size()), static_cast<uint32_t>(name.size()), false, {}});
+  folderNames_.append(name);
+}
+
+const std::string& pFinder::orderOf(uint32_t folder) const {
+  const Folder& f = folderList_[folder];
+  if (!f.ordered) {
+    // The folder's key is VolumePath & Path as the engine's "&" joins them.
+    const QByteArray path = Volume(f.vid).VolumePath.toUtf8();
+    std::string folderKey(path.constData(), static_cast<size_t>(path.size()));
+    folderKey.append(std::string_view(folderNames_).substr(f.nameAt, f.nameSize));
+    f.order = volumeKeys_.value(f.vid);
+    f.order.push_back('\0');
+    f.order.append(jet::sortKey(folderKey));
+    f.ordered = true;
+  }
+  return f.order;
 }
 
 void pFinder::loadFolders(const QString& sql, const std::vector<rt::Variant>& params) {
@@ -364,7 +374,7 @@ int pFinder::compare(const jet::SortHead& headA, std::string_view nameA, uint32_
     if (!(headA == headB)) return headA < headB ? -1 : 1;
     if ((c = jet::compareText(nameA, nameB)) != 0) return c;
   }
-  if (folderA != folderB && (c = folderList_[folderA].order.compare(folderList_[folderB].order)) != 0) return c;
+  if (folderA != folderB && (c = orderOf(folderA).compare(orderOf(folderB))) != 0) return c;
   return idA < idB ? -1 : (idA > idB ? 1 : 0);
 }
 
