@@ -191,6 +191,9 @@ class pFinder {
   std::vector<Entry> slice_;  // the slice being scanned, its names side by side
   std::string sliceNames_;
   std::vector<Run> runs_;
-  std::vector<size_t> heap_;  // runs with hits left, the one with the smallest head first
+  // Whether run A's head comes first; a run without hits left comes after all.
+  bool before(size_t runA, size_t runB) const;
+  std::vector<size_t> tree_;  // the merge's matches (see startMerge)
+  std::vector<bool> done_;    // runs without hits left
   Run* handedOut_ = nullptr;  // the run of the hit handed out last
 };
