@@ -269,14 +269,36 @@ SortHead sortKeyHead(std::string_view utf8) {
   }
   if (i == 16 || i == utf8.size()) return SortHead{word[0], word[1]};
   // The key's first bytes on the stack: the writer stops within the last character's values
-  // past the limit (two base letters of four bytes each at most).
+  // past the limit (two base letters of four bytes each at most). The plain ASCII before the
+  // first other letter has given its base letters already, and adds a weight of none each.
   struct Head {
     unsigned char bytes[24] = {};
     size_t n = 0;
     void push_back(char c) { bytes[n++] = static_cast<unsigned char>(c); }
     size_t size() const { return n; }
   } key;
-  appendSortKey(utf8, key, 16);
+  for (; key.n < i; ++key.n)
+    key.bytes[key.n] = static_cast<unsigned char>(lowerAscii(static_cast<unsigned char>(utf8[key.n])) + 1);
+  auto* const begin = reinterpret_cast<const unsigned char*>(utf8.data());
+  auto* const end = begin + utf8.size();
+  bool accents = false;
+  for (auto* p = begin + i; p != end && key.n < 16;) {
+    if (*p < 0x80) {
+      key.push_back(static_cast<char>(lowerAscii(*p++) + 1));
+      continue;
+    }
+    const CharKey k = keyOf(decode(p, end));
+    for (int b = 0; b < k.count; ++b) putKeyValue(key, k.base[b] + 1);
+    accents = accents || k.weight != 0;
+  }
+  if (key.n < 16) {
+    key.push_back('\0');
+    if (accents) {
+      for (size_t a = 0; a < i && key.n < 16; ++a) key.push_back(1);
+      for (auto* p = begin + i; p != end && key.n < 16;)
+        putKeyValue(key, (*p < 0x80 ? (++p, 0) : keyOf(decode(p, end)).weight) + 1);
+    }
+  }
   SortHead head;
   for (size_t k = 0; k < 16; ++k) (k < 8 ? head.high : head.low) |= uint64_t{key.bytes[k]} << (8 * (7 - k % 8));
   return head;

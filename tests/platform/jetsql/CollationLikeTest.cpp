@@ -164,6 +164,25 @@ TEST(Collation, SortKeysAndTheirHeadsOrderAsTheComparisonDoes) {
     }
 }
 
+TEST(Collation, AHeadIsTheFirstSixteenBytesOfTheSortKey) {
+  // Plain ASCII of every length before a letter of one or two bases, with or without an accent,
+  // beyond the tables, or an invalid byte, so that the key's parts meet the sixteenth byte
+  // everywhere.
+  const char* letters[] = {"",     "x",           "\xc3\x9f", "\xc3\xa9", "\xc3\x9c", "\xc3\xa6", "\xf0\x9f\x8e\xb5",
+                           "\xc3", "\xe2\x82\xac"};
+  for (size_t plain = 0; plain <= 18; ++plain)
+    for (const char* letter : letters)
+      for (const char* tail : {"", "b", "\xc3\xa4" "b", "Zz-12.txt"}) {
+        const std::string text = std::string(plain, 'A') + letter + tail;
+        std::string key = jet::sortKey(text);
+        key.resize(16, '\0');
+        jet::SortHead expected;
+        for (size_t k = 0; k < 16; ++k)
+          (k < 8 ? expected.high : expected.low) |= uint64_t{static_cast<unsigned char>(key[k])} << (8 * (7 - k % 8));
+        EXPECT_TRUE(jet::sortKeyHead(text) == expected) << text;
+      }
+}
+
 struct LikeCase {
   const char* value;
   const char* pattern;
