@@ -172,7 +172,10 @@ TEST(Collation, AHeadIsTheFirstSixteenBytesOfTheSortKey) {
                            "\xc3", "\xe2\x82\xac"};
   for (size_t plain = 0; plain <= 18; ++plain)
     for (const char* letter : letters)
-      for (const char* tail : {"", "b", "\xc3\xa4" "b", "Zz-12.txt"}) {
+      for (const char* tail : {"", "b",
+                               "\xc3\xa4"
+                               "b",
+                               "Zz-12.txt", "@[`{AZaz09_~\x7f"}) {
         const std::string text = std::string(plain, 'A') + letter + tail;
         std::string key = jet::sortKey(text);
         key.resize(16, '\0');
