@@ -215,13 +215,6 @@ void pFinder::addFolder(int32_t pid, int32_t vid, std::string_view name) {
   auto v = volumes_.constFind(vid);
   // A folder of no volume has no place in the list, as the join leaves it out.
   if (v == volumes_.constEnd() || (vid_ > 0 && vid != vid_)) return;
-  // The folder's key is VolumePath & Path as the engine's "&" joins them.
-  const QByteArray path = v.value().VolumePath.toUtf8();
-  std::string folderKey(path.constData(), static_cast<size_t>(path.size()));
-  folderKey.append(name);
-  std::string order = volumeKeys_.value(vid);
-  order.push_back('\0');
-  order.append(jet::sortKey(folderKey));
   const auto place = static_cast<uint32_t>(folderList_.size());
   // Ids of folders mostly run from 1 without large gaps: those find their place in a table.
   if (pid >= 0 && static_cast<size_t>(pid) < 4 * (folderList_.size() + 1) + 65536) {
@@ -230,7 +223,24 @@ void pFinder::addFolder(int32_t pid, int32_t vid, std::string_view name) {
   } else {
     folderIndex_.insert(pid, place);
   }
-  folderList_.push_back(Folder{pid, vid, std::move(order)});
+  folderList_.push_back(
+      Folder{pid, vid, static_cast<uint32_t>(folderNames_.size()), static_cast<uint32_t>(name.size()), false, {}});
+  folderNames_.append(name);
+}
+
+const std::string& pFinder::orderOf(uint32_t folder) const {
+  const Folder& f = folderList_[folder];
+  if (!f.ordered) {
+    // The folder's key is VolumePath & Path as the engine's "&" joins them.
+    const QByteArray path = Volume(f.vid).VolumePath.toUtf8();
+    std::string folderKey(path.constData(), static_cast<size_t>(path.size()));
+    folderKey.append(std::string_view(folderNames_).substr(f.nameAt, f.nameSize));
+    f.order = volumeKeys_.value(f.vid);
+    f.order.push_back('\0');
+    f.order.append(jet::sortKey(folderKey));
+    f.ordered = true;
+  }
+  return f.order;
 }
 
 void pFinder::loadFolders(const QString& sql, const std::vector<rt::Variant>& params) {
@@ -333,7 +343,10 @@ bool pFinder::Scan() {
       q.reset();
       resolveFolders();
       auto nameOf = [this](const Entry& e) { return std::string_view(sliceNames_).substr(e.nameAt, e.nameSize); };
+      // Files part on their heads mostly: the full comparison is left for equal heads.
+      const bool byName = kind_ == FindKind::Files;
       std::sort(slice_.begin(), slice_.end(), [&](const Entry& a, const Entry& b) {
+        if (byName && !(a.head == b.head)) return a.head < b.head;
         return compare(a.head, nameOf(a), a.folder, a.id, b.head, nameOf(b), b.folder, b.id) < 0;
       });
       hitCount_ += static_cast<int64_t>(slice_.size());
@@ -361,14 +374,21 @@ int pFinder::compare(const jet::SortHead& headA, std::string_view nameA, uint32_
     if (!(headA == headB)) return headA < headB ? -1 : 1;
     if ((c = jet::compareText(nameA, nameB)) != 0) return c;
   }
-  if (folderA != folderB && (c = folderList_[folderA].order.compare(folderList_[folderB].order)) != 0) return c;
+  if (folderA != folderB && (c = orderOf(folderA).compare(orderOf(folderB))) != 0) return c;
   return idA < idB ? -1 : (idA > idB ? 1 : 0);
 }
 
 bool pFinder::headLess(size_t runA, size_t runB) const {
   const Hit& a = runs_[runA].head();
   const Hit& b = runs_[runB].head();
+  if (kind_ == FindKind::Files && !(a.head == b.head)) return a.head < b.head;
   return compare(a.head, a.name, a.folder, a.id, b.head, b.name, b.folder, b.id) < 0;
+}
+
+bool pFinder::before(size_t runA, size_t runB) const {
+  if (done_[runA]) return false;
+  if (done_[runB]) return true;
+  return headLess(runA, runB);
 }
 
 void pFinder::startMerge() {
@@ -376,10 +396,20 @@ void pFinder::startMerge() {
   // The scan's buffers are not needed any more.
   std::vector<Entry>().swap(slice_);
   std::string().swap(sliceNames_);
-  heap_.clear();
-  for (size_t i = 0; i < runs_.size(); ++i) heap_.push_back(i);
-  // std heaps keep the largest on top: order by "greater" for the smallest head.
-  std::make_heap(heap_.begin(), heap_.end(), [this](size_t a, size_t b) { return headLess(b, a); });
+  // A tree of matches between the runs' heads: leaf k + r stands for run r, each inner node n
+  // (children 2n and 2n + 1) keeps the loser of its match, and tree_[0] the overall winner.
+  const size_t k = runs_.size();
+  done_.assign(k, false);
+  tree_.assign(std::max<size_t>(k, 1), 0);
+  std::vector<size_t> winners(2 * k);
+  for (size_t r = 0; r < k; ++r) winners[k + r] = r;
+  for (size_t n = k - 1; n >= 1 && k > 1; --n) {
+    const size_t a = winners[2 * n], b = winners[2 * n + 1];
+    const bool bWins = before(b, a);
+    winners[n] = bWins ? b : a;
+    tree_[n] = bWins ? a : b;
+  }
+  tree_[0] = k > 1 ? winners[1] : 0;
 }
 
 bool pFinder::NextHit(FindHit& hit) {
@@ -393,8 +423,9 @@ bool pFinder::NextHit(FindHit& hit, std::string_view& name) {
   if (!merging_) startMerge();
   // The run of the last hit gives back what it has handed out, that hit's name included.
   if (handedOut_) handedOut_->release();
-  if (heap_.empty()) return false;
-  Run& run = runs_[heap_.front()];
+  if (runs_.empty() || done_[tree_[0]]) return false;
+  const size_t winner = tree_[0];
+  Run& run = runs_[winner];
   const Hit& e = run.head();
   hit.ID = e.id;
   const Folder& folder = folderList_[e.folder];
@@ -402,18 +433,12 @@ bool pFinder::NextHit(FindHit& hit, std::string_view& name) {
   hit.PID = folder.pid;
   name = e.name;
   handedOut_ = &run;
-  if (!run.advance()) {
-    heap_.front() = heap_.back();
-    heap_.pop_back();
-  }
-  // The run at the top has a new head (or another run took its place): down to its place.
-  for (size_t at = 0;;) {
-    const size_t left = 2 * at + 1;
-    if (left >= heap_.size()) break;
-    const size_t smaller = left + 1 < heap_.size() && headLess(heap_[left + 1], heap_[left]) ? left + 1 : left;
-    if (!headLess(heap_[smaller], heap_[at])) break;
-    std::swap(heap_[smaller], heap_[at]);
-    at = smaller;
-  }
+  if (!run.advance()) done_[winner] = true;
+  // The winner's run has a new head (or none): it plays the losers on its way up again.
+  const size_t k = runs_.size();
+  size_t up = winner;
+  for (size_t n = (winner + k) / 2; n >= 1; n /= 2)
+    if (before(tree_[n], up)) std::swap(tree_[n], up);
+  tree_[0] = up;
   return true;
 }

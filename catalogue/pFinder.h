@@ -132,13 +132,18 @@ class pFinder {
     size_t released_ = 0;  // blocks given back
     Hit head_{};
   };
-  // A folder of a hit: its volume and its place among the folders (sort keys of the volume
-  // name, a 0, and of volume path and folder name).
+  // A folder of a hit: its volume and its name (in folderNames_). Its place among the folders
+  // (sort keys of the volume name, a 0, and of volume path and folder name) is worked out when
+  // two hits first need it: most hits differ in their names already.
   struct Folder {
     int32_t pid;
     int32_t vid;
-    std::string order;
+    uint32_t nameAt;
+    uint32_t nameSize;
+    mutable bool ordered = false;
+    mutable std::string order;
   };
+  const std::string& orderOf(uint32_t folder) const;
   int compare(const jet::SortHead& headA, std::string_view nameA, uint32_t folderA, int32_t idA,
               const jet::SortHead& headB, std::string_view nameB, uint32_t folderB, int32_t idB) const;
   bool headLess(size_t runA, size_t runB) const;
@@ -181,10 +186,14 @@ class pFinder {
   std::vector<uint32_t> byId_;            // by PID, for the ids below its size
   QHash<int32_t, uint32_t> folderIndex_;  // the others
   std::vector<Folder> folderList_;
+  std::string folderNames_;
   QSet<int32_t> foreign_;     // folders outside the searched range
   std::vector<Entry> slice_;  // the slice being scanned, its names side by side
   std::string sliceNames_;
   std::vector<Run> runs_;
-  std::vector<size_t> heap_;  // runs with hits left, the one with the smallest head first
+  // Whether run A's head comes first; a run without hits left comes after all.
+  bool before(size_t runA, size_t runB) const;
+  std::vector<size_t> tree_;  // the merge's matches (see startMerge)
+  std::vector<bool> done_;    // runs without hits left
   Run* handedOut_ = nullptr;  // the run of the hit handed out last
 };

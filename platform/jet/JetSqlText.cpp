@@ -5,7 +5,9 @@
 
 #include <QChar>
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace jet {
@@ -200,7 +202,8 @@ std::u32string decodeAll(std::string_view s) {
 
 // One element of a sort key, a value above 0, as UTF-8 writes a code point: the byte order of
 // the forms is the order of the values, and no form holds a 0 byte.
-inline void putKeyValue(std::string& out, char32_t v) {
+template <typename Out>
+inline void putKeyValue(Out& out, char32_t v) {
   if (v < 0x80) {
     out.push_back(static_cast<char>(v));
   } else if (v < 0x800) {
@@ -222,7 +225,8 @@ inline void putKeyValue(std::string& out, char32_t v) {
 // character. A text without any accent stops after the 0: against a text of the same base
 // letters with accents it is the shorter key, as compareText puts it first. Stops once `limit`
 // bytes are written.
-void appendSortKey(std::string_view text, std::string& out, size_t limit) {
+template <typename Out>
+void appendSortKey(std::string_view text, Out& out, size_t limit) {
   const size_t start = out.size();
   auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
   auto* const end = begin + text.size();
@@ -253,24 +257,81 @@ std::string sortKey(std::string_view utf8) {
   return key;
 }
 
+namespace {
+
+// A word read from memory as a number whose first byte is the highest.
+inline uint64_t toBigEndian(uint64_t w) {
+  if constexpr (std::endian::native == std::endian::little) return __builtin_bswap64(w);
+  return w;
+}
+
+// Eight plain ASCII bytes as their sort key bytes: upper case to lower, each plus one. No sum
+// carries into the next byte, as every byte is below 0x80.
+inline uint64_t asciiKeyBytes(uint64_t w) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  const uint64_t fromA = w + 0x3F * kOnes;  // top bit: at least 'A'
+  const uint64_t pastZ = w + 0x25 * kOnes;  // top bit: beyond 'Z'
+  const uint64_t upper = fromA & ~pastZ & (0x80 * kOnes);
+  return (w | (upper >> 2)) + kOnes;
+}
+
+}  // namespace
+
 SortHead sortKeyHead(std::string_view utf8) {
   // Plain ASCII up to the 16th letter needs no decoding: each byte is one base letter, and a
-  // shorter text ends in the 0 that the padding gives anyway.
+  // shorter text ends in the 0 that the padding gives anyway. DEL is left out: its key value
+  // takes two bytes.
   uint64_t word[2] = {0, 0};
   size_t i = 0;
+  // Eight letters at a time while they are plain ASCII and the text goes on.
+  for (; i < 16 && utf8.size() - i >= 8; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, utf8.data() + i, sizeof w);
+    if ((w | (w + 0x0101010101010101ull)) & 0x8080808080808080ull) break;
+    word[i / 8] = toBigEndian(asciiKeyBytes(w));
+  }
   for (; i < 16 && i < utf8.size(); ++i) {
     const auto c = static_cast<unsigned char>(utf8[i]);
-    if (c >= 0x80) break;
+    if (c >= 0x7F) break;
     word[i / 8] |= static_cast<uint64_t>(lowerAscii(c) + 1) << (8 * (7 - i % 8));
   }
   if (i == 16 || i == utf8.size()) return SortHead{word[0], word[1]};
-  std::string key;
-  appendSortKey(utf8, key, 16);
-  SortHead head;
-  for (size_t k = 0; k < 16; ++k) {
-    const uint64_t byte = k < key.size() ? static_cast<unsigned char>(key[k]) : 0u;
-    (k < 8 ? head.high : head.low) |= byte << (8 * (7 - k % 8));
+  // The key's first bytes on the stack: the writer stops within the last character's values
+  // past the limit (two base letters of four bytes each at most). The plain ASCII before the
+  // first other letter has given its base letters already, and adds a weight of none each.
+  struct Head {
+    unsigned char bytes[24] = {};
+    size_t n = 0;
+    void push_back(char c) { bytes[n++] = static_cast<unsigned char>(c); }
+    size_t size() const { return n; }
+  } key;
+  for (; key.n < i; ++key.n)
+    key.bytes[key.n] = static_cast<unsigned char>(lowerAscii(static_cast<unsigned char>(utf8[key.n])) + 1);
+  auto* const begin = reinterpret_cast<const unsigned char*>(utf8.data());
+  auto* const end = begin + utf8.size();
+  bool accents = false;
+  for (auto* p = begin + i; p != end && key.n < 16;) {
+    if (*p < 0x80) {
+      putKeyValue(key, lowerAscii(*p++) + 1);
+      continue;
+    }
+    const CharKey k = keyOf(decode(p, end));
+    for (int b = 0; b < k.count; ++b) putKeyValue(key, k.base[b] + 1);
+    accents = accents || k.weight != 0;
   }
+  if (key.n < 16) {
+    key.push_back('\0');
+    if (accents) {
+      for (size_t a = 0; a < i && key.n < 16; ++a) key.push_back(1);
+      for (auto* p = begin + i; p != end && key.n < 16;)
+        putKeyValue(key, (*p < 0x80 ? (++p, 0) : keyOf(decode(p, end)).weight) + 1);
+    }
+  }
+  SortHead head;
+  std::memcpy(&head.high, key.bytes, 8);
+  std::memcpy(&head.low, key.bytes + 8, 8);
+  head.high = toBigEndian(head.high);
+  head.low = toBigEndian(head.low);
   return head;
 }
 
@@ -281,6 +342,13 @@ int compareText(std::string_view a, std::string_view b) {
   // Fast path: the same byte is the same letter, and plain ASCII letters carry no accent
   // weight, so an equal prefix decides nothing.
   size_t i = 0;
+  // Equal bytes are equal letters: eight at a time.
+  for (; n - i >= 8; i += 8) {
+    uint64_t wa, wb;
+    std::memcpy(&wa, pa + i, sizeof wa);
+    std::memcpy(&wb, pb + i, sizeof wb);
+    if (wa != wb) break;
+  }
   for (; i < n; ++i) {
     const unsigned char ca = pa[i], cb = pb[i];
     if (ca == cb) continue;
@@ -448,70 +516,108 @@ bool LikePattern::matchWith(size_t n, At at) const {
   return pi == m;
 }
 
-bool LikePattern::matchAsciiContains(std::string_view v) const {
-  const size_t k = asciiNeedle_.size();
-  if (k > v.size()) return false;
+namespace {
+
+constexpr uint64_t kTops = 0x8080808080808080ull;
+constexpr uint64_t kLows = 0x7F7F7F7F7F7F7F7Full;
+
+// Eight bytes of a text, the first in the lowest bits.
+inline uint64_t wordAt(const unsigned char* at) {
+  uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  return word;
+}
+
+// The top bit of each byte of the word that is 0.
+inline uint64_t zeroBytes(uint64_t x) { return ~(((x & kLows) + kLows) | x | kLows); }
+
+// The top bit of each byte of the word that starts a letter beyond ASCII (both top bits set).
+inline uint64_t leadBytes(uint64_t word) { return word & (word << 1) & kTops; }
+
+// Whether the character at p may fold to an ASCII letter: only U+017F (long s), U+212A (Kelvin
+// sign) and the overlong forms that the decoder reads as ASCII do.
+// The lead bytes of those, by their distance from 0xC0.
+constexpr uint64_t kFoldLeads = 1ull << 0 | 1ull << 1 | 1ull << (0xC5 - 0xC0) | 1ull << (0xE0 - 0xC0) |
+                                1ull << (0xE2 - 0xC0) | 1ull << (0xF0 - 0xC0);
+bool foldsToAscii(const unsigned char* p, const unsigned char* end) {
+  const unsigned char c = *p;
+  if (c < 0xC0 || !((kFoldLeads >> (c - 0xC0)) & 1)) return false;
+  if (c == 0xC5) return end - p > 1 && p[1] == 0xBF;
+  if (c == 0xE2) return end - p > 2 && p[1] == 0x84 && p[2] == 0xAA;
+  return true;
+}
+
+}  // namespace
+
+LikePattern::AsciiScan LikePattern::scanAsciiContains(std::string_view v) const {
   const auto* p = reinterpret_cast<const unsigned char*>(v.data());
-  const size_t last = v.size() - k;
+  const auto* const end = p + v.size();
+  const size_t k = asciiNeedle_.size();
   const auto first = static_cast<unsigned char>(asciiNeedle_[0]);
-  const unsigned char upper = first >= 'a' && first <= 'z' ? first - 32 : first;
-  auto rest = [&](size_t i) {
-    size_t j = 1;
-    while (j < k && static_cast<char>(lowerAscii(p[i + j])) == asciiNeedle_[j]) ++j;
-    return j == k;
+  // A letter's two forms differ in the bit 0x20 alone, and no other byte sets it to the letter.
+  const unsigned char fold = first >= 'a' && first <= 'z' ? 0x20 : 0;
+  const auto rest = [&](const unsigned char* at) {
+    if (static_cast<size_t>(end - at) < k) return false;
+    for (size_t j = 1; j < k; ++j)
+      if (static_cast<char>(lowerAscii(at[j])) != asciiNeedle_[j]) return false;
+    return true;
   };
-  if (first == upper) {
-    // The first letter has one form: the C library finds it.
-    for (const unsigned char* at = p; (at = static_cast<const unsigned char*>(memchr(at, first, last - (at - p) + 1)));
-         ++at) {
-      if (rest(static_cast<size_t>(at - p))) return true;
-      if (static_cast<size_t>(at - p) == last) break;
+  bool folds = false;
+  if (end - p < 8) {
+    for (const unsigned char* at = p; at != end; ++at) {
+      if ((*at | fold) == first && rest(at)) return AsciiScan::Found;
+      folds = folds || foldsToAscii(at, end);
     }
-    return false;
+    return folds ? AsciiScan::Undecided : AsciiScan::Absent;
   }
-  for (size_t i = 0; i <= last; ++i)
-    if ((p[i] == first || p[i] == upper) && rest(i)) return true;
-  return false;
+  // Eight bytes at a time: where the first letter of the part stands, and where a letter beyond
+  // ASCII begins; the last eight overlap those before, less the bytes already looked at.
+  const uint64_t foldWord = 0x0101010101010101ull * fold, wanted = 0x0101010101010101ull * first;
+  const auto look = [&](const unsigned char* at, uint64_t keep) {
+    const uint64_t word = wordAt(at);
+    for (uint64_t hits = zeroBytes((word | foldWord) ^ wanted) & keep; hits; hits &= hits - 1)
+      if (rest(at + (std::countr_zero(hits) >> 3))) return true;
+    for (uint64_t leads = leadBytes(word) & keep; leads && !folds; leads &= leads - 1)
+      folds = foldsToAscii(at + (std::countr_zero(leads) >> 3), end);
+    return false;
+  };
+  const unsigned char* q = p;
+  for (; end - q > 8; q += 8)
+    if (look(q, ~uint64_t{0})) return AsciiScan::Found;
+  const unsigned char* last = end - 8;
+  if (look(last, ~uint64_t{0} << (8 * (q - last)))) return AsciiScan::Found;
+  return folds ? AsciiScan::Undecided : AsciiScan::Absent;
 }
 
 namespace {
 
-// Whether a character of the value may fold to an ASCII letter: only U+017F (long s), U+212A
-// (Kelvin sign) and the overlong forms that the decoder reads as ASCII do.
-bool mayFoldToAscii(const unsigned char* p, const unsigned char* end) {
-  for (const unsigned char* q = p; q != end; ++q) {
-    // Runs of plain ASCII are passed eight bytes at a time.
-    while (end - q >= 8) {
-      uint64_t word;
-      std::memcpy(&word, q, sizeof word);
-      if (word & 0x8080808080808080ull) break;
-      q += 8;
-    }
-    if (q == end) break;
-    const unsigned char c = *q;
-    if (c < 0xC0) continue;
-    if (c == 0xC0 || c == 0xC1 || c == 0xE0 || c == 0xF0 || (c == 0xC5 && end - q > 1 && q[1] == 0xBF) ||
-        (c == 0xE2 && end - q > 2 && q[1] == 0x84 && q[2] == 0xAA))
-      return true;
-  }
-  return false;
+// Whether a text holds nothing but ASCII bytes.
+bool allAscii(const unsigned char* p, const unsigned char* end) {
+  for (; end - p >= 8; p += 8)
+    if (wordAt(p) & kTops) return false;
+  for (; p != end; ++p)
+    if (*p >= 0x80) return false;
+  return true;
 }
 
 }  // namespace
 
 bool LikePattern::matches(std::string_view utf8Value) const {
-  auto* p = reinterpret_cast<const unsigned char*>(utf8Value.data());
-  auto* end = p + utf8Value.size();
   // A plain ASCII part is searched on the bytes: a match there is one of the letters, and
   // without one only letters that fold to ASCII could still make one.
   if (asciiContains_) {
-    if (matchAsciiContains(utf8Value)) return true;
-    if (!mayFoldToAscii(p, end)) return false;
+    const AsciiScan scan = scanAsciiContains(utf8Value);
+    if (scan != AsciiScan::Undecided) return scan == AsciiScan::Found;
   }
-  bool ascii = true;
-  for (auto* q = p; q != end && ascii; ++q) ascii = *q < 0x80;
+  return matchesDecoded(utf8Value);
+}
+
+bool LikePattern::matchesDecoded(std::string_view utf8Value) const {
+  auto* p = reinterpret_cast<const unsigned char*>(utf8Value.data());
+  auto* end = p + utf8Value.size();
   // Pure ASCII values (nearly all file names) are matched on their bytes, without decoding.
-  if (ascii) return matchWith(utf8Value.size(), [p](size_t i) { return lowerAscii(p[i]); });
+  if (allAscii(p, end)) return matchWith(utf8Value.size(), [p](size_t i) { return lowerAscii(p[i]); });
   // One buffer per thread: the matcher runs once per row over large tables.
   thread_local std::vector<char32_t> buf;
   buf.clear();

@@ -59,7 +59,12 @@ class LikePattern {
   bool matchOne(const Element& e, char32_t folded) const;
   template <typename At>
   bool matchWith(size_t n, At at) const;
-  bool matchAsciiContains(std::string_view asciiValue) const;
+  // A match of the plain ASCII part on the value's bytes, none, or none on the bytes while a
+  // letter of the value may fold to an ASCII letter.
+  enum class AsciiScan { Found, Absent, Undecided };
+  AsciiScan scanAsciiContains(std::string_view value) const;
+  // The match on the value's letters, decoded where they are not plain ASCII.
+  [[gnu::noinline]] bool matchesDecoded(std::string_view utf8Value) const;
 
   std::vector<Element> elements_;
   // Set for the common "*text*" with plain ASCII text (lower case): a substring search then

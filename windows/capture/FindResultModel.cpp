@@ -26,6 +26,8 @@ FindResultModel::FindResultModel(QObject* parent)
 void FindResultModel::setFont(const QFont& font) {
   metrics_.emplace(font);
   charWidths_.assign(kCharTableEnd, -1);
+  // Plain ASCII makes up most names: its advances are known before any row comes.
+  for (char16_t u = 0; u < 0x80; ++u) charWidths_[u] = metrics_->horizontalAdvance(QChar(u));
   widest_ = {};
   for (size_t r = 0; r < rows_.size(); ++r) consider(0, estimate(nameOf(rows_[r])), static_cast<int>(r));
   for (auto it = volumes_.cbegin(); it != volumes_.cend(); ++it) consider(1, estimate(it.value()), it.key());
@@ -86,13 +88,34 @@ int FindResultModel::estimate(const QString& text) const {
 
 int FindResultModel::estimate(std::string_view utf8) const {
   int width = 0;
-  for (const char c : utf8) {
-    const auto u = static_cast<unsigned char>(c);
-    // Beyond ASCII the text's characters are those of its decoded form.
-    if (u >= 0x80) return estimate(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
-    int& w = charWidths_[u];
-    if (w < 0) w = metrics_->horizontalAdvance(QChar(u));
-    width += w;
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+  const auto* const end = p + utf8.size();
+  const int* const widths = charWidths_.data();
+  while (p != end) {
+    if (*p < 0x80) {
+      width += widths[*p++];
+      continue;
+    }
+    // Letters of two and three bytes are decoded here; anything else (four bytes, or bytes
+    // that form no letter) is left to the decoded text, which stands for it as the list does.
+    char16_t u = *p;
+    int bytes = 0;
+    if (u >= 0xC2 && u <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+      u = static_cast<char16_t>(((u & 0x1F) << 6) | (p[1] & 0x3F));
+      bytes = 2;
+    } else if (u >= 0xE0 && u <= 0xEF && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+      u = static_cast<char16_t>(((u & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+      if (u >= 0x800 && (u < 0xD800 || u > 0xDFFF)) bytes = 3;
+    }
+    if (bytes == 0) return estimate(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    if (u < kCharTableEnd) {
+      int& w = charWidths_[u];
+      if (w < 0) w = metrics_->horizontalAdvance(QChar(u));
+      width += w;
+    } else {
+      width += metrics_->horizontalAdvance(QChar(u));
+    }
+    p += bytes;
   }
   return width;
 }

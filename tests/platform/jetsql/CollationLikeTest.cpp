@@ -164,6 +164,28 @@ TEST(Collation, SortKeysAndTheirHeadsOrderAsTheComparisonDoes) {
     }
 }
 
+TEST(Collation, AHeadIsTheFirstSixteenBytesOfTheSortKey) {
+  // Plain ASCII of every length before a letter of one or two bases, with or without an accent,
+  // beyond the tables, or an invalid byte, so that the key's parts meet the sixteenth byte
+  // everywhere.
+  const char* letters[] = {"",     "x",           "\xc3\x9f", "\xc3\xa9", "\xc3\x9c", "\xc3\xa6", "\xf0\x9f\x8e\xb5",
+                           "\xc3", "\xe2\x82\xac"};
+  for (size_t plain = 0; plain <= 18; ++plain)
+    for (const char* letter : letters)
+      for (const char* tail : {"", "b",
+                               "\xc3\xa4"
+                               "b",
+                               "Zz-12.txt", "@[`{AZaz09_~\x7f"}) {
+        const std::string text = std::string(plain, 'A') + letter + tail;
+        std::string key = jet::sortKey(text);
+        key.resize(16, '\0');
+        jet::SortHead expected;
+        for (size_t k = 0; k < 16; ++k)
+          (k < 8 ? expected.high : expected.low) |= uint64_t{static_cast<unsigned char>(key[k])} << (8 * (7 - k % 8));
+        EXPECT_TRUE(jet::sortKeyHead(text) == expected) << text;
+      }
+}
+
 struct LikeCase {
   const char* value;
   const char* pattern;
@@ -229,6 +251,31 @@ TEST(LikePattern, BytesOfAValueMatchAPlainPartAsTheirDecodedLetters) {
   for (const auto& c : cases)
     EXPECT_EQ(jet::LikePattern(std::string_view(c.pattern)).matches(std::string_view(c.value)), c.matches)
         << c.value << " Like " << c.pattern;
+}
+
+TEST(LikePattern, PlainPartOnTheBytesAgreesWithTheMatchOnTheLetters) {
+  // A part in brackets holds the same letters but is matched on the decoded letters: the two
+  // must agree for values of every length, with the part and letters beyond ASCII (folding to
+  // ASCII or not, valid or not) at every place, across the eight-byte steps of the byte search.
+  const std::pair<const char*, const char*> patterns[] = {
+      {"*k1*", "*[k]1*"}, {"*1k*", "*1[k]*"}, {"*s*", "*[s]*"}, {"*7x*", "*[7]x*"}, {"*xk7x*", "*[x]k7x*"}};
+  const std::string pieces[] = {"x",        "K",    "1",        "7",        "s",       "\xc3\xbc", "\xe2\x84\xaa",
+                                "\xc5\xbf", "\xc5", "\xe2\x84", "\xc1\x8b", "\xc3\x9f"};
+  uint32_t seed = 12345;
+  const auto next = [&seed](uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (int round = 0; round < 4000; ++round) {
+    std::string value;
+    const uint32_t length = next(26);
+    for (uint32_t i = 0; i < length; ++i) value += pieces[next(std::size(pieces))];
+    for (const auto& [plain, bracketed] : patterns) {
+      const bool expected = jet::LikePattern(std::string_view(bracketed)).matches(std::string_view(value));
+      ASSERT_EQ(jet::LikePattern(std::string_view(plain)).matches(std::string_view(value)), expected)
+          << value << " Like " << plain;
+    }
+  }
 }
 
 TEST(LikePattern, UnclosedBracketIsAnError) {

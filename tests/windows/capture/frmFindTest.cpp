@@ -299,6 +299,26 @@ TEST_F(FindWindowTest, FileHitsShowNameVolumeAndFolderPathWithTheirKeysAndTags) 
   fitted("Titel 0");
 }
 
+TEST_F(FindWindowTest, TheWidestNameAfterThousandsOfNarrowOnesSizesItsColumn) {
+  // So many narrow names that the widths are settled before the wide one comes, last in the
+  // list; its letters take two, three or four bytes in UTF-8.
+  gDB->WS()->BeginTrans();
+  for (int n = 0; n < 4200; ++n) file(60000 + n, 14, QStringLiteral("a%1 breit").arg(n));
+  gDB->WS()->CommitTrans();
+  open();
+  for (const char* wide : {"\u0174\u0174\u0174\u0174\u0174\u0174\u0174\u0174\u0174\u0174\u0174\u0174 breit",
+                           "\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC\u20AC breit",
+                           "\U0001D54E\U0001D54E\U0001D54E\U0001D54E\U0001D54E\U0001D54E\U0001D54E\U0001D54E breit"}) {
+    const QString name = QString::fromUtf8(wide);
+    file(59999, 14, name);
+    search(QStringLiteral("breit"));
+    ASSERT_EQ(results().count(), 4201);
+    EXPECT_EQ(results().text(4200, 0), name);
+    EXPECT_GE(w->LVFiles->columnWidth(0), w->LVFiles->fontMetrics().horizontalAdvance(name)) << wide;
+    exec(QStringLiteral("DELETE FROM tblFILES WHERE FID = 59999"));
+  }
+}
+
 TEST_F(FindWindowTest, HitsInManyFoldersShowTheirFoldersPaths) {
   // More folders than one read of a few takes: all of them are read at once, a chain of them
   // as deep as it is long.
