@@ -40,6 +40,9 @@ class BusyScope {
 
   // True while any scope lives.
   static bool active();
+  // True when window is a modal window shown while the innermost scope lives: a dialog of the
+  // operation that scope guards, whose own commands may run. False when no scope lives.
+  static bool isOwnDialog(const QObject* window);
   // A close of window refused while busy is not dropped: the window is asked to close again
   // (through the event loop) once the last scope has ended.
   static void closeWhenIdle(QObject* window);
