@@ -120,6 +120,9 @@ class BusyScope::Filter : public QObject {
     // popups of the windows that take input.
     if (insideOpenedModal(target)) return false;
     if (const QObject* popup = popupHolding(target); popup && inside(popup, allowed_)) return false;
+    // Without a cancel of its own the scope leaves the allowed window's Esc and closing to the
+    // scopes around it: a dialog's command may close the dialog.
+    if (!cancel_ && inside(target, allowed_)) return false;
     if (type == QEvent::Close) {
       event->ignore();
       cancel();

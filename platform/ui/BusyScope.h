@@ -32,7 +32,8 @@ namespace ui {
 class BusyScope {
  public:
   // A scope without a cancel callback leaves Esc and close requests to the scope around it;
-  // without one they are swallowed without a word.
+  // without one they are swallowed without a word. Those of its allowed window it lets pass,
+  // for the scopes around to judge: a dialog's own command may close the dialog.
   explicit BusyScope(QObject* allowedWindow = nullptr, std::function<void()> cancel = {});
   ~BusyScope();
   BusyScope(const BusyScope&) = delete;

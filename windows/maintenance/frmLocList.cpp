@@ -6,6 +6,7 @@
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_records.h"
 #include "foundation/mdlQZLib51_sql.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/jet/Recordset.h"
 #include "platform/ui/MessageBox.h"
@@ -79,7 +80,8 @@ frmLocList::frmLocList(QWidget* owner) : QDialog(owner) {
   kLV->setObjectName(QStringLiteral("kLV"));
   kLV_Add = kLV->addAction(QStringLiteral("&Hinzufügen"), this, &frmLocList::CmdAdd);
   kLV_Edit = kLV->addAction(QStringLiteral("&Ändern"), this, &frmLocList::Edit);
-  kLV_Delete = kLV->addAction(QStringLiteral("&Löschen"), this, &frmLocList::Delete);
+  kLV_Delete = kLV->addAction(QStringLiteral("&Löschen"), this,
+                              [this] { Command(QStringLiteral("Delete"), [this] { Delete(); }); });
 
   auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(help, &QShortcut::activated, this, [this] { fHelpOpen(this, kHelpContext); });
@@ -146,7 +148,7 @@ bool frmLocList::eventFilter(QObject* watched, QEvent* event) {
 void frmLocList::CmdAdd() {
   std::shared_ptr<jet::Recordset> rs;
   RecordsetCloser closer{rs};
-  try {
+  Command(QStringLiteral("Add"), [&] {
     auto editor = std::make_unique<frmLocEdit>(this);
     editor->exec();
     if (editor->chkCancel() != 0) return;
@@ -170,9 +172,7 @@ void frmLocList::CmdAdd() {
     LV->setCurrentItem(item);
     item->setSelected(true);
     FitColumns();
-  } catch (...) {
-    gErr->ErrMsg(kName, QStringLiteral("Add"));
-  }
+  });
 }
 
 void frmLocList::Edit() {
@@ -180,7 +180,7 @@ void frmLocList::Edit() {
   if (!item) return;
   std::shared_ptr<jet::Recordset> rs;
   RecordsetCloser closer{rs};
-  try {
+  Command(QStringLiteral("Edit"), [&] {
     const int32_t lid = itemId(item);
     auto editor = std::make_unique<frmLocEdit>(this);
     editor->LocName->setText(item->text(0));
@@ -201,9 +201,7 @@ void frmLocList::Edit() {
     edited_ = 1;
     item->setText(0, name);
     item->setText(1, description);
-  } catch (...) {
-    gErr->ErrMsg(kName, QStringLiteral("Edit"));
-  }
+  });
 }
 
 // Releasing the volumes and deleting the record happen in one transaction: a failed delete
@@ -250,4 +248,8 @@ void frmLocList::Delete() {
     }
     gErr->ErrMsg(kName, QStringLiteral("Delete"));
   }
+}
+
+void frmLocList::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kName, procedure, command, {}, this);
 }
