@@ -149,7 +149,7 @@ void frmMainDetail::NodeClick(QTreeWidgetItem* Node) {
 }
 
 void frmMainDetail::ShowCat(QTreeWidgetItem* Node) {
-  ui::setMousePointer(ui::kPointerHourglass);
+  ui::HourglassScope hourglass;
   try {
     if (!Node) Node = w_.Tree1->SelectedItem();
     if (Node) {
@@ -176,7 +176,7 @@ void frmMainDetail::ShowCat(QTreeWidgetItem* Node) {
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("ShowCat"));
   }
-  ui::setMousePointer(ui::kPointerDefault);
+  hourglass.end();
   w_.pubStatus(QString());
   enableRun(false);
 }

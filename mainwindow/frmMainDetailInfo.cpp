@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QTreeWidget>
 
+#include <optional>
+
 namespace {
 
 const QString kSource = QStringLiteral("frmMain");
@@ -36,10 +38,11 @@ void fill(QTreeWidget* list, const std::vector<PropItem>& rows) {
 void frmMainDetail::NewInfoCache() { cache_ = std::make_unique<pInfoColl>(); }
 
 void frmMainDetail::refreshInfo(int32_t message, const char* procedure, const std::function<void()>& fill) {
+  std::optional<ui::HourglassScope> hourglass;
   try {
     const QString text = ShortenTextToWidth(gErr->MsgLoad(message), w_.SBPanel1->width(), QFontMetrics(w_.TextFont()));
     w_.pubStatus(text);
-    ui::setMousePointer(ui::kPointerHourglass);
+    hourglass.emplace();
     fill();
   } catch (...) {
     gErr->ErrMsg(kSource, QString::fromLatin1(procedure));
@@ -49,7 +52,7 @@ void frmMainDetail::refreshInfo(int32_t message, const char* procedure, const st
   } catch (...) {
     // The status text is only a hint.
   }
-  ui::setMousePointer(ui::kPointerDefault);
+  hourglass.reset();
 }
 
 void frmMainDetail::CatProperties(int32_t CID) {
