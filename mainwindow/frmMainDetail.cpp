@@ -6,6 +6,7 @@
 #include "catalogue/widgets/TreeView.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
@@ -285,13 +286,19 @@ void frmMainDetail::sortFiles() {
 }
 
 void frmMainDetail::LVFiles_ColumnClick(int column) {
-  try {
-    // Always ascending: a second click on the same column changes nothing.
-    sortColumn_ = column;
-    sortFiles();
-  } catch (...) {
-    // Sorting is a convenience.
-  }
+  Command(QStringLiteral("LVFiles_ColumnClick"), [this, column] {
+    try {
+      // Always ascending: a second click on the same column changes nothing.
+      sortColumn_ = column;
+      sortFiles();
+    } catch (...) {
+      // Sorting is a convenience.
+    }
+  });
+}
+
+void frmMainDetail::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kSource, procedure, command);
 }
 
 void frmMainDetail::FindEnableUpdate() {

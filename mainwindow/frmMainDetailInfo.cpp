@@ -102,7 +102,7 @@ void frmMainDetail::PathInfo2ListView(const pPathInfo& info, QTreeWidget* list) 
 void frmMainDetail::ViewInfo_Click(int kind) {
   static const char* const entries[] = {"mMainView_CategoryInfo", "mMainView_VolumeInfo", "mMainView_FolderInfo"};
   static const char* const procedures[] = {"ViewCategoryInfo", "ViewVolumeInfo", "ViewFolderInfo"};
-  try {
+  Command(QString::fromLatin1(procedures[kind]), [this, kind] {
     if (!w_.isVisible()) return;
     // The check mark has turned with the click; the option follows it.
     const bool on = checked(entries[kind]);
@@ -122,7 +122,5 @@ void frmMainDetail::ViewInfo_Click(int kind) {
     if (kind == 0) CatProperties(id);
     if (kind == 1) VolumeProperties(id);
     if (kind == 2) FolderProperties(id);
-  } catch (...) {
-    gErr->ErrMsg(kSource, QString::fromLatin1(procedures[kind]));
-  }
+  });
 }

@@ -7,6 +7,7 @@
 #include "catalogue/mdlInfo.h"
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/cuAppError.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "mainwindow/frmMain.h"
 #include "platform/ui/MessageBox.h"
@@ -137,12 +138,10 @@ void PendingProperties::Schedule(const QString& caption, std::vector<PropItem> r
 }
 
 void PendingProperties::Timer1_Timer() {
-  try {
+  RunCommand(kSource, QStringLiteral("Timer"), [this] {
     timer1_.stop();
     OpenProperties(caption_, rows_, owner_);
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Timer"));
-  }
+  });
 }
 
 void kTV_Category_Properties_Click(PendingProperties& pending, pInfoColl& cache, int32_t CID) {
