@@ -10,6 +10,7 @@
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
+#include "platform/jet/TransactionScope.h"
 #include "platform/jet/Workspace.h"
 #include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"
@@ -122,7 +123,6 @@ bool DeleteCatConfirmed(const QString& answer) {
 }
 
 void DeleteCatRecords(int32_t CID, const CatDeleteContent& content, pInfoColl* cache) {
-  bool inTransaction = false;
   try {
     jet::Database& db = CommandDB();
     const std::shared_ptr<jet::Workspace> ws = gDB->WS();
@@ -131,14 +131,12 @@ void DeleteCatRecords(int32_t CID, const CatDeleteContent& content, pInfoColl* c
     {
       // The pumps below run inside the transaction: no other command may start meanwhile.
       ui::BusyScope busy;
-      ws->BeginTrans();
-      inTransaction = true;
+      jet::TransactionScope transaction(*ws);
       for (const int32_t vid : content.volumes) executeDelete(db, kVolumes, QStringLiteral("[VID]"), vid);
       for (auto it = content.subCategories.rbegin(); it != content.subCategories.rend(); ++it)
         executeDelete(db, kCategories, QStringLiteral("[CID]"), it->CID);
       executeDelete(db, kCategories, QStringLiteral("[CID]"), CID);
-      ws->CommitTrans();
-      inTransaction = false;
+      transaction.Commit();
     }
     if (cache) {
       if (cache->Count(pInfoColl::Category) > 0) {
@@ -151,13 +149,6 @@ void DeleteCatRecords(int32_t CID, const CatDeleteContent& content, pInfoColl* c
       cache->Clear(pInfoColl::Folder);
     }
   } catch (...) {
-    if (inTransaction) {
-      try {
-        gDB->WS()->Rollback();
-      } catch (...) {
-        // Everything or nothing: a failed rollback leaves the transaction to the store.
-      }
-    }
     gErr->ErrReRaise(kSource, QStringLiteral("DeleteCatRecords"));
   }
 }

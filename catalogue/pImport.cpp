@@ -11,6 +11,7 @@
 #include "platform/jet/AttachScope.h"
 #include "platform/jet/Database.h"
 #include "platform/jet/Recordset.h"
+#include "platform/jet/TransactionScope.h"
 #include "platform/jet/Workspace.h"
 #include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"
@@ -148,7 +149,9 @@ bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount)
   // Detached after the transaction ended: SQLite does not let go of a file that a running
   // transaction has read.
   std::optional<jet::AttachScope> attached;
-  bool inTransaction = false;
+  std::optional<jet::TransactionScope> sourceRead;
+  std::optional<jet::TransactionScope> transaction;
+  std::optional<ui::HourglassScope> hourglass;
   bool result = false;
   try {
     if (!gDB || !gDB->WS() || !gDB->DB())
@@ -158,7 +161,7 @@ bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount)
       std::vector<int32_t> categories, volumes;
       const bool confirmed = owner_.SelectFromSource(source_.DB(), SourcePath, categories, volumes);
       if (confirmed && !(categories.empty() && volumes.empty())) {
-        ui::setMousePointer(ui::kPointerHourglass);
+        hourglass.emplace();
         // The copy pumps messages so the screen stays drawn; nothing else may run meanwhile,
         // and the copy itself cannot be cancelled.
         ui::BusyScope busy;
@@ -166,19 +169,17 @@ bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount)
         // Folder and file rows go from the source to the catalogue by statements of the
         // catalogue's connection, which reads the source as an attached file.
         attached.emplace(gDB->DB(), SourcePath, kSource);
-        ws->BeginTrans();
-        inTransaction = true;
+        transaction.emplace(*ws);
         // One read transaction over the source: every row comes from the same state of it. The
         // attached file is read in the catalogue's transaction; each of the two holds the source
         // from its start on, so no writer can change it in between.
-        source_.WS()->BeginTrans();
+        sourceRead.emplace(*source_.WS());
         OpenRecordsets();
         const int32_t top = CreateImportCategory();
         for (const int32_t cid : categories) ImportCategory(cid, top);
         for (const int32_t vid : volumes) ImportVolume(vid, top);
         run(QStringLiteral("DROP TABLE temp.") + kFolderMap);
-        ws->CommitTrans();
-        inTransaction = false;
+        transaction->Commit();
         lCatCount = CategoriesImported;
         lVolCount = VolumesImported;
         lLocCount = LocationsAdded;
@@ -187,24 +188,16 @@ bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount)
     }
   } catch (...) {
     gErr->ErrMsg(kClass, QStringLiteral("Import"));
-    if (inTransaction) {
-      try {
-        ws->Rollback();
-      } catch (...) {
-      }
-    }
+    transaction.reset();
     lCatCount = lVolCount = lLocCount = 0;
     result = false;
   }
   // Clean-up on every path; errors no longer matter here.
   CloseRecordsets();
   attached.reset();
-  try {
-    if (source_.WS() && source_.WS()->TransactionDepth() > 0) source_.WS()->Rollback();
-  } catch (...) {
-  }
+  sourceRead.reset();
   ShowStatus(QString());
-  ui::setMousePointer(ui::kPointerDefault);
+  hourglass.reset();
   return result;
 }
 

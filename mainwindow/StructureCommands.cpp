@@ -12,12 +12,12 @@
 #include "platform/ui/MessagePump.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/ItemKeys.h"
+#include "platform/ui/widgets/TextPrompt.h"
 #include "windows/capture/frmVolumeNew.h"
 #include "windows/maintenance/frmCatNew.h"
 #include "windows/maintenance/frmCatPicker.h"
 
 #include <QCheckBox>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -32,19 +32,11 @@ int32_t tagOf(const QTreeWidgetItem* node) { return node ? ui::itemTag(node).toI
 // The node and its children leave the tree (each node unregisters its key as it goes).
 void removeNode(Tree& tree, const QString& key) { delete tree.TV()->node(key); }
 
-// The pointer is back to normal when a command ends, however it ends.
-struct PointerReset {
-  ~PointerReset() { ui::setMousePointer(ui::kPointerDefault); }
-};
-
 }  // namespace
 
 StructureCommands::StructureCommands(StructureCommandsHost& host) : host_(host) {
-  InputBox = [](QWidget* owner, const QString& prompt, const QString& title) -> std::optional<QString> {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, QString(), &ok);
-    if (!ok) return std::nullopt;
-    return answer;
+  InputBox = [](QWidget* owner, const QString& prompt, const QString& title) {
+    return ui::textPrompter().ask({owner, prompt, title, QString()});
   };
 }
 
@@ -110,7 +102,7 @@ void StructureCommands::NewVolume(int32_t& CatID) {
 }
 
 void StructureCommands::DeleteVolume() {
-  PointerReset pointer;
+  std::optional<ui::HourglassScope> hourglass;
   try {
     Tree* tree = host_.TreeControl();
     QTreeWidgetItem* node = tree->SelectedItem();
@@ -122,7 +114,7 @@ void StructureCommands::DeleteVolume() {
     const int32_t vid = key.mid(1).toInt();
     const QString neighbour = GetNeighbourNodeKey(node);
     const int32_t category = node->parent() ? tagOf(node->parent()) : 0;
-    ui::setMousePointer(ui::kPointerHourglass);
+    hourglass.emplace();
     if (!DeleteVolumeRecord(vid, category, host_.InfoCache())) return;
     removeNode(*tree, key);
     if (tree->TV()->topLevelItemCount() == 0) {
@@ -138,7 +130,7 @@ void StructureCommands::DeleteVolume() {
 }
 
 void StructureCommands::DeleteCat() {
-  PointerReset pointer;
+  std::optional<ui::HourglassScope> hourglass;
   try {
     Tree* tree = host_.TreeControl();
     QTreeWidgetItem* node = tree->SelectedItem();
@@ -160,7 +152,7 @@ void StructureCommands::DeleteCat() {
           InputBox(host_.Window(), gErr->MsgLoad(kMsgConfirmWithYes), gErr->AppName());
       if (!answer || !DeleteCatConfirmed(*answer)) return;
     }
-    ui::setMousePointer(ui::kPointerHourglass);
+    hourglass.emplace();
     DeleteCatRecords(cid, content, host_.InfoCache());
     if (content.subCategories.empty() && content.volumes.empty())
       removeNode(*tree, key);

@@ -289,22 +289,27 @@ void frmMain::pubVolumeSelect(int32_t VID) {
 }
 
 void frmMain::mMainHelp_Help_Click() {
-  // A help that fails to open is passed over quietly, but a missing file is said: else the
-  // command would do nothing at all.
-  const QString file = rt::App::helpFile();
-  if (!QFileInfo(file).isFile()) {
-    gErr->MsgShow(0, ui::kCritical, file, rt::Null, QStringLiteral("Die Hilfedatei '##' ist nicht vorhanden."));
-    return;
-  }
-  try {
-    fHelpOpen(this, 0);
-  } catch (...) {
-    // Help that cannot be shown is not worth an error box here.
-  }
+  Command(QStringLiteral("mMainHelp_Help_Click"), [this] {
+    // A help that fails to open is passed over quietly, but a missing file is said: else the
+    // command would do nothing at all.
+    const QString file = rt::App::helpFile();
+    if (!QFileInfo(file).isFile()) {
+      gErr->MsgShow(0, ui::kCritical, file, rt::Null, QStringLiteral("Die Hilfedatei '##' ist nicht vorhanden."));
+      return;
+    }
+    try {
+      fHelpOpen(this, 0);
+    } catch (...) {
+      // Help that cannot be shown is not worth an error box here.
+    }
+  });
 }
 
-void frmMain::mMainHelp_Web_Click() { GoWeb(this); }
+void frmMain::mMainHelp_Web_Click() {
+  Command(QStringLiteral("mMainHelp_Web_Click"), [this] { GoWeb(this); });
+}
 
+// No command: a close request while a command runs means its cancel.
 void frmMain::mMainFile_Quit_Click() { close(); }
 
 void frmMain::mMainView_Refresh_Click() {

@@ -8,6 +8,7 @@
 #include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
@@ -151,7 +152,7 @@ void frmMainDetail::NodeClick(QTreeWidgetItem* Node) {
 }
 
 void frmMainDetail::ShowCat(QTreeWidgetItem* Node) {
-  ui::setMousePointer(ui::kPointerHourglass);
+  ui::HourglassScope hourglass;
   try {
     if (!Node) Node = w_.Tree1->SelectedItem();
     if (Node) {
@@ -178,7 +179,7 @@ void frmMainDetail::ShowCat(QTreeWidgetItem* Node) {
   } catch (...) {
     gErr->ErrMsg(kSource, QStringLiteral("ShowCat"));
   }
-  ui::setMousePointer(ui::kPointerDefault);
+  hourglass.end();
   w_.pubStatus(QString());
   enableRun(false);
 }
@@ -276,13 +277,19 @@ void frmMainDetail::sortFiles() {
 }
 
 void frmMainDetail::LVFiles_ColumnClick(int column) {
-  try {
-    // Always ascending: a second click on the same column changes nothing.
-    sortColumn_ = column;
-    sortFiles();
-  } catch (...) {
-    // Sorting is a convenience.
-  }
+  Command(QStringLiteral("LVFiles_ColumnClick"), [this, column] {
+    try {
+      // Always ascending: a second click on the same column changes nothing.
+      sortColumn_ = column;
+      sortFiles();
+    } catch (...) {
+      // Sorting is a convenience.
+    }
+  });
+}
+
+void frmMainDetail::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kSource, procedure, command);
 }
 
 void frmMainDetail::FindEnableUpdate() {

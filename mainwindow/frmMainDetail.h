@@ -86,6 +86,8 @@ class frmMainDetail : public QObject {
   void enableRun(bool on);
   void LVFiles_ColumnClick(int column);
   void sortFiles();
+  // Runs a command of the panes (RunCommand), in the main window's name.
+  void Command(const QString& procedure, const std::function<void()>& command);
 
   // Information.
   void refreshInfo(int32_t message, const char* procedure, const std::function<void()>& fill);

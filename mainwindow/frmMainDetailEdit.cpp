@@ -21,6 +21,7 @@
 #include "foundation/mdlQZLib51_sql.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/FileDialog.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
@@ -247,7 +248,7 @@ void frmMainDetail::VolumeLocID_Validate() {
 }
 
 void frmMainDetail::CatIconEdit_Click() {
-  try {
+  Command(QStringLiteral("CatIconEdit"), [this] {
     QTreeWidgetItem* selected = w_.Tree1->SelectedItem();
     if (!selected) return;
     const int32_t CID = ui::itemTag(selected).toInt();
@@ -272,13 +273,11 @@ void frmMainDetail::CatIconEdit_Click() {
     if (node) Tree::SetNodeImage(node, key);
     w_.Tree1->X_ILIconsSystemRefresh();
     w_.picCategory->CatIcon->setPixmap(images.pixmap(key));
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("CatIconEdit"));
-  }
+  });
 }
 
 void frmMainDetail::CatIconDelete_Click() {
-  try {
+  Command(QStringLiteral("CatIconDelete"), [this] {
     QTreeWidgetItem* selected = w_.Tree1->SelectedItem();
     if (!selected) return;
     const int32_t CID = ui::itemTag(selected).toInt();
@@ -293,13 +292,11 @@ void frmMainDetail::CatIconDelete_Click() {
     }
     w_.Tree1->X_ILIconsSystemRefresh();
     w_.picCategory->CatIcon->setPixmap(w_.Tree1->ImageList().pixmap(standard));
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("CatIconDelete"));
-  }
+  });
 }
 
 void frmMainDetail::cmdVolumeBrowse_Click() {
-  try {
+  Command(QStringLiteral("cmdVolumeBrowse"), [&] {
     // The user's home folder stands for the drive root the browser starts at.
     const QString path = FileDialog().BrowseForFolder(gErr->MsgLoad(kMsgChooseVolumePath), QDir::homePath(), &w_, true);
     if (path.isEmpty()) return;
@@ -333,9 +330,7 @@ void frmMainDetail::cmdVolumeBrowse_Click() {
       showVolumeFacts();
     }
     updateRelocatedNodes(VID, path, drive.VolumeType);
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("cmdVolumeBrowse"));
-  }
+  });
 }
 
 void frmMainDetail::updateRelocatedNodes(int32_t VID, const QString& path, int32_t type) {

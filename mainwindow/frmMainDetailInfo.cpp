@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QTreeWidget>
 
+#include <optional>
+
 namespace {
 
 const QString kSource = QStringLiteral("frmMain");
@@ -37,10 +39,11 @@ void fill(QTreeWidget* list, const std::vector<PropItem>& rows) {
 void frmMainDetail::NewInfoCache() { cache_ = std::make_unique<pInfoColl>(); }
 
 void frmMainDetail::refreshInfo(int32_t message, const char* procedure, const std::function<void()>& fill) {
+  std::optional<ui::HourglassScope> hourglass;
   try {
     const QString text = ShortenTextToWidth(gErr->MsgLoad(message), w_.SBPanel1->width(), QFontMetrics(w_.TextFont()));
     w_.pubStatus(text);
-    ui::setMousePointer(ui::kPointerHourglass);
+    hourglass.emplace();
     fill();
   } catch (...) {
     gErr->ErrMsg(kSource, QString::fromLatin1(procedure));
@@ -50,7 +53,7 @@ void frmMainDetail::refreshInfo(int32_t message, const char* procedure, const st
   } catch (...) {
     // The status text is only a hint.
   }
-  ui::setMousePointer(ui::kPointerDefault);
+  hourglass.reset();
 }
 
 void frmMainDetail::CatProperties(int32_t CID) {
@@ -102,7 +105,7 @@ void frmMainDetail::PathInfo2ListView(const pPathInfo& info, QTreeWidget* list) 
 void frmMainDetail::ViewInfo_Click(int kind) {
   static const char* const entries[] = {"mMainView_CategoryInfo", "mMainView_VolumeInfo", "mMainView_FolderInfo"};
   static const char* const procedures[] = {"ViewCategoryInfo", "ViewVolumeInfo", "ViewFolderInfo"};
-  try {
+  Command(QString::fromLatin1(procedures[kind]), [this, kind] {
     if (!w_.isVisible()) return;
     // The check mark has turned with the click; the option follows it.
     const bool on = checked(entries[kind]);
@@ -122,7 +125,5 @@ void frmMainDetail::ViewInfo_Click(int kind) {
     if (kind == 0) CatProperties(id);
     if (kind == 1) VolumeProperties(id);
     if (kind == 2) FolderProperties(id);
-  } catch (...) {
-    gErr->ErrMsg(kSource, QString::fromLatin1(procedures[kind]));
-  }
+  });
 }

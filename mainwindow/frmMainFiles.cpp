@@ -8,6 +8,7 @@
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "mainwindow/frmMain.h"
 #include "platform/ui/MessageBox.h"
@@ -139,12 +140,10 @@ void PendingProperties::Schedule(const QString& caption, std::vector<PropItem> r
 }
 
 void PendingProperties::Timer1_Timer() {
-  try {
+  RunCommand(kSource, QStringLiteral("Timer"), [this] {
     timer1_.stop();
     OpenProperties(caption_, rows_, owner_);
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Timer"));
-  }
+  });
 }
 
 void kTV_Category_Properties_Click(PendingProperties& pending, pInfoColl& cache, int32_t CID) {

@@ -144,7 +144,8 @@ void frmMain::BuildContextMenus() {
   connect(kLV_Folder_Folder_Memo, &QAction::triggered, this, [this] { Memo_Click(QStringLiteral("Ordner-Memo")); });
   connect(kLV_Folder_Desc, &QAction::triggered, this, &frmMain::kLV_Folder_Desc_Click);
   connect(kLV_Folder_FileProperties, &QAction::triggered, this, &frmMain::FileProperties_Click);
-  connect(kLV_Folder_CopyLine, &QAction::triggered, this, [this] { kLV_Folder_CopyLine_Click(picFolder->LVFiles); });
+  connect(kLV_Folder_CopyLine, &QAction::triggered, this,
+          [this] { Command(QStringLiteral("CopyLine"), [this] { kLV_Folder_CopyLine_Click(picFolder->LVFiles); }); });
   connect(kLV_Folder_Execute, &QAction::triggered, this, &frmMain::kLV_Folder_Execute_Click);
   connect(kLVInfo_Clipboard, &QAction::triggered, this, &frmMain::kLVInfo_Clipboard_Click);
   connect(kTV_Volume_Output, &QAction::triggered, this, [this] { CmdOutput(true); });
@@ -290,18 +291,20 @@ void frmMain::NodeProperties_Click(int kind) {
 }
 
 void frmMain::kLVInfo_Clipboard_Click() {
-  try {
-    QTreeWidget* list = nullptr;
-    if (!picCategory->isHidden())
-      list = picCategory->LVCategoryInfo;
-    else if (!picVolume->isHidden())
-      list = picVolume->LVVolumeInfo;
-    else if (!picFolder->isHidden())
-      list = picFolder->LVFolderInfo;
-    if (list) ListViewToClipboard(list, false);
-  } catch (...) {
-    // Copying is a convenience.
-  }
+  Command(QStringLiteral("kLVInfo_Clipboard_Click"), [this] {
+    try {
+      QTreeWidget* list = nullptr;
+      if (!picCategory->isHidden())
+        list = picCategory->LVCategoryInfo;
+      else if (!picVolume->isHidden())
+        list = picVolume->LVVolumeInfo;
+      else if (!picFolder->isHidden())
+        list = picFolder->LVFolderInfo;
+      if (list) ListViewToClipboard(list, false);
+    } catch (...) {
+      // Copying is a convenience.
+    }
+  });
 }
 
 // --- The host of the category and volume commands ---

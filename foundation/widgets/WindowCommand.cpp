@@ -4,9 +4,9 @@
 #include "platform/ui/BusyScope.h"
 
 bool RunCommand(const QString& source, const QString& procedure, const std::function<void()>& command,
-                const std::function<void()>& cancel) {
-  if (ui::BusyScope::active()) return false;
-  ui::BusyScope busy(nullptr, cancel);
+                const std::function<void()>& cancel, QObject* window) {
+  if (ui::BusyScope::active() && !ui::BusyScope::isOwnDialog(window)) return false;
+  ui::BusyScope busy(window, cancel);
   try {
     command();
     return true;

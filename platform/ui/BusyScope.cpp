@@ -99,6 +99,13 @@ class BusyScope::Filter : public QObject {
  public:
   Filter(QObject* allowedWindow, std::function<void()> cancel) : allowed_(allowedWindow), cancel_(std::move(cancel)) {}
 
+  // Whether window is one of the modal windows shown while this scope lives.
+  bool opened(const QObject* window) const {
+    for (const QPointer<QObject>& w : opened_)
+      if (w == window) return true;
+    return false;
+  }
+
  protected:
   bool eventFilter(QObject* target, QEvent* event) override {
     const QEvent::Type type = event->type();
@@ -113,6 +120,9 @@ class BusyScope::Filter : public QObject {
     // popups of the windows that take input.
     if (insideOpenedModal(target)) return false;
     if (const QObject* popup = popupHolding(target); popup && inside(popup, allowed_)) return false;
+    // Without a cancel of its own the scope leaves the allowed window's Esc and closing to the
+    // scopes around it: a dialog's command may close the dialog.
+    if (!cancel_ && inside(target, allowed_)) return false;
     if (type == QEvent::Close) {
       event->ignore();
       cancel();
@@ -191,6 +201,10 @@ BusyScope::~BusyScope() {
 }
 
 bool BusyScope::active() { return !live().empty(); }
+
+bool BusyScope::isOwnDialog(const QObject* window) {
+  return window && !live().empty() && live().back()->opened(window);
+}
 
 void BusyScope::closeWhenIdle(QObject* window) {
   if (!listed(closingWhenIdle(), window)) closingWhenIdle().emplace_back(window);

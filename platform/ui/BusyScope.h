@@ -32,7 +32,8 @@ namespace ui {
 class BusyScope {
  public:
   // A scope without a cancel callback leaves Esc and close requests to the scope around it;
-  // without one they are swallowed without a word.
+  // without one they are swallowed without a word. Those of its allowed window it lets pass,
+  // for the scopes around to judge: a dialog's own command may close the dialog.
   explicit BusyScope(QObject* allowedWindow = nullptr, std::function<void()> cancel = {});
   ~BusyScope();
   BusyScope(const BusyScope&) = delete;
@@ -40,6 +41,9 @@ class BusyScope {
 
   // True while any scope lives.
   static bool active();
+  // True when window is a modal window shown while the innermost scope lives: a dialog of the
+  // operation that scope guards, whose own commands may run. False when no scope lives.
+  static bool isOwnDialog(const QObject* window);
   // A close of window refused while busy is not dropped: the window is asked to close again
   // (through the event loop) once the last scope has ended.
   static void closeWhenIdle(QObject* window);

@@ -8,6 +8,7 @@
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/widgets/FileDialog.h"
 #include "foundation/widgets/RichText.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/cuFormPos.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/ui/widgets/FormRegistry.h"
@@ -177,44 +178,42 @@ void frmEditor::RichTextBox1_Change() {
 }
 
 void frmEditor::mEdit_markAll_Click() {
-  try {
+  Command(QStringLiteral("markAll"), [this] {
     if (!box_->document()->isEmpty()) box_->selectAll();
-  } catch (...) {
-  }
+  });
 }
 
 void frmEditor::ToggleStyle(int which) {
-  if (box_->isReadOnly()) return;
-  const QTextCharFormat now = box_->currentCharFormat();
-  QTextCharFormat change;
-  switch (which) {
-    case 0:
-      change.setFontWeight(box_->fontWeight() >= QFont::Bold ? QFont::Normal : QFont::Bold);
-      break;
-    case 1:
-      change.setFontItalic(!box_->fontItalic());
-      break;
-    default:
-      change.setFontUnderline(!box_->fontUnderline());
-      break;
-  }
-  box_->mergeCurrentCharFormat(change);
+  Command(QStringLiteral("ToggleStyle"), [this, which] {
+    if (box_->isReadOnly()) return;
+    QTextCharFormat change;
+    switch (which) {
+      case 0:
+        change.setFontWeight(box_->fontWeight() >= QFont::Bold ? QFont::Normal : QFont::Bold);
+        break;
+      case 1:
+        change.setFontItalic(!box_->fontItalic());
+        break;
+      default:
+        change.setFontUnderline(!box_->fontUnderline());
+        break;
+    }
+    box_->mergeCurrentCharFormat(change);
+  });
 }
 
 void frmEditor::mFile_Open_Click() {
-  try {
+  Command(QStringLiteral("FileOpen"), [this] {
     const QString filter = textMode_ != 0 && gOptions ? gOptions->EditorFileFilter() : gErr->MsgLoad(kMsgTextFilter);
     const QString path =
         FileDialog().GetOpenFileName(QString(), QString(), gErr->MsgLoad(kMsgOpenTitle), filter, this, 0);
     if (path.isEmpty()) return;
     SetText(ReadTextFile(path, false, false));
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("FileOpen"));
-  }
+  });
 }
 
 void frmEditor::mFile_Save_Click() {
-  try {
+  Command(QStringLiteral("Save_Click("), [this] {
     // The empty start folder is the user's home, where the program's "c:\" points.
     const QString path =
         FileDialog().GetSaveFileName(QString(), QString(), QStringLiteral("Geben Sie den Ausgabedateinamen an"),
@@ -222,13 +221,11 @@ void frmEditor::mFile_Save_Click() {
     if (path.isEmpty()) return;
     // Also in rich-text mode the file gets the plain text only.
     File_Put(path, box_->toPlainText(), 0, true);
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Save_Click("));
-  }
+  });
 }
 
 void frmEditor::mFormat_Font_Click() {
-  try {
+  Command(QStringLiteral("Font_Click"), [this] {
     const QFont current = box_->font();
     QString name = current.family();
     int16_t size = static_cast<int16_t>(current.pointSize() > 0 ? current.pointSize() : 10);
@@ -246,7 +243,9 @@ void frmEditor::mFormat_Font_Click() {
     gOptions->setEditorFontname(name);
     gOptions->setEditorFontsize(QString::number(size));
     ApplyFont();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Font_Click"));
-  }
+  });
+}
+
+void frmEditor::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kSource, procedure, command, {}, this);
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class QAction;
 class QTextEdit;
@@ -58,6 +59,8 @@ class frmEditor : public QDialog {
   void mFormat_Font_Click();
   // Bold, italic or underline of the selection, as a rich-text box does on its keys.
   void ToggleStyle(int which);
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
 
   QTextEdit* box_;
   QAction* open_ = nullptr;

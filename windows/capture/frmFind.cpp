@@ -11,6 +11,7 @@
 #include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/cuFormPos.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/jet/JetSqlText.h"
@@ -152,20 +153,10 @@ frmFind::frmFind(QWidget* parent)
   connect(LVFiles->header(), &QHeaderView::sectionClicked, this, &frmFind::LVFiles_ColumnClick);
   connect(LVVolumes->header(), &QHeaderView::sectionClicked, this, &frmFind::LVVolumes_ColumnClick);
   connect(cmbVolID, &QComboBox::activated, this, [this](int index) {
-    if (!isVisible()) return;
-    try {
-      Filter(cmbVolID->itemText(index).toInt(), 0, QString());
-    } catch (...) {
-      gErr->ErrMsg(kSource, QStringLiteral("cmbVol"));
-    }
+    if (isVisible()) Filter(cmbVolID->itemText(index).toInt(), 0, QString());
   });
   connect(cmbVolLoc, &QComboBox::activated, this, [this](int index) {
-    if (!isVisible()) return;
-    try {
-      Filter(0, cmbVolLoc->itemData(index).toInt(), QString());
-    } catch (...) {
-      gErr->ErrMsg(kSource, QStringLiteral("cmbVolLoc"));
-    }
+    if (isVisible()) Filter(0, cmbVolLoc->itemData(index).toInt(), QString());
   });
   connect(cmdVolNameFilter, &QPushButton::clicked, this, [this] { Filter(0, 0, txtVolName->text()); });
   connect(txtVolName, &QLineEdit::textChanged, this,
@@ -483,28 +474,27 @@ bool frmFind::RunSearch(pFinder& finder, bool folders) {
 }
 
 void frmFind::cmdFileFind_Click() {
-  if (searching_) return;
-  const FindTerm term = ParseFindTerm(txtFileFind->text());
-  switch (term.verdict) {
-    case FindTerm::Verdict::Empty:
-      gErr->MsgShow(kMsgSearchTermMissing, ui::kInformation);
-      txtFileFind->setFocus();
-      return;
-    case FindTerm::Verdict::Ignore:
-      return;
-    case FindTerm::Verdict::Invalid:
-      gErr->MsgShow(0, ui::kExclamation, rt::Null, rt::Null, QStringLiteral("Ungültige Eingabe."));
-      return;
-    case FindTerm::Verdict::Search:
-      break;
-  }
-  searching_ = true;
-  ui::setMousePointer(ui::kPointerHourglass);
-  searchCancelRequested_ = false;
-  cmdFileFind->setEnabled(false);
-  {
+  bool searched = false;
+  Command(QStringLiteral("cmdFileFind"), [this, &searched] {
+    const FindTerm term = ParseFindTerm(txtFileFind->text());
+    switch (term.verdict) {
+      case FindTerm::Verdict::Empty:
+        gErr->MsgShow(kMsgSearchTermMissing, ui::kInformation);
+        txtFileFind->setFocus();
+        return;
+      case FindTerm::Verdict::Ignore:
+        return;
+      case FindTerm::Verdict::Invalid:
+        gErr->MsgShow(0, ui::kExclamation, rt::Null, rt::Null, QStringLiteral("Ungültige Eingabe."));
+        return;
+      case FindTerm::Verdict::Search:
+        break;
+    }
     // Other windows wait; this one stays usable, and Esc or its close box ask to stop.
-    ui::BusyScope busy(this, [this] { searchCancelRequested_ = true; });
+    ui::HourglassScope pointer;
+    searched = true;
+    searchCancelRequested_ = false;
+    cmdFileFind->setEnabled(false);
     try {
       Results()->clear();
       SetStatusText(gErr->MsgLoad(kMsgQueryRunning));
@@ -516,53 +506,47 @@ void frmFind::cmdFileFind_Click() {
     } catch (...) {
       // The rows listed so far stay.
       Results()->flush();
-      gErr->ErrMsg(kSource, QStringLiteral("cmdFileFind"));
+      throw;
     }
-  }
+  });
+  if (!searched) return;
   cmdFileFind->setEnabled(true);
-  ui::setMousePointer(ui::kPointerDefault);
   searchCancelRequested_ = false;
-  searching_ = false;
 }
 
 void frmFind::LVFiles_ColumnClick(int column) {
-  try {
+  Command(QStringLiteral("LVFiles_ColumnClick"), [this, column] {
     ui::HourglassScope pointer;
     Results()->sortByColumn(column);
-  } catch (...) {
-  }
+  });
 }
 
 // ---- showing a hit in the main window -----------------------------------------------------
 
 void frmFind::FileSelect() {
-  try {
+  Command(QStringLiteral("FileSelect"), [this] {
     const int row = LVFiles->selectedRow();
     if (row < 0) return;
     const FindResultModel::Row& hit = Results()->row(row);
     if (!gfrmMain) throw rt::RaisedError(rt::kErrNoObject, kSource, QStringLiteral("Das Hauptfenster fehlt."));
     gfrmMain->pubVolumeSelect(hit.VID);
     if (gfrmMain->pubFolderSelect(hit.VID, hit.PID) && chkFolderSearch_ == 0) gfrmMain->pubFileListSelect(hit.ID);
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("FileSelect"));
-  }
+  });
 }
 
 void frmFind::VolumeSelect() {
-  try {
+  Command(QStringLiteral("VolumeSelect"), [this] {
     QTreeWidgetItem* item = LVVolumes->currentItem();
     if (!item || !item->isSelected()) return;
     if (!gfrmMain) throw rt::RaisedError(rt::kErrNoObject, kSource, QStringLiteral("Das Hauptfenster fehlt."));
     gfrmMain->pubVolumeSelect(ui::itemTag(item).toInt());
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("VolumeSelect"));
-  }
+  });
 }
 
 // ---- volume search ------------------------------------------------------------------------
 
 void frmFind::Filter(int32_t VID, int32_t LocID, const QString& NamePart) {
-  try {
+  Command(QStringLiteral("Filter"), [this, VID, LocID, &NamePart] {
     LVVolumes->clear();
     // Nothing to search by.
     if (VID <= 0 && LocID < 1 && NamePart.isEmpty()) return;
@@ -586,16 +570,12 @@ void frmFind::Filter(int32_t VID, int32_t LocID, const QString& NamePart) {
     }
     FitColumnsToTexts(LVVolumes);
     FitLastColumn(LVVolumes);
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Filter"));
-  }
+  });
 }
 
 void frmFind::LVVolumes_ColumnClick(int column) {
-  try {
-    LVVolumes->sortItems(column, Qt::AscendingOrder);
-  } catch (...) {
-  }
+  Command(QStringLiteral("LVVolumes_ColumnClick"),
+          [this, column] { LVVolumes->sortItems(column, Qt::AscendingOrder); });
 }
 
 // ---- context menu -------------------------------------------------------------------------
@@ -614,18 +594,14 @@ void frmFind::LVVolumes_MouseUp() {
 }
 
 void frmFind::kLV_Select_Click() {
-  try {
-    if (TabOne1->currentIndex() == 0)
-      FileSelect();
-    else
-      VolumeSelect();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Select"));
-  }
+  if (TabOne1->currentIndex() == 0)
+    FileSelect();
+  else
+    VolumeSelect();
 }
 
 void frmFind::kLV_Properties_Click() {
-  try {
+  Command(QStringLiteral("Properties"), [this] {
     if (TabOne1->currentIndex() == 0) {
       const int row = LVFiles->selectedRow();
       // Folders have no file properties.
@@ -643,22 +619,16 @@ void frmFind::kLV_Properties_Click() {
       propCaption_ = QStringLiteral("Volume-Eigenschaften");
     }
     Timer1.start();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Properties"));
-  }
+  });
 }
 
 void frmFind::Timer1_Timer() {
   Timer1.stop();
-  try {
-    OpenProperties(propCaption_, propRows_, this);
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Timer1"));
-  }
+  Command(QStringLiteral("Timer1"), [this] { OpenProperties(propCaption_, propRows_, this); });
 }
 
 void frmFind::kLV_Output_Click() {
-  try {
+  Command(QStringLiteral("Output"), [this] {
     QString text;
     {
       ui::HourglassScope pointer;
@@ -674,7 +644,10 @@ void frmFind::kLV_Output_Click() {
     frmEditor editor(this);
     editor.Init(text, QStringLiteral("Ausgabe"), 0);
     editor.exec();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("Output"));
-  }
+  });
+}
+
+void frmFind::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(
+      kSource, procedure, command, [this] { searchCancelRequested_ = true; }, this);
 }

@@ -67,7 +67,6 @@ class frmFind : public QDialog {
   // Kind of the hits listed last: 1 folders, 0 files.
   int chkFolderSearch() const { return chkFolderSearch_; }
   bool SearchCancelRequested() const { return searchCancelRequested_; }
-  bool Searching() const { return searching_; }
 
   // Rows per slice of the catalogue a search scans between two looks at the message loop;
   // 0 (the default) sizes the slices by the time they take.
@@ -116,10 +115,11 @@ class frmFind : public QDialog {
   void LVVolumes_MouseUp();
   void Timer1_Timer();
   void FitResultColumns();
+  // Runs a command of this window (RunCommand): Esc or a close request asks a search to stop.
+  void Command(const QString& procedure, const std::function<void()>& command);
 
   int chkFolderSearch_ = 0;
   bool searchCancelRequested_ = false;
-  bool searching_ = false;
   int sliceRows_;
   QString propCaption_;
   std::vector<PropItem> propRows_;

@@ -1,6 +1,7 @@
 #include "windows/capture/frmProperties.h"
 
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/ui/Twips.h"
 
@@ -23,6 +24,7 @@
 
 namespace {
 
+const QString kSource = QStringLiteral("frmProperties");
 constexpr int kHelpContext = 100;
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -121,26 +123,34 @@ void frmProperties::FitValueColumn() {
 }
 
 void frmProperties::kCopy_Line_Click() {
-  try {
-    const QTreeWidgetItem* item = lv_->currentItem();
-    if (!item || !item->isSelected()) return;
-    toClipboard(PropertiesRowText(item->text(0), item->text(1)));
-  } catch (...) {
-    // Copying is a convenience; a failure leaves the clipboard as it was.
-  }
+  Command(QStringLiteral("kCopy_Line_Click"), [this] {
+    try {
+      const QTreeWidgetItem* item = lv_->currentItem();
+      if (!item || !item->isSelected()) return;
+      toClipboard(PropertiesRowText(item->text(0), item->text(1)));
+    } catch (...) {
+      // Copying is a convenience; a failure leaves the clipboard as it was.
+    }
+  });
 }
 
 void frmProperties::kCopy_All_Click() {
-  try {
-    QString text;
-    for (int i = 0; i < lv_->topLevelItemCount(); ++i) {
-      const QTreeWidgetItem* item = lv_->topLevelItem(i);
-      AppendWithSeparator(text, PropertiesRowText(item->text(0), item->text(1)), kCrLf, false);
+  Command(QStringLiteral("kCopy_All_Click"), [this] {
+    try {
+      QString text;
+      for (int i = 0; i < lv_->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = lv_->topLevelItem(i);
+        AppendWithSeparator(text, PropertiesRowText(item->text(0), item->text(1)), kCrLf, false);
+      }
+      toClipboard(text);
+    } catch (...) {
+      // Copying is a convenience; a failure leaves the clipboard as it was.
     }
-    toClipboard(text);
-  } catch (...) {
-    // Copying is a convenience; a failure leaves the clipboard as it was.
-  }
+  });
+}
+
+void frmProperties::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kSource, procedure, command, {}, this);
 }
 
 void RegisterPropertiesWindow() {

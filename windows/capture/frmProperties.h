@@ -6,6 +6,9 @@
 #include "catalogue/widgets/mdlCommand_otherw.h"
 
 #include <QDialog>
+#include <QString>
+
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -32,6 +35,8 @@ class frmProperties : public QDialog, public PropertiesWindow {
  private:
   void kCopy_Line_Click();
   void kCopy_All_Click();
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
   // The value column takes what the name column leaves, room for a scroll bar kept.
   void FitValueColumn();
 

@@ -11,6 +11,7 @@
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/FileDialog.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "platform/jet/JetError.h"
 #include "platform/jet/TransactionScope.h"
 #include "platform/jet/Workspace.h"
@@ -276,39 +277,36 @@ void frmVolumeNew::GotoPage(int page) {
 }
 
 void frmVolumeNew::cmdNext_Click() {
-  try {
+  Command(QStringLiteral("cmdNext"), [this] {
     if (page_ == kPages - 1)
       CmdSave();
     else
       GotoPage(page_ + 1);
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("cmdNext"));
-  }
+  });
 }
 
-void frmVolumeNew::cmdPrevious_Click() { GotoPage(page_ - 1); }
+void frmVolumeNew::cmdPrevious_Click() {
+  Command(QStringLiteral("cmdPrevious"), [this] { GotoPage(page_ - 1); });
+}
 
-void frmVolumeNew::chkFileRead_Click() { chkCompleteFile_->setVisible(chkFileRead_->isChecked()); }
+void frmVolumeNew::chkFileRead_Click() {
+  Command(QStringLiteral("chkFileRead"), [this] { chkCompleteFile_->setVisible(chkFileRead_->isChecked()); });
+}
 
 void frmVolumeNew::cmdBrowse_Click() {
-  try {
-    pubGetPath();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("cmdBrowse"));
-  }
+  Command(QStringLiteral("cmdBrowse"), [this] { pubGetPath(); });
 }
 
 void frmVolumeNew::cmdCancel_Click() {
-  try {
-    if (reading_) {
-      if (m_Reader) m_Reader->Cancel();
-      return;
-    }
+  // During a read Cancel stops it: the read is the command that runs.
+  if (reading_) {
+    if (m_Reader) m_Reader->Cancel();
+    return;
+  }
+  Command(QStringLiteral("cmdCancel"), [this] {
     chkCancel_ = 1;
     QDialog::reject();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("cmdCancel"));
-  }
+  });
 }
 
 void frmVolumeNew::reject() { cmdCancel_Click(); }
@@ -490,4 +488,8 @@ bool frmVolumeNew::VolumeRead(int32_t VID) {
   } catch (...) {
     gErr->ErrReRaise(kSource, QStringLiteral("VolumeRead"));
   }
+}
+
+void frmVolumeNew::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kSource, procedure, command, {}, this);
 }

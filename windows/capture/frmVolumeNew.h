@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -104,6 +105,8 @@ class frmVolumeNew : public QDialog, public pReaderOwner {
   int32_t VolumeSave();
   bool VolumeRead(int32_t VID);
   void setReadingControls(bool reading);
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
 
   std::array<QWidget*, kPages> pages_{};
   QStackedWidget* stack_;

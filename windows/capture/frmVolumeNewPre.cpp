@@ -5,6 +5,7 @@
 #include "foundation/cuAppError.h"
 #include "foundation/mdlMCI.h"
 #include "foundation/mdlQZFramework.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "platform/volumes/VolumeSystem.h"
 
 #include <QGroupBox>
@@ -139,38 +140,44 @@ void frmVolumeNewPre::lstCD_SelectionChanged() {
 }
 
 void frmVolumeNewPre::cmdCD_Click() {
-  try {
+  Command(QStringLiteral("cmdCD_Click"), [this] {
     QListWidgetItem* item = lstCD_->currentItem();
     if (!item || !item->isSelected()) return;
     result_ = OpticalDriveRoot(item->text());
     chkCancel_ = 0;
     accept();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("cmdCD_Click"));
-  }
+  });
 }
 
 void frmVolumeNewPre::cmdChoosePath_Click() {
-  result_.clear();
-  chkCancel_ = 0;
-  accept();
+  Command(QStringLiteral("cmdChoosePath_Click"), [this] {
+    result_.clear();
+    chkCancel_ = 0;
+    accept();
+  });
 }
 
 void frmVolumeNewPre::cmdTray_Click(bool open) {
-  try {
-    QListWidgetItem* item = lstCD_->currentItem();
-    if (!item || !item->isSelected()) return;
-    if (open)
-      CDTrayOpen(item->text());
-    else
-      CDTrayClose(item->text());
-  } catch (...) {
-    // A tray that does not move is no error worth a box.
-  }
+  Command(QStringLiteral("cmdTray_Click"), [this, open] {
+    try {
+      QListWidgetItem* item = lstCD_->currentItem();
+      if (!item || !item->isSelected()) return;
+      if (open)
+        CDTrayOpen(item->text());
+      else
+        CDTrayClose(item->text());
+    } catch (...) {
+      // A tray that does not move is no error worth a box.
+    }
+  });
 }
 
 void frmVolumeNewPre::reject() {
   result_.clear();
   chkCancel_ = 1;
   QDialog::reject();
+}
+
+void frmVolumeNewPre::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kSource, procedure, command, {}, this);
 }

@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 class QListWidget;
 class QPushButton;
 
@@ -41,6 +43,8 @@ class frmVolumeNewPre : public QDialog {
   void cmdCD_Click();
   void cmdChoosePath_Click();
   void cmdTray_Click(bool open);
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
 
   QListWidget* lstCD_;
   QPushButton* cmdCD_;

@@ -3,6 +3,7 @@
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QCheckBox>
@@ -100,17 +101,23 @@ void frmCatNew::hideSubCategory() {
 }
 
 void frmCatNew::cmdOK_Click() {
-  // Blanks are a name: only an empty text is refused.
-  if (catName_->text().isEmpty()) {
-    gErr->MsgShow(kMsgCategoryNameMissing, ui::kExclamation);
-    catName_->setFocus();
-    return;
-  }
-  chkCancel_ = 0;
-  accept();
+  Command(QStringLiteral("cmdOK_Click"), [this] {
+    // Blanks are a name: only an empty text is refused.
+    if (catName_->text().isEmpty()) {
+      gErr->MsgShow(kMsgCategoryNameMissing, ui::kExclamation);
+      catName_->setFocus();
+      return;
+    }
+    chkCancel_ = 0;
+    accept();
+  });
 }
 
 void frmCatNew::reject() {
   chkCancel_ = 1;
   QDialog::reject();
+}
+
+void frmCatNew::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(QStringLiteral("frmCatNew"), procedure, command, {}, this);
 }

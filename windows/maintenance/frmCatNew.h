@@ -5,6 +5,9 @@
 // it has hidden itself and deletes it; the dialog never touches the catalogue.
 
 #include <QDialog>
+#include <QString>
+
+#include <functional>
 
 class QCheckBox;
 class QFrame;
@@ -37,6 +40,8 @@ class frmCatNew : public QDialog {
 
  private:
   void cmdOK_Click();
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
 
   QLineEdit* catName_;
   QPlainTextEdit* catDescription_;

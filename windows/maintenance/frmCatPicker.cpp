@@ -1,6 +1,7 @@
 #include "windows/maintenance/frmCatPicker.h"
 
 #include "catalogue/widgets/mdlCommand_otherw.h"
+#include "foundation/widgets/WindowCommand.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -68,13 +69,19 @@ void frmCatPicker::preselect(int32_t CatID) {
 }
 
 void frmCatPicker::cmdNext_Click() {
-  // Without a choice OK would file the volume at the top level unasked.
-  if (cmbCat_->currentIndex() < 0) return;
-  chkCancel_ = 0;
-  accept();
+  Command(QStringLiteral("cmdNext_Click"), [this] {
+    // Without a choice OK would file the volume at the top level unasked.
+    if (cmbCat_->currentIndex() < 0) return;
+    chkCancel_ = 0;
+    accept();
+  });
 }
 
 void frmCatPicker::reject() {
   chkCancel_ = 1;
   QDialog::reject();
+}
+
+void frmCatPicker::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(QStringLiteral("frmCatPicker"), procedure, command, {}, this);
 }

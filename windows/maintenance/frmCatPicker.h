@@ -5,8 +5,10 @@
 // names, item data its CID. The caller preselects, shows, reads and deletes it.
 
 #include <QDialog>
+#include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -34,6 +36,8 @@ class frmCatPicker : public QDialog {
 
  private:
   void cmdNext_Click();
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
 
   QLabel* lbl_;
   QComboBox* cmbCat_;

@@ -3,6 +3,7 @@
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QGridLayout>
@@ -61,16 +62,24 @@ frmLocEdit::frmLocEdit(QWidget* owner) : QDialog(owner) {
 }
 
 void frmLocEdit::cmdOK_Click() {
-  if (LocName->text().isEmpty()) {
-    gErr->MsgShow(kMsgNameMissing, ui::kOkOnly + ui::kExclamation);
-    LocName->setFocus(Qt::OtherFocusReason);
-    return;
-  }
-  cancel_ = 0;
-  accept();
+  Command(QStringLiteral("cmdOK_Click"), [this] {
+    if (LocName->text().isEmpty()) {
+      gErr->MsgShow(kMsgNameMissing, ui::kOkOnly + ui::kExclamation);
+      LocName->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+    cancel_ = 0;
+    accept();
+  });
 }
 
 void frmLocEdit::cmdCancel_Click() {
-  cancel_ = 1;
-  reject();
+  Command(QStringLiteral("cmdCancel_Click"), [this] {
+    cancel_ = 1;
+    reject();
+  });
+}
+
+void frmLocEdit::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(QStringLiteral("frmLocEdit"), procedure, command, {}, this);
 }

@@ -4,6 +4,9 @@
 // two boxes; OK refuses an empty name. Names need not be unique.
 
 #include <QDialog>
+#include <QString>
+
+#include <functional>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -28,4 +31,6 @@ class frmLocEdit : public QDialog {
 
  private:
   int cancel_ = 1;
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
 };

@@ -6,6 +6,7 @@
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MousePointer.h"
@@ -57,7 +58,8 @@ frmLocList::frmLocList(QWidget* owner) : QDialog(owner) {
   kLV->setObjectName(QStringLiteral("kLV"));
   kLV_Add = kLV->addAction(QStringLiteral("&Hinzufügen"), this, &frmLocList::CmdAdd);
   kLV_Edit = kLV->addAction(QStringLiteral("&Ändern"), this, &frmLocList::Edit);
-  kLV_Delete = kLV->addAction(QStringLiteral("&Löschen"), this, &frmLocList::Delete);
+  kLV_Delete = kLV->addAction(QStringLiteral("&Löschen"), this,
+                              [this] { Delete(); });
 
   auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(help, &QShortcut::activated, this, [this] { fHelpOpen(this, kHelpContext); });
@@ -117,7 +119,7 @@ bool frmLocList::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmLocList::CmdAdd() {
-  try {
+  Command(QStringLiteral("Add"), [&] {
     auto editor = std::make_unique<frmLocEdit>(this);
     editor->exec();
     if (editor->chkCancel() != 0) return;
@@ -136,15 +138,13 @@ void frmLocList::CmdAdd() {
     LV->setCurrentItem(item);
     item->setSelected(true);
     FitColumns();
-  } catch (...) {
-    gErr->ErrMsg(kName, QStringLiteral("Add"));
-  }
+  });
 }
 
 void frmLocList::Edit() {
   QTreeWidgetItem* item = Selected();
   if (!item) return;
-  try {
+  Command(QStringLiteral("Edit"), [&] {
     const int32_t lid = itemId(item);
     auto editor = std::make_unique<frmLocEdit>(this);
     editor->LocName->setText(item->text(0));
@@ -158,15 +158,13 @@ void frmLocList::Edit() {
     edited_ = 1;
     item->setText(0, name);
     item->setText(1, description);
-  } catch (...) {
-    gErr->ErrMsg(kName, QStringLiteral("Edit"));
-  }
+  });
 }
 
 void frmLocList::Delete() {
   QTreeWidgetItem* item = Selected();
   if (!item) return;
-  try {
+  Command(QStringLiteral("Delete"), [&] {
     const int32_t lid = itemId(item);
     const int32_t used = volumeCount(lid);
     const QString question = used < 1 ? gErr->MsgLoad(kMsgLocationDeleteAsk, item->text(0))
@@ -186,7 +184,9 @@ void frmLocList::Delete() {
       LV->setCurrentItem(LV->topLevelItem(0));
       LV->topLevelItem(0)->setSelected(true);
     }
-  } catch (...) {
-    gErr->ErrMsg(kName, QStringLiteral("Delete"));
-  }
+  });
+}
+
+void frmLocList::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kName, procedure, command, {}, this);
 }

@@ -5,8 +5,10 @@
 // caller still reads chkEdited and refills what shows the locations when it is 1.
 
 #include <QDialog>
+#include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -43,6 +45,8 @@ class frmLocList : public QDialog {
   void LVFill();
   void FitColumns();
   QTreeWidgetItem* Selected() const;
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
 
   int edited_ = 0;
 };

@@ -6,6 +6,7 @@
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_registry.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "platform/runtime/App.h"
 
 #include <QCheckBox>
@@ -89,7 +90,7 @@ void frmOpenDB::Form_Load() {
 }
 
 void frmOpenDB::chkOther_Click() {
-  try {
+  Command(QStringLiteral("chkOther_Click"), [this] {
     const bool other = chkOther->isChecked();
     lstDB->setEnabled(!other);
     if (other) {
@@ -98,22 +99,24 @@ void frmOpenDB::chkOther_Click() {
     } else if (lstDB->count() > 0) {
       lstDB->setCurrentRow(0);
     }
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("chkOther_Click"));
-  }
+  });
 }
 
 void frmOpenDB::cmdOK_Click() {
-  try {
+  Command(QStringLiteral("cmdOK_Click"), [this] {
     if (!chkOther->isChecked() && lstDB->selectedItems().isEmpty()) return;
     chkCancel->setChecked(false);
     accept();
-  } catch (...) {
-    gErr->ErrMsg(kSource, QStringLiteral("cmdOK_Click"));
-  }
+  });
 }
 
 void frmOpenDB::cmdCancel_Click() {
-  chkCancel->setChecked(true);
-  reject();
+  Command(QStringLiteral("cmdCancel_Click"), [this] {
+    chkCancel->setChecked(true);
+    reject();
+  });
+}
+
+void frmOpenDB::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kSource, procedure, command, {}, this);
 }

@@ -7,6 +7,9 @@
 // selected entry of lstDB; chkExclusive in every case. It writes nothing itself.
 
 #include <QDialog>
+#include <QString>
+
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -32,4 +35,6 @@ class frmOpenDB : public QDialog {
   void chkOther_Click();
   void cmdOK_Click();
   void cmdCancel_Click();
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
 };

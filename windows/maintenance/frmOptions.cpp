@@ -4,6 +4,7 @@
 #include "catalogue/widgets/mdlCommand_otherw.h"
 #include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/widgets/TextPrompt.h"
@@ -227,7 +228,7 @@ void frmOptions::RefreshFontLabels() {
 }
 
 void frmOptions::btnFont_Click(int index) {
-  try {
+  Command(QStringLiteral("btnFont_Click"), [this, index] {
     QString name;
     QString size;
     switch (index) {
@@ -268,9 +269,7 @@ void frmOptions::btnFont_Click(int index) {
     }
     RefreshFontLabels();
     if (gfrmMain) gfrmMain->pubRefreshFonts();
-  } catch (...) {
-    gErr->ErrMsg(kName, QStringLiteral("btnFont_Click"));
-  }
+  });
 }
 
 void frmOptions::lstAutoMemoFiles_MouseUp(const QPoint& globalPos) {
@@ -279,13 +278,15 @@ void frmOptions::lstAutoMemoFiles_MouseUp(const QPoint& globalPos) {
 }
 
 void frmOptions::kAutoMemo_Edit_Click(int index) {
-  try {
-    if (index == 0)
-      AutoMemoAdd();
-    else
-      AutoMemoDelete();
-  } catch (...) {
-  }
+  Command(QStringLiteral("kAutoMemo_Edit_Click"), [this, index] {
+    try {
+      if (index == 0)
+        AutoMemoAdd();
+      else
+        AutoMemoDelete();
+    } catch (...) {
+    }
+  });
 }
 
 void frmOptions::AutoMemoAdd() {
@@ -326,13 +327,15 @@ void frmOptions::AutoMemoDelete() {
 }
 
 void frmOptions::cmdPos_Click(int index) {
-  const int row = lstAutoMemoFiles->currentRow();
-  if (row < 0 || !lstAutoMemoFiles->currentItem()->isSelected()) return;
-  const int target = index == 0 ? row - 1 : row + 1;
-  if (target < 0 || target >= lstAutoMemoFiles->count()) return;
-  QListWidgetItem* item = lstAutoMemoFiles->takeItem(row);
-  lstAutoMemoFiles->insertItem(target, item);
-  lstAutoMemoFiles->setCurrentRow(target);
+  Command(QStringLiteral("cmdPos_Click"), [this, index] {
+    const int row = lstAutoMemoFiles->currentRow();
+    if (row < 0 || !lstAutoMemoFiles->currentItem()->isSelected()) return;
+    const int target = index == 0 ? row - 1 : row + 1;
+    if (target < 0 || target >= lstAutoMemoFiles->count()) return;
+    QListWidgetItem* item = lstAutoMemoFiles->takeItem(row);
+    lstAutoMemoFiles->insertItem(target, item);
+    lstAutoMemoFiles->setCurrentRow(target);
+  });
 }
 
 bool frmOptions::ValidateNumber(QLineEdit* box) {
@@ -414,4 +417,8 @@ void frmOptions::FormUnload() {
   if (const auto v = wholeNumber(txtReadingBreakFileCount->text()); v && *v != gOptions->ReadingBreakFiles())
     gOptions->setReadingBreakFiles(*v);
   gOptions->setExclusive(chkExclusive->isChecked());
+}
+
+void frmOptions::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kName, procedure, command, {}, this);
 }

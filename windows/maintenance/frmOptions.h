@@ -4,8 +4,10 @@
 // control is written back into gOptions when the window closes (close box and Esc alike).
 
 #include <QDialog>
+#include <QString>
 
 #include <array>
+#include <functional>
 
 class QAction;
 class QCheckBox;
@@ -64,6 +66,8 @@ class frmOptions : public QDialog {
   void RefreshFontLabels();
   void AutoMemoAdd();
   void AutoMemoDelete();
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
 
   bool unloaded_ = false;
   bool validating_ = false;

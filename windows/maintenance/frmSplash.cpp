@@ -5,6 +5,7 @@
 #include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ShellOpen.h"
 
@@ -132,11 +133,15 @@ void frmSplash::Init(int mode, const QIcon& icon, const QString& web, const QStr
 }
 
 void frmSplash::lblWeb_Click() {
-  // The shell guessed the scheme of a bare address; here it is given.
-  OpenLink(MakeURL(lblWeb->text(), true));
+  Command(QStringLiteral("lblWeb_Click"), [this] {
+    // The shell guessed the scheme of a bare address; here it is given.
+    OpenLink(MakeURL(lblWeb->text(), true));
+  });
 }
 
-void frmSplash::lblMail_Click() { OpenLink(QStringLiteral("MailTo:") + lblMail->text()); }
+void frmSplash::lblMail_Click() {
+  Command(QStringLiteral("lblMail_Click"), [this] { OpenLink(QStringLiteral("MailTo:") + lblMail->text()); });
+}
 
 void frmSplash::OpenLink(const QString& target) {
   QString error;
@@ -154,4 +159,8 @@ bool frmSplash::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lblMail) lblMail_Click();
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void frmSplash::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(QStringLiteral("frmSplash"), procedure, command, {}, this);
 }

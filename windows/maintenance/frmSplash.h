@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class QIcon;
 class QLabel;
@@ -52,4 +53,6 @@ class frmSplash : public QDialog {
 
  private:
   void OpenLink(const QString& target);
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
 };

@@ -7,6 +7,7 @@
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/widgets/FileDialog.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/widgets/ItemKeys.h"
@@ -187,7 +188,7 @@ bool frmSystemIcons::eventFilter(QObject* watched, QEvent* event) {
 void frmSystemIcons::IconEdit() {
   QTreeWidgetItem* item = Selected();
   if (!item) return;
-  try {
+  Command(QStringLiteral("IconEdit"), [&] {
     const int32_t IID = ui::itemTag(item).toInt();
     const QString file = FileDialog().GetOpenFileName(gOptions->LastIconDir(), QString(), gErr->MsgLoad(kMsgIconTitle),
                                                       gErr->MsgLoad(kMsgIconFilter), this, 0);
@@ -204,15 +205,13 @@ void frmSystemIcons::IconEdit() {
       ILAddIcon(ui::itemKey(item), icon.image());
     }
     RefreshListIcons();
-  } catch (...) {
-    gErr->ErrMsg(kName, QStringLiteral("IconEdit"));
-  }
+  });
 }
 
 void frmSystemIcons::IconDefault() {
   QTreeWidgetItem* item = Selected();
   if (!item) return;
-  try {
+  Command(QStringLiteral("IconDefault"), [&] {
     const int32_t IID = ui::itemTag(item).toInt();
     std::optional<Picture> standard;
     // Read before anything is written: an unreadable standard picture stores nothing.
@@ -227,7 +226,9 @@ void frmSystemIcons::IconDefault() {
         il_.remove(ui::itemKey(item));
     }
     RefreshListIcons();
-  } catch (...) {
-    gErr->ErrMsg(kName, QStringLiteral("IconDefault"));
-  }
+  });
+}
+
+void frmSystemIcons::Command(const QString& procedure, const std::function<void()>& command) {
+  RunCommand(kName, procedure, command, {}, this);
 }

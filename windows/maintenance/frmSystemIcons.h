@@ -8,9 +8,11 @@
 #include "platform/ui/widgets/ImageList.h"
 
 #include <QDialog>
+#include <QString>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QAction;
 class QLabel;
@@ -54,6 +56,8 @@ class frmSystemIcons : public QDialog {
   void ILAddIcon(const QString& key, const QImage& picture);
   void RefreshListIcons();
   QTreeWidgetItem* Selected() const;
+  // Runs a command of this window (RunCommand).
+  void Command(const QString& procedure, const std::function<void()>& command);
 
   ui::ImageList il_;
   int current_ = 0;

@@ -6,6 +6,7 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MessagePump.h"
 
+#include <QDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
@@ -86,4 +87,64 @@ TEST_F(WindowCommandTest, ErrorsAreShownOnceAndASecondCommandDoesNotStart) {
   bool later = false;
   EXPECT_TRUE(RunCommand(QStringLiteral("frmTest"), QStringLiteral("Danach"), [&] { later = true; }));
   EXPECT_TRUE(later);
+}
+
+// A dialog that a running command opened runs its own commands, one at a time, and may close
+// itself from one; a window the command did not open runs none.
+TEST_F(WindowCommandTest, TheRunningCommandsDialogRunsItsCommandsOneAtATime) {
+  QDialog dialog;
+  QWidget elsewhere;
+  bool dialogRan = false;
+  bool secondOfDialog = true;
+  bool elsewhereRan = true;
+  const bool ran = RunCommand(QStringLiteral("frmTest"), QStringLiteral("Öffnen"), [&] {
+    QTimer::singleShot(0, &dialog, [&] {
+      dialogRan = RunCommand(
+          QStringLiteral("frmDialog"), QStringLiteral("OK"),
+          [&] {
+            secondOfDialog = RunCommand(
+                QStringLiteral("frmDialog"), QStringLiteral("Zweiter"), [] { FAIL() << "started"; }, {}, &dialog);
+            dialog.accept();
+          },
+          {}, &dialog);
+      // Should the dialog have stayed open, the test must not hang.
+      if (dialog.isVisible()) dialog.done(QDialog::Rejected);
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    elsewhereRan = RunCommand(
+        QStringLiteral("frmOther"), QStringLiteral("X"), [] { FAIL() << "started"; }, {}, &elsewhere);
+  });
+  EXPECT_TRUE(ran);
+  EXPECT_TRUE(dialogRan);
+  EXPECT_FALSE(secondOfDialog);
+  EXPECT_FALSE(elsewhereRan);
+  EXPECT_TRUE(boxes->shown.empty());
+}
+
+// A window's command with a cancel: the window takes its input meanwhile, other windows do not;
+// Esc and its close box call the cancel and leave it open.
+TEST_F(WindowCommandTest, AWindowsCommandKeepsTheWindowUsableAndItsEscAndCloseCancel) {
+  QDialog dialog;
+  auto* stop = new QPushButton(QStringLiteral("Stopp"), &dialog);
+  int stops = 0;
+  QObject::connect(stop, &QPushButton::clicked, [&] { ++stops; });
+  dialog.show();
+  int cancels = 0;
+  const bool ran = RunCommand(
+      QStringLiteral("frmDialog"), QStringLiteral("Suchen"),
+      [&] {
+        QTimer::singleShot(0, [&] {
+          QTest::mouseClick(stop, Qt::LeftButton);
+          QTest::mouseClick(&button, Qt::LeftButton);
+          QTest::keyClick(stop, Qt::Key_Escape);
+          dialog.close();
+        });
+        for (int i = 0; i < 20; ++i) ui::pumpMessages();
+      },
+      [&] { ++cancels; }, &dialog);
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(stops, 1);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(cancels, 2);
+  EXPECT_TRUE(dialog.isVisible());
 }
