@@ -13,6 +13,8 @@ packages=(build-essential cmake pkg-config git
   libsqlite3-dev sqlite3 libblkid-dev libchm-dev fp-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core)
+# The test run also checks the sources' format.
+if [ "$mode" = test ]; then packages+=(clang-format); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
