@@ -1,7 +1,6 @@
 #include "catalogue/cuDirParser.h"
 
 #include "catalogue/cuDirParserAhead.h"
-
 #include "platform/runtime/TextCodec.h"
 #include "platform/ui/MessagePump.h"
 

@@ -12,12 +12,12 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ShellOpen.h"
 
-#include <cerrno>
-#include <optional>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <optional>
 
 namespace {
 

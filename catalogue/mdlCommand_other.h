@@ -3,10 +3,10 @@
 // Shared catalogue commands that need no window: file properties, full folder paths, the
 // catalogue file filter, extension classes and web addresses.
 
-#include <QString>
-
 #include "catalogue/PropItem.h"
 #include "platform/runtime/Variant.h"
+
+#include <QString>
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,6 @@
 #include "catalogue/pReader.h"
 
 #include "catalogue/mdlCommand_open.h"
-
 #include "catalogue/mdlGlobals.h"
 #include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"

@@ -1,20 +1,19 @@
 #include "foundation/mdlQZFramework.h"
 
 #include "foundation/MessageNumbers.h"
+#include "foundation/cuAppError.h"
 #include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/SystemError.h"
 #include "platform/runtime/WholeFile.h"
-
-#include "foundation/cuAppError.h"
 #include "platform/ui/CursorPosition.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <utility>
-
-#include <sys/stat.h>
 
 namespace {
 

@@ -10,9 +10,10 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/volumes/VolumeSystem.h"
 
-#include <sys/stat.h>
 #include <QDir>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 

@@ -2,8 +2,6 @@
 // binders when the focus leaves them, names are checked first and followed by their tree
 // node, emptied texts are stored as Null; category icons are replaced from a file or removed,
 // and a volume is moved to another path once the medium there holds all its folders.
-#include "mainwindow/frmMainDetail.h"
-
 #include "catalogue/TableCategories.h"
 #include "catalogue/TableFolders.h"
 #include "catalogue/TableVolumes.h"
@@ -24,6 +22,7 @@
 #include "foundation/widgets/WindowCommand.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "mainwindow/frmMain.h"
+#include "mainwindow/frmMainDetail.h"
 #include "mainwindow/frmMainPanes.h"
 #include "platform/jet/JetError.h"
 #include "platform/ui/MessageBox.h"

@@ -1,7 +1,5 @@
 // The information lists of the three panes: totals computed once per record and kept in the
 // window's cache until a catalogue is opened or the view refreshed.
-#include "mainwindow/frmMainDetail.h"
-
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/mdlInfo.h"
 #include "catalogue/widgets/Tree.h"
@@ -9,6 +7,7 @@
 #include "foundation/cuAppError.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "mainwindow/frmMain.h"
+#include "mainwindow/frmMainDetail.h"
 #include "mainwindow/frmMainPanes.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/ItemKeys.h"

@@ -1,10 +1,9 @@
 // The search command of the main window and the two services the search window uses to show a
 // hit: the hit's folder selected in the tree, the file selected in the file list.
 
-#include "mainwindow/frmMain.h"
-
 #include "catalogue/widgets/Tree.h"
 #include "foundation/cuAppError.h"
+#include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
 #include "platform/ui/widgets/ItemKeys.h"
 #include "windows/capture/frmFind.h"

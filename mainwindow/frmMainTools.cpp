@@ -1,8 +1,6 @@
 // The main window's listings, the folding of the whole tree and its catalogue tools: storage
 // locations, database facts, compaction, statistics update, options, import and the about window.
 
-#include "mainwindow/frmMain.h"
-
 #include "catalogue/PropItem.h"
 #include "catalogue/TableVersion.h"
 #include "catalogue/cDBUpdate004.h"
@@ -22,6 +20,7 @@
 #include "foundation/mdlQZLib51_text.h"
 #include "foundation/widgets/mdlQZLib51_window.h"
 #include "foundation/widgets/mdlQZLib52_window.h"
+#include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainDetail.h"
 #include "mainwindow/frmMainPanes.h"
 #include "platform/ui/MessageBox.h"

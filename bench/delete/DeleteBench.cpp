@@ -16,7 +16,6 @@
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
-
 #include <sys/resource.h>
 
 #include <algorithm>

@@ -13,16 +13,15 @@
 // is generated under ROOT on the first run and reused when ROOT/.generated matches (the same
 // tree as bench_walker's).
 
+#include "bench/support/BenchTree.h"
 #include "catalogue/pReader.h"
 #include "platform/jet/Database.h"
 #include "platform/jet/Engine.h"
 #include "platform/jet/Workspace.h"
 
 #include <QCoreApplication>
-
 #include <QFile>
 #include <QFileInfo>
-#include "bench/support/BenchTree.h"
 
 #include <fcntl.h>
 #include <spawn.h>

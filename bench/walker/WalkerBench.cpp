@@ -5,11 +5,10 @@
 //
 // The tree is generated under ROOT on the first run and reused when ROOT/.generated matches.
 
+#include "bench/support/BenchTree.h"
 #include "catalogue/cuDirParser.h"
 
 #include <QCoreApplication>
-
-#include "bench/support/BenchTree.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>

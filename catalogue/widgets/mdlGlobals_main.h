@@ -2,9 +2,8 @@
 
 // Start-up and shut-down of the program. The window positions (gFormPos) live in cuFormPos.h.
 
-#include "foundation/widgets/cuFormPos.h"
-
 #include "catalogue/MainWindowServices.h"
+#include "foundation/widgets/cuFormPos.h"
 
 #include <functional>
 #include <memory>

@@ -3,13 +3,13 @@
 // Pictures in long-binary fields: the plain form is the image of an icon file (00 00 01 00)
 // or of a bitmap file ("BM"); bitmaps may also be stored run-length coded ("BU").
 
+#include "platform/jet/Field.h"
+#include "platform/runtime/RaisedError.h"
+
 #include <QByteArray>
 #include <QImage>
 
 #include <optional>
-
-#include "platform/jet/Field.h"
-#include "platform/runtime/RaisedError.h"
 
 enum class PictureType { None = 0, Bitmap = 1, Icon = 3 };
 

@@ -7,7 +7,6 @@
 #include "platform/jet/FileLock.h"
 #include "platform/jet/JetSql.h"
 #include "platform/jet/Param.h"
-
 #include "platform/runtime/Variant.h"
 
 #include <QHash>

@@ -3,7 +3,6 @@
 #include "platform/jet/NativeQuery.h"
 #include "platform/jet/Param.h"
 #include "platform/jet/Recordset.h"
-
 #include "platform/runtime/Variant.h"
 
 #include <QString>

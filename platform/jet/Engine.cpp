@@ -4,7 +4,6 @@
 #include "platform/jet/JetError.h"
 #include "platform/jet/JetSql.h"
 #include "platform/jet/Workgroup.h"
-
 #include "platform/runtime/FileReplacement.h"
 
 #include <QFile>

@@ -5,7 +5,6 @@
 // object stays valid as a handle, and any later use raises 3420.
 
 #include "platform/jet/Workspace.h"
-
 #include "platform/runtime/Variant.h"
 
 #include <QString>

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/jet/Field.h"
-
 #include "platform/runtime/Variant.h"
 
 #include <QString>

@@ -7,12 +7,12 @@
 #include <QFileInfo>
 #include <QUuid>
 
-#include <cerrno>
-#include <cstdio>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 namespace rt {
 

@@ -8,9 +8,9 @@
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
-
 #include <sys/types.h>
+
+#include <optional>
 
 namespace rt {
 

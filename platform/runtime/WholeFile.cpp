@@ -2,11 +2,11 @@
 
 #include "platform/runtime/UniqueFd.h"
 
-#include <cerrno>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace rt {
 

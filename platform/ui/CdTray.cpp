@@ -5,12 +5,12 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <algorithm>
-
 #include <fcntl.h>
 #include <linux/cdrom.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 namespace ui {
 

@@ -17,6 +17,7 @@
 #include "tests/mainwindow/files/ModalWindows.h"
 #include "tests/support/CatalogueChecks.h"
 #include "tests/support/ModalScript.h"
+#include "tests/support/TestHelpers.h"
 #include "windows/capture/frmEditor.h"
 #include "windows/capture/frmProperties.h"
 
@@ -32,11 +33,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "tests/support/TestHelpers.h"
-
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>

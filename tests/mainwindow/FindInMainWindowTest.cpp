@@ -29,8 +29,6 @@
 #include "windows/capture/frmEditor.h"
 #include "windows/capture/frmFind.h"
 
-#include <gtest/gtest.h>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -43,6 +41,8 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
+
+#include <gtest/gtest.h>
 
 namespace {
 

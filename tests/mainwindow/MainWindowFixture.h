@@ -13,11 +13,12 @@
 #include "tests/support/ScriptedChooser.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QSize>
 #include <QTest>
 #include <QTimer>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 

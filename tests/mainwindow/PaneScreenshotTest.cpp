@@ -3,12 +3,13 @@
 // (ZUVRAX_SHOT_DIR, default /tmp).
 #include "tests/mainwindow/PaneFixture.h"
 
-#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -14,7 +14,6 @@
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
 #include <QAction>
 #include <QFile>
 #include <QGuiApplication>
@@ -23,6 +22,8 @@
 #include <QScreen>
 #include <QTest>
 #include <QTreeWidgetItem>
+
+#include <gtest/gtest.h>
 
 namespace {
 QString shotPath(const QString& name) {

@@ -15,7 +15,6 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
-#include <gtest/gtest.h>
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
@@ -25,6 +24,7 @@
 #include <QMenu>
 #include <QProcess>
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace {

@@ -1,12 +1,11 @@
 // The category and volume commands on the real main window: its tree, the dialogs they open
 // (answered as a user would) and the catalogue behind them.
-#include "mainwindow/StructureCommands.h"
-
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/pInfoColl.h"
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeView.h"
 #include "foundation/cuAppError.h"
+#include "mainwindow/StructureCommands.h"
 #include "mainwindow/frmMain.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/ItemKeys.h"

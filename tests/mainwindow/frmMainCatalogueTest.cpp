@@ -23,7 +23,6 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
-#include <gtest/gtest.h>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -35,6 +34,7 @@
 #include <QSplitter>
 #include <QTest>
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>

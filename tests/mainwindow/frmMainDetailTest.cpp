@@ -8,11 +8,12 @@
 #include "platform/registry/Registry.h"
 #include "tests/mainwindow/PaneFixture.h"
 
-#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -13,7 +13,6 @@
 #include "tests/mainwindow/PaneFixture.h"
 #include "tests/support/HostilePictures.h"
 
-#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +21,8 @@
 #include <QSpontaneKeyEvent>
 #include <QTextEdit>
 #include <QWheelEvent>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -12,9 +12,10 @@
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestHelpers.h"
 
-#include <gtest/gtest.h>
 #include <QAction>
 #include <QFile>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include "tests/support/ModalScript.h"
 #include "windows/maintenance/frmOptions.h"
 
-#include <gtest/gtest.h>
 #include <QAction>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -18,6 +17,8 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
+
+#include <gtest/gtest.h>
 
 #include <map>
 #include <optional>

@@ -2,7 +2,6 @@
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
 
-#include <gtest/gtest.h>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -10,6 +9,8 @@
 #include <QSplitter>
 #include <QTest>
 #include <QToolBar>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 
@@ -126,9 +127,8 @@ TEST(frmMainFrame, ClosedStateAfterLoad) {
        {"mMainEdit_Locations", "mMainEdit_SystemIcons", "mMainExtras_Compress", "mMainFile_DBClose",
         "mMainExtras_DBInfo", "mMainFile_DBImport", "mMainView_Refresh", "mMainEdit_Find", "TB_Find"})
     EXPECT_FALSE(w.findChild<QAction*>(name)->isEnabled()) << name;
-  for (const char* name :
-       {"mMainFile_New", "mMainFile_DB", "mMainFile_Quit", "mMainHelp_Help", "mMainHelp_Web", "TB_DBNew", "TB_DBOpen",
-        "mMainExtras_Options", "mMainHelp_About"})
+  for (const char* name : {"mMainFile_New", "mMainFile_DB", "mMainFile_Quit", "mMainHelp_Help", "mMainHelp_Web",
+                           "TB_DBNew", "TB_DBOpen", "mMainExtras_Options", "mMainHelp_About"})
     EXPECT_TRUE(w.findChild<QAction*>(name)->isEnabled()) << name;
   // Nothing to open yet.
   EXPECT_FALSE(w.findChild<QAction*>("TB_Run")->isEnabled());

@@ -7,10 +7,11 @@
 #include "platform/jet/Workspace.h"
 #include "tests/mainwindow/PaneFixture.h"
 
-#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -33,7 +33,6 @@
 #include "windows/maintenance/frmOptions.h"
 #include "windows/maintenance/frmSplash.h"
 
-#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -48,6 +47,8 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>

@@ -19,11 +19,12 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
-#include <gtest/gtest.h>
 #include <QAction>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 

@@ -25,7 +25,6 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
-#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -43,6 +42,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 

@@ -6,7 +6,6 @@
 #include "platform/jet/Database.h"
 #include "platform/jet/Engine.h"
 #include "platform/jet/Workspace.h"
-
 #include "tests/support/TestEnvironment.h"
 
 #include <QFile>
@@ -14,13 +13,12 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <memory>
 #include <string>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace testenv {
 

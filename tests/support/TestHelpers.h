@@ -10,12 +10,12 @@
 #include <QString>
 #include <QTimer>
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <ostream>
-
-#include <sys/types.h>
 
 // Lets failure messages show QString values as text.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

@@ -1,7 +1,8 @@
-#include <gtest/gtest.h>
+#include "tests/support/TestEnvironment.h"
+
 #include <QCoreApplication>
 
-#include "tests/support/TestEnvironment.h"
+#include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

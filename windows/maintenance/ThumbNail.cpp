@@ -14,12 +14,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace {
 

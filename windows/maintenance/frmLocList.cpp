@@ -58,8 +58,7 @@ frmLocList::frmLocList(QWidget* owner) : QDialog(owner) {
   kLV->setObjectName(QStringLiteral("kLV"));
   kLV_Add = kLV->addAction(QStringLiteral("&Hinzufügen"), this, &frmLocList::CmdAdd);
   kLV_Edit = kLV->addAction(QStringLiteral("&Ändern"), this, &frmLocList::Edit);
-  kLV_Delete = kLV->addAction(QStringLiteral("&Löschen"), this,
-                              [this] { Delete(); });
+  kLV_Delete = kLV->addAction(QStringLiteral("&Löschen"), this, [this] { Delete(); });
 
   auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(help, &QShortcut::activated, this, [this] { fHelpOpen(this, kHelpContext); });

@@ -6,14 +6,13 @@
 #include "catalogue/mdlGlobals.h"
 #include "platform/jet/Recordset.h"
 #include "platform/ui/MessageBox.h"
-
 #include "tests/support/OpenedCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
-#include <gtest/gtest.h>
-
 #include <QFile>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <ostream>

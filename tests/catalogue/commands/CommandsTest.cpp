@@ -8,9 +8,8 @@
 #include "platform/registry/HiveFile.h"
 #include "platform/runtime/App.h"
 #include "platform/ui/ShellOpen.h"
-#include "windows/capture/frmProperties.h"
-
 #include "tests/catalogue/commands/CommandsFixture.h"
+#include "windows/capture/frmProperties.h"
 
 #include <QApplication>
 #include <QClipboard>

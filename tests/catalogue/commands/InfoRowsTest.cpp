@@ -4,7 +4,6 @@
 #include "catalogue/mdlInfo.h"
 #include "foundation/cuAppError.h"
 #include "platform/ui/ShellOpen.h"
-
 #include "tests/catalogue/commands/CommandsFixture.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "catalogue/FolderTree.h"
 
-#include <gtest/gtest.h>
-
 #include <QStringList>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 

@@ -15,16 +15,15 @@
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
 #include "platform/ui/MessageBox.h"
-
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
-#include <gtest/gtest.h>
-
 #include <QDateTime>
 #include <QFile>
 #include <QStringList>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,5 @@
-#include "tests/catalogue/import/ImportFixture.h"
-
 #include "foundation/cuAppError.h"
+#include "tests/catalogue/import/ImportFixture.h"
 
 #include <QDir>
 #include <QFileInfo>

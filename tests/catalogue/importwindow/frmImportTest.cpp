@@ -5,7 +5,6 @@
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/Twips.h"
 #include "platform/ui/widgets/ItemKeys.h"
-
 #include "tests/catalogue/import/ImportFixture.h"
 #include "tests/support/ScriptedChooser.h"
 

@@ -1,11 +1,10 @@
 #include "catalogue/pLister.h"
-
 #include "tests/catalogue/commands/CommandsFixture.h"
+
+#include <pthread.h>
 
 #include <functional>
 #include <memory>
-
-#include <pthread.h>
 
 namespace {
 

@@ -6,15 +6,14 @@
 #include "catalogue/mdlGlobals.h"
 #include "platform/jet/Engine.h"
 #include "platform/ui/MessageBox.h"
-
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
-
-#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <ostream>

@@ -1,5 +1,4 @@
 #include "CatalogueFixture.h"
-
 #include "platform/runtime/App.h"
 
 namespace {

@@ -1,19 +1,17 @@
 #include "catalogue/gRegOptions.h"
-
 #include "foundation/MessageTable.h"
 #include "foundation/mdlQZLib51_registry.h"
 #include "platform/runtime/App.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/FontFamilies.h"
-
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
-
-#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,6 @@
-#include "catalogue/pReader.h"
-
 #include "ReaderTestSupport.h"
 #include "WalkerTestSupport.h"
+#include "catalogue/pReader.h"
 #include "platform/ui/BusyScope.h"
 #include "tests/support/TestEnvironment.h"
 

@@ -1,26 +1,24 @@
-#include "catalogue/pReader.h"
-
 #include "ReaderTestSupport.h"
 #include "WalkerTestSupport.h"
-
+#include "catalogue/pReader.h"
 #include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
 #include "tests/support/OddTrees.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <filesystem>
-#include <functional>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
+#include <functional>
 
 namespace {
 

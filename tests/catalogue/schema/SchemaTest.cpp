@@ -2,13 +2,12 @@
 #include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "platform/jet/JetSql.h"
 #include "platform/jet/Workgroup.h"
-
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
 #include <QFile>
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <map>

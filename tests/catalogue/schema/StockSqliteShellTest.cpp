@@ -5,13 +5,13 @@
 #include "platform/jet/Engine.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
-
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <gtest/gtest.h>
 
 namespace {
 

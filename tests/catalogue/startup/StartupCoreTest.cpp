@@ -3,9 +3,10 @@
 #include "platform/runtime/App.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,14 +1,12 @@
 #include "catalogue/cDBUpdate004.h"
-
 #include "platform/ui/MousePointer.h"
-
 #include "tests/catalogue/commands/CommandsFixture.h"
-
-#include <sqlite3.h>
 
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <sqlite3.h>
 
 namespace {
 

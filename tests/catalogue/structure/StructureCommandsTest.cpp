@@ -1,13 +1,11 @@
 #include "catalogue/mdlCommand_structure.h"
-
 #include "catalogue/pInfoColl.h"
 #include "foundation/cuAppError.h"
 #include "tests/catalogue/commands/CommandsFixture.h"
 #include "tests/support/CatalogueChecks.h"
 
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 

@@ -14,9 +14,8 @@
 
 #include <QFile>
 
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 

@@ -1,10 +1,9 @@
 #include "catalogue/widgets/FolderNodes.h"
-
 #include "platform/runtime/RaisedError.h"
 
-#include <gtest/gtest.h>
-
 #include <QStringList>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <set>

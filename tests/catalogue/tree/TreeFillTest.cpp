@@ -1,5 +1,4 @@
 #include "TreeFixture.h"
-
 #include "catalogue/widgets/TreeNode.h"
 #include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "platform/ui/widgets/ItemKeys.h"

@@ -2,7 +2,6 @@
 
 #include "catalogue/widgets/TreeNode.h"
 #include "platform/ui/widgets/ItemKeys.h"
-
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>

@@ -5,11 +5,10 @@
 
 #include "catalogue/widgets/Tree.h"
 #include "catalogue/widgets/TreeNode.h"
-#include "platform/runtime/RaisedError.h"
-
 #include "platform/jet/Database.h"
 #include "platform/jet/Engine.h"
 #include "platform/jet/Workspace.h"
+#include "platform/runtime/RaisedError.h"
 #include "platform/runtime/Variant.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/support/TestHelpers.h"

@@ -1,5 +1,4 @@
 #include "TreeFixture.h"
-
 #include "catalogue/mdlCommand_open.h"
 #include "catalogue/mdlGlobals.h"
 #include "catalogue/pLister.h"
@@ -7,7 +6,6 @@
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/pImportWindows.h"
 #include "platform/ui/widgets/ItemKeys.h"
-
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 

@@ -1,5 +1,4 @@
 #include "TreeFixture.h"
-
 #include "catalogue/widgets/TreeNode.h"
 #include "platform/ui/MousePointer.h"
 #include "platform/ui/widgets/ItemKeys.h"

@@ -1,12 +1,9 @@
-#include "catalogue/mdlCommand_volumes.h"
-
 #include "FakeSystem.h"
 #include "ReaderTestSupport.h"
-
+#include "catalogue/mdlCommand_volumes.h"
 #include "foundation/mdlQZLib51_drives.h"
-#include "platform/volumes/VolumeSystem.h"
-
 #include "platform/jet/Database.h"
+#include "platform/volumes/VolumeSystem.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #include "WalkerTestSupport.h"
+
 #include "platform/runtime/SystemError.h"
 #include "platform/runtime/TextCodec.h"
 

@@ -3,18 +3,16 @@
 #include "platform/runtime/TextCodec.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 
-#include <filesystem>
-#include <span>
-
+#include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <sched.h>
+#include <filesystem>
+#include <span>
 
 using namespace walktest;
 

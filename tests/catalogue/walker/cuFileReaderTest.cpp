@@ -2,15 +2,14 @@
 #include "catalogue/cuFileReader.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 
-#include <filesystem>
-
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 using namespace walktest;
 

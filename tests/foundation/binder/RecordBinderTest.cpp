@@ -9,12 +9,13 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
-#include <gtest/gtest.h>
 #include <QLineEdit>
 #include <QTest>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <QWidget>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,5 +1,4 @@
 #include "foundation/mdlQZLib51_compact.h"
-
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_libmsg.h"
 #include "foundation/mdlQZLib51_text.h"
@@ -9,7 +8,6 @@
 #include "platform/jet/Workspace.h"
 #include "platform/runtime/FileReplacement.h"
 #include "platform/runtime/RaisedError.h"
-
 #include "tests/support/CatalogueChecks.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"

@@ -1,13 +1,11 @@
 // A compaction killed with SIGKILL at each stage of its work, in a child process: whatever the
 // moment, the catalogue opens afterwards, passes SQLite's check and holds every committed row.
 #include "foundation/mdlQZLib51_compact.h"
-
 #include "platform/jet/Database.h"
 #include "platform/jet/Engine.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
 #include "platform/runtime/FileReplacement.h"
-
 #include "tests/support/CatalogueChecks.h"
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
@@ -18,13 +16,12 @@
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
-
-#include <functional>
-
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <functional>
 
 namespace {
 

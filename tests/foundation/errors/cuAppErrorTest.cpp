@@ -2,7 +2,6 @@
 #include "foundation/cuAppError.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/MousePointer.h"
-
 #include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
 #include "foundation/widgets/mdlQZLib52_icons.h"
-
 #include "tests/support/TestEnvironment.h"
 
 #include <QDataStream>

@@ -1,11 +1,11 @@
 #include "foundation/widgets/mdlQZLib51_pictures.h"
-
 #include "platform/runtime/RaisedError.h"
 #include "tests/support/HostilePictures.h"
 
-#include <gtest/gtest.h>
 #include <QBuffer>
 #include <QImage>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>

@@ -1,16 +1,15 @@
 #include "foundation/widgets/mdlQZLib51_pictures.h"
-
 #include "platform/jet/Database.h"
 #include "platform/jet/Engine.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
 #include "platform/runtime/RaisedError.h"
-
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
 #include <QFile>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,13 +1,11 @@
 #include "foundation/mdlQZLib51_records.h"
 #include "foundation/mdlQZLib51_sql.h"
-
 #include "platform/jet/Database.h"
 #include "platform/jet/Engine.h"
 #include "platform/jet/JetError.h"
 #include "platform/jet/Recordset.h"
 #include "platform/jet/Workspace.h"
 #include "platform/runtime/RaisedError.h"
-
 #include "tests/support/TestCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"

@@ -1,5 +1,4 @@
 #include "foundation/mdlQZLib51_registry.h"
-
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

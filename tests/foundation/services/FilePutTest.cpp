@@ -6,18 +6,16 @@
 #include <QDir>
 #include <QFile>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <functional>
 #include <thread>
-
-#include <sys/resource.h>
-#include <sys/stat.h>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 

@@ -1,7 +1,5 @@
 #include "foundation/mdlQZLib51_sql.h"
-
 #include "platform/ui/MessageBox.h"
-
 #include "tests/support/TestHelpers.h"
 
 #include <QDateTime>

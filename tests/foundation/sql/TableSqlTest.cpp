@@ -6,7 +6,6 @@
 #include "foundation/cuAppError.h"
 #include "platform/jet/Database.h"
 #include "platform/jet/Recordset.h"
-
 #include "tests/support/TestCatalogue.h"
 
 #include <gtest/gtest.h>

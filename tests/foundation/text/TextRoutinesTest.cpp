@@ -1,5 +1,4 @@
 #include "foundation/mdlQZLib51_text.h"
-
 #include "tests/support/TestHelpers.h"
 
 #include <QRegularExpression>

@@ -1,6 +1,5 @@
-#include "foundation/widgets/WindowCommand.h"
-
 #include "foundation/cuAppError.h"
+#include "foundation/widgets/WindowCommand.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/BusyScope.h"
 #include "platform/ui/MessageBox.h"

@@ -1,8 +1,6 @@
-#include "foundation/widgets/cuFormPos.h"
-
 #include "foundation/mdlQZLib51_registry.h"
+#include "foundation/widgets/cuFormPos.h"
 #include "platform/runtime/RaisedError.h"
-
 #include "tests/support/TestEnvironment.h"
 
 #include <QCloseEvent>

@@ -1,10 +1,8 @@
-#include "foundation/widgets/cuRecentFiles.h"
-
 #include "foundation/mdlQZLib51_registry.h"
+#include "foundation/widgets/cuRecentFiles.h"
 #include "platform/registry/Registry.h"
 #include "platform/runtime/RaisedError.h"
 #include "platform/ui/MousePointer.h"
-
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
@@ -16,7 +14,6 @@
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
-
 #include <sys/inotify.h>
 #include <unistd.h>
 

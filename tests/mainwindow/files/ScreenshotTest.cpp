@@ -9,12 +9,11 @@
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainFiles.h"
 #include "platform/ui/widgets/QtMessagePresenter.h"
-#include "windows/capture/frmEditor.h"
-#include "windows/capture/frmProperties.h"
-
 #include "tests/mainwindow/CatalogueWriter.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/mainwindow/files/ModalWindows.h"
+#include "windows/capture/frmEditor.h"
+#include "windows/capture/frmProperties.h"
 
 #include <QApplication>
 #include <QLabel>

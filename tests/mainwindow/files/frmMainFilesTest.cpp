@@ -1,16 +1,14 @@
-#include "mainwindow/frmMainFiles.h"
-
 #include "catalogue/mdlCommand_files.h"
 #include "catalogue/pInfoColl.h"
-#include "foundation/widgets/RichText.h"
 #include "foundation/cuAppError.h"
+#include "foundation/widgets/RichText.h"
 #include "foundation/widgets/cuFormPos.h"
+#include "mainwindow/frmMainFiles.h"
 #include "platform/ui/MousePointer.h"
-#include "windows/capture/frmEditor.h"
-#include "windows/capture/frmProperties.h"
-
 #include "tests/catalogue/commands/CommandsFixture.h"
 #include "tests/mainwindow/files/ModalWindows.h"
+#include "windows/capture/frmEditor.h"
+#include "windows/capture/frmProperties.h"
 
 #include <QApplication>
 #include <QClipboard>

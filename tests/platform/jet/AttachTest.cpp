@@ -4,15 +4,13 @@
 #include "platform/jet/Engine.h"
 #include "platform/jet/JetError.h"
 #include "platform/jet/Workgroup.h"
-
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
-
-#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <memory>

@@ -2,11 +2,9 @@
 
 #include "platform/jet/Connection.h"
 #include "platform/jet/JetError.h"
-
 #include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
-
 #include <sqlite3.h>
 
 #include <memory>

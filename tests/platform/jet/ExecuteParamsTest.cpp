@@ -5,12 +5,10 @@
 #include "platform/jet/JetError.h"
 #include "platform/jet/JetSql.h"
 #include "platform/jet/Workgroup.h"
-
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>
-
 #include <sqlite3.h>
 
 #include <memory>

@@ -1,11 +1,9 @@
 #include "platform/jet/Engine.h"
 #include "platform/jet/TransactionScope.h"
 #include "platform/jet/Workgroup.h"
-
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
-
 #include <sqlite3.h>
 
 #include <stdexcept>

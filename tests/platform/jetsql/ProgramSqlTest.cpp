@@ -2,7 +2,6 @@
 // against a catalogue with a few rows.
 
 #include "SqlFixture.h"
-
 #include "platform/jet/JetSql.h"
 #include "platform/runtime/RaisedError.h"
 

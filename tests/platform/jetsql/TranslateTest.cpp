@@ -3,7 +3,6 @@
 #include "platform/jet/JetError.h"
 #include "platform/jet/JetSql.h"
 #include "platform/runtime/RaisedError.h"
-
 #include "tests/support/TestHelpers.h"
 
 #include <gtest/gtest.h>

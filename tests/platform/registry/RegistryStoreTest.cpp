@@ -1,6 +1,5 @@
 #include "platform/registry/HiveFile.h"
 #include "platform/registry/Registry.h"
-
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
@@ -9,7 +8,6 @@
 #include <QJsonDocument>
 
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>

@@ -2,7 +2,6 @@
 // no temporary file left behind.
 
 #include "platform/runtime/FileReplacement.h"
-
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
@@ -10,13 +9,12 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <csignal>
 #include <thread>
-
-#include <sys/resource.h>
-#include <sys/stat.h>
 
 namespace {
 

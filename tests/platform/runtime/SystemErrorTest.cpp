@@ -2,18 +2,16 @@
 // it tells a missing file from a missing folder, as the runtime does.
 
 #include "platform/runtime/SystemError.h"
-
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
 #include <QFile>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cerrno>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 

@@ -1,18 +1,16 @@
 #include "platform/runtime/TextCodec.h"
-
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
 #include <QFile>
 #include <QSet>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 namespace {
 

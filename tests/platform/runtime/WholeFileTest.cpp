@@ -2,21 +2,19 @@
 // the size the caller allows.
 
 #include "platform/runtime/WholeFile.h"
-
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 

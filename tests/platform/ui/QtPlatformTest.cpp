@@ -12,11 +12,11 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <QWidget>
 
 #include <gtest/gtest.h>
-#include <QTest>
-#include <QWidget>
 
 #include <functional>
 

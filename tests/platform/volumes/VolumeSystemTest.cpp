@@ -1,12 +1,10 @@
 #include "FakeSystem.h"
-
+#include "platform/volumes/MountTable.h"
+#include "platform/volumes/VolumeSystem.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
-
-#include "platform/volumes/MountTable.h"
-#include "platform/volumes/VolumeSystem.h"
 
 #include <gtest/gtest.h>
 

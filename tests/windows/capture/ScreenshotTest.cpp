@@ -1,10 +1,9 @@
 // Not a check: run with --gtest_also_run_disabled_tests to write pictures of the windows for a
 // person to look at (ZUVRAX_SHOT_DIR, default /tmp). Under Xvfb (QT_QPA_PLATFORM=xcb) the
 // screen pictures show the open menus as well.
+#include "tests/windows/capture/CaptureFixture.h"
 #include "windows/capture/frmEditor.h"
 #include "windows/capture/frmProperties.h"
-
-#include "tests/windows/capture/CaptureFixture.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 
 #include <gtest/gtest.h>
-
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>

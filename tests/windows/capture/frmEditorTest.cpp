@@ -1,5 +1,3 @@
-#include "windows/capture/frmEditor.h"
-
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_drives.h"
 #include "foundation/mdlQZLib51_registry.h"
@@ -7,6 +5,7 @@
 #include "tests/support/RichTextMemo.h"
 #include "tests/support/TestHelpers.h"
 #include "tests/windows/capture/CaptureFixture.h"
+#include "windows/capture/frmEditor.h"
 
 #include <QAction>
 #include <QFile>

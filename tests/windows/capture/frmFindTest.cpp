@@ -16,8 +16,6 @@
 #include "windows/capture/frmEditor.h"
 #include "windows/capture/frmFind.h"
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,6 +32,8 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <gtest/gtest.h>
 
 #include <map>
 

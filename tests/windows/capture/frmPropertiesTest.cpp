@@ -1,7 +1,6 @@
-#include "windows/capture/frmProperties.h"
-
 #include "platform/ui/Twips.h"
 #include "tests/windows/capture/CaptureFixture.h"
+#include "windows/capture/frmProperties.h"
 
 #include <QAction>
 #include <QApplication>

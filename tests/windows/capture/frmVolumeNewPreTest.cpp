@@ -1,5 +1,3 @@
-#include "windows/capture/frmVolumeNewPre.h"
-
 #include "catalogue/mdlGlobals.h"
 #include "foundation/cuAppError.h"
 #include "platform/ui/CdTray.h"
@@ -10,6 +8,7 @@
 #include "tests/support/ModalScript.h"
 #include "tests/support/RecordingTray.h"
 #include "tests/support/TestHelpers.h"
+#include "windows/capture/frmVolumeNewPre.h"
 
 #include <QGuiApplication>
 #include <QListWidget>

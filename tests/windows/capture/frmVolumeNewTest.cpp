@@ -1,5 +1,3 @@
-#include "windows/capture/frmVolumeNew.h"
-
 #include "WalkerTestSupport.h"
 #include "WizardFixture.h"
 #include "catalogue/mdlCommand_volumes.h"
@@ -7,6 +5,7 @@
 #include "platform/volumes/VolumeSystem.h"
 #include "tests/platform/volumes/FakeSystem.h"
 #include "tests/support/TestHelpers.h"
+#include "windows/capture/frmVolumeNew.h"
 #include "windows/capture/frmVolumeNewPre.h"
 
 #include <QApplication>
@@ -21,11 +20,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,8 +1,7 @@
-#include "windows/maintenance/frmCatNew.h"
-#include "windows/maintenance/frmCatPicker.h"
-
 #include "foundation/cuAppError.h"
 #include "tests/catalogue/commands/CommandsFixture.h"
+#include "windows/maintenance/frmCatNew.h"
+#include "windows/maintenance/frmCatPicker.h"
 
 #include <QApplication>
 #include <QCheckBox>

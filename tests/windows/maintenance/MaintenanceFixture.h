@@ -10,16 +10,16 @@
 #include "platform/jet/Recordset.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/widgets/TextPrompt.h"
-
 #include "tests/support/OpenedCatalogue.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QFile>
 #include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>

@@ -1,12 +1,11 @@
 // Not a check: run with --gtest_also_run_disabled_tests to write pictures of the maintenance
 // windows for a person to look at (ZUVRAX_SHOT_DIR, default /tmp).
+#include "foundation/widgets/mdlQZLib51_pictures.h"
+#include "tests/windows/maintenance/MaintenanceFixture.h"
 #include "windows/maintenance/frmLocList.h"
 #include "windows/maintenance/frmOptions.h"
 #include "windows/maintenance/frmSplash.h"
 #include "windows/maintenance/frmSystemIcons.h"
-
-#include "foundation/widgets/mdlQZLib51_pictures.h"
-#include "tests/windows/maintenance/MaintenanceFixture.h"
 
 #include <QIcon>
 #include <QPainter>

@@ -1,12 +1,10 @@
 // The picture control: where a picture is drawn, what the surface holds, which frame of an
 // icon file it takes, deferred painting, and how a bad file reaches the host.
-#include "windows/maintenance/ThumbNail.h"
-
 #include "tests/support/HostilePictures.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
+#include "windows/maintenance/ThumbNail.h"
 
-#include <gtest/gtest.h>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -14,9 +12,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <csignal>
-
+#include <gtest/gtest.h>
 #include <sys/resource.h>
+
+#include <csignal>
 
 namespace {
 

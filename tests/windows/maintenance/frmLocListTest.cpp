@@ -1,7 +1,6 @@
+#include "tests/windows/maintenance/MaintenanceFixture.h"
 #include "windows/maintenance/frmLocEdit.h"
 #include "windows/maintenance/frmLocList.h"
-
-#include "tests/windows/maintenance/MaintenanceFixture.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -1,19 +1,19 @@
 // The catalogue chooser: the recent catalogues it lists from the registry, the "other" box,
 // the exclusive box and how the caller reads OK and Cancel.
-#include "windows/maintenance/frmOpenDB.h"
-
 #include "catalogue/mdlGlobals.h"
 #include "platform/registry/Registry.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHelpers.h"
+#include "windows/maintenance/frmOpenDB.h"
 
-#include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,9 +1,7 @@
-#include "windows/maintenance/frmOptions.h"
-
 #include "platform/ui/widgets/FontChooser.h"
-
 #include "tests/support/ScriptedFontChooser.h"
 #include "tests/windows/maintenance/MaintenanceFixture.h"
+#include "windows/maintenance/frmOptions.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,16 +1,14 @@
-#include "windows/maintenance/frmSplash.h"
-
 #include "foundation/cuAppError.h"
 #include "platform/ui/ShellOpen.h"
-
 #include "tests/support/TestHelpers.h"
-
-#include <gtest/gtest.h>
+#include "windows/maintenance/frmSplash.h"
 
 #include <QIcon>
 #include <QLabel>
 #include <QPixmap>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 namespace {
 

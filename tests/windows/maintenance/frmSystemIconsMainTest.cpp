@@ -6,12 +6,11 @@
 #include "catalogue/widgets/TreeView.h"
 #include "foundation/cuAppError.h"
 #include "mainwindow/frmMain.h"
-#include "windows/maintenance/frmSystemIcons.h"
-
 #include "tests/mainwindow/CatalogueWriter.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/ModalScript.h"
 #include "tests/support/TestCatalogue.h"
+#include "windows/maintenance/frmSystemIcons.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,14 +1,12 @@
 // The icon table window on a copy of the template's icon rows: the two lists, replacing an icon
 // from a picture file, putting the standard one back, and what must stay untouched when the
 // user cancels, picks a file that is no picture, or the row is gone.
-#include "windows/maintenance/frmSystemIcons.h"
-
 #include "foundation/widgets/mdlQZLib51_pictures.h"
 #include "platform/ui/widgets/FileChooser.h"
 #include "platform/ui/widgets/ItemKeys.h"
-
 #include "tests/support/ScriptedChooser.h"
 #include "tests/windows/maintenance/MaintenanceFixture.h"
+#include "windows/maintenance/frmSystemIcons.h"
 
 #include <QAction>
 #include <QDir>

@@ -11,7 +11,6 @@
 #include "platform/jet/Engine.h"
 #include "platform/jet/Workspace.h"
 #include "platform/runtime/RaisedError.h"
-
 #include "tests/support/TestCatalogue.h"
 
 #include <QCoreApplication>
