@@ -3,6 +3,7 @@
 #include "catalogue/mdlGlobals.h"
 #include "foundation/MessageNumbers.h"
 #include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_records.h"
 #include "foundation/mdlQZLib51_text.h"
 #include "platform/jet/Recordset.h"
 #include "platform/runtime/App.h"
@@ -18,13 +19,6 @@ const QString kCrLf = QStringLiteral("\r\n");
   throw rt::RaisedError(number, gErr->Projectname(), description);
 }
 
-void closeQuietly(const std::shared_ptr<jet::Recordset>& rs) {
-  if (!rs) return;
-  try {
-    rs->Close();
-  } catch (...) {
-  }
-}
 }  // namespace
 
 QString SystemDBPath() { return AddTrailingChar(rt::App::path(), QStringLiteral("/")) + rt::App::exeName() + ".mdw"; }
@@ -70,10 +64,11 @@ void ShowOpenError(const QString& path, const rt::RaisedError& error) {
 }
 
 bool VersionCheck(const std::shared_ptr<jet::Database>& db, bool writeGuid) {
-  std::shared_ptr<jet::Recordset> rs;
   try {
     if (!db) raiseRuntime(rt::kErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt."));
-    rs = db->OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Table);
+    const std::shared_ptr<jet::Recordset> rs =
+        db->OpenRecordset(QStringLiteral("tblVERSION"), jet::RecordsetType::Table);
+    const RecordsetCloser closer(rs);
     if (rs->IsBOF() && rs->IsEOF()) gErr->ErrRaise(-kMsgVersionTableEmpty);
     rs->MoveFirst();
     // A catalogue from elsewhere may hold anything here: a part that is no 32-bit integer makes
@@ -96,7 +91,6 @@ bool VersionCheck(const std::shared_ptr<jet::Database>& db, bool writeGuid) {
       case 1:
         if (gErr->MsgShow(kMsgHigherVersion, ui::kYesNo + ui::kExclamation + ui::kDefaultButton2, db->Name(),
                           expectedActual) == ui::kAnswerNo) {
-          closeQuietly(rs);
           return false;
         }
         break;
@@ -115,10 +109,8 @@ bool VersionCheck(const std::shared_ptr<jet::Database>& db, bool writeGuid) {
       guid.SetValue(NewGuidString());
       rs->Update();
     }
-    closeQuietly(rs);
     return true;
   } catch (...) {
-    closeQuietly(rs);
     gErr->ErrReRaise(kSource, QStringLiteral("VersionCheck"));
   }
 }
@@ -151,7 +143,6 @@ int32_t NewKey(int32_t kind) {
 }
 
 int32_t NewKey(jet::Database& db, int32_t kind) {
-  std::shared_ptr<jet::Recordset> rs;
   try {
     QString t, k;
     TableInfo(kind, t, k, true);
@@ -159,15 +150,17 @@ int32_t NewKey(jet::Database& db, int32_t kind) {
       raiseRuntime(rt::kErrInvalidArgument, QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument."));
     const QString sql = QStringLiteral("SELECT Max(") + t + "." + k + QStringLiteral(") AS [TempSchlüssel] FROM ") + t +
                         QStringLiteral(" ORDER BY Last(") + t + "." + k + QStringLiteral(");");
-    rs = db.OpenRecordset(sql, jet::RecordsetType::Snapshot);
-    const rt::Variant largest = rs->Fields(QStringLiteral("TempSchlüssel")).Value();
-    closeQuietly(rs);
+    rt::Variant largest;
+    {
+      const std::shared_ptr<jet::Recordset> rs = db.OpenRecordset(sql, jet::RecordsetType::Snapshot);
+      const RecordsetCloser closer(rs);
+      largest = rs->Fields(QStringLiteral("TempSchlüssel")).Value();
+    }
     if (largest.isNull()) return 1;
     const int64_t next = largest.toLong() + 1;
     if (next > std::numeric_limits<int32_t>::max()) raiseRuntime(rt::kErrOverflow, QStringLiteral("Überlauf."));
     return static_cast<int32_t>(next);
   } catch (...) {
-    closeQuietly(rs);
     gErr->ErrReRaise(kSource, QStringLiteral("NewKey"));
   }
 }

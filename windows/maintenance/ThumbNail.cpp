@@ -14,9 +14,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
