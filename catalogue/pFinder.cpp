@@ -8,9 +8,14 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
 #include <limits>
 #include <new>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -138,6 +143,177 @@ void pFinder::Run::release() {
   for (; released_ < block_ && released_ < blocks_.size(); ++released_) blocks_[released_].reset();
 }
 
+// ---- threads ------------------------------------------------------------------------------
+
+// Sorts slices into runs on two threads while the caller reads the next slices. A few slices
+// wait at most: the caller waits for room rather than holding the whole scan in memory.
+class pFinder::Sorter {
+ public:
+  explicit Sorter(pFinder& owner) : owner_(owner) {
+    for (int i = 0; i < kThreads; ++i) threads_.emplace_back([this] { work(); });
+  }
+  ~Sorter() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& t : threads_) t.join();
+  }
+  Sorter(const Sorter&) = delete;
+  Sorter& operator=(const Sorter&) = delete;
+
+  void add(std::vector<Entry> entries, std::string names) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait(lock, [this] { return queue_.size() < kWaiting || error_; });
+    if (error_) std::rethrow_exception(error_);
+    queue_.push_back(Job{std::move(entries), std::move(names)});
+    wake_.notify_one();
+  }
+  // Waits until every slice added is a run of the owner's.
+  void finish() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait(lock, [this] { return (queue_.empty() && busy_ == 0) || error_; });
+    if (error_) std::rethrow_exception(error_);
+  }
+
+ private:
+  struct Job {
+    std::vector<Entry> entries;
+    std::string names;
+  };
+  static constexpr int kThreads = 2;
+  static constexpr size_t kWaiting = 2;
+
+  void work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
+      if (stop_) return;
+      Job job = std::move(queue_.front());
+      queue_.pop_front();
+      ++busy_;
+      idle_.notify_all();
+      lock.unlock();
+      try {
+        Run run = owner_.sortedRun(job.entries, job.names);
+        job = Job{};
+        lock.lock();
+        owner_.runs_.push_back(std::move(run));
+      } catch (...) {
+        if (!lock.owns_lock()) lock.lock();
+        if (!error_) error_ = std::current_exception();
+      }
+      --busy_;
+      idle_.notify_all();
+    }
+  }
+
+  pFinder& owner_;
+  std::mutex mutex_;
+  std::condition_variable wake_;  // a job or the stop
+  std::condition_variable idle_;  // room in the queue, a job done
+  std::deque<Job> queue_;
+  int busy_ = 0;
+  bool stop_ = false;
+  std::exception_ptr error_;
+  std::vector<std::thread> threads_;
+};
+
+// Hits of the merge thread with their names, handed over as a whole.
+struct pFinder::Batch {
+  struct Out {
+    int32_t id, vid, pid;
+    uint32_t nameAt, nameSize;
+  };
+  std::vector<Out> hits;
+  std::string names;
+};
+
+// Merges on a thread of its own, a few batches ahead of the caller taking the hits.
+class pFinder::Merger {
+ public:
+  explicit Merger(pFinder& owner) : owner_(owner), thread_([this] { work(); }) {}
+  ~Merger() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  Merger(const Merger&) = delete;
+  Merger& operator=(const Merger&) = delete;
+
+  // The next batch, the one taken before given back for reuse; nullptr after the last.
+  std::unique_ptr<Batch> take(std::unique_ptr<Batch> used) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (used) spare_.push_back(std::move(used));
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return !full_.empty() || ended_; });
+    if (full_.empty()) {
+      if (error_) std::rethrow_exception(error_);
+      return nullptr;
+    }
+    std::unique_ptr<Batch> next = std::move(full_.front());
+    full_.pop_front();
+    changed_.notify_all();
+    return next;
+  }
+
+ private:
+  static constexpr size_t kHits = 8192;
+  static constexpr size_t kAhead = 4;
+
+  void work() {
+    try {
+      for (bool more = true; more;) {
+        std::unique_ptr<Batch> batch;
+        {
+          std::unique_lock<std::mutex> lock(mutex_);
+          changed_.wait(lock, [this] { return stop_ || full_.size() < kAhead; });
+          if (stop_) return;
+          if (!spare_.empty()) {
+            batch = std::move(spare_.back());
+            spare_.pop_back();
+          }
+        }
+        if (!batch) batch = std::make_unique<Batch>();
+        batch->hits.clear();
+        batch->names.clear();
+        FindHit hit;
+        std::string_view name;
+        Run* run = nullptr;
+        while (batch->hits.size() < kHits && (more = owner_.mergeNext(hit, name, run))) {
+          batch->hits.push_back(Batch::Out{hit.ID, hit.VID, hit.PID, static_cast<uint32_t>(batch->names.size()),
+                                           static_cast<uint32_t>(name.size())});
+          batch->names.append(name);
+          run->release();
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!batch->hits.empty()) full_.push_back(std::move(batch));
+        changed_.notify_all();
+      }
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      error_ = std::current_exception();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    ended_ = true;
+    changed_.notify_all();
+  }
+
+  pFinder& owner_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::unique_ptr<Batch>> full_;
+  std::vector<std::unique_ptr<Batch>> spare_;
+  bool stop_ = false;
+  bool ended_ = false;
+  std::exception_ptr error_;
+  std::thread thread_;  // last: it starts once the rest is made
+};
+
 FindTerm ParseFindTerm(const QString& input) {
   FindTerm t;
   if (input.isEmpty()) return t;
@@ -183,7 +359,11 @@ pFinder::pFinder(jet::Database& db, FindKind kind, const QString& term, bool who
   }
 }
 
-pFinder::~pFinder() = default;
+pFinder::~pFinder() {
+  // The threads end before what they read.
+  merger_.reset();
+  sorter_.reset();
+}
 
 void pFinder::loadVolumes() {
   auto q = db_.OpenNativeQuery(QStringLiteral("SELECT VID, VolumeName, VolumePath FROM tblVOLUMES"));
@@ -223,14 +403,15 @@ void pFinder::addFolder(int32_t pid, int32_t vid, std::string_view name) {
   } else {
     folderIndex_.insert(pid, place);
   }
-  folderList_.push_back(
-      Folder{pid, vid, static_cast<uint32_t>(folderNames_.size()), static_cast<uint32_t>(name.size()), false, {}});
+  folderList_.emplace_back(pid, vid, static_cast<uint32_t>(folderNames_.size()), static_cast<uint32_t>(name.size()));
   folderNames_.append(name);
 }
 
 const std::string& pFinder::orderOf(uint32_t folder) const {
   const Folder& f = folderList_[folder];
-  if (!f.ordered) {
+  if (f.ordered.load(std::memory_order_acquire)) return f.order;
+  std::lock_guard<std::mutex> lock(orderMutex_);
+  if (!f.ordered.load(std::memory_order_relaxed)) {
     // The folder's key is VolumePath & Path as the engine's "&" joins them.
     const QByteArray path = Volume(f.vid).VolumePath.toUtf8();
     std::string folderKey(path.constData(), static_cast<size_t>(path.size()));
@@ -238,7 +419,7 @@ const std::string& pFinder::orderOf(uint32_t folder) const {
     f.order = volumeKeys_.value(f.vid);
     f.order.push_back('\0');
     f.order.append(jet::sortKey(folderKey));
-    f.ordered = true;
+    f.ordered.store(true, std::memory_order_release);
   }
   return f.order;
 }
@@ -336,22 +517,25 @@ bool pFinder::Scan() {
         const int32_t pid = kind_ == FindKind::Files ? static_cast<int32_t>(q->Long(1)) : id;
         if (kind_ == FindKind::Folders && folderOf(pid) == kNoFolder)
           addFolder(pid, static_cast<int32_t>(q->Long(1)), name);
-        slice_.push_back(Entry{jet::sortKeyHead(name), id, static_cast<uint32_t>(pid),
-                               static_cast<uint32_t>(sliceNames_.size()), static_cast<uint32_t>(name.size())});
+        slice_.push_back(Entry{{},
+                               id,
+                               static_cast<uint32_t>(pid),
+                               static_cast<uint32_t>(sliceNames_.size()),
+                               static_cast<uint32_t>(name.size())});
         sliceNames_.append(name);
       }
       q.reset();
       resolveFolders();
-      auto nameOf = [this](const Entry& e) { return std::string_view(sliceNames_).substr(e.nameAt, e.nameSize); };
-      // Files part on their heads mostly: the full comparison is left for equal heads.
-      const bool byName = kind_ == FindKind::Files;
-      std::sort(slice_.begin(), slice_.end(), [&](const Entry& a, const Entry& b) {
-        if (byName && !(a.head == b.head)) return a.head < b.head;
-        return compare(a.head, nameOf(a), a.folder, a.id, b.head, nameOf(b), b.folder, b.id) < 0;
-      });
       hitCount_ += static_cast<int64_t>(slice_.size());
       for (const Entry& e : slice_) hitNameBytes_ += e.nameSize;
-      if (!slice_.empty()) runs_.emplace_back(slice_, sliceNames_);
+      // Once every folder is known the folders stay as they are, and threads may read them.
+      // Those threads then take every slice: the runs are theirs until the merge.
+      if (!sorter_ && kind_ == FindKind::Files && allFolders_ && slice_.size() >= kThreadedSort)
+        sorter_ = std::make_unique<Sorter>(*this);
+      if (sorter_ && !slice_.empty())
+        sorter_->add(std::exchange(slice_, {}), std::exchange(sliceNames_, {}));
+      else if (!slice_.empty())
+        runs_.push_back(sortedRun(slice_, sliceNames_));
       next_ = end == kLast ? std::nullopt : idAfter(end);
     }
     scanned_ = !next_;
@@ -365,6 +549,18 @@ bool pFinder::Scan() {
   } catch (...) {
     gErr->ErrReRaise(kSource, QStringLiteral("Scan"));
   }
+}
+
+pFinder::Run pFinder::sortedRun(std::vector<Entry>& entries, const std::string& names) const {
+  for (Entry& e : entries) e.head = jet::sortKeyHead(std::string_view(names).substr(e.nameAt, e.nameSize));
+  auto nameOf = [&names](const Entry& e) { return std::string_view(names).substr(e.nameAt, e.nameSize); };
+  // Files part on their heads mostly: the full comparison is left for equal heads.
+  const bool byName = kind_ == FindKind::Files;
+  std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+    if (byName && !(a.head == b.head)) return a.head < b.head;
+    return compare(a.head, nameOf(a), a.folder, a.id, b.head, nameOf(b), b.folder, b.id) < 0;
+  });
+  return Run(entries, names);
 }
 
 int pFinder::compare(const jet::SortHead& headA, std::string_view nameA, uint32_t folderA, int32_t idA,
@@ -393,6 +589,10 @@ bool pFinder::before(size_t runA, size_t runB) const {
 
 void pFinder::startMerge() {
   merging_ = true;
+  if (sorter_) {
+    sorter_->finish();
+    sorter_.reset();
+  }
   // The scan's buffers are not needed any more.
   std::vector<Entry>().swap(slice_);
   std::string().swap(sliceNames_);
@@ -410,6 +610,7 @@ void pFinder::startMerge() {
     tree_[n] = bWins ? a : b;
   }
   tree_[0] = k > 1 ? winners[1] : 0;
+  if (hitCount_ >= kThreadedMerge) merger_ = std::make_unique<Merger>(*this);
 }
 
 bool pFinder::NextHit(FindHit& hit) {
@@ -421,8 +622,25 @@ bool pFinder::NextHit(FindHit& hit) {
 
 bool pFinder::NextHit(FindHit& hit, std::string_view& name) {
   if (!merging_) startMerge();
+  if (merger_) {
+    if (!batch_ || batchAt_ == batch_->hits.size()) {
+      batch_ = merger_->take(std::move(batch_));
+      batchAt_ = 0;
+      if (!batch_) return false;
+    }
+    const Batch::Out& out = batch_->hits[batchAt_++];
+    hit.ID = out.id;
+    hit.VID = out.vid;
+    hit.PID = out.pid;
+    name = std::string_view(batch_->names).substr(out.nameAt, out.nameSize);
+    return true;
+  }
   // The run of the last hit gives back what it has handed out, that hit's name included.
   if (handedOut_) handedOut_->release();
+  return mergeNext(hit, name, handedOut_);
+}
+
+bool pFinder::mergeNext(FindHit& hit, std::string_view& name, Run*& from) {
   if (runs_.empty() || done_[tree_[0]]) return false;
   const size_t winner = tree_[0];
   Run& run = runs_[winner];
@@ -432,7 +650,7 @@ bool pFinder::NextHit(FindHit& hit, std::string_view& name) {
   hit.VID = folder.vid;
   hit.PID = folder.pid;
   name = e.name;
-  handedOut_ = &run;
+  from = &run;
   if (!run.advance()) done_[winner] = true;
   // The winner's run has a new head (or none): it plays the losers on its way up again.
   const size_t k = runs_.size();

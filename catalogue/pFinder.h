@@ -10,6 +10,9 @@
 // sorted slices are merged when the hits are handed out, into the order of one query sorted by
 // name, volume name, volume path and folder name (files) or by volume name, volume path and
 // folder name (folders), ties broken by the row's id.
+// A large search sorts its slices on threads of its own while the next slice is read, and
+// merges on a thread while the caller takes the hits; the database is read on the caller's
+// thread only.
 
 #include "catalogue/FolderPaths.h"
 #include "platform/jet/Database.h"
@@ -19,9 +22,11 @@
 #include <QSet>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -136,18 +141,34 @@ class pFinder {
   // (sort keys of the volume name, a 0, and of volume path and folder name) is worked out when
   // two hits first need it: most hits differ in their names already.
   struct Folder {
+    Folder(int32_t folderPid, int32_t folderVid, uint32_t at, uint32_t size)
+        : pid(folderPid), vid(folderVid), nameAt(at), nameSize(size) {}
+    Folder(const Folder& other)
+        : pid(other.pid),
+          vid(other.vid),
+          nameAt(other.nameAt),
+          nameSize(other.nameSize),
+          ordered(other.ordered.load(std::memory_order_relaxed)),
+          order(other.order) {}
     int32_t pid;
     int32_t vid;
     uint32_t nameAt;
     uint32_t nameSize;
-    mutable bool ordered = false;
+    // Set once order holds the place; the sorting threads may ask for it at the same time.
+    mutable std::atomic<bool> ordered = false;
     mutable std::string order;
   };
   const std::string& orderOf(uint32_t folder) const;
+  mutable std::mutex orderMutex_;  // taken while a place is worked out
   int compare(const jet::SortHead& headA, std::string_view nameA, uint32_t folderA, int32_t idA,
               const jet::SortHead& headB, std::string_view nameB, uint32_t folderB, int32_t idB) const;
   bool headLess(size_t runA, size_t runB) const;
+  // Heads, sort and the run of one slice's entries, on any thread: it reads the folders only.
+  Run sortedRun(std::vector<Entry>& entries, const std::string& names) const;
   void startMerge();
+  // The next hit of the merge and the run it came from; false after the last. name lies in
+  // that run's blocks until it gives them back.
+  bool mergeNext(FindHit& hit, std::string_view& name, Run*& run);
   void loadVolumes();
   void addFolder(int32_t pid, int32_t vid, std::string_view name);
   // The folders of the slice's hits (their ids in the entries' folder field) not known yet are
@@ -196,4 +217,15 @@ class pFinder {
   std::vector<size_t> tree_;  // the merge's matches (see startMerge)
   std::vector<bool> done_;    // runs without hits left
   Run* handedOut_ = nullptr;  // the run of the hit handed out last
+  // A slice of at least so many hits, once every folder is known, is sorted on a thread; a
+  // search of at least kThreadedMerge hits is merged on one.
+  static constexpr size_t kThreadedSort = 512;
+  static constexpr int64_t kThreadedMerge = 32768;
+  class Sorter;
+  class Merger;
+  struct Batch;
+  std::unique_ptr<Sorter> sorter_;
+  std::unique_ptr<Merger> merger_;
+  std::unique_ptr<Batch> batch_;  // the hits being handed out by the merge thread
+  size_t batchAt_ = 0;
 };

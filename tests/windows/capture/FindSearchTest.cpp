@@ -240,6 +240,57 @@ TEST_F(FindSearchTest, LongSlicesComeInTheOrderOfThePlainWay) {
         << slice;
 }
 
+TEST_F(FindSearchTest, ALargeSearchSortedAndMergedOnThreadsComesInThePlainOrder) {
+  // Enough hits in enough folders for the threads to sort and merge: few distinct names, most
+  // longer than a sort head and alike in it, each in many folders of both volumes, so that
+  // ties go to the folders' places, which the threads work out as they need them.
+  gDB->WS()->BeginTrans();
+  constexpr int kFolders = 700;
+  for (int i = 0; i < kFolders; ++i) {
+    const bool music = i % 3 != 0;
+    const QString name =
+        QStringLiteral("%1 %2").arg(i % 4 ? QStringLiteral("Ordner") : QStringLiteral("ördner")).arg(i % 97);
+    // Chains of folders, each below one of its own volume.
+    folder(5000 + i, music ? 2 : 1, name, i >= 21 ? rt::Variant(5000 + i - 21) : rt::Variant(music ? 10 : 20));
+  }
+  const QString stems[] = {QStringLiteral("gemeinsamer langer anfang "), QStringLiteral("Gemeinsamer Langer Anfang "),
+                           QStringLiteral("gemeinsamer langer änfang "), QStringLiteral("kurz ")};
+  constexpr int kFiles = 40000;
+  for (int i = 0; i < kFiles; ++i) {
+    // Ids spread over the folders, so that the first slice already needs hundreds of them.
+    const int pid = 5000 + (i * 13) % kFolders;
+    file(100000 + kFiles - i, pid, stems[i % 4] + QString::number((i / 4) % 61) + QStringLiteral(".txt"));
+  }
+  gDB->WS()->CommitTrans();
+  const std::vector<Row> everything = reference(FindKind::Files, QStringLiteral("*"), false, 0);
+  ASSERT_GT(everything.size(), 40000u);
+  for (int slice : {0, 4096})
+    EXPECT_EQ(searched(FindKind::Files, QStringLiteral("*"), false, 0, slice), everything) << slice;
+  EXPECT_EQ(searched(FindKind::Files, QStringLiteral("anfang"), false, 2, 4096),
+            reference(FindKind::Files, QStringLiteral("anfang"), false, 2));
+}
+
+TEST_F(FindSearchTest, ASearchLeftHalfWayEndsItsThreads) {
+  gDB->WS()->BeginTrans();
+  for (int i = 0; i < 300; ++i) folder(5000 + i, 2, QStringLiteral("o%1").arg(i), 10);
+  for (int i = 0; i < 60000; ++i) file(100000 + i, 5000 + i % 300, QStringLiteral("n%1").arg(i % 1000));
+  gDB->WS()->CommitTrans();
+  // Left during the scan, while slices are sorted, and during the merge.
+  {
+    pFinder finder(db(), FindKind::Files, QStringLiteral("*"), false, 0, 2048);
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(finder.Scan());
+  }
+  for (int taken : {1, 9000}) {
+    pFinder finder(db(), FindKind::Files, QStringLiteral("*"), false, 0, 2048);
+    while (finder.Scan()) {
+    }
+    FindHit hit;
+    for (int i = 0; i < taken; ++i) ASSERT_TRUE(finder.NextHit(hit));
+  }
+  // The catalogue is free for the next search.
+  EXPECT_EQ(searched(FindKind::Files, QStringLiteral("n999"), true, 0, 0).size(), 60u);
+}
+
 TEST_F(FindSearchTest, FolderPartsJoinToThePathsOfTheWalk) {
   // A chain, a cycle, a parent that is missing, a folder that is missing.
   folder(60, 2, QStringLiteral("kreis a"), 61);
