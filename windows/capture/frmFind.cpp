@@ -60,6 +60,36 @@ class VolumeItem : public QTreeWidgetItem {
   }
 };
 
+// The line of the status text, outside the window's layouts: a new text repaints the line
+// alone. A label inside them would have them laid out anew up to the tab pages, and the tab
+// widget repaints the whole window on that.
+class StatusLine : public QWidget {
+ public:
+  explicit StatusLine(QLabel* label) : label_(label) {
+    label_->setParent(this);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  }
+  QSize sizeHint() const override { return {0, lineHeight()}; }
+  QSize minimumSizeHint() const override { return sizeHint(); }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    label_->setGeometry(rect());
+    QWidget::resizeEvent(event);
+  }
+  void changeEvent(QEvent* event) override {
+    if (event->type() == QEvent::FontChange) updateGeometry();
+    QWidget::changeEvent(event);
+  }
+
+ private:
+  int lineHeight() const {
+    const QMargins m = label_->contentsMargins();
+    return label_->fontMetrics().height() + m.top() + m.bottom() + 2 * label_->margin();
+  }
+  QLabel* label_;
+};
+
 QPushButton* newButton(const QString& caption, QWidget* parent) {
   auto* b = new QPushButton(caption, parent);
   // Enter belongs to the field it is typed in, not to whichever button is the dialog's default.
@@ -217,7 +247,7 @@ QWidget* frmFind::BuildFilesPage() {
   lblCount->setObjectName(QStringLiteral("lblCount"));
   auto* result = new QVBoxLayout(fra2);
   result->addWidget(LVFiles, 1);
-  result->addWidget(lblCount);
+  result->addWidget(new StatusLine(lblCount));
 
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(fra0);

@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -431,6 +432,49 @@ TEST_F(FindWindowTest, StatusPointerAndButtonFollowTheSearchStates) {
   w->cmbSource->setCurrentIndex(0);
   QTest::keyClick(w->txtFileFind, Qt::Key_Return);
   EXPECT_EQ(status(), kDone.arg(2));
+}
+
+TEST_F(FindWindowTest, ANewStatusTextRepaintsItsLineAloneAndShowsWhole) {
+  open();
+  QCoreApplication::processEvents();
+  // Paints of other controls, or of the line's containers beyond the line.
+  struct Paints : QObject {
+    QWidget* line = nullptr;
+    bool linePainted = false;
+    QStringList elsewhere;
+    bool eventFilter(QObject* o, QEvent* e) override {
+      if (e->type() != QEvent::Paint || !o->isWidgetType()) return false;
+      auto* widget = static_cast<QWidget*>(o);
+      const QRect painted = static_cast<QPaintEvent*>(e)->rect().translated(widget->mapTo(widget->window(), QPoint()));
+      const QRect lineArea(line->mapTo(line->window(), QPoint()), line->size());
+      if (widget == line)
+        linePainted = true;
+      else if (!lineArea.contains(painted) && widget->window() == line->window())
+        elsewhere << widget->metaObject()->className() + QStringLiteral(" ") + widget->objectName();
+      return false;
+    }
+  } paints;
+  paints.line = w->lblCount;
+  qApp->installEventFilter(&paints);
+  // The window's first paint may still be on its way.
+  w->lblCount->setText(QStringLiteral("vorher"));
+  QTRY_VERIFY(paints.linePainted);
+  for (const char* text : {"Einen Moment, die Abfrage wird ausgeführt ...", "Die Suche wird gestartet ...",
+                           "Die Suche ist beendet. 1000001 Objekt(e) wurde(n) gefunden."}) {
+    paints.linePainted = false;
+    paints.elsewhere.clear();
+    w->lblCount->setText(QString::fromUtf8(text));
+    QTRY_VERIFY(paints.linePainted);
+    EXPECT_EQ(paints.elsewhere, QStringList()) << text;
+  }
+  qApp->removeEventFilter(&paints);
+  // The line is as high as its text, in the window's font too.
+  EXPECT_GE(w->lblCount->height(), w->lblCount->sizeHint().height());
+  QFont large = w->font();
+  large.setPointSize(large.pointSize() * 2);
+  w->setFont(large);
+  QTRY_VERIFY(w->lblCount->height() >= w->lblCount->sizeHint().height());
+  EXPECT_GT(w->lblCount->height(), 0);
 }
 
 TEST_F(FindWindowTest, EscDuringASearchAsksAndEitherGoesOnOrKeepsTheRowsSoFar) {
