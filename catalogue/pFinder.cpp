@@ -249,7 +249,6 @@ class pFinder::Merger {
   std::unique_ptr<Batch> take(std::unique_ptr<Batch> used) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (used) spare_.push_back(std::move(used));
-    changed_.notify_all();
     changed_.wait(lock, [this] { return !full_.empty() || ended_; });
     if (full_.empty()) {
       if (error_) std::rethrow_exception(error_);
