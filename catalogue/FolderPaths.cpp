@@ -21,8 +21,8 @@ FolderPaths::~FolderPaths() {
 }
 
 const FolderPaths::Folder* FolderPaths::row(int32_t PID, bool& failed) {
-  auto it = rows_.constFind(PID);
-  if (it != rows_.constEnd()) return &it.value();
+  auto it = rows_.find(PID);
+  if (it != rows_.end()) return &it->second;
   if (missing_.contains(PID)) return nullptr;
   try {
     if (!rs_) {
@@ -36,7 +36,7 @@ const FolderPaths::Folder* FolderPaths::row(int32_t PID, bool& failed) {
     }
     Folder f{rs_->Fields(QStringLiteral("Path")).Value().toText(), rs_->Fields(QStringLiteral("Parent")).Value(),
              rs_->Fields(QStringLiteral("VolumeID")).Value()};
-    return &rows_.insert(PID, std::move(f)).value();
+    return &rows_.emplace(PID, std::move(f)).first->second;
   } catch (...) {
     failed = true;
     return nullptr;
@@ -71,7 +71,7 @@ QString FolderPaths::Of(int32_t PID) {
   }
   // Down again, each folder's path being its parent's and its own name.
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-    text += AddTrailingChar(rows_.value(*it).name, kSep);
+    text += AddTrailingChar(rows_.at(*it).name, kSep);
     if (remember) paths_.insert(*it, text);
   }
   return text;
@@ -121,6 +121,6 @@ rt::Variant FolderPaths::VolumeOf(int32_t PID) {
 }
 
 void FolderPaths::Know(int32_t PID, const QString& name, const rt::Variant& parent, const rt::Variant& volume) {
-  if (!rows_.contains(PID)) rows_.insert(PID, Folder{name, parent, volume});
+  rows_.try_emplace(PID, Folder{name, parent, volume});
   missing_.remove(PID);
 }

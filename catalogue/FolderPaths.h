@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 
 class FolderPaths {
  public:
@@ -54,7 +55,8 @@ class FolderPaths {
 
   jet::Database& db_;
   std::shared_ptr<jet::Recordset> rs_;
-  QHash<int32_t, Folder> rows_;
+  // Node-based, so that a row handed out stays where it is while walks add others.
+  std::unordered_map<int32_t, Folder> rows_;
   QHash<int32_t, bool> missing_;
   QHash<int32_t, QString> paths_;
   QSet<int32_t> sound_;

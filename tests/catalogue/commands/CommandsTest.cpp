@@ -233,6 +233,22 @@ TEST_F(OtherCommandsTest, FolderPathsRememberedGiveTheWalksAnswerInAnyOrder) {
   }
 }
 
+TEST_F(OtherCommandsTest, FolderPartOfADeepFolderAskedFirstKeepsItsOwnName) {
+  // A chain far deeper than the remembered rows: checking the parent chain reads every row
+  // above, and the folder's own name must survive those reads (under AddressSanitizer a row
+  // moved by them is a use after free).
+  constexpr int kDepth = 600;
+  for (int pid = 100; pid < 100 + kDepth; ++pid)
+    addPath(pid, 1, QStringLiteral("Ordner %1 mit einem Namen, der länger ist").arg(pid), pid == 100 ? 3 : pid - 1);
+  for (int pid : {100 + kDepth - 1, 100 + kDepth / 2}) {
+    FolderPaths paths(*gDB->DB());
+    const FolderPaths::Part part = paths.PartOf(pid);
+    EXPECT_EQ(part.parent, pid - 1);
+    EXPECT_EQ(part.tail, QStringLiteral("Ordner %1 mit einem Namen, der länger ist/").arg(pid));
+    EXPECT_EQ(paths.Of(part.parent) + part.tail, FolderPaths(*gDB->DB()).Of(pid));
+  }
+}
+
 TEST_F(OtherCommandsTest, FileProperties) {
   std::vector<PropItem> list;
   EXPECT_EQ(fFileProperties(1, list), 5);
