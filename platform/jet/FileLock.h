@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace jet::detail {
@@ -24,6 +25,11 @@ class FileLock {
   // The first n bytes of the file, read through the lock's own descriptor: opening and closing
   // another descriptor of the file would drop the locks SQLite holds on it in this process.
   QByteArray readPrefix(int n) const;
+  // Whether the path names the locked file now (same device and inode).
+  bool namedBy(const QString& path) const;
+
+  // For tests: runs between opening a file and locking it, with the registry held.
+  static void setBeforeLock(std::function<void()> hook);
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 

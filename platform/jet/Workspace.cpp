@@ -46,15 +46,26 @@ void Workspace::forgetClosed() const {
 std::shared_ptr<Database> Workspace::OpenDatabase(const QString& path, bool exclusive, bool readOnly) {
   requireOpen();
   if (path.isEmpty() || !QFile::exists(path)) raise(err::kFileNotFound, kObject, path);
-  auto lock =
-      detail::FileLock::acquire(path, exclusive ? detail::FileLock::Mode::Exclusive : detail::FileLock::Mode::Shared,
-                                !readOnly, err::kFileInUse, kObject);
-  if (!looksLikeSqlite(*lock)) raise(err::kNotADatabase, kObject, path);
-  sqlite3* raw = nullptr;
   // URIs are understood for files attached later (see Database::AttachReadOnly); the file's
   // own path goes in absolute, so that it is never taken for one.
   const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
-  const int rc = sqlite3_open_v2(QFileInfo(path).absoluteFilePath().toUtf8().constData(), &raw, flags, nullptr);
+  const QByteArray absolute = QFileInfo(path).absoluteFilePath().toUtf8();
+  std::unique_ptr<detail::FileLock> lock;
+  sqlite3* raw = nullptr;
+  int rc = SQLITE_OK;
+  for (int attempt = 0;; ++attempt) {
+    lock =
+        detail::FileLock::acquire(path, exclusive ? detail::FileLock::Mode::Exclusive : detail::FileLock::Mode::Shared,
+                                  !readOnly, err::kFileInUse, kObject);
+    if (!looksLikeSqlite(*lock)) raise(err::kNotADatabase, kObject, path);
+    rc = sqlite3_open_v2(absolute.constData(), &raw, flags, nullptr);
+    // SQLite opens the path anew: it must have reached the file that is locked.
+    if (rc != SQLITE_OK || lock->namedBy(path)) break;
+    sqlite3_close_v2(raw);
+    raw = nullptr;
+    lock.reset();
+    if (attempt == 2) raise(err::kFileInUse, kObject, path);
+  }
   auto conn = std::make_shared<detail::Connection>(raw, path, exclusive, readOnly, std::move(lock));
   if (rc != SQLITE_OK) raiseSqlite(raw, rc, kObject);
   if (!readOnly && sqlite3_db_readonly(raw, "main") == 1) raise(err::kCannotOpen, kObject, path);

@@ -1,4 +1,5 @@
 #include "platform/jet/Engine.h"
+#include "platform/jet/FileLock.h"
 #include "platform/jet/JetError.h"
 #include "platform/jet/JetSql.h"
 #include "platform/jet/Workgroup.h"
@@ -399,6 +400,42 @@ TEST_F(EngineTest, CompactionMakesACopyAndIsRefusedWhileHeld) {
   EXPECT_EQ(rs->RecordCount(), 1);
   EXPECT_EQ(errorOf([&] { engine.CompactDatabase(dir + QStringLiteral("/none.db"), dir + QStringLiteral("/x.db")); }),
             3024);
+}
+
+// A compaction elsewhere renames its copy over the file just after this opener has opened the
+// old one and just before it locks it: the opener must end up locking and using the new file.
+TEST_F(EngineTest, AFileReplacedBetweenOpeningAndLockingIsLockedAnew) {
+  const QString fresh = makeCatalogue(dir, QStringLiteral("fresh.db"));
+  {
+    auto db = ws->OpenDatabase(fresh, false);
+    db->Execute(QStringLiteral("INSERT INTO tblLOCATIONS VALUES (7, 'neu', NULL)"));
+    db->Close();
+  }
+  int calls = 0;
+  jet::detail::FileLock::setBeforeLock([&] {
+    if (calls++ == 0) {
+      EXPECT_EQ(::rename(fresh.toLocal8Bit().constData(), path.toLocal8Bit().constData()), 0);
+    }
+  });
+  std::shared_ptr<jet::Database> db;
+  EXPECT_NO_THROW(db = ws->OpenDatabase(path, false));
+  jet::detail::FileLock::setBeforeLock(nullptr);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(calls, 2);
+  auto rs =
+      db->OpenRecordset(QStringLiteral("SELECT LocName FROM tblLOCATIONS WHERE lID = 7"), RecordsetType::Snapshot);
+  EXPECT_FALSE(rs->IsEOF());
+  rs->Close();
+  // The file the path names is held: neither another process nor a compaction may take it.
+  EXPECT_EQ(openInChild(mdw, path, true), 45);
+  EXPECT_EQ(errorOf([&] { engine.CompactDatabase(path, dir + QStringLiteral("/again.db")); }), 3356);
+  db->Execute(QStringLiteral("INSERT INTO tblLOCATIONS VALUES (8, 'danach', NULL)"));
+  db->Close();
+  auto check = ws->OpenDatabase(path, true);
+  auto both = check->OpenRecordset(QStringLiteral("SELECT lID FROM tblLOCATIONS WHERE lID = 7 OR lID = 8"),
+                                   RecordsetType::Snapshot);
+  both->MoveLast();
+  EXPECT_EQ(both->RecordCount(), 2);
 }
 
 }  // namespace
