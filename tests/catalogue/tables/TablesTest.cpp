@@ -284,7 +284,7 @@ TEST_F(TablesTest, CategoriesComeByNameAndTheirIconsAreStoredReadAndCleared) {
 
   EXPECT_TRUE(CategoriesWithIcon(db()).empty());
   EXPECT_FALSE(CategoryIconBytes(db(), 2));
-  const QByteArray bytes("\x00\x00\x01\x00 not really an icon", 25);
+  const QByteArray bytes("\x00\x00\x01\x00 not really an icon", 23);
   EXPECT_TRUE(CategoryIconStore(db(), 2, bytes));
   EXPECT_EQ(CategoryIconBytes(db(), 2), bytes);
   EXPECT_EQ(CategoriesWithIcon(db()), (Ids{2}));
