@@ -187,8 +187,14 @@ bool pImport::Import(int32_t& lCatCount, int32_t& lVolCount, int32_t& lLocCount)
       }
     }
   } catch (...) {
-    gErr->ErrMsg(kClass, QStringLiteral("Import"));
+    // The box waits for the user: roll back and let go of the source first, so nobody else
+    // who shares the catalogue or the source waits as long as it stays open.
+    const rt::RaisedError error = rt::currentError();
     transaction.reset();
+    CloseRecordsets();
+    attached.reset();
+    sourceRead.reset();
+    gErr->ErrMsg(error, kClass, QStringLiteral("Import"));
     lCatCount = lVolCount = lLocCount = 0;
     result = false;
   }

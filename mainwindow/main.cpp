@@ -1,5 +1,6 @@
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/widgets/Help.h"
+#include "foundation/widgets/ProgramIcon.h"
 #include "mainwindow/frmMain.h"
 #include "platform/ui/widgets/QtPlatform.h"
 #include "windows/capture/frmProperties.h"
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  InstallProgramIcon();
   // The interface is German whatever the user's locale: Qt's own dialog texts too.
   QTranslator qtTexts;
   if (qtTexts.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

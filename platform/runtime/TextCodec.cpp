@@ -146,11 +146,13 @@ NativePath findNativePath(const QString& path) {
 
 QByteArray existingNativePath(const QString& path) {
   NativePath found = findNativePath(path);
+  // No closing period, as no runtime error's description has one: the texts that quote it
+  // ("Fehler Nr. ##: ##.") put their own.
   if (!found.ambiguousName.isEmpty())
     throw RaisedError(kErrPathFileAccess, QString(),
                       QStringLiteral("Der Name '%1' steht im Ordner '%2' in zwei Schreibweisen (UTF-8 und "
                                      "Windows-1252). Es lässt sich nicht entscheiden, welcher der beiden Einträge "
-                                     "gemeint ist.")
+                                     "gemeint ist")
                           .arg(found.ambiguousName, found.ambiguousFolder));
   return found.bytes;
 }

@@ -10,6 +10,7 @@
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/ProgramIcon.h"
 #include "foundation/widgets/cuRecentFiles.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
@@ -37,6 +38,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -244,6 +247,42 @@ TEST_F(MainToolsTest, OptionsAndAboutOpenTheirWindowsWithOrWithoutACatalogue) {
     EXPECT_EQ(gDB->DBPath(), opened ? path : QString());
     EXPECT_TRUE(boxes->shown.empty()) << boxTexts().toStdString();
   }
+}
+
+// The program's icon, installed as the program does at start-up, is every window frame's: the
+// main window's and the about window's, whose picture shows it too. It is drawn at each size
+// the window system may ask for.
+TEST_F(MainToolsTest, EveryWindowAndTheAboutPictureShowTheProgramsIcon) {
+  struct IconReset {
+    ~IconReset() { QApplication::setWindowIcon(QIcon()); }
+  } reset;
+  InstallProgramIcon();
+  const QIcon icon = QApplication::windowIcon();
+  ASSERT_FALSE(icon.isNull());
+  EXPECT_EQ(icon.availableSizes(),
+            (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
+  for (const QSize& size : icon.availableSizes()) {
+    const QImage image = icon.pixmap(size).toImage();
+    // Drawn, not blank: the middle of the picture is opaque.
+    EXPECT_EQ(qAlpha(image.pixel(size.width() / 2, size.height() / 2)), 255) << size.width();
+  }
+  startExposed();
+  EXPECT_EQ(window->windowIcon().cacheKey(), icon.cacheKey());
+  QPixmap picture;
+  qint64 aboutIcon = 0;
+  {
+    ModalScript script;
+    script.then("frmSplash", [&](QWidget* w) {
+      auto* s = static_cast<frmSplash*>(w);
+      picture = s->picIcon->pixmap();
+      aboutIcon = s->windowIcon().cacheKey();
+      s->close();
+    });
+    item("mMainHelp_About")->trigger();
+  }
+  EXPECT_FALSE(picture.isNull());
+  EXPECT_EQ(picture.size(), QSize(32, 32));
+  EXPECT_EQ(aboutIcon, icon.cacheKey());
 }
 
 // --- Listings ---

@@ -213,7 +213,7 @@ void frmEditor::mFile_Open_Click() {
 }
 
 void frmEditor::mFile_Save_Click() {
-  Command(QStringLiteral("Save_Click("), [this] {
+  Command(QStringLiteral("Save_Click"), [this] {
     // The empty start folder is the user's home, where the program's "c:\" points.
     const QString path =
         FileDialog().GetSaveFileName(QString(), QString(), QStringLiteral("Geben Sie den Ausgabedateinamen an"),

@@ -217,7 +217,7 @@ QWidget* frmFind::BuildFilesPage() {
   label1->setBuddy(txtFileFind);
   label2->setBuddy(cmbSource);
   txtFileFind->setObjectName(QStringLiteral("txtFileFind"));
-  txtFileFind->setToolTip(QStringLiteral("Ordnersuche: Suchbegriff mit Backslash (\\) beginnen"));
+  txtFileFind->setToolTip(QStringLiteral("Ordnersuche: Suchbegriff mit Backslash (\\) oder Schrägstrich (/) beginnen"));
   cmbSource->setObjectName(QStringLiteral("cmbSource"));
   cmdFileFind->setObjectName(QStringLiteral("cmdFileFind"));
   auto* fraCmd = new QWidget;

@@ -381,6 +381,66 @@ TEST_F(pImportTest, AnErrorInTheThirdVolumeLeavesTheTargetAsBefore) {
   EXPECT_EQ(status->texts.last(), QString());
 }
 
+// Answers as the recording presenter does, after a look at the catalogues while the box is open.
+class LookingPresenter : public ui::RecordingPresenter {
+ public:
+  explicit LookingPresenter(std::function<void()> look) : look_(std::move(look)) {}
+  int show(const ui::MessageBoxRequest& request) override {
+    look_();
+    return RecordingPresenter::show(request);
+  }
+
+ private:
+  std::function<void()> look_;
+};
+
+// Puts the presenter back that was installed before.
+struct PresenterSwap {
+  explicit PresenterSwap(std::unique_ptr<ui::MessagePresenter> p) : previous(ui::setPresenter(std::move(p))) {}
+  ~PresenterSwap() { ui::setPresenter(std::move(previous)); }
+  PresenterSwap(const PresenterSwap&) = delete;
+  PresenterSwap& operator=(const PresenterSwap&) = delete;
+  std::unique_ptr<ui::MessagePresenter> previous;
+};
+
+// The error box waits for the user: by then the import holds neither catalogue, so another
+// program that shares them can write to both, and the source is no longer attached.
+TEST_F(pImportTest, TheErrorBoxComesAfterBothCataloguesAreLetGo) {
+  ASSERT_TRUE(DBOpen(target, 0));
+  CatalogueRows damage(source);
+  damage.exec(QStringLiteral("UPDATE tblVOLUMES SET LocID = 77 WHERE VID = 12"));
+  damage.close();
+  const auto writeTo = [](const QString& path) {
+    return testenv::raised([&] {
+             jet::Engine engine;
+             auto ws = testenv::catalogueWorkspace(engine);
+             auto db = ws->OpenDatabase(path, false);
+             db->Execute(QStringLiteral("UPDATE tblLOCATIONS SET LocDescription = 'anderswo'"));
+             ws->Close();
+           })
+        .description;
+  };
+  QString targetWrite = QStringLiteral("<no box>"), sourceWrite = targetWrite;
+  QStringList attached;
+  auto presenter = std::make_unique<LookingPresenter>([&] {
+    targetWrite = writeTo(target);
+    sourceWrite = writeTo(source);
+    auto list = gDB->DB()->OpenNativeQuery(QStringLiteral("SELECT name FROM pragma_database_list"));
+    while (list->Next())
+      if (list->Text(0) != QStringLiteral("main") && list->Text(0) != QStringLiteral("temp")) attached << list->Text(0);
+  });
+  LookingPresenter* shown = presenter.get();
+  PresenterSwap swap(std::move(presenter));
+  windows.tickedCategories = {5};
+  EXPECT_FALSE(runImport(source));
+  ASSERT_EQ(shown->shown.size(), 1u);
+  EXPECT_TRUE(shown->shown[0].text.endsWith(QStringLiteral("Datensatz '77' nicht gefunden.")))
+      << shown->shown[0].text.toStdString();
+  EXPECT_EQ(targetWrite, QString());
+  EXPECT_EQ(sourceWrite, QString());
+  EXPECT_EQ(attached, QStringList());
+}
+
 // Keys past the largest 32-bit key are refused for folders and files alike: nothing of the
 // import stays, and the next import, once there is room, goes through.
 TEST_F(pImportTest, KeysPastTheLargestAreRefusedAndTheNextImportStillRuns) {

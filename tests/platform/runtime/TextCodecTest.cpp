@@ -149,7 +149,7 @@ TEST(TextCodec, BothByteFormsOfANameAreAmbiguousOtherNamesAreNot) {
       EXPECT_EQ(e.number, 75);
       EXPECT_EQ(e.description,
                 QString("Der Name 'eÿ' steht im Ordner '%1/' in zwei Schreibweisen (UTF-8 und Windows-1252). Es "
-                        "lässt sich nicht entscheiden, welcher der beiden Einträge gemeint ist.")
+                        "lässt sich nicht entscheiden, welcher der beiden Einträge gemeint ist")
                     .arg(base));
     } else {
       EXPECT_EQ(e.number, 0) << e.description.toStdString();

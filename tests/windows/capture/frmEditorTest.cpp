@@ -263,7 +263,7 @@ TEST_F(EditorTest, SavingOverAFileThatMayNotBeReplacedGives513AndKeepsIt) {
     const QString expected =
         QString("Die Datei '%1' existiert bereits und kann von diesem Programm nicht gelöscht werden.").arg(file);
     if (!boxes->shown[0].text.contains(expected)) return 11;
-    if (!boxes->shown[0].text.contains("frmEditor") || !boxes->shown[0].text.contains("Save_Click(")) return 12;
+    if (!boxes->shown[0].text.contains("frmEditor: Save_Click\r\n")) return 12;
     return 0;
   });
   ::chmod(QFile::encodeName(dir).constData(), 0700);

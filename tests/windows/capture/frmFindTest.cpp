@@ -149,6 +149,8 @@ TEST_F(FindWindowTest, OpensWithItsChoosersFilledAndNothingChosen) {
   EXPECT_EQ(w->TabOne1->tabText(1), "Volumes");
   EXPECT_EQ(w->TabOne1->currentIndex(), 0);
   EXPECT_EQ(w->focusWidget(), w->txtFileFind);
+  // A folder term starts with either separator.
+  EXPECT_EQ(w->txtFileFind->toolTip(), "Ordnersuche: Suchbegriff mit Backslash (\\) oder Schrägstrich (/) beginnen");
   // "(Alles)" first, then the volumes in record order.
   QStringList sources;
   for (int i = 0; i < w->cmbSource->count(); ++i)
