@@ -4,12 +4,14 @@
 // in one UTF-8 text, the volume names and folder paths held once per volume and folder), shown
 // by a tree view in report style. The view is handed the rows in chunks as it scrolls towards
 // the end (fetchMore), each chunk as large as what it has already, so it lays out only what it
-// has been given and a listing of a million rows never stalls it. The width of each text is
-// estimated from its characters as rows come; only the few texts that may be the widest of their
-// column are measured, when the width is asked for.
+// has been given and a listing of a million rows never stalls it. Each text gets a bound of its
+// width from the measured advances of its letters and of each neighbouring pair as rows come;
+// only the few texts whose bound reaches beyond the widest measured are measured, widest bound
+// first, when the width is asked for.
 
 #include <QAbstractTableModel>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QString>
 #include <QTimer>
@@ -86,10 +88,26 @@ class FindResultModel : public QAbstractTableModel {
     int measured = 0;                // the widest text measured so far
     std::vector<Candidate> pending;  // texts that may be wider
   };
-  // The width of a text from the advances of its characters.
-  int estimate(const QString& text) const;
-  int estimate(std::string_view utf8) const;
-  void consider(int column, int estimated, int ref);
+  // How wide a text may be, in 1/64 pixel as the text engine adds advances up.
+  struct Extent {
+    int64_t most = 0;
+    int last = -1;        // the symbol it ends with
+    bool shaped = false;  // letters that change their form with their neighbours, or right to left
+  };
+  // What texts are made of: symbols, each a letter with the marks that follow it, measured
+  // alone. The ASCII letters are the first 128.
+  enum SymbolKind : uint8_t { kMark = 1, kShaped = 2 };  // a single combining mark; see Extent
+  Extent extend(Extent from, const QString& text) const;
+  Extent extend(Extent from, std::string_view utf8) const;
+  void extendBy(Extent& e, const char32_t* letters, size_t count) const;
+  // In whole pixels as the measured width is rounded.
+  static int mostPixels(const Extent& e);
+  int symbolOf(char32_t letter) const;
+  int clusterOf(const char32_t* letters, size_t count) const;
+  int addSymbol(const QString& text, uint8_t kind) const;
+  // What a pair of neighbours adds to their two advances (kerning, ligatures), at least 0.
+  int widening(int left, int right) const;
+  void consider(int column, int most, int ref);
   // Measures the pending texts that may be wider than the widest measured, widest first.
   void settle(int column) const;
   QString textOf(int column, int ref) const;
@@ -106,7 +124,7 @@ class FindResultModel : public QAbstractTableModel {
   int exposed_ = 0;         // rows the view has been given
   struct Path {
     int32_t parent;
-    int width;   // estimated
+    Extent extent;
     bool shown;  // the path of a row
     QString tail;
   };
@@ -114,7 +132,17 @@ class FindResultModel : public QAbstractTableModel {
   QHash<int32_t, QString> volumes_;
   QHash<int32_t, Path> paths_;
   std::optional<QFontMetrics> metrics_;
-  mutable std::vector<int> charWidths_;  // advances of the characters below U+3000, -1 until measured
+  std::optional<QFontMetricsF> exact_;
+  // The symbols met, and the widening of their pairs, measured once per font.
+  mutable std::vector<QString> symbols_;
+  mutable std::vector<int32_t> advances_;  // of each symbol
+  mutable std::vector<uint8_t> kinds_;     // of each symbol
+  mutable std::vector<int32_t> units_;     // symbol of each letter below U+10000, -1 until met
+  mutable QHash<char32_t, int> astral_;
+  mutable QHash<QString, int> clusters_;
+  mutable std::vector<int32_t> nearPairs_;  // pairs of the first symbols, -1 until measured
+  mutable QHash<uint64_t, int> farPairs_;
+  mutable std::vector<char32_t> letters_;
   mutable std::array<Widest, 3> widest_;
   QTimer chunkTimer_;
 };
