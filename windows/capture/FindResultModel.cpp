@@ -5,7 +5,6 @@
 
 #include <QEvent>
 #include <QHeaderView>
-#include <QSet>
 #include <QStyle>
 
 #include <algorithm>
@@ -91,26 +90,13 @@ void FindResultModel::setFont(const QFont& font) {
     consider(0, mostPixels(extend(Extent{}, nameOf(rows_[r]))), static_cast<int>(r));
   for (auto it = volumes_.cbegin(); it != volumes_.cend(); ++it)
     consider(1, mostPixels(extend(Extent{}, it.value())), it.key());
-  // Parents first: a path goes on from its parent's.
-  std::vector<int32_t> pending;
-  QSet<int32_t> done;
-  for (auto it = paths_.begin(); it != paths_.end(); ++it) {
-    for (int32_t pid = it.key(); pid != 0 && !done.contains(pid);) {
-      auto p = paths_.find(pid);
-      if (p == paths_.end()) break;
-      pending.push_back(pid);
-      pid = p.value().parent;
-    }
-    while (!pending.empty()) {
-      Path& p = paths_[pending.back()];
-      done.insert(pending.back());
-      pending.pop_back();
-      auto parent = paths_.constFind(p.parent);
-      p.extent = extend(p.parent == 0 || parent == paths_.constEnd() ? Extent{} : parent.value().extent, p.tail);
-    }
+  // Parents come first: a path goes on from its parent's.
+  for (size_t i = 0; i < paths_.size(); ++i) {
+    Path& p = paths_[i];
+    const Path* parent = p.parent == 0 ? nullptr : pathOf(p.parent);
+    p.extent = extend(parent ? parent->extent : Extent{}, p.tail);
+    if (pathShown_[i]) consider(2, mostPixels(p.extent), p.PID);
   }
-  for (auto it = paths_.cbegin(); it != paths_.cend(); ++it)
-    if (it.value().shown) consider(2, mostPixels(it.value().extent), it.key());
 }
 
 void FindResultModel::setFirstHeader(const QString& caption) {
@@ -127,7 +113,9 @@ void FindResultModel::clear() {
   std::vector<int>().swap(order_);
   exposed_ = 0;
   volumes_.clear();
-  paths_.clear();
+  std::vector<Path>().swap(paths_);
+  std::vector<uint8_t>().swap(pathShown_);
+  pathIndex_.clear();
   widest_ = {};
   endResetModel();
 }
@@ -304,16 +292,20 @@ QString FindResultModel::textOf(int column, int ref) const {
   }
 }
 
+const FindResultModel::Path* FindResultModel::pathOf(int32_t PID) const {
+  auto it = pathIndex_.constFind(PID);
+  return it == pathIndex_.constEnd() ? nullptr : &paths_[static_cast<size_t>(it.value())];
+}
+
 QString FindResultModel::pathText(int32_t PID) const {
   std::vector<const QString*> tails;
   qsizetype size = 0;
   // A parent is set before its folders: the walk ends at the top, within as many steps as
   // there are paths.
-  for (auto it = paths_.constFind(PID); it != paths_.constEnd() && tails.size() <= static_cast<size_t>(paths_.size());
-       it = paths_.constFind(it.value().parent)) {
-    tails.push_back(&it.value().tail);
-    size += it.value().tail.size();
-    if (it.value().parent == 0) break;
+  for (const Path* p = pathOf(PID); p && tails.size() <= paths_.size(); p = pathOf(p->parent)) {
+    tails.push_back(&p->tail);
+    size += p->tail.size();
+    if (p->parent == 0) break;
   }
   QString text;
   text.reserve(size);
@@ -343,9 +335,17 @@ void FindResultModel::setVolume(int32_t VID, const QString& volumeName) {
 }
 
 void FindResultModel::setPath(int32_t PID, int32_t parent, const QString& tail) {
-  auto above = paths_.constFind(parent);
-  const Extent from = parent == 0 || above == paths_.constEnd() ? Extent{} : above.value().extent;
-  paths_.insert(PID, Path{parent, metrics_ ? extend(from, tail) : Extent{}, false, tail});
+  const Path* above = parent == 0 ? nullptr : pathOf(parent);
+  Path path{PID, parent, metrics_ ? extend(above ? above->extent : Extent{}, tail) : Extent{}, tail};
+  auto known = pathIndex_.constFind(PID);
+  if (known != pathIndex_.constEnd()) {
+    paths_[static_cast<size_t>(known.value())] = std::move(path);
+    pathShown_[static_cast<size_t>(known.value())] = 0;
+    return;
+  }
+  pathIndex_.insert(PID, static_cast<int32_t>(paths_.size()));
+  paths_.push_back(std::move(path));
+  pathShown_.push_back(0);
 }
 
 void FindResultModel::reserve(int64_t rows, int64_t nameBytes) {
@@ -358,10 +358,10 @@ void FindResultModel::append(int32_t ID, int32_t VID, int32_t PID, std::string_v
   rows_.push_back(Row{ID, VID, PID, static_cast<uint32_t>(name.size()), static_cast<uint64_t>(names_.size())});
   names_.append(name);
   if (metrics_) consider(0, mostPixels(extend(Extent{}, name)), storage);
-  auto path = paths_.find(PID);
-  if (path != paths_.end() && !path.value().shown) {
-    path.value().shown = true;
-    if (metrics_) consider(2, mostPixels(path.value().extent), PID);
+  auto path = pathIndex_.constFind(PID);
+  if (path != pathIndex_.constEnd() && !pathShown_[static_cast<size_t>(path.value())]) {
+    pathShown_[static_cast<size_t>(path.value())] = 1;
+    if (metrics_) consider(2, mostPixels(paths_[static_cast<size_t>(path.value())].extent), PID);
   }
   if (!order_.empty()) order_.push_back(storage);
   // The first rows show while the search goes on.
@@ -415,8 +415,8 @@ void FindResultModel::sortByColumn(int column) {
     QHash<int32_t, QString> texts;
     if (column == 1) texts = volumes_;
     if (column == 2)
-      for (auto it = paths_.cbegin(); it != paths_.cend(); ++it)
-        if (it.value().shown) texts.insert(it.key(), pathText(it.key()));
+      for (size_t i = 0; i < paths_.size(); ++i)
+        if (pathShown_[i]) texts.insert(paths_[i].PID, pathText(paths_[i].PID));
     static const QString none;
     auto key = [&](int storage) -> const QString& {
       const Row& r = rowAt(storage);

@@ -50,7 +50,7 @@ class FindResultModel : public QAbstractTableModel {
   void setVolume(int32_t VID, const QString& volumeName);
   // A folder's path is its parent's path and what follows it (parent 0: the whole path); a
   // parent is set before its folders. Only the paths of rows count towards the column's width.
-  bool hasPath(int32_t PID) const { return paths_.contains(PID); }
+  bool hasPath(int32_t PID) const { return pathIndex_.contains(PID); }
   void setPath(int32_t PID, int32_t parent, const QString& tail);
   // Room for that many rows and bytes of their names in all, taken at once rather than while
   // rows come.
@@ -123,14 +123,19 @@ class FindResultModel : public QAbstractTableModel {
   std::vector<int> order_;  // display row -> storage row once sorted; empty: as added
   int exposed_ = 0;         // rows the view has been given
   struct Path {
+    int32_t PID;
     int32_t parent;
     Extent extent;
-    bool shown;  // the path of a row
     QString tail;
   };
   QString pathText(int32_t PID) const;
+  const Path* pathOf(int32_t PID) const;
   QHash<int32_t, QString> volumes_;
-  QHash<int32_t, Path> paths_;
+  // The paths in the order set (parents first), found through a small index: every row looks
+  // its path up, in no order.
+  std::vector<Path> paths_;
+  std::vector<uint8_t> pathShown_;  // the path of a row
+  QHash<int32_t, int32_t> pathIndex_;
   std::optional<QFontMetrics> metrics_;
   std::optional<QFontMetricsF> exact_;
   // The symbols met, and the widening of their pairs, measured once per font.
