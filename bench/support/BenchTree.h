@@ -1,7 +1,10 @@
 #pragma once
 
-// The benchmarks' generated tree (names of mixed length, one in ten with a non-ASCII letter,
-// fan-out 12) and the timing of find on it.
+// The benchmarks' generated tree (fan-out 12) and the timing of find on it. Names are spread
+// evenly over 1 to 40 letters after their number, one in ten with letters beyond ASCII
+// (umlauts and a few other scripts), and one folder in 5,000 has a name near the file system's
+// limit of 255 bytes: what a user's disk holds. The very long names are folders' so that the
+// file names' column meets names of evenly spread lengths, none far wider than the rest.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <random>
@@ -18,23 +22,64 @@
 
 namespace benchtree {
 
-inline const char* const kSyllables[] = {"ka", "ro", "bel", "mi", "tra", "ux",  "zen",
-                                         "ol", "ä",  "ü",   "ß",  "é",   "pho", "ne"};
+// The first eight are ASCII, the rest only in names beyond ASCII.
+inline const char* const kSyllables[] = {"ka", "ro", "bel", "mi", "tra", "ux", "zen",  "ol",     "ä",    "ü",
+                                         "ß",  "é",  "ø",   "ł",  "λό",  "жи", "文件", "データ", "한글", "שם"};
+constexpr int kAsciiSyllables = 8;
+constexpr int kSyllableCount = static_cast<int>(sizeof(kSyllables) / sizeof(kSyllables[0]));
+
+// What the generator writes into the tree's note: a tree of an older generator is made anew.
+constexpr int kTreeVersion = 2;
+
+// Letters (code points) of a UTF-8 text.
+inline int letters(const std::string& s) {
+  int n = 0;
+  for (const char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
+// Syllables up to that many letters; the last may be cut, at a letter's end.
+inline std::string syllables(std::mt19937& rng, bool nonAscii, int wanted, size_t maxBytes) {
+  std::uniform_int_distribution<int> ascii(0, kAsciiSyllables - 1), other(kAsciiSyllables, kSyllableCount - 1),
+      coin(0, 3);
+  std::string s;
+  int have = 0;
+  while (have < wanted) {
+    const std::string syl = kSyllables[nonAscii && coin(rng) == 0 ? other(rng) : ascii(rng)];
+    for (size_t i = 0; i < syl.size() && have < wanted;) {
+      size_t end = i + 1;
+      while (end < syl.size() && (static_cast<unsigned char>(syl[end]) & 0xC0) == 0x80) ++end;
+      if (s.size() + end - i > maxBytes) return s;
+      s.append(syl, i, end - i);
+      ++have;
+      i = end;
+    }
+  }
+  return s;
+}
 
 inline std::string randomName(std::mt19937& rng, bool nonAscii) {
-  std::uniform_int_distribution<int> len(1, 14), syl(0, 7), uml(8, 11), ext(0, 4);
-  std::string s;
-  const int n = len(rng);
-  for (int i = 0; i < n; ++i) s += kSyllables[syl(rng)];
-  if (nonAscii) s += kSyllables[uml(rng)];
+  std::uniform_int_distribution<int> len(1, 40), ext(0, 4);
+  std::string s = syllables(rng, nonAscii, len(rng), 255);
+  // Beyond ASCII means at least one such letter.
+  if (nonAscii && letters(s) == static_cast<int>(s.size())) s += kSyllables[kAsciiSyllables];
   static const char* const exts[] = {".txt", ".jpg", ".dat", "", ".tar.gz"};
   return s + exts[ext(rng)];
 }
 
+// A name that fills the file system's 255 bytes with its number before it.
+inline std::string veryLongName(std::mt19937& rng, bool nonAscii, size_t numberBytes) {
+  return syllables(rng, nonAscii, 255, 255 - numberBytes - 4) + ".dat";
+}
+
+inline std::string note(long files, long folders) {
+  return std::to_string(files) + " " + std::to_string(folders) + " " + std::to_string(kTreeVersion);
+}
+
 inline bool generated(const std::string& root, long files, long folders) {
   std::ifstream in(root + "/.generated");
-  long f = 0, d = 0;
-  return in >> f >> d && f == files && d == folders;
+  std::string line;
+  return std::getline(in, line) && line == note(files, folders);
 }
 
 inline void generate(const std::string& root, long files, long folders) {
@@ -47,8 +92,10 @@ inline void generate(const std::string& root, long files, long folders) {
   // Folders as a tree with fan-out 12: folder i hangs below folder (i - 1) / 12.
   std::vector<std::string> paths{root};
   for (long i = 1; i < folders; ++i) {
-    const std::string p =
-        paths[static_cast<size_t>((i - 1) / 12)] + "/" + std::to_string(i) + "_" + randomName(rng, coin(rng) == 0);
+    const std::string number = std::to_string(i) + "_";
+    const bool nonAscii = coin(rng) == 0;
+    const std::string p = paths[static_cast<size_t>((i - 1) / 12)] + "/" + number +
+                          (i % 5000 == 4999 ? veryLongName(rng, nonAscii, number.size()) : randomName(rng, nonAscii));
     if (mkdir(p.c_str(), 0755) != 0) {
       perror(p.c_str());
       std::exit(1);
@@ -65,7 +112,7 @@ inline void generate(const std::string& root, long files, long folders) {
     }
     close(fd);
   }
-  std::ofstream(root + "/.generated") << files << " " << folders << "\n";
+  std::ofstream(root + "/.generated") << note(files, folders) << "\n";
 }
 
 inline double seconds(const std::chrono::steady_clock::time_point& t0) {
@@ -82,6 +129,12 @@ inline double timeFind(const std::string& root) {
 // The tree of files in folders under root, generated unless root holds it already.
 inline void prepareTree(const std::string& root, long files, long folders) {
   if (generated(root, files, folders)) return;
+  // A tree of other sizes or of an older generator: the note says it was made here.
+  std::error_code error;
+  if (std::filesystem::exists(root + "/.generated", error)) {
+    std::printf("removing the other generated tree under %s ...\n", root.c_str());
+    for (const auto& entry : std::filesystem::directory_iterator(root)) std::filesystem::remove_all(entry.path());
+  }
   std::printf("generating %ld files in %ld folders under %s ...\n", files, folders, root.c_str());
   const auto t0 = std::chrono::steady_clock::now();
   generate(root, files, folders);

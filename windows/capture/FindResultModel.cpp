@@ -8,12 +8,63 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace {
 // The first chunk the view gets, and the least it fetches at a time.
 constexpr int kFirstRows = 1000;
-constexpr char16_t kCharTableEnd = 0x3000;
+// Symbols whose pairs sit in the table rather than in the hash: ASCII and what most names add.
+constexpr int kNearSymbols = 256;
+
+int64_t exactWidth(const QFontMetricsF& metrics, const QString& text) {
+  return std::max<int64_t>(0, std::llround(metrics.horizontalAdvance(text) * 64));
+}
+
+// Scripts whose letters keep their form whatever stands beside them: a letter's advance and
+// its pairs' kerning add up to the width of the text.
+bool keepsItsForm(char32_t letter) {
+  switch (QChar::script(letter)) {
+    case QChar::Script_Common:
+    case QChar::Script_Inherited:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+    case QChar::Script_Armenian:
+    case QChar::Script_Georgian:
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Bopomofo:
+    case QChar::Script_Hangul:
+      break;
+    default:
+      return false;
+  }
+  switch (QChar::direction(letter)) {
+    case QChar::DirR:
+    case QChar::DirAL:
+    case QChar::DirAN:
+    case QChar::DirLRE:
+    case QChar::DirLRO:
+    case QChar::DirRLE:
+    case QChar::DirRLO:
+    case QChar::DirPDF:
+    case QChar::DirLRI:
+    case QChar::DirRLI:
+    case QChar::DirFSI:
+    case QChar::DirPDI:
+      return false;
+    default:
+      return true;
+  }
+}
+
+bool isMark(char32_t letter) {
+  const QChar::Category c = QChar::category(letter);
+  return c == QChar::Mark_NonSpacing || c == QChar::Mark_SpacingCombining || c == QChar::Mark_Enclosing;
+}
 }  // namespace
 
 FindResultModel::FindResultModel(QObject* parent)
@@ -25,31 +76,27 @@ FindResultModel::FindResultModel(QObject* parent)
 
 void FindResultModel::setFont(const QFont& font) {
   metrics_.emplace(font);
-  charWidths_.assign(kCharTableEnd, -1);
-  // Plain ASCII makes up most names: its advances are known before any row comes.
-  for (char16_t u = 0; u < 0x80; ++u) charWidths_[u] = metrics_->horizontalAdvance(QChar(u));
+  exact_.emplace(font);
+  symbols_.clear();
+  units_.assign(0x10000, -1);
+  astral_.clear();
+  clusters_.clear();
+  nearPairs_.assign(static_cast<size_t>(kNearSymbols) * kNearSymbols, -1);
+  farPairs_.clear();
+  // Plain ASCII makes up most names: its symbols come first, their pairs in the table.
+  for (char32_t u = 0; u < 0x80; ++u) (void)symbolOf(u);
   widest_ = {};
-  for (size_t r = 0; r < rows_.size(); ++r) consider(0, estimate(nameOf(rows_[r])), static_cast<int>(r));
-  for (auto it = volumes_.cbegin(); it != volumes_.cend(); ++it) consider(1, estimate(it.value()), it.key());
-  // Parents first: a path's width is its parent's and its own part's.
-  std::vector<int32_t> pending;
-  for (auto it = paths_.begin(); it != paths_.end(); ++it) it.value().width = -1;
-  for (auto it = paths_.begin(); it != paths_.end(); ++it) {
-    for (int32_t pid = it.key(); pid != 0;) {
-      auto p = paths_.find(pid);
-      if (p == paths_.end() || p.value().width >= 0) break;
-      pending.push_back(pid);
-      pid = p.value().parent;
-    }
-    while (!pending.empty()) {
-      Path& p = paths_[pending.back()];
-      pending.pop_back();
-      auto parent = paths_.constFind(p.parent);
-      p.width = (parent == paths_.constEnd() ? 0 : parent.value().width) + estimate(p.tail);
-    }
+  for (size_t r = 0; r < rows_.size(); ++r)
+    consider(0, mostPixels(extend(Extent{}, nameOf(rows_[r]))), static_cast<int>(r));
+  for (auto it = volumes_.cbegin(); it != volumes_.cend(); ++it)
+    consider(1, mostPixels(extend(Extent{}, it.value())), it.key());
+  // Parents come first: a path goes on from its parent's.
+  for (size_t i = 0; i < paths_.size(); ++i) {
+    Path& p = paths_[i];
+    const Path* parent = p.parent == 0 ? nullptr : pathOf(p.parent);
+    p.extent = extend(parent ? parent->extent : Extent{}, p.tail);
+    if (pathShown_[i]) consider(2, mostPixels(p.extent), p.PID);
   }
-  for (auto it = paths_.cbegin(); it != paths_.cend(); ++it)
-    if (it.value().shown) consider(2, it.value().width, it.key());
 }
 
 void FindResultModel::setFirstHeader(const QString& caption) {
@@ -66,65 +113,166 @@ void FindResultModel::clear() {
   std::vector<int>().swap(order_);
   exposed_ = 0;
   volumes_.clear();
-  paths_.clear();
+  std::vector<Path>().swap(paths_);
+  std::vector<uint8_t>().swap(pathShown_);
+  pathIndex_.clear();
   widest_ = {};
   endResetModel();
 }
 
-int FindResultModel::estimate(const QString& text) const {
-  int width = 0;
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    if (u < kCharTableEnd) {
-      int& w = charWidths_[u];
-      if (w < 0) w = metrics_->horizontalAdvance(c);
-      width += w;
-    } else {
-      width += metrics_->horizontalAdvance(c);
-    }
-  }
-  return width;
+int FindResultModel::addSymbol(const QString& text, uint8_t kind) const {
+  symbols_.push_back(text);
+  advances_.push_back(static_cast<int32_t>(exactWidth(*exact_, text)));
+  kinds_.push_back(kind);
+  return static_cast<int>(symbols_.size()) - 1;
 }
 
-int FindResultModel::estimate(std::string_view utf8) const {
-  int width = 0;
+namespace {
+uint8_t kindOf(char32_t letter) {
+  return static_cast<uint8_t>((isMark(letter) ? 1 : 0) | (keepsItsForm(letter) ? 0 : 2));
+}
+}  // namespace
+
+int FindResultModel::symbolOf(char32_t letter) const {
+  if (letter < 0x10000) {
+    int32_t& s = units_[letter];
+    if (s < 0) s = addSymbol(QString(QChar(static_cast<char16_t>(letter))), kindOf(letter));
+    return s;
+  }
+  auto it = astral_.constFind(letter);
+  if (it != astral_.constEnd()) return it.value();
+  const int s = addSymbol(QString::fromUcs4(&letter, 1), kindOf(letter));
+  astral_.insert(letter, s);
+  return s;
+}
+
+int FindResultModel::clusterOf(const char32_t* letters, size_t count) const {
+  const QString text = QString::fromUcs4(letters, static_cast<qsizetype>(count));
+  auto it = clusters_.constFind(text);
+  if (it != clusters_.constEnd()) return it.value();
+  uint8_t shaped = 0;
+  for (size_t i = 0; i < count; ++i) shaped |= kinds_[static_cast<size_t>(symbolOf(letters[i]))] & kShaped;
+  const int s = addSymbol(text, shaped);
+  clusters_.insert(text, s);
+  return s;
+}
+
+int FindResultModel::widening(int left, int right) const {
+  const auto measure = [&] {
+    const auto l = static_cast<size_t>(left), r = static_cast<size_t>(right);
+    return static_cast<int>(
+        std::max<int64_t>(0, exactWidth(*exact_, symbols_[l] + symbols_[r]) - advances_[l] - advances_[r]));
+  };
+  if (left < kNearSymbols && right < kNearSymbols) {
+    int32_t& w = nearPairs_[static_cast<size_t>(left) * kNearSymbols + static_cast<size_t>(right)];
+    if (w < 0) w = measure();
+    return w;
+  }
+  const uint64_t key = (static_cast<uint64_t>(left) << 32) | static_cast<uint32_t>(right);
+  auto it = farPairs_.constFind(key);
+  if (it != farPairs_.constEnd()) return it.value();
+  const int w = measure();
+  farPairs_.insert(key, w);
+  return w;
+}
+
+void FindResultModel::extendBy(Extent& e, const char32_t* letters, size_t count) const {
+  // Shaping a text is dear, adding up its parts is not. The text engine adds the advances of
+  // its glyphs, changed only by what neighbours do to each other: kerning a pair, joining a
+  // letter and its marks into one glyph (a cluster is measured whole). So the width of a text is
+  // at most its symbols' advances and each pair's widening, never narrowing, added up.
+  int next = count > 0 ? symbolOf(letters[0]) : -1;
+  for (size_t i = 0; i < count;) {
+    int s = next;
+    size_t end = i + 1;
+    next = -1;
+    while (end < count) {
+      next = symbolOf(letters[end]);
+      if (!(kinds_[static_cast<size_t>(next)] & kMark)) break;
+      next = -1;
+      ++end;
+    }
+    if (end > i + 1) s = clusterOf(letters + i, end - i);
+    e.most += advances_[static_cast<size_t>(s)];
+    if (e.last >= 0) e.most += widening(e.last, s);
+    e.shaped = e.shaped || (kinds_[static_cast<size_t>(s)] & kShaped);
+    e.last = s;
+    i = end;
+  }
+}
+
+FindResultModel::Extent FindResultModel::extend(Extent from, const QString& text) const {
+  letters_.clear();
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t u = text[i].unicode();
+    if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
+      letters_.push_back(QChar::surrogateToUcs4(u, text[++i].unicode()));
+    } else {
+      letters_.push_back(u);
+    }
+  }
+  extendBy(from, letters_.data(), letters_.size());
+  return from;
+}
+
+FindResultModel::Extent FindResultModel::extend(Extent from, std::string_view utf8) const {
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   const auto* const end = p + utf8.size();
-  const int* const widths = charWidths_.data();
-  while (p != end) {
-    if (*p < 0x80) {
-      width += widths[*p++];
-      continue;
+  // ASCII, the bulk of most names, straight from the bytes: its symbols are its codes, and no
+  // mark follows a letter that an ASCII letter follows.
+  const Extent start = from;
+  const int32_t* const advances = advances_.data();
+  int32_t* const pairs = nearPairs_.data();
+  for (; p != end && *p < 0x80 && (p + 1 == end || p[1] < 0x80); ++p) {
+    from.most += advances[*p];
+    if (from.last >= 0 && from.last < kNearSymbols) {
+      const int32_t w = pairs[from.last * kNearSymbols + *p];
+      from.most += w >= 0 ? w : widening(from.last, *p);
+    } else if (from.last >= 0) {
+      from.most += widening(from.last, *p);
     }
-    // Letters of two and three bytes are decoded here; anything else (four bytes, or bytes
-    // that form no letter) is left to the decoded text, which stands for it as the list does.
-    char16_t u = *p;
-    int bytes = 0;
-    if (u >= 0xC2 && u <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
-      u = static_cast<char16_t>(((u & 0x1F) << 6) | (p[1] & 0x3F));
-      bytes = 2;
-    } else if (u >= 0xE0 && u <= 0xEF && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
-      u = static_cast<char16_t>(((u & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
-      if (u >= 0x800 && (u < 0xD800 || u > 0xDFFF)) bytes = 3;
-    }
-    if (bytes == 0) return estimate(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
-    if (u < kCharTableEnd) {
-      int& w = charWidths_[u];
-      if (w < 0) w = metrics_->horizontalAdvance(QChar(u));
-      width += w;
-    } else {
-      width += metrics_->horizontalAdvance(QChar(u));
-    }
-    p += bytes;
+    from.last = *p;
   }
-  return width;
+  letters_.clear();
+  const auto follows = [&](int n, unsigned char low, unsigned char high) {
+    if (end - p <= n) return false;
+    if (p[1] < low || p[1] > high) return false;
+    for (int k = 2; k <= n; ++k)
+      if ((p[k] & 0xC0) != 0x80) return false;
+    return true;
+  };
+  while (p != end) {
+    const unsigned char b = *p;
+    if (b < 0x80) {
+      letters_.push_back(b);
+      ++p;
+    } else if (b >= 0xC2 && b <= 0xDF && follows(1, 0x80, 0xBF)) {
+      letters_.push_back(((b & 0x1Fu) << 6) | (p[1] & 0x3Fu));
+      p += 2;
+    } else if (b >= 0xE0 && b <= 0xEF && follows(2, b == 0xE0 ? 0xA0 : 0x80, b == 0xED ? 0x9F : 0xBF)) {
+      letters_.push_back(((b & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu));
+      p += 3;
+    } else if (b >= 0xF0 && b <= 0xF4 && follows(3, b == 0xF0 ? 0x90 : 0x80, b == 0xF4 ? 0x8F : 0xBF)) {
+      letters_.push_back(((b & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu));
+      p += 4;
+    } else {
+      // Bytes that form no letter: the decoded text stands for them, as the list shows it.
+      return extend(start, QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    }
+  }
+  extendBy(from, letters_.data(), letters_.size());
+  return from;
 }
 
-void FindResultModel::consider(int column, int estimated, int ref) {
-  // Shaping a text is dear, adding up its characters is not: kerning and ligatures narrow a
-  // text rather than widen it, and the allowance covers what they do either way. Only a text
-  // that may come out wider than the widest measured is kept, to be measured when asked for.
-  const int most = estimated + estimated / 8 + 4;
+int FindResultModel::mostPixels(const Extent& e) {
+  // Letters shaped in context may come out wider than alone and in pairs: an allowance for them.
+  const int64_t most = e.shaped ? e.most + e.most / 8 + 4 * 64 : e.most;
+  return static_cast<int>(std::min<int64_t>((most + 32) >> 6, std::numeric_limits<int>::max()));
+}
+
+void FindResultModel::consider(int column, int most, int ref) {
+  // Only a text that may come out wider than the widest measured is kept, to be measured when
+  // asked for.
   Widest& w = widest_[static_cast<size_t>(column)];
   if (most <= w.measured) return;
   w.pending.push_back(Candidate{most, ref});
@@ -144,16 +292,20 @@ QString FindResultModel::textOf(int column, int ref) const {
   }
 }
 
+const FindResultModel::Path* FindResultModel::pathOf(int32_t PID) const {
+  auto it = pathIndex_.constFind(PID);
+  return it == pathIndex_.constEnd() ? nullptr : &paths_[static_cast<size_t>(it.value())];
+}
+
 QString FindResultModel::pathText(int32_t PID) const {
   std::vector<const QString*> tails;
   qsizetype size = 0;
   // A parent is set before its folders: the walk ends at the top, within as many steps as
   // there are paths.
-  for (auto it = paths_.constFind(PID); it != paths_.constEnd() && tails.size() <= static_cast<size_t>(paths_.size());
-       it = paths_.constFind(it.value().parent)) {
-    tails.push_back(&it.value().tail);
-    size += it.value().tail.size();
-    if (it.value().parent == 0) break;
+  for (const Path* p = pathOf(PID); p && tails.size() <= paths_.size(); p = pathOf(p->parent)) {
+    tails.push_back(&p->tail);
+    size += p->tail.size();
+    if (p->parent == 0) break;
   }
   QString text;
   text.reserve(size);
@@ -179,14 +331,21 @@ int FindResultModel::widestText(int column) const {
 
 void FindResultModel::setVolume(int32_t VID, const QString& volumeName) {
   volumes_.insert(VID, volumeName);
-  if (metrics_) consider(1, estimate(volumeName), VID);
+  if (metrics_) consider(1, mostPixels(extend(Extent{}, volumeName)), VID);
 }
 
 void FindResultModel::setPath(int32_t PID, int32_t parent, const QString& tail) {
-  auto above = paths_.constFind(parent);
-  const int width =
-      (parent == 0 || above == paths_.constEnd() ? 0 : above.value().width) + (metrics_ ? estimate(tail) : 0);
-  paths_.insert(PID, Path{parent, width, false, tail});
+  const Path* above = parent == 0 ? nullptr : pathOf(parent);
+  Path path{PID, parent, metrics_ ? extend(above ? above->extent : Extent{}, tail) : Extent{}, tail};
+  auto known = pathIndex_.constFind(PID);
+  if (known != pathIndex_.constEnd()) {
+    paths_[static_cast<size_t>(known.value())] = std::move(path);
+    pathShown_[static_cast<size_t>(known.value())] = 0;
+    return;
+  }
+  pathIndex_.insert(PID, static_cast<int32_t>(paths_.size()));
+  paths_.push_back(std::move(path));
+  pathShown_.push_back(0);
 }
 
 void FindResultModel::reserve(int64_t rows, int64_t nameBytes) {
@@ -198,11 +357,11 @@ void FindResultModel::append(int32_t ID, int32_t VID, int32_t PID, std::string_v
   const int storage = static_cast<int>(rows_.size());
   rows_.push_back(Row{ID, VID, PID, static_cast<uint32_t>(name.size()), static_cast<uint64_t>(names_.size())});
   names_.append(name);
-  if (metrics_) consider(0, estimate(name), storage);
-  auto path = paths_.find(PID);
-  if (path != paths_.end() && !path.value().shown) {
-    path.value().shown = true;
-    if (metrics_) consider(2, path.value().width, PID);
+  if (metrics_) consider(0, mostPixels(extend(Extent{}, name)), storage);
+  auto path = pathIndex_.constFind(PID);
+  if (path != pathIndex_.constEnd() && !pathShown_[static_cast<size_t>(path.value())]) {
+    pathShown_[static_cast<size_t>(path.value())] = 1;
+    if (metrics_) consider(2, mostPixels(paths_[static_cast<size_t>(path.value())].extent), PID);
   }
   if (!order_.empty()) order_.push_back(storage);
   // The first rows show while the search goes on.
@@ -256,8 +415,8 @@ void FindResultModel::sortByColumn(int column) {
     QHash<int32_t, QString> texts;
     if (column == 1) texts = volumes_;
     if (column == 2)
-      for (auto it = paths_.cbegin(); it != paths_.cend(); ++it)
-        if (it.value().shown) texts.insert(it.key(), pathText(it.key()));
+      for (size_t i = 0; i < paths_.size(); ++i)
+        if (pathShown_[i]) texts.insert(paths_[i].PID, pathText(paths_[i].PID));
     static const QString none;
     auto key = [&](int storage) -> const QString& {
       const Row& r = rowAt(storage);

@@ -4,12 +4,14 @@
 // in one UTF-8 text, the volume names and folder paths held once per volume and folder), shown
 // by a tree view in report style. The view is handed the rows in chunks as it scrolls towards
 // the end (fetchMore), each chunk as large as what it has already, so it lays out only what it
-// has been given and a listing of a million rows never stalls it. The width of each text is
-// estimated from its characters as rows come; only the few texts that may be the widest of their
-// column are measured, when the width is asked for.
+// has been given and a listing of a million rows never stalls it. Each text gets a bound of its
+// width from the measured advances of its letters and of each neighbouring pair as rows come;
+// only the few texts whose bound reaches beyond the widest measured are measured, widest bound
+// first, when the width is asked for.
 
 #include <QAbstractTableModel>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QString>
 #include <QTimer>
@@ -48,7 +50,7 @@ class FindResultModel : public QAbstractTableModel {
   void setVolume(int32_t VID, const QString& volumeName);
   // A folder's path is its parent's path and what follows it (parent 0: the whole path); a
   // parent is set before its folders. Only the paths of rows count towards the column's width.
-  bool hasPath(int32_t PID) const { return paths_.contains(PID); }
+  bool hasPath(int32_t PID) const { return pathIndex_.contains(PID); }
   void setPath(int32_t PID, int32_t parent, const QString& tail);
   // Room for that many rows and bytes of their names in all, taken at once rather than while
   // rows come.
@@ -86,10 +88,26 @@ class FindResultModel : public QAbstractTableModel {
     int measured = 0;                // the widest text measured so far
     std::vector<Candidate> pending;  // texts that may be wider
   };
-  // The width of a text from the advances of its characters.
-  int estimate(const QString& text) const;
-  int estimate(std::string_view utf8) const;
-  void consider(int column, int estimated, int ref);
+  // How wide a text may be, in 1/64 pixel as the text engine adds advances up.
+  struct Extent {
+    int64_t most = 0;
+    int last = -1;        // the symbol it ends with
+    bool shaped = false;  // letters that change their form with their neighbours, or right to left
+  };
+  // What texts are made of: symbols, each a letter with the marks that follow it, measured
+  // alone. The ASCII letters are the first 128.
+  enum SymbolKind : uint8_t { kMark = 1, kShaped = 2 };  // a single combining mark; see Extent
+  Extent extend(Extent from, const QString& text) const;
+  Extent extend(Extent from, std::string_view utf8) const;
+  void extendBy(Extent& e, const char32_t* letters, size_t count) const;
+  // In whole pixels as the measured width is rounded.
+  static int mostPixels(const Extent& e);
+  int symbolOf(char32_t letter) const;
+  int clusterOf(const char32_t* letters, size_t count) const;
+  int addSymbol(const QString& text, uint8_t kind) const;
+  // What a pair of neighbours adds to their two advances (kerning, ligatures), at least 0.
+  int widening(int left, int right) const;
+  void consider(int column, int most, int ref);
   // Measures the pending texts that may be wider than the widest measured, widest first.
   void settle(int column) const;
   QString textOf(int column, int ref) const;
@@ -105,16 +123,31 @@ class FindResultModel : public QAbstractTableModel {
   std::vector<int> order_;  // display row -> storage row once sorted; empty: as added
   int exposed_ = 0;         // rows the view has been given
   struct Path {
+    int32_t PID;
     int32_t parent;
-    int width;   // estimated
-    bool shown;  // the path of a row
+    Extent extent;
     QString tail;
   };
   QString pathText(int32_t PID) const;
+  const Path* pathOf(int32_t PID) const;
   QHash<int32_t, QString> volumes_;
-  QHash<int32_t, Path> paths_;
+  // The paths in the order set (parents first), found through a small index: every row looks
+  // its path up, in no order.
+  std::vector<Path> paths_;
+  std::vector<uint8_t> pathShown_;  // the path of a row
+  QHash<int32_t, int32_t> pathIndex_;
   std::optional<QFontMetrics> metrics_;
-  mutable std::vector<int> charWidths_;  // advances of the characters below U+3000, -1 until measured
+  std::optional<QFontMetricsF> exact_;
+  // The symbols met, and the widening of their pairs, measured once per font.
+  mutable std::vector<QString> symbols_;
+  mutable std::vector<int32_t> advances_;  // of each symbol
+  mutable std::vector<uint8_t> kinds_;     // of each symbol
+  mutable std::vector<int32_t> units_;     // symbol of each letter below U+10000, -1 until met
+  mutable QHash<char32_t, int> astral_;
+  mutable QHash<QString, int> clusters_;
+  mutable std::vector<int32_t> nearPairs_;  // pairs of the first symbols, -1 until measured
+  mutable QHash<uint64_t, int> farPairs_;
+  mutable std::vector<char32_t> letters_;
   mutable std::array<Widest, 3> widest_;
   QTimer chunkTimer_;
 };
