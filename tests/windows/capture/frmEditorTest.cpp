@@ -38,6 +38,33 @@ class EditorTest : public CaptureFixture {
   }
 };
 
+// One paragraph of the pair of style runs repeated, in Tahoma 8.5 pt: without a blank between
+// the runs, the paragraph is one word the box can only break anywhere.
+QString styleRunsMemo(const QString& pair, int pairs) {
+  return QStringLiteral(
+             "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}"
+             "\\viewkind4\\uc1\\pard\\f0\\fs17 ") +
+         pair.repeated(pairs) + QStringLiteral("\\par}");
+}
+
+// Each run of the document: its text and how it looks.
+QStringList runLooks(const QTextDocument& doc) {
+  QStringList r;
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      const QTextCharFormat f = it.fragment().charFormat();
+      r << QStringLiteral("%1 %2 %3pt%4%5%6%7")
+               .arg(it.fragment().text(), f.fontFamilies().toStringList().value(0))
+               .arg(f.fontPointSize())
+               .arg(f.fontWeight() >= QFont::Bold ? " fett" : "")
+               .arg(f.fontItalic() ? " kursiv" : "")
+               .arg(f.fontUnderline() ? " unterstrichen" : "")
+               .arg(f.fontStrikeOut() ? " durchgestrichen" : "");
+    }
+  }
+  return r;
+}
+
 const char* const kMemoRtf =
     "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}\\viewkind4\\uc1\\pard\\f0\\fs17 "
     "Kassette \\b Br\\'fccke\\b0  hinten\\par}";
@@ -90,6 +117,36 @@ TEST_F(EditorTest, AMemoOfManyRunsGoesInAsOneEditAndKeepsEveryRun) {
   frmEditor again;
   again.Init(w.GetText(), "Editor <Memo>", 1);
   EXPECT_EQ(testenv::memoRunsDiffer(*again.RichTextBox1()->document(), kRuns), QString());
+}
+
+// Italic, underline and strike-out runs side by side, as the box shows them (strike-out is no
+// look the memos keep: its runs show plain), and as they come back from the saved text.
+TEST_F(EditorTest, EveryStyleRunShowsAndSavesItsLook) {
+  const struct {
+    const char* pair;
+    QStringList looks;
+  } cases[] = {
+      {"\\i x\\i0\\ul y\\ulnone ", {"x Tahoma 8.5pt kursiv", "y Tahoma 8.5pt unterstrichen"}},
+      {"\\i x\\i0\\ul y\\ulnone\\strike z\\strike0 ",
+       {"x Tahoma 8.5pt kursiv", "y Tahoma 8.5pt unterstrichen", "z Tahoma 8.5pt"}},
+      {"\\b x\\b0 y", {"x Tahoma 8.5pt fett", "y Tahoma 8.5pt"}},
+      {"{\\i\\ul x}{\\b\\i y}", {"x Tahoma 8.5pt kursiv unterstrichen", "y Tahoma 8.5pt fett kursiv"}},
+  };
+  constexpr int kPairs = 2000;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pair);
+    QStringList want;
+    for (int i = 0; i < kPairs; ++i) want << c.looks;
+    frmEditor w;
+    w.Init(styleRunsMemo(QString::fromLatin1(c.pair), kPairs), "Editor <Memo>", 1);
+    showEditor(w);
+    EXPECT_EQ(runLooks(*w.RichTextBox1()->document()), want);
+    const QString saved = w.GetText();
+    frmEditor again;
+    again.Init(saved, "Editor <Memo>", 1);
+    EXPECT_EQ(runLooks(*again.RichTextBox1()->document()), want);
+    EXPECT_EQ(again.GetText(), saved);
+  }
 }
 
 TEST_F(EditorTest, StyleKeysWorkInRichTextOnly) {
