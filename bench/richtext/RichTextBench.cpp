@@ -1,29 +1,43 @@
-// Times the text window on a memo of many formatting changes (tests/support/RichTextMemo.h:
-// one word a run, bold, fonts and colours changing from run to run), once as one paragraph and
-// once in paragraphs of a hundred runs: opening it (reading the RTF into the box and showing
-// it), writing it back as RTF, and reading what was written. The window runs offscreen, as in
-// the tests.
+// Times the text window on memos of many formatting changes, offscreen as in the tests.
 //
-//   bench_richtext [RUNS [LIMIT]]   (defaults: 50000 runs, 120 s)
+// First a memo of one word a run (tests/support/RichTextMemo.h: bold, fonts and colours changing
+// from run to run), once as one paragraph and once in paragraphs of a hundred runs: opening it
+// (reading the RTF into the box and showing it), writing it back as RTF, and reading what was
+// written.
 //
-// Fails when opening the memo or writing it takes longer than LIMIT seconds, or a run does not
-// come back as it went in.
+// Then one paragraph of style runs without a blank between them, so that the whole paragraph is
+// one word the line breaker cannot split: "\i x\i0\ul y\ulnone " repeated (italic, underline),
+// the same with "\strike z\strike0 " after it (strike-out is read as plain text: a third run),
+// and "\b x\b0 y" repeated (bold, plain), each with the given numbers of pairs. Each memo is
+// opened in the text window and, beside it, in a plain QTextEdit of the same size and font,
+// filled the fastest way found (read into its own document while it is hidden, then shown); and
+// the document is laid out once on its own, without a widget: what the toolkit needs for it.
+//
+//   bench_richtext [RUNS [LIMIT [PAIRS...]]]   (defaults: 50000 runs, 120 s, 500 pairs)
+//   bench_richtext 50000 120 5000 10000 20000 40000   (the full run)
+//
+// Fails when opening the first memo or writing it takes longer than LIMIT seconds, or a run does
+// not come back as it went in.
 
 #include "catalogue/mdlGlobals.h"
 #include "foundation/widgets/RichText.h"
 #include "tests/support/RichTextMemo.h"
 #include "windows/capture/frmEditor.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextFragment>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -33,21 +47,54 @@ double timed(const std::function<void()>& f) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-}  // namespace
+// One paragraph of a pair of style runs repeated; each run one letter in the look its words give.
+struct StyleMemo {
+  const char* name;
+  const char* pair;
+  struct Run {
+    QChar text;
+    bool bold, italic, underline;
+  };
+  std::vector<Run> runs;
+};
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-  QTemporaryDir registryDir;
-  qputenv("ZUVRAX_REGISTRY_DIR", QFile::encodeName(registryDir.path()));
-  QApplication app(argc, argv);
-  const long runs = argc > 1 ? std::atol(argv[1]) : 50000;
-  const double limit = argc > 2 ? std::atof(argv[2]) : 120;
-  if (runs < 1 || limit <= 0) {
-    std::fprintf(stderr, "usage: %s [RUNS [LIMIT]]\n", argv[0]);
-    return 2;
+const StyleMemo kStyleMemos[] = {
+    {"italic+underline", "\\i x\\i0\\ul y\\ulnone ", {{u'x', false, true, false}, {u'y', false, false, true}}},
+    {"italic+underline+strike",
+     "\\i x\\i0\\ul y\\ulnone\\strike z\\strike0 ",
+     {{u'x', false, true, false}, {u'y', false, false, true}, {u'z', false, false, false}}},
+    {"bold+plain", "\\b x\\b0 y", {{u'x', true, false, false}, {u'y', false, false, false}}},
+};
+
+QString styleMemo(const StyleMemo& kind, long pairs) {
+  QString rtf = QStringLiteral(
+      "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}\r\n"
+      "\\viewkind4\\uc1\\pard\\f0\\fs17 ");
+  const QString pair = QString::fromLatin1(kind.pair);
+  rtf.reserve(rtf.size() + pair.size() * pairs + 8);
+  for (long i = 0; i < pairs; ++i) rtf += pair;
+  return rtf + QStringLiteral("\\par\r\n}");
+}
+
+// Empty when the document holds the memo's runs in order, one fragment each in its look; else
+// the first difference.
+QString styleRunsDiffer(const QTextDocument& doc, const StyleMemo& kind, long pairs) {
+  const long want = pairs * static_cast<long>(kind.runs.size());
+  long i = 0;
+  for (auto it = doc.begin().begin(); !it.atEnd(); ++it, ++i) {
+    const QTextFragment f = it.fragment();
+    const StyleMemo::Run& run = kind.runs[i % kind.runs.size()];
+    const QTextCharFormat format = f.charFormat();
+    if (i >= want || f.text() != QString(run.text) || (format.fontWeight() >= QFont::Bold) != run.bold ||
+        format.fontItalic() != run.italic || format.fontUnderline() != run.underline ||
+        format.fontFamilies().toStringList().value(0) != QStringLiteral("Tahoma"))
+      return QStringLiteral("run %1 ('%2') is not as written").arg(i).arg(f.text());
   }
-  gOptions = std::make_unique<gRegOptions>();
+  if (doc.blockCount() != 1) return QStringLiteral("%1 paragraphs instead of one").arg(doc.blockCount());
+  return i == want ? QString() : QStringLiteral("%1 runs instead of %2").arg(i).arg(want);
+}
 
+bool manyRunsMemo(long runs, double limit) {
   bool ok = true;
   for (const long perParagraph : {0L, 100L}) {
     const QString memo = testenv::manyRunsMemo(runs, perParagraph);
@@ -76,6 +123,81 @@ int main(int argc, char** argv) {
     ok = ok && wrong.isEmpty() && !slow;
     window.Unload();
   }
+  return ok;
+}
+
+bool styleMemos(const std::vector<long>& sizes) {
+  bool ok = true;
+  std::printf(
+      "\none paragraph of style runs, no blank between them: opened in the text window; in a plain box, "
+      "read and shown; laid out alone\n");
+  for (const StyleMemo& kind : kStyleMemos) {
+    for (const long pairs : sizes) {
+      const QString memo = styleMemo(kind, pairs);
+      frmEditor window;
+      const double open = timed([&] {
+        window.Init(memo, QStringLiteral("Editor <Memo>"), 1);
+        window.show();
+        QCoreApplication::processEvents();
+      });
+      const QTextEdit* box = window.RichTextBox1();
+      QString wrong = styleRunsDiffer(*box->document(), kind, pairs);
+
+      QTextEdit plain;
+      plain.setFont(box->font());
+      plain.resize(box->size());
+      const double read = timed([&] { RtfToDocument(memo, *plain.document()); });
+      const double show = timed([&] {
+        plain.show();
+        QCoreApplication::processEvents();
+      });
+      if (wrong.isEmpty()) wrong = styleRunsDiffer(*plain.document(), kind, pairs);
+      if (wrong.isEmpty() && plain.viewport()->width() != box->viewport()->width())
+        wrong = QStringLiteral("the plain box is %1 pixels wide, the window's %2")
+                    .arg(plain.viewport()->width())
+                    .arg(box->viewport()->width());
+      plain.hide();
+
+      QTextDocument alone;
+      alone.setDefaultFont(box->document()->defaultFont());
+      alone.setDocumentMargin(box->document()->documentMargin());
+      RtfToDocument(memo, alone);
+      const double layout = timed([&] {
+        alone.setTextWidth(box->viewport()->width());
+        alone.documentLayout()->documentSize();
+      });
+
+      std::printf("  %-24s %6ld pairs   window %7.3f s   plain box %6.3f s + %7.3f s   layout %7.3f s\n", kind.name,
+                  pairs, open, read, show, layout);
+      if (!wrong.isEmpty()) std::printf("  WRONG: %s\n", qPrintable(wrong));
+      ok = ok && wrong.isEmpty();
+      window.Unload();
+    }
+  }
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+  QTemporaryDir registryDir;
+  qputenv("ZUVRAX_REGISTRY_DIR", QFile::encodeName(registryDir.path()));
+  QApplication app(argc, argv);
+  const long runs = argc > 1 ? std::atol(argv[1]) : 50000;
+  const double limit = argc > 2 ? std::atof(argv[2]) : 120;
+  std::vector<long> sizes;
+  for (int i = 3; i < argc; ++i) sizes.push_back(std::atol(argv[i]));
+  if (argc <= 3) sizes = {500};
+  bool usage = runs < 1 || limit <= 0;
+  for (const long pairs : sizes) usage = usage || pairs < 1;
+  if (usage) {
+    std::fprintf(stderr, "usage: %s [RUNS [LIMIT [PAIRS...]]]\n", argv[0]);
+    return 2;
+  }
+  gOptions = std::make_unique<gRegOptions>();
+  const bool first = manyRunsMemo(runs, limit);
+  const bool ok = styleMemos(sizes) && first;
   gOptions.reset();
   return ok ? 0 : 1;
 }

@@ -125,12 +125,25 @@ void frmEditor::Init(const QString& Text, const QString& Caption, int16_t TextMo
 }
 
 void frmEditor::SetText(const QString& text) {
+  // The box lays its whole text out anew whenever its width changes, and the scroll bar that a
+  // long text brings up changes it: a long paragraph was laid out twice on every opening. With
+  // the bar held up until the text is in and shown, a long text is laid out once, at the width
+  // it keeps; a short one gets a second, cheap layout when the bar goes.
+  HoldScrollBar(true);
   if (textMode_ != 0) {
     RtfToDocument(text, *box_->document());
   } else {
     box_->setPlainText(text);
   }
   box_->moveCursor(QTextCursor::Start);
+  // A hidden box lays its text out when the window shows.
+  if (isVisible()) HoldScrollBar(false);
+}
+
+void frmEditor::HoldScrollBar(bool hold) {
+  if (hold == scrollBarHeld_) return;
+  scrollBarHeld_ = hold;
+  box_->setVerticalScrollBarPolicy(hold ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
 }
 
 QString frmEditor::GetText() const {
@@ -162,6 +175,12 @@ void frmEditor::closeEvent(QCloseEvent* event) {
   // The user's close keeps the window for its caller.
   event->ignore();
   hide();
+}
+
+void frmEditor::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // The box has its size and its text laid out by now.
+  HoldScrollBar(false);
 }
 
 void frmEditor::keyPressEvent(QKeyEvent* event) {

@@ -47,11 +47,14 @@ class frmEditor : public QDialog {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void Form_Load();
   void ApplyFont();
   void SetText(const QString& text);
+  // Keeps the box's vertical scroll bar up (or lets it show as needed again): see SetText.
+  void HoldScrollBar(bool hold);
   void RichTextBox1_Change();
   void mEdit_markAll_Click();
   void mFile_Open_Click();
@@ -73,4 +76,5 @@ class frmEditor : public QDialog {
   int16_t textMode_ = 0;
   bool unloading_ = false;
   bool unloaded_ = false;
+  bool scrollBarHeld_ = false;
 };

@@ -65,12 +65,13 @@ QStringList looks(const QTextDocument& doc) {
     for (auto it = b.begin(); !it.atEnd(); ++it) {
       const QTextCharFormat fmt = it.fragment().charFormat();
       const QFont f = fmt.font().resolve(doc.defaultFont());
-      const QString look = QStringLiteral("%1 %2pt%3%4%5 %6")
+      const QString look = QStringLiteral("%1 %2pt%3%4%5%6 %7")
                                .arg(f.family())
                                .arg(f.pointSizeF())
                                .arg(f.bold() ? " fett" : "")
                                .arg(f.italic() ? " kursiv" : "")
                                .arg(f.underline() ? " unterstrichen" : "")
+                               .arg(f.strikeOut() ? " durchgestrichen" : "")
                                .arg(fmt.hasProperty(QTextFormat::ForegroundBrush) ? fmt.foreground().color().name()
                                                                                   : QStringLiteral("auto"));
       for (const QChar c : it.fragment().text()) r << QString(c) + QStringLiteral(": ") + look;
@@ -162,6 +163,48 @@ TEST(RichTextRead, DamagedAndForeignTextShowsWhatItHolds) {
   RtfToDocument(QStringLiteral("{\\rtf1{\\fonttbl{\\f0 Arial}{\\f1\\fcharset204 Cyr}}\\f1\\fs20 \\'c6}"), *doc);
   EXPECT_EQ(doc->toPlainText(), QString::fromUtf8("Ж"));
   EXPECT_EQ(lookOf(*doc, QString::fromUtf8("Ж")), "Cyr 10pt auto");
+}
+
+// Paragraphs of style runs with no blank between them, as long memos carry them: each letter in
+// the look of its run, also after writing and reading again. Strike-out is no look the memos
+// keep: its runs read as plain text.
+TEST(RichTextRead, StyleRunsSideBySideKeepTheirLooks) {
+  const struct {
+    const char* pair;
+    QStringList looks;  // of the pair's letters
+  } cases[] = {
+      {"\\i x\\i0\\ul y\\ulnone ", {"x: Tahoma 8.5pt kursiv auto", "y: Tahoma 8.5pt unterstrichen auto"}},
+      {"\\i x\\i0\\ul y\\ulnone\\strike z\\strike0 ",
+       {"x: Tahoma 8.5pt kursiv auto", "y: Tahoma 8.5pt unterstrichen auto", "z: Tahoma 8.5pt auto"}},
+      {"\\b x\\b0 y", {"x: Tahoma 8.5pt fett auto", "y: Tahoma 8.5pt auto"}},
+      {"{\\i\\ul x}{\\b\\i y}", {"x: Tahoma 8.5pt kursiv unterstrichen auto", "y: Tahoma 8.5pt fett kursiv auto"}},
+      {"\\i\\ul x\\ul0 y\\i0 ", {"x: Tahoma 8.5pt kursiv unterstrichen auto", "y: Tahoma 8.5pt kursiv auto"}},
+      {"\\uldb x\\ulnone y\\ulwave z\\ulnone w",
+       {"x: Tahoma 8.5pt unterstrichen auto", "y: Tahoma 8.5pt auto", "z: Tahoma 8.5pt unterstrichen auto",
+        "w: Tahoma 8.5pt auto"}},
+      // \plain also drops the size: the reader's default fills in.
+      {"\\plain\\b x\\plain\\i y", {"x: Tahoma 10pt fett auto", "y: Tahoma 10pt kursiv auto"}},
+  };
+  constexpr int kPairs = 300;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pair);
+    const QString rtf = QStringLiteral(
+                            "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}"
+                            "\\viewkind4\\uc1\\pard\\f0\\fs17 ") +
+                        QString::fromLatin1(c.pair).repeated(kPairs) + QStringLiteral("\\par}");
+    QStringList want;
+    for (int i = 0; i < kPairs; ++i) want << c.looks;
+    std::unique_ptr<QTextDocument> doc(newDocument());
+    RtfToDocument(rtf, *doc);
+    EXPECT_EQ(doc->blockCount(), 1);
+    EXPECT_EQ(looks(*doc), want);
+
+    const QString written = DocumentToRtf(*doc);
+    std::unique_ptr<QTextDocument> back(newDocument());
+    RtfToDocument(written, *back);
+    EXPECT_EQ(looks(*back), want);
+    EXPECT_EQ(DocumentToRtf(*back), written);
+  }
 }
 
 TEST(RichTextWrite, DocumentComesBackAsItWas) {

@@ -7,8 +7,10 @@
 #include "tests/windows/capture/CaptureFixture.h"
 #include "windows/capture/frmEditor.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QFile>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -36,6 +38,54 @@ class EditorTest : public CaptureFixture {
     c.setPosition(c.selectionStart() + 1);
     return c.charFormat().fontWeight() >= QFont::Bold;
   }
+};
+
+// One paragraph of the pair of style runs repeated, in Tahoma 8.5 pt: without a blank between
+// the runs, the paragraph is one word the box can only break anywhere.
+QString styleRunsMemo(const QString& pair, int pairs) {
+  return QStringLiteral(
+             "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}"
+             "\\viewkind4\\uc1\\pard\\f0\\fs17 ") +
+         pair.repeated(pairs) + QStringLiteral("\\par}");
+}
+
+// Each run of the document: its text and how it looks.
+QStringList runLooks(const QTextDocument& doc) {
+  QStringList r;
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      const QTextCharFormat f = it.fragment().charFormat();
+      r << QStringLiteral("%1 %2 %3pt%4%5%6%7")
+               .arg(it.fragment().text(), f.fontFamilies().toStringList().value(0))
+               .arg(f.fontPointSize())
+               .arg(f.fontWeight() >= QFont::Bold ? " fett" : "")
+               .arg(f.fontItalic() ? " kursiv" : "")
+               .arg(f.fontUnderline() ? " unterstrichen" : "")
+               .arg(f.fontStrikeOut() ? " durchgestrichen" : "");
+    }
+  }
+  return r;
+}
+
+// The widths, in order, at which the box lays out a text longer than `longer` characters: its
+// page width when the text changes (the layout follows) and when its layout reports an update.
+class LayoutWidths : public QObject {
+ public:
+  LayoutWidths(QTextEdit* box, int longer) : doc_(box->document()), longer_(longer) {
+    connect(doc_, &QTextDocument::contentsChange, this, &LayoutWidths::note);
+    connect(doc_->documentLayout(), &QAbstractTextDocumentLayout::update, this, &LayoutWidths::note);
+  }
+  std::vector<int> widths;
+
+ private:
+  void note() {
+    if (doc_->characterCount() <= longer_ || doc_->pageSize().isNull()) return;
+    const int width = qRound(doc_->pageSize().width());
+    if (widths.empty() || widths.back() != width) widths.push_back(width);
+  }
+
+  QTextDocument* doc_;
+  int longer_;
 };
 
 const char* const kMemoRtf =
@@ -90,6 +140,85 @@ TEST_F(EditorTest, AMemoOfManyRunsGoesInAsOneEditAndKeepsEveryRun) {
   frmEditor again;
   again.Init(w.GetText(), "Editor <Memo>", 1);
   EXPECT_EQ(testenv::memoRunsDiffer(*again.RichTextBox1()->document(), kRuns), QString());
+}
+
+// Italic, underline and strike-out runs side by side, as the box shows them (strike-out is no
+// look the memos keep: its runs show plain), and as they come back from the saved text.
+TEST_F(EditorTest, EveryStyleRunShowsAndSavesItsLook) {
+  const struct {
+    const char* pair;
+    QStringList looks;
+  } cases[] = {
+      {"\\i x\\i0\\ul y\\ulnone ", {"x Tahoma 8.5pt kursiv", "y Tahoma 8.5pt unterstrichen"}},
+      {"\\i x\\i0\\ul y\\ulnone\\strike z\\strike0 ",
+       {"x Tahoma 8.5pt kursiv", "y Tahoma 8.5pt unterstrichen", "z Tahoma 8.5pt"}},
+      {"\\b x\\b0 y", {"x Tahoma 8.5pt fett", "y Tahoma 8.5pt"}},
+      {"{\\i\\ul x}{\\b\\i y}", {"x Tahoma 8.5pt kursiv unterstrichen", "y Tahoma 8.5pt fett kursiv"}},
+  };
+  constexpr int kPairs = 2000;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pair);
+    QStringList want;
+    for (int i = 0; i < kPairs; ++i) want << c.looks;
+    frmEditor w;
+    w.Init(styleRunsMemo(QString::fromLatin1(c.pair), kPairs), "Editor <Memo>", 1);
+    showEditor(w);
+    EXPECT_EQ(runLooks(*w.RichTextBox1()->document()), want);
+    const QString saved = w.GetText();
+    frmEditor again;
+    again.Init(saved, "Editor <Memo>", 1);
+    EXPECT_EQ(runLooks(*again.RichTextBox1()->document()), want);
+    EXPECT_EQ(again.GetText(), saved);
+  }
+}
+
+// Every change of the box's width lays its whole text out anew, and the long paragraph of an
+// unbreakable word took seconds for each: a long text is laid out once, at the width it keeps
+// beside the scroll bar, when it is given before the window shows and when a file is opened
+// into the shown window. A short text gets the full width back.
+TEST_F(EditorTest, ALongTextIsLaidOutAtTheWidthItKeeps) {
+  const QString dir = testenv::freshTempDir();
+  const QString file = dir + "/lang.rtf";
+  const QString longMemo = styleRunsMemo(QStringLiteral("\\i x\\i0\\ul y\\ulnone "), 4000);
+  writeFile(file, longMemo.toLatin1());
+  const struct {
+    const char* name;
+    QString text;
+    int16_t mode;
+    bool viaOpen;
+  } cases[] = {
+      {"memo", longMemo, 1, false},
+      {"plain text", QStringLiteral("Zeile\n").repeated(400), 0, false},
+      {"file opened into the shown window", QString(), 1, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    frmEditor w;
+    QTextEdit* box = w.RichTextBox1();
+    LayoutWidths seen(box, 1000);
+    w.Init(c.text, "Editor <Memo>", c.mode);
+    showEditor(w);
+    if (c.viaOpen) {
+      chooser->answers = {file};
+      w.mFile_Open()->trigger();
+      ASSERT_EQ(box->toPlainText().size(), 8000);
+    }
+    EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    EXPECT_TRUE(box->verticalScrollBar()->isVisible());
+    EXPECT_EQ(seen.widths, std::vector<int>{box->viewport()->width()});
+  }
+
+  frmEditor w;
+  QTextEdit* box = w.RichTextBox1();
+  w.Init(QString::fromUtf8(kMemoRtf), "Editor <Memo>", 1);
+  showEditor(w);
+  EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+  EXPECT_FALSE(box->verticalScrollBar()->isVisible());
+  EXPECT_EQ(box->viewport()->width(), box->contentsRect().width());
+  // Opened again, the window keeps it so.
+  w.hide();
+  showEditor(w);
+  EXPECT_FALSE(box->verticalScrollBar()->isVisible());
 }
 
 TEST_F(EditorTest, StyleKeysWorkInRichTextOnly) {
