@@ -67,13 +67,7 @@ const StyleMemo kStyleMemos[] = {
 };
 
 QString styleMemo(const StyleMemo& kind, long pairs) {
-  QString rtf = QStringLiteral(
-      "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}\r\n"
-      "\\viewkind4\\uc1\\pard\\f0\\fs17 ");
-  const QString pair = QString::fromLatin1(kind.pair);
-  rtf.reserve(rtf.size() + pair.size() * pairs + 8);
-  for (long i = 0; i < pairs; ++i) rtf += pair;
-  return rtf + QStringLiteral("\\par\r\n}");
+  return testenv::styleRunsMemo(QString::fromLatin1(kind.pair), pairs);
 }
 
 // Empty when the document holds the memo's runs in order, one fragment each in its look; else

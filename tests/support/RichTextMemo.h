@@ -96,4 +96,15 @@ inline QString memoRunsDiffer(const QTextDocument& doc, long runs) {
   return i == runs ? QString() : QStringLiteral("%1 runs instead of %2").arg(i).arg(runs);
 }
 
+// One paragraph of `pairs` times the RTF `pair` (such as "\\i x\\i0\\ul y\\ulnone "): runs of
+// styles side by side with no blank between them, as long memos carry them.
+inline QString styleRunsMemo(const QString& pair, long pairs) {
+  QString rtf = QStringLiteral(
+      "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}\r\n"
+      "\\viewkind4\\uc1\\pard\\f0\\fs17 ");
+  rtf.reserve(rtf.size() + pair.size() * pairs + 8);
+  for (long i = 0; i < pairs; ++i) rtf += pair;
+  return rtf + QStringLiteral("\\par\r\n}");
+}
+
 }  // namespace testenv

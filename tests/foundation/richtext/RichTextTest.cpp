@@ -188,10 +188,7 @@ TEST(RichTextRead, StyleRunsSideBySideKeepTheirLooks) {
   constexpr int kPairs = 300;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.pair);
-    const QString rtf = QStringLiteral(
-                            "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}"
-                            "\\viewkind4\\uc1\\pard\\f0\\fs17 ") +
-                        QString::fromLatin1(c.pair).repeated(kPairs) + QStringLiteral("\\par}");
+    const QString rtf = testenv::styleRunsMemo(QString::fromLatin1(c.pair), kPairs);
     QStringList want;
     for (int i = 0; i < kPairs; ++i) want << c.looks;
     std::unique_ptr<QTextDocument> doc(newDocument());

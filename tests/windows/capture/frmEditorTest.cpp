@@ -42,13 +42,6 @@ class EditorTest : public CaptureFixture {
 
 // One paragraph of the pair of style runs repeated, in Tahoma 8.5 pt: without a blank between
 // the runs, the paragraph is one word the box can only break anywhere.
-QString styleRunsMemo(const QString& pair, int pairs) {
-  return QStringLiteral(
-             "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Tahoma;}}"
-             "\\viewkind4\\uc1\\pard\\f0\\fs17 ") +
-         pair.repeated(pairs) + QStringLiteral("\\par}");
-}
-
 // Each run of the document: its text and how it looks.
 QStringList runLooks(const QTextDocument& doc) {
   QStringList r;
@@ -161,7 +154,7 @@ TEST_F(EditorTest, EveryStyleRunShowsAndSavesItsLook) {
     QStringList want;
     for (int i = 0; i < kPairs; ++i) want << c.looks;
     frmEditor w;
-    w.Init(styleRunsMemo(QString::fromLatin1(c.pair), kPairs), "Editor <Memo>", 1);
+    w.Init(testenv::styleRunsMemo(QString::fromLatin1(c.pair), kPairs), "Editor <Memo>", 1);
     showEditor(w);
     EXPECT_EQ(runLooks(*w.RichTextBox1()->document()), want);
     const QString saved = w.GetText();
@@ -179,7 +172,7 @@ TEST_F(EditorTest, EveryStyleRunShowsAndSavesItsLook) {
 TEST_F(EditorTest, ALongTextIsLaidOutAtTheWidthItKeeps) {
   const QString dir = testenv::freshTempDir();
   const QString file = dir + "/lang.rtf";
-  const QString longMemo = styleRunsMemo(QStringLiteral("\\i x\\i0\\ul y\\ulnone "), 4000);
+  const QString longMemo = testenv::styleRunsMemo(QStringLiteral("\\i x\\i0\\ul y\\ulnone "), 4000);
   writeFile(file, longMemo.toLatin1());
   const struct {
     const char* name;
