@@ -1,7 +1,10 @@
 #include "foundation/widgets/HelpWindow.h"
 
+#include "platform/ui/BusyScope.h"
 #include "platform/ui/ShellOpen.h"
 
+#include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +15,7 @@
 #include <QStringDecoder>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -51,6 +55,8 @@ HelpWindow::HelpWindow() : QWidget(nullptr) {
   static int32_t nextHandle = 0x4800;
   handle_ = ++nextHandle;
   setObjectName(QStringLiteral("HelpWindow"));
+  // Read beside the dialog that asked for it, while that dialog's command still runs.
+  ui::BusyScope::takesInputWhileBusy(this);
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Hilfe"));
   resize(900, 620);
@@ -125,6 +131,20 @@ void HelpWindow::loadContents() {
     auto* item = new QListWidgetItem(name, contents_);
     item->setData(Qt::UserRole, local.startsWith(QLatin1Char('/')) ? local : QLatin1Char('/') + local);
   }
+}
+
+bool HelpWindow::event(QEvent* e) {
+  if (e->type() == QEvent::WindowBlocked) joinModalWindow();
+  return QWidget::event(e);
+}
+
+void HelpWindow::joinModalWindow() {
+  QWindow* own = windowHandle();
+  QWindow* modal = QGuiApplication::modalWindow();
+  if (!own || !modal || modal == own) return;
+  // A box the help window opened itself blocks it, as its owner.
+  if (own->isAncestorOf(modal, QWindow::IncludeTransients)) return;
+  own->setTransientParent(modal);
 }
 
 void HelpWindow::present() {
