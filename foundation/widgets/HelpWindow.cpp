@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QStringDecoder>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -141,10 +142,17 @@ bool HelpWindow::event(QEvent* e) {
 void HelpWindow::joinModalWindow() {
   QWindow* own = windowHandle();
   QWindow* modal = QGuiApplication::modalWindow();
-  if (!own || !modal || modal == own) return;
+  if (!own || modal == own || own->transientParent() == modal) return;
   // A box the help window opened itself blocks it, as its owner.
-  if (own->isAncestorOf(modal, QWindow::IncludeTransients)) return;
+  if (modal && own->isAncestorOf(modal, QWindow::IncludeTransients)) return;
+  disconnect(joinedGone_);
+  // None left: a window of its own again.
   own->setTransientParent(modal);
+  if (!modal) return;
+  // Once it has gone the list of modal windows is up to date.
+  joinedGone_ = connect(modal, &QWindow::visibleChanged, this, [this](bool visible) {
+    if (!visible) QTimer::singleShot(0, this, [this] { joinModalWindow(); });
+  });
 }
 
 void HelpWindow::present() {

@@ -5,6 +5,7 @@
 
 #include "foundation/widgets/HelpWindow.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -36,11 +37,16 @@ inline void clickHelpEntry(HelpWindow& w, const QString& title) {
   ADD_FAILURE() << "no entry " << title.toStdString();
 }
 
-// The help window is shown and can be used: a topic is found by typing and chosen with the
-// mouse.
+// The help window is shown and can be used: the modal window, if any, counts it as its own
+// (Qt blocks every other window), and a topic is found by typing and chosen with the mouse.
 inline void expectHelpUsable(HelpWindow* w) {
   ASSERT_NE(w, nullptr);
   EXPECT_TRUE(w->isVisible());
+  const auto own = [w] {
+    const QWindow* modal = QGuiApplication::modalWindow();
+    return !modal || modal->isAncestorOf(w->windowHandle(), QWindow::IncludeTransients);
+  };
+  EXPECT_TRUE(QTest::qWaitFor(own, 5000)) << "blocked by a modal window";
   EXPECT_EQ(typeIntoHelpFilter(*w, "Lager"), "Lager");
   clickHelpEntry(*w, "Lagerorte");
   EXPECT_EQ(w->currentTopic(), "/loclist.htm");
