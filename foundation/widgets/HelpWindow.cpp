@@ -1,7 +1,10 @@
 #include "foundation/widgets/HelpWindow.h"
 
+#include "platform/ui/BusyScope.h"
 #include "platform/ui/ShellOpen.h"
 
+#include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,8 +13,10 @@
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QStringDecoder>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -51,6 +56,8 @@ HelpWindow::HelpWindow() : QWidget(nullptr) {
   static int32_t nextHandle = 0x4800;
   handle_ = ++nextHandle;
   setObjectName(QStringLiteral("HelpWindow"));
+  // Read beside the dialog that asked for it, while that dialog's command still runs.
+  ui::BusyScope::takesInputWhileBusy(this);
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Hilfe"));
   resize(900, 620);
@@ -125,6 +132,27 @@ void HelpWindow::loadContents() {
     auto* item = new QListWidgetItem(name, contents_);
     item->setData(Qt::UserRole, local.startsWith(QLatin1Char('/')) ? local : QLatin1Char('/') + local);
   }
+}
+
+bool HelpWindow::event(QEvent* e) {
+  if (e->type() == QEvent::WindowBlocked) joinModalWindow();
+  return QWidget::event(e);
+}
+
+void HelpWindow::joinModalWindow() {
+  QWindow* own = windowHandle();
+  QWindow* modal = QGuiApplication::modalWindow();
+  if (!own || modal == own || own->transientParent() == modal) return;
+  // A box the help window opened itself blocks it, as its owner.
+  if (modal && own->isAncestorOf(modal, QWindow::IncludeTransients)) return;
+  disconnect(joinedGone_);
+  // None left: a window of its own again.
+  own->setTransientParent(modal);
+  if (!modal) return;
+  // Once it has gone the list of modal windows is up to date.
+  joinedGone_ = connect(modal, &QWindow::visibleChanged, this, [this](bool visible) {
+    if (!visible) QTimer::singleShot(0, this, [this] { joinModalWindow(); });
+  });
 }
 
 void HelpWindow::present() {

@@ -48,8 +48,15 @@ class HelpWindow : public QWidget {
   // Non-zero identifier of this window, the "handle" callers receive.
   int32_t handle() const { return handle_; }
 
+ protected:
+  bool event(QEvent* e) override;
+
  private:
   HelpWindow();
+  // A modal window blocks every window but its own: the help window joins the newest one, so
+  // that it stays usable beside the dialog it was asked from, as a desktop help window does,
+  // and the next one when that closes.
+  void joinModalWindow();
   void loadContents();
   void present();
 
@@ -58,4 +65,5 @@ class HelpWindow : public QWidget {
   QListWidget* contents_ = nullptr;
   QLineEdit* filter_ = nullptr;
   int32_t handle_ = 0;
+  QMetaObject::Connection joinedGone_;
 };

@@ -28,10 +28,15 @@ class FormPosWatcher : public QObject {
       case QEvent::Show:
         entry->m_Form_Show();
         entry->m_Form_Resize();
+        entry->m_Form_Framed();
         return false;
       case QEvent::Resize:
       case QEvent::WindowStateChange:
         entry->m_Form_Resize();
+        entry->m_Form_Framed();
+        return false;
+      case QEvent::Move:
+        entry->m_Form_Framed();
         return false;
       case QEvent::Close: {
         // The window decides first; only a close it accepts unloads it.
@@ -142,8 +147,9 @@ QSize frameExtraOf(const QWidget* w) {
 
 // A window placed from stored values (kept under another monitor setup or resolution) is kept
 // wholly on the free area of the screen that shows the most of it, or of the primary screen
-// when none does: made smaller where it is larger than that area, then moved in.
-void keepOnScreen(QWidget* w) {
+// when none does: made smaller where it is larger than that area, then moved in. Returns the
+// frame it reckoned with.
+QSize keepOnScreen(QWidget* w) {
   const QSize frameExtra = frameExtraOf(w);
   const QRect frame(w->pos(), w->size() + frameExtra);
   const QScreen* screen = nullptr;
@@ -157,7 +163,7 @@ void keepOnScreen(QWidget* w) {
     }
   }
   if (!screen) screen = primary();
-  if (!screen) return;
+  if (!screen) return frameExtra;
   const QRect free = screen->availableGeometry();
   const QSize largest = (free.size() - frameExtra).expandedTo(QSize(1, 1));
   if (w->width() > largest.width() || w->height() > largest.height()) w->resize(w->size().boundedTo(largest));
@@ -167,7 +173,10 @@ void keepOnScreen(QWidget* w) {
   if (r.left() < free.left()) r.moveLeft(free.left());
   if (r.top() < free.top()) r.moveTop(free.top());
   if (r.topLeft() != w->pos()) w->move(r.topLeft());
+  return frameExtra;
 }
+
+QSize ownFrameOf(const QWidget* w) { return w->frameGeometry().size() - w->size(); }
 
 }  // namespace
 
@@ -259,8 +268,9 @@ void cuFormPosForm::LoadPosition() {
         if (n > sh || n < 0) n = 0;
         setTop(w, n);
       }
-      keepOnScreen(w);
+      placedFrame_ = keepOnScreen(w);
       keepOnScreenAtShow_ = !w->isVisible();
+      awaitingFrame_ = placedFrame_.isEmpty();
     } else {
       setLeft(w, centredLeft(w));
       setTop(w, centredTop(w));
@@ -309,7 +319,19 @@ void cuFormPosForm::SavePosition() {
 void cuFormPosForm::m_Form_Show() {
   if (!keepOnScreenAtShow_ || !form_) return;
   keepOnScreenAtShow_ = false;
-  if (stateOf(form_) == 0) keepOnScreen(form_);
+  if (stateOf(form_) != 0) return;
+  placedFrame_ = keepOnScreen(form_);
+  awaitingFrame_ = placedFrame_.isEmpty();
+}
+
+void cuFormPosForm::m_Form_Framed() {
+  if (!awaitingFrame_ || !form_ || !form_->isVisible() || stateOf(form_) != 0) return;
+  const QSize frame = ownFrameOf(form_);
+  if (frame == placedFrame_) return;
+  // Noted first: keeping it on the screen moves and resizes it, which comes back here.
+  placedFrame_ = frame;
+  awaitingFrame_ = frame.isEmpty();
+  keepOnScreen(form_);
 }
 
 void cuFormPosForm::m_Form_Resize() {

@@ -8,6 +8,7 @@
 #include "platform/registry/Registry.h"
 
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -55,8 +56,10 @@ class cuFormPosForm : public std::enable_shared_from_this<cuFormPosForm> {
   void SetParent(cuFormPosForms* parent) { parent_ = parent; }
   void m_Form_Resize();
   // A window placed from stored values is kept on the screen once more when it first shows,
-  // as its frame is known only then.
+  // as its frame is known only then, and again when its frame turns out other than it was
+  // placed with: a window manager frames a window only after it has shown it.
   void m_Form_Show();
+  void m_Form_Framed();
   void m_Form_Unload();
   // The stored number as text, or empty when it is missing or no 32-bit number.
   QString GetValue(const QString& name) const;
@@ -78,4 +81,7 @@ class cuFormPosForm : public std::enable_shared_from_this<cuFormPosForm> {
   int32_t mode_ = 3;
   bool unloaded_ = false;
   bool keepOnScreenAtShow_ = false;
+  // Placed while its own frame was not known yet.
+  bool awaitingFrame_ = false;
+  QSize placedFrame_;
 };

@@ -93,6 +93,12 @@ bool listed(std::vector<QPointer<QObject>>& list, const QObject* o) {
   return std::any_of(list.begin(), list.end(), [o](const QPointer<QObject>& w) { return w == o; });
 }
 
+// Windows that run no command, whose input no scope swallows.
+std::vector<QPointer<QObject>>& takingInput() {
+  static std::vector<QPointer<QObject>> w;
+  return w;
+}
+
 }  // namespace
 
 class BusyScope::Filter : public QObject {
@@ -116,6 +122,8 @@ class BusyScope::Filter : public QObject {
       return false;
     }
     if (type != QEvent::Close && !isUserInput(type)) return false;
+    for (const QPointer<QObject>& w : takingInput())
+      if (inside(target, w.data())) return false;
     // The operation's own questions take every input, Esc and closing included, and so do the
     // popups of the windows that take input.
     if (insideOpenedModal(target)) return false;
@@ -201,6 +209,10 @@ BusyScope::~BusyScope() {
 }
 
 bool BusyScope::active() { return !live().empty(); }
+
+void BusyScope::takesInputWhileBusy(QObject* window) {
+  if (!listed(takingInput(), window)) takingInput().emplace_back(window);
+}
 
 bool BusyScope::isOwnDialog(const QObject* window) {
   return window && !live().empty() && live().back()->opened(window);

@@ -9,6 +9,8 @@
 //  - all input, Esc and closing included, for popups (a completer's list, a menu, a tool tip)
 //    that belong to one of those windows: a popup takes the keyboard and the mouse while it is
 //    open, and one that took no input could never be closed;
+//  - all input for windows that run no command of the program (the help window, read beside
+//    whatever runs), and for their popups;
 // Esc goes to the cancel callback instead of its target, and closing a window is refused and
 // means Cancel as well. Timers, paint and other events pass; the mouse pointer is left alone.
 // Scopes nest: every live scope must let an event through, and Esc or a close request goes to
@@ -47,6 +49,8 @@ class BusyScope {
   // A close of window refused while busy is not dropped: the window is asked to close again
   // (through the event loop) once the last scope has ended.
   static void closeWhenIdle(QObject* window);
+  // The window runs no command and so cannot re-enter an operation: no scope swallows its input.
+  static void takesInputWhileBusy(QObject* window);
 
  private:
   class Filter;

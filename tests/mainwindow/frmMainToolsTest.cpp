@@ -10,6 +10,7 @@
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
 #include "foundation/mdlQZLib51_text.h"
+#include "foundation/widgets/HelpWindow.h"
 #include "foundation/widgets/ProgramIcon.h"
 #include "foundation/widgets/cuRecentFiles.h"
 #include "mainwindow/frmMain.h"
@@ -23,6 +24,7 @@
 #include "tests/mainwindow/CatalogueWriter.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 #include "tests/support/CatalogueChecks.h"
+#include "tests/support/HelpWindowInput.h"
 #include "tests/support/ModalScript.h"
 #include "tests/support/ScriptedFontChooser.h"
 #include "tests/support/TestCatalogue.h"
@@ -50,6 +52,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -808,6 +811,61 @@ TEST_F(MainToolsTest, TheLocationComboFollowsWhatTheLocationsWindowChanged) {
     // The first node's pane shows before the next case selects its own.
     select(selectedKey());
   }
+}
+
+// --- Help ---
+
+// F1 in each maintenance window, opened through its menu item (a location's window from the
+// locations window), shows the window's topic in a help window that takes typing and clicks
+// while the window is still open and its command still runs; the help stays when it closes.
+TEST_F(MainToolsTest, HelpFromEachMaintenanceWindowCanBeUsedWhileItIsOpen) {
+  const QString path = filledCatalogue();
+  startExposed();
+  open(path);
+  struct Case {
+    const char* item;
+    std::vector<QString> windows;  // the last one is asked for help
+    QString topic;
+  };
+  const std::vector<Case> cases = {
+      {"mMainExtras_Options", {"frmOptions"}, "/options.htm"},
+      {"mMainEdit_Locations", {"frmLocList"}, "/loclist.htm"},
+      {"mMainEdit_Locations", {"frmLocList", "frmLocEdit"}, "/locedit.htm"},
+      {"mMainEdit_SystemIcons", {"frmSystemIcons"}, "/systemicons.htm"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.windows.back().toStdString());
+    bool asked = false;
+    {
+      ModalScript script;
+      for (const QString& name : c.windows) {
+        script.then(name, [&, name](QWidget* w) {
+          if (name != c.windows.back()) {
+            // The location's window opens from the list's Add and closes before the list does;
+            // the help stays usable beside the list.
+            static_cast<frmLocList*>(w)->CmdAdd();
+            testenv::expectHelpUsable(HelpWindow::existing());
+          } else {
+            QTest::keyClick(w->windowHandle(), Qt::Key_F1);
+            HelpWindow* help = HelpWindow::existing();
+            ASSERT_NE(help, nullptr);
+            EXPECT_EQ(help->currentTopic(), c.topic);
+            testenv::expectHelpUsable(help);
+            EXPECT_EQ(QApplication::activeModalWidget(), w);
+            asked = true;
+          }
+          w->close();
+        });
+      }
+      item(c.item)->trigger();
+    }
+    EXPECT_TRUE(asked);
+    ASSERT_NE(HelpWindow::existing(), nullptr);
+    EXPECT_TRUE(HelpWindow::existing()->isVisible());
+    HelpWindow::existing()->close();
+    settle();
+  }
+  EXPECT_TRUE(boxes->shown.empty()) << boxTexts().toStdString();
 }
 
 // --- Options ---

@@ -7,6 +7,7 @@
 #include "catalogue/widgets/TreeNode.h"
 #include "catalogue/widgets/mdlGlobals_main.h"
 #include "foundation/cuAppError.h"
+#include "foundation/mdlQZLib51_registry.h"
 #include "foundation/widgets/HelpWindow.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainPanes.h"
@@ -15,6 +16,7 @@
 #include "platform/runtime/Variant.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ShellOpen.h"
+#include "platform/ui/Twips.h"
 #include "platform/ui/widgets/FileChooser.h"
 #include "platform/ui/widgets/ItemKeys.h"
 #include "tests/mainwindow/CatalogueWriter.h"
@@ -32,16 +34,19 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -492,4 +497,65 @@ TEST_F(MainUseTest, HelpWithoutItsFileSaysSo) {
   EXPECT_EQ(boxes->shown[0].text, "Die Hilfedatei '" + dir + "/fehlt.chm' ist nicht vorhanden.");
   EXPECT_TRUE(boxes->shown[0].style & ui::kCritical);
   EXPECT_FALSE(HelpWindow::existing() && HelpWindow::existing()->isVisible());
+}
+
+// Stored under a larger screen, the main window opens wholly on this one, frame and all, and
+// keeps its place and size where they fit. A window manager frames a window only once it has
+// shown it: the window is kept on the screen when its frame comes, too.
+TEST_F(MainUseTest, AStoredPlaceFromALargerScreenOpensOnTheScreen) {
+  const QString key = QStringLiteral("Software\\Tolvarent\\Kerbolith\\WindowPos\\MainForm");
+  const QRect free = QGuiApplication::primaryScreen()->availableGeometry();
+  const auto twipsX = [](int px) { return QString::number(ui::pixelsToTwipsX(px)); };
+  const auto twipsY = [](int px) { return QString::number(ui::pixelsToTwipsY(px)); };
+  struct Case {
+    QSize stored;
+    QPoint place;
+    bool fits;
+  } cases[] = {
+      {{1600, 1000}, {124, 40}, false},
+      {{free.width(), free.height()}, {free.width() / 2, free.height() / 2}, false},
+      {{free.width() / 2, free.height() / 2}, {124, 40}, true},
+  };
+  for (const bool framedLater : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(QString("%1x%2 at %3,%4%5")
+                       .arg(c.stored.width())
+                       .arg(c.stored.height())
+                       .arg(c.place.x())
+                       .arg(c.place.y())
+                       .arg(framedLater ? ", framed later" : "")
+                       .toStdString());
+      for (const auto& [name, value] : {std::pair{"Maximized", QString("0")},
+                                        {"Width", twipsX(c.stored.width())},
+                                        {"Height", twipsY(c.stored.height())},
+                                        {"Left", twipsX(c.place.x())},
+                                        {"Top", twipsY(c.place.y())}})
+        ASSERT_TRUE(RegSetString(registry::HKEY_CURRENT_USER, key, name, value));
+      ASSERT_TRUE(Main([this, framedLater] {
+        auto w = std::make_unique<frmMain>();
+        w->setWindowFlag(Qt::FramelessWindowHint, framedLater);
+        w->show();
+        window = w.get();
+        return w;
+      }));
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+      if (framedLater) {
+        // What a window manager does with a window it was just shown: puts a frame around
+        // it where it stands. The offscreen platform frames a window when it is placed anew.
+        window->setWindowFlag(Qt::FramelessWindowHint, false);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        window->windowHandle()->setFramePosition(window->windowHandle()->framePosition());
+      }
+      ASSERT_NE(window->frameGeometry().size(), window->size()) << "no frame to keep on the screen";
+      EXPECT_TRUE(QTest::qWaitFor([&] { return free.contains(window->frameGeometry()); }, 5000))
+          << window->frameGeometry().x() << "," << window->frameGeometry().y() << " " << window->frameGeometry().width()
+          << "x" << window->frameGeometry().height();
+      if (c.fits) {
+        EXPECT_EQ(window->pos(), c.place);
+        EXPECT_EQ(window->size(), c.stored);
+      }
+      closeWindow();
+    }
+  }
 }

@@ -1,15 +1,23 @@
 #include "foundation/widgets/Help.h"
 #include "foundation/widgets/HelpWindow.h"
 #include "platform/runtime/RaisedError.h"
+#include "platform/ui/BusyScope.h"
 #include "platform/ui/MousePointer.h"
+#include "platform/ui/widgets/QtMessagePresenter.h"
+#include "tests/support/HelpWindowInput.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -153,4 +161,75 @@ TEST(Help, PopupTakesTheContextOfTheFocusedControl) {
   EXPECT_EQ(e.description, "Kein KontextID angegeben.");
   EXPECT_EQ(e.source, "RZVBA/RZVBA");
   help.HTMLHelpCloseAll(nullptr);
+}
+
+// Help asked for from a modal dialog, while the command that opened the dialog still runs,
+// comes up and takes the keyboard and the mouse with the dialog still open; so does help that
+// was open before the dialog came. It stays when the dialog goes.
+TEST(Help, TheHelpWindowTakesInputBesideAModalDialog) {
+  for (const bool openBefore : {false, true}) {
+    SCOPED_TRACE(openBefore ? "open before the dialog" : "asked for from the dialog");
+    QWidget main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    Help help;
+    if (openBefore) {
+      ASSERT_NE(help.HTMLHelpContext(&main, chm(), 10), 0);
+    }
+    {
+      const ui::BusyScope command(&main);
+      QDialog dialog(&main);
+      bool checked = false;
+      QTimer::singleShot(0, &dialog, [&] {
+        if (!openBefore) {
+          EXPECT_NE(help.HTMLHelpContext(&dialog, chm(), 90), 0);
+        }
+        EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
+        testenv::expectHelpUsable(HelpWindow::existing());
+        EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
+        checked = true;
+        dialog.reject();
+      });
+      dialog.exec();
+      EXPECT_TRUE(checked);
+    }
+    ASSERT_NE(HelpWindow::existing(), nullptr);
+    EXPECT_TRUE(HelpWindow::existing()->isVisible());
+    help.HTMLHelpCloseAll(nullptr);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
+// A message box's Help button shows the help and then the same box again: the help still
+// takes input while the box is back, and the box still answers.
+TEST(Help, HelpFromAMessageBoxTakesInputWhileTheBoxIsBack) {
+  ui::QtMessagePresenter presenter(
+      [](const QString& file, int context) { Help().HTMLHelpContext(nullptr, file, context); });
+  int boxes = 0;
+  QPointer<QWidget> last;
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || box == last || !box->isVisible()) return;
+    last = box;
+    ++boxes;
+    for (QAbstractButton* b : box->buttons()) {
+      const bool help = box->buttonRole(b) == QMessageBox::HelpRole;
+      if (boxes == 1 ? help : !help) {
+        if (boxes > 1) testenv::expectHelpUsable(HelpWindow::existing());
+        QTimer::singleShot(0, b, [b] { b->click(); });
+        return;
+      }
+    }
+  });
+  poll.start();
+  const int answer =
+      presenter.show({QStringLiteral("Fehler"), ui::kCritical + ui::kHelpButton, QStringLiteral("Titel"), chm(), 90});
+  poll.stop();
+  EXPECT_EQ(boxes, 2);
+  EXPECT_EQ(answer, ui::kAnswerOk);
+  ASSERT_NE(HelpWindow::existing(), nullptr);
+  Help().HTMLHelpCloseAll(nullptr);
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
