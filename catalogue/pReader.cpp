@@ -491,7 +491,7 @@ bool pReader::insertFiles(int32_t pid, std::span<const dirsrc::DirEntry> entries
       names_[i] = rt::decodeFileName(e.name);
       params_.push_back(jet::Param::text(names_[i]));
     } else {
-      params_.push_back(jet::Param::utf8(std::string_view(e.name.constData(), static_cast<size_t>(e.name.size()))));
+      params_.push_back(jet::Param::utf8(e.name));
     }
     params_.push_back(jet::Param::date(dates_->of(e.mtimeSec)));
     params_.emplace_back(static_cast<double>(e.size));
