@@ -21,7 +21,7 @@
 
 #include <fnmatch.h>
 
-#include <bit>
+#include <algorithm>
 #include <ctime>
 #include <optional>
 
@@ -37,6 +37,16 @@ enum PathField { pPID, pVolumeID, pPath, pParent, pMemo, pFiles, pSize, pTotalDi
 enum FileField { fFID, fPathID, fFilename, fDateTime, fFilesize };
 
 constexpr double kOleUnixEpoch = 25569.0;  // days from 1899-12-30 to 1970-01-01
+
+// A name goes in as its own bytes when they are the text's UTF-8 (decodeText keeps valid UTF-8
+// but for a leading byte-order mark); else as the text decoded from them, kept in decoded.
+jet::Param nameParam(const QByteArray& raw, QString& decoded) {
+  if (raw.startsWith("\xEF\xBB\xBF") || !QByteArrayView(raw).isValidUtf8()) {
+    decoded = rt::decodeFileName(raw);
+    return jet::Param::text(decoded);
+  }
+  return jet::Param::utf8(raw);
+}
 
 // "StartPath: <folder>, ..." of a walker error text, else the text's first line.
 QString folderOfWalkError(const QString& text) {
@@ -452,9 +462,9 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const QString& path,
   }
 }
 
-// Rows go in as statements of several rows each (fewer steps of the engine per row); a
-// statement that fails stores none of its rows, and they are written again one by one, which
-// finds the failing file and asks about it.
+// Rows go in as statements of several rows each, a folder's in one as far as it holds them
+// (fewer steps of the engine per row); a statement that fails stores none of its rows, and they
+// are written again one by one, which finds the failing file and asks about it.
 void pReader::WriteFiles(const cuDirParserFolder& folder, const QString& path, int32_t pid,
                          std::span<const dirsrc::DirEntry> entries) {
   status(gErr->MsgLoad(kMsgSavingFiles, path));
@@ -462,8 +472,7 @@ void pReader::WriteFiles(const cuDirParserFolder& folder, const QString& path, i
   while (at < entries.size()) {
     ui::pumpMessagesThrottled();
     raiseIfCanceled();
-    size_t n = kRowsPerInsert;
-    while (n > entries.size() - at) n /= 2;
+    const size_t n = std::min(kRowsPerInsert, entries.size() - at);
     // The last key of the span must leave room for the next, as it does row by row.
     if (static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(n) <= kMaxKey && insertFiles(pid, entries, at, n)) {
       nextFileKey_ += static_cast<int32_t>(n);
@@ -475,7 +484,7 @@ void pReader::WriteFiles(const cuDirParserFolder& folder, const QString& path, i
 }
 
 bool pReader::insertFiles(int32_t pid, std::span<const dirsrc::DirEntry> entries, size_t from, size_t n) {
-  QString& sql = insertSql_[static_cast<size_t>(std::countr_zero(n))];
+  QString& sql = insertSql_[n - 1];
   if (sql.isEmpty()) {
     sql = QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?, ?, ?, ?, ?)");
     for (size_t i = 1; i < n; ++i) sql += QStringLiteral(", (?, ?, ?, ?, ?)");
@@ -485,14 +494,7 @@ bool pReader::insertFiles(int32_t pid, std::span<const dirsrc::DirEntry> entries
     const dirsrc::DirEntry& e = entries[from + i];
     params_.emplace_back(static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(i));
     params_.emplace_back(static_cast<int64_t>(pid));
-    // A name goes in as its own bytes when they are the text's UTF-8 (decodeText keeps valid
-    // UTF-8 but for a leading byte-order mark); else as the text decoded from them.
-    if (e.name.startsWith("\xEF\xBB\xBF") || !QByteArrayView(e.name).isValidUtf8()) {
-      names_[i] = rt::decodeFileName(e.name);
-      params_.push_back(jet::Param::text(names_[i]));
-    } else {
-      params_.push_back(jet::Param::utf8(e.name));
-    }
+    params_.push_back(nameParam(e.name, names_[i]));
     params_.push_back(jet::Param::date(dates_->of(e.mtimeSec)));
     params_.emplace_back(static_cast<double>(e.size));
   }
