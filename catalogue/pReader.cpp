@@ -32,11 +32,15 @@ const QString kCrLf = QStringLiteral("\r\n");
 constexpr int32_t kMaxKey = 2147483647;
 constexpr int kUnreadShown = 5;
 
-// Field positions of the two tables as the schema declares them.
-enum PathField { pPID, pVolumeID, pPath, pParent, pMemo, pFiles, pSize, pTotalDirs, pTotalFiles, pTotalSize };
+// Field positions of tblFILES as the schema declares them.
 enum FileField { fFID, fPathID, fFilename, fDateTime, fFilesize };
 
 constexpr double kOleUnixEpoch = 25569.0;  // days from 1899-12-30 to 1970-01-01
+constexpr qsizetype kMaxText = 255;        // characters of a Text field
+
+const QString kInsertPath = QStringLiteral(
+    "INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Memo, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
 
 // A name goes in as its own bytes when they are the text's UTF-8 (decodeText keeps valid UTF-8
 // but for a leading byte-order mark); else as the text decoded from them, kept in decoded.
@@ -432,32 +436,36 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const QString& path,
                           std::span<const dirsrc::DirEntry> entries) {
   try {
     status(gErr->MsgLoad(kMsgSavingFolders) + kCrLf + path);
-    paths_->AddNew();
-    paths_->Fields(pPID).SetValue(nextPathKey_);
     if (firstPathKey_ == 0) firstPathKey_ = nextPathKey_;
-    paths_->Fields(pVolumeID).SetValue(volId_);
-    if (!folder.Name().isEmpty()) paths_->Fields(pPath).SetValue(folder.Name());
-    if (folder.Parent() != 0) paths_->Fields(pParent).SetValue(folder.Parent() + firstPathKey_ - 1);
-    paths_->Fields(pSize).SetValue(static_cast<double>(folder.Size()));
-    paths_->Fields(pFiles).SetValue(folder.Files());
-    // What the folder holds itself; WriteTotals adds its sub-folders' share.
-    paths_->Fields(pTotalDirs).SetValue(folder.SubDirs());
-    paths_->Fields(pTotalFiles).SetValue(folder.Files());
-    paths_->Fields(pTotalSize).SetValue(static_cast<double>(folder.Size()));
-    if (!settings_.AutoMemoCol.isEmpty()) {
-      const QString memo = findMemo(folder, entries);
-      if (!memo.isEmpty()) paths_->Fields(pMemo).SetValue(memo);
-    }
+    const QByteArray rawName = folder.RawName();
+    QString decoded;
+    const jet::Param name = nameParam(rawName, decoded);
+    // What the field refuses as a record set's value, refused here the same way. A name has
+    // no more characters than its UTF-8 has bytes.
+    if (rawName.size() > kMaxText &&
+        (name.kind() == jet::Param::Kind::Text ? decoded.size() : QString::fromUtf8(rawName).size()) > kMaxText)
+      jet::raise(jet::err::kValueTooLarge, QStringLiteral("Field"), QStringLiteral("Path"));
+    QString memo;
+    if (!settings_.AutoMemoCol.isEmpty()) memo = findMemo(folder, entries);
+    const jet::Param params[] = {
+        jet::Param(nextPathKey_),
+        jet::Param(volId_),
+        rawName.isEmpty() ? jet::Param() : name,
+        folder.Parent() != 0 ? jet::Param(folder.Parent() + firstPathKey_ - 1) : jet::Param(),
+        memo.isEmpty() ? jet::Param() : jet::Param::text(memo),
+        jet::Param(folder.Files()),
+        jet::Param(static_cast<double>(folder.Size())),
+        // What the folder holds itself; WriteTotals adds its sub-folders' share.
+        jet::Param(folder.SubDirs()),
+        jet::Param(folder.Files()),
+        jet::Param(static_cast<double>(folder.Size())),
+    };
+    db_->Execute(kInsertPath, jet::dbFailOnError, params);
     const int32_t pid = nextPathKey_;
-    paths_->Update();
     if (nextPathKey_ == kMaxKey) throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
     ++nextPathKey_;
     return pid;
   } catch (...) {
-    try {
-      if (paths_->GetEditMode() != jet::EditMode::None) paths_->CancelUpdate();
-    } catch (const rt::RaisedError&) {
-    }
     gErr->ErrReRaise(kClass, QStringLiteral("SavePath"));
   }
 }

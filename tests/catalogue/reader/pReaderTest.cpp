@@ -397,6 +397,25 @@ TEST_F(ReaderTest, FailedFileRowAsksAndSkipsOrRollsBack) {
   }
 }
 
+// A folder name longer than the Path field ends the read with the field's error, and nothing
+// of the read stays.
+TEST_F(ReaderTest, FolderNameTooLongForItsFieldFailsTheRead) {
+  const QByteArray tooLong(300, 'x');
+  auto tree = [&] {
+    auto src = std::make_unique<walktest::FakeDirSource>();
+    src->folders["/v/"].entries = {walktest::file("a", 1), walktest::folder(tooLong)};
+    src->folders["/v/" + tooLong + "/"].entries = {walktest::file("b", 2)};
+    return src;
+  };
+  cat.addVolume(kVid, QStringLiteral("/v/"));
+  EXPECT_FALSE(reader({}, tree(), tree())->Read(kVid));
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  EXPECT_TRUE(rec.boxes().shown[0].text.contains(jet::errorText(jet::err::kValueTooLarge)))
+      << rec.boxes().shown[0].text.toStdString();
+  EXPECT_EQ(rowsOfVolume(), 0);
+  expectOtherVolumeKept();
+}
+
 // However many files a folder holds, their rows come in listing order with consecutive keys;
 // a file whose row fails in the middle of a long folder is asked about and skipped, and its
 // key goes to the next file.
