@@ -149,7 +149,7 @@ pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Databa
 
   walker_.Folder = [this](const QString& fullPath, const QString&, const QString&, int32_t) {
     try {
-      status(gErr->MsgLoad(kMsgReadingFolders) + kCrLf + fullPath);
+      status(readingFolders_ + fullPath);
     } catch (const rt::RaisedError&) {
     }
   };
@@ -257,6 +257,9 @@ bool pReader::Read(int32_t volId) {
     ui::pumpMessages();
     ui::pumpMessages();
 
+    // The texts shown for each folder, loaded once.
+    readingFolders_ = gErr->MsgLoad(kMsgReadingFolders) + kCrLf;
+    savingFolders_ = gErr->MsgLoad(kMsgSavingFolders) + kCrLf;
     unlisted_.clear();
     // Whatever ends the read early, nothing of it stays.
     jet::TransactionScope transaction(*ws_);
@@ -435,7 +438,7 @@ QString pReader::findMemo(const cuDirParserFolder& folder, std::span<const dirsr
 int32_t pReader::SavePath(const cuDirParserFolder& folder, const QString& path,
                           std::span<const dirsrc::DirEntry> entries) {
   try {
-    status(gErr->MsgLoad(kMsgSavingFolders) + kCrLf + path);
+    status(savingFolders_ + path);
     if (firstPathKey_ == 0) firstPathKey_ = nextPathKey_;
     const QByteArray rawName = folder.RawName();
     QString decoded;

@@ -126,4 +126,6 @@ class pReader {
   std::array<QString, kRowsPerInsert> insertSql_;  // for 1, 2, 3, ... kRowsPerInsert rows
   std::vector<jet::Param> params_;
   std::array<QString, kRowsPerInsert> names_;  // names bound as text, while their statement runs
+  // Texts of the status shown for each folder, before its path.
+  QString readingFolders_, savingFolders_;
 };
