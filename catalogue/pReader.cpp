@@ -21,7 +21,7 @@
 
 #include <fnmatch.h>
 
-#include <bit>
+#include <algorithm>
 #include <ctime>
 #include <optional>
 
@@ -32,11 +32,25 @@ const QString kCrLf = QStringLiteral("\r\n");
 constexpr int32_t kMaxKey = 2147483647;
 constexpr int kUnreadShown = 5;
 
-// Field positions of the two tables as the schema declares them.
-enum PathField { pPID, pVolumeID, pPath, pParent, pMemo, pFiles, pSize, pTotalDirs, pTotalFiles, pTotalSize };
+// Field positions of tblFILES as the schema declares them.
 enum FileField { fFID, fPathID, fFilename, fDateTime, fFilesize };
 
 constexpr double kOleUnixEpoch = 25569.0;  // days from 1899-12-30 to 1970-01-01
+constexpr qsizetype kMaxText = 255;        // characters of a Text field
+
+const QString kInsertPath = QStringLiteral(
+    "INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Memo, Files, Size, TotalDirs, TotalFiles, TotalSize) "
+    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+
+// A name goes in as its own bytes when they are the text's UTF-8 (decodeText keeps valid UTF-8
+// but for a leading byte-order mark); else as the text decoded from them, kept in decoded.
+jet::Param nameParam(const QByteArray& raw, QString& decoded) {
+  if (raw.startsWith("\xEF\xBB\xBF") || !QByteArrayView(raw).isValidUtf8()) {
+    decoded = rt::decodeFileName(raw);
+    return jet::Param::text(decoded);
+  }
+  return jet::Param::utf8(raw);
+}
 
 // "StartPath: <folder>, ..." of a walker error text, else the text's first line.
 QString folderOfWalkError(const QString& text) {
@@ -135,7 +149,7 @@ pReader::pReader(std::shared_ptr<jet::Workspace> ws, std::shared_ptr<jet::Databa
 
   walker_.Folder = [this](const QString& fullPath, const QString&, const QString&, int32_t) {
     try {
-      status(gErr->MsgLoad(kMsgReadingFolders) + kCrLf + fullPath);
+      status(readingFolders_ + fullPath);
     } catch (const rt::RaisedError&) {
     }
   };
@@ -243,6 +257,9 @@ bool pReader::Read(int32_t volId) {
     ui::pumpMessages();
     ui::pumpMessages();
 
+    // The texts shown for each folder, loaded once.
+    readingFolders_ = gErr->MsgLoad(kMsgReadingFolders) + kCrLf;
+    savingFolders_ = gErr->MsgLoad(kMsgSavingFolders) + kCrLf;
     unlisted_.clear();
     // Whatever ends the read early, nothing of it stays.
     jet::TransactionScope transaction(*ws_);
@@ -421,40 +438,44 @@ QString pReader::findMemo(const cuDirParserFolder& folder, std::span<const dirsr
 int32_t pReader::SavePath(const cuDirParserFolder& folder, const QString& path,
                           std::span<const dirsrc::DirEntry> entries) {
   try {
-    status(gErr->MsgLoad(kMsgSavingFolders) + kCrLf + path);
-    paths_->AddNew();
-    paths_->Fields(pPID).SetValue(nextPathKey_);
+    status(savingFolders_ + path);
     if (firstPathKey_ == 0) firstPathKey_ = nextPathKey_;
-    paths_->Fields(pVolumeID).SetValue(volId_);
-    if (!folder.Name().isEmpty()) paths_->Fields(pPath).SetValue(folder.Name());
-    if (folder.Parent() != 0) paths_->Fields(pParent).SetValue(folder.Parent() + firstPathKey_ - 1);
-    paths_->Fields(pSize).SetValue(static_cast<double>(folder.Size()));
-    paths_->Fields(pFiles).SetValue(folder.Files());
-    // What the folder holds itself; WriteTotals adds its sub-folders' share.
-    paths_->Fields(pTotalDirs).SetValue(folder.SubDirs());
-    paths_->Fields(pTotalFiles).SetValue(folder.Files());
-    paths_->Fields(pTotalSize).SetValue(static_cast<double>(folder.Size()));
-    if (!settings_.AutoMemoCol.isEmpty()) {
-      const QString memo = findMemo(folder, entries);
-      if (!memo.isEmpty()) paths_->Fields(pMemo).SetValue(memo);
-    }
+    const QByteArray rawName = folder.RawName();
+    QString decoded;
+    const jet::Param name = nameParam(rawName, decoded);
+    // What the field refuses as a record set's value, refused here the same way. A name has
+    // no more characters than its UTF-8 has bytes.
+    if (rawName.size() > kMaxText &&
+        (name.kind() == jet::Param::Kind::Text ? decoded.size() : QString::fromUtf8(rawName).size()) > kMaxText)
+      jet::raise(jet::err::kValueTooLarge, QStringLiteral("Field"), QStringLiteral("Path"));
+    QString memo;
+    if (!settings_.AutoMemoCol.isEmpty()) memo = findMemo(folder, entries);
+    const jet::Param params[] = {
+        jet::Param(nextPathKey_),
+        jet::Param(volId_),
+        rawName.isEmpty() ? jet::Param() : name,
+        folder.Parent() != 0 ? jet::Param(folder.Parent() + firstPathKey_ - 1) : jet::Param(),
+        memo.isEmpty() ? jet::Param() : jet::Param::text(memo),
+        jet::Param(folder.Files()),
+        jet::Param(static_cast<double>(folder.Size())),
+        // What the folder holds itself; WriteTotals adds its sub-folders' share.
+        jet::Param(folder.SubDirs()),
+        jet::Param(folder.Files()),
+        jet::Param(static_cast<double>(folder.Size())),
+    };
+    db_->Execute(kInsertPath, jet::dbFailOnError, params);
     const int32_t pid = nextPathKey_;
-    paths_->Update();
     if (nextPathKey_ == kMaxKey) throw rt::RaisedError(rt::kErrOverflow, QString(), QStringLiteral("Überlauf"));
     ++nextPathKey_;
     return pid;
   } catch (...) {
-    try {
-      if (paths_->GetEditMode() != jet::EditMode::None) paths_->CancelUpdate();
-    } catch (const rt::RaisedError&) {
-    }
     gErr->ErrReRaise(kClass, QStringLiteral("SavePath"));
   }
 }
 
-// Rows go in as statements of several rows each (fewer steps of the engine per row); a
-// statement that fails stores none of its rows, and they are written again one by one, which
-// finds the failing file and asks about it.
+// Rows go in as statements of several rows each, a folder's in one as far as it holds them
+// (fewer steps of the engine per row); a statement that fails stores none of its rows, and they
+// are written again one by one, which finds the failing file and asks about it.
 void pReader::WriteFiles(const cuDirParserFolder& folder, const QString& path, int32_t pid,
                          std::span<const dirsrc::DirEntry> entries) {
   status(gErr->MsgLoad(kMsgSavingFiles, path));
@@ -462,8 +483,7 @@ void pReader::WriteFiles(const cuDirParserFolder& folder, const QString& path, i
   while (at < entries.size()) {
     ui::pumpMessagesThrottled();
     raiseIfCanceled();
-    size_t n = kRowsPerInsert;
-    while (n > entries.size() - at) n /= 2;
+    const size_t n = std::min(kRowsPerInsert, entries.size() - at);
     // The last key of the span must leave room for the next, as it does row by row.
     if (static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(n) <= kMaxKey && insertFiles(pid, entries, at, n)) {
       nextFileKey_ += static_cast<int32_t>(n);
@@ -475,7 +495,7 @@ void pReader::WriteFiles(const cuDirParserFolder& folder, const QString& path, i
 }
 
 bool pReader::insertFiles(int32_t pid, std::span<const dirsrc::DirEntry> entries, size_t from, size_t n) {
-  QString& sql = insertSql_[static_cast<size_t>(std::countr_zero(n))];
+  QString& sql = insertSql_[n - 1];
   if (sql.isEmpty()) {
     sql = QStringLiteral("INSERT INTO tblFILES (FID, PathID, Filename, DateTime, Filesize) VALUES (?, ?, ?, ?, ?)");
     for (size_t i = 1; i < n; ++i) sql += QStringLiteral(", (?, ?, ?, ?, ?)");
@@ -485,14 +505,7 @@ bool pReader::insertFiles(int32_t pid, std::span<const dirsrc::DirEntry> entries
     const dirsrc::DirEntry& e = entries[from + i];
     params_.emplace_back(static_cast<int64_t>(nextFileKey_) + static_cast<int64_t>(i));
     params_.emplace_back(static_cast<int64_t>(pid));
-    // A name goes in as its own bytes when they are the text's UTF-8 (decodeText keeps valid
-    // UTF-8 but for a leading byte-order mark); else as the text decoded from them.
-    if (e.name.startsWith("\xEF\xBB\xBF") || !QByteArrayView(e.name).isValidUtf8()) {
-      names_[i] = rt::decodeFileName(e.name);
-      params_.push_back(jet::Param::text(names_[i]));
-    } else {
-      params_.push_back(jet::Param::utf8(std::string_view(e.name.constData(), static_cast<size_t>(e.name.size()))));
-    }
+    params_.push_back(nameParam(e.name, names_[i]));
     params_.push_back(jet::Param::date(dates_->of(e.mtimeSec)));
     params_.emplace_back(static_cast<double>(e.size));
   }

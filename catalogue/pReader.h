@@ -121,9 +121,11 @@ class pReader {
   std::vector<dirsrc::DirEntry> entries_;  // of a folder the walk did not list through
   class OleDates;
   std::unique_ptr<OleDates> dates_;
-  QStringList unlisted_;                        // folders whose file listing failed while writing
-  static constexpr size_t kRowsPerInsert = 32;  // a power of two
-  std::array<QString, 6> insertSql_;            // for 1, 2, 4, ... kRowsPerInsert rows
+  QStringList unlisted_;  // folders whose file listing failed while writing
+  static constexpr size_t kRowsPerInsert = 32;
+  std::array<QString, kRowsPerInsert> insertSql_;  // for 1, 2, 3, ... kRowsPerInsert rows
   std::vector<jet::Param> params_;
   std::array<QString, kRowsPerInsert> names_;  // names bound as text, while their statement runs
+  // Texts of the status shown for each folder, before its path.
+  QString readingFolders_, savingFolders_;
 };

@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace jet::detail {
@@ -49,6 +50,19 @@ ColumnInfo columnFromDecl(const QString& name, const QString& declType) {
   return c;
 }
 
+namespace {
+
+// A text SQLite is told to be NUL-terminated (length -1) is read in place where a C string is
+// needed, as by a CHECK of its length; one given by its length is copied there first, for each
+// row. Texts with a NUL inside go by their length, so that nothing of them is cut off.
+int bindUtf8(sqlite3_stmt* s, int index, const char* data, qsizetype size, bool terminated, void (*destructor)(void*)) {
+  if (terminated && std::memchr(data, 0, static_cast<size_t>(size)) == nullptr)
+    return sqlite3_bind_text(s, index, data, -1, destructor);
+  return sqlite3_bind_text64(s, index, data, static_cast<sqlite3_uint64>(size), destructor, SQLITE_UTF8);
+}
+
+}  // namespace
+
 void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString& object, QByteArray* utf8) {
   int rc = SQLITE_OK;
   switch (v.type()) {
@@ -71,8 +85,7 @@ void bindVariant(sqlite3_stmt* s, int index, const rt::Variant& v, const QString
       QByteArray local;
       QByteArray& u = utf8 ? *utf8 : local;
       u = rt::encodeUtf8(v.toText());
-      rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()),
-                               utf8 ? SQLITE_STATIC : SQLITE_TRANSIENT, SQLITE_UTF8);
+      rc = bindUtf8(s, index, u.constData(), u.size(), true, utf8 ? SQLITE_STATIC : SQLITE_TRANSIENT);
       break;
     }
     case rt::Variant::Type::Binary: {
@@ -109,14 +122,13 @@ void bindParam(sqlite3_stmt* s, int index, const Param& p, const QString& object
     case Param::Kind::Utf8: {
       // An empty view may have no storage; SQLite would take a null pointer for Null.
       const std::string_view b = p.bytes();
-      rc = sqlite3_bind_text64(s, index, b.data() ? b.data() : "", static_cast<sqlite3_uint64>(b.size()), SQLITE_STATIC,
-                               SQLITE_UTF8);
+      rc = b.data() ? bindUtf8(s, index, b.data(), static_cast<qsizetype>(b.size()), p.terminated(), SQLITE_STATIC)
+                    : sqlite3_bind_text64(s, index, "", 0, SQLITE_STATIC, SQLITE_UTF8);
       break;
     }
     case Param::Kind::Text: {
       const QByteArray u = rt::encodeUtf8(p.textView());
-      rc = sqlite3_bind_text64(s, index, u.constData(), static_cast<sqlite3_uint64>(u.size()), SQLITE_TRANSIENT,
-                               SQLITE_UTF8);
+      rc = bindUtf8(s, index, u.constData(), u.size(), true, SQLITE_TRANSIENT);
       break;
     }
     case Param::Kind::Binary: {

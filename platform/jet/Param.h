@@ -5,6 +5,7 @@
 // variant, a QString or a copy. Texts and bytes refer to the caller's storage, which must stay
 // unchanged until the statement has run.
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QStringView>
 
@@ -33,6 +34,15 @@ class Param {
     p.bytes_ = bytes;
     return p;
   }
+  // The same for UTF-8 held by a QByteArray. When the array has storage of its own, a NUL
+  // follows the bytes there, and SQLite reads the text in place where it needs a C string (a
+  // CHECK of the text's length does) instead of copying it for each row.
+  static Param utf8(const QByteArray& bytes) {
+    Param p = utf8(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    // Raw data borrowed from elsewhere has no capacity.
+    p.terminated_ = bytes.capacity() > 0;
+    return p;
+  }
   // Characters, stored in UTF-8 as every text the engine binds (see rt::encodeUtf8).
   static Param text(QStringView text) {
     Param p;
@@ -52,6 +62,8 @@ class Param {
   double toDouble() const { return double_; }
   // Utf8 and Binary.
   std::string_view bytes() const { return bytes_; }
+  // Utf8 bytes followed by a NUL in their storage.
+  bool terminated() const { return terminated_; }
   QStringView textView() const { return text_; }
 
  private:
@@ -59,6 +71,7 @@ class Param {
   int64_t long_ = 0;
   double double_ = 0;
   std::string_view bytes_;
+  bool terminated_ = false;
   QStringView text_;
 };
 

@@ -397,6 +397,66 @@ TEST_F(ReaderTest, FailedFileRowAsksAndSkipsOrRollsBack) {
   }
 }
 
+// A folder name longer than the Path field ends the read with the field's error, and nothing
+// of the read stays.
+TEST_F(ReaderTest, FolderNameTooLongForItsFieldFailsTheRead) {
+  const QByteArray tooLong(300, 'x');
+  auto tree = [&] {
+    auto src = std::make_unique<walktest::FakeDirSource>();
+    src->folders["/v/"].entries = {walktest::file("a", 1), walktest::folder(tooLong)};
+    src->folders["/v/" + tooLong + "/"].entries = {walktest::file("b", 2)};
+    return src;
+  };
+  cat.addVolume(kVid, QStringLiteral("/v/"));
+  EXPECT_FALSE(reader({}, tree(), tree())->Read(kVid));
+  ASSERT_EQ(rec.boxes().shown.size(), 1u);
+  EXPECT_TRUE(rec.boxes().shown[0].text.contains(jet::errorText(jet::err::kValueTooLarge)))
+      << rec.boxes().shown[0].text.toStdString();
+  EXPECT_EQ(rowsOfVolume(), 0);
+  expectOtherVolumeKept();
+}
+
+// However many files a folder holds, their rows come in listing order with consecutive keys;
+// a file whose row fails in the middle of a long folder is asked about and skipped, and its
+// key goes to the next file.
+TEST_F(ReaderTest, FileRowsOfAnyCountKeepListingOrderAndKeys) {
+  const QByteArray tooLong(300, 'x');
+  const int counts[] = {1, 2, 31, 32, 33, 64, 70};
+  auto tree = [&] {
+    auto src = std::make_unique<walktest::FakeDirSource>();
+    for (const int n : counts) {
+      const QByteArray name = "n" + QByteArray::number(n);
+      src->folders["/v/"].entries.push_back(walktest::folder(name));
+      auto& entries = src->folders["/v/" + name + "/"].entries;
+      for (int i = 0; i < n; ++i) entries.push_back(walktest::file(name + "f" + QByteArray::number(i), i));
+      if (n == 70) entries.insert(entries.begin() + 40, walktest::file(tooLong, 1));
+    }
+    return src;
+  };
+  cat.addVolume(kVid, QStringLiteral("/v/"));
+  rec.boxes().script(ui::kAnswerYes);
+  ASSERT_TRUE(reader({}, tree(), tree())->Read(kVid));
+  ASSERT_EQ(rec.boxes().shown.size(), 2u);  // the failed row, then "done"
+
+  QStringList expected;
+  for (const int n : counts)
+    for (int i = 0; i < n; ++i) expected << QStringLiteral("n%1f%2 %3").arg(n).arg(i).arg(i);
+  QStringList stored;
+  int64_t previous = 0;
+  auto rs = cat.db->OpenRecordset(QStringLiteral("SELECT FID, Filename, Filesize FROM tblFILES WHERE PathID > 40 "
+                                                 "ORDER BY FID"),
+                                  jet::RecordsetType::Snapshot);
+  for (; !rs->IsEOF(); rs->MoveNext()) {
+    const int64_t fid = rs->Fields(0).Value().toLong();
+    if (previous != 0) {
+      EXPECT_EQ(fid, previous + 1) << rs->Fields(1).Value().toText().toStdString();
+    }
+    previous = fid;
+    stored << rs->Fields(1).Value().toText() + QStringLiteral(" ") + QString::number(rs->Fields(2).Value().toLong());
+  }
+  EXPECT_EQ(stored, expected);
+}
+
 // A disk that fills up during the read ends it at once with the disk-full error: no question
 // about skipping each file, no word of a cancel, nothing of the read left. The catalogue is
 // limited to its pages, or (in a child, where it can be) lies on a small file system of its own

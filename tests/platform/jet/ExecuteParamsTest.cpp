@@ -94,6 +94,59 @@ TEST_F(ExecuteParamsTest, EachKindIsStoredAsItIs) {
   }
 }
 
+// A text goes in whole and no further, whatever holds it: bytes in a QByteArray of its own (a
+// NUL follows them), cut short in place, borrowed from a longer buffer, or with a NUL inside;
+// and the schema's length check counts the same characters.
+TEST_F(ExecuteParamsTest, TextsAreStoredWholeWhereverTheirBytesLie) {
+  // Params refer to the bytes: these stay while the statements run.
+  static const char kLonger[] = "abcdef";
+  const QByteArray own(
+      "Gr\xC3\xBC\xC3\x9F"
+      "e"),
+      withNulBytes("a\0b", 3), empty;
+  QByteArray chopped("abcdef");
+  chopped.chop(3);
+  const QByteArray borrowed = QByteArray::fromRawData(kLonger, 3);
+  const QString withNul = QStringLiteral("x") + QChar(u'\0') + QStringLiteral("y");
+  struct Case {
+    const char* what;
+    jet::Param param;
+    QString hex;
+  };
+  const Case cases[] = {
+      {"own array", jet::Param::utf8(own), "4772C3BCC39F65"},
+      {"array cut short", jet::Param::utf8(chopped), "616263"},
+      {"array over a longer buffer", jet::Param::utf8(borrowed), "616263"},
+      {"array with a NUL inside", jet::Param::utf8(withNulBytes), "610062"},
+      {"empty array", jet::Param::utf8(empty), ""},
+      {"characters with a NUL inside", jet::Param::text(withNul), "780079"},
+  };
+  int k = 100;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const jet::Param params[] = {jet::Param(int32_t{++k}), c.param};
+    ASSERT_EQ(db->Execute(QStringLiteral("INSERT INTO t (k, v) VALUES (?, ?)"), jet::dbFailOnError, params), 1);
+    auto q = db->OpenNativeQuery(QStringLiteral("SELECT typeof(v), hex(v) FROM t WHERE k = ?1"), {rt::Variant(k)});
+    ASSERT_TRUE(q->Next());
+    EXPECT_EQ(q->Text(0), QStringLiteral("text"));
+    EXPECT_EQ(q->Text(1), c.hex);
+  }
+  // As a variant, too.
+  db->Execute(QStringLiteral("INSERT INTO t (k, v) VALUES (?, ?)"), jet::dbFailOnError,
+              {rt::Variant(++k), rt::Variant(withNul)});
+  auto q = db->OpenNativeQuery(QStringLiteral("SELECT hex(v) FROM t WHERE k = ?1"), {rt::Variant(k)});
+  ASSERT_TRUE(q->Next());
+  EXPECT_EQ(q->Text(0), QStringLiteral("780079"));
+
+  const QString insert = QStringLiteral("INSERT INTO r (k, m, n) VALUES (?, 0, ?)");
+  const QByteArray six("\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4"), five = six.left(10);
+  const jet::Param tooLong[] = {jet::Param(int32_t{1}), jet::Param::utf8(six)};
+  EXPECT_EQ(testenv::raised([&] { db->Execute(insert, jet::dbFailOnError, tooLong); }).number,
+            jet::err::kEngineFailure);
+  const jet::Param fits[] = {jet::Param(int32_t{1}), jet::Param::utf8(five)};
+  EXPECT_EQ(db->Execute(insert, jet::dbFailOnError, fits), 1);
+}
+
 // Refusals raise as for variants and leave nothing behind; the statement stays usable.
 TEST_F(ExecuteParamsTest, RefusedValuesRaiseAndWriteNothing) {
   const QString insert = QStringLiteral("INSERT INTO r (k, m, n) VALUES (?, ?, ?)");
