@@ -77,7 +77,10 @@ FindResultModel::FindResultModel(QObject* parent)
 void FindResultModel::setFont(const QFont& font) {
   metrics_.emplace(font);
   exact_.emplace(font);
+  // Every symbol is measured anew in this font: its advance and kind go with it.
   symbols_.clear();
+  advances_.clear();
+  kinds_.clear();
   units_.assign(0x10000, -1);
   astral_.clear();
   clusters_.clear();

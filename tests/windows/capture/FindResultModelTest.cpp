@@ -132,6 +132,31 @@ TEST(FindResultModelTest, TheWidestOfManyRandomTextsWhateverTheFontOrTheirOrder)
   for (int column = 0; column < 3; ++column) EXPECT_EQ(model.widestText(column), expected) << "column " << column;
 }
 
+TEST(FindResultModelTest, ALargerFontMeasuresTheRowsInItsOwnWidths) {
+  // One wide letter against a few narrow ones: in the larger font the wide letter is the wider
+  // text, while the narrow ones are wider than the wide letter was in the smaller font. Widths
+  // kept from the smaller font would take the narrow ones for the widest.
+  const QFont small(QStringLiteral("DejaVu Sans"), 8);
+  const QFont large(QStringLiteral("DejaVu Sans"), 24);
+  const QFontMetrics s(small), l(large);
+  const std::string wide = "W";
+  std::string narrow;
+  for (int n = 1; n < 10 && narrow.empty(); ++n) {
+    const QString i(n, QLatin1Char('i'));
+    if (l.horizontalAdvance(i) < l.horizontalAdvance(QStringLiteral("W")) &&
+        l.horizontalAdvance(i) > s.horizontalAdvance(QStringLiteral("W")))
+      narrow = i.toStdString();
+  }
+  if (narrow.empty()) GTEST_SKIP() << "the font shows no such pair of texts";
+  FindResultModel model;
+  model.setFont(small);
+  fill(model, {narrow, wide});
+  for (int column = 0; column < 3; ++column) EXPECT_EQ(model.widestText(column), widest(small, {narrow, wide}));
+  model.setFont(large);
+  for (int column = 0; column < 3; ++column)
+    EXPECT_EQ(model.widestText(column), l.horizontalAdvance(QStringLiteral("W"))) << "column " << column;
+}
+
 TEST(FindResultModelTest, NameBytesThatFormNoLetterCountAsTheListShowsThem) {
   const std::vector<std::string> names = {
       "\xFF\xFE\xFD\xFC\xFB", "abc\xC3", "\xE2\x82", "\xED\xA0\x80\xED\xB0\x80", "\xF0\x9D\x95\x8E\xF0\x9D\x95", "iii"};
