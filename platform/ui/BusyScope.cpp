@@ -211,6 +211,8 @@ BusyScope::~BusyScope() {
 bool BusyScope::active() { return !live().empty(); }
 
 void BusyScope::takesInputWhileBusy(QObject* window) {
+  // Windows closed since are let go of, so that the list does not grow with every help shown.
+  std::erase_if(takingInput(), [](const QPointer<QObject>& w) { return w.isNull(); });
   if (!listed(takingInput(), window)) takingInput().emplace_back(window);
 }
 
