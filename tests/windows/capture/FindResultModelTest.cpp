@@ -19,6 +19,9 @@ namespace {
 struct Texts {
   const char* what;
   std::vector<std::string> texts;  // UTF-8
+  // Shows its case only where a font for its script is installed; a fresh machine has DejaVu
+  // alone, and the fallback's widths need not order the texts as the group means.
+  bool needsMoreFonts = false;
 };
 
 std::string times(const std::string& s, int n) {
@@ -73,14 +76,17 @@ TEST(FindResultModelTest, EachColumnIsAsWideAsItsWidestTextWhereLetterCountsMisl
       {"marks after letters", {times("u\u0308", 20), "mmmmmmmmmmmm", "\u0308\u0308\u0308abc"}},
       {"tabs", {"\t\t", "mmmmmmmmmmmm", "\tmm", "a\tb"}},
       {"wide letters of East Asia",
-       {"\u6587\u4EF6\u6587\u4EF6\u6587\u4EF6", "iiiiiiiiiiiiiiiiiiii", "\uD55C\uAE00\uD55C"}},
+       {"\u6587\u4EF6\u6587\u4EF6\u6587\u4EF6", "iiiiiiiiiiiiiiiiiiii", "\uD55C\uAE00\uD55C"},
+       true},
       {"letters beyond U+FFFF",
        {"\U0001D54E\U0001D54E\U0001D54E\U0001D54E\U0001D54E", "WWWWW", "\U0001F468\u200D\U0001F469\u200D\U0001F467",
-        "\U0001F1E9\U0001F1EA\U0001F1E9\U0001F1EA"}},
+        "\U0001F1E9\U0001F1EA\U0001F1E9\U0001F1EA"},
+       true},
       {"shaped in context and right to left",
        {"\u0915\u094D\u0937\u093F\u0915\u094D\u0937\u093F\u0915\u094D\u0937\u093F", "WWWWWWWWWWW",
         "iiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiii", "abc\u202Eabcabcabcabc",
-        "\u0645\u062C\u0644\u062F \u0627\u0644\u0645\u0644\u0641\u0627\u062A", "\u05E9\u05DC\u05D5\u05DD"}},
+        "\u0645\u062C\u0644\u062F \u0627\u0644\u0645\u0644\u0641\u0627\u062A", "\u05E9\u05DC\u05D5\u05DD"},
+       true},
       {"very long names", {times("\u00E4", 127), times("W", 70) + ".dat", times("i", 254)}},
   };
   FindResultModel model;
@@ -88,8 +94,11 @@ TEST(FindResultModelTest, EachColumnIsAsWideAsItsWidestTextWhereLetterCountsMisl
   const QFontMetrics metrics(font);
   model.setFont(font);
   for (const Texts& g : groups) {
-    EXPECT_EQ(metrics.horizontalAdvance(QString::fromStdString(g.texts[0])), widest(font, g.texts))
-        << g.what << ": the group no longer shows its case in this font";
+    // The widest is still checked where the group's case does not show.
+    if (!g.needsMoreFonts) {
+      EXPECT_EQ(metrics.horizontalAdvance(QString::fromStdString(g.texts[0])), widest(font, g.texts))
+          << g.what << ": the group no longer shows its case in this font";
+    }
     expectWidest(model, font, g.texts, g.what);
     std::vector<std::string> reversed(g.texts.rbegin(), g.texts.rend());
     expectWidest(model, font, reversed, std::string(g.what) + ", reversed");
