@@ -36,7 +36,6 @@ constexpr int kUnreadShown = 5;
 enum FileField { fFID, fPathID, fFilename, fDateTime, fFilesize };
 
 constexpr double kOleUnixEpoch = 25569.0;  // days from 1899-12-30 to 1970-01-01
-constexpr qsizetype kMaxText = 255;        // characters of a Text field
 
 const QString kInsertPath = QStringLiteral(
     "INSERT INTO tblPATHS (PID, VolumeID, Path, Parent, Memo, Files, Size, TotalDirs, TotalFiles, TotalSize) "
@@ -260,6 +259,7 @@ bool pReader::Read(int32_t volId) {
     // The texts shown for each folder, loaded once.
     readingFolders_ = gErr->MsgLoad(kMsgReadingFolders) + kCrLf;
     savingFolders_ = gErr->MsgLoad(kMsgSavingFolders) + kCrLf;
+    pathChars_ = paths_->Fields(QStringLiteral("Path")).Size();
     unlisted_.clear();
     // Whatever ends the read early, nothing of it stays.
     jet::TransactionScope transaction(*ws_);
@@ -445,8 +445,8 @@ int32_t pReader::SavePath(const cuDirParserFolder& folder, const QString& path,
     const jet::Param name = nameParam(rawName, decoded);
     // What the field refuses as a record set's value, refused here the same way. A name has
     // no more characters than its UTF-8 has bytes.
-    if (rawName.size() > kMaxText &&
-        (name.kind() == jet::Param::Kind::Text ? decoded.size() : QString::fromUtf8(rawName).size()) > kMaxText)
+    if (pathChars_ > 0 && rawName.size() > pathChars_ &&
+        (name.kind() == jet::Param::Kind::Text ? decoded.size() : QString::fromUtf8(rawName).size()) > pathChars_)
       jet::raise(jet::err::kValueTooLarge, QStringLiteral("Field"), QStringLiteral("Path"));
     QString memo;
     if (!settings_.AutoMemoCol.isEmpty()) memo = findMemo(folder, entries);

@@ -128,4 +128,5 @@ class pReader {
   std::array<QString, kRowsPerInsert> names_;  // names bound as text, while their statement runs
   // Texts of the status shown for each folder, before its path.
   QString readingFolders_, savingFolders_;
+  int pathChars_ = 0;  // the declared size of tblPATHS.Path, 0 for none
 };
