@@ -141,9 +141,9 @@ void frmEditor::SetText(const QString& text) {
 }
 
 void frmEditor::HoldScrollBar(bool hold) {
-  if (hold == scrollBarHeld_) return;
-  scrollBarHeld_ = hold;
-  box_->setVerticalScrollBarPolicy(hold ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+  const Qt::ScrollBarPolicy policy = hold ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded;
+  // Set again, the same policy would lay the box out anew.
+  if (box_->verticalScrollBarPolicy() != policy) box_->setVerticalScrollBarPolicy(policy);
 }
 
 QString frmEditor::GetText() const {

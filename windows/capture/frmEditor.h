@@ -76,5 +76,4 @@ class frmEditor : public QDialog {
   int16_t textMode_ = 0;
   bool unloading_ = false;
   bool unloaded_ = false;
-  bool scrollBarHeld_ = false;
 };
