@@ -534,8 +534,9 @@ void frmFind::cmdFileFind_Click() {
       Results()->flush();
       SetStatusText(gErr->MsgLoad(kMsgSearchDone, Results()->count()));
     } catch (...) {
-      // The rows listed so far stay.
+      // The rows listed so far stay; the status no longer claims a query is running.
       Results()->flush();
+      SetStatusText(QString());
       throw;
     }
   });

@@ -588,6 +588,7 @@ TEST_F(FindWindowTest, PatternCharactersQuotesAndBadPatternsGetTheLikeAnswer) {
     EXPECT_TRUE(box.text.contains("frmFind: cmdFileFind")) << box.text.toStdString();
     EXPECT_FALSE(box.text.contains("sqlite", Qt::CaseInsensitive)) << box.text.toStdString();
     EXPECT_EQ(results().count(), 0);
+    EXPECT_EQ(status(), QString()) << c.term;
     EXPECT_TRUE(w->cmdFileFind->isEnabled());
     EXPECT_EQ(ui::mousePointer(), ui::kPointerDefault);
   }
