@@ -2,26 +2,39 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 
-#include <memory>
+#include <filesystem>
 #include <vector>
 
 namespace testenv {
 
 namespace {
-std::vector<std::unique_ptr<QTemporaryDir>>& tempDirs() {
-  static std::vector<std::unique_ptr<QTemporaryDir>> dirs;
+// Removed at exit by their bytes: a temporary folder's own clean-up cannot remove names that
+// are not valid UTF-8, and the odd trees hold such names.
+struct TempDirs {
+  std::vector<QByteArray> paths;
+  ~TempDirs() {
+    for (const QByteArray& path : paths) {
+      std::error_code ec;
+      std::filesystem::remove_all(std::filesystem::path(path.toStdString()), ec);
+    }
+  }
+};
+
+TempDirs& tempDirs() {
+  static TempDirs dirs;
   return dirs;
 }
 }  // namespace
 
 QString freshTempDir() {
-  auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/zxtest-XXXXXX");
-  QString path = dir->path();
-  tempDirs().push_back(std::move(dir));
-  return path;
+  QTemporaryDir dir(QDir::tempPath() + "/zxtest-XXXXXX");
+  dir.setAutoRemove(false);
+  tempDirs().paths.push_back(QFile::encodeName(dir.path()));
+  return dir.path();
 }
 
 void prepareProcess() {
