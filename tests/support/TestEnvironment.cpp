@@ -1,31 +1,23 @@
 #include "tests/support/TestEnvironment.h"
 
+#include "tests/support/TestHelpers.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 
-#include <filesystem>
-#include <vector>
+#include <deque>
 
 namespace testenv {
 
 namespace {
 // Removed at exit by their bytes: a temporary folder's own clean-up cannot remove names that
-// are not valid UTF-8, and the odd trees hold such names.
-struct TempDirs {
-  std::vector<QByteArray> paths;
-  ~TempDirs() {
-    for (const QByteArray& path : paths) {
-      std::error_code ec;
-      std::filesystem::remove_all(std::filesystem::path(path.toStdString()), ec);
-    }
-  }
-};
-
-TempDirs& tempDirs() {
-  static TempDirs dirs;
+// are not valid UTF-8, and the odd trees hold such names. A deque keeps each remover in place
+// while others are added.
+std::deque<RawFolderRemover>& tempDirs() {
+  static std::deque<RawFolderRemover> dirs;
   return dirs;
 }
 }  // namespace
@@ -33,7 +25,7 @@ TempDirs& tempDirs() {
 QString freshTempDir() {
   QTemporaryDir dir(QDir::tempPath() + "/zxtest-XXXXXX");
   dir.setAutoRemove(false);
-  tempDirs().paths.push_back(QFile::encodeName(dir.path()));
+  tempDirs().emplace_back(QFile::encodeName(dir.path()));
   return dir.path();
 }
 
